@@ -1,0 +1,123 @@
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QStatusBar>
+
+#include "app/twips.h"
+#include "model/form_load.h"
+#include "model/modes.h"
+#include "platform/qt/qt_child.h"
+
+namespace ombrix::app {
+namespace {
+
+// The drawing area "Picture1" in twips: left, top, width, height.
+constexpr double kPictureLeft = 360;
+constexpr double kPictureTop = 1080;
+constexpr double kPictureWidth = 9372;
+constexpr double kPictureHeight = 5412;
+// The narrowest the window gets, in twips, and room below the drawing area.
+constexpr double kMinWindowWidthTwips = 9972;
+constexpr double kBottomMarginTwips = 240;
+
+void EndByClosingEverything() {
+  QApplication::closeAllWindows();
+  QCoreApplication::quit();
+}
+
+std::unique_ptr<QWidget> MakeToolWindow(const char* name, const char* caption) {
+  auto window = std::make_unique<QWidget>(nullptr, Qt::Window);
+  window->setObjectName(QString::fromLatin1(name));
+  window->setWindowTitle(QString::fromUtf8(caption));
+  window->setAttribute(Qt::WA_QuitOnClose, false);
+  return window;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(std::function<void()> end_program)
+    : end_program_(end_program ? std::move(end_program) : EndByClosingEverything) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QString::fromUtf8(kMainWindowCaption));
+
+  QWidget* client = qt::MakeChild<QWidget>(this);
+  client->setObjectName(QStringLiteral("Form1Client"));
+  setCentralWidget(client);
+  panel_ = BuildSettingsPanel(client);
+
+  const QRect area = TwipsRect(kPictureLeft, kPictureTop, kPictureWidth, kPictureHeight);
+  surface_ = std::make_unique<qt::QtSurface>(area.width(), area.height());
+  drawing_area_ = qt::MakeChild<qt::SurfaceView>(client, *surface_);
+  drawing_area_->setObjectName(QStringLiteral("Picture1"));
+  drawing_area_->setGeometry(area);
+
+  menus_ = BuildMenuTree(menuBar());
+  statusBar()->setObjectName(QStringLiteral("StatusBar"));
+
+  dialogs_ = std::make_unique<qt::QtDialogs>(this);
+  events_ = std::make_unique<qt::QtEventPump>();
+  window_ops_ = std::make_unique<qt::QtWindowOps>(this, drawing_area_, statusBar());
+  window_ops_->SetFactory(WindowId::Legend, [this] {
+    legend_window_ = MakeToolWindow("Form2", "IndexColor");
+    return legend_window_.get();
+  });
+  window_ops_->SetFactory(WindowId::Result, [this] {
+    result_window_ = MakeToolWindow("Form3", "Result");
+    return result_window_.get();
+  });
+
+  resize(TwipsToPixels(kMinWindowWidthTwips, ScreenTwipsPerPixelX()),
+         TwipsToPixels(kPictureTop + kPictureHeight + kBottomMarginTwips, ScreenTwipsPerPixelY()) +
+             menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+
+  ConnectOption("WeightedFivePoint", OptionItem::WeightedFivePoint);
+  ConnectOption("Average", OptionItem::Average);
+  ConnectOption("InfomationDisp0", OptionItem::InfomationDisp0);
+  ConnectOption("InfomationDisp1", OptionItem::InfomationDisp1);
+  ConnectOption("InfomationDisp2", OptionItem::InfomationDisp2);
+  connect(menus_.item(QStringLiteral("TheEnd")), &QAction::triggered, this,
+          [this] { end_program_(); });
+
+  // Form_Load: the modes and their check marks.
+  FormLoad(model_, state_);
+  SyncOptionChecks();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::ConnectOption(const char* item_name, OptionItem item) {
+  connect(menus_.item(QString::fromLatin1(item_name)), &QAction::triggered, this, [this, item] {
+    SelectOption(model_, item);
+    SyncOptionChecks();  // also restores the mark Qt toggled off on a checked item
+  });
+}
+
+void MainWindow::SyncOptionChecks() {
+  const std::pair<const char*, OptionItem> options[] = {
+      {"WeightedFivePoint", OptionItem::WeightedFivePoint},
+      {"Average", OptionItem::Average},
+      {"InfomationDisp0", OptionItem::InfomationDisp0},
+      {"InfomationDisp1", OptionItem::InfomationDisp1},
+      {"InfomationDisp2", OptionItem::InfomationDisp2},
+  };
+  for (const auto& [name, item] : options) {
+    menus_.item(QString::fromLatin1(name))->setChecked(IsOptionChecked(model_, item));
+  }
+  menus_.item(QStringLiteral("RelativeColorIndex"))
+      ->setChecked(model_.ColorIndexMode == kRelativeColorIndex);
+  menus_.item(QStringLiteral("AbsoluteColorIndex"))
+      ->setChecked(model_.ColorIndexMode == kAbsoluteColorIndex);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  // Closing the main window ends the program, the other windows with it.
+  event->accept();
+  for (WindowId id : {WindowId::Legend, WindowId::Result}) {
+    if (QWidget* window = window_ops_->Existing(id)) {
+      window->close();
+    }
+  }
+}
+
+}  // namespace ombrix::app

@@ -1,0 +1,65 @@
+#pragma once
+// The main window "Form1": settings panel, drawing area and menus. It owns the model and
+// turns menu clicks into calls of the core.
+
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+
+#include "app/menu_tree.h"
+#include "app/settings_panel.h"
+#include "model/main_window_state.h"
+#include "model/mesh_model.h"
+#include "model/option_groups.h"
+#include "platform/qt/qt_dialogs.h"
+#include "platform/qt/qt_events.h"
+#include "platform/qt/qt_surface.h"
+#include "platform/qt/qt_window_ops.h"
+#include "platform/qt/surface_view.h"
+
+namespace ombrix::app {
+
+inline constexpr const char* kMainWindowCaption = "Ombrix  ver.4.23";
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // `end_program` ends the run at once; by default it closes every window and quits.
+  explicit MainWindow(std::function<void()> end_program = {});
+  ~MainWindow() override;
+
+  MeshModel& model() { return model_; }
+  MainWindowState& state() { return state_; }
+  const SettingsPanel& panel() const { return panel_; }
+  const MenuTree& menus() const { return menus_; }
+  qt::QtSurface& surface() { return *surface_; }
+  qt::SurfaceView& drawing_area() { return *drawing_area_; }
+  qt::QtWindowOps& window_ops() { return *window_ops_; }
+  Dialogs& dialogs() { return *dialogs_; }
+
+  // The panel's values now, for a command that starts.
+  PanelState ReadPanel() const { return ReadPanelState(panel_); }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void ConnectOption(const char* item_name, OptionItem item);
+  void SyncOptionChecks();
+
+  MeshModel model_;
+  MainWindowState state_;
+  std::unique_ptr<qt::QtSurface> surface_;
+  qt::SurfaceView* drawing_area_ = nullptr;
+  SettingsPanel panel_;
+  MenuTree menus_;
+  std::unique_ptr<qt::QtDialogs> dialogs_;
+  std::unique_ptr<qt::QtEventPump> events_;
+  std::unique_ptr<qt::QtWindowOps> window_ops_;
+  std::function<void()> end_program_;
+  std::unique_ptr<QWidget> legend_window_;  // "Form2", made on first use
+  std::unique_ptr<QWidget> result_window_;  // "Form3", made on first use
+};
+
+}  // namespace ombrix::app

@@ -1,0 +1,34 @@
+#include "model/error_report.h"
+
+#include "model/messages.h"
+#include "model/numeric.h"
+
+namespace ombrix {
+
+std::string_view ClosingLine(Aborted aborted) {
+  switch (aborted) {
+    case Aborted::Loading:
+      return msg::kLoadingAborted;
+    case Aborted::Writing:
+      return msg::kWritingAborted;
+    case Aborted::Program:
+      return msg::kProgramAborted;
+  }
+  return msg::kProgramAborted;
+}
+
+std::string ErrorReportText(int number, std::string_view description, Aborted aborted) {
+  std::string text(msg::kErrorNumberPrefix);
+  text += NumberText(number);
+  text += msg::kFullWidthBlank;
+  text += description;
+  text += '\r';
+  text += ClosingLine(aborted);
+  return text;
+}
+
+std::string ErrorReportText(const RunError& error, Aborted aborted) {
+  return ErrorReportText(error.number(), error.what(), aborted);
+}
+
+}  // namespace ombrix

@@ -1,0 +1,22 @@
+#pragma once
+// Variables held by the main window and shared by its procedures.
+
+#include <cstdint>
+#include <string>
+
+namespace ombrix {
+
+struct MainWindowState {
+  std::string MeshFileName;        // path of the last mesh workbook chosen; empty until then
+  std::int32_t ColorMode = 0;      // kColorNothing / kColorEasy / kColorNormal
+  std::int32_t PrinterOutput = 0;  // kPrinterOn or kPrinterOff, set at drawing time
+  std::int32_t DividedMesh = 0;    // 1 when the triangle list comes from the mesh division
+  std::int32_t MinFormWidth = 0;   // pixels; set at start-up
+  // The frame scaled to the printer, set by the Normal-mode printer copy.
+  std::int32_t PrintFrameLeft = 0;
+  std::int32_t PrintFrameTop = 0;
+  std::int32_t PrintFrameWidth = 0;
+  std::int32_t PrintFrameHeight = 0;
+};
+
+}  // namespace ombrix

@@ -1,0 +1,37 @@
+#pragma once
+// The numeric rules every computation shares: conversions to whole numbers, the
+// leading-number parse of typed text, and the two ways numbers are turned into text.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace ombrix {
+
+// Nearest 32-bit integer, halves to the even neighbour; error 6 outside the range or for NaN.
+std::int32_t ToLong(double value);
+
+// Nearest 16-bit integer, halves to the even neighbour; error 6 outside -32768..32767.
+std::int16_t ToInteger16(double value);
+
+// The integer part: rounded toward minus infinity (-1.5 gives -2).
+double IntegerPart(double value);
+
+// Reads the number a text begins with: blanks are skipped, then an optional sign, digits,
+// a decimal point and an exponent (E or e, optional sign, digits); reading stops at the
+// first other character. A text that does not begin with a number gives 0. Error 6 when
+// the number is too large for a double.
+double LeadingNumber(std::string_view text);
+
+// Converts a text that must be a number as a whole (surrounding blanks allowed), as a cell
+// or text box holding a number does; error 13 for anything else, empty text included.
+double TextToNumber(std::string_view text);
+
+// The shortest text that reads back as the same double, with a leading blank in place of
+// the sign when the value is not negative ("-1.5", " 2", " 0.1").
+std::string NumberText(double value);
+
+// The pattern "###0.000000000000": at least one digit before the point, exactly twelve after.
+std::string FormatFixed12(double value);
+
+}  // namespace ombrix

@@ -1,0 +1,62 @@
+#include "platform/qt/qt_dialogs.h"
+
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+#include "platform/qt/qt_text.h"
+
+namespace ombrix::qt {
+namespace {
+
+QMessageBox::Icon ToQtIcon(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::None:
+      return QMessageBox::NoIcon;
+    case MessageIcon::Critical:
+      return QMessageBox::Critical;
+    case MessageIcon::Question:
+      return QMessageBox::Question;
+    case MessageIcon::Exclamation:
+      return QMessageBox::Warning;
+    case MessageIcon::Information:
+      return QMessageBox::Information;
+  }
+  return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+void QtDialogs::Message(std::string_view text, std::string_view title, MessageIcon icon) {
+  QMessageBox box(ToQtIcon(icon), ToQString(title), MessageText(text), QMessageBox::Ok, parent_);
+  box.exec();
+}
+
+bool QtDialogs::AskYesNo(std::string_view text, std::string_view title) {
+  QMessageBox box(QMessageBox::NoIcon, ToQString(title), MessageText(text),
+                  QMessageBox::Yes | QMessageBox::No, parent_);
+  return box.exec() == QMessageBox::Yes;
+}
+
+std::string QtDialogs::InputBox(std::string_view prompt, std::string_view title,
+                                std::string_view default_text) {
+  QInputDialog dialog(parent_);
+  dialog.setWindowTitle(ToQString(title));
+  dialog.setLabelText(MessageText(prompt));
+  dialog.setTextValue(ToQString(default_text));
+  if (dialog.exec() != QDialog::Accepted) {
+    return {};
+  }
+  return ToStdString(dialog.textValue());
+}
+
+std::optional<std::string> QtDialogs::OpenFile(std::string_view filter) {
+  const QString path =
+      QFileDialog::getOpenFileName(parent_, QString(), QString(), DialogFilter(filter));
+  if (path.isEmpty()) {
+    return std::nullopt;
+  }
+  return ToStdString(path);
+}
+
+}  // namespace ombrix::qt

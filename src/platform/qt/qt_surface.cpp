@@ -1,0 +1,213 @@
+#include "platform/qt/qt_surface.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPolygon>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "platform/qt/qt_text.h"
+
+namespace ombrix::qt {
+namespace {
+
+QColor ToQColor(Rgb c) {
+  return QColor(c.r, c.g, c.b);
+}
+
+// The rectangle with corners a and b, both included, whatever their order.
+QRect Corners(QPoint a, QPoint b) {
+  return QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+               QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
+}
+
+// Nearest whole pixel, halves to even; far-off positions are clamped so the conversion to int
+// stays defined (anything that far is off the image anyway).
+int WholePixel(double device) {
+  constexpr double kLimit = 1.0e8;
+  if (std::isnan(device)) {
+    return 0;
+  }
+  return static_cast<int>(std::nearbyint(std::clamp(device, -kLimit, kLimit)));
+}
+
+QPen LinePen(Rgb colour, std::int16_t width) {
+  // Wide lines get round ends and joins; one-pixel lines cover both of their end points.
+  const int w = std::max<int>(1, width);
+  return QPen(ToQColor(colour), w, Qt::SolidLine, w > 1 ? Qt::RoundCap : Qt::SquareCap,
+              w > 1 ? Qt::RoundJoin : Qt::MiterJoin);
+}
+
+void PreparePainter(QPainter& painter) {
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setRenderHint(QPainter::TextAntialiasing, false);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+}
+
+}  // namespace
+
+QFont SurfaceFont(double points) {
+  QFont font(QStringLiteral("IPAGothic"));
+  font.setPointSizeF(points > 0 ? points : 1);
+  font.setStyleStrategy(QFont::NoAntialias);
+  return font;
+}
+
+QtSurface::QtSurface(int width, int height, double dpi, Rgb background)
+    : image_(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32),
+      background_(background),
+      scale_(std::max(width, 1), std::max(height, 1), dpi, dpi) {
+  const int dots_per_metre = static_cast<int>(std::lround(dpi / 0.0254));
+  image_.setDotsPerMeterX(dots_per_metre);
+  image_.setDotsPerMeterY(dots_per_metre);
+  image_.fill(ToQColor(background_));
+}
+
+void QtSurface::Resize(int width, int height) {
+  width = std::max(width, 1);
+  height = std::max(height, 1);
+  if (width == image_.width() && height == image_.height()) {
+    return;
+  }
+  QImage resized(width, height, QImage::Format_RGB32);
+  resized.setDotsPerMeterX(image_.dotsPerMeterX());
+  resized.setDotsPerMeterY(image_.dotsPerMeterY());
+  resized.fill(ToQColor(background_));
+  {
+    QPainter painter(&resized);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(0, 0, image_);
+  }
+  image_ = std::move(resized);
+  scale_.SetDeviceSize(width, height);
+}
+
+void QtSurface::SetScale(double x1, double y1, double x2, double y2) {
+  scale_.SetScale(x1, y1, x2, y2);
+}
+
+double QtSurface::ScaleX(double length, ScaleMode from, ScaleMode to) const {
+  return scale_.ConvertX(length, from, to);
+}
+
+double QtSurface::ScaleY(double length, ScaleMode from, ScaleMode to) const {
+  return scale_.ConvertY(length, from, to);
+}
+
+QPoint QtSurface::DevicePoint(double x, double y) const {
+  return QPoint(WholePixel(scale_.ToDeviceX(x)), WholePixel(scale_.ToDeviceY(y)));
+}
+
+void QtSurface::Clear() {
+  image_.fill(ToQColor(background_));
+  current_x_ = scale_.ScaleLeft();
+  current_y_ = scale_.ScaleTop();
+}
+
+void QtSurface::Line(double x1, double y1, double x2, double y2, Rgb colour) {
+  QPainter painter(&image_);
+  PreparePainter(painter);
+  painter.setPen(LinePen(colour, draw_width_));
+  const QPoint a = DevicePoint(x1, y1);
+  const QPoint b = DevicePoint(x2, y2);
+  if (a == b) {
+    painter.drawPoint(a);
+  } else {
+    painter.drawLine(a, b);
+  }
+}
+
+void QtSurface::Box(double x1, double y1, double x2, double y2, Rgb colour) {
+  const QRect rect = Corners(DevicePoint(x1, y1), DevicePoint(x2, y2));
+  QPainter painter(&image_);
+  PreparePainter(painter);
+  QPen pen = LinePen(colour, draw_width_);
+  pen.setJoinStyle(Qt::MiterJoin);
+  painter.setPen(pen);
+  painter.setBrush(Qt::NoBrush);
+  // With a one-pixel pen Qt outlines x..x+w, so width and height are the corner differences.
+  painter.drawRect(QRect(rect.topLeft(), QSize(rect.width() - 1, rect.height() - 1)));
+}
+
+void QtSurface::FilledBox(double x1, double y1, double x2, double y2, Rgb colour) {
+  const QRect rect = Corners(DevicePoint(x1, y1), DevicePoint(x2, y2));
+  QPainter painter(&image_);
+  painter.fillRect(rect, ToQColor(colour));
+}
+
+void QtSurface::Print(std::string_view text) {
+  const QFont font = SurfaceFont(font_size_);
+  const QPoint origin = DevicePoint(current_x_, current_y_);
+  const QFontMetrics metrics(font, &image_);
+  {
+    QPainter painter(&image_);
+    PreparePainter(painter);
+    painter.setFont(font);
+    painter.setPen(ToQColor(fore_colour_));
+    painter.drawText(QRect(origin, QSize(1 << 20, metrics.height())),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip,
+                     ToQString(text));
+  }
+  current_x_ = scale_.ScaleLeft();
+  current_y_ += scale_.LengthFromDeviceY(metrics.lineSpacing());
+}
+
+void QtSurface::Polygon(std::span<const PixelPoint> corners) {
+  if (corners.empty()) {
+    return;
+  }
+  QPolygon polygon;
+  polygon.reserve(static_cast<qsizetype>(corners.size()));
+  for (const PixelPoint& p : corners) {
+    polygon << QPoint(p.x, p.y);
+  }
+  QPainter painter(&image_);
+  PreparePainter(painter);
+  painter.setPen(LinePen(fore_colour_, draw_width_));
+  if (fill_style_ == FillStyle::Solid) {
+    painter.setBrush(ToQColor(fill_colour_));
+  } else {
+    painter.setBrush(Qt::NoBrush);
+  }
+  painter.drawPolygon(polygon, Qt::WindingFill);
+}
+
+void QtSurface::PaintPicture(const Picture& picture, double dest_x, double dest_y,
+                             double dest_width, double dest_height, double src_x, double src_y,
+                             double src_width, double src_height, RasterOp op) {
+  const QPoint origin = DevicePoint(dest_x, dest_y);
+  const int width = WholePixel(scale_.LengthToDeviceX(dest_width));
+  const int height = WholePixel(scale_.LengthToDeviceY(dest_height));
+  if (picture.empty() || width <= 0 || height <= 0 || !(src_width > 0) || !(src_height > 0) ||
+      picture.pixels.size() <
+          static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height)) {
+    return;
+  }
+  const QImage source(reinterpret_cast<const uchar*>(picture.pixels.data()), picture.width,
+                      picture.height, picture.width * 4, QImage::Format_RGB32);
+  QPainter painter(&image_);
+  PreparePainter(painter);
+  switch (op) {
+    case RasterOp::Copy:
+      painter.setCompositionMode(QPainter::CompositionMode_Source);
+      break;
+    case RasterOp::Or:
+      painter.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
+      break;
+    case RasterOp::And:
+      painter.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
+      break;
+  }
+  painter.drawImage(QRect(origin, QSize(width, height)), source,
+                    QRectF(src_x, src_y, src_width, src_height));
+}
+
+void QtSurface::Refresh() {
+  if (on_refresh_) {
+    on_refresh_();
+  }
+}
+
+}  // namespace ombrix::qt

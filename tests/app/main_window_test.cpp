@@ -1,0 +1,205 @@
+#include "app/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "app/twips.h"
+#include "model/modes.h"
+
+namespace ombrix::app {
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  MainWindowTest() : window([this] { ++end_calls; }) {}
+
+  QAction* Item(const char* name) {
+    QAction* action = window.findChild<QAction*>(QString::fromLatin1(name));
+    EXPECT_NE(action, nullptr) << name;
+    return action;
+  }
+  void Click(const char* name) { Item(name)->trigger(); }
+  bool Checked(const char* name) { return Item(name)->isChecked(); }
+
+  int end_calls = 0;
+  MainWindow window;
+};
+
+TEST_F(MainWindowTest, StartsWithItsCaptionDefaultsAndEmptyModel) {
+  EXPECT_EQ(window.windowTitle(), QStringLiteral("Ombrix  ver.4.23"));
+  EXPECT_EQ(window.objectName(), QStringLiteral("Form1"));
+  EXPECT_EQ(window.model().ColorIndexMode, 0);
+  EXPECT_EQ(window.model().InitialValueMode, 0);
+  EXPECT_EQ(window.model().InfoDisplayMode, 0);
+  EXPECT_EQ(window.model().MapLoaded, 0);
+  EXPECT_EQ(window.state().MinFormWidth, 832);
+  EXPECT_TRUE(window.state().MeshFileName.empty());
+  EXPECT_FALSE(window.model().NodeX.allocated());
+
+  const PanelState panel = window.ReadPanel();
+  EXPECT_TRUE(panel.Option1);
+  EXPECT_FALSE(panel.Option2);
+  EXPECT_FALSE(panel.Option3);
+  EXPECT_EQ(panel.Check1, 0);
+  EXPECT_EQ(panel.Check2, 1);
+  EXPECT_EQ(panel.Check3, 1);
+  EXPECT_EQ(panel.Check4, 0);
+  EXPECT_EQ(panel.Text1, "1");
+  EXPECT_EQ(panel.Text2, "1");
+  EXPECT_EQ(panel.Text3, "2/3");
+
+  EXPECT_TRUE(Checked("WeightedFivePoint"));
+  EXPECT_FALSE(Checked("Average"));
+  EXPECT_TRUE(Checked("InfomationDisp0"));
+  EXPECT_FALSE(Checked("InfomationDisp1"));
+  EXPECT_FALSE(Checked("InfomationDisp2"));
+  EXPECT_TRUE(Checked("RelativeColorIndex"));
+  EXPECT_FALSE(Checked("AbsoluteColorIndex"));
+}
+
+TEST_F(MainWindowTest, InitialValueGroupMovesItsCheckMark) {
+  Click("Average");
+  EXPECT_TRUE(Checked("Average"));
+  EXPECT_FALSE(Checked("WeightedFivePoint"));
+  EXPECT_EQ(window.model().InitialValueMode, 1);
+  Click("Average");  // clicking the checked item changes nothing
+  EXPECT_TRUE(Checked("Average"));
+  EXPECT_EQ(window.model().InitialValueMode, 1);
+  Click("WeightedFivePoint");
+  EXPECT_TRUE(Checked("WeightedFivePoint"));
+  EXPECT_FALSE(Checked("Average"));
+  EXPECT_EQ(window.model().InitialValueMode, 0);
+}
+
+TEST_F(MainWindowTest, InformationGroupKeepsExactlyOneCheckMark) {
+  Click("InfomationDisp0");
+  EXPECT_TRUE(Checked("InfomationDisp0"));
+  EXPECT_EQ(window.model().InfoDisplayMode, 0);
+  Click("InfomationDisp1");
+  Click("InfomationDisp2");
+  EXPECT_FALSE(Checked("InfomationDisp0"));
+  EXPECT_FALSE(Checked("InfomationDisp1"));
+  EXPECT_TRUE(Checked("InfomationDisp2"));
+  EXPECT_EQ(window.model().InfoDisplayMode, 2);
+  EXPECT_EQ(window.model().InitialValueMode, 0);
+}
+
+TEST_F(MainWindowTest, MenuTreeHasEveryItemWithItsCaption) {
+  const std::pair<const char*, const char*> menus[] = {
+      {"ReadFile", "ファイル読込"},      {"ContourMain", "コンター図"},
+      {"OptimizingData", "最適化"},      {"InitialValue", "初期値"},
+      {"InfomationDisplay", "情報表示"}, {"ColorSetting", "色設定"},
+      {"WriteFile", "ファイル書込"},
+  };
+  for (const auto& [name, caption] : menus) {
+    const QMenu* menu = window.findChild<QMenu*>(QString::fromLatin1(name));
+    ASSERT_NE(menu, nullptr) << name;
+    EXPECT_EQ(menu->title(), QString::fromUtf8(caption)) << name;
+  }
+  const std::pair<const char*, const char*> items[] = {
+      {"MeshDataLoad", "メッシュ数値データ"},
+      {"RandomDataLoad", "ランダム数値データ"},
+      {"LoadMap", "背景データ"},
+      {"Sprite", "スプライト処理"},
+      {"ContourLine", "作図"},
+      {"MeshDivided", "メッシュ分割"},
+      {"WeightedFivePoint", "重み付５点平均値"},
+      {"Average", "全平均値"},
+      {"InfomationDisp1", "全情報"},
+      {"InfomationDisp2", "残差情報"},
+      {"InfomationDisp0", "なし"},
+      {"MeshOptimizing", "メッシュ最適化"},
+      {"RelativeColorIndex", "相対カラーインデックス"},
+      {"AbsoluteColorIndex", "絶対カラーインデックス"},
+      {"SaveContour", "コンター画像"},
+      {"TheEnd", "終了"},
+  };
+  for (const auto& [name, caption] : items) {
+    EXPECT_EQ(Item(name)->text(), QString::fromUtf8(caption)) << name;
+  }
+  // The menu bar in its order, "終了" last.
+  QStringList bar;
+  for (const QAction* action : window.menuBar()->actions()) {
+    bar << action->text();
+  }
+  EXPECT_EQ(bar, QStringList({QStringLiteral("ファイル読込"), QStringLiteral("コンター図"),
+                              QStringLiteral("最適化"), QStringLiteral("色設定"),
+                              QStringLiteral("ファイル書込"), QStringLiteral("終了")}));
+}
+
+TEST_F(MainWindowTest, CommandsNotBuiltYetAreDisabledAndDoNothing) {
+  for (const char* name :
+       {"MeshDataLoad", "RandomDataLoad", "LoadMap", "Sprite", "ContourLine", "MeshDivided",
+        "MeshOptimizing", "RelativeColorIndex", "AbsoluteColorIndex", "SaveContour"}) {
+    EXPECT_FALSE(Item(name)->isEnabled()) << name;
+  }
+  Click("AbsoluteColorIndex");  // a disabled action ignores the trigger
+  EXPECT_EQ(window.model().ColorIndexMode, 0);
+  EXPECT_TRUE(Checked("RelativeColorIndex"));
+  EXPECT_FALSE(window.panel().Option2->isEnabled());
+  EXPECT_FALSE(window.panel().Option3->isEnabled());
+  EXPECT_FALSE(window.panel().Check4->isEnabled());
+  EXPECT_FALSE(window.panel().Command1->isEnabled());
+}
+
+TEST_F(MainWindowTest, TheEndEndsTheProgram) {
+  Click("TheEnd");
+  EXPECT_EQ(end_calls, 1);
+}
+
+TEST_F(MainWindowTest, ControlsSitAtTheirPlacesInTwips) {
+  const double tx = ScreenTwipsPerPixelX();
+  const double ty = ScreenTwipsPerPixelY();
+  const auto expect_at = [&](const QWidget* widget, double left, double top, double width,
+                             double height) {
+    ASSERT_NE(widget, nullptr);
+    EXPECT_EQ(widget->geometry(), QRect(TwipsToPixels(left, tx), TwipsToPixels(top, ty),
+                                        TwipsToPixels(width, tx), TwipsToPixels(height, ty)))
+        << widget->objectName().toStdString();
+  };
+  expect_at(window.panel().Command1, 4560, 660, 1092, 252);
+  expect_at(window.panel().Text1, 7560, 240, 612, 264);
+  expect_at(window.panel().Text2, 9120, 240, 612, 264);
+  expect_at(window.panel().Frame1, 120, 72, 3252, 612);
+  expect_at(window.panel().Option1, 240, 240, 972, 180);  // inside the frame
+  expect_at(window.findChild<QWidget*>(QStringLiteral("Picture1")), 360, 1080, 9372, 5412);
+  EXPECT_EQ(window.panel().Option1->parentWidget(), window.panel().Frame1);
+  EXPECT_EQ(window.panel().Command1->text(), QStringLiteral("画面縮小"));
+  EXPECT_EQ(window.panel().Label1->text(), QStringLiteral("Interval"));
+  EXPECT_EQ(window.panel().Label2->text(), QStringLiteral("LineWidth"));
+  EXPECT_EQ(window.panel().Frame1->title(), QStringLiteral("Color"));
+  // The drawing area's image is as large as the area.
+  EXPECT_EQ(window.surface().image().size(), window.drawing_area().size());
+}
+
+TEST_F(MainWindowTest, WindowOperationsWorkInTwips) {
+  qt::QtWindowOps& ops = window.window_ops();
+  const ScreenInfo screen = ops.Screen();
+  EXPECT_GT(screen.twips_per_pixel_x, 0);
+  ops.SetDrawingAreaSize(870, 450);
+  EXPECT_EQ(window.drawing_area().size(), QSize(870, 450));
+  EXPECT_EQ(window.surface().image().size(), QSize(870, 450));
+
+  EXPECT_EQ(ops.Existing(WindowId::Legend), nullptr);  // made on first use
+  ops.SetGeometry(WindowId::Legend, {1500, 3000, 1860 * screen.twips_per_pixel_x / 15,
+                                     7500 * screen.twips_per_pixel_y / 15});
+  QWidget* legend = ops.Existing(WindowId::Legend);
+  ASSERT_NE(legend, nullptr);
+  EXPECT_EQ(legend->windowTitle(), QStringLiteral("IndexColor"));
+  const WindowRect rect = ops.Geometry(WindowId::Legend);
+  EXPECT_NEAR(rect.left, 1500, screen.twips_per_pixel_x);
+  EXPECT_NEAR(rect.top, 3000, screen.twips_per_pixel_y);
+  ops.KeepOnTop(WindowId::Legend);
+  EXPECT_FALSE(legend->isVisible());  // kept on top without being shown
+  EXPECT_TRUE(legend->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  ops.Show(WindowId::Legend);
+  EXPECT_TRUE(legend->isVisible());
+  ops.Hide(WindowId::Legend);
+  EXPECT_FALSE(legend->isVisible());
+}
+
+}  // namespace
+}  // namespace ombrix::app

@@ -1,0 +1,18 @@
+# Fails when a file of the core (everything under src/ except the Qt adapters, the windows
+# and the command line) includes a Qt header.
+file(GLOB_RECURSE core_files ${ROOT}/*.h ${ROOT}/*.cpp)
+set(offenders "")
+foreach(file IN LISTS core_files)
+  if(file MATCHES "/src/(platform/qt|app|cli)/")
+    continue()
+  endif()
+  file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]Q")
+  if(includes)
+    list(APPEND offenders ${file})
+  endif()
+endforeach()
+if(offenders)
+  message(FATAL_ERROR "Qt included in the core: ${offenders}")
+endif()
+list(LENGTH core_files count)
+message(STATUS "${count} core files checked, none includes Qt")

@@ -1,0 +1,63 @@
+#pragma once
+// A drawing surface that records every call, in order, as one line of text. Doubles are
+// written in their shortest round-trip form, so recorded coordinates compare exactly.
+
+#include <string>
+#include <vector>
+
+#include "platform/printer.h"
+
+namespace ombrix::testing {
+
+class RecordingSurface : public Printer {
+ public:
+  std::vector<std::string> calls;
+
+  void SetScaleMode(ScaleMode mode) override;
+  void SetScale(double x1, double y1, double x2, double y2) override;
+  double ScaleWidth() const override { return scale_.ScaleWidth(); }
+  double ScaleHeight() const override { return scale_.ScaleHeight(); }
+  double ScaleX(double length, ScaleMode from, ScaleMode to) const override {
+    return scale_.ConvertX(length, from, to);
+  }
+  double ScaleY(double length, ScaleMode from, ScaleMode to) const override {
+    return scale_.ConvertY(length, from, to);
+  }
+
+  void Clear() override;
+  void Line(double x1, double y1, double x2, double y2, Rgb colour) override;
+  void Box(double x1, double y1, double x2, double y2, Rgb colour) override;
+  void FilledBox(double x1, double y1, double x2, double y2, Rgb colour) override;
+  void SetDrawWidth(std::int16_t width) override;
+  void SetFontSize(double points) override;
+  void SetForeColor(Rgb colour) override;
+  void SetFillColor(Rgb colour) override;
+  void SetFillStyle(FillStyle style) override;
+  void SetCurrentX(double x) override;
+  void SetCurrentY(double y) override;
+  double CurrentX() const override { return current_x_; }
+  double CurrentY() const override { return current_y_; }
+  void Print(std::string_view text) override;
+  void Polygon(std::span<const PixelPoint> corners) override;
+  void PaintPicture(const Picture& picture, double dest_x, double dest_y, double dest_width,
+                    double dest_height, double src_x, double src_y, double src_width,
+                    double src_height, RasterOp op) override;
+  void Refresh() override;
+
+  double TwipsPerPixelX() const override { return twips_per_pixel_; }
+  double TwipsPerPixelY() const override { return twips_per_pixel_; }
+  void EndDoc() override;
+
+  void set_twips_per_pixel(double value) { twips_per_pixel_ = value; }
+
+ private:
+  SurfaceScale scale_{800, 600, 96, 96};
+  double current_x_ = 0;
+  double current_y_ = 0;
+  double twips_per_pixel_ = 15;
+};
+
+// "#rrggbb"
+std::string ColourText(Rgb colour);
+
+}  // namespace ombrix::testing

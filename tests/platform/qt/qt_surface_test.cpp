@@ -1,0 +1,252 @@
+#include "platform/qt/qt_surface.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include "platform/qt/surface_view.h"
+
+namespace ombrix::qt {
+namespace {
+
+constexpr Rgb kWhite = RGB(255, 255, 255);
+constexpr Rgb kRed = RGB(255, 0, 0);
+constexpr Rgb kBlue = RGB(0, 0, 255);
+constexpr Rgb kGreen = RGB(0, 160, 0);
+
+Rgb At(const QtSurface& s, int x, int y) {
+  const QRgb p = s.image().pixel(x, y);
+  return RGB(qRed(p), qGreen(p), qBlue(p));
+}
+
+// The pixels of one colour, as a picture of the image: '#' for the colour, '.' otherwise.
+std::string Mask(const QtSurface& s, Rgb colour, int width, int height) {
+  std::string out;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      out += At(s, x, y) == colour ? '#' : '.';
+    }
+    out += '\n';
+  }
+  return out;
+}
+
+TEST(QtSurface, BoxOutlineIncludesBothCorners) {
+  for (const bool reversed : {false, true}) {
+    QtSurface s(10, 8);
+    if (reversed) {
+      s.Box(6, 5, 1, 1, kRed);
+    } else {
+      s.Box(1, 1, 6, 5, kRed);
+    }
+    EXPECT_EQ(Mask(s, kRed, 10, 8),
+              "..........\n"
+              ".######...\n"
+              ".#....#...\n"
+              ".#....#...\n"
+              ".#....#...\n"
+              ".######...\n"
+              "..........\n"
+              "..........\n");
+  }
+}
+
+TEST(QtSurface, FilledBoxCoversBothCornersAndNothingMore) {
+  QtSurface s(8, 6);
+  s.FilledBox(5, 4, 2, 1, kBlue);
+  EXPECT_EQ(Mask(s, kBlue, 8, 6),
+            "........\n"
+            "..####..\n"
+            "..####..\n"
+            "..####..\n"
+            "..####..\n"
+            "........\n");
+}
+
+TEST(QtSurface, PositionsRoundHalfToEven) {
+  QtSurface s(10, 10);
+  s.Box(2.5, 1.5, 5.5, 4.5, kRed);  // corners (2, 2) and (6, 4)
+  EXPECT_EQ(At(s, 2, 2), kRed);
+  EXPECT_EQ(At(s, 6, 4), kRed);
+  EXPECT_EQ(At(s, 7, 4), kWhite);
+  EXPECT_EQ(At(s, 2, 1), kWhite);
+}
+
+TEST(QtSurface, OnePixelLineCoversBothEnds) {
+  QtSurface s(10, 4);
+  s.Line(1, 1, 8, 1, kRed);
+  EXPECT_EQ(Mask(s, kRed, 10, 4),
+            "..........\n"
+            ".########.\n"
+            "..........\n"
+            "..........\n");
+}
+
+TEST(QtSurface, WideLineIsDrawWidthPixelsAcross) {
+  QtSurface s(12, 9);
+  s.SetDrawWidth(3);
+  s.Line(2, 4, 9, 4, kBlue);
+  EXPECT_EQ(At(s, 5, 3), kBlue);
+  EXPECT_EQ(At(s, 5, 4), kBlue);
+  EXPECT_EQ(At(s, 5, 5), kBlue);
+  EXPECT_EQ(At(s, 5, 2), kWhite);
+  EXPECT_EQ(At(s, 5, 6), kWhite);
+}
+
+TEST(QtSurface, PolygonIsOutlinedInForeColorAndFilledInFillColor) {
+  QtSurface s(12, 12);
+  s.SetForeColor(kBlue);
+  s.SetFillColor(kGreen);
+  s.SetFillStyle(FillStyle::Solid);
+  const PixelPoint triangle[] = {{1, 1}, {10, 1}, {1, 10}};
+  s.Polygon(triangle);
+  EXPECT_EQ(At(s, 1, 1), kBlue);
+  EXPECT_EQ(At(s, 10, 1), kBlue);
+  EXPECT_EQ(At(s, 1, 10), kBlue);
+  EXPECT_EQ(At(s, 5, 1), kBlue);
+  EXPECT_EQ(At(s, 3, 3), kGreen);
+  EXPECT_EQ(At(s, 9, 9), kWhite);
+  EXPECT_EQ(At(s, 11, 1), kWhite);
+
+  QtSurface hollow(12, 12);
+  hollow.SetForeColor(kBlue);
+  hollow.SetFillColor(kGreen);
+  hollow.SetFillStyle(FillStyle::Transparent);
+  hollow.Polygon(triangle);
+  EXPECT_EQ(At(hollow, 3, 3), kWhite);
+  EXPECT_EQ(At(hollow, 5, 1), kBlue);
+}
+
+TEST(QtSurface, PolygonFillsByTheWindingRule) {
+  // A five-pointed star drawn in one stroke: its centre is wound twice and stays filled
+  // (the even-odd rule would leave it empty).
+  QtSurface s(41, 41);
+  s.SetForeColor(kBlue);
+  s.SetFillColor(kGreen);
+  s.SetFillStyle(FillStyle::Solid);
+  const PixelPoint star[] = {{20, 0}, {32, 38}, {1, 14}, {39, 14}, {8, 38}};
+  s.Polygon(star);
+  EXPECT_EQ(At(s, 20, 20), kGreen);
+  EXPECT_EQ(At(s, 20, 8), kGreen);
+  EXPECT_EQ(At(s, 0, 0), kWhite);
+}
+
+Picture Solid(int width, int height, std::uint32_t rgb) {
+  Picture p;
+  p.width = width;
+  p.height = height;
+  p.pixels.assign(static_cast<std::size_t>(width) * height, 0xff000000u | rgb);
+  return p;
+}
+
+TEST(QtSurface, PaintPictureCopiesOrsAndAnds) {
+  const Picture picture = Solid(2, 2, 0x0CF00A);
+  QtSurface s(12, 4);
+  for (int x : {0, 4, 8}) {
+    s.FilledBox(x, 0, x + 3, 3, RGB(0x30, 0x0F, 0xA0));
+  }
+  s.PaintPicture(picture, 0, 0, 4, 4, 0, 0, 2, 2, RasterOp::Copy);
+  s.PaintPicture(picture, 4, 0, 4, 4, 0, 0, 2, 2, RasterOp::Or);
+  s.PaintPicture(picture, 8, 0, 4, 4, 0, 0, 2, 2, RasterOp::And);
+  EXPECT_EQ(At(s, 1, 1), RGB(0x0C, 0xF0, 0x0A));
+  EXPECT_EQ(At(s, 5, 1), RGB(0x3C, 0xFF, 0xAA));
+  EXPECT_EQ(At(s, 9, 1), RGB(0x00, 0x00, 0x00));
+}
+
+TEST(QtSurface, PaintPictureStretchesTheSourceRectangle) {
+  Picture picture = Solid(2, 1, 0xFF0000);
+  picture.pixels[1] = 0xff0000ffu;  // right pixel blue
+  QtSurface s(10, 4);
+  s.PaintPicture(picture, 1, 1, 8, 2, 0, 0, 2, 1, RasterOp::Copy);
+  EXPECT_EQ(Mask(s, kRed, 10, 4),
+            "..........\n"
+            ".####.....\n"
+            ".####.....\n"
+            "..........\n");
+  EXPECT_EQ(At(s, 5, 2), kBlue);
+  // Only the right half of the source.
+  s.PaintPicture(picture, 1, 1, 8, 2, 1, 0, 1, 1, RasterOp::Copy);
+  EXPECT_EQ(Mask(s, kBlue, 10, 4),
+            "..........\n"
+            ".########.\n"
+            ".########.\n"
+            "..........\n");
+}
+
+TEST(QtSurface, PaintPictureOfNoSizeDrawsNothing) {
+  const Picture picture = Solid(2, 2, 0x000000);
+  QtSurface s(6, 6);
+  s.PaintPicture(picture, 3, 3, -2, 2, 0, 0, 2, 2, RasterOp::Copy);
+  s.PaintPicture(picture, 3, 3, 2, 0, 0, 0, 2, 2, RasterOp::Copy);
+  s.PaintPicture(picture, 3, 3, 2, 2, 0, 0, 0, 2, RasterOp::Copy);
+  s.PaintPicture(Picture{}, 0, 0, 6, 6, 0, 0, 1, 1, RasterOp::Copy);
+  EXPECT_EQ(Mask(s, kWhite, 6, 6), std::string(6, '#') + "\n" + std::string(6, '#') + "\n" +
+                                       std::string(6, '#') + "\n" + std::string(6, '#') + "\n" +
+                                       std::string(6, '#') + "\n" + std::string(6, '#') + "\n");
+}
+
+TEST(QtSurface, PrintDrawsTextBelowAndRightOfItsTopLeftCorner) {
+  QtSurface s(120, 60);
+  s.SetFontSize(11);
+  s.SetForeColor(kRed);
+  s.SetCurrentX(20);
+  s.SetCurrentY(15);
+  s.Print("-123.5");
+  int min_x = 1000, min_y = 1000, max_x = -1, max_y = -1;
+  for (int y = 0; y < 60; ++y) {
+    for (int x = 0; x < 120; ++x) {
+      const Rgb c = At(s, x, y);
+      ASSERT_TRUE(c == kRed || c == kWhite) << "antialiased pixel at " << x << "," << y;
+      if (c == kRed) {
+        min_x = std::min(min_x, x);
+        min_y = std::min(min_y, y);
+        max_x = std::max(max_x, x);
+        max_y = std::max(max_y, y);
+      }
+    }
+  }
+  ASSERT_GE(max_x, 0) << "nothing printed";
+  EXPECT_GE(min_x, 20);
+  EXPECT_LE(min_x, 24);
+  EXPECT_GE(min_y, 15);
+  // 11 points at 96 dots per inch are about 15 pixels: the glyphs sit inside that line.
+  EXPECT_LE(max_y, 15 + 18);
+  EXPECT_GT(max_x, min_x + 20);
+  // Print moves to the start of the next line.
+  EXPECT_EQ(s.CurrentX(), 0);
+  EXPECT_GT(s.CurrentY(), 15 + 12);
+  EXPECT_LT(s.CurrentY(), 15 + 24);
+}
+
+TEST(QtSurface, ClearAndResizeKeepTheBackground) {
+  QtSurface s(6, 6);
+  s.FilledBox(0, 0, 5, 5, kBlue);
+  s.Resize(8, 7);
+  EXPECT_EQ(At(s, 5, 5), kBlue);
+  EXPECT_EQ(At(s, 7, 6), kWhite);
+  s.SetCurrentX(3);
+  s.Clear();
+  EXPECT_EQ(At(s, 5, 5), kWhite);
+  EXPECT_EQ(s.CurrentX(), 0);
+}
+
+TEST(SurfaceView, ManyRefreshesMakeFewRepaints) {
+  QtSurface s(10, 10);
+  SurfaceView view(s);
+  for (int i = 0; i < 10000; ++i) {
+    s.Line(0, 0, 9, 9, kRed);
+    s.Refresh();
+  }
+  // The first refresh repaints at once; the rest wait for one pending repaint.
+  EXPECT_EQ(view.scheduled_repaints(), 1);
+  QElapsedTimer waited;
+  waited.start();
+  while (view.scheduled_repaints() < 2 && waited.elapsed() < 5000) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  EXPECT_EQ(view.scheduled_repaints(), 2);
+}
+
+}  // namespace
+}  // namespace ombrix::qt

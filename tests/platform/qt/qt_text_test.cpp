@@ -1,0 +1,24 @@
+#include "platform/qt/qt_text.h"
+
+#include <gtest/gtest.h>
+
+namespace ombrix::qt {
+namespace {
+
+TEST(DialogFilter, TurnsDescriptionPatternPairsIntoQtFilters) {
+  EXPECT_EQ(DialogFilter("エクセル ファイル (*.xls)|*.xls|"),
+            QStringLiteral("エクセル ファイル (*.xls)"));
+  EXPECT_EQ(DialogFilter("エクセル ファイル (*.xls *.xlsx)|*.xls;*.xlsx|"),
+            QStringLiteral("エクセル ファイル (*.xls *.xlsx)"));
+  EXPECT_EQ(DialogFilter("Pictures|*.gif;*.jpg|All|*.*"),
+            QStringLiteral("Pictures (*.gif *.jpg);;All (*.*)"));
+  EXPECT_EQ(DialogFilter(""), QString());
+}
+
+TEST(MessageText, CarriageReturnsBreakLines) {
+  EXPECT_EQ(MessageText("a\rb\r\nc"), QStringLiteral("a\nb\nc"));
+  EXPECT_EQ(ToStdString(ToQString("エラー報告")), "エラー報告");
+}
+
+}  // namespace
+}  // namespace ombrix::qt
