@@ -1,0 +1,118 @@
+#include "platform/qt/qt_dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
+#include <functional>
+
+#include "platform/qt/qt_events.h"
+
+namespace ombrix::qt {
+namespace {
+
+// Runs `act` on the modal dialog as soon as it is open.
+void WhenModalOpens(std::function<void(QWidget*)> act) {
+  QTimer::singleShot(0, [act] {
+    QWidget* modal = QApplication::activeModalWidget();
+    ASSERT_NE(modal, nullptr);
+    act(modal);
+  });
+}
+
+QAbstractButton* ButtonWithRole(QWidget* dialog, QDialogButtonBox::ButtonRole role) {
+  QDialogButtonBox* box = dialog->findChild<QDialogButtonBox*>();
+  if (box == nullptr) {
+    return nullptr;
+  }
+  for (QAbstractButton* button : box->buttons()) {
+    if (box->buttonRole(button) == role) {
+      return button;
+    }
+  }
+  return nullptr;
+}
+
+TEST(QtDialogs, MessageShowsTitleTextAndAJapaneseOkButton) {
+  QtDialogs dialogs(nullptr);
+  QString title, text, ok;
+  WhenModalOpens([&](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    title = box->windowTitle();
+    text = box->text();
+    ok = box->button(QMessageBox::Ok)->text();
+    box->button(QMessageBox::Ok)->click();
+  });
+  dialogs.Message("エラー番号： 9　x\r読み込みを中断します。", "エラー報告", MessageIcon::None);
+  EXPECT_EQ(title, QStringLiteral("エラー報告"));
+  EXPECT_EQ(text, QStringLiteral("エラー番号： 9　x\n読み込みを中断します。"));
+  EXPECT_FALSE(ok.isEmpty());
+}
+
+TEST(QtDialogs, YesNoQuestionIsAnsweredInJapanese) {
+  QtDialogs dialogs(nullptr);
+  for (const bool yes : {true, false}) {
+    QString yes_text;
+    WhenModalOpens([&](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      ASSERT_NE(box, nullptr);
+      yes_text = box->button(QMessageBox::Yes)->text();
+      box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
+    });
+    EXPECT_EQ(dialogs.AskYesNo("続けますか？", "メッシュ最適化"), yes);
+    EXPECT_TRUE(yes_text.contains(QStringLiteral("はい"))) << yes_text.toStdString();
+  }
+}
+
+TEST(QtDialogs, InputBoxGivesTheAnswerOrEmptyOnCancel) {
+  QtDialogs dialogs(nullptr);
+  QString prompt, shown_default;
+  WhenModalOpens([&](QWidget* modal) {
+    auto* input = qobject_cast<QInputDialog*>(modal);
+    ASSERT_NE(input, nullptr);
+    prompt = input->labelText();
+    shown_default = input->textValue();
+    input->setTextValue(QStringLiteral("3"));
+    input->accept();
+  });
+  EXPECT_EQ(dialogs.InputBox("分割数", "メッシュ分割", "2"), "3");
+  EXPECT_EQ(prompt, QStringLiteral("分割数"));
+  EXPECT_EQ(shown_default, QStringLiteral("2"));
+
+  QString cancel_text;
+  WhenModalOpens([&](QWidget* modal) {
+    QAbstractButton* cancel = ButtonWithRole(modal, QDialogButtonBox::RejectRole);
+    ASSERT_NE(cancel, nullptr);
+    cancel_text = cancel->text();
+    cancel->click();
+  });
+  EXPECT_EQ(dialogs.InputBox("分割数", "メッシュ分割", "2"), "");
+  EXPECT_TRUE(cancel_text.contains(QStringLiteral("キャンセル"))) << cancel_text.toStdString();
+}
+
+TEST(QtEventPump, EscapeAnywhereRequestsCancel) {
+  QtEventPump pump;
+  QLineEdit field;
+  EXPECT_FALSE(pump.CancelRequested());
+  QKeyEvent other(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+  QApplication::sendEvent(&field, &other);
+  EXPECT_FALSE(pump.CancelRequested());
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QApplication::sendEvent(&field, &escape);
+  EXPECT_TRUE(pump.CancelRequested());
+  pump.ProcessPendingEvents();
+  EXPECT_TRUE(pump.CancelRequested());
+  pump.ResetCancel();
+  EXPECT_FALSE(pump.CancelRequested());
+}
+
+}  // namespace
+}  // namespace ombrix::qt
