@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/picture.h"
+
 namespace ombrix {
 
 struct MainWindowState {
@@ -17,6 +19,9 @@ struct MainWindowState {
   std::int32_t PrintFrameTop = 0;
   std::int32_t PrintFrameWidth = 0;
   std::int32_t PrintFrameHeight = 0;
+  // The pictures the hidden picture boxes hold: the background map and the sprite.
+  Picture MapPicture;
+  Picture SpritePicture;
 };
 
 }  // namespace ombrix

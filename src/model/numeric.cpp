@@ -145,16 +145,16 @@ double TextToNumber(std::string_view text) {
   return value;
 }
 
-std::string NumberText(double value) {
+std::string RealText(double value) {
   char buffer[64];
-  // -0 is not negative: it prints as " 0".
-  const double shown = value == 0 ? 0.0 : value;
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, shown);
-  std::string text(buffer, result.ptr);
-  if (!std::signbit(shown)) {
-    text.insert(text.begin(), ' ');
-  }
-  return text;
+  // -0 is not negative: it prints as "0".
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value == 0 ? 0.0 : value);
+  return std::string(buffer, result.ptr);
+}
+
+std::string NumberText(double value) {
+  const bool negative = value < 0 || (std::isnan(value) && std::signbit(value));
+  return negative ? RealText(value) : " " + RealText(value);
 }
 
 std::string FormatFixed12(double value) {

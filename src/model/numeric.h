@@ -31,6 +31,10 @@ double TextToNumber(std::string_view text);
 // the sign when the value is not negative ("-1.5", " 2", " 0.1").
 std::string NumberText(double value);
 
+// The shortest text that reads back as the same double, without a leading blank ("1.5",
+// "-2", "1e+20"); how reals are written to files and to standard output.
+std::string RealText(double value);
+
 // The pattern "###0.000000000000": at least one digit before the point, exactly twelve after.
 std::string FormatFixed12(double value);
 

@@ -14,8 +14,10 @@ inline constexpr int kOutOfMemory = 7;
 inline constexpr int kSubscriptOutOfRange = 9;
 inline constexpr int kDivisionByZero = 11;
 inline constexpr int kTypeMismatch = 13;
+inline constexpr int kInternalError = 51;
 inline constexpr int kFileNotFound = 53;
 inline constexpr int kPathFileAccess = 75;
+inline constexpr int kBadFileFormat = 321;
 inline constexpr int kPrinterError = 482;
 }  // namespace err
 

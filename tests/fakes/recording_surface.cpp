@@ -1,16 +1,14 @@
 #include "fakes/recording_surface.h"
 
-#include <charconv>
 #include <cstdio>
+
+#include "model/numeric.h"
 
 namespace ombrix::testing {
 namespace {
 
-// The shortest round-trip form, without the blank that printed numbers carry.
 std::string N(double value) {
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value == 0 ? 0.0 : value);
-  return std::string(buffer, result.ptr);
+  return RealText(value);
 }
 
 std::string Corners(double x1, double y1, double x2, double y2) {

@@ -1,0 +1,141 @@
+#include "import/mesh_import.h"
+
+#include "import/cell_conversion.h"
+#include "import/plot_frame.h"
+#include "import/workbook_filter.h"
+#include "model/run_error.h"
+#include "platform/command_guard.h"
+
+namespace ombrix {
+namespace {
+
+// Workbook cells of the layout, (row, column).
+constexpr std::int32_t kCountXRow = 3, kCountXCol = 6;  // F3
+constexpr std::int32_t kCountYRow = 5, kCountYCol = 4;  // D5
+constexpr std::int32_t kParamCol = 2;                   // B13, B14, B15, B19, B20
+constexpr std::int32_t kXRow = 4;                       // G4, H4, ...
+constexpr std::int32_t kYCol = 5;                       // E6, E7, ...
+constexpr std::int32_t kFirstRowOffset = 5;             // node row i is sheet row i + 5
+constexpr std::int32_t kFirstColOffset = 6;             // node column j is sheet column j + 6
+
+constexpr Rgb kFrameOutline = RGB(240, 240, 0);
+
+double ReadDouble(const Workbook& book, std::int32_t row, std::int32_t col) {
+  return CellToDouble(book.Cell(row, col), row, col);
+}
+
+void CheckCount(std::int32_t count, std::int32_t row, std::int32_t col, const char* what) {
+  if (count < 0) {
+    throw RunError(err::kSubscriptOutOfRange, "セル " + CellName(row, col) + " の" + what + " " +
+                                                  std::to_string(count) + " は負の数です。");
+  }
+}
+
+}  // namespace
+
+MeshData ReadMeshWorkbook(const Workbook& book) {
+  MeshData d;
+  d.NodeCountX = CellToLong(book.Cell(kCountXRow, kCountXCol), kCountXRow, kCountXCol);
+  d.NodeCountY = CellToLong(book.Cell(kCountYRow, kCountYCol), kCountYRow, kCountYCol);
+  d.MembraneWeight = ReadDouble(book, 13, kParamCol);
+  d.CurvatureWeight = ReadDouble(book, 14, kParamCol);
+  d.DataWeight = ReadDouble(book, 15, kParamCol);
+  d.RelaxationFactor = ReadDouble(book, 19, kParamCol);
+  d.ConvergenceLimit = ReadDouble(book, 20, kParamCol);
+
+  const std::int32_t nx = d.NodeCountX;
+  const std::int32_t ny = d.NodeCountY;
+  CheckCount(nx, kCountXRow, kCountXCol, "列数");
+  CheckCount(ny, kCountYRow, kCountYCol, "行数");
+  const std::int64_t nodes = std::int64_t{nx} * ny;
+  if (nodes > kMaxMeshNodes) {
+    throw RunError(err::kOutOfMemory, "メッシュが大きすぎます: " + std::to_string(nx) + " × " +
+                                          std::to_string(ny) + " = " + std::to_string(nodes) +
+                                          " 節点は上限 " + std::to_string(kMaxMeshNodes) +
+                                          " 節点を超えます (セル F3, D5)。");
+  }
+
+  d.NodeX.Allocate(0, std::int64_t{nx} + 2);
+  d.NodeY.Allocate(0, std::int64_t{ny} + 2);
+  d.NodeValue.Allocate(-1, std::int64_t{ny} + 2, -1, std::int64_t{nx} + 2);
+  d.NodeBlank.Allocate(-1, std::int64_t{ny} + 2, -1, std::int64_t{nx} + 2);
+  for (std::int32_t j = 1; j <= nx; ++j) {
+    d.NodeX(j) = ReadDouble(book, kXRow, j + kFirstColOffset);
+  }
+  for (std::int32_t i = 1; i <= ny; ++i) {
+    d.NodeY(i) = ReadDouble(book, i + kFirstRowOffset, kYCol);
+  }
+  for (std::int32_t i = 1; i <= ny; ++i) {
+    for (std::int32_t j = 1; j <= nx; ++j) {
+      const std::int32_t row = i + kFirstRowOffset;
+      const std::int32_t col = j + kFirstColOffset;
+      const CellValue cell = book.Cell(row, col);
+      if (CellIsBlank(cell)) {
+        d.NodeBlank(i, j) = 1;
+        d.NodeValue(i, j) = 0;
+      } else {
+        d.NodeBlank(i, j) = 0;
+        d.NodeValue(i, j) = CellToDouble(cell, row, col);
+      }
+    }
+  }
+  return d;
+}
+
+void CommitMesh(MeshModel& model, MeshData&& data) {
+  model.NodeCountX = data.NodeCountX;
+  model.NodeCountY = data.NodeCountY;
+  model.MembraneWeight = data.MembraneWeight;
+  model.CurvatureWeight = data.CurvatureWeight;
+  model.DataWeight = data.DataWeight;
+  model.RelaxationFactor = data.RelaxationFactor;
+  model.ConvergenceLimit = data.ConvergenceLimit;
+  model.NodeX = std::move(data.NodeX);
+  model.NodeY = std::move(data.NodeY);
+  model.NodeValue = std::move(data.NodeValue);
+  model.NodeBlank = std::move(data.NodeBlank);
+}
+
+void MeshDataLoad_Click(CommandContext& ctx) {
+  const std::optional<std::string> path = ctx.dialogs.OpenFile(kWorkbookFilter);
+  if (!path) {
+    return;  // cancelled: nothing changes
+  }
+  const bool loaded = RunGuarded(ctx.dialogs, Aborted::Loading, [&] {
+    BusyPointer busy(ctx.windows);
+    // Everything that can fail happens before the model is touched.
+    const std::unique_ptr<Workbook> book = ctx.workbooks.Open(*path);
+    MeshData data = ReadMeshWorkbook(*book);
+    const PlotFrameSetup frame =
+        ComputePlotFrame(data.NodeX, data.NodeY, data.NodeCountX, data.NodeCountY, ctx.panel);
+    CommitMesh(ctx.model, std::move(data));
+    ctx.window.MeshFileName = *path;
+    ApplyPlotFrame(ctx, frame);
+    // Keep the window on the screen.
+    const ScreenInfo screen = ctx.windows.Screen();
+    WindowRect main = ctx.windows.Geometry(WindowId::Main);
+    if (main.height + main.top > screen.height) {
+      main.top = 50;
+    }
+    if (main.width + main.left > screen.width) {
+      main.left = 50;
+    }
+    ctx.windows.SetGeometry(WindowId::Main, main);
+  });
+  if (!loaded) {
+    return;
+  }
+  MeshModel& m = ctx.model;
+  ctx.picture.SetScaleMode(ScaleMode::Pixels);
+  ctx.picture.Clear();
+  ctx.picture.Box(m.FrameLeft, m.FrameTop, m.FrameLeft + m.FrameWidth, m.FrameTop + m.FrameHeight,
+                  kFrameOutline);
+  ctx.picture.Refresh();
+  if (m.MapLoaded == 1) {
+    ctx.window.MapPicture = Picture{};
+    m.MapLoaded = 0;
+  }
+  ctx.windows.Hide(WindowId::Legend);
+}
+
+}  // namespace ombrix

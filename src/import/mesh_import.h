@@ -1,0 +1,44 @@
+#pragma once
+// The mesh workbook import: counts in F3 (columns) and D5 (rows), the optimiser's parameters
+// in B13, B14, B15, B19, B20, x coordinates along row 4 from G4, y coordinates down column E
+// from E6, node values in the block from G6 (an empty cell is a blank node).
+
+#include <array>
+#include <cstdint>
+
+#include "model/bounded_array.h"
+#include "model/mesh_model.h"
+#include "platform/command_context.h"
+#include "platform/workbook.h"
+
+namespace ombrix {
+
+// Largest mesh the import accepts, in nodes.
+inline constexpr std::int64_t kMaxMeshNodes = 25'000'000;
+
+// What a mesh workbook holds, read into fresh arrays with the model's bounds.
+struct MeshData {
+  std::int32_t NodeCountX = 0;
+  std::int32_t NodeCountY = 0;
+  double MembraneWeight = 0;
+  double CurvatureWeight = 0;
+  double DataWeight = 0;
+  double RelaxationFactor = 0;
+  double ConvergenceLimit = 0;
+  BoundedArray<double> NodeX{"NodeX"};
+  BoundedArray<double> NodeY{"NodeY"};
+  BoundedArray2<double> NodeValue{"NodeValue"};
+  BoundedArray2<std::int32_t> NodeBlank{"NodeBlank"};
+};
+
+// Reads the mesh; errors name the cell. Counts are checked before anything is allocated.
+MeshData ReadMeshWorkbook(const Workbook& book);
+
+// Replaces the model's mesh and parameters with `data`.
+void CommitMesh(MeshModel& model, MeshData&& data);
+
+// The menu command: file dialog, read, plot frame, empty frame drawn. A cancelled dialog or a
+// failed import changes nothing.
+void MeshDataLoad_Click(CommandContext& ctx);
+
+}  // namespace ombrix

@@ -1,0 +1,61 @@
+#include "import/point_import.h"
+
+#include "import/cell_conversion.h"
+#include "import/workbook_filter.h"
+#include "model/run_error.h"
+#include "platform/command_guard.h"
+
+namespace ombrix {
+namespace {
+
+constexpr std::int32_t kCountRow = 3, kCountCol = 1;  // A3
+constexpr std::int32_t kFirstRowOffset = 2;           // point k is on sheet row k + 2
+constexpr std::int32_t kXCol = 3, kYCol = 4, kValueCol = 5;
+
+}  // namespace
+
+PointData ReadPointWorkbook(const Workbook& book) {
+  PointData d;
+  const std::int32_t n = CellToLong(book.Cell(kCountRow, kCountCol), kCountRow, kCountCol);
+  if (n < 0) {
+    throw RunError(err::kSubscriptOutOfRange,
+                   "セル A3 の点数 " + std::to_string(n) + " は負の数です。");
+  }
+  if (n > kMaxPoints) {
+    throw RunError(err::kOutOfMemory, "セル A3 の点数 " + std::to_string(n) +
+                                          " はシートに収まる行数 (" + std::to_string(kMaxPoints) +
+                                          ") を超えます。");
+  }
+  d.PointCount = n;
+  d.PointX.Allocate(0, std::int64_t{n} + 2);
+  d.PointY.Allocate(0, std::int64_t{n} + 2);
+  d.PointValue.Allocate(0, std::int64_t{n} + 2);
+  for (std::int32_t k = 1; k <= n; ++k) {
+    const std::int32_t row = k + kFirstRowOffset;
+    d.PointX(k) = CellToDouble(book.Cell(row, kXCol), row, kXCol);
+    d.PointY(k) = CellToDouble(book.Cell(row, kYCol), row, kYCol);
+    d.PointValue(k) = CellToDouble(book.Cell(row, kValueCol), row, kValueCol);
+  }
+  return d;
+}
+
+void CommitPoints(MeshModel& model, PointData&& data) {
+  model.PointCount = data.PointCount;
+  model.PointX = std::move(data.PointX);
+  model.PointY = std::move(data.PointY);
+  model.PointValue = std::move(data.PointValue);
+}
+
+void RandomDataLoad_Click(CommandContext& ctx) {
+  const std::optional<std::string> path = ctx.dialogs.OpenFile(kWorkbookFilter);
+  if (!path) {
+    return;
+  }
+  RunGuarded(ctx.dialogs, Aborted::Loading, [&] {
+    BusyPointer busy(ctx.windows);
+    const std::unique_ptr<Workbook> book = ctx.workbooks.Open(*path);
+    CommitPoints(ctx.model, ReadPointWorkbook(*book));
+  });
+}
+
+}  // namespace ombrix

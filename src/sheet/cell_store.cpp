@@ -1,0 +1,72 @@
+#include "sheet/cell_store.h"
+
+#include <algorithm>
+
+namespace ombrix::sheet {
+
+void CellStore::Set(std::int32_t row, std::int32_t col, const CellValue& value) {
+  Entry entry{Key(row, col), value.number, 0, static_cast<std::uint32_t>(entries_.size()),
+              value.kind};
+  if (value.kind == CellKind::Text && value.text.empty()) {
+    entry.kind = CellKind::Empty;  // empty text reads as an empty cell
+  }
+  if (entry.kind == CellKind::Text || entry.kind == CellKind::Error) {
+    entry.text = static_cast<std::uint32_t>(texts_.size());
+    texts_.push_back(value.text);
+  }
+  entries_.push_back(entry);
+  finished_ = false;
+}
+
+void CellStore::Finish() {
+  std::stable_sort(entries_.begin(), entries_.end(),
+                   [](const Entry& a, const Entry& b) { return a.key < b.key; });
+  // Keep the last Set of each cell.
+  std::vector<Entry> unique;
+  unique.reserve(entries_.size());
+  for (const Entry& e : entries_) {
+    if (!unique.empty() && unique.back().key == e.key) {
+      unique.back() = e;
+    } else {
+      unique.push_back(e);
+    }
+  }
+  unique.shrink_to_fit();
+  entries_ = std::move(unique);
+  finished_ = true;
+}
+
+CellValue CellStore::Get(std::int32_t row, std::int32_t col) const {
+  if (row < 1 || col < 1) {
+    return {};
+  }
+  const std::uint64_t key = Key(row, col);
+  const auto it = std::lower_bound(entries_.begin(), entries_.end(), key,
+                                   [](const Entry& e, std::uint64_t k) { return e.key < k; });
+  if (!finished_ || it == entries_.end() || it->key != key) {
+    return {};
+  }
+  switch (it->kind) {
+    case CellKind::Empty:
+      return {};
+    case CellKind::Number:
+      return CellValue::Number(it->number);
+    case CellKind::Boolean:
+      return CellValue::Boolean(it->number != 0);
+    case CellKind::Text:
+      return CellValue::Text(texts_[it->text]);
+    case CellKind::Error:
+      return CellValue::Error(texts_[it->text]);
+  }
+  return {};
+}
+
+std::size_t CellStore::MemoryBytes() const {
+  std::size_t bytes = entries_.capacity() * sizeof(Entry) + texts_.capacity() * sizeof(std::string);
+  for (const std::string& t : texts_) {
+    bytes += t.capacity() > 15 ? t.capacity() : 0;
+  }
+  return bytes;
+}
+
+}  // namespace ombrix::sheet

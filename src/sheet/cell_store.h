@@ -1,0 +1,56 @@
+#pragma once
+// The cells of one sheet, indexed once after reading so every lookup is a binary search and
+// memory stays close to one small record per stored cell.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/workbook.h"
+
+namespace ombrix::sheet {
+
+class CellStore {
+ public:
+  // Records a cell; a later Set of the same cell wins. Empty cells need not be recorded.
+  void Set(std::int32_t row, std::int32_t col, const CellValue& value);
+  // Sorts the cells for lookup; call once after the last Set.
+  void Finish();
+  CellValue Get(std::int32_t row, std::int32_t col) const;
+  std::size_t size() const { return entries_.size(); }
+  std::size_t MemoryBytes() const;
+
+ private:
+  struct Entry {
+    std::uint64_t key;    // row in the high half, column in the low half
+    double number;        // Number and Boolean
+    std::uint32_t text;   // index into texts_ for Text and Error
+    std::uint32_t order;  // order of Set, so the last of duplicates wins
+    CellKind kind;
+  };
+  static std::uint64_t Key(std::int32_t row, std::int32_t col) {
+    return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(row)) << 32) |
+           static_cast<std::uint32_t>(col);
+  }
+
+  std::vector<Entry> entries_;
+  std::vector<std::string> texts_;
+  bool finished_ = false;
+};
+
+// A workbook read whole into memory: the active sheet's cells.
+class SheetWorkbook : public Workbook {
+ public:
+  SheetWorkbook(std::string active_sheet_name, CellStore cells)
+      : name_(std::move(active_sheet_name)), cells_(std::move(cells)) {}
+
+  CellValue Cell(std::int32_t row, std::int32_t col) const override { return cells_.Get(row, col); }
+  std::string ActiveSheetName() const override { return name_; }
+  const CellStore& cells() const { return cells_; }
+
+ private:
+  std::string name_;
+  CellStore cells_;
+};
+
+}  // namespace ombrix::sheet

@@ -1,0 +1,19 @@
+#pragma once
+// Reads the active sheet of an .xlsx workbook (Office Open XML in a ZIP archive).
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sheet/cell_store.h"
+
+namespace ombrix::sheet {
+
+// `path` names the file in error descriptions. Errors: 321 for an archive that is not a
+// workbook or breaks the limits (entry over 512 MiB unpacked, or packed more than 200:1).
+std::unique_ptr<SheetWorkbook> ReadXlsx(const std::string& path);
+std::unique_ptr<SheetWorkbook> ReadXlsxBytes(const std::vector<std::uint8_t>& bytes,
+                                             const std::string& path);
+
+}  // namespace ombrix::sheet

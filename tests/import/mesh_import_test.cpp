@@ -1,0 +1,203 @@
+#include "import/mesh_import.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/fake_context.h"
+#include "model/run_error.h"
+
+namespace ombrix {
+namespace {
+
+using testing::FakeEnvironment;
+using testing::MemoryWorkbook;
+
+// The 3 x 2 sheet: x 0, 10, 20 along G4:I4, y 10, 0 down E6:E7, values in G6:I7.
+MemoryWorkbook SmallMesh() {
+  MemoryWorkbook book;
+  book.Set("F3", 3).Set("D5", 2);
+  book.Set("B13", 1).Set("B14", 2).Set("B15", 10).Set("B19", 1.5).Set("B20", 1e-6);
+  book.Set("G4", 0).Set("H4", 10).Set("I4", 20);
+  book.Set("E6", 10).Set("E7", 0);
+  book.Set("G6", 1.5).Set("H6", 2).Set("I6", 3.25);
+  book.Set("G7", 4).Set("H7", 0).Set("I7", 6);
+  // Outside the layout: must change nothing.
+  book.Set("A1", CellValue::Text("small mesh")).Set("B16", CellValue::Text("note"));
+  book.Set("J6", CellValue::Text("not a node")).Set("G8", CellValue::Text("below the mesh"));
+  return book;
+}
+
+class MeshImportTest : public ::testing::Test {
+ protected:
+  void Import(const MemoryWorkbook& book, const std::string& path = "/data/mesh.xlsx") {
+    env.workbooks.books[path] = book;
+    env.dialogs.file_answers.push_back(path);
+    CommandContext ctx = env.Context();
+    MeshDataLoad_Click(ctx);
+  }
+
+  FakeEnvironment env;
+};
+
+TEST_F(MeshImportTest, ReadsTheLayoutIntoTheModel) {
+  Import(SmallMesh());
+  const MeshModel& m = env.model;
+  EXPECT_TRUE(env.dialogs.messages.empty());
+  EXPECT_EQ(env.dialogs.file_filters.at(0), "エクセル ファイル (*.xls *.xlsx)|*.xls;*.xlsx|");
+  EXPECT_EQ(m.NodeCountX, 3);
+  EXPECT_EQ(m.NodeCountY, 2);
+  EXPECT_EQ(m.NodeX(1), 0);
+  EXPECT_EQ(m.NodeX(3), 20);
+  EXPECT_EQ(m.NodeX(4), 0);
+  EXPECT_EQ(m.NodeY(1), 10);
+  EXPECT_EQ(m.NodeY(2), 0);
+  EXPECT_EQ(m.NodeValue(1, 3), 3.25);
+  EXPECT_EQ(m.NodeValue(2, 1), 4);
+  EXPECT_EQ(m.NodeValue(2, 2), 0);
+  EXPECT_EQ(m.NodeBlank(2, 2), 0);  // the number 0 is a value
+  EXPECT_EQ(m.NodeValue(3, 1), 0);  // the border ring stays 0
+  EXPECT_EQ(m.NodeValue.row_upper(), 4);
+  EXPECT_EQ(m.NodeValue.col_upper(), 5);
+  EXPECT_EQ(m.MembraneWeight, 1);
+  EXPECT_EQ(m.CurvatureWeight, 2);
+  EXPECT_EQ(m.DataWeight, 10);
+  EXPECT_EQ(m.RelaxationFactor, 1.5);
+  EXPECT_EQ(m.ConvergenceLimit, 1e-6);
+  EXPECT_EQ(env.window.MeshFileName, "/data/mesh.xlsx");
+  EXPECT_EQ(m.FrameWidth, 800);  // ranges 20 and 10: 800 x 400
+  EXPECT_EQ(m.FrameHeight, 400);
+}
+
+TEST_F(MeshImportTest, DrawsTheEmptyFrameAndHidesTheLegend) {
+  env.model.MapLoaded = 1;
+  env.window.MapPicture.width = 4;
+  Import(SmallMesh());
+  const std::vector<std::string> tail(env.picture.calls.end() - 4, env.picture.calls.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{"ScaleMode 3", "Cls", "Box 30 20 830 420 #f0f000",
+                                            "Refresh"}));
+  EXPECT_EQ(env.model.MapLoaded, 0);
+  EXPECT_TRUE(env.window.MapPicture.empty());
+  EXPECT_EQ(env.windows.log.back(), "Hide Legend");
+  EXPECT_EQ(env.windows.pointer, MousePointer::Default);
+  EXPECT_NE(std::find(env.windows.log.begin(), env.windows.log.end(), "Pointer 11"),
+            env.windows.log.end());
+}
+
+TEST_F(MeshImportTest, EmptyCellsAreBlankNodes) {
+  MemoryWorkbook book = SmallMesh();
+  book.cells.erase({7, 8});             // H7 cleared
+  book.Set("I6", CellValue::Text(""));  // empty text is blank too
+  Import(book);
+  EXPECT_EQ(env.model.NodeBlank(2, 2), 1);
+  EXPECT_EQ(env.model.NodeValue(2, 2), 0);
+  EXPECT_EQ(env.model.NodeBlank(1, 3), 1);
+  EXPECT_EQ(env.model.NodeBlank(1, 1), 0);
+}
+
+TEST_F(MeshImportTest, CountsRoundHalvesToEven) {
+  MemoryWorkbook book = SmallMesh();
+  book.Set("F3", 2.5).Set("D5", 1.5);
+  Import(book);
+  EXPECT_EQ(env.model.NodeCountX, 2);
+  EXPECT_EQ(env.model.NodeCountY, 2);
+  book.Set("F3", 3.5).Set("J4", 30).Set("J6", 1).Set("J7", 2);
+  Import(book);
+  EXPECT_EQ(env.model.NodeCountX, 4);
+  EXPECT_EQ(env.model.NodeValue(2, 4), 2);
+}
+
+TEST_F(MeshImportTest, NumbersStoredAsTextBooleansAndEmptyParameters) {
+  MemoryWorkbook book = SmallMesh();
+  book.Set("G6", CellValue::Text("7.25")).Set("H4", CellValue::Text("10"));
+  book.Set("I7", CellValue::Boolean(true));
+  book.cells.erase({20, 2});  // B20 empty: 0
+  Import(book);
+  EXPECT_EQ(env.model.NodeValue(1, 1), 7.25);
+  EXPECT_EQ(env.model.NodeX(2), 10);
+  EXPECT_EQ(env.model.NodeValue(2, 3), -1);
+  EXPECT_EQ(env.model.ConvergenceLimit, 0);
+}
+
+TEST_F(MeshImportTest, AFailedImportChangesNothing) {
+  Import(SmallMesh(), "/data/good.xls");
+  env.picture.calls.clear();
+  env.windows.log.clear();
+  const auto assert_unchanged = [&] {
+    EXPECT_EQ(env.window.MeshFileName, "/data/good.xls");
+    EXPECT_EQ(env.model.NodeCountX, 3);
+    EXPECT_EQ(env.model.NodeValue(1, 3), 3.25);
+    EXPECT_EQ(env.model.MembraneWeight, 1);
+    EXPECT_EQ(env.model.FrameWidth, 800);
+    EXPECT_TRUE(env.picture.calls.empty());
+    EXPECT_EQ(env.windows.pointer, MousePointer::Default);
+  };
+
+  MemoryWorkbook text = SmallMesh();
+  text.Set("H7", CellValue::Text("abc")).Set("B13", 99);
+  Import(text, "/data/bad.xls");
+  ASSERT_EQ(env.dialogs.messages.size(), 1u);
+  EXPECT_EQ(env.dialogs.messages[0].title, "エラー報告");
+  EXPECT_EQ(env.dialogs.messages[0].text,
+            "エラー番号： 13　セル H7 の値 \"abc\" は数値ではありません。\r読み込みを中断します。");
+  assert_unchanged();
+
+  env.dialogs.file_answers.push_back("/data/missing.xls");
+  CommandContext ctx = env.Context();
+  MeshDataLoad_Click(ctx);
+  EXPECT_EQ(env.dialogs.messages.back().text.rfind("エラー番号： 53　", 0), 0u);
+  assert_unchanged();
+
+  MemoryWorkbook flat = SmallMesh();
+  flat.Set("I4", 0).Set("H4", 0).Set("E6", 0);  // no extent at all: 0 / 0
+  Import(flat, "/data/flat.xls");
+  EXPECT_NE(env.dialogs.messages.back().text.find("エラー番号： 6　"), std::string::npos);
+  assert_unchanged();
+
+  env.dialogs.file_answers.push_back(std::nullopt);  // cancelled
+  MeshDataLoad_Click(ctx);
+  EXPECT_EQ(env.dialogs.messages.size(), 3u);
+  assert_unchanged();
+}
+
+TEST_F(MeshImportTest, CountsAreCheckedBeforeAnythingIsAllocated) {
+  MemoryWorkbook negative = SmallMesh();
+  negative.Set("D5", -1);
+  Import(negative);
+  EXPECT_EQ(env.dialogs.messages.back().text,
+            "エラー番号： 9　セル D5 の行数 -1 は負の数です。\r読み込みを中断します。");
+
+  MemoryWorkbook huge = SmallMesh();
+  huge.Set("F3", 6000).Set("D5", 5000);
+  env.workbooks.books["/huge"] = huge;
+  const MemoryWorkbook& served = env.workbooks.books["/huge"];
+  EXPECT_THROW(
+      {
+        try {
+          ReadMeshWorkbook(served);
+        } catch (const RunError& e) {
+          EXPECT_EQ(e.number(), err::kOutOfMemory);
+          EXPECT_NE(e.description().find("30000000"), std::string::npos);
+          throw;
+        }
+      },
+      RunError);
+  EXPECT_LE(served.reads, 7);  // the counts and parameters only
+  EXPECT_FALSE(env.model.NodeX.allocated());
+}
+
+TEST_F(MeshImportTest, LineWidthMessageKeepsTheOldFrameButStillImports) {
+  Import(SmallMesh());
+  env.panel.Text2 = "0";
+  MemoryWorkbook wide = SmallMesh();
+  wide.Set("I4", 2000);
+  Import(wide, "/data/wide.xls");
+  ASSERT_EQ(env.dialogs.messages.size(), 1u);
+  EXPECT_EQ(env.dialogs.messages[0].text, "コンターラインの幅は 1 以上です。");
+  EXPECT_EQ(env.model.NodeX(3), 2000);  // the mesh is loaded
+  EXPECT_EQ(env.window.MeshFileName, "/data/wide.xls");
+  EXPECT_EQ(env.model.FrameWidth, 800);  // the frame is the previous one
+  EXPECT_EQ(env.model.FrameHeight, 400);
+  EXPECT_EQ(env.picture.calls[env.picture.calls.size() - 2], "Box 30 20 830 420 #f0f000");
+}
+
+}  // namespace
+}  // namespace ombrix

@@ -1,0 +1,86 @@
+#include "import/point_import.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/fake_context.h"
+#include "import/mesh_import.h"
+
+namespace ombrix {
+namespace {
+
+using testing::FakeEnvironment;
+using testing::MemoryWorkbook;
+
+class PointImportTest : public ::testing::Test {
+ protected:
+  void Import(const MemoryWorkbook& book, const std::string& path = "/data/points.xls") {
+    env.workbooks.books[path] = book;
+    env.dialogs.file_answers.push_back(path);
+    CommandContext ctx = env.Context();
+    RandomDataLoad_Click(ctx);
+  }
+  FakeEnvironment env;
+};
+
+MemoryWorkbook TwoPoints() {
+  MemoryWorkbook book;
+  book.Set("A3", 2).Set("C3", 1).Set("D3", 2).Set("E3", 10).Set("C4", 3).Set("D4", 4).Set("E4", 20);
+  book.Set("C2", CellValue::Text("x")).Set("C5", 99);  // outside the list
+  return book;
+}
+
+TEST_F(PointImportTest, ReadsOnePointARowFromRowThree) {
+  Import(TwoPoints());
+  const MeshModel& m = env.model;
+  EXPECT_TRUE(env.dialogs.messages.empty());
+  EXPECT_EQ(m.PointCount, 2);
+  EXPECT_EQ(m.PointX(1), 1);
+  EXPECT_EQ(m.PointX(2), 3);
+  EXPECT_EQ(m.PointY(2), 4);
+  EXPECT_EQ(m.PointValue(1), 10);
+  EXPECT_EQ(m.PointValue(2), 20);
+  EXPECT_EQ(m.PointX.upper(), 4);
+  EXPECT_EQ(m.PointX(3), 0);
+  EXPECT_TRUE(env.window.MeshFileName.empty());  // the path is not kept
+  EXPECT_TRUE(env.picture.calls.empty());        // nothing is drawn
+  EXPECT_EQ(env.windows.pointer, MousePointer::Default);
+}
+
+TEST_F(PointImportTest, EmptyCountAndEmptyCells) {
+  MemoryWorkbook book = TwoPoints();
+  book.cells.erase({4, 4});  // D4
+  Import(book);
+  EXPECT_EQ(env.model.PointY(2), 0);
+  book.cells.erase({3, 1});  // A3
+  Import(book);
+  EXPECT_EQ(env.model.PointCount, 0);
+  EXPECT_EQ(env.model.PointX.upper(), 2);
+}
+
+TEST_F(PointImportTest, LeavesTheMeshAloneAndFailuresLeaveThePoints) {
+  AllocateMesh(env.model, 2, 2);
+  env.model.NodeValue(1, 1) = 5;
+  env.window.MeshFileName = "/data/mesh.xls";
+  Import(TwoPoints());
+  EXPECT_EQ(env.model.NodeValue(1, 1), 5);
+  EXPECT_EQ(env.window.MeshFileName, "/data/mesh.xls");
+
+  MemoryWorkbook bad = TwoPoints();
+  bad.Set("E4", CellValue::Text("n/a"));
+  Import(bad);
+  ASSERT_EQ(env.dialogs.messages.size(), 1u);
+  EXPECT_EQ(env.dialogs.messages[0].text,
+            "エラー番号： 13　セル E4 の値 \"n/a\" は数値ではありません。\r読み込みを中断します。");
+  EXPECT_EQ(env.model.PointCount, 2);
+  EXPECT_EQ(env.model.PointValue(2), 20);
+
+  MemoryWorkbook negative = TwoPoints();
+  negative.Set("A3", -3);
+  Import(negative);
+  EXPECT_EQ(env.dialogs.messages.back().text,
+            "エラー番号： 9　セル A3 の点数 -3 は負の数です。\r読み込みを中断します。");
+  EXPECT_EQ(env.model.PointCount, 2);
+}
+
+}  // namespace
+}  // namespace ombrix
