@@ -5,6 +5,8 @@
 #include <QStatusBar>
 
 #include "app/twips.h"
+#include "import/mesh_import.h"
+#include "import/point_import.h"
 #include "model/form_load.h"
 #include "model/modes.h"
 #include "platform/qt/qt_child.h"
@@ -56,6 +58,7 @@ MainWindow::MainWindow(std::function<void()> end_program)
   statusBar()->setObjectName(QStringLiteral("StatusBar"));
 
   dialogs_ = std::make_unique<qt::QtDialogs>(this);
+  active_dialogs_ = dialogs_.get();
   events_ = std::make_unique<qt::QtEventPump>();
   window_ops_ = std::make_unique<qt::QtWindowOps>(this, drawing_area_, statusBar());
   window_ops_->SetFactory(WindowId::Legend, [this] {
@@ -78,6 +81,8 @@ MainWindow::MainWindow(std::function<void()> end_program)
   ConnectOption("InfomationDisp2", OptionItem::InfomationDisp2);
   connect(menus_.item(QStringLiteral("TheEnd")), &QAction::triggered, this,
           [this] { end_program_(); });
+  ConnectCommand("MeshDataLoad", MeshDataLoad_Click);
+  ConnectCommand("RandomDataLoad", RandomDataLoad_Click);
 
   // Form_Load: the modes and their check marks.
   FormLoad(model_, state_);
@@ -90,6 +95,20 @@ void MainWindow::ConnectOption(const char* item_name, OptionItem item) {
   connect(menus_.item(QString::fromLatin1(item_name)), &QAction::triggered, this, [this, item] {
     SelectOption(model_, item);
     SyncOptionChecks();  // also restores the mark Qt toggled off on a checked item
+  });
+}
+
+CommandContext MainWindow::Context() {
+  return CommandContext{model_,           state_,       ReadPanel(), *surface_,         nullptr,
+                        *active_dialogs_, *window_ops_, *events_,    *active_workbooks_};
+}
+
+void MainWindow::ConnectCommand(const char* item_name, void (*command)(CommandContext&)) {
+  QAction* action = menus_.item(QString::fromLatin1(item_name));
+  action->setEnabled(true);
+  connect(action, &QAction::triggered, this, [this, command] {
+    CommandContext ctx = Context();
+    command(ctx);
   });
 }
 

@@ -11,11 +11,13 @@
 #include "model/main_window_state.h"
 #include "model/mesh_model.h"
 #include "model/option_groups.h"
+#include "platform/command_context.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_events.h"
 #include "platform/qt/qt_surface.h"
 #include "platform/qt/qt_window_ops.h"
 #include "platform/qt/surface_view.h"
+#include "sheet/open_workbook.h"
 
 namespace ombrix::app {
 
@@ -40,12 +42,19 @@ class MainWindow : public QMainWindow {
 
   // The panel's values now, for a command that starts.
   PanelState ReadPanel() const { return ReadPanelState(panel_); }
+  // What a command works with, the panel read now.
+  CommandContext Context();
+
+  // Tests answer the dialogs and serve the workbooks themselves.
+  void UseDialogs(Dialogs& dialogs) { active_dialogs_ = &dialogs; }
+  void UseWorkbookOpener(WorkbookOpener& opener) { active_workbooks_ = &opener; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
   void ConnectOption(const char* item_name, OptionItem item);
+  void ConnectCommand(const char* item_name, void (*command)(CommandContext&));
   void SyncOptionChecks();
 
   MeshModel model_;
@@ -57,6 +66,9 @@ class MainWindow : public QMainWindow {
   std::unique_ptr<qt::QtDialogs> dialogs_;
   std::unique_ptr<qt::QtEventPump> events_;
   std::unique_ptr<qt::QtWindowOps> window_ops_;
+  sheet::FileWorkbookOpener file_workbooks_;
+  Dialogs* active_dialogs_ = nullptr;
+  WorkbookOpener* active_workbooks_ = &file_workbooks_;
   std::function<void()> end_program_;
   std::unique_ptr<QWidget> legend_window_;  // "Form2", made on first use
   std::unique_ptr<QWidget> result_window_;  // "Form3", made on first use

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
 
 #include "app/twips.h"
+#include "fakes/memory_workbook.h"
+#include "fakes/scripted_dialogs.h"
 #include "model/modes.h"
 
 namespace ombrix::app {
@@ -131,9 +134,8 @@ TEST_F(MainWindowTest, MenuTreeHasEveryItemWithItsCaption) {
 }
 
 TEST_F(MainWindowTest, CommandsNotBuiltYetAreDisabledAndDoNothing) {
-  for (const char* name :
-       {"MeshDataLoad", "RandomDataLoad", "LoadMap", "Sprite", "ContourLine", "MeshDivided",
-        "MeshOptimizing", "RelativeColorIndex", "AbsoluteColorIndex", "SaveContour"}) {
+  for (const char* name : {"LoadMap", "Sprite", "ContourLine", "MeshDivided", "MeshOptimizing",
+                           "RelativeColorIndex", "AbsoluteColorIndex", "SaveContour"}) {
     EXPECT_FALSE(Item(name)->isEnabled()) << name;
   }
   Click("AbsoluteColorIndex");  // a disabled action ignores the trigger
@@ -143,6 +145,38 @@ TEST_F(MainWindowTest, CommandsNotBuiltYetAreDisabledAndDoNothing) {
   EXPECT_FALSE(window.panel().Option3->isEnabled());
   EXPECT_FALSE(window.panel().Check4->isEnabled());
   EXPECT_FALSE(window.panel().Command1->isEnabled());
+}
+
+TEST_F(MainWindowTest, MeshImportFromTheMenuDrawsTheFrameAndResizes) {
+  testing::ScriptedDialogs dialogs;
+  testing::MemoryWorkbookOpener books;
+  testing::MemoryWorkbook& book = books.books["/data/mesh.xls"];
+  book.Set("F3", 2).Set("D5", 2).Set("G4", 0).Set("H4", 1000).Set("E6", 1500).Set("E7", 0);
+  book.Set("G6", 1).Set("H6", 2).Set("G7", 3).Set("H7", 4);
+  window.UseDialogs(dialogs);
+  window.UseWorkbookOpener(books);
+  EXPECT_TRUE(Item("MeshDataLoad")->isEnabled());
+  dialogs.file_answers.push_back("/data/mesh.xls");
+  Click("MeshDataLoad");
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(window.state().MeshFileName, "/data/mesh.xls");
+  EXPECT_EQ(window.model().FrameWidth, 400);
+  EXPECT_EQ(window.model().FrameHeight, 600);
+  EXPECT_EQ(window.drawing_area().size(), QSize(470, 650));
+  const QImage& image = window.surface().image();
+  EXPECT_EQ(image.size(), QSize(470, 650));
+  EXPECT_EQ(image.pixel(30, 20), qRgb(240, 240, 0));
+  EXPECT_EQ(image.pixel(430, 620), qRgb(240, 240, 0));
+  EXPECT_EQ(image.pixel(200, 300), qRgb(255, 255, 255));
+  EXPECT_EQ(image.pixel(431, 620), qRgb(255, 255, 255));
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+  dialogs.file_answers.push_back("/data/points.xls");
+  Click("RandomDataLoad");  // no such workbook: the report, nothing changes
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text.rfind("エラー番号： 53　", 0), 0u);
+  EXPECT_EQ(window.model().PointCount, 0);
+  EXPECT_EQ(window.state().MeshFileName, "/data/mesh.xls");
 }
 
 TEST_F(MainWindowTest, TheEndEndsTheProgram) {

@@ -1,0 +1,126 @@
+// The shared-string table: strings split across CONTINUE records (with a new option byte and
+// possibly a new character width), rich-text runs and phonetic data spanning pieces, counts.
+
+#include "sheet/xls/shared_strings.h"
+
+#include <gtest/gtest.h>
+
+#include "sheet/xls/xls_format_error.h"
+#include "sheet/xls/xls_test_helpers.h"
+
+namespace ombrix::sheet::xls {
+namespace {
+
+using testing::ByteVec;
+using testing::Le;
+
+std::vector<std::string> Parse(const std::vector<ByteVec>& pieces) {
+  std::vector<BiffSegment> segs;
+  for (const ByteVec& p : pieces)
+    segs.push_back({0, Bytes(p)});
+  return ParseSharedStrings(segs);
+}
+
+TEST(SharedStrings, SimpleTable) {
+  const auto s = Parse(
+      {Le().u32(3).u32(3).u16(2).u8(0).latin1("ab").u16(0).u8(0).u16(1).u8(1).utf16(u"\u00FC").b});
+  ASSERT_EQ(s.size(), 3u);
+  EXPECT_EQ(s[0], "ab");
+  EXPECT_EQ(s[1], "");
+  EXPECT_EQ(s[2], "\u00FC");
+}
+
+TEST(SharedStrings, SplitSwitches8To16Bit) {
+  const auto s = Parse({Le().u32(2).u32(2).u16(8).u8(0).latin1("ABCDEF").b,
+                        Le().u8(1).utf16(u"日本").u16(1).u8(0).latin1("z").b});
+  ASSERT_EQ(s.size(), 2u);
+  EXPECT_EQ(s[0], "ABCDEF日本");
+  EXPECT_EQ(s[1], "z");
+}
+
+TEST(SharedStrings, SplitSwitches16To8Bit) {
+  const auto s =
+      Parse({Le().u32(1).u32(1).u16(4).u8(1).utf16(u"日本").b, Le().u8(0).latin1("ok").b});
+  ASSERT_EQ(s.size(), 1u);
+  EXPECT_EQ(s[0], "日本ok");
+}
+
+TEST(SharedStrings, SplitOverSeveralContinues) {
+  const auto s = Parse({Le().u32(1).u32(1).u16(5).u8(0).latin1("a").b, Le().u8(1).utf16(u"b").b,
+                        Le().u8(0).latin1("cd").b, Le().u8(1).utf16(u"\u00E9").b});
+  ASSERT_EQ(s.size(), 1u);
+  EXPECT_EQ(s[0], "abcd\u00E9");
+}
+
+TEST(SharedStrings, HeaderAtEndOfPieceStillGetsOptionByte) {
+  // The string's header fills the first piece; its characters start the CONTINUE, which
+  // begins with the option byte.
+  const auto s = Parse({Le().u32(1).u32(1).u16(2).u8(0).b, Le().u8(1).utf16(u"xy").b});
+  ASSERT_EQ(s.size(), 1u);
+  EXPECT_EQ(s[0], "xy");
+}
+
+TEST(SharedStrings, StringStartingAtContinueHasNoExtraByte) {
+  const auto s =
+      Parse({Le().u32(2).u32(2).u16(1).u8(0).latin1("a").b, Le().u16(1).u8(0).latin1("b").b});
+  ASSERT_EQ(s.size(), 2u);
+  EXPECT_EQ(s[1], "b");
+}
+
+TEST(SharedStrings, RichRunsAndPhoneticSpanContinues) {
+  // "Hello" with 2 rich-text runs and 10 bytes of phonetic data: the runs end in the second
+  // piece, the phonetic data starts there and ends in the third; none of that carries an
+  // option byte. Then "next".
+  ByteVec runs{1, 0, 2, 0, 3, 0, 4, 0};
+  ByteVec phonetic{9, 9, 9, 9, 9, 9, 9, 9, 9, 9};
+  Le first;
+  first.u32(2).u32(2).u16(5).u8(0x0C).u16(2).u32(10).latin1("Hel");
+  Le second;
+  second.u8(0)
+      .latin1("lo")
+      .bytes(ByteVec(runs.begin(), runs.begin() + 8))
+      .bytes(ByteVec(phonetic.begin(), phonetic.begin() + 4));
+  Le third;
+  third.bytes(ByteVec(phonetic.begin() + 4, phonetic.end())).u16(4).u8(0).latin1("next");
+  const auto s = Parse({first.b, second.b, third.b});
+  ASSERT_EQ(s.size(), 2u);
+  EXPECT_EQ(s[0], "Hello");
+  EXPECT_EQ(s[1], "next");
+}
+
+TEST(SharedStrings, RunsSplitMidRun) {
+  Le first;
+  first.u32(2).u32(2).u16(2).u8(0x08).u16(1).latin1("ab").u8(7).u8(7);
+  Le second;
+  second.u8(7).u8(7).u16(1).u8(1).utf16(u"c");
+  const auto s = Parse({first.b, second.b});
+  ASSERT_EQ(s.size(), 2u);
+  EXPECT_EQ(s[0], "ab");
+  EXPECT_EQ(s[1], "c");
+}
+
+TEST(SharedStrings, CountBeyondBytesThrows) {
+  try {
+    Parse({Le().u32(5).u32(5).u16(1).u8(0).latin1("a").u16(1).u8(0).latin1("b").b});
+    FAIL();
+  } catch (const XlsFormatError& e) {
+    EXPECT_NE(std::string(e.what()).find("SST"), std::string::npos);
+  }
+}
+
+TEST(SharedStrings, HugeCountDoesNotReserveHugeMemory) {
+  EXPECT_THROW(Parse({Le().u32(0xFFFFFFFF).u32(0xFFFFFFFF).u16(1).u8(0).latin1("a").b}),
+               XlsFormatError);
+}
+
+TEST(SharedStrings, PhoneticLengthPastEndThrows) {
+  EXPECT_THROW(Parse({Le().u32(1).u32(1).u16(1).u8(0x04).u32(0xFFFFFFF0).latin1("a").b}),
+               XlsFormatError);
+}
+
+TEST(SharedStrings, TruncatedHeaderThrows) {
+  EXPECT_THROW(Parse({Le().u32(1).b}), XlsFormatError);
+}
+
+}  // namespace
+}  // namespace ombrix::sheet::xls

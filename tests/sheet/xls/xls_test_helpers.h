@@ -1,0 +1,186 @@
+#pragma once
+// Helpers of the .xls reader tests: BIFF8 record streams built byte by byte, compound files
+// written around them with libgsf's writer (GsfOutfileMSOle, through WriteCompoundFile, so
+// the tests need no libgsf header), and fixture access.
+
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "sheet/xls/ole_writer.h"
+
+namespace ombrix::sheet::xls::testing {
+
+using ByteVec = std::vector<std::uint8_t>;
+
+inline std::string Fixture(const std::string& name) {
+  return std::string(OMBRIX_FIXTURES_DIR) + "/" + name;
+}
+
+inline ByteVec ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    throw std::runtime_error("cannot read " + path);
+  }
+  return ByteVec(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Little-endian byte appenders.
+struct Le {
+  ByteVec b;
+  Le& u8(std::uint32_t v) {
+    b.push_back(static_cast<std::uint8_t>(v));
+    return *this;
+  }
+  Le& u16(std::uint32_t v) { return u8(v).u8(v >> 8); }
+  Le& u32(std::uint32_t v) { return u16(v).u16(v >> 16); }
+  Le& f64(double d) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &d, 8);
+    u32(static_cast<std::uint32_t>(bits));
+    return u32(static_cast<std::uint32_t>(bits >> 32));
+  }
+  Le& bytes(const ByteVec& v) {
+    b.insert(b.end(), v.begin(), v.end());
+    return *this;
+  }
+  Le& latin1(const std::string& s) {  // each char one byte
+    for (unsigned char c : s)
+      u8(c);
+    return *this;
+  }
+  Le& utf16(const std::u16string& s) {
+    for (char16_t c : s)
+      u16(c);
+    return *this;
+  }
+};
+
+// A record: header (type, length) + body.
+inline ByteVec Record(std::uint16_t type, const ByteVec& body) {
+  Le r;
+  r.u16(type).u16(static_cast<std::uint32_t>(body.size())).bytes(body);
+  return r.b;
+}
+
+inline ByteVec Bof(std::uint16_t substream, std::uint16_t version = 0x0600) {
+  Le b;
+  b.u16(version).u16(substream).u16(0x0DBB).u16(0x07CC).u32(0).u32(0x0006);
+  return Record(0x0809, b.b);
+}
+inline ByteVec Eof() {
+  return Record(0x000A, {});
+}
+
+inline ByteVec Window1(std::uint16_t itab_cur) {
+  Le b;
+  b.u16(0).u16(0).u16(0x4000).u16(0x3000).u16(0x38).u16(itab_cur).u16(0).u16(1).u16(600);
+  return Record(0x003D, b.b);
+}
+
+// Cell records.
+inline ByteVec Number(int row, int col, double v, int xf = 15) {
+  return Record(0x0203, Le().u16(row).u16(col).u16(xf).f64(v).b);
+}
+inline ByteVec Rk(int row, int col, std::uint32_t rk, int xf = 15) {
+  return Record(0x027E, Le().u16(row).u16(col).u16(xf).u32(rk).b);
+}
+inline ByteVec LabelSst(int row, int col, std::uint32_t index, int xf = 15) {
+  return Record(0x00FD, Le().u16(row).u16(col).u16(xf).u32(index).b);
+}
+inline ByteVec Blank(int row, int col, int xf = 15) {
+  return Record(0x0201, Le().u16(row).u16(col).u16(xf).b);
+}
+// A BIFF8 LABEL with an 8-bit (Latin-1) string.
+inline ByteVec Label(int row, int col, const std::string& latin1, int xf = 15) {
+  return Record(0x0204, Le().u16(row).u16(col).u16(xf).u16(latin1.size()).u8(0).latin1(latin1).b);
+}
+inline ByteVec BoolErr(int row, int col, int value, bool error, int xf = 15) {
+  return Record(0x0205, Le().u16(row).u16(col).u16(xf).u8(value).u8(error ? 1 : 0).b);
+}
+// FORMULA with an 8-byte result field `result`, and a one-token formula (tInt 1).
+inline ByteVec Formula(int row, int col, const ByteVec& result, int xf = 15) {
+  Le b;
+  b.u16(row).u16(col).u16(xf).bytes(result).u16(0).u32(0).u16(3).u8(0x1E).u16(1);
+  return Record(0x0006, b.b);
+}
+inline ByteVec SpecialResult(int type, int value) {
+  return Le().u8(type).u8(0).u8(value).u8(0).u16(0).u16(0xFFFF).b;
+}
+
+// A whole workbook stream: globals (BOF, `globals_extra`, BOUNDSHEETs, EOF) then each sheet's
+// records between its BOF and EOF. The BOUNDSHEET positions are computed.
+struct SheetSpec {
+  std::string name;
+  ByteVec records;        // between BOF and EOF
+  std::uint8_t type = 0;  // BOUNDSHEET dt: 0 worksheet, 2 chart
+};
+inline ByteVec WorkbookStream(const ByteVec& globals_extra, const std::vector<SheetSpec>& sheets,
+                              const ByteVec& after_boundsheets = {}) {
+  auto boundsheet = [](std::uint32_t pos, const SheetSpec& s) {
+    return Record(0x0085, Le().u32(pos).u8(0).u8(s.type).u8(s.name.size()).u8(0).latin1(s.name).b);
+  };
+  std::size_t globals_size =
+      Bof(0x0005).size() + globals_extra.size() + after_boundsheets.size() + Eof().size();
+  for (const SheetSpec& s : sheets) {
+    globals_size += boundsheet(0, s).size();
+  }
+  Le out;
+  out.bytes(Bof(0x0005)).bytes(globals_extra);
+  std::size_t pos = globals_size;
+  for (const SheetSpec& s : sheets) {
+    out.bytes(boundsheet(static_cast<std::uint32_t>(pos), s));
+    pos += Bof(0x0010).size() + s.records.size() + Eof().size();
+  }
+  out.bytes(after_boundsheets).bytes(Eof());
+  for (const SheetSpec& s : sheets) {
+    out.bytes(Bof(s.type == 2 ? 0x0020 : 0x0010)).bytes(s.records).bytes(Eof());
+  }
+  return out.b;
+}
+
+// A compound file holding `stream` under `name`, written by libgsf.
+inline ByteVec CompoundFile(const ByteVec& stream, const char* name = "Workbook") {
+  return WriteCompoundFile({{name, stream}});
+}
+
+// Compound-file surgery for the FAT tests: the sector size, the FAT entry `index` and the
+// start sector of the directory entry named `name` (ASCII).
+struct OleView {
+  ByteVec& file;
+  std::uint32_t u32(std::size_t off) const {
+    return file[off] | (file[off + 1] << 8) | (file[off + 2] << 16) |
+           (static_cast<std::uint32_t>(file[off + 3]) << 24);
+  }
+  void put32(std::size_t off, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+      file[off + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  }
+  std::size_t sector_size() const { return std::size_t{1} << (file[0x1E] | (file[0x1F] << 8)); }
+  std::size_t sector_offset(std::uint32_t s) const { return 512 + s * sector_size(); }
+  std::size_t fat_entry_offset(std::uint32_t index) const {
+    const std::size_t per = sector_size() / 4;
+    const std::uint32_t fat_sector = u32(0x4C + 4 * (index / per));
+    return sector_offset(fat_sector) + 4 * (index % per);
+  }
+  std::uint32_t fat(std::uint32_t index) const { return u32(fat_entry_offset(index)); }
+  void set_fat(std::uint32_t index, std::uint32_t v) { put32(fat_entry_offset(index), v); }
+  // The directory entry of `name` in the first directory sector.
+  std::size_t dirent_offset(const std::string& name) const {
+    const std::size_t dir = sector_offset(u32(0x30));
+    for (std::size_t e = dir; e + 128 <= dir + sector_size(); e += 128) {
+      std::string n;
+      for (std::size_t i = 0; i + 1 < 64 && file[e + i] != 0; i += 2)
+        n.push_back(file[e + i]);
+      if (n == name)
+        return e;
+    }
+    throw std::runtime_error("no directory entry " + name);
+  }
+};
+
+}  // namespace ombrix::sheet::xls::testing

@@ -1,0 +1,36 @@
+#pragma once
+// Readable CellValue in test failure messages, and cells named A1-style.
+
+#include <ostream>
+#include <string>
+
+#include "platform/workbook.h"
+#include "sheet/cell_store.h"
+#include "sheet/xlsx/cell_ref.h"
+
+namespace ombrix {
+
+inline void PrintTo(const CellValue& v, std::ostream* os) {
+  static const char* const kKinds[] = {"Empty", "Number", "Text", "Boolean", "Error"};
+  *os << kKinds[static_cast<int>(v.kind)];
+  if (v.kind == CellKind::Number || v.kind == CellKind::Boolean) {
+    os->precision(17);
+    *os << "(" << v.number << ")";
+  } else if (v.kind != CellKind::Empty) {
+    *os << "(\"" << v.text << "\")";
+  }
+}
+
+namespace sheet::xlsx::testing {
+
+// The cell named `ref` ("H7") of `book`.
+inline CellValue At(const Workbook& book, const std::string& ref) {
+  const std::optional<CellRef> r = ParseCellRef(ref);
+  if (!r) {
+    throw std::invalid_argument("bad cell name in test: " + ref);
+  }
+  return book.Cell(r->row, r->col);
+}
+
+}  // namespace sheet::xlsx::testing
+}  // namespace ombrix

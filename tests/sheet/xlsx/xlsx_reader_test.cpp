@@ -1,0 +1,161 @@
+// ReadXlsx / ReadXlsxBytes end to end on archives built here: what real writers vary (prefixes,
+// targets, rich shared strings, cells without references) and what an attacker or a damaged
+// disk produces (bombs, entities, truncation, dangling indexes).
+
+#include "sheet/xlsx/xlsx_reader.h"
+
+#include <gtest/gtest.h>
+
+#include "cell_value_printer.h"
+#include "error_expect.h"
+#include "test_archive.h"
+
+namespace ombrix::sheet::xlsx {
+namespace {
+
+using testing::At;
+using testing::BuildZip;
+using testing::Contains;
+using testing::Error321;
+using testing::OneSheetWorkbook;
+using testing::TestEntry;
+
+std::unique_ptr<SheetWorkbook> Read(const std::vector<TestEntry>& entries) {
+  return ReadXlsxBytes(BuildZip(entries), "crafted.xlsx");
+}
+
+const char* kSstOpen =
+    R"(<?xml version="1.0"?><sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)";
+
+TEST(XlsxReaderStrings, RichRunsPhoneticRunsAndSpacesInSharedStrings) {
+  const auto book = Read(OneSheetWorkbook(
+      R"(<row r="1"><c r="A1" t="s"><v>0</v></c><c r="B1" t="s"><v>1</v></c>)"
+      R"(<c r="C1" t="s"><v>2</v></c><c r="D1" t="s"><v>3</v></c></row>)",
+      std::string(kSstOpen) +
+          R"(<si><r><rPr><b/></rPr><t>測点</t></r><r><t xml:space="preserve"> 4 </t></r>)"
+          R"(<rPh sb="0" eb="2"><t>ソクテン</t></rPh></si>)"
+          R"(<si><t xml:space="preserve">   </t></si><si><t>x_x0009_y</t></si><si><t></t></si></sst>)"));
+  EXPECT_EQ(book->ActiveSheetName(), "data");
+  EXPECT_EQ(At(*book, "A1"), CellValue::Text("測点 4 "));
+  EXPECT_EQ(At(*book, "B1"), CellValue::Text("   "));
+  EXPECT_EQ(At(*book, "C1"), CellValue::Text("x\ty"));
+  EXPECT_EQ(At(*book, "D1"), CellValue::Empty());
+}
+
+TEST(XlsxReaderStrings, SharedStringIndexOutOfRangeNamesTheCell) {
+  const std::string why = Error321([] {
+    Read(OneSheetWorkbook(R"(<row r="4"><c r="C4" t="s"><v>2</v></c></row>)",
+                          std::string(kSstOpen) + "<si><t>a</t></si><si><t>b</t></si></sst>"));
+  });
+  EXPECT_TRUE(Contains(why, "crafted.xlsx")) << why;
+  EXPECT_TRUE(Contains(why, "xl/worksheets/sheet1.xml")) << why;
+  EXPECT_TRUE(Contains(why, "セル C4")) << why;
+  EXPECT_TRUE(Contains(why, "2 個しかありません")) << why;
+}
+
+TEST(XlsxReaderWriters, PrefixedNamespacesEverywhere) {
+  const std::string main = R"(xmlns:x="http://schemas.openxmlformats.org/spreadsheetml/2006/main")";
+  const std::string rel =
+      R"(xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships")";
+  const auto book = Read({
+      {"_rels/.rels", testing::PackageRels()},
+      {"xl/workbook.xml",
+       "<x:workbook " + main + " " + rel +
+           R"(><x:bookViews><x:workbookView x:activeTab="0"/></x:bookViews>)"
+           R"(<x:sheets><x:sheet name="Blatt" sheetId="1" r:id="rId1"/></x:sheets></x:workbook>)"},
+      {"xl/_rels/workbook.xml.rels",
+       testing::WorkbookRels(testing::Rel("rId1", "worksheet", "worksheets/sheet1.xml") +
+                             testing::Rel("rId2", "sharedStrings", "sharedStrings.xml"))},
+      {"xl/sharedStrings.xml",
+       "<x:sst " + main +
+           R"(><x:si><x:r><x:t>pre</x:t></x:r><x:r><x:t>fixed</x:t></x:r></x:si></x:sst>)"},
+      {"xl/worksheets/sheet1.xml",
+       "<x:worksheet " + main +
+           R"(><x:sheetData><x:row r="2"><x:c r="A2" t="s"><x:v>0</x:v></x:c>)"
+           R"(<x:c r="B2"><x:v>2.5</x:v></x:c><x:c r="C2" t="inlineStr"><x:is><x:t>in</x:t></x:is></x:c>)"
+           R"(</x:row></x:sheetData></x:worksheet>)"},
+  });
+  EXPECT_EQ(book->ActiveSheetName(), "Blatt");
+  EXPECT_EQ(At(*book, "A2"), CellValue::Text("prefixed"));
+  EXPECT_EQ(At(*book, "B2"), CellValue::Number(2.5));
+  EXPECT_EQ(At(*book, "C2"), CellValue::Text("in"));
+}
+
+TEST(XlsxReaderWriters, AbsoluteAndDottedTargetsAndSecondSheetActive) {
+  const auto book = Read({
+      {"[Content_Types].xml", "<Types/>"},
+      {"_rels/.rels", testing::PackageRels("/xl/workbook.xml")},
+      {"xl/workbook.xml",
+       testing::WorkbookXml(R"(<sheet name="one" r:id="a"/><sheet name="two" r:id="b"/>)", 1)},
+      {"xl/_rels/workbook.xml.rels",
+       testing::WorkbookRels(
+           testing::Rel("a", "worksheet", "/xl/worksheets/sheet1.xml") +
+           testing::Rel("b", "worksheet", "./worksheets/../worksheets/sheet2.xml"))},
+      {"xl/worksheets/sheet1.xml", testing::SheetXml(R"(<row r="1"><c r="A1"><v>1</v></c></row>)")},
+      {"xl/worksheets/sheet2.xml", testing::SheetXml(R"(<row r="1"><c r="A1"><v>2</v></c></row>)")},
+  });
+  EXPECT_EQ(book->ActiveSheetName(), "two");
+  EXPECT_EQ(At(*book, "A1"), CellValue::Number(2));
+}
+
+TEST(XlsxReaderWriters, CellsWithoutReferences) {
+  const auto book = Read(OneSheetWorkbook(
+      R"(<row><c><v>1</v></c><c><v>2</v></c></row><row r="5"><c r="C5"><v>3</v></c><c><v>4</v></c></row>)"));
+  EXPECT_EQ(At(*book, "A1"), CellValue::Number(1));
+  EXPECT_EQ(At(*book, "B1"), CellValue::Number(2));
+  EXPECT_EQ(At(*book, "C5"), CellValue::Number(3));
+  EXPECT_EQ(At(*book, "D5"), CellValue::Number(4));
+}
+
+TEST(XlsxReaderWriters, ReadsFromAFileAsFromBytes) {
+  const testing::TempPath file("file");
+  testing::WriteZipFile(file.path(),
+                        OneSheetWorkbook(R"(<row r="3"><c r="B3"><v>7.25</v></c></row>)"));
+  const auto book = ReadXlsx(file.string());
+  EXPECT_EQ(At(*book, "B3"), CellValue::Number(7.25));
+}
+
+TEST(XlsxReaderHostile, ZipBombSheetIsRefusedNamingTheEntry) {
+  auto entries = OneSheetWorkbook("");
+  entries[2].data =
+      testing::SheetXml(R"(<row r="1"><c r="A1"><v>1</v></c></row>)") + std::string(8 << 20, ' ');
+  const std::string why = Error321([&] { Read(entries); });
+  EXPECT_TRUE(Contains(why, "xl/worksheets/sheet1.xml")) << why;
+  EXPECT_TRUE(Contains(why, "200:1")) << why;
+}
+
+TEST(XlsxReaderHostile, EntityDefinitionsAreNeverExpanded) {
+  const std::string bomb =
+      R"(<?xml version="1.0"?><!DOCTYPE worksheet [<!ENTITY a "aaaaaaaaaa"><!ENTITY b "&a;&a;&a;&a;&a;">]>)"
+      R"(<worksheet><sheetData><row r="1"><c r="A1" t="inlineStr"><is><t>&b;</t></is></c></row></sheetData></worksheet>)";
+  auto entries = OneSheetWorkbook("");
+  entries[2].data = bomb;
+  EXPECT_TRUE(Contains(Error321([&] { Read(entries); }), "DOCTYPE"));
+  auto sst = OneSheetWorkbook(R"(<row><c t="s"><v>0</v></c></row>)",
+                              R"(<!DOCTYPE sst [<!ENTITY e "x">]><sst><si><t>&e;</t></si></sst>)");
+  EXPECT_TRUE(Contains(Error321([&] { Read(sst); }), "xl/sharedStrings.xml"));
+}
+
+TEST(XlsxReaderHostile, TruncatedArchiveAndTruncatedSheet) {
+  auto bytes = BuildZip(OneSheetWorkbook(R"(<row r="1"><c r="A1"><v>1</v></c></row>)"));
+  for (const std::size_t keep :
+       {bytes.size() - 10, bytes.size() / 2, std::size_t{30}, std::size_t{4}}) {
+    const std::vector<std::uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<long>(keep));
+    const std::string why = Error321([&] { ReadXlsxBytes(cut, "cut.xlsx"); });
+    EXPECT_TRUE(Contains(why, "cut.xlsx")) << keep << ": " << why;
+  }
+  auto entries = OneSheetWorkbook(R"(<row r="1"><c r="A1"><v>1</v></c></row>)");
+  entries[2].data.resize(entries[2].data.size() - 30);
+  EXPECT_TRUE(Contains(Error321([&] { Read(entries); }), "途中で終わって"));
+}
+
+TEST(XlsxReaderHostile, NotAWorkbookAtAll) {
+  EXPECT_TRUE(Contains(Error321([] {
+                         Read({{"readme.txt", "hello"}});
+                       }),
+                       "は Excel のブックではありません: xl/workbook.xml がありません"));
+  EXPECT_TRUE(Contains(Error321([] { ReadXlsxBytes({}, "e.xlsx"); }), "e.xlsx"));
+}
+
+}  // namespace
+}  // namespace ombrix::sheet::xlsx

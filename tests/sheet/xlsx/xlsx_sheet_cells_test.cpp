@@ -1,0 +1,144 @@
+// ReadSheetCells: every cell type, positions with and without references, and the cells it
+// refuses, each error naming the part and the cell.
+
+#include "sheet/xlsx/sheet_cells.h"
+
+#include <gtest/gtest.h>
+
+#include "cell_value_printer.h"
+#include "error_expect.h"
+#include "test_archive.h"
+
+namespace ombrix::sheet::xlsx {
+namespace {
+
+using testing::Contains;
+using testing::Error321;
+using testing::SheetXml;
+
+const std::vector<std::string> kStrings = {"zero", "one", ""};
+
+SheetWorkbook Read(const std::string& sheet_data, bool date1904 = false,
+                   const std::vector<std::string>* strings = &kStrings) {
+  const SheetContext context{"f.xlsx", "xl/worksheets/sheet1.xml", strings, date1904};
+  return SheetWorkbook("s", ReadSheetCells(SheetXml(sheet_data), context));
+}
+
+CellValue Cell(const SheetWorkbook& book, const char* ref) {
+  return testing::At(book, ref);
+}
+
+TEST(SheetCellTypes, NumbersSharedAndInlineStringsFormulaResults) {
+  const auto book = Read(
+      R"(<row r="1"><c r="A1"><v>1.5</v></c><c r="B1" t="n"><v>1E-006</v></c>)"
+      R"(<c r="C1" t="s"><v>1</v></c><c r="D1" t="inlineStr"><is><t>in</t><r><t>line</t></r></is></c>)"
+      R"(<c r="E1" t="str"><f>A1&amp;""</f><v>x &amp; y</v></c><c r="F1" t="b"><v>0</v></c>)"
+      R"(<c r="G1" t="e"><v>#N/A</v></c><c r="H1" t="d"><v>2021-03-15T12:00:00</v></c></row>)");
+  EXPECT_EQ(Cell(book, "A1"), CellValue::Number(1.5));
+  EXPECT_EQ(Cell(book, "B1"), CellValue::Number(1e-06));
+  EXPECT_EQ(Cell(book, "C1"), CellValue::Text("one"));
+  EXPECT_EQ(Cell(book, "D1"), CellValue::Text("inline"));
+  EXPECT_EQ(Cell(book, "E1"), CellValue::Text("x & y"));
+  EXPECT_EQ(Cell(book, "F1"), CellValue::Boolean(false));
+  EXPECT_EQ(Cell(book, "G1"), CellValue::Error("#N/A"));
+  EXPECT_EQ(Cell(book, "H1"), CellValue::Number(44270.5));
+}
+
+TEST(SheetCellTypes, CellsWithoutValueOrWithEmptyTextAreEmpty) {
+  const auto book = Read(
+      R"(<row r="2"><c r="A2" s="1"/><c r="B2" t="inlineStr"/><c r="C2" t="str"><f>""</f><v></v></c>)"
+      R"(<c r="D2" t="s"><v>2</v></c><c r="E2"><v/></c><c r="F2" t="inlineStr"><is><t/></is></c>)"
+      R"(<c r="G2"><v>0</v></c></row>)");
+  for (const char* ref : {"A2", "B2", "C2", "D2", "E2", "F2", "H2"}) {
+    EXPECT_EQ(Cell(book, ref), CellValue::Empty()) << ref;
+  }
+  EXPECT_EQ(Cell(book, "G2"), CellValue::Number(0));
+}
+
+TEST(SheetCellTypes, InlineStringsSkipPhoneticRunsAndKeepSpaces) {
+  const auto book =
+      Read(R"(<row r="1"><c r="A1" t="inlineStr"><is><r><t xml:space="preserve"> 東京 </t></r>)"
+           R"(<rPh sb="0" eb="2"><t>トウキョウ</t></rPh><phoneticPr fontId="0"/></is></c>)"
+           R"(<c r="B1" t="inlineStr"><is><t>a_x000A_b</t></is></c>)"
+           R"(<c r="C1" t="inlineStr"><is><t><![CDATA[<raw>]]></t></is></c></row>)");
+  EXPECT_EQ(Cell(book, "A1"), CellValue::Text(" 東京 "));
+  EXPECT_EQ(Cell(book, "B1"), CellValue::Text("a\nb"));
+  EXPECT_EQ(Cell(book, "C1"), CellValue::Text("<raw>"));
+}
+
+TEST(SheetCellTypes, DatesFollowTheWorkbooksDateSystem) {
+  const std::string data = R"(<row r="1"><c r="A1" t="d"><v>1904-01-02</v></c></row>)";
+  EXPECT_EQ(Cell(Read(data, true), "A1"), CellValue::Number(1));
+  EXPECT_EQ(Cell(Read(data, false), "A1"), CellValue::Number(1463));
+}
+
+TEST(SheetCellPositions, CellsAndRowsWithoutReferencesFollowThePreviousOne) {
+  const auto book =
+      Read(R"(<row r="3"><c><v>1</v></c><c><v>2</v></c><c r="E3"><v>5</v></c><c><v>6</v></c></row>)"
+           R"(<row><c><v>7</v></c></row><row r="10"><c r="B10"><v>8</v></c><c><v>9</v></c></row>)");
+  EXPECT_EQ(Cell(book, "A3"), CellValue::Number(1));
+  EXPECT_EQ(Cell(book, "B3"), CellValue::Number(2));
+  EXPECT_EQ(Cell(book, "E3"), CellValue::Number(5));
+  EXPECT_EQ(Cell(book, "F3"), CellValue::Number(6));
+  EXPECT_EQ(Cell(book, "A4"), CellValue::Number(7));
+  EXPECT_EQ(Cell(book, "B10"), CellValue::Number(8));
+  EXPECT_EQ(Cell(book, "C10"), CellValue::Number(9));
+  EXPECT_EQ(Cell(book, "C3"), CellValue::Empty());
+}
+
+TEST(SheetCellPositions, PrefixedNamesAndCellsOutsideSheetDataAreIgnored) {
+  const std::string xml =
+      R"(<x:worksheet xmlns:x="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)"
+      R"(<x:sheetData><x:row x:r="2"><x:c r="B2" t="s"><x:v>0</x:v></x:c></x:row></x:sheetData>)"
+      R"(<x:extLst><x:row r="5"><x:c r="A5"><x:v>9</x:v></x:c></x:row></x:extLst></x:worksheet>)";
+  const SheetContext context{"f.xlsx", "s.xml", &kStrings, false};
+  const SheetWorkbook book("s", ReadSheetCells(xml, context));
+  EXPECT_EQ(Cell(book, "B2"), CellValue::Text("zero"));
+  EXPECT_EQ(Cell(book, "A5"), CellValue::Empty());
+}
+
+TEST(SheetCellPositions, TheLastOfTwoCellsAtOnePlaceWins) {
+  const auto book = Read(R"(<row r="1"><c r="A1"><v>1</v></c><c r="A1"><v>2</v></c></row>)");
+  EXPECT_EQ(Cell(book, "A1"), CellValue::Number(2));
+}
+
+TEST(SheetCellErrors, BadValuesNameTheCellAndThePart) {
+  const std::string number =
+      Error321([] { Read(R"(<row r="7"><c r="H7"><v>1.2.3</v></c></row>)"); });
+  EXPECT_TRUE(Contains(number, "f.xlsx")) << number;
+  EXPECT_TRUE(Contains(number, "xl/worksheets/sheet1.xml")) << number;
+  EXPECT_TRUE(Contains(number, "セル H7")) << number;
+  EXPECT_TRUE(Contains(number, "1.2.3")) << number;
+  const std::string index =
+      Error321([] { Read(R"(<row r="2"><c r="B2" t="s"><v>3</v></c></row>)"); });
+  EXPECT_TRUE(Contains(index, "セル B2")) << index;
+  EXPECT_TRUE(Contains(index, "3 個しかありません")) << index;
+  EXPECT_TRUE(
+      Contains(Error321([] { Read(R"(<row><c t="s"><v>0</v></c></row>)", false, nullptr); }),
+               "0 個しかありません"));
+  EXPECT_TRUE(Contains(Error321([] { Read(R"(<row><c t="s"><v>-1</v></c></row>)"); }), "セル A1"));
+  EXPECT_TRUE(Contains(Error321([] { Read(R"(<row><c t="b"><v>yes</v></c></row>)"); }), "yes"));
+  EXPECT_TRUE(Contains(Error321([] { Read(R"(<row><c t="d"><v>2021-02-30</v></c></row>)"); }),
+                       "2021-02-30"));
+  EXPECT_TRUE(Contains(Error321([] { Read(R"(<row><c t="q"><v>1</v></c></row>)"); }), "t=\"q\""));
+  Error321([] { Read(R"(<row><c><v>inf</v></c></row>)"); });
+}
+
+TEST(SheetCellErrors, PositionsOutsideTheSheetAreRefused) {
+  EXPECT_TRUE(
+      Contains(Error321([] { Read(R"(<row r="1"><c r="XFE1"><v>1</v></c></row>)"); }), "XFE1"));
+  Error321([] { Read(R"(<row r="0"><c><v>1</v></c></row>)"); });
+  Error321([] { Read(R"(<row r="1048577"><c><v>1</v></c></row>)"); });
+  Error321([] { Read(R"(<row r="1048576"/><row><c><v>1</v></c></row>)"); });
+  Error321([] { Read(R"(<row r="1"><c r="XFD1"><v>1</v></c><c><v>2</v></c></row>)"); });
+}
+
+TEST(SheetCellErrors, NotAWorksheetOrCutShort) {
+  const SheetContext context{"f.xlsx", "s.xml", &kStrings, false};
+  EXPECT_TRUE(Contains(Error321([&] { ReadSheetCells("<chartsheet/>", context); }), "chartsheet"));
+  const std::string cut = SheetXml(R"(<row r="1"><c r="A1"><v>1</v></c></row>)");
+  Error321([&] { ReadSheetCells(std::string_view(cut).substr(0, cut.size() - 20), context); });
+}
+
+}  // namespace
+}  // namespace ombrix::sheet::xlsx

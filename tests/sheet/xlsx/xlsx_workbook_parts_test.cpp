@@ -1,0 +1,140 @@
+// LocateWorkbookParts: the workbook, its active sheet, shared strings and styles found through
+// the relationships, with targets relative, absolute or dotted.
+
+#include "sheet/xlsx/workbook_parts.h"
+
+#include <gtest/gtest.h>
+
+#include "error_expect.h"
+#include "test_archive.h"
+
+namespace ombrix::sheet::xlsx {
+namespace {
+
+using testing::BuildZip;
+using testing::Contains;
+using testing::Error321;
+using testing::PackageRels;
+using testing::Rel;
+using testing::SheetXml;
+using testing::TestEntry;
+using testing::WorkbookRels;
+using testing::WorkbookXml;
+
+WorkbookParts Locate(const std::vector<TestEntry>& entries) {
+  const auto bytes = BuildZip(entries);
+  return LocateWorkbookParts(ZipArchive::OpenBytes(bytes, "book.xlsx"));
+}
+
+const std::string kTwoSheets =
+    R"(<sheet name="first" sheetId="1" r:id="rId1"/><sheet name="second" sheetId="2" r:id="rId2"/>)";
+
+TEST(WorkbookParts, ActiveTabPicksTheSheetAndTargetsResolve) {
+  const WorkbookParts parts = Locate({
+      {"_rels/.rels", PackageRels()},
+      {"xl/workbook.xml", WorkbookXml(kTwoSheets, 1)},
+      {"xl/_rels/workbook.xml.rels",
+       WorkbookRels(Rel("rId1", "worksheet", "worksheets/sheet1.xml") +
+                    Rel("rId2", "worksheet", "/xl/worksheets/sheet2.xml") +
+                    Rel("rId3", "sharedStrings", "./strings/../sharedStrings.xml") +
+                    Rel("rId4", "styles", "styles.xml"))},
+      {"xl/worksheets/sheet1.xml", SheetXml("")},
+      {"xl/worksheets/sheet2.xml", SheetXml("")},
+      {"xl/sharedStrings.xml", "<sst/>"},
+      {"xl/styles.xml", "<styleSheet/>"},
+  });
+  EXPECT_EQ(parts.workbook, "xl/workbook.xml");
+  EXPECT_EQ(parts.active_sheet_name, "second");
+  EXPECT_EQ(parts.active_sheet, "xl/worksheets/sheet2.xml");
+  EXPECT_EQ(parts.shared_strings, "xl/sharedStrings.xml");
+  EXPECT_EQ(parts.styles, "xl/styles.xml");
+  EXPECT_FALSE(parts.date1904);
+}
+
+TEST(WorkbookParts, WorkbookElsewhereIsFoundThroughThePackageRelationships) {
+  const WorkbookParts parts = Locate({
+      {"_rels/.rels", PackageRels("/book/main.xml")},
+      {"book/main.xml",
+       R"(<x:workbook xmlns:x="m" xmlns:rel="r"><x:workbookPr date1904="1"/><x:sheets>)"
+       R"(<x:sheet name="only" rel:id="s1"/></x:sheets></x:workbook>)"},
+      {"book/_rels/main.xml.rels", WorkbookRels(Rel("s1", "worksheet", "../sheets/s.xml"))},
+      {"sheets/s.xml", SheetXml("")},
+  });
+  EXPECT_EQ(parts.workbook, "book/main.xml");
+  EXPECT_EQ(parts.active_sheet, "sheets/s.xml");
+  EXPECT_EQ(parts.active_sheet_name, "only");
+  EXPECT_TRUE(parts.date1904);
+  EXPECT_EQ(parts.shared_strings, "");
+}
+
+TEST(WorkbookParts, WithoutPackageRelationshipsTheUsualNameIsUsed) {
+  const WorkbookParts parts = Locate({
+      {"xl/workbook.xml", WorkbookXml(R"(<sheet name="a" r:id="rId1"/>)")},
+      {"xl/_rels/workbook.xml.rels", WorkbookRels(Rel("rId1", "worksheet", "worksheets/a.xml"))},
+      {"xl/worksheets/a.xml", SheetXml("")},
+      {"xl/sharedStrings.xml", "<sst/>"},
+  });
+  EXPECT_EQ(parts.active_sheet, "xl/worksheets/a.xml");
+  EXPECT_EQ(parts.shared_strings, "xl/sharedStrings.xml");  // found by name, not relationship
+}
+
+std::vector<TestEntry> WithWorkbook(const std::string& workbook, const std::string& rels) {
+  return {{"xl/workbook.xml", workbook},
+          {"xl/_rels/workbook.xml.rels", rels},
+          {"xl/worksheets/sheet1.xml", SheetXml("")}};
+}
+
+const std::string kOneSheet = WorkbookXml(R"(<sheet name="s" r:id="rId1"/>)");
+const std::string kSheetRel = WorkbookRels(Rel("rId1", "worksheet", "worksheets/sheet1.xml"));
+
+TEST(WorkbookPartsErrors, EachMissingOrBrokenPieceIsNamed) {
+  EXPECT_TRUE(
+      Contains(Error321([] { Locate(WithWorkbook(WorkbookXml(kTwoSheets, 2), kSheetRel)); }),
+               "activeTab=2"));
+  EXPECT_TRUE(Contains(Error321([] { Locate(WithWorkbook(WorkbookXml(""), kSheetRel)); }),
+                       "シートが 1 枚もありません"));
+  EXPECT_TRUE(Contains(Error321([] {
+                         Locate({{"xl/workbook.xml", kOneSheet}, {"xl/worksheets/sheet1.xml", ""}});
+                       }),
+                       "xl/_rels/workbook.xml.rels がありません"));
+  EXPECT_TRUE(Contains(Error321([] {
+                         Locate(
+                             WithWorkbook(kOneSheet, WorkbookRels(Rel("rId9", "worksheet", "x"))));
+                       }),
+                       "rId1"));
+  EXPECT_TRUE(
+      Contains(Error321([] {
+                 Locate(WithWorkbook(
+                     kOneSheet, WorkbookRels(Rel("rId1", "chartsheet", "worksheets/sheet1.xml"))));
+               }),
+               "ワークシートではありません"));
+  EXPECT_TRUE(Contains(Error321([] {
+                         Locate(WithWorkbook(kOneSheet, WorkbookRels(Rel("rId1", "worksheet",
+                                                                         "../../outside.xml"))));
+                       }),
+                       "../../outside.xml"));
+  EXPECT_TRUE(
+      Contains(Error321([] {
+                 Locate(WithWorkbook(
+                     kOneSheet, WorkbookRels(Rel("rId1", "worksheet", "worksheets/sheet1.xml") +
+                                             Rel("rId2", "sharedStrings", "missing.xml"))));
+               }),
+               "missing.xml"));
+  EXPECT_TRUE(Contains(
+      Error321([] {
+        Locate({{"_rels/.rels", PackageRels("xl/nowhere.xml")}, {"xl/workbook.xml", kOneSheet}});
+      }),
+      "xl/nowhere.xml"));
+  EXPECT_TRUE(Contains(Error321([] {
+                         Locate(WithWorkbook(
+                             R"(<!DOCTYPE workbook [<!ENTITY e "x">]><workbook>&e;</workbook>)",
+                             kSheetRel));
+                       }),
+                       "DOCTYPE"));
+  EXPECT_TRUE(Contains(Error321([] { Locate(WithWorkbook("<workbook><sheets>", kSheetRel)); }),
+                       "xl/workbook.xml"));
+  EXPECT_TRUE(Contains(Error321([] { Locate(WithWorkbook("<book/>", kSheetRel)); }), "book"));
+}
+
+}  // namespace
+}  // namespace ombrix::sheet::xlsx

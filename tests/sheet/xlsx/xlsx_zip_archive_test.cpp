@@ -1,0 +1,163 @@
+// ZipArchive: entries in order, lookup, and the limits that keep a crafted archive from
+// exhausting memory (sizes from the header and the bytes actually inflated).
+
+#include "sheet/xlsx/zip_archive.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "error_expect.h"
+#include "model/run_error.h"
+#include "test_archive.h"
+
+namespace ombrix::sheet::xlsx {
+namespace {
+
+using testing::BuildZip;
+using testing::Error321;
+using testing::TestEntry;
+
+void PutLe32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) {
+    bytes[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  }
+}
+
+// Rewrites the unpacked size of the archive's only entry in both of its headers.
+void ForgeUnpackedSize(std::vector<std::uint8_t>& bytes, std::uint32_t size) {
+  ASSERT_EQ(std::memcmp(bytes.data(), "PK\x03\x04", 4), 0);
+  PutLe32(bytes, 22, size);
+  for (std::size_t i = bytes.size() - 4; i-- > 0;) {
+    if (std::memcmp(bytes.data() + i, "PK\x01\x02", 4) == 0) {
+      PutLe32(bytes, i + 24, size);
+      return;
+    }
+  }
+  FAIL() << "no central directory entry";
+}
+
+TEST(ZipArchiveEntries, ListsEntriesInStoredOrderAndReadsThem) {
+  const auto bytes = BuildZip({{"b.xml", "<b/>"}, {"a/x.txt", "hello", true}, {"c", ""}});
+  const ZipArchive archive = ZipArchive::OpenBytes(bytes, "t.xlsx");
+  ASSERT_EQ(archive.entries().size(), 3u);
+  EXPECT_EQ(archive.entries()[0].name, "b.xml");
+  EXPECT_EQ(archive.entries()[1].name, "a/x.txt");
+  EXPECT_EQ(archive.entries()[2].name, "c");
+  EXPECT_EQ(archive.Read(archive.entries()[1]), "hello");
+  EXPECT_EQ(archive.Read(archive.entries()[0]), "<b/>");
+  EXPECT_EQ(archive.Read(archive.entries()[2]), "");
+}
+
+TEST(ZipArchiveEntries, FindPrefersExactCaseThenIgnoresCase) {
+  const auto bytes = BuildZip({{"XL/Workbook.xml", "1"}, {"xl/workbook.xml", "2"}, {"d/E", "3"}});
+  const ZipArchive archive = ZipArchive::OpenBytes(bytes, "t.xlsx");
+  ASSERT_NE(archive.Find("xl/workbook.xml"), nullptr);
+  EXPECT_EQ(archive.Read(*archive.Find("xl/workbook.xml")), "2");
+  ASSERT_NE(archive.Find("D/e"), nullptr);
+  EXPECT_EQ(archive.Find("D/e")->name, "d/E");
+  EXPECT_EQ(archive.Find("d/F"), nullptr);
+}
+
+TEST(ZipArchiveLimits, EntryLargerThanTheSizeLimitIsRefusedByName) {
+  std::string text;
+  for (int i = 0; i < 1000; ++i) {
+    text += std::to_string(i * 7919 % 1000);
+  }
+  const auto bytes = BuildZip({{"xl/big.xml", text}});
+  const ZipArchive archive = ZipArchive::OpenBytes(bytes, "big.xlsx", ZipLimits{1000, 200});
+  const std::string why = Error321([&] { archive.Read(archive.entries()[0]); });
+  EXPECT_NE(why.find("big.xlsx"), std::string::npos) << why;
+  EXPECT_NE(why.find("xl/big.xml"), std::string::npos) << why;
+  EXPECT_NE(why.find("上限"), std::string::npos) << why;
+  // Under a limit it fits, it reads.
+  const ZipArchive roomy = ZipArchive::OpenBytes(bytes, "big.xlsx", ZipLimits{1 << 20, 200});
+  EXPECT_EQ(roomy.Read(roomy.entries()[0]), text);
+}
+
+TEST(ZipArchiveLimits, HighlyCompressedEntryIsRefusedAsABomb) {
+  const auto bytes = BuildZip({{"xl/worksheets/sheet1.xml", std::string(4 << 20, '\0')}});
+  const ZipArchive archive = ZipArchive::OpenBytes(bytes, "bomb.xlsx");
+  ASSERT_GT(archive.entries()[0].size, 200 * archive.entries()[0].compressed_size);
+  const std::string why = Error321([&] { archive.Read(archive.entries()[0]); });
+  EXPECT_NE(why.find("xl/worksheets/sheet1.xml"), std::string::npos) << why;
+  EXPECT_NE(why.find("200:1"), std::string::npos) << why;
+  const ZipArchive lenient = ZipArchive::OpenBytes(bytes, "bomb.xlsx", ZipLimits{8 << 20, 100000});
+  EXPECT_EQ(lenient.Read(lenient.entries()[0]).size(), std::size_t{4} << 20);
+}
+
+TEST(ZipArchiveLimits, ExactlyTheRatioLimitIsAllowed) {
+  // 400 bytes stored are 400:400; the check is about the ratio, not the content.
+  const auto bytes = BuildZip({{"a", std::string(400, 'a'), true}});
+  const ZipArchive archive = ZipArchive::OpenBytes(bytes, "t.xlsx", ZipLimits{1000, 1});
+  EXPECT_EQ(archive.Read(archive.entries()[0]).size(), 400u);
+}
+
+TEST(ZipArchiveLimits, HeaderUnderstatingTheSizeIsCaughtByCountingInflatedBytes) {
+  std::string text;
+  for (int i = 0; i < 3000; ++i) {
+    text += std::to_string(i);
+  }
+  auto bytes = BuildZip({{"xl/sheet.xml", text}});
+  ForgeUnpackedSize(bytes, 100);
+  const ZipArchive archive = ZipArchive::OpenBytes(bytes, "liar.xlsx");
+  ASSERT_EQ(archive.entries()[0].size, 100u);
+  const std::string why = Error321([&] { archive.Read(archive.entries()[0]); });
+  EXPECT_NE(why.find("xl/sheet.xml"), std::string::npos) << why;
+  EXPECT_NE(why.find("を超えています"), std::string::npos) << why;
+}
+
+TEST(ZipArchiveLimits, HeaderOverstatingTheSizeIsCaught) {
+  auto bytes = BuildZip({{"xl/sheet.xml", std::string(300, 'x') + "0123456789"}});
+  ForgeUnpackedSize(bytes, 5000);
+  const std::string why = Error321([&] {
+    const ZipArchive archive = ZipArchive::OpenBytes(bytes, "liar.xlsx");
+    archive.Read(archive.entries()[0]);
+  });
+  EXPECT_NE(why.find("liar.xlsx"), std::string::npos) << why;
+}
+
+TEST(ZipArchiveOpen, EmptyGarbageAndTruncatedBytesAreNotWorkbooks) {
+  EXPECT_NE(Error321([] { ZipArchive::OpenBytes({}, "empty.xlsx"); }).find("空"),
+            std::string::npos);
+  const std::vector<std::uint8_t> text = {'h', 'e', 'l', 'l', 'o', ',', 'w', 'o', 'r', 'l', 'd'};
+  EXPECT_NE(Error321([&] { ZipArchive::OpenBytes(text, "text.xlsx"); }).find("text.xlsx"),
+            std::string::npos);
+  auto bytes = BuildZip({{"a.xml", std::string(5000, 'a')}, {"b.xml", "bbbb"}});
+  bytes.resize(bytes.size() / 2);
+  EXPECT_NE(Error321([&] { ZipArchive::OpenBytes(bytes, "cut.xlsx"); }).find("cut.xlsx"),
+            std::string::npos);
+}
+
+TEST(ZipArchiveOpen, DamagedDataIsAnErrorNotGarbage) {
+  auto bytes = BuildZip({{"a.xml", std::string(2000, 'a') + std::string(2000, 'b')}});
+  // Flip bytes in the middle of the deflated data (after the 30-byte local header and name).
+  for (std::size_t i = 40; i < 50 && i < bytes.size(); ++i) {
+    bytes[i] ^= 0x5A;
+  }
+  Error321([&] {
+    const ZipArchive archive = ZipArchive::OpenBytes(bytes, "bad.xlsx");
+    archive.Read(archive.entries()[0]);
+  });
+}
+
+TEST(ZipArchiveOpen, MissingFileIsError53) {
+  try {
+    ZipArchive::OpenFile("/nonexistent/dir/x.xlsx");
+    FAIL() << "no error";
+  } catch (const RunError& e) {
+    EXPECT_EQ(e.number(), err::kFileNotFound);
+  }
+}
+
+TEST(ZipArchiveOpen, OpensAFileOnDisk) {
+  const testing::TempPath file("open");
+  testing::WriteZipFile(file.path(), {{"x", "y"}});
+  const ZipArchive archive = ZipArchive::OpenFile(file.string());
+  ASSERT_NE(archive.Find("x"), nullptr);
+  EXPECT_EQ(archive.Read(*archive.Find("x")), "y");
+  EXPECT_EQ(archive.path(), file.string());
+}
+
+}  // namespace
+}  // namespace ombrix::sheet::xlsx
