@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# The main job: reads the bundled example workbooks headless, then opens the window.
+# The main job: draws the contour map of the bundled example mesh into an image file, then
+# opens the window where a display exists.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./build/ombrix --version
-echo "--- example mesh (examples/hills_mesh.xlsx): size, parameters and plot frame"
-./build/ombrix mesh examples/hills_mesh.xlsx | grep -E '^(size|param|frame),'
-echo "--- example points (examples/hills_points.xls): first points"
-./build/ombrix points examples/hills_points.xls | head -n 4
+echo "--- example mesh (examples/hills_mesh.xlsx): size and plot frame"
+./build/ombrix mesh examples/hills_mesh.xlsx | grep -E '^(size|frame),'
+echo "--- its levels"
+./build/ombrix levels examples/hills_mesh.xlsx | grep -E '^(first|top|labelunit),'
+./build/ombrix render examples/hills_mesh.xlsx -o build/hills_map.png
+echo "the contour map of the example is in $(pwd)/build/hills_map.png"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "no display: the window cannot be shown here (start build/ombrix on a desktop, or under xvfb-run)"
+  echo "no display: the window is not opened (start build/ombrix on a desktop, or under xvfb-run)"
   exit 0
 fi
 exec ./build/ombrix

@@ -5,6 +5,7 @@
 #include <QStatusBar>
 
 #include "app/twips.h"
+#include "contour/contour_command.h"
 #include "import/mesh_import.h"
 #include "import/point_import.h"
 #include "model/form_load.h"
@@ -83,6 +84,7 @@ MainWindow::MainWindow(std::function<void()> end_program)
           [this] { end_program_(); });
   ConnectCommand("MeshDataLoad", MeshDataLoad_Click);
   ConnectCommand("RandomDataLoad", RandomDataLoad_Click);
+  ConnectCommand("ContourLine", ContourLine_Click);
 
   // Form_Load: the modes and their check marks.
   FormLoad(model_, state_);
@@ -107,8 +109,11 @@ void MainWindow::ConnectCommand(const char* item_name, void (*command)(CommandCo
   QAction* action = menus_.item(QString::fromLatin1(item_name));
   action->setEnabled(true);
   connect(action, &QAction::triggered, this, [this, command] {
+    // Long commands let events run while they work: keep every other command out meanwhile.
+    menuBar()->setEnabled(false);
     CommandContext ctx = Context();
     command(ctx);
+    menuBar()->setEnabled(true);
   });
 }
 

@@ -8,27 +8,9 @@
 #include "sheet/open_workbook.h"
 
 namespace ombrix::cli {
-namespace {
-
-// Runs `body`; a run-time error becomes the one line "error,<description>" and status 3.
-template <typename Body>
-int Guarded(std::ostream& out, Body&& body) {
-  try {
-    body();
-    return kExitOk;
-  } catch (const RunError& e) {
-    out << "error," << e.what() << '\n';
-  } catch (const std::bad_alloc&) {
-    out << "error,メモリが不足しています。\n";
-  }
-  return kExitRunError;
-}
-
-}  // namespace
 
 int PrintMesh(const std::string& path, std::ostream& out) {
-  std::string text;
-  const int status = Guarded(out, [&] {
+  return RunHeadless(out, [&](std::string& text) {
     const std::unique_ptr<Workbook> book = sheet::OpenWorkbook(path);
     const MeshData d = ReadMeshWorkbook(*book);
     const PlotFrameSetup frame =
@@ -60,15 +42,10 @@ int PrintMesh(const std::string& path, std::ostream& out) {
     text += "frame," + std::to_string(frame.FrameLeft) + "," + std::to_string(frame.FrameTop) +
             "," + std::to_string(frame.FrameWidth) + "," + std::to_string(frame.FrameHeight) + "\n";
   });
-  if (status == kExitOk) {
-    out << text;
-  }
-  return status;
 }
 
 int PrintPoints(const std::string& path, std::ostream& out) {
-  std::string text;
-  const int status = Guarded(out, [&] {
+  return RunHeadless(out, [&](std::string& text) {
     const std::unique_ptr<Workbook> book = sheet::OpenWorkbook(path);
     const PointData d = ReadPointWorkbook(*book);
     text += "count," + std::to_string(d.PointCount) + "\n";
@@ -77,10 +54,6 @@ int PrintPoints(const std::string& path, std::ostream& out) {
               RealText(d.PointY(k)) + "," + RealText(d.PointValue(k)) + "\n";
     }
   });
-  if (status == kExitOk) {
-    out << text;
-  }
-  return status;
 }
 
 }  // namespace ombrix::cli

@@ -4,12 +4,9 @@
 #include <ostream>
 #include <string>
 
-namespace ombrix::cli {
+#include "cli/run_guard.h"
 
-// Exit statuses of the command line.
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitUsage = 2;
-inline constexpr int kExitRunError = 3;
+namespace ombrix::cli {
 
 int PrintMesh(const std::string& path, std::ostream& out);
 int PrintPoints(const std::string& path, std::ostream& out);

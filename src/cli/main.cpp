@@ -2,8 +2,11 @@
 
 #include <iostream>
 #include <string_view>
+#include <vector>
 
 #include "app/application.h"
+#include "cli/arguments.h"
+#include "cli/contour_commands.h"
 #include "cli/import_commands.h"
 
 namespace {
@@ -12,7 +15,11 @@ void PrintUsage(std::ostream& out) {
   out << "usage: ombrix                 open the window\n"
          "       ombrix --version       print the version\n"
          "       ombrix mesh MESH       what the mesh import reads from a workbook\n"
-         "       ombrix points POINTS   what the point import reads from a workbook\n";
+         "       ombrix points POINTS   what the point import reads from a workbook\n"
+         "       ombrix segments MESH [--interval N] [--line-width N]\n"
+         "       ombrix levels MESH [--interval N]\n"
+         "       ombrix render MESH -o OUT.bmp|OUT.png [--interval N] [--line-width N]\n"
+         "                     [--outline] [--no-level] [--no-redline]\n";
 }
 
 }  // namespace
@@ -23,21 +30,35 @@ int main(int argc, char** argv) {
     return ombrix::app::RunWindow(argc, argv);
   }
   const std::string_view command = argv[1];
-  if (command == "--version" && argc == 2) {
-    std::cout << "ombrix " << OMBRIX_VERSION << '\n';
-    return kExitOk;
+  const std::vector<std::string> rest(argv + 2, argv + argc);
+  try {
+    if (command == "--version" && rest.empty()) {
+      std::cout << "ombrix " << OMBRIX_VERSION << '\n';
+      return kExitOk;
+    }
+    if (command == "--help" || command == "-h") {
+      PrintUsage(std::cout);
+      return kExitOk;
+    }
+    if (command == "mesh" && rest.size() == 1) {
+      return PrintMesh(rest.front(), std::cout);
+    }
+    if (command == "points" && rest.size() == 1) {
+      return PrintPoints(rest.front(), std::cout);
+    }
+    if (command == "segments") {
+      return PrintSegments(rest, std::cout);
+    }
+    if (command == "levels") {
+      return PrintLevels(rest, std::cout);
+    }
+    if (command == "render") {
+      return RenderMap(rest, std::cout);
+    }
+    throw UsageError("unknown command or wrong arguments: '" + std::string(command) + "'");
+  } catch (const UsageError& e) {
+    std::cerr << "ombrix: " << e.what() << '\n';
+    PrintUsage(std::cerr);
+    return kExitUsage;
   }
-  if (command == "--help" || command == "-h") {
-    PrintUsage(std::cout);
-    return kExitOk;
-  }
-  if (command == "mesh" && argc == 3) {
-    return PrintMesh(argv[2], std::cout);
-  }
-  if (command == "points" && argc == 3) {
-    return PrintPoints(argv[2], std::cout);
-  }
-  std::cerr << "ombrix: unknown command or wrong arguments: '" << command << "'\n";
-  PrintUsage(std::cerr);
-  return kExitUsage;
 }

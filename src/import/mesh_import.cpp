@@ -96,20 +96,16 @@ void CommitMesh(MeshModel& model, MeshData&& data) {
   model.NodeBlank = std::move(data.NodeBlank);
 }
 
-void MeshDataLoad_Click(CommandContext& ctx) {
-  const std::optional<std::string> path = ctx.dialogs.OpenFile(kWorkbookFilter);
-  if (!path) {
-    return;  // cancelled: nothing changes
-  }
-  const bool loaded = RunGuarded(ctx.dialogs, Aborted::Loading, [&] {
+void ImportMesh(CommandContext& ctx, const std::string& path) {
+  {
     BusyPointer busy(ctx.windows);
     // Everything that can fail happens before the model is touched.
-    const std::unique_ptr<Workbook> book = ctx.workbooks.Open(*path);
+    const std::unique_ptr<Workbook> book = ctx.workbooks.Open(path);
     MeshData data = ReadMeshWorkbook(*book);
     const PlotFrameSetup frame =
         ComputePlotFrame(data.NodeX, data.NodeY, data.NodeCountX, data.NodeCountY, ctx.panel);
     CommitMesh(ctx.model, std::move(data));
-    ctx.window.MeshFileName = *path;
+    ctx.window.MeshFileName = path;
     ApplyPlotFrame(ctx, frame);
     // Keep the window on the screen.
     const ScreenInfo screen = ctx.windows.Screen();
@@ -121,9 +117,6 @@ void MeshDataLoad_Click(CommandContext& ctx) {
       main.left = 50;
     }
     ctx.windows.SetGeometry(WindowId::Main, main);
-  });
-  if (!loaded) {
-    return;
   }
   MeshModel& m = ctx.model;
   ctx.picture.SetScaleMode(ScaleMode::Pixels);
@@ -136,6 +129,14 @@ void MeshDataLoad_Click(CommandContext& ctx) {
     m.MapLoaded = 0;
   }
   ctx.windows.Hide(WindowId::Legend);
+}
+
+void MeshDataLoad_Click(CommandContext& ctx) {
+  const std::optional<std::string> path = ctx.dialogs.OpenFile(kWorkbookFilter);
+  if (!path) {
+    return;  // cancelled: nothing changes
+  }
+  RunGuarded(ctx.dialogs, Aborted::Loading, [&] { ImportMesh(ctx, *path); });
 }
 
 }  // namespace ombrix

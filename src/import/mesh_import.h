@@ -37,8 +37,13 @@ MeshData ReadMeshWorkbook(const Workbook& book);
 // Replaces the model's mesh and parameters with `data`.
 void CommitMesh(MeshModel& model, MeshData&& data);
 
-// The menu command: file dialog, read, plot frame, empty frame drawn. A cancelled dialog or a
-// failed import changes nothing.
+// Reads the workbook at `path` and, only when everything read and the plot frame computed,
+// replaces the mesh, sizes the frame and the windows and draws the empty frame. Throws
+// RunError and then changes nothing.
+void ImportMesh(CommandContext& ctx, const std::string& path);
+
+// The menu command: file dialog, then ImportMesh; a cancelled dialog changes nothing and a
+// failure ends in the error report.
 void MeshDataLoad_Click(CommandContext& ctx);
 
 }  // namespace ombrix

@@ -7,23 +7,6 @@
 #include "model/run_error.h"
 
 namespace ombrix {
-namespace {
-
-// product / divisor, failing as a division by zero does: 0 / 0 overflows, x / 0 is error 11.
-double Divide(double product, double divisor, const char* what) {
-  if (divisor == 0) {
-    if (product == 0 || std::isnan(product)) {
-      throw RunError(err::kOverflow, std::string("オーバーフローしました: ") + what +
-                                         " が 0 ÷ 0 になります (メッシュの幅も高さも 0 です)。");
-    }
-    throw RunError(err::kDivisionByZero, std::string("0 で除算しました: ") + what +
-                                             " の分母 (メッシュの範囲) が 0 です。");
-  }
-  return product / divisor;
-}
-
-}  // namespace
-
 std::int32_t PanelWholeNumber(const std::string& text, const char* caption) {
   double value = 0;
   try {
@@ -60,10 +43,12 @@ PlotFrameSetup ComputePlotFrame(const BoundedArray<double>& node_x,
   // The product first, then the division, as doubles.
   if (setup.RangeX > setup.RangeY) {
     setup.FrameWidth = kFrameLongSideX;
-    setup.FrameHeight = ToLong(Divide(setup.RangeY * kFrameLongSideX, setup.RangeX, "枠の高さ"));
+    setup.FrameHeight =
+        ToLong(CheckedDivide(setup.RangeY * kFrameLongSideX, setup.RangeX, "枠の高さ"));
   } else {
     setup.FrameHeight = kFrameLongSideY;
-    setup.FrameWidth = ToLong(Divide(setup.RangeX * kFrameLongSideY, setup.RangeY, "枠の幅"));
+    setup.FrameWidth =
+        ToLong(CheckedDivide(setup.RangeX * kFrameLongSideY, setup.RangeY, "枠の幅"));
   }
   setup.FrameLeft = kFrameLeft;
   setup.FrameTop = kFrameTop;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "model/bounded_array.h"
 #include "platform/picture.h"
 
 namespace ombrix {
@@ -19,6 +20,13 @@ struct MainWindowState {
   std::int32_t PrintFrameTop = 0;
   std::int32_t PrintFrameWidth = 0;
   std::int32_t PrintFrameHeight = 0;
+  MainWindowState() { ColorLevel.Allocate(0, 18); }
+
+  // Colour thresholds of the last drawing, 0..18 (0..16 written by the colour scale).
+  BoundedArray<double> ColorLevel{"ColorLevel"};
+  // The bounds typed for the absolute colour index.
+  double AbsoluteMin = 0;
+  double AbsoluteMax = 0;
   // The pictures the hidden picture boxes hold: the background map and the sprite.
   Picture MapPicture;
   Picture SpritePicture;

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "model/bounded_array.h"
+#include "model/growable_list.h"
 #include "model/segment_record.h"
 #include "model/triangle_record.h"
 
@@ -68,13 +69,11 @@ struct MeshModel {
   std::int32_t InitialValueMode = 0;
   std::int32_t InfoDisplayMode = 0;
 
-  // Working lists of the contour computation.
-  std::int32_t SegmentCount = 0;
-  BoundedArray<SegmentRecord> Segments{"Segments"};
-  std::int32_t FlatCount = 0;
-  BoundedArray<TriangleRecord> FlatTriangles{"FlatTriangles"};
-  std::int32_t FlatEdgeCount = 0;
-  BoundedArray<TriangleRecord> FlatEdges{"FlatEdges"};
+  // Working lists of the contour computation; their counts are SegmentCount, FlatCount and
+  // FlatEdgeCount.
+  GrowableList<SegmentRecord> Segments{"Segments"};
+  GrowableList<TriangleRecord> FlatTriangles{"FlatTriangles"};
+  GrowableList<TriangleRecord> FlatEdges{"FlatEdges"};
 };
 
 // Allocates the four mesh arrays anew for nx columns and ny rows, every element 0, and sets

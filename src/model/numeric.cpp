@@ -164,3 +164,19 @@ std::string FormatFixed12(double value) {
 }
 
 }  // namespace ombrix
+
+namespace ombrix {
+
+double CheckedDivide(double a, double b, const char* what) {
+  if (b == 0) {
+    if (a == 0 || std::isnan(a)) {
+      throw RunError(err::kOverflow,
+                     std::string("オーバーフローしました: ") + what + " が 0 ÷ 0 になります。");
+    }
+    throw RunError(err::kDivisionByZero,
+                   std::string("0 で除算しました: ") + what + " の分母が 0 です。");
+  }
+  return a / b;
+}
+
+}  // namespace ombrix

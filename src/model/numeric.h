@@ -14,6 +14,10 @@ std::int32_t ToLong(double value);
 // Nearest 16-bit integer, halves to the even neighbour; error 6 outside -32768..32767.
 std::int16_t ToInteger16(double value);
 
+// a / b as doubles, failing where a division by zero fails: 0 / 0 overflows (error 6), any
+// other number divided by 0 is error 11. `what` names the quantity in the description.
+double CheckedDivide(double a, double b, const char* what);
+
 // The integer part: rounded toward minus infinity (-1.5 gives -2).
 double IntegerPart(double value);
 

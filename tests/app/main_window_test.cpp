@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 
 #include "app/twips.h"
 #include "fakes/memory_workbook.h"
@@ -134,7 +135,7 @@ TEST_F(MainWindowTest, MenuTreeHasEveryItemWithItsCaption) {
 }
 
 TEST_F(MainWindowTest, CommandsNotBuiltYetAreDisabledAndDoNothing) {
-  for (const char* name : {"LoadMap", "Sprite", "ContourLine", "MeshDivided", "MeshOptimizing",
+  for (const char* name : {"LoadMap", "Sprite", "MeshDivided", "MeshOptimizing",
                            "RelativeColorIndex", "AbsoluteColorIndex", "SaveContour"}) {
     EXPECT_FALSE(Item(name)->isEnabled()) << name;
   }
@@ -177,6 +178,46 @@ TEST_F(MainWindowTest, MeshImportFromTheMenuDrawsTheFrameAndResizes) {
   EXPECT_EQ(dialogs.messages[0].text.rfind("エラー番号： 53　", 0), 0u);
   EXPECT_EQ(window.model().PointCount, 0);
   EXPECT_EQ(window.state().MeshFileName, "/data/mesh.xls");
+}
+
+TEST_F(MainWindowTest, ContourCommandDrawsTheMapFromTheMenu) {
+  testing::ScriptedDialogs dialogs;
+  testing::MemoryWorkbookOpener books;
+  testing::MemoryWorkbook& book = books.books["/data/mesh.xls"];
+  book.Set("F3", 3).Set("D5", 2).Set("G4", 0).Set("H4", 10).Set("I4", 20).Set("E6", 10);
+  book.Set("E7", 0).Set("G6", 1.5).Set("H6", 2).Set("I6", 3.25).Set("G7", 4).Set("H7", 0);
+  book.Set("I7", 6);
+  window.UseDialogs(dialogs);
+  window.UseWorkbookOpener(books);
+
+  Click("ContourLine");  // nothing loaded yet
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "データがありません。ファイルを読み込んで下さい。");
+  EXPECT_EQ(dialogs.messages[0].title, "エラー報告");
+
+  dialogs.file_answers.push_back("/data/mesh.xls");
+  Click("MeshDataLoad");
+  Click("ContourLine");
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(window.model().TriangleCount, 8);
+  EXPECT_EQ(window.state().DividedMesh, 0);
+  EXPECT_EQ(window.model().DataMax, 6);
+  const QImage& image = window.surface().image();
+  // Level 1 crosses the side x = 10 at y = 5: pixel (431, 219), a blue segment's first end.
+  EXPECT_EQ(image.pixel(431, 219) & 0xFFFFFF, 0x0000FFu);
+  int red = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      red += (image.pixel(x, y) & 0xFFFFFF) == 0xFF0000u;
+    }
+  }
+  EXPECT_GT(red, 10);  // level 5 is a multiple of the label unit
+  EXPECT_TRUE(window.menuBar()->isEnabled());
+  EXPECT_TRUE(window.statusBar()->currentMessage().isEmpty());
+
+  window.panel().Text2->setText(QStringLiteral("0"));
+  Click("ContourLine");
+  EXPECT_EQ(dialogs.messages.back().text, "コンターラインの幅は 1 以上です。");
 }
 
 TEST_F(MainWindowTest, TheEndEndsTheProgram) {

@@ -1,0 +1,87 @@
+#include "cli/contour_commands.h"
+
+#include "cli/arguments.h"
+#include "cli/headless.h"
+#include "contour/colour_scale.h"
+#include "contour/contour_calc.h"
+#include "contour/level_series.h"
+#include "contour/triangle_list.h"
+#include "import/mesh_import.h"
+#include "model/numeric.h"
+
+namespace ombrix::cli {
+namespace {
+
+const std::map<std::string, int> kSegmentOptions = {{"--interval", 1}, {"--line-width", 1}};
+const std::map<std::string, int> kLevelOptions = {{"--interval", 1}};
+
+std::string OneMesh(const Arguments& args, const char* command) {
+  if (args.positional.size() != 1) {
+    throw UsageError(std::string(command) + " takes one mesh workbook");
+  }
+  return args.positional.front();
+}
+
+void ApplyPanelOptions(const Arguments& args, PanelState& panel) {
+  if (args.Has("--interval")) {
+    panel.Text1 = std::to_string(WholeNumberOption(args, "--interval", 1));
+  }
+  if (args.Has("--line-width")) {
+    panel.Text2 = std::to_string(WholeNumberOption(args, "--line-width", 1));
+  }
+}
+
+}  // namespace
+
+int PrintSegments(const std::vector<std::string>& raw, std::ostream& out) {
+  const Arguments args = ParseArguments(raw, kSegmentOptions);
+  const std::string path = OneMesh(args, "segments");
+  NullSurface surface;
+  HeadlessSession session(surface);
+  ApplyPanelOptions(args, session.panel);
+  return RunHeadless(out, [&](std::string& text) {
+    CommandContext ctx = session.Context();
+    ImportMesh(ctx, path);
+    BuildTriangleList(session.model);
+    session.window.DividedMesh = 0;
+    ContourHooks hooks;
+    hooks.on_level = [&](std::int32_t level, const GrowableList<SegmentRecord>& segments) {
+      const std::string prefix = std::to_string(level) + ",";
+      for (std::int32_t s = 1; s <= segments.count(); ++s) {
+        const SegmentRecord& seg = segments(s);
+        text += prefix + std::to_string(s) + "," + RealText(seg.X1) + "," + RealText(seg.Y1) + "," +
+                RealText(seg.X2) + "," + RealText(seg.Y2) + "," + std::to_string(seg.State) + "\n";
+      }
+    };
+    ContourCalc(ctx, hooks);
+  });
+}
+
+int PrintLevels(const std::vector<std::string>& raw, std::ostream& out) {
+  const Arguments args = ParseArguments(raw, kLevelOptions);
+  const std::string path = OneMesh(args, "levels");
+  NullSurface surface;
+  HeadlessSession session(surface);
+  ApplyPanelOptions(args, session.panel);
+  return RunHeadless(out, [&](std::string& text) {
+    const std::unique_ptr<Workbook> book = session.workbooks.Open(path);
+    CommitMesh(session.model, ReadMeshWorkbook(*book));
+    const ContourSettings settings = ReadContourSettings(session.panel);
+    const DataRange range = FindDataRange(session.model);
+    session.model.DataMin = range.min;
+    session.model.DataMax = range.max;
+    const LevelSeries series = ChooseLevels(range, settings.LevelInterval);
+    SetColor(session.model, session.window);
+    text += "first," + std::to_string(series.FirstLevel) + "\n";
+    text += "top," + std::to_string(series.TopLevel) + "\n";
+    text += "labelunit," + std::to_string(series.LabelUnit) + "\n";
+    text += "datamin," + RealText(range.min) + "\n";
+    text += "datamax," + RealText(range.max) + "\n";
+    for (std::int32_t i = 0; i <= kColorSteps; ++i) {
+      text +=
+          "colorlevel," + std::to_string(i) + "," + RealText(session.window.ColorLevel(i)) + "\n";
+    }
+  });
+}
+
+}  // namespace ombrix::cli

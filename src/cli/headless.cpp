@@ -1,0 +1,29 @@
+#include "cli/headless.h"
+
+namespace ombrix::cli {
+
+void StderrDialogs::Message(std::string_view text, std::string_view title, MessageIcon) {
+  std::cerr << "ombrix: " << title << ": " << text << '\n';
+}
+
+bool StderrDialogs::AskYesNo(std::string_view text, std::string_view title) {
+  std::cerr << "ombrix: " << title << ": " << text << " (answered no: no one to ask)\n";
+  return false;
+}
+
+WindowRect HeadlessWindowOps::Geometry(WindowId window) const {
+  const auto it = geometry_.find(window);
+  return it == geometry_.end() ? WindowRect{} : it->second;
+}
+
+void HeadlessWindowOps::SetGeometry(WindowId window, const WindowRect& rect) {
+  geometry_[window] = rect;
+}
+
+void HeadlessWindowOps::SetDrawingAreaSize(std::int32_t width, std::int32_t height) {
+  if (on_area_size) {
+    on_area_size(width, height);
+  }
+}
+
+}  // namespace ombrix::cli

@@ -1,0 +1,70 @@
+#pragma once
+// A command context without a window: dialogs that only report on standard error, window
+// operations on plain values, no events to process, workbooks read from files.
+
+#include <functional>
+#include <iostream>
+#include <map>
+#include <memory>
+
+#include "model/form_load.h"
+#include "platform/command_context.h"
+#include "platform/null_surface.h"
+#include "sheet/open_workbook.h"
+
+namespace ombrix::cli {
+
+class StderrDialogs : public Dialogs {
+ public:
+  void Message(std::string_view text, std::string_view title, MessageIcon) override;
+  bool AskYesNo(std::string_view text, std::string_view title) override;
+  std::string InputBox(std::string_view, std::string_view, std::string_view) override { return {}; }
+  std::optional<std::string> OpenFile(std::string_view) override { return std::nullopt; }
+};
+
+class HeadlessWindowOps : public WindowOps {
+ public:
+  // Called when the drawing area is sized, with its new size in pixels.
+  std::function<void(std::int32_t, std::int32_t)> on_area_size;
+
+  ScreenInfo Screen() const override { return {1920 * 15.0, 1080 * 15.0, 15, 15}; }
+  WindowRect Geometry(WindowId window) const override;
+  void SetGeometry(WindowId window, const WindowRect& rect) override;
+  void Show(WindowId) override {}
+  void Hide(WindowId) override {}
+  void KeepOnTop(WindowId) override {}
+  void FocusMain() override {}
+  void SetDrawingAreaSize(std::int32_t width, std::int32_t height) override;
+  void SetMousePointer(MousePointer) override {}
+  void ShowStatus(std::string_view) override {}
+
+ private:
+  std::map<WindowId, WindowRect> geometry_;
+};
+
+class NoEvents : public EventPump {
+ public:
+  void ProcessPendingEvents() override {}
+  bool CancelRequested() const override { return false; }
+  void ResetCancel() override {}
+};
+
+// Everything a command needs, owned in one place; the panel starts as a fresh window's.
+struct HeadlessSession {
+  explicit HeadlessSession(DrawingSurface& surface) : picture(surface) { FormLoad(model, window); }
+  CommandContext Context() {
+    return CommandContext{model,   window,  panel,  picture,  nullptr,
+                          dialogs, windows, events, workbooks};
+  }
+
+  MeshModel model;
+  MainWindowState window;
+  PanelState panel;
+  DrawingSurface& picture;
+  StderrDialogs dialogs;
+  HeadlessWindowOps windows;
+  NoEvents events;
+  sheet::FileWorkbookOpener workbooks;
+};
+
+}  // namespace ombrix::cli

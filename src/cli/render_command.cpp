@@ -1,0 +1,101 @@
+#include <QGuiApplication>
+#include <QImageWriter>
+#include <QSaveFile>
+#include <filesystem>
+#include <optional>
+
+#include "cli/arguments.h"
+#include "cli/contour_commands.h"
+#include "cli/headless.h"
+#include "contour/contour_calc.h"
+#include "contour/triangle_list.h"
+#include "import/mesh_import.h"
+#include "platform/qt/qt_surface.h"
+#include "platform/qt/qt_text.h"
+
+namespace ombrix::cli {
+namespace {
+
+const std::map<std::string, int> kRenderOptions = {{"-o", 1},           {"--interval", 1},
+                                                   {"--line-width", 1}, {"--outline", 0},
+                                                   {"--no-level", 0},   {"--no-redline", 0}};
+
+// The drawing area's size in a fresh window: 9372 x 5412 twips at 15 twips a pixel.
+constexpr int kInitialAreaWidth = 625;
+constexpr int kInitialAreaHeight = 361;
+
+// The image format the output's name asks for.
+const char* ImageFormat(const std::string& path) {
+  const std::string extension = std::filesystem::path(path).extension().string();
+  if (extension == ".png" || extension == ".PNG") {
+    return "PNG";
+  }
+  if (extension == ".bmp" || extension == ".BMP") {
+    return "BMP";
+  }
+  throw UsageError("the output must end in .png or .bmp: " + path);
+}
+
+// Writes the image through a temporary file, so a failure leaves no half-written picture.
+void SaveImage(const QImage& image, const std::string& path, const char* format) {
+  QSaveFile file(qt::ToQString(path));
+  if (!file.open(QIODevice::WriteOnly)) {
+    throw RunError(err::kPathFileAccess, "画像ファイル \"" + path + "\" を作れません: " +
+                                             qt::ToStdString(file.errorString()));
+  }
+  QImageWriter writer(&file, format);
+  if (!writer.write(image) || !file.commit()) {
+    file.cancelWriting();
+    throw RunError(err::kPathFileAccess, "画像ファイル \"" + path + "\" を書けません: " +
+                                             qt::ToStdString(writer.errorString()));
+  }
+}
+
+}  // namespace
+
+int RenderMap(const std::vector<std::string>& raw, std::ostream& out) {
+  const Arguments args = ParseArguments(raw, kRenderOptions);
+  if (args.positional.size() != 1 || !args.Has("-o")) {
+    throw UsageError("render takes one mesh workbook and -o OUT.png|OUT.bmp");
+  }
+  const std::string path = args.positional.front();
+  const std::string output = *args.Value("-o");
+  const char* format = ImageFormat(output);
+
+  // Fonts need a GUI application; headless, on the offscreen platform, never a window.
+  int argc = 1;
+  char name[] = "ombrix";
+  char* argv[] = {name, nullptr};
+  std::optional<QGuiApplication> application;
+  if (QCoreApplication::instance() == nullptr) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    application.emplace(argc, argv);
+  }
+
+  qt::QtSurface surface(kInitialAreaWidth, kInitialAreaHeight);
+  HeadlessSession session(surface);
+  session.windows.on_area_size = [&surface](std::int32_t w, std::int32_t h) {
+    surface.Resize(w, h);
+  };
+  if (args.Has("--interval")) {
+    session.panel.Text1 = std::to_string(WholeNumberOption(args, "--interval", 1));
+  }
+  if (args.Has("--line-width")) {
+    session.panel.Text2 = std::to_string(WholeNumberOption(args, "--line-width", 1));
+  }
+  session.panel.Check1 = args.Has("--outline") ? 1 : 0;
+  session.panel.Check2 = args.Has("--no-level") ? 0 : 1;
+  session.panel.Check3 = args.Has("--no-redline") ? 0 : 1;
+  return RunHeadless(out, [&](std::string& text) {
+    CommandContext ctx = session.Context();
+    ImportMesh(ctx, path);
+    BuildTriangleList(session.model);
+    session.window.DividedMesh = 0;
+    ContourCalc(ctx);
+    SaveImage(surface.image(), output, format);
+    text += "image," + output + "," + std::to_string(surface.image().width()) + "," +
+            std::to_string(surface.image().height()) + "\n";
+  });
+}
+
+}  // namespace ombrix::cli

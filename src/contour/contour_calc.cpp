@@ -1,0 +1,205 @@
+#include "contour/contour_calc.h"
+
+#include <chrono>
+#include <string>
+
+#include "contour/colour_scale.h"
+#include "contour/contour_lines.h"
+#include "contour/level_buckets.h"
+#include "contour/level_cutting.h"
+#include "contour/level_edges.h"
+#include "contour/level_series.h"
+#include "contour/pixel_mapping.h"
+#include "model/messages.h"
+#include "model/modes.h"
+#include "model/numeric.h"
+
+namespace ombrix {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+// How often a long level loop lets the window breathe and shows its progress.
+constexpr auto kProgressInterval = std::chrono::milliseconds(30);
+
+void AppendSegment(MeshModel& m, const PixelMapping& map, double y1, double x1, double y2,
+                   double x2) {
+  SegmentRecord s;
+  s.Y1 = map.Y(y1);
+  s.X1 = map.X(x1);
+  s.Y2 = map.Y(y2);
+  s.X2 = map.X(x2);
+  s.State = kSegmentDrawn;
+  m.Segments.Append(s);
+}
+
+// A triangle with exactly one edge on the level: the edge is a segment unless it only touches
+// the surface at a peak or pit.
+void CutOneEdgeOnLevel(MeshModel& m, const MainWindowState& w, const PixelMapping& map,
+                       TriangleRecord& t) {
+  std::int32_t a = 2;
+  std::int32_t b = 3;
+  if (t.Z[1] == t.Z[2]) {
+    a = 1;
+    b = 2;
+  } else if (t.Z[1] == t.Z[3]) {
+    a = 1;
+    b = 3;
+  }
+  if (w.DividedMesh == 0) {
+    t.Flags[static_cast<std::size_t>(a)] = 1;
+    t.Flags[static_cast<std::size_t>(b)] = 1;
+  }
+  AppendSegment(m, map, t.Y[a], t.X[a], t.Y[b], t.X[b]);
+  if (w.DividedMesh != 0) {
+    if (t.Flags[static_cast<std::size_t>(a)] == -1) {
+      m.Segments.RemoveLast();
+    }
+    return;
+  }
+  if (CheckLevelEdge(m, t) >= 1) {
+    m.Segments.RemoveLast();
+    for (std::size_t v = 1; v <= 3; ++v) {
+      t.Flags[v] = -t.Flags[v];
+    }
+  }
+}
+
+void CutAtLevel(MeshModel& m, const MainWindowState& w, const PixelMapping& map, TriangleRecord& t,
+                double level) {
+  const LevelCut cut = CutTriangle(t, level);
+  switch (cut.kind) {
+    case CutKind::None:
+      return;
+    case CutKind::TwoCrossings:
+      AppendSegment(m, map, cut.crossing[1].y, cut.crossing[1].x, cut.crossing[2].y,
+                    cut.crossing[2].x);
+      return;
+    case CutKind::CrossingAndVertex:
+      AppendSegment(m, map, cut.crossing[1].y, cut.crossing[1].x, cut.on_level_y[1],
+                    cut.on_level_x[1]);
+      return;
+    case CutKind::Flat: {
+      AppendSegment(m, map, t.Y[1], t.X[1], t.Y[2], t.X[2]);
+      AppendSegment(m, map, t.Y[2], t.X[2], t.Y[3], t.X[3]);
+      AppendSegment(m, map, t.Y[1], t.X[1], t.Y[3], t.X[3]);
+      TriangleRecord flat;
+      for (std::size_t v = 1; v <= 3; ++v) {
+        flat.Y[v] = map.Y(t.Y[v]);
+        flat.X[v] = map.X(t.X[v]);
+      }
+      m.FlatTriangles.Append(flat);
+      return;
+    }
+    case CutKind::OneEdgeOnLevel:
+      CutOneEdgeOnLevel(m, w, map, t);
+      return;
+  }
+}
+
+std::string ProgressText(std::int64_t done, std::int64_t total, std::int64_t level) {
+  return "等高線 " + std::to_string(level) + " を作図中 (" + std::to_string(done) + " / " +
+         std::to_string(total) + ")  Esc で中断";
+}
+
+}  // namespace
+
+ContourSettings ReadContourSettings(const PanelState& panel) {
+  ContourSettings s;
+  s.LevelInterval = ToLong(LeadingNumber(panel.Text1));
+  s.ContourLineWidth = ToLong(LeadingNumber(panel.Text2));
+  return s;
+}
+
+ContourOutcome ContourCalc(CommandContext& ctx, const ContourHooks& hooks) {
+  MeshModel& m = ctx.model;
+  MainWindowState& w = ctx.window;
+  DrawingSurface& screen = ctx.picture;
+
+  const ContourSettings settings = ReadContourSettings(ctx.panel);
+  if (settings.ContourLineWidth < 1) {
+    ctx.dialogs.Message(msg::kLineWidthTooSmall, msg::kErrorReportTitle);
+    return ContourOutcome::LineWidthTooSmall;
+  }
+  const std::int16_t line_width = ToInteger16(settings.ContourLineWidth);
+  screen.SetDrawWidth(line_width);
+  if (ctx.printer != nullptr) {
+    ctx.printer->SetDrawWidth(line_width);
+  }
+
+  if (ctx.panel.Option1) {
+    w.ColorMode = kColorNothing;
+  } else if (ctx.panel.Option2) {
+    w.ColorMode = kColorEasy;
+  } else if (ctx.panel.Option3) {
+    w.ColorMode = kColorNormal;
+  }
+  const bool outline = IsTicked(ctx.panel.Check1);
+  const LineSwitches switches{IsTicked(ctx.panel.Check2), IsTicked(ctx.panel.Check3)};
+  w.PrinterOutput = IsTicked(ctx.panel.Check4) ? kPrinterOn : kPrinterOff;
+
+  screen.SetScaleMode(ScaleMode::Pixels);
+  screen.Clear();
+  if (m.MapLoaded == kMapLoaded) {
+    screen.PaintPicture(w.MapPicture, m.MapLeft, m.MapTop,
+                        static_cast<double>(std::int64_t{m.MapWidth} + m.MapLeft),
+                        static_cast<double>(std::int64_t{m.MapHeight} + m.MapTop), 0, 0,
+                        w.MapPicture.width, w.MapPicture.height, RasterOp::Copy);
+  }
+  screen.Box(m.FrameLeft, m.FrameTop, static_cast<double>(std::int64_t{m.FrameLeft} + m.FrameWidth),
+             static_cast<double>(std::int64_t{m.FrameTop} + m.FrameHeight), kFrameColour);
+  screen.SetFontSize(11);
+
+  const PixelMapping map = MakePixelMapping(m);
+  if (outline) {
+    DrawMeshOutline(screen, m, map);
+  }
+
+  const DataRange range = FindDataRange(m);
+  m.DataMax = range.max;
+  m.DataMin = range.min;
+  const LevelSeries series = ChooseLevels(range, settings.LevelInterval);
+  SetColor(m, w);
+  screen.Refresh();
+
+  if (settings.LevelInterval != 0) {
+    const std::int32_t interval = settings.LevelInterval;
+    const std::int64_t total = LevelCount(series, interval);
+    const LevelBuckets buckets(m, series, interval, total);
+    ctx.events.ResetCancel();
+    Clock::time_point next_progress = Clock::now();
+    for (std::int64_t k = 0; k < total; ++k) {
+      const std::int64_t level = std::int64_t{series.FirstLevel} + k * interval;
+      if (Clock::now() >= next_progress) {
+        ctx.windows.ShowStatus(ProgressText(k + 1, total, level));
+        ctx.events.ProcessPendingEvents();
+        next_progress = Clock::now() + kProgressInterval;
+        if (ctx.events.CancelRequested()) {
+          ctx.windows.ShowStatus("作図を中断しました。");
+          return ContourOutcome::Cancelled;
+        }
+      }
+      if (buckets.Empty(k)) {
+        continue;  // nothing can meet this level: it would draw nothing
+      }
+      m.Segments.Clear();
+      m.FlatTriangles.Clear();
+      const double at = static_cast<double>(level);
+      buckets.ForEachCandidate(k, at,
+                               [&](std::int32_t t) { CutAtLevel(m, w, map, m.Triangles(t), at); });
+      PairFlatTriangles(m.FlatTriangles, m.FlatEdges);
+      SuppressFlatEdges(m.FlatEdges, m.Segments);
+      if (hooks.on_level) {
+        hooks.on_level(static_cast<std::int32_t>(level), m.Segments);
+      }
+      DrawLevelSegments(screen, m.Segments, static_cast<std::int32_t>(level), series.LabelUnit,
+                        switches, w.ColorMode);
+      screen.Refresh();
+    }
+  }
+  DrawCoordinateLabels(screen, m, map);
+  screen.Refresh();
+  ctx.windows.ShowStatus("");
+  return ContourOutcome::Drawn;
+}
+
+}  // namespace ombrix

@@ -1,0 +1,33 @@
+#pragma once
+// The contour map of the triangle list: settings from the panel, frame, data range, levels,
+// colour scale, then level by level the cut triangles' segments with their labels, and the
+// coordinate labels at the end.
+
+#include <cstdint>
+#include <functional>
+
+#include "model/growable_list.h"
+#include "model/segment_record.h"
+#include "platform/command_context.h"
+
+namespace ombrix {
+
+struct ContourSettings {
+  std::int32_t LevelInterval = 1;
+  std::int32_t ContourLineWidth = 1;
+};
+
+// The two numbers typed into the panel, read by their leading number and rounded.
+ContourSettings ReadContourSettings(const PanelState& panel);
+
+enum class ContourOutcome { Drawn, LineWidthTooSmall, Cancelled };
+
+struct ContourHooks {
+  // Called for each level after its plateau pass, before its segments are drawn.
+  std::function<void(std::int32_t level, const GrowableList<SegmentRecord>& segments)> on_level;
+};
+
+// Draws the map. Run-time errors are thrown as RunError; the caller reports them.
+ContourOutcome ContourCalc(CommandContext& ctx, const ContourHooks& hooks = {});
+
+}  // namespace ombrix

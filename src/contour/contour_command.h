@@ -1,0 +1,14 @@
+#pragma once
+// The menu command "作図": the triangle list of the loaded mesh, then the map.
+
+#include "contour/contour_calc.h"
+#include "platform/command_context.h"
+
+namespace ombrix {
+
+// Refuses with the "no data" message before any mesh import. A failure while the list is built
+// ends in the error report that aborts the loading; a failure while the map is drawn ends in
+// the one that aborts the drawing, and the program goes on either way.
+void ContourLine_Click(CommandContext& ctx);
+
+}  // namespace ombrix

@@ -1,0 +1,59 @@
+#include "contour/contour_lines.h"
+
+#include "model/modes.h"
+
+namespace ombrix {
+
+void DrawLevelSegments(DrawingSurface& surface, const GrowableList<SegmentRecord>& segments,
+                       std::int32_t level, std::int32_t label_unit, const LineSwitches& switches,
+                       std::int32_t colour_mode) {
+  const bool multiple = label_unit != 0 && level % label_unit == 0;
+  const Rgb colour = multiple && switches.redline ? kHighlightColour : kSegmentColour;
+  bool labelled = false;
+  for (std::int32_t s = 1; s <= segments.count(); ++s) {
+    const SegmentRecord& seg = segments(s);
+    if (seg.State != kSegmentDrawn) {
+      continue;
+    }
+    surface.Line(seg.X1, seg.Y1, seg.X2, seg.Y2, colour);
+    if (multiple && switches.label && !labelled) {
+      surface.SetCurrentX(seg.X1);
+      surface.SetCurrentY(seg.Y1);
+      surface.SetForeColor(colour_mode == kColorNothing ? kLabelColourNothing : kLabelColourFilled);
+      PrintNumber(surface, level);
+      labelled = true;
+    }
+  }
+}
+
+void DrawMeshOutline(DrawingSurface& surface, const MeshModel& m, const PixelMapping& map) {
+  for (std::int32_t t = 1; t <= m.TriangleCount; ++t) {
+    const TriangleRecord& tri = m.Triangles(t);
+    surface.Line(map.X(tri.X[1]), map.Y(tri.Y[1]), map.X(tri.X[2]), map.Y(tri.Y[2]), kFrameColour);
+    surface.Line(map.X(tri.X[2]), map.Y(tri.Y[2]), map.X(tri.X[3]), map.Y(tri.Y[3]), kFrameColour);
+    surface.Line(map.X(tri.X[1]), map.Y(tri.Y[1]), map.X(tri.X[3]), map.Y(tri.Y[3]), kFrameColour);
+  }
+}
+
+void DrawCoordinateLabels(DrawingSurface& surface, const MeshModel& m, const PixelMapping& map) {
+  const double x_first = m.NodeX(1);
+  const double x_last = m.NodeX(m.NodeCountX);
+  const double y_first = m.NodeY(1);
+  const double y_last = m.NodeY(m.NodeCountY);
+  surface.SetForeColor(kCoordinateLabelColour);
+  const struct {
+    double value, x, y;
+  } labels[] = {
+      {x_first, map.X(x_first) - 2, map.Y(y_last) + 5},
+      {x_last, map.X(x_last) - 16, map.Y(y_last) + 5},
+      {y_first, map.X(x_first) - 27, map.Y(y_first) - 5},
+      {y_last, map.X(x_first) - 27, map.Y(y_last) - 12},
+  };
+  for (const auto& label : labels) {
+    surface.SetCurrentX(label.x);
+    surface.SetCurrentY(label.y);
+    PrintNumber(surface, label.value);
+  }
+}
+
+}  // namespace ombrix

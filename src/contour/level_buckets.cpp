@@ -1,0 +1,94 @@
+#include "contour/level_buckets.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ombrix {
+namespace {
+
+struct LevelSpan {
+  std::int64_t first = 0;  // inclusive level numbers
+  std::int64_t last = -1;
+};
+
+// The level numbers k in [0, count) with lo <= first + k * interval <= hi, exactly.
+LevelSpan SpanOf(double lo, double hi, std::int64_t first, std::int64_t interval,
+                 std::int64_t count) {
+  LevelSpan span;
+  if (std::isnan(lo) || std::isnan(hi) || count <= 0 || interval == 0) {
+    return span;
+  }
+  const auto level = [&](std::int64_t k) { return static_cast<double>(first + k * interval); };
+  const auto inside = [&](std::int64_t k) { return lo <= level(k) && level(k) <= hi; };
+  const double ka = (lo - static_cast<double>(first)) / static_cast<double>(interval);
+  const double kb = (hi - static_cast<double>(first)) / static_cast<double>(interval);
+  const double from = std::max(std::ceil(std::min(ka, kb)) - 1, 0.0);
+  const double to = std::min(std::floor(std::max(ka, kb)) + 1, static_cast<double>(count - 1));
+  if (!(from <= to)) {
+    return span;
+  }
+  std::int64_t a = static_cast<std::int64_t>(from);
+  std::int64_t b = static_cast<std::int64_t>(to);
+  // The estimate is within one step; settle it with the exact test.
+  while (a <= b && !inside(a))
+    ++a;
+  while (b >= a && !inside(b))
+    --b;
+  span.first = a;
+  span.last = b;
+  return span;
+}
+
+}  // namespace
+
+LevelBuckets::LevelBuckets(const MeshModel& m, const LevelSeries& series, std::int32_t interval,
+                           std::int64_t level_count) {
+  const std::int32_t n = m.TriangleCount;
+  min_.assign(static_cast<std::size_t>(n) + 1, 0);
+  max_.assign(static_cast<std::size_t>(n) + 1, -1);
+  for (std::int32_t t = 1; t <= n; ++t) {
+    const TriangleRecord& tri = m.Triangles(t);
+    const double lo = std::min({tri.Z[1], tri.Z[2], tri.Z[3]});
+    const double hi = std::max({tri.Z[1], tri.Z[2], tri.Z[3]});
+    const bool has_nan = std::isnan(tri.Z[1]) || std::isnan(tri.Z[2]) || std::isnan(tri.Z[3]);
+    // A NaN value makes every edge test false: such a triangle never meets a level.
+    min_[static_cast<std::size_t>(t)] = has_nan ? 1.0 : lo;
+    max_[static_cast<std::size_t>(t)] = has_nan ? 0.0 : hi;
+  }
+  if (level_count <= 0 || level_count > kMaxLevels) {
+    return;
+  }
+  std::vector<LevelSpan> spans(static_cast<std::size_t>(n) + 1);
+  std::int64_t total = 0;
+  for (std::int32_t t = 1; t <= n; ++t) {
+    const std::size_t ti = static_cast<std::size_t>(t);
+    spans[ti] = min_[ti] <= max_[ti]
+                    ? SpanOf(min_[ti], max_[ti], series.FirstLevel, interval, level_count)
+                    : LevelSpan{};
+    total += spans[ti].last - spans[ti].first + 1;
+    if (total > kMaxEntries) {
+      return;
+    }
+  }
+  offsets_.assign(static_cast<std::size_t>(level_count) + 1, 0);
+  for (std::int32_t t = 1; t <= n; ++t) {
+    const LevelSpan& s = spans[static_cast<std::size_t>(t)];
+    for (std::int64_t k = s.first; k <= s.last; ++k) {
+      ++offsets_[static_cast<std::size_t>(k) + 1];
+    }
+  }
+  for (std::size_t k = 1; k < offsets_.size(); ++k) {
+    offsets_[k] += offsets_[k - 1];
+  }
+  entries_.resize(static_cast<std::size_t>(total));
+  std::vector<std::size_t> fill(offsets_.begin(), offsets_.end() - 1);
+  for (std::int32_t t = 1; t <= n; ++t) {  // ascending, so every bucket stays in index order
+    const LevelSpan& s = spans[static_cast<std::size_t>(t)];
+    for (std::int64_t k = s.first; k <= s.last; ++k) {
+      entries_[fill[static_cast<std::size_t>(k)]++] = t;
+    }
+  }
+  bucketed_ = true;
+}
+
+}  // namespace ombrix

@@ -1,0 +1,57 @@
+#pragma once
+// Which triangles can meet each level: a triangle whose values span [min, max] is cut only at
+// the levels inside that span, so each level visits its candidates alone, in index order.
+// Built once per drawing; when the table would be too large, every level scans all triangles.
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "contour/level_series.h"
+#include "model/mesh_model.h"
+
+namespace ombrix {
+
+class LevelBuckets {
+ public:
+  LevelBuckets(const MeshModel& model, const LevelSeries& series, std::int32_t interval,
+               std::int64_t level_count);
+
+  // Calls visit(t) for every triangle t that may meet level number k (0-based), ascending.
+  template <typename Visit>
+  void ForEachCandidate(std::int64_t k, double level, Visit&& visit) const {
+    if (bucketed_) {
+      for (std::size_t e = offsets_[static_cast<std::size_t>(k)];
+           e < offsets_[static_cast<std::size_t>(k) + 1]; ++e) {
+        visit(entries_[e]);
+      }
+      return;
+    }
+    for (std::int32_t t = 1; t < static_cast<std::int32_t>(min_.size()); ++t) {
+      if (min_[static_cast<std::size_t>(t)] <= level &&
+          level <= max_[static_cast<std::size_t>(t)]) {
+        visit(t);
+      }
+    }
+  }
+
+  // Whether level number k has no candidate at all (always false when not bucketed).
+  bool Empty(std::int64_t k) const {
+    return bucketed_ &&
+           offsets_[static_cast<std::size_t>(k)] == offsets_[static_cast<std::size_t>(k) + 1];
+  }
+  bool bucketed() const { return bucketed_; }
+
+  // Limits of the table.
+  static constexpr std::int64_t kMaxLevels = 16'000'000;
+  static constexpr std::int64_t kMaxEntries = 200'000'000;
+
+ private:
+  bool bucketed_ = false;
+  std::vector<double> min_;  // per triangle, index 0 unused
+  std::vector<double> max_;
+  std::vector<std::size_t> offsets_;
+  std::vector<std::int32_t> entries_;
+};
+
+}  // namespace ombrix

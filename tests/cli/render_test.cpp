@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <filesystem>
+#include <sstream>
+
+#include "cli/arguments.h"
+#include "cli/contour_commands.h"
+
+namespace ombrix::cli {
+namespace {
+
+std::string Fixture(const std::string& name) {
+  return std::string(OMBRIX_FIXTURES_DIR) + "/" + name;
+}
+
+// Pixels that differ between two renderings, leaving out the margins left of and below the
+// frame, where the coordinate labels stand (their glyphs depend on the installed font).
+int DifferingPixels(const QImage& a, const QImage& b, int frame_left, int frame_bottom) {
+  if (a.size() != b.size()) {
+    return -1;
+  }
+  int differing = 0;
+  for (int y = 0; y < a.height(); ++y) {
+    for (int x = 0; x < a.width(); ++x) {
+      if (x < frame_left || y > frame_bottom) {
+        continue;
+      }
+      if ((a.pixel(x, y) & 0xFFFFFF) != (b.pixel(x, y) & 0xFFFFFF)) {
+        ++differing;
+      }
+    }
+  }
+  return differing;
+}
+
+class RenderTest : public ::testing::Test {
+ protected:
+  QImage Render(std::vector<std::string> args) {
+    const std::string out =
+        (std::filesystem::temp_directory_path() / "ombrix_render_test.png").string();
+    args.push_back("-o");
+    args.push_back(out);
+    std::ostringstream text;
+    EXPECT_EQ(RenderMap(args, text), kExitOk) << text.str();
+    QImage image(QString::fromStdString(out));
+    std::filesystem::remove(out);
+    return image;
+  }
+};
+
+TEST_F(RenderTest, SmallMeshWithBlanksMatchesItsGoldenImage) {
+  const QImage image = Render({Fixture("mesh_blanks.lo.xlsx"), "--no-level", "--outline"});
+  const QImage golden(QString::fromStdString(Fixture("golden/mesh_blanks_no_labels.png")));
+  ASSERT_FALSE(golden.isNull());
+  EXPECT_EQ(image.size(), QSize(870, 650));  // a 800 x 600 frame with its margins
+  EXPECT_EQ(DifferingPixels(image, golden, 30, 20 + 600), 0);
+  // The frame, a blue segment and an outline edge are where they belong.
+  EXPECT_EQ(image.pixel(30, 20) & 0xFFFFFF, 0xF0F000u);
+  EXPECT_EQ(image.pixel(830, 620) & 0xFFFFFF, 0xF0F000u);
+}
+
+TEST_F(RenderTest, HillsWithWideLinesMatchTheirGoldenImage) {
+  const std::string examples = std::string(OMBRIX_FIXTURES_DIR) + "/../../examples/";
+  const QImage image =
+      Render({examples + "hills_mesh.xlsx", "--no-level", "--interval", "5", "--line-width", "2"});
+  const QImage golden(QString::fromStdString(Fixture("golden/hills_interval5_no_labels.png")));
+  ASSERT_FALSE(golden.isNull());
+  EXPECT_EQ(DifferingPixels(image, golden, 30, 20 + 595), 0);
+  int red = 0;
+  int blue = 0;
+  for (int y = 20; y < 615; ++y) {
+    for (int x = 30; x < 830; ++x) {
+      red += (image.pixel(x, y) & 0xFFFFFF) == 0xFF0000u;
+      blue += (image.pixel(x, y) & 0xFFFFFF) == 0x0000FFu;
+    }
+  }
+  EXPECT_GT(red, 1000);  // multiples of 10 are highlighted
+  EXPECT_GT(blue, 1000);
+}
+
+TEST_F(RenderTest, BadArgumentsAndBadFiles) {
+  std::ostringstream text;
+  EXPECT_THROW(RenderMap({Fixture("mesh_small.lo.xls")}, text), UsageError);  // no -o
+  EXPECT_THROW(RenderMap({Fixture("mesh_small.lo.xls"), "-o", "/tmp/x.gif"}, text), UsageError);
+  EXPECT_EQ(RenderMap({Fixture("mesh_text_value.lo.xls"), "-o", "/tmp/ombrix_never.png"}, text),
+            kExitRunError);
+  EXPECT_EQ(text.str(), "error,セル H7 の値 \"n/a\" は数値ではありません。\n");
+  EXPECT_FALSE(std::filesystem::exists("/tmp/ombrix_never.png"));
+  std::ostringstream unwritable;
+  EXPECT_EQ(RenderMap({Fixture("mesh_small.lo.xls"), "-o", "/no/such/folder/map.png"}, unwritable),
+            kExitRunError);
+  EXPECT_EQ(unwritable.str().rfind("error,", 0), 0u);
+}
+
+}  // namespace
+}  // namespace ombrix::cli
