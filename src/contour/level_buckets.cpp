@@ -41,38 +41,38 @@ LevelSpan SpanOf(double lo, double hi, std::int64_t first, std::int64_t interval
 
 }  // namespace
 
+bool LevelBuckets::MayMeet(const TriangleRecord& t, double level) {
+  return std::min({t.Z[1], t.Z[2], t.Z[3]}) <= level && level <= std::max({t.Z[1], t.Z[2], t.Z[3]});
+}
+
 LevelBuckets::LevelBuckets(const MeshModel& m, const LevelSeries& series, std::int32_t interval,
-                           std::int64_t level_count) {
-  const std::int32_t n = m.TriangleCount;
-  min_.assign(static_cast<std::size_t>(n) + 1, 0);
-  max_.assign(static_cast<std::size_t>(n) + 1, -1);
-  for (std::int32_t t = 1; t <= n; ++t) {
-    const TriangleRecord& tri = m.Triangles(t);
-    const double lo = std::min({tri.Z[1], tri.Z[2], tri.Z[3]});
-    const double hi = std::max({tri.Z[1], tri.Z[2], tri.Z[3]});
-    const bool has_nan = std::isnan(tri.Z[1]) || std::isnan(tri.Z[2]) || std::isnan(tri.Z[3]);
-    // A NaN value makes every edge test false: such a triangle never meets a level.
-    min_[static_cast<std::size_t>(t)] = has_nan ? 1.0 : lo;
-    max_[static_cast<std::size_t>(t)] = has_nan ? 0.0 : hi;
-  }
+                           std::int64_t level_count)
+    : triangles_(&m) {
   if (level_count <= 0 || level_count > kMaxLevels) {
     return;
   }
-  std::vector<LevelSpan> spans(static_cast<std::size_t>(n) + 1);
+  const std::int32_t n = m.TriangleCount;
+  // The levels a triangle can meet. A NaN value makes every edge test false: such a triangle
+  // never meets a level.
+  const auto span_of = [&](std::int32_t t) {
+    const TriangleRecord& tri = m.Triangles(t);
+    if (std::isnan(tri.Z[1]) || std::isnan(tri.Z[2]) || std::isnan(tri.Z[3])) {
+      return LevelSpan{};
+    }
+    return SpanOf(std::min({tri.Z[1], tri.Z[2], tri.Z[3]}),
+                  std::max({tri.Z[1], tri.Z[2], tri.Z[3]}), series.FirstLevel, interval,
+                  level_count);
+  };
+  // Two passes over the list, counting then filling, so the table needs no per-triangle store.
+  offsets_.assign(static_cast<std::size_t>(level_count) + 1, 0);
   std::int64_t total = 0;
   for (std::int32_t t = 1; t <= n; ++t) {
-    const std::size_t ti = static_cast<std::size_t>(t);
-    spans[ti] = min_[ti] <= max_[ti]
-                    ? SpanOf(min_[ti], max_[ti], series.FirstLevel, interval, level_count)
-                    : LevelSpan{};
-    total += spans[ti].last - spans[ti].first + 1;
+    const LevelSpan s = span_of(t);
+    total += s.last - s.first + 1;
     if (total > kMaxEntries) {
+      offsets_ = {};
       return;
     }
-  }
-  offsets_.assign(static_cast<std::size_t>(level_count) + 1, 0);
-  for (std::int32_t t = 1; t <= n; ++t) {
-    const LevelSpan& s = spans[static_cast<std::size_t>(t)];
     for (std::int64_t k = s.first; k <= s.last; ++k) {
       ++offsets_[static_cast<std::size_t>(k) + 1];
     }
@@ -83,7 +83,7 @@ LevelBuckets::LevelBuckets(const MeshModel& m, const LevelSeries& series, std::i
   entries_.resize(static_cast<std::size_t>(total));
   std::vector<std::size_t> fill(offsets_.begin(), offsets_.end() - 1);
   for (std::int32_t t = 1; t <= n; ++t) {  // ascending, so every bucket stays in index order
-    const LevelSpan& s = spans[static_cast<std::size_t>(t)];
+    const LevelSpan s = span_of(t);
     for (std::int64_t k = s.first; k <= s.last; ++k) {
       entries_[fill[static_cast<std::size_t>(k)]++] = t;
     }

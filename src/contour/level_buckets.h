@@ -27,9 +27,8 @@ class LevelBuckets {
       }
       return;
     }
-    for (std::int32_t t = 1; t < static_cast<std::int32_t>(min_.size()); ++t) {
-      if (min_[static_cast<std::size_t>(t)] <= level &&
-          level <= max_[static_cast<std::size_t>(t)]) {
+    for (std::int32_t t = 1; t <= triangles_->TriangleCount; ++t) {
+      if (MayMeet(triangles_->Triangles(t), level)) {
         visit(t);
       }
     }
@@ -47,9 +46,11 @@ class LevelBuckets {
   static constexpr std::int64_t kMaxEntries = 200'000'000;
 
  private:
+  // Whether the level lies within the triangle's values.
+  static bool MayMeet(const TriangleRecord& t, double level);
+
+  const MeshModel* triangles_;
   bool bucketed_ = false;
-  std::vector<double> min_;  // per triangle, index 0 unused
-  std::vector<double> max_;
   std::vector<std::size_t> offsets_;
   std::vector<std::int32_t> entries_;
 };

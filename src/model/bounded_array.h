@@ -3,6 +3,7 @@
 // outside the bounds, or any use before the array is allocated, raises error 9 instead of
 // touching memory that is not there.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -33,6 +34,13 @@ class BoundedArray {
   // Allocates lower..upper anew; every element starts as T{}.
   void Allocate(std::int64_t lower, std::int64_t upper) {
     const std::size_t count = bounds::ExtentOf(name_, lower, upper);
+    if (allocated_ && data_.size() == count) {
+      // Same size: clear the storage in place (memory already touched is cheap to rewrite).
+      std::fill(data_.begin(), data_.end(), T{});
+      lower_ = static_cast<std::int32_t>(lower);
+      upper_ = static_cast<std::int32_t>(upper);
+      return;
+    }
     bounds::CheckAllocation(name_, count, sizeof(T));
     std::vector<T> fresh;
     try {

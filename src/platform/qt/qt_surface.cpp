@@ -44,6 +44,8 @@ void PreparePainter(QPainter& painter) {
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.setRenderHint(QPainter::TextAntialiasing, false);
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  painter.setBrush(Qt::NoBrush);
 }
 
 }  // namespace
@@ -65,7 +67,28 @@ QtSurface::QtSurface(int width, int height, double dpi, Rgb background)
   image_.fill(ToQColor(background_));
 }
 
+const QImage& QtSurface::image() const {
+  EndPainting();
+  return image_;
+}
+
+QPainter& QtSurface::Painter() {
+  if (!painter_) {
+    painter_.emplace(&image_);
+  }
+  PreparePainter(*painter_);
+  return *painter_;
+}
+
+void QtSurface::EndPainting() const {
+  if (painter_) {
+    painter_->end();
+    painter_.reset();
+  }
+}
+
 void QtSurface::Resize(int width, int height) {
+  EndPainting();
   width = std::max(width, 1);
   height = std::max(height, 1);
   if (width == image_.width() && height == image_.height()) {
@@ -101,14 +124,14 @@ QPoint QtSurface::DevicePoint(double x, double y) const {
 }
 
 void QtSurface::Clear() {
+  EndPainting();
   image_.fill(ToQColor(background_));
   current_x_ = scale_.ScaleLeft();
   current_y_ = scale_.ScaleTop();
 }
 
 void QtSurface::Line(double x1, double y1, double x2, double y2, Rgb colour) {
-  QPainter painter(&image_);
-  PreparePainter(painter);
+  QPainter& painter = Painter();
   painter.setPen(LinePen(colour, draw_width_));
   const QPoint a = DevicePoint(x1, y1);
   const QPoint b = DevicePoint(x2, y2);
@@ -121,8 +144,7 @@ void QtSurface::Line(double x1, double y1, double x2, double y2, Rgb colour) {
 
 void QtSurface::Box(double x1, double y1, double x2, double y2, Rgb colour) {
   const QRect rect = Corners(DevicePoint(x1, y1), DevicePoint(x2, y2));
-  QPainter painter(&image_);
-  PreparePainter(painter);
+  QPainter& painter = Painter();
   QPen pen = LinePen(colour, draw_width_);
   pen.setJoinStyle(Qt::MiterJoin);
   painter.setPen(pen);
@@ -133,8 +155,7 @@ void QtSurface::Box(double x1, double y1, double x2, double y2, Rgb colour) {
 
 void QtSurface::FilledBox(double x1, double y1, double x2, double y2, Rgb colour) {
   const QRect rect = Corners(DevicePoint(x1, y1), DevicePoint(x2, y2));
-  QPainter painter(&image_);
-  painter.fillRect(rect, ToQColor(colour));
+  Painter().fillRect(rect, ToQColor(colour));
 }
 
 void QtSurface::Print(std::string_view text) {
@@ -142,8 +163,7 @@ void QtSurface::Print(std::string_view text) {
   const QPoint origin = DevicePoint(current_x_, current_y_);
   const QFontMetrics metrics(font, &image_);
   {
-    QPainter painter(&image_);
-    PreparePainter(painter);
+    QPainter& painter = Painter();
     painter.setFont(font);
     painter.setPen(ToQColor(fore_colour_));
     painter.drawText(QRect(origin, QSize(1 << 20, metrics.height())),
@@ -163,8 +183,7 @@ void QtSurface::Polygon(std::span<const PixelPoint> corners) {
   for (const PixelPoint& p : corners) {
     polygon << QPoint(p.x, p.y);
   }
-  QPainter painter(&image_);
-  PreparePainter(painter);
+  QPainter& painter = Painter();
   painter.setPen(LinePen(fore_colour_, draw_width_));
   if (fill_style_ == FillStyle::Solid) {
     painter.setBrush(ToQColor(fill_colour_));
@@ -187,8 +206,7 @@ void QtSurface::PaintPicture(const Picture& picture, double dest_x, double dest_
   }
   const QImage source(reinterpret_cast<const uchar*>(picture.pixels.data()), picture.width,
                       picture.height, picture.width * 4, QImage::Format_RGB32);
-  QPainter painter(&image_);
-  PreparePainter(painter);
+  QPainter& painter = Painter();
   switch (op) {
     case RasterOp::Copy:
       painter.setCompositionMode(QPainter::CompositionMode_Source);

@@ -4,7 +4,9 @@
 // QPainter would otherwise truncate them.
 
 #include <QImage>
+#include <QPainter>
 #include <functional>
+#include <optional>
 
 #include "platform/drawing_surface.h"
 
@@ -16,7 +18,8 @@ class QtSurface : public DrawingSurface {
 
   QtSurface(int width, int height, double dpi = kDefaultDpi, Rgb background = RGB(255, 255, 255));
 
-  const QImage& image() const { return image_; }
+  // The picture so far (any painting in progress is finished first).
+  const QImage& image() const;
   Rgb background() const { return background_; }
   // Changes the pixel size; what was drawn stays where the old and new image overlap.
   void Resize(int width, int height);
@@ -58,6 +61,10 @@ class QtSurface : public DrawingSurface {
 
  private:
   QPoint DevicePoint(double x, double y) const;
+  // One painter stays open across drawing calls (opening one per call dominates the cost of
+  // small shapes); it is closed before the image is read or resized.
+  QPainter& Painter();
+  void EndPainting() const;
 
   QImage image_;
   Rgb background_;
@@ -70,6 +77,7 @@ class QtSurface : public DrawingSurface {
   double current_x_ = 0;
   double current_y_ = 0;
   std::function<void()> on_refresh_;
+  mutable std::optional<QPainter> painter_;
 };
 
 // The font the surfaces print with; it carries the Japanese glyphs.

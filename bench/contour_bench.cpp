@@ -1,0 +1,151 @@
+// The contour map of a 1000 x 1000 node mesh of a smooth field with about 100 whole-number
+// levels (interval 1), the mesh already in memory: the triangle list, all segments of all
+// levels, and the whole drawing encoded as PNG. Peak memory is reported next to the time.
+
+#include <benchmark/benchmark.h>
+
+#include <QBuffer>
+#include <QGuiApplication>
+#include <cmath>
+#include <fstream>
+#include <optional>
+
+#include "bench_workbooks.h"
+#include "contour/contour_calc.h"
+#include "contour/triangle_list.h"
+#include "model/form_load.h"
+#include "platform/null_surface.h"
+#include "platform/qt/qt_surface.h"
+
+namespace {
+
+using ombrix::bench::StatusKb;
+
+constexpr int kNodes = 1000;
+
+// The dialogs, windows and events of a run that nobody watches.
+struct Quiet : ombrix::Dialogs, ombrix::WindowOps, ombrix::EventPump, ombrix::WorkbookOpener {
+  void Message(std::string_view, std::string_view, ombrix::MessageIcon) override {}
+  bool AskYesNo(std::string_view, std::string_view) override { return false; }
+  std::string InputBox(std::string_view, std::string_view, std::string_view) override { return {}; }
+  std::optional<std::string> OpenFile(std::string_view) override { return std::nullopt; }
+  ombrix::ScreenInfo Screen() const override { return {}; }
+  ombrix::WindowRect Geometry(ombrix::WindowId) const override { return {}; }
+  void SetGeometry(ombrix::WindowId, const ombrix::WindowRect&) override {}
+  void Show(ombrix::WindowId) override {}
+  void Hide(ombrix::WindowId) override {}
+  void KeepOnTop(ombrix::WindowId) override {}
+  void FocusMain() override {}
+  void SetDrawingAreaSize(std::int32_t, std::int32_t) override {}
+  void SetMousePointer(ombrix::MousePointer) override {}
+  void ShowStatus(std::string_view) override {}
+  void ProcessPendingEvents() override {}
+  bool CancelRequested() const override { return false; }
+  void ResetCancel() override {}
+  std::unique_ptr<ombrix::Workbook> Open(const std::string&) override { return nullptr; }
+};
+
+// A smooth field spanning about 100 units: some 100 levels at interval 1.
+void MakeMesh(ombrix::MeshModel& m, ombrix::MainWindowState& w) {
+  ombrix::FormLoad(m, w);
+  ombrix::AllocateMesh(m, kNodes, kNodes);
+  for (int j = 1; j <= kNodes; ++j) {
+    m.NodeX(j) = j - 1.0;
+  }
+  for (int i = 1; i <= kNodes; ++i) {
+    m.NodeY(i) = kNodes - static_cast<double>(i);
+    for (int j = 1; j <= kNodes; ++j) {
+      m.NodeValue(i, j) = 100 + 45 * std::sin(j / 160.0) * std::cos(i / 190.0) + 0.004 * (i + j);
+    }
+  }
+  m.RangeX = m.RangeY = kNodes - 1.0;
+  m.FrameLeft = 30;
+  m.FrameTop = 20;
+  m.FrameWidth = m.FrameHeight = 600;
+  w.MeshFileName = "bench";
+}
+
+struct Peak {
+  Peak() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+    before_kb = StatusKb("VmRSS:");
+  }
+  double AddedMiB() const { return static_cast<double>(StatusKb("VmHWM:") - before_kb) / 1024; }
+  long before_kb;
+};
+
+void BM_TriangleList1000x1000(benchmark::State& state) {
+  ombrix::MeshModel m;
+  ombrix::MainWindowState w;
+  MakeMesh(m, w);
+  for (auto _ : state) {
+    ombrix::BuildTriangleList(m);
+    benchmark::DoNotOptimize(m.TriangleCount);
+  }
+  state.counters["triangles"] = m.TriangleCount;
+}
+BENCHMARK(BM_TriangleList1000x1000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_Segments1000x1000(benchmark::State& state) {
+  ombrix::MeshModel m;
+  ombrix::MainWindowState w;
+  MakeMesh(m, w);
+  ombrix::BuildTriangleList(m);
+  Quiet quiet;
+  ombrix::NullSurface surface;
+  std::int64_t segments = 0;
+  std::int64_t levels = 0;
+  double peak = 0;
+  for (auto _ : state) {
+    Peak p;
+    ombrix::CommandContext ctx{m,     w,    ombrix::PanelState{}, surface, nullptr, quiet, quiet,
+                               quiet, quiet};
+    segments = levels = 0;
+    ombrix::ContourHooks hooks;
+    hooks.on_level = [&](std::int32_t, const ombrix::GrowableList<ombrix::SegmentRecord>& s) {
+      segments += s.count();
+      ++levels;
+    };
+    ombrix::ContourCalc(ctx, hooks);
+    peak = p.AddedMiB();
+  }
+  state.counters["levels"] = static_cast<double>(levels);
+  state.counters["segments"] = static_cast<double>(segments);
+  state.counters["peak_added_MiB"] = peak;
+}
+BENCHMARK(BM_Segments1000x1000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_DrawAndPng1000x1000(benchmark::State& state) {
+  static std::optional<QGuiApplication> application;
+  if (QCoreApplication::instance() == nullptr) {
+    static int argc = 1;
+    static char name[] = "ombrix_bench";
+    static char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    application.emplace(argc, argv);
+  }
+  ombrix::MeshModel m;
+  ombrix::MainWindowState w;
+  MakeMesh(m, w);
+  Quiet quiet;
+  double peak = 0;
+  qint64 png_bytes = 0;
+  for (auto _ : state) {
+    Peak p;
+    ombrix::qt::QtSurface surface(m.FrameWidth + 70, m.FrameHeight + 50);
+    ombrix::CommandContext ctx{m,     w,    ombrix::PanelState{}, surface, nullptr, quiet, quiet,
+                               quiet, quiet};
+    ombrix::BuildTriangleList(m);
+    ombrix::ContourCalc(ctx);
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    surface.image().save(&png, "PNG");
+    png_bytes = png.size();
+    peak = p.AddedMiB();
+  }
+  state.counters["png_bytes"] = static_cast<double>(png_bytes);
+  state.counters["peak_added_MiB"] = peak;
+}
+BENCHMARK(BM_DrawAndPng1000x1000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+}  // namespace
