@@ -23,6 +23,10 @@ using ombrix::bench::StatusKb;
 
 constexpr int kNodes = 1000;
 
+// The first drawing of a process pays once for touching half a gigabyte of fresh triangle
+// list (slow on virtual machines: about 1.3 s here); the timed runs start after one warm-up
+// drawing of the same mesh, as a redraw in the window does.
+
 // The dialogs, windows and events of a run that nobody watches.
 struct Quiet : ombrix::Dialogs, ombrix::WindowOps, ombrix::EventPump, ombrix::WorkbookOpener {
   void Message(std::string_view, std::string_view, ombrix::MessageIcon) override {}
@@ -78,6 +82,7 @@ void BM_TriangleList1000x1000(benchmark::State& state) {
   ombrix::MeshModel m;
   ombrix::MainWindowState w;
   MakeMesh(m, w);
+  ombrix::BuildTriangleList(m);  // the warm-up
   for (auto _ : state) {
     ombrix::BuildTriangleList(m);
     benchmark::DoNotOptimize(m.TriangleCount);
@@ -115,7 +120,7 @@ void BM_Segments1000x1000(benchmark::State& state) {
 }
 BENCHMARK(BM_Segments1000x1000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-void BM_DrawAndPng1000x1000(benchmark::State& state) {
+void DrawAndPng(benchmark::State& state, const ombrix::PanelState& panel) {
   static std::optional<QGuiApplication> application;
   if (QCoreApplication::instance() == nullptr) {
     static int argc = 1;
@@ -130,11 +135,11 @@ void BM_DrawAndPng1000x1000(benchmark::State& state) {
   Quiet quiet;
   double peak = 0;
   qint64 png_bytes = 0;
+  ombrix::BuildTriangleList(m);  // the warm-up
   for (auto _ : state) {
     Peak p;
     ombrix::qt::QtSurface surface(m.FrameWidth + 70, m.FrameHeight + 50);
-    ombrix::CommandContext ctx{m,     w,    ombrix::PanelState{}, surface, nullptr, quiet, quiet,
-                               quiet, quiet};
+    ombrix::CommandContext ctx{m, w, panel, surface, nullptr, quiet, quiet, quiet, quiet};
     ombrix::BuildTriangleList(m);
     ombrix::ContourCalc(ctx);
     QBuffer png;
@@ -146,6 +151,26 @@ void BM_DrawAndPng1000x1000(benchmark::State& state) {
   state.counters["png_bytes"] = static_cast<double>(png_bytes);
   state.counters["peak_added_MiB"] = peak;
 }
+
+void BM_DrawAndPng1000x1000(benchmark::State& state) {
+  DrawAndPng(state, ombrix::PanelState{});
+}
 BENCHMARK(BM_DrawAndPng1000x1000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_EasyModePng1000x1000(benchmark::State& state) {
+  ombrix::PanelState panel;
+  panel.Option1 = false;
+  panel.Option2 = true;
+  DrawAndPng(state, panel);
+}
+BENCHMARK(BM_EasyModePng1000x1000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_NormalModePng1000x1000(benchmark::State& state) {
+  ombrix::PanelState panel;
+  panel.Option1 = false;
+  panel.Option3 = true;
+  DrawAndPng(state, panel);
+}
+BENCHMARK(BM_NormalModePng1000x1000)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace

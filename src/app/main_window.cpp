@@ -5,12 +5,14 @@
 #include <QStatusBar>
 
 #include "app/twips.h"
+#include "contour/colour_legend.h"
 #include "contour/contour_command.h"
 #include "import/mesh_import.h"
 #include "import/point_import.h"
 #include "model/form_load.h"
 #include "model/modes.h"
 #include "platform/qt/qt_child.h"
+#include "view/colour_index.h"
 
 namespace ombrix::app {
 namespace {
@@ -62,8 +64,17 @@ MainWindow::MainWindow(std::function<void()> end_program)
   active_dialogs_ = dialogs_.get();
   events_ = std::make_unique<qt::QtEventPump>();
   window_ops_ = std::make_unique<qt::QtWindowOps>(this, drawing_area_, statusBar());
+  // The legend's drawing exists from the start; its window shows it once made.
+  legend_surface_ = std::make_unique<qt::QtSurface>(
+      TwipsToPixels(kLegendClientWidthTwips, ScreenTwipsPerPixelX()),
+      TwipsToPixels(kLegendClientHeightTwips, ScreenTwipsPerPixelY()),
+      1440.0 / ScreenTwipsPerPixelY());
   window_ops_->SetFactory(WindowId::Legend, [this] {
     legend_window_ = MakeToolWindow("Form2", "IndexColor");
+    legend_view_ = qt::MakeChild<qt::SurfaceView>(legend_window_.get(), *legend_surface_);
+    legend_view_->setObjectName(QStringLiteral("Form2Picture"));
+    legend_view_->move(0, 0);
+    legend_window_->resize(legend_surface_->image().size());
     return legend_window_.get();
   });
   window_ops_->SetFactory(WindowId::Result, [this] {
@@ -85,6 +96,8 @@ MainWindow::MainWindow(std::function<void()> end_program)
   ConnectCommand("MeshDataLoad", MeshDataLoad_Click);
   ConnectCommand("RandomDataLoad", RandomDataLoad_Click);
   ConnectCommand("ContourLine", ContourLine_Click);
+  ConnectCommand("RelativeColorIndex", RelativeColorIndex_Click);
+  ConnectCommand("AbsoluteColorIndex", AbsoluteColorIndex_Click);
 
   // Form_Load: the modes and their check marks.
   FormLoad(model_, state_);
@@ -101,8 +114,9 @@ void MainWindow::ConnectOption(const char* item_name, OptionItem item) {
 }
 
 CommandContext MainWindow::Context() {
-  return CommandContext{model_,           state_,       ReadPanel(), *surface_,         nullptr,
-                        *active_dialogs_, *window_ops_, *events_,    *active_workbooks_};
+  return CommandContext{
+      model_,           state_,       ReadPanel(), *surface_,          nullptr,
+      *active_dialogs_, *window_ops_, *events_,    *active_workbooks_, legend_surface_.get()};
 }
 
 void MainWindow::ConnectCommand(const char* item_name, void (*command)(CommandContext&)) {
@@ -114,6 +128,7 @@ void MainWindow::ConnectCommand(const char* item_name, void (*command)(CommandCo
     CommandContext ctx = Context();
     command(ctx);
     menuBar()->setEnabled(true);
+    SyncOptionChecks();  // a command may change a mode; a checkable item toggled itself
   });
 }
 

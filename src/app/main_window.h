@@ -38,6 +38,9 @@ class MainWindow : public QMainWindow {
   qt::QtSurface& surface() { return *surface_; }
   qt::SurfaceView& drawing_area() { return *drawing_area_; }
   qt::QtWindowOps& window_ops() { return *window_ops_; }
+  // The legend window's drawing, and its view once the window "Form2" exists.
+  qt::QtSurface& legend_surface() { return *legend_surface_; }
+  qt::SurfaceView* legend_view() { return legend_view_; }
   Dialogs& dialogs() { return *dialogs_; }
 
   // The panel's values now, for a command that starts.
@@ -70,6 +73,8 @@ class MainWindow : public QMainWindow {
   Dialogs* active_dialogs_ = nullptr;
   WorkbookOpener* active_workbooks_ = &file_workbooks_;
   std::function<void()> end_program_;
+  std::unique_ptr<qt::QtSurface> legend_surface_;  // before its window: the view refers to it
+  qt::SurfaceView* legend_view_ = nullptr;
   std::unique_ptr<QWidget> legend_window_;  // "Form2", made on first use
   std::unique_ptr<QWidget> result_window_;  // "Form3", made on first use
 };

@@ -86,8 +86,8 @@ MenuTree BuildMenuTree(QMenuBar* bar) {
 
   QMenu* colour = AddMenu(bar, tree, {"ColorSetting", "色設定"});
   AddItems(colour, tree,
-           {{"RelativeColorIndex", "相対カラーインデックス", kCheckable},
-            {"AbsoluteColorIndex", "絶対カラーインデックス", kCheckable}});
+           {{"RelativeColorIndex", "相対カラーインデックス", kEnabled | kCheckable},
+            {"AbsoluteColorIndex", "絶対カラーインデックス", kEnabled | kCheckable}});
 
   QMenu* write_file = AddMenu(bar, tree, {"WriteFile", "ファイル書込"});
   AddItems(write_file, tree, {{"SaveContour", "コンター画像", kPlain}});

@@ -47,8 +47,6 @@ SettingsPanel BuildSettingsPanel(QWidget* parent) {
   p.Option2 = Make<QRadioButton>(p.Frame1, "Option2", "Easy", 1320, 240, 732, 252);
   p.Option1 = Make<QRadioButton>(p.Frame1, "Option1", "Nothing", 240, 240, 972, 180);
   p.Option1->setChecked(true);
-  p.Option2->setEnabled(false);  // colour bands and shading are not built yet
-  p.Option3->setEnabled(false);
   p.Check4 = Make<QCheckBox>(parent, "Check4", "Printer", 5880, 240, 852, 252);
   p.Check4->setEnabled(false);  // printer output is not built yet
   p.Check3 = Make<QCheckBox>(parent, "Check3", "RedLine", 4440, 168, 612, 372);

@@ -1,6 +1,7 @@
 #include "cli/contour_commands.h"
 
 #include "cli/arguments.h"
+#include "cli/drawing_options.h"
 #include "cli/headless.h"
 #include "contour/colour_scale.h"
 #include "contour/contour_calc.h"
@@ -13,22 +14,13 @@ namespace ombrix::cli {
 namespace {
 
 const std::map<std::string, int> kSegmentOptions = {{"--interval", 1}, {"--line-width", 1}};
-const std::map<std::string, int> kLevelOptions = {{"--interval", 1}};
+const std::map<std::string, int> kLevelOptions = {{"--interval", 1}, {"--color-range", 2}};
 
 std::string OneMesh(const Arguments& args, const char* command) {
   if (args.positional.size() != 1) {
     throw UsageError(std::string(command) + " takes one mesh workbook");
   }
   return args.positional.front();
-}
-
-void ApplyPanelOptions(const Arguments& args, PanelState& panel) {
-  if (args.Has("--interval")) {
-    panel.Text1 = std::to_string(WholeNumberOption(args, "--interval", 1));
-  }
-  if (args.Has("--line-width")) {
-    panel.Text2 = std::to_string(WholeNumberOption(args, "--line-width", 1));
-  }
 }
 
 }  // namespace
@@ -38,7 +30,7 @@ int PrintSegments(const std::vector<std::string>& raw, std::ostream& out) {
   const std::string path = OneMesh(args, "segments");
   NullSurface surface;
   HeadlessSession session(surface);
-  ApplyPanelOptions(args, session.panel);
+  ApplyDrawingOptions(args, session);
   return RunHeadless(out, [&](std::string& text) {
     CommandContext ctx = session.Context();
     ImportMesh(ctx, path);
@@ -62,7 +54,7 @@ int PrintLevels(const std::vector<std::string>& raw, std::ostream& out) {
   const std::string path = OneMesh(args, "levels");
   NullSurface surface;
   HeadlessSession session(surface);
-  ApplyPanelOptions(args, session.panel);
+  ApplyDrawingOptions(args, session);
   return RunHeadless(out, [&](std::string& text) {
     const std::unique_ptr<Workbook> book = session.workbooks.Open(path);
     CommitMesh(session.model, ReadMeshWorkbook(*book));

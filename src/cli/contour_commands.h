@@ -16,5 +16,7 @@ int PrintSegments(const std::vector<std::string>& args, std::ostream& out);
 int PrintLevels(const std::vector<std::string>& args, std::ostream& out);
 // The drawing area as the window would show it, saved as .bmp or .png.
 int RenderMap(const std::vector<std::string>& args, std::ostream& out);
+// The legend window's picture after a Normal-mode drawing, saved as .bmp or .png.
+int RenderLegend(const std::vector<std::string>& args, std::ostream& out);
 
 }  // namespace ombrix::cli

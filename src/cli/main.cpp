@@ -17,9 +17,11 @@ void PrintUsage(std::ostream& out) {
          "       ombrix mesh MESH       what the mesh import reads from a workbook\n"
          "       ombrix points POINTS   what the point import reads from a workbook\n"
          "       ombrix segments MESH [--interval N] [--line-width N]\n"
-         "       ombrix levels MESH [--interval N]\n"
-         "       ombrix render MESH -o OUT.bmp|OUT.png [--interval N] [--line-width N]\n"
-         "                     [--outline] [--no-level] [--no-redline]\n";
+         "       ombrix levels MESH [--interval N] [--color-range MIN MAX]\n"
+         "       ombrix render MESH -o OUT.bmp|OUT.png [--mode nothing|easy|normal]\n"
+         "                     [--interval N] [--line-width N] [--outline] [--no-level]\n"
+         "                     [--no-redline] [--color-range MIN MAX]\n"
+         "       ombrix legend MESH -o OUT.bmp|OUT.png [--interval N] [--color-range MIN MAX]\n";
 }
 
 }  // namespace
@@ -54,6 +56,9 @@ int main(int argc, char** argv) {
     }
     if (command == "render") {
       return RenderMap(rest, std::cout);
+    }
+    if (command == "legend") {
+      return RenderLegend(rest, std::cout);
     }
     throw UsageError("unknown command or wrong arguments: '" + std::string(command) + "'");
   } catch (const UsageError& e) {

@@ -1,24 +1,30 @@
 #include <QGuiApplication>
 #include <QImageWriter>
 #include <QSaveFile>
+#include <cmath>
 #include <filesystem>
 #include <optional>
 
 #include "cli/arguments.h"
 #include "cli/contour_commands.h"
+#include "cli/drawing_options.h"
 #include "cli/headless.h"
+#include "contour/colour_legend.h"
 #include "contour/contour_calc.h"
 #include "contour/triangle_list.h"
 #include "import/mesh_import.h"
+#include "platform/null_surface.h"
 #include "platform/qt/qt_surface.h"
 #include "platform/qt/qt_text.h"
 
 namespace ombrix::cli {
 namespace {
 
-const std::map<std::string, int> kRenderOptions = {{"-o", 1},           {"--interval", 1},
-                                                   {"--line-width", 1}, {"--outline", 0},
-                                                   {"--no-level", 0},   {"--no-redline", 0}};
+const std::map<std::string, int> kLegendOptions = {
+    {"-o", 1}, {"--interval", 1}, {"--color-range", 2}};
+const std::map<std::string, int> kRenderOptions = {
+    {"-o", 1},         {"--interval", 1},   {"--line-width", 1}, {"--outline", 0},
+    {"--no-level", 0}, {"--no-redline", 0}, {"--mode", 1},       {"--color-range", 2}};
 
 // The drawing area's size in a fresh window: 9372 x 5412 twips at 15 twips a pixel.
 constexpr int kInitialAreaWidth = 625;
@@ -51,6 +57,17 @@ void SaveImage(const QImage& image, const std::string& path, const char* format)
   }
 }
 
+// Fonts need a GUI application; headless, on the offscreen platform, never a window.
+void EnsureGuiApplication(std::optional<QGuiApplication>& application) {
+  static int argc = 1;
+  static char name[] = "ombrix";
+  static char* argv[] = {name, nullptr};
+  if (QCoreApplication::instance() == nullptr) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    application.emplace(argc, argv);
+  }
+}
+
 }  // namespace
 
 int RenderMap(const std::vector<std::string>& raw, std::ostream& out) {
@@ -62,30 +79,15 @@ int RenderMap(const std::vector<std::string>& raw, std::ostream& out) {
   const std::string output = *args.Value("-o");
   const char* format = ImageFormat(output);
 
-  // Fonts need a GUI application; headless, on the offscreen platform, never a window.
-  int argc = 1;
-  char name[] = "ombrix";
-  char* argv[] = {name, nullptr};
   std::optional<QGuiApplication> application;
-  if (QCoreApplication::instance() == nullptr) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    application.emplace(argc, argv);
-  }
+  EnsureGuiApplication(application);
 
   qt::QtSurface surface(kInitialAreaWidth, kInitialAreaHeight);
   HeadlessSession session(surface);
   session.windows.on_area_size = [&surface](std::int32_t w, std::int32_t h) {
     surface.Resize(w, h);
   };
-  if (args.Has("--interval")) {
-    session.panel.Text1 = std::to_string(WholeNumberOption(args, "--interval", 1));
-  }
-  if (args.Has("--line-width")) {
-    session.panel.Text2 = std::to_string(WholeNumberOption(args, "--line-width", 1));
-  }
-  session.panel.Check1 = args.Has("--outline") ? 1 : 0;
-  session.panel.Check2 = args.Has("--no-level") ? 0 : 1;
-  session.panel.Check3 = args.Has("--no-redline") ? 0 : 1;
+  ApplyDrawingOptions(args, session);
   return RunHeadless(out, [&](std::string& text) {
     CommandContext ctx = session.Context();
     ImportMesh(ctx, path);
@@ -95,6 +97,47 @@ int RenderMap(const std::vector<std::string>& raw, std::ostream& out) {
     SaveImage(surface.image(), output, format);
     text += "image," + output + "," + std::to_string(surface.image().width()) + "," +
             std::to_string(surface.image().height()) + "\n";
+  });
+}
+
+}  // namespace ombrix::cli
+
+namespace ombrix::cli {
+
+int RenderLegend(const std::vector<std::string>& raw, std::ostream& out) {
+  const Arguments args = ParseArguments(raw, kLegendOptions);
+  if (args.positional.size() != 1 || !args.Has("-o")) {
+    throw UsageError("legend takes one mesh workbook and -o OUT.png|OUT.bmp");
+  }
+  const std::string path = args.positional.front();
+  const std::string output = *args.Value("-o");
+  const char* format = ImageFormat(output);
+  std::optional<QGuiApplication> application;
+  EnsureGuiApplication(application);
+
+  // The map is drawn as in the Normal mode (its picture is not kept); the legend window's
+  // surface is what is saved.
+  NullSurface map;
+  HeadlessSession session(map);
+  ApplyDrawingOptions(args, session);
+  session.panel.Option1 = false;
+  session.panel.Option2 = false;
+  session.panel.Option3 = true;
+  const ScreenInfo screen = session.windows.Screen();
+  qt::QtSurface legend(
+      static_cast<int>(std::nearbyint(kLegendClientWidthTwips / screen.twips_per_pixel_x)),
+      static_cast<int>(std::nearbyint(kLegendClientHeightTwips / screen.twips_per_pixel_y)));
+  return RunHeadless(out, [&](std::string& text) {
+    CommandContext ctx = session.Context();
+    ctx.legend = &legend;
+    ImportMesh(ctx, path);
+    BuildTriangleList(session.model);
+    session.window.DividedMesh = 0;
+    ContourCalc(ctx);
+    ShowColorLegend(ctx, legend);
+    SaveImage(legend.image(), output, format);
+    text += "image," + output + "," + std::to_string(legend.image().width()) + "," +
+            std::to_string(legend.image().height()) + "\n";
   });
 }
 

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <string>
 
+#include "contour/band_fill.h"
 #include "contour/colour_scale.h"
 #include "contour/contour_lines.h"
 #include "contour/level_buckets.h"
@@ -64,8 +65,39 @@ void CutOneEdgeOnLevel(MeshModel& m, const MainWindowState& w, const PixelMappin
   }
 }
 
-void CutAtLevel(MeshModel& m, const MainWindowState& w, const PixelMapping& map, TriangleRecord& t,
-                double level) {
+// In the Normal mode, the part of a cut triangle above the level is filled in the colour of
+// its band right after the segment.
+void FillAboveLevel(DrawingSurface& screen, const MeshModel& m, const MainWindowState& w,
+                    const PixelMapping& map, const TriangleRecord& t, const LevelCut& cut,
+                    double level) {
+  const Crossing& c1 = cut.crossing[1];
+  if (cut.kind == CutKind::TwoCrossings) {
+    const Crossing& c2 = cut.crossing[2];
+    const std::int32_t h1 = HigherEnd(t, c1);
+    const std::int32_t h2 = HigherEnd(t, c2);
+    PixelPoint corners[4] = {
+        WholePixelPoint(map, c1.y, c1.x), WholePixelPoint(map, c2.y, c2.x), {}, {}};
+    std::size_t count = 3;
+    if (h1 == h2) {
+      corners[2] = WholePixelPoint(map, t.Y[h1], t.X[h1]);
+    } else {
+      corners[2] = WholePixelPoint(map, t.Y[h2], t.X[h2]);
+      corners[3] = WholePixelPoint(map, t.Y[h1], t.X[h1]);
+      count = 4;
+    }
+    FillBandPolygon(screen, m, w, std::span<const PixelPoint>(corners, count), level, level,
+                    t.Z[h1]);
+    return;
+  }
+  const std::int32_t h = HigherEnd(t, c1);
+  const PixelPoint corners[3] = {WholePixelPoint(map, c1.y, c1.x),
+                                 WholePixelPoint(map, cut.on_level_y[1], cut.on_level_x[1]),
+                                 WholePixelPoint(map, t.Y[h], t.X[h])};
+  FillBandPolygon(screen, m, w, corners, level, level, t.Z[h]);
+}
+
+void CutAtLevel(DrawingSurface& screen, MeshModel& m, const MainWindowState& w,
+                const PixelMapping& map, TriangleRecord& t, double level) {
   const LevelCut cut = CutTriangle(t, level);
   switch (cut.kind) {
     case CutKind::None:
@@ -73,10 +105,16 @@ void CutAtLevel(MeshModel& m, const MainWindowState& w, const PixelMapping& map,
     case CutKind::TwoCrossings:
       AppendSegment(m, map, cut.crossing[1].y, cut.crossing[1].x, cut.crossing[2].y,
                     cut.crossing[2].x);
+      if (w.ColorMode == kColorNormal) {
+        FillAboveLevel(screen, m, w, map, t, cut, level);
+      }
       return;
     case CutKind::CrossingAndVertex:
       AppendSegment(m, map, cut.crossing[1].y, cut.crossing[1].x, cut.on_level_y[1],
                     cut.on_level_x[1]);
+      if (w.ColorMode == kColorNormal) {
+        FillAboveLevel(screen, m, w, map, t, cut, level);
+      }
       return;
     case CutKind::Flat: {
       AppendSegment(m, map, t.Y[1], t.X[1], t.Y[2], t.X[2]);
@@ -158,7 +196,13 @@ ContourOutcome ContourCalc(CommandContext& ctx, const ContourHooks& hooks) {
   m.DataMax = range.max;
   m.DataMin = range.min;
   const LevelSeries series = ChooseLevels(range, settings.LevelInterval);
+  if (w.ColorMode == kColorEasy) {
+    ShadeCells(screen, m, map);
+  }
   SetColor(m, w);
+  if (w.ColorMode == kColorNormal) {
+    FillTriangleBases(screen, m, w, map);
+  }
   screen.Refresh();
 
   if (settings.LevelInterval != 0) {
@@ -184,8 +228,8 @@ ContourOutcome ContourCalc(CommandContext& ctx, const ContourHooks& hooks) {
       m.Segments.Clear();
       m.FlatTriangles.Clear();
       const double at = static_cast<double>(level);
-      buckets.ForEachCandidate(k, at,
-                               [&](std::int32_t t) { CutAtLevel(m, w, map, m.Triangles(t), at); });
+      buckets.ForEachCandidate(
+          k, at, [&](std::int32_t t) { CutAtLevel(screen, m, w, map, m.Triangles(t), at); });
       PairFlatTriangles(m.FlatTriangles, m.FlatEdges);
       SuppressFlatEdges(m.FlatEdges, m.Segments);
       if (hooks.on_level) {

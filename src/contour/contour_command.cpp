@@ -1,7 +1,9 @@
 #include "contour/contour_command.h"
 
+#include "contour/colour_legend.h"
 #include "contour/triangle_list.h"
 #include "model/messages.h"
+#include "model/modes.h"
 #include "platform/command_guard.h"
 
 namespace ombrix {
@@ -18,11 +20,16 @@ void ContourLine_Click(CommandContext& ctx) {
   if (!listed) {
     return;
   }
-  RunGuarded(ctx.dialogs, Aborted::Program, [&] {
+  ContourOutcome outcome = ContourOutcome::Cancelled;
+  const bool drawn = RunGuarded(ctx.dialogs, Aborted::Program, [&] {
     BusyPointer busy(ctx.windows);
-    ContourCalc(ctx);
+    outcome = ContourCalc(ctx);
   });
   ctx.windows.ShowStatus("");
+  if (drawn && outcome != ContourOutcome::Cancelled && ctx.window.ColorMode == kColorNormal &&
+      ctx.legend != nullptr) {
+    RunGuarded(ctx.dialogs, Aborted::Loading, [&] { ShowColorLegend(ctx, *ctx.legend); });
+  }
 }
 
 }  // namespace ombrix

@@ -24,6 +24,7 @@ struct CommandContext {
   WindowOps& windows;
   EventPump& events;
   WorkbookOpener& workbooks;
+  DrawingSurface* legend = nullptr;  // the legend window's drawing; nullptr where none exists
 };
 
 // Sets the hourglass pointer for its lifetime and the default one after, on every path.

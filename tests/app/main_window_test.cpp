@@ -9,6 +9,8 @@
 #include <QStatusBar>
 
 #include "app/twips.h"
+#include "contour/colour_legend.h"
+#include "contour/colour_scale.h"
 #include "fakes/memory_workbook.h"
 #include "fakes/scripted_dialogs.h"
 #include "model/modes.h"
@@ -135,15 +137,17 @@ TEST_F(MainWindowTest, MenuTreeHasEveryItemWithItsCaption) {
 }
 
 TEST_F(MainWindowTest, CommandsNotBuiltYetAreDisabledAndDoNothing) {
-  for (const char* name : {"LoadMap", "Sprite", "MeshDivided", "MeshOptimizing",
-                           "RelativeColorIndex", "AbsoluteColorIndex", "SaveContour"}) {
+  testing::ScriptedDialogs dialogs;  // any question asked would fail the test
+  window.UseDialogs(dialogs);
+  for (const char* name : {"LoadMap", "Sprite", "MeshDivided", "MeshOptimizing", "SaveContour"}) {
     EXPECT_FALSE(Item(name)->isEnabled()) << name;
+    Click(name);  // a disabled action ignores the trigger
   }
-  Click("AbsoluteColorIndex");  // a disabled action ignores the trigger
-  EXPECT_EQ(window.model().ColorIndexMode, 0);
-  EXPECT_TRUE(Checked("RelativeColorIndex"));
-  EXPECT_FALSE(window.panel().Option2->isEnabled());
-  EXPECT_FALSE(window.panel().Option3->isEnabled());
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_TRUE(dialogs.input_boxes.empty());
+  EXPECT_TRUE(dialogs.file_filters.empty());
+  EXPECT_TRUE(window.panel().Option2->isEnabled());
+  EXPECT_TRUE(window.panel().Option3->isEnabled());
   EXPECT_FALSE(window.panel().Check4->isEnabled());
   EXPECT_FALSE(window.panel().Command1->isEnabled());
 }
@@ -218,6 +222,106 @@ TEST_F(MainWindowTest, ContourCommandDrawsTheMapFromTheMenu) {
   window.panel().Text2->setText(QStringLiteral("0"));
   Click("ContourLine");
   EXPECT_EQ(dialogs.messages.back().text, "コンターラインの幅は 1 以上です。");
+}
+
+TEST_F(MainWindowTest, ColourIndexItemsAskForBoundsAndMoveTheirCheckMarks) {
+  testing::ScriptedDialogs dialogs;
+  window.UseDialogs(dialogs);
+  EXPECT_TRUE(Item("RelativeColorIndex")->isEnabled());
+  EXPECT_TRUE(Item("AbsoluteColorIndex")->isEnabled());
+
+  dialogs.input_answers = {"-5", "20"};
+  Click("AbsoluteColorIndex");
+  EXPECT_EQ(dialogs.input_boxes,
+            (std::vector<std::string>{"カラーインデックス設定|最小値を入力して下さい|",
+                                      "カラーインデックス設定|最大値を入力して下さい|"}));
+  EXPECT_EQ(window.model().ColorIndexMode, 1);
+  EXPECT_EQ(window.state().AbsoluteMin, -5);
+  EXPECT_EQ(window.state().AbsoluteMax, 20);
+  EXPECT_TRUE(Checked("AbsoluteColorIndex"));
+  EXPECT_FALSE(Checked("RelativeColorIndex"));
+
+  dialogs.input_answers = {"10", "10"};
+  Click("AbsoluteColorIndex");  // refused: the warning, and the absolute index stays
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "値の大小がおかしい");
+  EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Exclamation);
+  EXPECT_TRUE(Checked("AbsoluteColorIndex"));  // Qt's toggle is undone
+  EXPECT_FALSE(Checked("RelativeColorIndex"));
+  EXPECT_EQ(window.state().AbsoluteMin, 0);  // refused bounds are dropped
+
+  Click("RelativeColorIndex");
+  EXPECT_EQ(window.model().ColorIndexMode, 0);
+  EXPECT_TRUE(Checked("RelativeColorIndex"));
+  EXPECT_FALSE(Checked("AbsoluteColorIndex"));
+  Click("RelativeColorIndex");  // already checked: it stays so
+  EXPECT_TRUE(Checked("RelativeColorIndex"));
+  EXPECT_FALSE(Checked("AbsoluteColorIndex"));
+
+  dialogs.input_answers = {""};
+  Click("AbsoluteColorIndex");  // cancelled
+  EXPECT_EQ(dialogs.input_boxes.size(), 5u);
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(window.model().ColorIndexMode, 0);
+  EXPECT_TRUE(Checked("RelativeColorIndex"));
+  EXPECT_FALSE(Checked("AbsoluteColorIndex"));
+  EXPECT_TRUE(window.menuBar()->isEnabled());
+}
+
+TEST_F(MainWindowTest, LegendWindowShowsTheScaleBesideTheMainWindow) {
+  qt::QtWindowOps& ops = window.window_ops();
+  EXPECT_EQ(ops.Existing(WindowId::Legend), nullptr);
+  window.model().DataMin = 3.2;
+  window.model().DataMax = 17.9;
+  SetColor(window.model(), window.state());
+  CommandContext ctx = window.Context();
+  ASSERT_EQ(ctx.legend, &window.legend_surface());
+  const WindowRect main = ops.Geometry(WindowId::Main);
+  ShowColorLegend(ctx, *ctx.legend);
+
+  QWidget* legend = ops.Existing(WindowId::Legend);
+  ASSERT_NE(legend, nullptr);
+  EXPECT_EQ(legend->objectName(), QStringLiteral("Form2"));
+  EXPECT_EQ(legend->windowTitle(), QStringLiteral("IndexColor"));
+  EXPECT_TRUE(legend->isVisible());
+  EXPECT_TRUE(legend->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  // The inner area is 1740 x 7068 twips, all of it the legend's drawing.
+  const QSize client(TwipsToPixels(1740, ScreenTwipsPerPixelX()),
+                     TwipsToPixels(7068, ScreenTwipsPerPixelY()));
+  EXPECT_EQ(legend->size(), client);
+  ASSERT_NE(window.legend_view(), nullptr);
+  EXPECT_EQ(window.legend_view()->parentWidget(), legend);
+  EXPECT_EQ(window.legend_view()->geometry(), QRect(QPoint(0, 0), client));
+  EXPECT_EQ(&window.legend_view()->surface(), &window.legend_surface());
+  EXPECT_EQ(window.legend_surface().image().size(), client);
+
+  // Beside the main window, or against the right edge of the screen, 600 twips lower.
+  const ScreenInfo screen = ops.Screen();
+  const WindowRect placed = ops.Geometry(WindowId::Legend);
+  const double beside = main.left + main.width + 100;
+  const double want_left = main.width + main.left + 100 + placed.width >= screen.width
+                               ? screen.width - placed.width - 100
+                               : beside;
+  EXPECT_NEAR(placed.left, want_left, screen.twips_per_pixel_x);
+  EXPECT_NEAR(placed.top, main.top + 600, screen.twips_per_pixel_y);
+
+  // Swatch 0 in magenta at the top of the column, the last one in dark blue.
+  const QImage& image = window.legend_surface().image();
+  const auto at = [&](double x_twips, double y_twips) {
+    return image.pixel(TwipsToPixels(x_twips, ScreenTwipsPerPixelX()),
+                       TwipsToPixels(y_twips, ScreenTwipsPerPixelY())) &
+           0xFFFFFF;
+  };
+  EXPECT_EQ(at(580, 450), 0xE01FE0u);
+  EXPECT_EQ(at(580, 6650), 0x1F1F80u);
+  EXPECT_EQ(at(580, 100), 0xFFFFFFu);
+
+  // Drawn again after another scale: cleared and redrawn in the same window.
+  window.model().DataMax = 33.9;
+  SetColor(window.model(), window.state());
+  ShowColorLegend(ctx, *ctx.legend);
+  EXPECT_EQ(ops.Existing(WindowId::Legend), legend);
+  EXPECT_EQ(at(580, 450), 0xE01FE0u);
 }
 
 TEST_F(MainWindowTest, TheEndEndsTheProgram) {

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <vector>
 
+#include "platform/qt/polygon_raster.h"
 #include "platform/qt/qt_text.h"
 
 namespace ombrix::qt {
@@ -154,8 +155,19 @@ void QtSurface::Box(double x1, double y1, double x2, double y2, Rgb colour) {
 }
 
 void QtSurface::FilledBox(double x1, double y1, double x2, double y2, Rgb colour) {
-  const QRect rect = Corners(DevicePoint(x1, y1), DevicePoint(x2, y2));
-  Painter().fillRect(rect, ToQColor(colour));
+  // Written straight into the pixels: a shaded map paints millions of these small boxes.
+  const QRect rect = Corners(DevicePoint(x1, y1), DevicePoint(x2, y2)) & image_.rect();
+  if (rect.isEmpty()) {
+    return;
+  }
+  if (!image_.isDetached()) {
+    EndPainting();  // the open painter must keep drawing into the same pixels
+  }
+  const QRgb pixel = qRgb(colour.r, colour.g, colour.b);
+  for (int y = rect.top(); y <= rect.bottom(); ++y) {
+    QRgb* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
+    std::fill(line + rect.left(), line + rect.right() + 1, pixel);
+  }
 }
 
 void QtSurface::Print(std::string_view text) {
@@ -176,6 +188,14 @@ void QtSurface::Print(std::string_view text) {
 
 void QtSurface::Polygon(std::span<const PixelPoint> corners) {
   if (corners.empty()) {
+    return;
+  }
+  if (fill_style_ == FillStyle::Solid && fill_colour_ == fore_colour_ && draw_width_ <= 1 &&
+      SolidPolygonFits(corners, image_.width(), image_.height())) {
+    // The small polygons of a filled map, set straight into the pixels. An open painter's
+    // raster engine writes into these same pixels at once and holds nothing back, and while it
+    // is open the image is never shared, so the order of drawing is kept.
+    PaintSolidPolygon(corners, image_, qRgb(fill_colour_.r, fill_colour_.g, fill_colour_.b));
     return;
   }
   QPolygon polygon;

@@ -1,0 +1,66 @@
+#include "contour/band_fill.h"
+
+#include <algorithm>
+
+#include "blank/blank_colour.h"
+#include "contour/colour_scale.h"
+#include "model/numeric.h"
+
+namespace ombrix {
+
+Rgb BandColour(const MeshModel& m, const MainWindowState& w, double value_a, double value_b,
+               double value_c) {
+  const double mean = (value_a + value_b + value_c) / 3;
+  return ColorOfIndex(m, ColorIndexOf(w, mean));
+}
+
+void FillBandPolygon(DrawingSurface& surface, const MeshModel& m, const MainWindowState& w,
+                     std::span<const PixelPoint> corners, double value_a, double value_b,
+                     double value_c) {
+  const Rgb colour = BandColour(m, w, value_a, value_b, value_c);
+  surface.SetFillStyle(FillStyle::Solid);
+  surface.SetForeColor(colour);
+  surface.SetFillColor(colour);
+  surface.Polygon(corners);
+  surface.Refresh();
+  surface.SetFillStyle(FillStyle::Transparent);
+}
+
+PixelPoint WholePixelPoint(const PixelMapping& map, double y, double x) {
+  return PixelPoint{ToLong(map.X(x)), ToLong(map.Y(y))};
+}
+
+void FillTriangleBases(DrawingSurface& surface, const MeshModel& m, const MainWindowState& w,
+                       const PixelMapping& map) {
+  for (std::int32_t t = 1; t <= m.TriangleCount; ++t) {
+    const TriangleRecord& tri = m.Triangles(t);
+    const PixelPoint corners[3] = {WholePixelPoint(map, tri.Y[1], tri.X[1]),
+                                   WholePixelPoint(map, tri.Y[2], tri.X[2]),
+                                   WholePixelPoint(map, tri.Y[3], tri.X[3])};
+    FillBandPolygon(surface, m, w, corners, tri.Z[1], tri.Z[2], tri.Z[3]);
+  }
+}
+
+void ShadeCells(DrawingSurface& surface, const MeshModel& m, const PixelMapping& map) {
+  for (std::int32_t i = 1; i <= m.NodeCountY - 1; ++i) {
+    for (std::int32_t j = 1; j <= m.NodeCountX - 1; ++j) {
+      const std::array<std::int32_t, 4> shade = BlankdataColor(m, i, j);
+      const double mx = (m.NodeX(j) + m.NodeX(j + 1)) / 2;
+      const double my = (m.NodeY(i) + m.NodeY(i + 1)) / 2;
+      const double x0 = m.NodeX(j), x1 = m.NodeX(j + 1);
+      const double y0 = m.NodeY(i), y1 = m.NodeY(i + 1);
+      // Quarters of z00, z10, z01, z11: (x, y) of the two corners of each box.
+      const double boxes[4][4] = {
+          {x0, y0, mx, my}, {x0, my, mx, y1}, {mx, y0, x1, my}, {mx, my, x1, y1}};
+      for (int q = 0; q < 4; ++q) {
+        if (shade[static_cast<std::size_t>(q)] > 0) {
+          surface.FilledBox(map.X(boxes[q][0]), map.Y(boxes[q][1]), map.X(boxes[q][2]),
+                            map.Y(boxes[q][3]),
+                            RGB(0, std::min(shade[static_cast<std::size_t>(q)], 255), 0));
+        }
+      }
+    }
+  }
+}
+
+}  // namespace ombrix

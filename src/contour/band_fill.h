@@ -1,0 +1,37 @@
+#pragma once
+// Colour on the map: band polygons filled in the colour of their mean value (Normal mode), and
+// the green quarter-cell shading (Easy mode).
+
+#include <cstdint>
+#include <span>
+
+#include "contour/pixel_mapping.h"
+#include "model/main_window_state.h"
+#include "model/mesh_model.h"
+#include "platform/drawing_surface.h"
+
+namespace ombrix {
+
+// The colour of the mean of the first three values: the first colour step whose threshold lies
+// below it.
+Rgb BandColour(const MeshModel& model, const MainWindowState& window, double value_a,
+               double value_b, double value_c);
+
+// Fills a polygon (outline and interior in the same colour) in the colour of the mean of the
+// three values and leaves the surface's fill style transparent.
+void FillBandPolygon(DrawingSurface& surface, const MeshModel& model, const MainWindowState& window,
+                     std::span<const PixelPoint> corners, double value_a, double value_b,
+                     double value_c);
+
+// A mapped point rounded to whole pixels, halves to even; error 6 outside the 32-bit range.
+PixelPoint WholePixelPoint(const PixelMapping& map, double y, double x);
+
+// Every triangle filled in the colour of the mean of its three values, in list order.
+void FillTriangleBases(DrawingSurface& surface, const MeshModel& model,
+                       const MainWindowState& window, const PixelMapping& map);
+
+// Every cell's four quarters in the green shade of their interpolated value; blank quarters
+// stay unpainted.
+void ShadeCells(DrawingSurface& surface, const MeshModel& model, const PixelMapping& map);
+
+}  // namespace ombrix

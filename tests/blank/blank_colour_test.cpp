@@ -1,0 +1,74 @@
+#include "blank/blank_colour.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "model/run_error.h"
+
+namespace ombrix {
+namespace {
+
+using Shades = std::array<std::int32_t, 4>;
+
+// One cell (1, 1) with corners z00 (1,1), z01 (1,2), z10 (2,1), z11 (2,2); a NaN marks a
+// blank corner (stored as 0 with its blank flag, as the import leaves it).
+MeshModel Cell(double z00, double z01, double z10, double z11, double min = 0, double max = 155) {
+  MeshModel m;
+  AllocateMesh(m, 2, 2);
+  const double z[2][2] = {{z00, z01}, {z10, z11}};
+  for (int r = 0; r < 2; ++r) {
+    for (int c = 0; c < 2; ++c) {
+      const bool blank = std::isnan(z[r][c]);
+      m.NodeBlank(r + 1, c + 1) = blank ? 1 : 0;
+      m.NodeValue(r + 1, c + 1) = blank ? 0 : z[r][c];
+    }
+  }
+  m.DataMin = min;
+  m.DataMax = max;
+  return m;
+}
+
+constexpr double kBlank = std::numeric_limits<double>::quiet_NaN();
+
+TEST(BlankdataColor, FullCellTakesTheBilinearValueOfEachQuarter) {
+  // z11 = 16, the rest 0, over 0..155: 155/155 per unit, so the shade is 100 + the weight.
+  EXPECT_EQ(BlankdataColor(Cell(0, 0, 0, 16), 1, 1), (Shades{101, 103, 103, 109}));
+}
+
+TEST(BlankdataColor, OneBlankCornerWeighsTheOthers11To5To2) {
+  EXPECT_EQ(BlankdataColor(Cell(18, 0, 0, kBlank), 1, 1), (Shades{111, 105, 105, -1}));
+  EXPECT_EQ(BlankdataColor(Cell(kBlank, 18, 0, 0), 1, 1), (Shades{-1, 102, 111, 102}));
+  EXPECT_EQ(BlankdataColor(Cell(18, 0, kBlank, 0), 1, 1), (Shades{111, -1, 105, 102}));
+  EXPECT_EQ(BlankdataColor(Cell(18, kBlank, 0, 0), 1, 1), (Shades{111, 102, -1, 102}));
+}
+
+TEST(BlankdataColor, TwoBlankCornersOnASideShareTheMeanDiagonalsPaintNothing) {
+  EXPECT_EQ(BlankdataColor(Cell(10, 20, kBlank, kBlank), 1, 1), (Shades{115, -1, 115, -1}));
+  EXPECT_EQ(BlankdataColor(Cell(10, kBlank, 20, kBlank), 1, 1), (Shades{115, 115, -1, -1}));
+  EXPECT_EQ(BlankdataColor(Cell(kBlank, 10, kBlank, 20), 1, 1), (Shades{-1, -1, 115, 115}));
+  EXPECT_EQ(BlankdataColor(Cell(kBlank, kBlank, 10, 20), 1, 1), (Shades{-1, 115, -1, 115}));
+  EXPECT_EQ(BlankdataColor(Cell(kBlank, 10, 20, kBlank), 1, 1), (Shades{-1, -1, -1, -1}));
+  EXPECT_EQ(BlankdataColor(Cell(10, kBlank, kBlank, 20), 1, 1), (Shades{-1, -1, -1, -1}));
+  EXPECT_EQ(BlankdataColor(Cell(10, kBlank, kBlank, kBlank), 1, 1), (Shades{-1, -1, -1, -1}));
+}
+
+TEST(BlankdataColor, HalvesGoToTheEvenShade) {
+  // Over 0..310 one unit is half a shade: 1 gives 100.5 -> 100, 3 gives 101.5 -> 102.
+  EXPECT_EQ(BlankdataColor(Cell(1, 1, 1, 1, 0, 310), 1, 1), (Shades{100, 100, 100, 100}));
+  EXPECT_EQ(BlankdataColor(Cell(3, 3, 3, 3, 0, 310), 1, 1), (Shades{102, 102, 102, 102}));
+}
+
+TEST(BlankdataColor, AFlatRangeFailsOnlyWhenAQuarterHasAValue) {
+  try {
+    BlankdataColor(Cell(5, 5, 5, 5, 5, 5), 1, 1);
+    ADD_FAILURE() << "no error";
+  } catch (const RunError& e) {
+    EXPECT_EQ(e.number(), err::kOverflow);  // 0 / 0
+  }
+  EXPECT_EQ(BlankdataColor(Cell(5, kBlank, kBlank, 5, 5, 5), 1, 1), (Shades{-1, -1, -1, -1}));
+}
+
+}  // namespace
+}  // namespace ombrix

@@ -1,0 +1,134 @@
+#include "contour/band_fill.h"
+
+#include <gtest/gtest.h>
+
+#include "contour/colour_scale.h"
+#include "contour/contour_calc.h"
+#include "contour/triangle_list.h"
+#include "fakes/fake_context.h"
+
+namespace ombrix {
+namespace {
+
+// Thresholds 20, 19, ..., 4: one unit a step.
+void UnitThresholds(MeshModel& m, MainWindowState& w) {
+  m.DataMin = 3.5;
+  m.DataMax = 20.5;
+  SetColor(m, w);
+  ASSERT_EQ(w.ColorLevel(0), 20);
+  ASSERT_EQ(w.ColorLevel(16), 4);
+}
+
+TEST(BandColour, MeanAgainstTheThresholds) {
+  MeshModel m;
+  MainWindowState w;
+  UnitThresholds(m, w);
+  EXPECT_EQ(BandColour(m, w, 3, 3, 3), RGB(31, 31, 128));       // at or below the bottom: 17
+  EXPECT_EQ(BandColour(m, w, 25, 25, 25), RGB(224, 31, 224));   // above the top: 0
+  EXPECT_EQ(BandColour(m, w, 19, 19, 19), ColorOfIndex(m, 2));  // equal to a threshold: next down
+  EXPECT_EQ(BandColour(m, w, 19.5, 19, 19), ColorOfIndex(m, 1));
+  EXPECT_EQ(BandColour(m, w, 10, 10, 16), ColorOfIndex(m, ColorIndexOf(w, 12)));
+}
+
+TEST(FillBandPolygon, SolidOutlineAndFillInOneColourThenTransparent) {
+  MeshModel m;
+  MainWindowState w;
+  UnitThresholds(m, w);
+  testing::RecordingSurface s;
+  const PixelPoint corners[3] = {{1, 2}, {5, 2}, {3, 7}};
+  FillBandPolygon(s, m, w, corners, 25, 25, 25);
+  EXPECT_EQ(s.calls,
+            (std::vector<std::string>{"FillStyle 0", "ForeColor #e01fe0", "FillColor #e01fe0",
+                                      "Polygon 1,2 5,2 3,7", "Refresh", "FillStyle 1"}));
+}
+
+// A 2 x 2 mesh: x 0..1, y 1..0 over a 400 x 400 frame.
+testing::FakeEnvironment CellMesh(double z11, double z12, double z21, double z22) {
+  testing::FakeEnvironment env;
+  MeshModel& m = env.model;
+  AllocateMesh(m, 2, 2);
+  m.NodeX(1) = 0;
+  m.NodeX(2) = 1;
+  m.NodeY(1) = 1;
+  m.NodeY(2) = 0;
+  m.NodeValue(1, 1) = z11;
+  m.NodeValue(1, 2) = z12;
+  m.NodeValue(2, 1) = z21;
+  m.NodeValue(2, 2) = z22;
+  m.RangeX = m.RangeY = 1;
+  m.FrameLeft = 30;
+  m.FrameTop = 20;
+  m.FrameWidth = m.FrameHeight = 400;
+  env.window.MeshFileName = "mesh";
+  env.panel.Option1 = false;
+  env.panel.Option3 = true;
+  BuildTriangleList(m);
+  return env;
+}
+
+std::vector<std::string> Polygons(const testing::RecordingSurface& s) {
+  std::vector<std::string> out;
+  for (const std::string& c : s.calls) {
+    if (c.rfind("Polygon", 0) == 0) {
+      out.push_back(c);
+    }
+  }
+  return out;
+}
+
+TEST(NormalMode, BaseFillsThenBandPolygonsAboveEachLevel) {
+  // Corners 0, 0 on the top row and 2, 2 on the bottom: level 1 cuts every triangle but none
+  // through a vertex. Pixels: x 31..431, y 19..419.
+  testing::FakeEnvironment env = CellMesh(0, 0, 2, 2);
+  CommandContext ctx = env.Context();
+  ContourCalc(ctx);
+  const std::vector<std::string> polygons = Polygons(env.picture);
+  // Four base fills, then the band triangles of sides 1 and 3 at level 1; level 2 only
+  // touches vertices or lies along the bottom edge, which fills nothing.
+  ASSERT_EQ(polygons.size(), 4u + 2u);
+  EXPECT_EQ(polygons[0], "Polygon 31,19 31,419 231,219");  // side 1: (1,1) (2,1) centre
+  EXPECT_EQ(polygons[3], "Polygon 431,419 31,419 231,219");
+  // Side 1 (values 0, 2, centre 1): crossings on E1 and E3; E2 ends at the centre (1 = L),
+  // so j = 1 and k = 2: crossing, on-level vertex, higher end (vertex 2).
+  EXPECT_EQ(polygons[4], "Polygon 31,219 231,219 31,419");
+  // Side 3 (values 0 at (1,2), 2 at (2,2), centre 1): the same shape on the right.
+  EXPECT_EQ(polygons[5], "Polygon 431,219 231,219 431,419");
+}
+
+TEST(NormalMode, TwoCrossingsGiveATriangleOrAQuadrilateral) {
+  // Top row 3, bottom row 0, centre 1.5; levels 1 and 2.
+  testing::FakeEnvironment env = CellMesh(3, 3, 0, 0);
+  CommandContext ctx = env.Context();
+  ContourCalc(ctx);
+  const std::vector<std::string> polygons = Polygons(env.picture);
+  ASSERT_GT(polygons.size(), 5u);
+  // Side 1 (vertex 1 = 3 at the top, vertex 2 = 0 below, centre 1.5) at level 1: E1 and E2
+  // cross, their higher ends are vertex 1 and the centre: the quadrilateral crossing 1,
+  // crossing 2, centre, vertex 1 (crossings at y 1/3 and (1/3, 1/3), rounded to pixels).
+  EXPECT_EQ(polygons[4], "Polygon 31,286 164,286 231,219 31,19");
+  // At level 2, E1 and E3 cross and both higher ends are vertex 1: a triangle.
+  EXPECT_NE(std::find(polygons.begin(), polygons.end(), "Polygon 31,152 164,152 31,19"),
+            polygons.end());
+}
+
+TEST(EasyMode, FourGreenQuartersPerCellMeetingAtTheCentre) {
+  testing::FakeEnvironment env = CellMesh(0, 0, 2, 2);
+  env.panel.Option3 = false;
+  env.panel.Option2 = true;
+  CommandContext ctx = env.Context();
+  ContourCalc(ctx);
+  std::vector<std::string> boxes;
+  for (const std::string& c : env.picture.calls) {
+    if (c.rfind("FilledBox", 0) == 0) {
+      boxes.push_back(c);
+    }
+  }
+  // Range 0..2: quarter values 0.5, 1.5, 0.5, 1.5 -> 100 + 38.75 -> 139 and 100 + 116.25 -> 216.
+  EXPECT_EQ(boxes, (std::vector<std::string>{
+                       "FilledBox 31 19 231 219 #008b00", "FilledBox 31 219 231 419 #00d800",
+                       "FilledBox 231 19 431 219 #008b00", "FilledBox 231 219 431 419 #00d800"}));
+  EXPECT_TRUE(Polygons(env.picture).empty());
+}
+
+}  // namespace
+}  // namespace ombrix

@@ -1,0 +1,174 @@
+#include "contour/colour_scale.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "model/modes.h"
+#include "model/run_error.h"
+
+namespace ombrix {
+namespace {
+
+class ColourScale : public ::testing::Test {
+ protected:
+  void Relative(double data_min, double data_max) {
+    m.ColorIndexMode = kRelativeColorIndex;
+    m.DataMin = data_min;
+    m.DataMax = data_max;
+    SetColor(m, w);
+  }
+  void Absolute(double absolute_min, double absolute_max, std::int32_t mode = kAbsoluteColorIndex) {
+    m.ColorIndexMode = mode;
+    w.AbsoluteMin = absolute_min;
+    w.AbsoluteMax = absolute_max;
+    SetColor(m, w);
+  }
+
+  MeshModel m;
+  MainWindowState w;
+};
+
+TEST_F(ColourScale, WorkedExampleThresholdsAreCutToOneDecimal) {
+  Relative(3.2, 17.9);
+  EXPECT_EQ(m.ColorCount, 16);
+  EXPECT_EQ(m.ColorStep, 0.8125);
+  const std::array<double, 17> want = {17,  16.1, 15.3, 14.5, 13.7, 12.9, 12.1, 11.3, 10.5,
+                                       9.6, 8.8,  8,    7.2,  6.4,  5.6,  4.8,  4};
+  for (int i = 0; i <= 16; ++i) {
+    EXPECT_EQ(w.ColorLevel(i), want[static_cast<std::size_t>(i)]) << i;
+  }
+}
+
+TEST_F(ColourScale, FirstThresholdOfZeroTo160Is150) {
+  Relative(0, 160);
+  EXPECT_EQ(m.ColorStep, 9.9375);
+  EXPECT_EQ(w.ColorLevel(0), 160);
+  EXPECT_EQ(w.ColorLevel(1), 150);  // 150.0625 cut to one decimal
+  EXPECT_EQ(w.ColorLevel(2), 140.1);
+  EXPECT_EQ(w.ColorLevel(16), 1);
+}
+
+TEST_F(ColourScale, NegativeThresholdsAreCutTowardMinusInfinity) {
+  Relative(-20.5, -3.2);  // low -20, high -4, step 1
+  EXPECT_EQ(m.ColorStep, 1);
+  EXPECT_EQ(w.ColorLevel(0), -4);
+  EXPECT_EQ(w.ColorLevel(1), -5);
+  Relative(-21.5, -3.2);  // low -21, high -4, step 1.0625
+  EXPECT_EQ(m.ColorStep, 1.0625);
+  EXPECT_EQ(w.ColorLevel(1), -5.1);  // -50.625 goes down to -51, not up to -50
+  EXPECT_EQ(w.ColorLevel(2), -6.2);  // -61.25 -> -62
+  EXPECT_EQ(w.ColorLevel(16), -21);
+}
+
+TEST_F(ColourScale, NegativeMinimumStartsOneAboveItsIntegerPart) {
+  Relative(-2.5, 13.5);  // low -3 + 1 = -2, high 13
+  EXPECT_EQ(m.ColorStep, 0.9375);
+  EXPECT_EQ(w.ColorLevel(0), 13);
+  EXPECT_EQ(w.ColorLevel(16), -2);
+}
+
+TEST_F(ColourScale, AbsoluteBoundsRoundHalfUp) {
+  Absolute(0.5, 99.4);  // low 1, high 99
+  EXPECT_EQ(m.ColorStep, 6.125);
+  EXPECT_EQ(w.ColorLevel(0), 99);
+  EXPECT_EQ(w.ColorLevel(1), 92.8);  // 92.875
+  EXPECT_EQ(w.ColorLevel(16), 1);
+  Absolute(2.5, 18.5);  // halves go up: 3 and 19, not to the even neighbours 2 and 18
+  EXPECT_EQ(w.ColorLevel(0), 19);
+  EXPECT_EQ(w.ColorLevel(16), 3);
+  Absolute(-1.5, -0.5);  // -1 and 0
+  EXPECT_EQ(w.ColorLevel(0), 0);
+  EXPECT_EQ(w.ColorLevel(16), -1);
+}
+
+TEST_F(ColourScale, AbsoluteModeIsAnyNonZeroModeAndIgnoresTheData) {
+  m.DataMin = 3.2;
+  m.DataMax = 17.9;
+  Absolute(0.5, 99.4, 7);
+  EXPECT_EQ(w.ColorLevel(0), 99);
+  EXPECT_EQ(w.ColorLevel(16), 1);
+  // Relative mode ignores the typed bounds.
+  w.AbsoluteMin = 50;
+  w.AbsoluteMax = 60;
+  Relative(3.2, 17.9);
+  EXPECT_EQ(w.ColorLevel(0), 17);
+  EXPECT_EQ(w.ColorLevel(16), 4);
+}
+
+TEST_F(ColourScale, InvertedRangeGivesRisingThresholds) {
+  Relative(3.2, 3.9);  // low 4 above high 3
+  EXPECT_EQ(m.ColorStep, -0.0625);
+  EXPECT_EQ(w.ColorLevel(0), 3);
+  EXPECT_EQ(w.ColorLevel(1), 3);    // 30.625 -> 30
+  EXPECT_EQ(w.ColorLevel(2), 3.1);  // 31.25 -> 31
+  EXPECT_EQ(w.ColorLevel(8), 3.5);
+  EXPECT_EQ(w.ColorLevel(16), 4);
+  for (const double mean : {3.01, 3.5, 3.9, 4.5}) {
+    EXPECT_EQ(ColorIndexOf(w, mean), 0) << mean;  // everything above 3 takes index 0
+  }
+  EXPECT_EQ(ColorIndexOf(w, 3), 17);
+}
+
+TEST_F(ColourScale, OnlyThresholds0To16AreWritten) {
+  w.ColorLevel(17) = 123.5;
+  w.ColorLevel(18) = -7.25;
+  Relative(3.2, 17.9);
+  EXPECT_EQ(w.ColorLevel(17), 123.5);
+  EXPECT_EQ(w.ColorLevel(18), -7.25);
+}
+
+TEST_F(ColourScale, ColourTableEntries) {
+  m.ColorRed(18) = 0;
+  Relative(3.2, 17.9);
+  EXPECT_EQ(ColorOfIndex(m, 0), RGB(224, 31, 224));
+  EXPECT_EQ(ColorOfIndex(m, 1), RGB(224, 31, 31));
+  EXPECT_EQ(ColorOfIndex(m, 5), RGB(224, 224, 31));
+  EXPECT_EQ(ColorOfIndex(m, 9), RGB(31, 224, 31));
+  EXPECT_EQ(ColorOfIndex(m, 13), RGB(31, 224, 224));
+  EXPECT_EQ(ColorOfIndex(m, 16), RGB(31, 80, 224));
+  EXPECT_EQ(ColorOfIndex(m, 17), RGB(31, 31, 128));
+  const std::int32_t red[18] = {224, 224, 224, 224, 224, 224, 176, 128, 80,
+                                31,  31,  31,  31,  31,  31,  31,  31,  31};
+  const std::int32_t green[18] = {31,  31,  80,  128, 176, 224, 224, 224, 224,
+                                  224, 224, 224, 224, 224, 176, 128, 80,  31};
+  const std::int32_t blue[18] = {224, 31, 31,  31,  31,  31,  31,  31,  31,
+                                 31,  80, 128, 176, 224, 224, 224, 224, 128};
+  for (int k = 0; k < 18; ++k) {
+    EXPECT_EQ(m.ColorRed(k), red[k]) << k;
+    EXPECT_EQ(m.ColorGreen(k), green[k]) << k;
+    EXPECT_EQ(m.ColorBlue(k), blue[k]) << k;
+  }
+  for (int k = 18; k <= 20; ++k) {
+    EXPECT_EQ(m.ColorRed(k), 0);
+    EXPECT_EQ(m.ColorGreen(k), 0);
+    EXPECT_EQ(m.ColorBlue(k), 0);
+  }
+}
+
+TEST_F(ColourScale, IndexOfAValueIsTheFirstThresholdBelowIt) {
+  Relative(3.2, 17.9);
+  EXPECT_EQ(ColorIndexOf(w, 17.5), 0);
+  EXPECT_EQ(ColorIndexOf(w, 17), 1);  // not below 17: the next threshold, 16.1, is
+  EXPECT_EQ(ColorIndexOf(w, 16.2), 1);
+  EXPECT_EQ(ColorIndexOf(w, 16.1), 2);
+  EXPECT_EQ(ColorIndexOf(w, 8.0001), 11);
+  EXPECT_EQ(ColorIndexOf(w, 4.0001), 16);
+  EXPECT_EQ(ColorIndexOf(w, 4), 17);
+  EXPECT_EQ(ColorIndexOf(w, -100), 17);
+}
+
+TEST_F(ColourScale, TooWideAbsoluteRangeIsError6) {
+  m.ColorIndexMode = kAbsoluteColorIndex;
+  w.AbsoluteMin = -2e9;
+  w.AbsoluteMax = 2e9;
+  try {
+    SetColor(m, w);
+    FAIL() << "no error";
+  } catch (const RunError& e) {
+    EXPECT_EQ(e.number(), err::kOverflow);
+  }
+}
+
+}  // namespace
+}  // namespace ombrix

@@ -1,0 +1,564 @@
+#include "contour/level_edges.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "blank/blank_check.h"
+
+namespace ombrix {
+namespace {
+
+// --- Edges on the level: strict extrema ------------------------------------------------------
+
+// A 5 x 5 mesh, every node `fill`; the margin stays 0 unless a test sets it.
+void FillMesh(MeshModel& m, double fill, int n = 5) {
+  AllocateMesh(m, n, n);
+  for (int i = 1; i <= n; ++i) {
+    m.NodeY(i) = 10.0 * (n - i);
+    for (int j = 1; j <= n; ++j)
+      m.NodeValue(i, j) = fill;
+  }
+  for (int j = 1; j <= n; ++j)
+    m.NodeX(j) = 10.0 * (j - 1);
+}
+
+// The triangle on `side` of cell (i, j) as the triangle list holds it.
+TriangleRecord SideTriangle(const MeshModel& m, int i, int j, int side) {
+  return CellTriangle(m, i, j, side, 0, 0, 0);
+}
+
+TEST(CheckLevelEdge, StrictMaximumCornerCounts) {
+  MeshModel m;
+  FillMesh(m, 3);
+  m.NodeValue(2, 2) = 5;  // vertex 1 of side 1 of cell (2, 2)
+  m.NodeValue(3, 2) = 5;  // vertex 2
+  m.NodeValue(4, 2) = 6;  // below vertex 2: it is no maximum
+  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 2, 1)), 1);
+  m.NodeValue(4, 2) = 3;
+  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 2, 1)), 2);
+}
+
+TEST(CheckLevelEdge, TheOtherCornerOfTheSideIsLeftOutOfTheComparison) {
+  MeshModel m;
+  FillMesh(m, 3);
+  m.NodeValue(2, 2) = 5;
+  m.NodeValue(3, 2) = 5;  // equal to vertex 1, yet vertex 1 is a strict maximum
+  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 2, 1)), 2);
+}
+
+TEST(CheckLevelEdge, CellMeansAroundTheCornerTakePart) {
+  MeshModel m;
+  FillMesh(m, 3);
+  m.NodeValue(2, 2) = 5;
+  m.NodeValue(3, 2) = 5;
+  // The diagonal node (1, 1) is no neighbour of (2, 2), but it lifts the mean of cell (1, 1) to
+  // (20 + 3 + 3 + 5) / 4 = 7.75, above 5.
+  m.NodeValue(1, 1) = 20;
+  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 2, 1)), 1);
+  // A mean exactly equal to the corner is not below it.
+  m.NodeValue(1, 1) = 9;  // (9 + 3 + 3 + 5) / 4 = 5
+  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 2, 1)), 1);
+  m.NodeValue(1, 1) = 8.9;
+  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 2, 1)), 2);
+}
+
+TEST(CheckLevelEdge, ANeighbourEqualToTheCornerSpoilsTheExtremum) {
+  MeshModel m;
+  FillMesh(m, 3);
+  m.NodeValue(2, 2) = 5;
+  m.NodeValue(3, 2) = 5;
+  m.NodeValue(2, 1) = 5;  // left of vertex 1
+  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 2, 1)), 1);
+}
+
+TEST(CheckLevelEdge, StrictMinimumCornersCount) {
+  MeshModel m;
+  FillMesh(m, 9);
+  m.NodeValue(2, 2) = 5;
+  m.NodeValue(2, 3) = 5;  // side 2 of cell (2, 2): (2, 2) -> (2, 3)
+  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 2, 2)), 2);
+  m.NodeValue(1, 3) = 4;  // above vertex 2
+  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 2, 2)), 1);
+}
+
+TEST(CheckLevelEdge, SaddleWhereTheSurfaceRisesOnOneSideAndFallsOnTheOther) {
+  MeshModel m;
+  FillMesh(m, 5);
+  for (int i = 1; i <= 5; ++i) {
+    m.NodeValue(i, 1) = 7;  // left of the side: higher
+    for (int j = 3; j <= 5; ++j)
+      m.NodeValue(i, j) = 3;  // right: lower
+  }
+  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 2, 1)), 0);
+}
+
+TEST(CheckLevelEdge, ComparesTheTrianglesOwnValues) {
+  MeshModel m;
+  FillMesh(m, 3);
+  TriangleRecord t = SideTriangle(m, 2, 2, 1);
+  EXPECT_EQ(CheckLevelEdge(m, t), 0);
+  t.Z[1] = 3.5;  // vertex 1 above everything around node (2, 2), which holds 3
+  EXPECT_EQ(CheckLevelEdge(m, t), 1);
+  t.Z[2] = 2.5;  // and vertex 2 below everything around node (3, 2)
+  EXPECT_EQ(CheckLevelEdge(m, t), 2);
+}
+
+TEST(CheckLevelEdge, EachSideTestsItsOwnTwoCorners) {
+  // Cell (2, 2); corner (row, col) offsets of vertices 1 and 2 per side.
+  const int ends[5][2][2] = {
+      {{0, 0}, {0, 0}}, {{0, 0}, {1, 0}}, {{0, 0}, {0, 1}}, {{0, 1}, {1, 1}}, {{1, 1}, {1, 0}}};
+  const int cell_corners[4][2] = {{0, 0}, {0, 1}, {1, 0}, {1, 1}};
+  for (int side = 1; side <= 4; ++side) {
+    for (const auto& peak : cell_corners) {
+      MeshModel m;
+      FillMesh(m, 3);
+      m.NodeValue(2 + peak[0], 2 + peak[1]) = 9;
+      const bool on_side = (peak[0] == ends[side][0][0] && peak[1] == ends[side][0][1]) ||
+                           (peak[0] == ends[side][1][0] && peak[1] == ends[side][1][1]);
+      EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 2, side)), on_side ? 1 : 0)
+          << "side " << side << " peak " << peak[0] << "," << peak[1];
+    }
+  }
+}
+
+TEST(CheckLevelEdge, SideOutside1To4GivesZero) {
+  MeshModel m;
+  FillMesh(m, 3);
+  m.NodeValue(2, 2) = 5;
+  m.NodeValue(3, 2) = 5;
+  TriangleRecord t = SideTriangle(m, 2, 2, 1);
+  ASSERT_EQ(CheckLevelEdge(m, t), 2);
+  for (const std::int32_t side : {0, 5, -1, 100}) {
+    t.Side = side;
+    EXPECT_EQ(CheckLevelEdge(m, t), 0) << side;
+  }
+}
+
+TEST(CheckLevelEdge, FirstRowCountsTheRowAboveAndItsMeansAsZero) {
+  MeshModel m;
+  FillMesh(m, 5);
+  for (int j = -1; j <= 7; ++j)
+    m.NodeValue(0, j) = 100;  // whatever the margin holds
+  m.NodeValue(1, 2) = 6;      // side 2 of cell (1, 2): (1, 2) -> (1, 3)
+  m.NodeValue(1, 3) = 6;
+  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 1, 2, 2)), 2);
+  // For positive data a corner on the top border is never a strict minimum ...
+  m.NodeValue(1, 2) = 4;
+  m.NodeValue(1, 3) = 4;
+  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 1, 2, 2)), 0);
+  // ... while one row further down the same pattern is.
+  m.NodeValue(1, 2) = 5;
+  m.NodeValue(1, 3) = 5;
+  m.NodeValue(2, 2) = 4;
+  m.NodeValue(2, 3) = 4;
+  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 2, 2)), 2);
+}
+
+TEST(CheckLevelEdge, LastButOneCellRowCountsTheRealRowBelowAsZero) {
+  MeshModel m;
+  FillMesh(m, 5);
+  for (int j = 1; j <= 5; ++j)
+    m.NodeValue(5, j) = 100;  // a mesh row with values
+  m.NodeValue(4, 2) = 6;      // side 4 of cell (3, 2): (4, 3) -> (4, 2)
+  m.NodeValue(4, 3) = 6;
+  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 3, 2, 4)), 2);  // CellRow = NodeCountY - 2
+  // One row higher the row below is not cleared and the corners are no maxima.
+  FillMesh(m, 5);
+  for (int j = 1; j <= 5; ++j)
+    m.NodeValue(4, j) = 100;
+  m.NodeValue(3, 2) = 6;
+  m.NodeValue(3, 3) = 6;
+  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 2, 4)), 0);
+  // Against the cleared row a corner of positive data is never a strict minimum, although
+  // the real row below (100) would make one.
+  FillMesh(m, 5);
+  for (int j = 1; j <= 5; ++j)
+    m.NodeValue(5, j) = 100;
+  m.NodeValue(4, 2) = 4;
+  m.NodeValue(4, 3) = 4;
+  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 3, 2, 4)), 0);
+}
+
+TEST(CheckLevelEdge, LastCellRowAlsoClearsTheRowBelow) {
+  MeshModel m;
+  FillMesh(m, 5);
+  for (int j = -1; j <= 7; ++j)
+    m.NodeValue(6, j) = 100;  // the margin below the mesh
+  m.NodeValue(5, 2) = 6;      // side 4 of cell (4, 2)
+  m.NodeValue(5, 3) = 6;
+  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 4, 2, 4)), 2);
+}
+
+TEST(CheckLevelEdge, FirstAndLastButOneColumnsCountAsZero) {
+  MeshModel m;
+  FillMesh(m, 5);
+  for (int i = -1; i <= 7; ++i)
+    m.NodeValue(i, 0) = 100;
+  m.NodeValue(2, 1) = 6;  // side 1 of cell (2, 1)
+  m.NodeValue(3, 1) = 6;
+  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 1, 1)), 2);
+
+  FillMesh(m, 5);
+  for (int i = 1; i <= 5; ++i)
+    m.NodeValue(i, 5) = 100;  // a mesh column with values
+  m.NodeValue(2, 4) = 6;      // side 3 of cell (2, 3): (2, 4) -> (3, 4); CellCol = NodeCountX - 2
+  m.NodeValue(3, 4) = 6;
+  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 3, 3)), 2);
+  FillMesh(m, 5);
+  for (int i = 1; i <= 5; ++i)
+    m.NodeValue(i, 4) = 100;
+  m.NodeValue(2, 3) = 6;  // side 3 of cell (2, 2): not at the border
+  m.NodeValue(3, 3) = 6;
+  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 2, 3)), 0);
+}
+
+// --- Plateaus ---------------------------------------------------------------------------------
+
+struct Point {
+  double y, x;
+};
+
+bool SameBits(double a, double b) {
+  return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+bool SameRecord(const TriangleRecord& a, const TriangleRecord& b) {
+  for (std::size_t v = 0; v <= 3; ++v) {
+    if (!SameBits(a.Y[v], b.Y[v]) || !SameBits(a.X[v], b.X[v]) || !SameBits(a.Z[v], b.Z[v]) ||
+        a.Flags[v] != b.Flags[v]) {
+      return false;
+    }
+  }
+  return a.CellRow == b.CellRow && a.CellCol == b.CellCol && a.Side == b.Side;
+}
+
+std::string Describe(const TriangleRecord& t) {
+  std::string s;
+  for (std::size_t v = 1; v <= 3; ++v) {
+    s += "(" + std::to_string(t.Y[v]) + (std::signbit(t.Y[v]) ? "-" : "") + ", " +
+         std::to_string(t.X[v]) + (std::signbit(t.X[v]) ? "-" : "") + ") ";
+  }
+  return s;
+}
+
+// A level's flat triangles and segments as the cutting step leaves them: every flat triangle
+// adds its segments 1-2, 2-3, 1-3 and itself, in pixels.
+struct Plateau {
+  Plateau() {
+    flats.Clear();
+    segments.Clear();
+  }
+  void AddFlat(Point a, Point b, Point c) {
+    TriangleRecord t;
+    const Point p[4] = {{0, 0}, a, b, c};
+    for (std::size_t v = 1; v <= 3; ++v) {
+      t.Y[v] = p[v].y;
+      t.X[v] = p[v].x;
+    }
+    AddSegment(a, b);
+    AddSegment(b, c);
+    AddSegment(a, c);
+    flats.Append(t);
+  }
+  void AddSegment(Point a, Point b, std::int32_t state = kSegmentDrawn) {
+    segments.Append(SegmentRecord{a.y, a.x, b.y, b.x, state});
+  }
+  void Run() {
+    PairFlatTriangles(flats, flat_edges);
+    SuppressFlatEdges(flat_edges, segments);
+  }
+  std::vector<std::int32_t> States() const {
+    std::vector<std::int32_t> out;
+    for (int s = 1; s <= segments.count(); ++s)
+      out.push_back(segments(s).State);
+    return out;
+  }
+
+  GrowableList<TriangleRecord> flats{"FlatTriangles"};
+  GrowableList<TriangleRecord> flat_edges{"FlatEdges"};
+  GrowableList<SegmentRecord> segments{"Segments"};
+};
+
+TriangleRecord EdgeEntry(Point a, Point b) {
+  TriangleRecord e;
+  e.Y[1] = a.y;
+  e.X[1] = a.x;
+  e.Y[2] = b.y;
+  e.X[2] = b.x;
+  return e;
+}
+
+TEST(Plateau, OneFlatCellKeepsItsFourSidesOnly) {
+  const Point tl{100.5, 31}, tr{100.5, 91.25}, bl{160.75, 31}, br{160.75, 91.25},
+      c{130.625, 61.125};
+  Plateau p;
+  p.AddFlat(tl, bl, c);  // side 1
+  p.AddFlat(tl, tr, c);  // side 2
+  p.AddFlat(tr, br, c);  // side 3
+  p.AddFlat(br, bl, c);  // side 4
+  ASSERT_EQ(p.segments.count(), 12);
+  p.Run();
+  ASSERT_EQ(p.flat_edges.count(), 4);
+  // Pairs (1, 2), (1, 4), (2, 3), (3, 4) share an edge to the centre; (1, 3) and (2, 4) only
+  // the centre, and their entries are taken out again.
+  EXPECT_EQ(p.flat_edges(1), EdgeEntry(tl, c));
+  EXPECT_EQ(p.flat_edges(2), EdgeEntry(bl, c));
+  EXPECT_EQ(p.flat_edges(3), EdgeEntry(tr, c));
+  EXPECT_EQ(p.flat_edges(4), EdgeEntry(br, c));
+  const std::vector<std::int32_t> want = {-1, 1, 1, -1, 1, 1, -1, 1, 1, -1, 1, 1};
+  EXPECT_EQ(p.States(), want);
+}
+
+TEST(Plateau, TrianglesTouchingInOneCornerKeepNoEntry) {
+  Plateau p;
+  p.AddFlat({0, 0}, {0, 10}, {5, 5});
+  p.AddFlat({5, 5}, {10, 0}, {10, 10});
+  p.Run();
+  EXPECT_EQ(p.flat_edges.count(), 0);
+  EXPECT_EQ(p.States(), std::vector<std::int32_t>(6, -1));
+}
+
+TEST(Plateau, SharedCornersAreStoredFromTheEarlierTriangleInMatchOrder) {
+  Plateau p;
+  // The later triangle lists the shared corners the other way round: its vertex 1 matches
+  // vertex 3 of the earlier one first.
+  p.AddFlat({0, 0}, {0, 10}, {5, 5});
+  p.AddFlat({5, 5}, {0, 0}, {9, 1});
+  p.Run();
+  ASSERT_EQ(p.flat_edges.count(), 1);
+  EXPECT_EQ(p.flat_edges(1), EdgeEntry({5, 5}, {0, 0}));
+  // Segment 3 of the first triangle (vertex 1 to 3) is the shared edge, reversed.
+  EXPECT_EQ(p.States(), (std::vector<std::int32_t>{-1, -1, 1, 1, -1, -1}));
+}
+
+TEST(Plateau, SuppressionMatchesSegmentsEitherWayRoundAndAnyOrigin) {
+  Plateau p;
+  p.AddSegment({0, 0}, {5, 5});  // not from a flat triangle, but on the shared edge
+  p.AddFlat({0, 0}, {0, 10}, {5, 5});
+  p.AddFlat({0, 0}, {5, 5}, {10, 0});
+  p.AddSegment({5, 5}, {0, 0});
+  p.AddSegment({5, 5}, {0, 0.5});
+  p.Run();
+  ASSERT_EQ(p.flat_edges.count(), 1);
+  const std::vector<std::int32_t> want = {1, -1, -1, 1, 1, -1, -1, 1, -1};
+  EXPECT_EQ(p.States(), want);
+}
+
+TEST(Plateau, NegativeZeroIsTheSamePixelAsZero) {
+  Plateau p;
+  p.AddFlat({-0.0, 3}, {7, -0.0}, {7, 3});
+  p.AddFlat({0.0, 3}, {7, 0.0}, {0, 0});
+  p.Run();
+  ASSERT_EQ(p.flat_edges.count(), 1);
+  // The entry holds the earlier triangle's corners, signs included.
+  EXPECT_TRUE(std::signbit(p.flat_edges(1).Y[1]));
+  EXPECT_TRUE(std::signbit(p.flat_edges(1).X[2]));
+  EXPECT_EQ(p.States(), (std::vector<std::int32_t>{1, -1, -1, 1, -1, -1}));
+}
+
+TEST(Plateau, DegenerateTrianglesDoNotCrashAndKeepThreePoints) {
+  const Point a{1, 1}, b{2, 2};
+  Plateau p;
+  p.AddFlat(a, a, a);
+  p.AddFlat(a, b, a);  // matches the first six times
+  p.AddFlat(b, b, b);
+  p.Run();
+  // (1, 2): six matches, three points stored; (1, 3): none; (2, 3): b three times.
+  ASSERT_EQ(p.flat_edges.count(), 2);
+  TriangleRecord first = EdgeEntry(a, a);
+  first.Y[3] = a.y;
+  first.X[3] = a.x;
+  TriangleRecord second = EdgeEntry(b, b);
+  second.Y[3] = b.y;
+  second.X[3] = b.x;
+  EXPECT_EQ(p.flat_edges(1), first);
+  EXPECT_EQ(p.flat_edges(2), second);
+  // Every zero-length segment lies on an entry; a-b and b-a do not.
+  EXPECT_EQ(p.States(), (std::vector<std::int32_t>{1, 1, 1, -1, -1, 1, 1, 1, 1}));
+}
+
+TEST(Plateau, FewerThanTwoFlatTrianglesEmptyTheEdgeList) {
+  Plateau p;
+  p.flat_edges.Clear();
+  p.flat_edges.Append(EdgeEntry({0, 0}, {1, 1}));  // left over from an earlier level
+  p.AddFlat({0, 0}, {1, 1}, {0, 1});
+  p.Run();
+  EXPECT_EQ(p.flat_edges.count(), 0);
+  EXPECT_EQ(p.flat_edges.upper(), 5000);
+  EXPECT_EQ(p.States(), std::vector<std::int32_t>(3, -1));
+}
+
+TEST(Plateau, ManyEntriesGrowTheEdgeList) {
+  // A strip of 130 cells: every cell gives four entries, every pair of neighbours one more.
+  Plateau p;
+  for (int k = 0; k < 130; ++k) {
+    const double x0 = 31 + 2.5 * k, x1 = x0 + 2.5;
+    const Point tl{20, x0}, tr{20, x1}, bl{22.5, x0}, br{22.5, x1}, c{21.25, x0 + 1.25};
+    p.AddFlat(tl, bl, c);
+    p.AddFlat(tl, tr, c);
+    p.AddFlat(tr, br, c);
+    p.AddFlat(br, bl, c);
+  }
+  p.Run();
+  EXPECT_EQ(p.flat_edges.count(), 130 * 4 + 129);
+  EXPECT_EQ(p.flat_edges.upper(), 600 + 100);
+  int drawn = 0;
+  for (const std::int32_t s : p.States())
+    drawn += s == kSegmentDrawn ? 1 : 0;
+  EXPECT_EQ(drawn, 130 * 2 + 2);  // the strip's outline
+}
+
+// --- Against the pairing and suppression as first written -------------------------------------
+
+// Every pair m < n; an entry is appended at the pair's first matching corner and taken out
+// again when the pair matched exactly once. Points past 3 are not stored.
+std::vector<TriangleRecord> ReferencePairing(const std::vector<TriangleRecord>& flats) {
+  std::vector<TriangleRecord> edges;
+  for (std::size_t m = 0; m < flats.size(); ++m) {
+    for (std::size_t n = m + 1; n < flats.size(); ++n) {
+      int count = 0;
+      for (std::size_t l = 1; l <= 3; ++l) {
+        for (std::size_t p = 1; p <= 3; ++p) {
+          if (flats[m].Y[p] == flats[n].Y[l] && flats[m].X[p] == flats[n].X[l]) {
+            ++count;
+            if (count == 1) {
+              edges.emplace_back();
+            }
+            if (count <= 3) {
+              edges.back().Y[static_cast<std::size_t>(count)] = flats[m].Y[p];
+              edges.back().X[static_cast<std::size_t>(count)] = flats[m].X[p];
+            }
+          }
+        }
+      }
+      if (count == 1) {
+        edges.pop_back();
+      }
+    }
+  }
+  return edges;
+}
+
+void ReferenceSuppression(const std::vector<TriangleRecord>& edges,
+                          std::vector<SegmentRecord>& segments) {
+  for (const TriangleRecord& e : edges) {
+    for (SegmentRecord& s : segments) {
+      if ((s.Y1 == e.Y[1] && s.X1 == e.X[1] && s.Y2 == e.Y[2] && s.X2 == e.X[2]) ||
+          (s.Y1 == e.Y[2] && s.X1 == e.X[2] && s.Y2 == e.Y[1] && s.X2 == e.X[1])) {
+        s.State = kSegmentSuppressed;
+      }
+    }
+  }
+}
+
+TEST(Plateau, MatchesTheQuadraticPairingOnRandomPlateaus) {
+  std::mt19937 rng(20240611);
+  const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  int with_entries = 0;
+  int with_long_matches = 0;
+  for (int round = 0; round < 400; ++round) {
+    // Grid points, with -0 standing in for 0 now and then and an occasional NaN.
+    const int columns = 2 + pick(5);
+    const int rows = 2 + pick(4);
+    const double step = round % 3 == 0 ? 0.1 : 2.5;
+    const auto coordinate = [&](int k, double origin) {
+      if (k == 0 && pick(3) == 0)
+        return -0.0;
+      if (k == 0)
+        return 0.0;
+      if (pick(200) == 0)
+        return nan;
+      return origin + step * k;
+    };
+    const auto grid = [&](int r, int c) { return Point{coordinate(r, 0.3), coordinate(c, 0.7)}; };
+    std::vector<std::array<Point, 3>> triangles;
+    for (int r = 0; r + 1 < rows; ++r) {
+      for (int c = 0; c + 1 < columns; ++c) {
+        if (pick(3) == 0)
+          continue;
+        const Point tl = grid(r, c), tr = grid(r, c + 1), bl = grid(r + 1, c),
+                    br = grid(r + 1, c + 1);
+        const Point centre{0.3 + step * (r + 0.5), 0.7 + step * (c + 0.5)};
+        const std::array<Point, 3> four[4] = {
+            {tl, bl, centre}, {tl, tr, centre}, {tr, br, centre}, {br, bl, centre}};
+        for (const auto& t : four) {
+          if (pick(5) != 0)
+            triangles.push_back(t);
+        }
+      }
+    }
+    // Loose triangles on grid corners, some degenerate, and duplicates of listed ones.
+    const int extra = pick(6);
+    for (int k = 0; k < extra; ++k) {
+      triangles.push_back({grid(pick(rows), pick(columns)), grid(pick(rows), pick(columns)),
+                           grid(pick(rows), pick(columns))});
+    }
+    if (!triangles.empty() && pick(2) == 0) {
+      const int copies = 1 + pick(3);
+      for (int k = 0; k < copies; ++k) {
+        triangles.push_back(
+            triangles[static_cast<std::size_t>(pick(static_cast<int>(triangles.size())))]);
+      }
+    }
+    std::shuffle(triangles.begin(), triangles.end(), rng);
+    for (auto& t : triangles) {
+      std::rotate(t.begin(), t.begin() + pick(3), t.end());
+      if (pick(2) == 0)
+        std::swap(t[0], t[1]);
+    }
+
+    Plateau p;
+    std::vector<TriangleRecord> ref_flats;
+    std::vector<SegmentRecord> ref_segments;
+    for (const auto& t : triangles) {
+      if (pick(4) == 0) {  // a segment of some other triangle in between
+        const Point a = grid(pick(rows), pick(columns)), b = grid(pick(rows), pick(columns));
+        p.AddSegment(a, b);
+        ref_segments.push_back({a.y, a.x, b.y, b.x, kSegmentDrawn});
+      }
+      p.AddFlat(t[0], t[1], t[2]);
+      ref_flats.push_back(p.flats(p.flats.count()));
+      for (int s = p.segments.count() - 2; s <= p.segments.count(); ++s) {
+        ref_segments.push_back(p.segments(s));
+      }
+    }
+    // Leave something from an earlier level in the edge list; it must not survive.
+    p.flat_edges.Clear();
+    p.flat_edges.Append(EdgeEntry({1, 2}, {3, 4}));
+    p.Run();
+
+    const std::vector<TriangleRecord> ref_edges = ReferencePairing(ref_flats);
+    ReferenceSuppression(ref_edges, ref_segments);
+    with_entries += ref_edges.empty() ? 0 : 1;
+    for (const TriangleRecord& e : ref_edges)
+      with_long_matches += e.Y[3] != 0 ? 1 : 0;
+
+    ASSERT_EQ(p.flat_edges.count(), static_cast<std::int32_t>(ref_edges.size()))
+        << "round " << round;
+    for (std::size_t e = 0; e < ref_edges.size(); ++e) {
+      const TriangleRecord& got = p.flat_edges(static_cast<std::int64_t>(e) + 1);
+      ASSERT_TRUE(SameRecord(got, ref_edges[e]))
+          << "round " << round << " entry " << e + 1 << ": " << Describe(got) << "vs "
+          << Describe(ref_edges[e]);
+    }
+    ASSERT_EQ(p.segments.count(), static_cast<std::int32_t>(ref_segments.size()));
+    for (std::size_t s = 0; s < ref_segments.size(); ++s) {
+      ASSERT_EQ(p.segments(static_cast<std::int64_t>(s) + 1).State, ref_segments[s].State)
+          << "round " << round << " segment " << s + 1;
+    }
+  }
+  // The rounds must have exercised the interesting cases.
+  EXPECT_GT(with_entries, 300);
+  EXPECT_GT(with_long_matches, 20);
+}
+
+}  // namespace
+}  // namespace ombrix

@@ -1,0 +1,258 @@
+#include "contour/triangle_list.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+#include "blank/blank_check.h"
+#include "model/run_error.h"
+
+namespace ombrix {
+namespace {
+
+int ErrorNumberOf(auto&& call) {
+  try {
+    call();
+  } catch (const RunError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+// Fills an nx x ny mesh with uneven coordinates and values that make the order of a sum show.
+void MakeMesh(MeshModel& m, int nx, int ny) {
+  AllocateMesh(m, nx, ny);
+  for (int j = 1; j <= nx; ++j)
+    m.NodeX(j) = 0.3 * j * j + 0.1;
+  for (int i = 1; i <= ny; ++i)
+    m.NodeY(i) = 50.7 - 1.9 * i;
+  const double pool[] = {0.1, 0.2, 2.9, 1.1, 0.7, 3.3, 1e16, 5.9, 0.6};
+  int k = 0;
+  for (int i = 1; i <= ny; ++i) {
+    for (int j = 1; j <= nx; ++j)
+      m.NodeValue(i, j) = pool[k++ % 9];
+  }
+}
+
+TriangleRecord Corner(const MeshModel& m, int i, int j, int side, double cy, double cx, double cz) {
+  static const int corners[5][2][2] = {
+      {{0, 0}, {0, 0}}, {{0, 0}, {1, 0}}, {{0, 0}, {0, 1}}, {{0, 1}, {1, 1}}, {{1, 1}, {1, 0}}};
+  TriangleRecord t;
+  for (int k = 0; k < 2; ++k) {
+    const int r = i + corners[side][k][0];
+    const int c = j + corners[side][k][1];
+    t.Y[k + 1] = m.NodeY(r);
+    t.X[k + 1] = m.NodeX(c);
+    t.Z[k + 1] = m.NodeValue(r, c);
+  }
+  t.Y[3] = cy;
+  t.X[3] = cx;
+  t.Z[3] = cz;
+  t.CellRow = i;
+  t.CellCol = j;
+  t.Side = side;
+  return t;
+}
+
+// The four triangles of a full cell, sides 1..4, centre mean summed in corner order.
+std::vector<TriangleRecord> FullCell(const MeshModel& m, int i, int j) {
+  const double cy = (m.NodeY(i) + m.NodeY(i + 1)) / 2;
+  const double cx = (m.NodeX(j) + m.NodeX(j + 1)) / 2;
+  const double cz = (m.NodeValue(i, j) + m.NodeValue(i, j + 1) + m.NodeValue(i + 1, j) +
+                     m.NodeValue(i + 1, j + 1)) /
+                    4;
+  std::vector<TriangleRecord> out;
+  for (int side = 1; side <= 4; ++side)
+    out.push_back(Corner(m, i, j, side, cy, cx, cz));
+  return out;
+}
+
+std::vector<TriangleRecord> Listed(const MeshModel& m) {
+  std::vector<TriangleRecord> out;
+  for (int t = 1; t <= m.TriangleCount; ++t)
+    out.push_back(m.Triangles(t));
+  return out;
+}
+
+TEST(TriangleList, TwoByTwoMeshGivesFourTrianglesSides1To4) {
+  MeshModel m;
+  MakeMesh(m, 2, 2);
+  m.NodeValue(1, 1) = 0.1;
+  m.NodeValue(1, 2) = 0.2;
+  m.NodeValue(2, 1) = 2.9;
+  m.NodeValue(2, 2) = 1.1;
+  BuildTriangleList(m);
+  ASSERT_EQ(m.TriangleCount, 4);
+  const double mean = (0.1 + 0.2 + 2.9 + 1.1) / 4;
+  ASSERT_NE(mean, (1.1 + 2.9 + 0.2 + 0.1) / 4);  // the order of the sum shows
+  ASSERT_NE(mean, (0.1 + (0.2 + (2.9 + 1.1))) / 4);
+  for (int t = 1; t <= 4; ++t) {
+    const TriangleRecord& tri = m.Triangles(t);
+    EXPECT_EQ(tri.Side, t);
+    EXPECT_EQ(tri.CellRow, 1);
+    EXPECT_EQ(tri.CellCol, 1);
+    EXPECT_EQ(tri.Z[3], mean) << t;
+    EXPECT_EQ(tri.Y[3], (m.NodeY(1) + m.NodeY(2)) / 2);
+    EXPECT_EQ(tri.X[3], (m.NodeX(1) + m.NodeX(2)) / 2);
+    EXPECT_EQ(tri.Flags, (std::array<std::int32_t, 4>{}));
+  }
+  // Vertex values by side: 1 (1,1)-(2,1), 2 (1,1)-(1,2), 3 (1,2)-(2,2), 4 (2,2)-(2,1).
+  const double ends[5][2] = {{0, 0}, {0.1, 2.9}, {0.1, 0.2}, {0.2, 1.1}, {1.1, 2.9}};
+  for (int t = 1; t <= 4; ++t) {
+    EXPECT_EQ(m.Triangles(t).Z[1], ends[t][0]) << t;
+    EXPECT_EQ(m.Triangles(t).Z[2], ends[t][1]) << t;
+  }
+  EXPECT_EQ(Listed(m), FullCell(m, 1, 1));
+}
+
+TEST(TriangleList, ThreeByTwoMeshGivesEightInCellOrder) {
+  MeshModel m;
+  MakeMesh(m, 3, 2);  // three columns, two rows: cells (1, 1) and (1, 2)
+  BuildTriangleList(m);
+  std::vector<TriangleRecord> want = FullCell(m, 1, 1);
+  for (const TriangleRecord& t : FullCell(m, 1, 2))
+    want.push_back(t);
+  EXPECT_EQ(Listed(m), want);
+}
+
+TEST(TriangleList, CellsComeRowByRowThenColumnByColumn) {
+  MeshModel m;
+  MakeMesh(m, 4, 3);
+  BuildTriangleList(m);
+  std::vector<TriangleRecord> want;
+  for (int i = 1; i <= 2; ++i) {
+    for (int j = 1; j <= 3; ++j) {
+      for (const TriangleRecord& t : FullCell(m, i, j))
+        want.push_back(t);
+    }
+  }
+  EXPECT_EQ(Listed(m), want);
+}
+
+TEST(TriangleList, OneBlankNodeLeavesOnlyTheBlankChecksTriangles) {
+  MeshModel m;
+  MakeMesh(m, 2, 2);
+  m.NodeBlank(2, 2) = 1;
+  m.NodeValue(2, 2) = 0;
+  BuildTriangleList(m);
+  ASSERT_EQ(m.TriangleCount, 2);
+  // What the blank check alone gives for the cell on a fresh list.
+  MeshModel alone;
+  MakeMesh(alone, 2, 2);
+  alone.NodeBlank(2, 2) = 1;
+  alone.NodeValue(2, 2) = 0;
+  ResetTriangles(alone);
+  ASSERT_EQ(BlankdataCheck(alone, 1, 1), -2);
+  EXPECT_EQ(Listed(m), Listed(alone));
+  EXPECT_EQ(m.Triangles(1).Side, 1);
+  EXPECT_EQ(m.Triangles(2).Side, 2);
+  EXPECT_EQ(m.Triangles(1).Z[3], (m.NodeValue(1, 1) + m.NodeValue(1, 2) + m.NodeValue(2, 1)) / 3);
+}
+
+TEST(TriangleList, MixedMeshKeepsCellOrderAcrossBlankCells) {
+  MeshModel m;
+  MakeMesh(m, 4, 3);
+  m.NodeBlank(1, 1) = 1;  // cell (1, 1): one blank corner
+  m.NodeValue(1, 1) = 0;
+  m.NodeBlank(3, 3) = 1;  // cells (2, 2) and (2, 3): one blank corner each
+  m.NodeBlank(3, 4) = 1;  // cell (2, 3): a second one, on its bottom side
+  m.NodeValue(3, 3) = 0;
+  m.NodeValue(3, 4) = 0;
+  BuildTriangleList(m);
+  std::vector<TriangleRecord> want;
+  const auto partial = [&](int i, int j, std::vector<int> sides, double divisor) {
+    const double cy = (m.NodeY(i) + m.NodeY(i + 1)) / 2;
+    const double cx = (m.NodeX(j) + m.NodeX(j + 1)) / 2;
+    const double cz = (m.NodeValue(i, j) + m.NodeValue(i, j + 1) + m.NodeValue(i + 1, j) +
+                       m.NodeValue(i + 1, j + 1)) /
+                      divisor;
+    for (int side : sides)
+      want.push_back(Corner(m, i, j, side, cy, cx, cz));
+  };
+  partial(1, 1, {3, 4}, 3);
+  for (const TriangleRecord& t : FullCell(m, 1, 2))
+    want.push_back(t);
+  for (const TriangleRecord& t : FullCell(m, 1, 3))
+    want.push_back(t);
+  for (const TriangleRecord& t : FullCell(m, 2, 1))
+    want.push_back(t);
+  partial(2, 2, {1, 2}, 3);
+  partial(2, 3, {2}, 2);
+  EXPECT_EQ(Listed(m), want);
+}
+
+TEST(TriangleList, SingleRowOrColumnMeshHasNoTriangles) {
+  for (const auto& [nx, ny] : {std::pair{5, 1}, std::pair{1, 4}, std::pair{1, 1}}) {
+    MeshModel m;
+    MakeMesh(m, nx, ny);
+    BuildTriangleList(m);
+    EXPECT_EQ(m.TriangleCount, 0) << nx << "x" << ny;
+    EXPECT_EQ(m.Triangles.upper(), 4 * nx * ny + 10);
+  }
+}
+
+TEST(TriangleList, ListBoundsAre0To4NxNyPlus10) {
+  MeshModel m;
+  MakeMesh(m, 3, 2);
+  BuildTriangleList(m);
+  EXPECT_EQ(m.Triangles.lower(), 0);
+  EXPECT_EQ(m.Triangles.upper(), 4 * 3 * 2 + 10);
+  EXPECT_EQ(m.Triangles(0), TriangleRecord{});  // entry 0 is never filled
+  EXPECT_EQ(m.Triangles(34), TriangleRecord{});
+  EXPECT_EQ(ErrorNumberOf([&] { (void)m.Triangles(35); }), err::kSubscriptOutOfRange);
+}
+
+TEST(TriangleList, RebuildingDiscardsTheOldListAndItsFlags) {
+  MeshModel m;
+  MakeMesh(m, 3, 3);
+  BuildTriangleList(m);
+  ASSERT_EQ(m.TriangleCount, 16);
+  m.Triangles(1).Flags = {0, -1, -1, 1};
+  m.Triangles(20) = m.Triangles(1);  // a stale entry past the count
+  MakeMesh(m, 2, 3);
+  BuildTriangleList(m);
+  EXPECT_EQ(m.TriangleCount, 8);
+  EXPECT_EQ(m.Triangles.upper(), 4 * 2 * 3 + 10);
+  EXPECT_EQ(m.Triangles(1).Flags, (std::array<std::int32_t, 4>{}));
+  EXPECT_EQ(m.Triangles(20), TriangleRecord{});
+  std::vector<TriangleRecord> want = FullCell(m, 1, 1);
+  for (const TriangleRecord& t : FullCell(m, 2, 1))
+    want.push_back(t);
+  EXPECT_EQ(Listed(m), want);
+}
+
+TEST(TriangleList, RebuildingAMeshOfTheSameSizeStartsFromEmptyEntries) {
+  MeshModel m;
+  MakeMesh(m, 3, 3);
+  BuildTriangleList(m);
+  const std::vector<TriangleRecord> first = Listed(m);
+  for (int t = 1; t <= m.TriangleCount; ++t)
+    m.Triangles(t).Flags = {0, -1, 1, -1};
+  m.Triangles(m.TriangleCount + 1) = m.Triangles(1);
+  m.NodeBlank(2, 2) = 1;  // fewer triangles this time: nothing of the old list may show
+  m.NodeValue(2, 2) = 0;
+  BuildTriangleList(m);
+  EXPECT_EQ(m.TriangleCount, 8);
+  for (int t = 1; t <= m.Triangles.upper(); ++t) {
+    EXPECT_EQ(m.Triangles(t).Flags, (std::array<std::int32_t, 4>{})) << t;
+    if (t > m.TriangleCount) {
+      EXPECT_EQ(m.Triangles(t), TriangleRecord{}) << t;
+    }
+  }
+  m.NodeBlank(2, 2) = 0;
+  m.NodeValue(2, 2) = 0.7;
+  BuildTriangleList(m);
+  EXPECT_EQ(Listed(m), first);
+}
+
+TEST(TriangleList, ListSizeOverflowIsError6) {
+  MeshModel m;
+  // Only the counts matter: 4 x 40000 x 40000 leaves the 32-bit range before any node is read.
+  m.NodeCountX = 40000;
+  m.NodeCountY = 40000;
+  EXPECT_EQ(ErrorNumberOf([&] { BuildTriangleList(m); }), err::kOverflow);
+}
+
+}  // namespace
+}  // namespace ombrix

@@ -1,0 +1,401 @@
+#include "platform/qt/polygon_raster.h"
+
+#include <gtest/gtest.h>
+
+#include <QPainter>
+#include <QPolygon>
+#include <cstring>
+#include <optional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/qt/qt_surface.h"
+
+namespace ombrix::qt {
+namespace {
+
+constexpr QRgb kPaper = 0xffffffffu;
+constexpr QRgb kInk = 0xff2050a0u;
+
+QImage Blank(int width, int height) {
+  QImage image(width, height, QImage::Format_RGB32);
+  image.fill(kPaper);
+  return image;
+}
+
+// What QPainter draws: the pen and brush QtSurface uses for a solid polygon of one colour.
+void PaintWithQPainter(QImage& image, std::span<const PixelPoint> corners) {
+  QPolygon polygon;
+  for (const PixelPoint& p : corners) {
+    polygon << QPoint(p.x, p.y);
+  }
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setPen(QPen(QColor::fromRgb(kInk), 1, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+  painter.setBrush(QColor::fromRgb(kInk));
+  painter.drawPolygon(polygon, Qt::WindingFill);
+}
+
+std::string Mask(const QImage& image) {
+  std::string out;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      out += image.pixel(x, y) == kInk ? '#' : image.pixel(x, y) == kPaper ? '.' : '?';
+    }
+    out += '\n';
+  }
+  return out;
+}
+
+std::string Describe(std::span<const PixelPoint> corners) {
+  std::ostringstream out;
+  for (const PixelPoint& p : corners) {
+    out << '(' << p.x << ',' << p.y << ')';
+  }
+  return out.str();
+}
+
+bool SamePixels(const QImage& a, const QImage& b) {
+  for (int y = 0; y < a.height(); ++y) {
+    if (std::memcmp(a.constScanLine(y), b.constScanLine(y),
+                    static_cast<std::size_t>(a.width()) * 4) != 0) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Our pixels on a blank image of this size, as a mask.
+std::string Ours(int width, int height, std::vector<PixelPoint> corners) {
+  QImage image = Blank(width, height);
+  PaintSolidPolygon(corners, image, kInk);
+  return Mask(image);
+}
+
+// Compares both ways of drawing on a blank image; describes the first difference.
+::testing::AssertionResult MatchesQPainter(int width, int height,
+                                           std::span<const PixelPoint> corners) {
+  QImage expected = Blank(width, height);
+  PaintWithQPainter(expected, corners);
+  QImage actual = Blank(width, height);
+  PaintSolidPolygon(corners, actual, kInk);
+  if (SamePixels(expected, actual)) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure() << Describe(corners) << "\nQPainter:\n"
+                                       << Mask(expected) << "ours:\n"
+                                       << Mask(actual);
+}
+
+TEST(PolygonRaster, FitsOnlySmallPolygonsOnTheImage) {
+  const PixelPoint triangle[] = {{0, 0}, {9, 0}, {9, 7}};
+  EXPECT_TRUE(SolidPolygonFits(triangle, 10, 8));
+  EXPECT_FALSE(SolidPolygonFits(triangle, 9, 8));
+  EXPECT_FALSE(SolidPolygonFits(triangle, 10, 7));
+  const PixelPoint left[] = {{-1, 0}, {5, 0}, {5, 5}};
+  EXPECT_FALSE(SolidPolygonFits(left, 10, 8));
+  const PixelPoint above[] = {{1, 0}, {5, -1}, {5, 5}, {1, 5}};
+  EXPECT_FALSE(SolidPolygonFits(above, 10, 8));
+  const PixelPoint quad[] = {{1, 0}, {5, 1}, {5, 5}, {1, 5}};
+  EXPECT_TRUE(SolidPolygonFits(quad, 10, 8));
+  const PixelPoint two[] = {{1, 1}, {5, 5}};
+  EXPECT_FALSE(SolidPolygonFits(two, 10, 8));
+  const PixelPoint five[] = {{1, 1}, {5, 1}, {6, 3}, {5, 5}, {1, 5}};
+  EXPECT_FALSE(SolidPolygonFits(five, 10, 8));
+}
+
+TEST(PolygonRaster, RightTriangle) {
+  const std::vector<PixelPoint> triangle = {{1, 1}, {6, 1}, {1, 5}};
+  EXPECT_EQ(Ours(8, 7, triangle),
+            "........\n"
+            ".######.\n"
+            ".####...\n"
+            ".###....\n"
+            ".##.....\n"
+            ".#......\n"
+            "........\n");
+  EXPECT_TRUE(MatchesQPainter(8, 7, triangle));
+}
+
+TEST(PolygonRaster, OnePointDrawsNothing) {
+  EXPECT_EQ(Ours(5, 4, {{2, 1}, {2, 1}, {2, 1}}),
+            ".....\n"
+            ".....\n"
+            ".....\n"
+            ".....\n");
+  EXPECT_TRUE(MatchesQPainter(5, 4, std::vector<PixelPoint>{{2, 1}, {2, 1}, {2, 1}}));
+}
+
+TEST(PolygonRaster, CollinearCornersDrawALine) {
+  EXPECT_EQ(Ours(8, 4, {{1, 2}, {4, 2}, {6, 2}, {3, 2}}),
+            "........\n"
+            "........\n"
+            ".######.\n"
+            "........\n");
+  EXPECT_EQ(Ours(6, 6, {{1, 1}, {4, 4}, {2, 2}}),
+            "......\n"
+            ".#....\n"
+            "..#...\n"
+            "...#..\n"
+            "....#.\n"
+            "......\n");
+}
+
+TEST(PolygonRaster, LineOutAndBackDependsOnTheRepeatedCorner) {
+  // Out and back along a row: the pen extends the return by half a pixel at the far end, so
+  // both ends are set; with the last corner repeated the return starts on the far end itself.
+  EXPECT_EQ(Ours(6, 3, {{4, 1}, {1, 1}, {4, 1}}),
+            "......\n"
+            ".####.\n"
+            "......\n");
+  EXPECT_EQ(Ours(6, 3, {{4, 1}, {1, 1}, {4, 1}, {4, 1}}),
+            "......\n"
+            ".###..\n"
+            "......\n");
+}
+
+TEST(PolygonRaster, SelfIntersectingQuadrilateralFillsBothLobes) {
+  // A bow tie; the walk along each edge stops short of its end, and no edge reaches (7, 5).
+  EXPECT_EQ(Ours(9, 7, {{1, 1}, {7, 5}, {7, 1}, {1, 5}}),
+            ".........\n"
+            ".##...##.\n"
+            ".###.###.\n"
+            ".#######.\n"
+            ".##...##.\n"
+            ".#.......\n"
+            ".........\n");
+}
+
+TEST(PolygonRaster, ConcaveQuadrilateral) {
+  EXPECT_EQ(Ours(9, 8, {{1, 1}, {7, 2}, {3, 3}, {2, 6}}),
+            ".........\n"
+            ".######..\n"
+            ".#######.\n"
+            ".###.....\n"
+            ".##......\n"
+            ".##......\n"
+            "..#......\n"
+            ".........\n");
+}
+
+TEST(PolygonRaster, RectangleCoversBothCornersFromAnyStart) {
+  const std::string rectangle =
+      "........\n"
+      ".######.\n"
+      ".######.\n"
+      ".######.\n"
+      ".######.\n"
+      "........\n";
+  EXPECT_EQ(Ours(8, 6, {{1, 1}, {6, 1}, {6, 4}, {1, 4}}), rectangle);
+  EXPECT_EQ(Ours(8, 6, {{6, 4}, {1, 4}, {1, 1}, {6, 1}}), rectangle);
+}
+
+TEST(PolygonRaster, HandPickedShapesMatchQPainter) {
+  const std::vector<std::vector<PixelPoint>> shapes = {
+      {{0, 0}, {0, 0}, {0, 0}},          // one point in the corner
+      {{1, 1}, {5, 1}, {5, 1}},          // a repeated corner
+      {{1, 1}, {5, 1}, {5, 5}, {1, 5}},  // an axis-aligned square
+      {{5, 5}, {1, 5}, {1, 1}, {5, 1}},  // the same square from another corner
+      {{1, 1}, {7, 2}, {3, 3}, {2, 7}},  // concave
+      {{1, 1}, {7, 7}, {7, 1}, {1, 7}},  // bow tie
+      {{1, 1}, {8, 4}, {1, 1}, {4, 8}},  // doubling back
+      {{2, 2}, {8, 3}, {2, 2}},          // a line out and back
+      {{5, 1}, {1, 1}, {5, 3}, {5, 1}},  // the last corner repeating the first
+      {{0, 0}, {9, 9}, {0, 9}, {9, 0}},  // the corners of the image
+      {{3, 0}, {9, 5}, {0, 9}},          // touching three borders
+      {{4, 4}, {5, 4}, {5, 5}, {4, 5}},  // a two-by-two square
+      {{4, 4}, {6, 5}, {4, 6}, {2, 5}},  // a small diamond
+  };
+  for (const auto& shape : shapes) {
+    EXPECT_TRUE(MatchesQPainter(10, 10, shape));
+  }
+}
+
+// Every triangle and quadrilateral with corners in a small box, the box filling the image so
+// that corners lie on all four borders.
+void ExpectEveryPolygonInBoxMatches(int box, int corners) {
+  int total = 1;
+  for (int i = 0; i < corners; ++i) {
+    total *= box * box;
+  }
+  int failures = 0;
+  std::vector<PixelPoint> polygon(static_cast<std::size_t>(corners));
+  for (int code = 0; code < total && failures < 5; ++code) {
+    int rest = code;
+    for (PixelPoint& p : polygon) {
+      p = {rest % box, (rest / box) % box};
+      rest /= box * box;
+    }
+    const ::testing::AssertionResult same = MatchesQPainter(box, box, polygon);
+    if (!same) {
+      ++failures;
+      ADD_FAILURE() << same.message();
+    }
+  }
+}
+
+TEST(PolygonRaster, EveryTriangleInASevenPixelBoxMatchesQPainter) {
+  ExpectEveryPolygonInBoxMatches(7, 3);
+}
+
+TEST(PolygonRaster, EveryQuadrilateralInAFivePixelBoxMatchesQPainter) {
+  ExpectEveryPolygonInBoxMatches(5, 4);
+}
+
+// Random corners in a box of the given size placed anywhere on (and touching the borders of)
+// an image; corners often repeat or line up, as they do where contour bands are thin.
+class RandomPolygons {
+ public:
+  explicit RandomPolygons(std::uint32_t seed) : rng_(seed) {}
+
+  std::vector<PixelPoint> Next(int width, int height, int box) {
+    const int count = Pick(0, 1) == 0 ? 3 : 4;
+    const int bw = std::min(box, width);
+    const int bh = std::min(box, height);
+    const int left = Pick(0, width - bw);
+    const int top = Pick(0, height - bh);
+    std::vector<PixelPoint> corners;
+    for (int i = 0; i < count; ++i) {
+      PixelPoint p{left + Pick(0, bw - 1), top + Pick(0, bh - 1)};
+      switch (Pick(0, 9)) {
+        case 0:  // repeat an earlier corner
+          if (i > 0) {
+            p = corners[static_cast<std::size_t>(Pick(0, i - 1))];
+          }
+          break;
+        case 1:  // on the line through the two corners before
+          if (i > 1) {
+            const PixelPoint a = corners[static_cast<std::size_t>(i - 2)];
+            const PixelPoint b = corners[static_cast<std::size_t>(i - 1)];
+            const int k = Pick(-2, 2);
+            p = {b.x + k * (b.x - a.x), b.y + k * (b.y - a.y)};
+            p.x = std::clamp(p.x, 0, width - 1);
+            p.y = std::clamp(p.y, 0, height - 1);
+          }
+          break;
+        case 2:  // same row or column as the corner before
+          if (i > 0) {
+            (Pick(0, 1) == 0 ? p.x : p.y) = Pick(0, 1) == 0 ? corners.back().x : corners.back().y;
+            p.x = std::clamp(p.x, 0, width - 1);
+            p.y = std::clamp(p.y, 0, height - 1);
+          }
+          break;
+        case 3:  // on a border
+          if (Pick(0, 1) == 0) {
+            p.x = Pick(0, 1) == 0 ? 0 : width - 1;
+          } else {
+            p.y = Pick(0, 1) == 0 ? 0 : height - 1;
+          }
+          break;
+        default:
+          break;
+      }
+      corners.push_back(p);
+    }
+    return corners;
+  }
+
+  int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng_); }
+
+ private:
+  std::mt19937 rng_;
+};
+
+TEST(PolygonRaster, RandomSmallPolygonsMatchQPainter) {
+  RandomPolygons random(20240611);
+  int failures = 0;
+  for (int i = 0; i < 200000 && failures < 5; ++i) {
+    const int box = i % 3 == 0   ? random.Pick(1, 4)
+                    : i % 3 == 1 ? random.Pick(2, 12)
+                                 : random.Pick(2, 60);
+    const int width = random.Pick(1, 40) + (box > 12 ? 30 : 0);
+    const int height = random.Pick(1, 40) + (box > 12 ? 30 : 0);
+    const std::vector<PixelPoint> corners = random.Next(width, height, box);
+    const ::testing::AssertionResult same = MatchesQPainter(width, height, corners);
+    if (!same) {
+      ++failures;
+      ADD_FAILURE() << same.message();
+    }
+  }
+}
+
+// The surface against a painter drawing every polygon the way the surface documents it: a run
+// of polygons of one colour (set straight into the pixels) mixed with ones the painter keeps
+// (two colours, wide or hollow outlines, other corner counts, corners off the image), on a
+// small image so that they overlap and the order of drawing shows.
+TEST(PolygonRaster, SurfacePolygonsMatchQPainterInDrawingOrder) {
+  constexpr int kWidth = 40;
+  constexpr int kHeight = 30;
+  const Rgb palette[] = {RGB(200, 30, 30), RGB(30, 160, 60), RGB(20, 40, 220), RGB(0, 0, 0)};
+  RandomPolygons random(77);
+  QtSurface surface(kWidth, kHeight);
+  QImage expected = Blank(kWidth, kHeight);
+  std::optional<QPainter> painter;
+  painter.emplace(&expected);
+  for (int i = 0; i < 20000; ++i) {
+    std::vector<PixelPoint> corners = random.Next(kWidth, kHeight, random.Pick(1, 14));
+    if (random.Pick(0, 9) == 0) {
+      corners.push_back({random.Pick(-6, kWidth + 5), random.Pick(-6, kHeight + 5)});
+    }
+    if (random.Pick(0, 9) == 0) {
+      corners[0] = {random.Pick(-6, kWidth + 5), random.Pick(-6, 3)};
+    }
+    const Rgb fore = palette[random.Pick(0, 3)];
+    const Rgb fill = random.Pick(0, 3) == 0 ? palette[random.Pick(0, 3)] : fore;
+    const std::int16_t width = random.Pick(0, 9) == 0 ? 3 : 1;
+    const FillStyle style = random.Pick(0, 9) == 0 ? FillStyle::Transparent : FillStyle::Solid;
+    surface.SetForeColor(fore);
+    surface.SetFillColor(fill);
+    surface.SetDrawWidth(width);
+    surface.SetFillStyle(style);
+    surface.Polygon(corners);
+
+    QPolygon polygon;
+    for (const PixelPoint& p : corners) {
+      polygon << QPoint(p.x, p.y);
+    }
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    painter->setPen(QPen(QColor(fore.r, fore.g, fore.b), width, Qt::SolidLine,
+                         width > 1 ? Qt::RoundCap : Qt::SquareCap,
+                         width > 1 ? Qt::RoundJoin : Qt::MiterJoin));
+    if (style == FillStyle::Solid) {
+      painter->setBrush(QColor(fill.r, fill.g, fill.b));
+    } else {
+      painter->setBrush(Qt::NoBrush);
+    }
+    painter->drawPolygon(polygon, Qt::WindingFill);
+
+    if (i % 1000 == 999) {
+      // Reading the image closes the surface's painter; the next polygons open a new one.
+      painter.reset();
+      ASSERT_TRUE(SamePixels(expected, surface.image())) << "after polygon " << i << "\nQPainter:\n"
+                                                         << Mask(expected) << "surface:\n"
+                                                         << Mask(surface.image());
+      painter.emplace(&expected);
+    }
+  }
+}
+
+// Pixels set straight into the image never reach a copy taken earlier.
+TEST(PolygonRaster, SurfaceLeavesEarlierCopiesAlone) {
+  QtSurface surface(12, 10);
+  surface.SetFillStyle(FillStyle::Solid);
+  surface.SetForeColor(RGB(255, 0, 0));
+  surface.SetFillColor(RGB(255, 0, 0));
+  const PixelPoint first[] = {{1, 1}, {4, 1}, {4, 4}};
+  surface.Polygon(first);
+  const QImage before = surface.image();
+  surface.Line(0, 9, 11, 9, RGB(0, 0, 255));  // opens the painter again
+  const PixelPoint second[] = {{6, 1}, {10, 1}, {10, 5}, {6, 5}};
+  surface.Polygon(second);
+  EXPECT_EQ(before.pixel(8, 3), kPaper);
+  EXPECT_EQ(before.pixel(3, 2), 0xffff0000u);
+  EXPECT_EQ(surface.image().pixel(8, 3), 0xffff0000u);
+  EXPECT_EQ(surface.image().pixel(3, 2), 0xffff0000u);
+  EXPECT_EQ(surface.image().pixel(5, 9), 0xff0000ffu);
+}
+
+}  // namespace
+}  // namespace ombrix::qt

@@ -1,0 +1,161 @@
+#include "view/colour_index.h"
+
+#include <gtest/gtest.h>
+
+#include "contour/colour_scale.h"
+#include "fakes/fake_context.h"
+#include "model/modes.h"
+
+namespace ombrix {
+namespace {
+
+class ColourIndex : public ::testing::Test {
+ protected:
+  void Absolute(std::initializer_list<const char*> answers) {
+    for (const char* answer : answers) {
+      env.dialogs.input_answers.push_back(answer);
+    }
+    CommandContext ctx = env.Context();
+    AbsoluteColorIndex_Click(ctx);
+    EXPECT_TRUE(env.dialogs.input_answers.empty()) << "answers left unasked";
+  }
+  void Relative() {
+    CommandContext ctx = env.Context();
+    RelativeColorIndex_Click(ctx);
+  }
+  std::int32_t Mode() const { return env.model.ColorIndexMode; }
+  double Min() const { return env.window.AbsoluteMin; }
+  double Max() const { return env.window.AbsoluteMax; }
+
+  testing::FakeEnvironment env;
+};
+
+TEST_F(ColourIndex, StartsRelativeWithBoundsOfZero) {
+  EXPECT_EQ(Mode(), kRelativeColorIndex);
+  EXPECT_EQ(Min(), 0);
+  EXPECT_EQ(Max(), 0);
+}
+
+TEST_F(ColourIndex, TwoOrderedAnswersMakeTheIndexAbsolute) {
+  Absolute({"-5", "20"});
+  EXPECT_EQ(Min(), -5);
+  EXPECT_EQ(Max(), 20);
+  EXPECT_EQ(Mode(), kAbsoluteColorIndex);
+  EXPECT_EQ(env.dialogs.input_boxes,
+            (std::vector<std::string>{"カラーインデックス設定|最小値を入力して下さい|",
+                                      "カラーインデックス設定|最大値を入力して下さい|"}));
+  EXPECT_TRUE(env.dialogs.messages.empty());
+  EXPECT_TRUE(env.picture.calls.empty());  // nothing is redrawn
+}
+
+TEST_F(ColourIndex, AnswersAreReadByTheirLeadingNumber) {
+  Absolute({"1.5e2", "300"});
+  EXPECT_EQ(Min(), 150);
+  EXPECT_EQ(Max(), 300);
+  Absolute({"  -2.5 metres", "1E1x"});
+  EXPECT_EQ(Min(), -2.5);
+  EXPECT_EQ(Max(), 10);
+  EXPECT_EQ(Mode(), kAbsoluteColorIndex);
+}
+
+TEST_F(ColourIndex, TextThatIsNoNumberCountsAsZeroAndMayPass) {
+  Absolute({"abc", "5"});
+  EXPECT_EQ(Min(), 0);
+  EXPECT_EQ(Max(), 5);
+  EXPECT_EQ(Mode(), kAbsoluteColorIndex);
+  EXPECT_TRUE(env.dialogs.messages.empty());
+}
+
+TEST_F(ColourIndex, EqualBoundsAreRefusedWithAWarning) {
+  Absolute({"10", "10"});
+  ASSERT_EQ(env.dialogs.messages.size(), 1u);
+  EXPECT_EQ(env.dialogs.messages[0].text, "値の大小がおかしい");
+  EXPECT_EQ(env.dialogs.messages[0].title, "ombrix");
+  EXPECT_EQ(env.dialogs.messages[0].icon, MessageIcon::Exclamation);
+  EXPECT_EQ(Mode(), kRelativeColorIndex);
+  EXPECT_EQ(Min(), 0);
+  EXPECT_EQ(Max(), 0);
+}
+
+TEST_F(ColourIndex, ReversedBoundsAreRefusedAndDropTheBoundsButNotTheMode) {
+  Absolute({"-5", "20"});
+  Absolute({"20", "-5"});
+  ASSERT_EQ(env.dialogs.messages.size(), 1u);
+  EXPECT_EQ(env.dialogs.messages[0].text, "値の大小がおかしい");
+  EXPECT_EQ(Mode(), kAbsoluteColorIndex);
+  EXPECT_EQ(Min(), 0);
+  EXPECT_EQ(Max(), 0);
+}
+
+TEST_F(ColourIndex, CancelOnTheFirstBoxAsksNothingMoreAndChangesNothing) {
+  Absolute({""});
+  EXPECT_EQ(env.dialogs.input_boxes.size(), 1u);
+  EXPECT_TRUE(env.dialogs.messages.empty());
+  EXPECT_EQ(Mode(), kRelativeColorIndex);
+  EXPECT_EQ(Min(), 0);
+  EXPECT_EQ(Max(), 0);
+}
+
+TEST_F(ColourIndex, CancelOnTheSecondBoxDropsBothBoundsAndKeepsTheMode) {
+  Absolute({"-5", "20"});
+  Absolute({"3", ""});
+  EXPECT_EQ(env.dialogs.input_boxes.size(), 4u);
+  EXPECT_TRUE(env.dialogs.messages.empty());
+  EXPECT_EQ(Mode(), kAbsoluteColorIndex);
+  EXPECT_EQ(Min(), 0);
+  EXPECT_EQ(Max(), 0);
+}
+
+TEST_F(ColourIndex, TheAbsoluteBoundsSetTheNextScale) {
+  Absolute({"0.5", "99.4"});
+  env.model.DataMin = 3.2;
+  env.model.DataMax = 17.9;
+  SetColor(env.model, env.window);
+  EXPECT_EQ(env.window.ColorLevel(0), 99);
+  EXPECT_EQ(env.window.ColorLevel(16), 1);
+  Absolute({""});  // a cancelled input leaves the absolute mode with bounds 0 and 0
+  SetColor(env.model, env.window);
+  EXPECT_EQ(env.window.ColorLevel(0), 0);
+  EXPECT_EQ(env.window.ColorLevel(16), 0);
+}
+
+TEST_F(ColourIndex, ANumberTooLargeIsReportedAndChangesNothing) {
+  Absolute({"-5", "20"});
+  Absolute({"1e999"});
+  EXPECT_EQ(env.dialogs.input_boxes.size(), 3u);  // the maximum is not asked
+  ASSERT_EQ(env.dialogs.messages.size(), 1u);
+  EXPECT_EQ(env.dialogs.messages[0].title, "エラー報告");
+  EXPECT_EQ(env.dialogs.messages[0].text.rfind("エラー番号： 6　", 0), 0u);
+  EXPECT_EQ(Mode(), kAbsoluteColorIndex);
+  EXPECT_EQ(Min(), -5);
+  EXPECT_EQ(Max(), 20);
+}
+
+TEST_F(ColourIndex, AbsoluteAgainReplacesTheBounds) {
+  Absolute({"-5", "20"});
+  Absolute({"100", "200"});
+  EXPECT_EQ(Mode(), kAbsoluteColorIndex);
+  EXPECT_EQ(Min(), 100);
+  EXPECT_EQ(Max(), 200);
+}
+
+TEST_F(ColourIndex, RelativeWhileRelativeChangesNothing) {
+  env.window.AbsoluteMin = 7;
+  Relative();
+  EXPECT_EQ(Mode(), kRelativeColorIndex);
+  EXPECT_EQ(Min(), 7);
+  EXPECT_TRUE(env.dialogs.input_boxes.empty());
+  EXPECT_TRUE(env.dialogs.messages.empty());
+}
+
+TEST_F(ColourIndex, RelativeFromAbsoluteKeepsTheTypedBounds) {
+  Absolute({"-5", "20"});
+  Relative();
+  EXPECT_EQ(Mode(), kRelativeColorIndex);
+  EXPECT_EQ(Min(), -5);
+  EXPECT_EQ(Max(), 20);
+  EXPECT_EQ(env.dialogs.input_boxes.size(), 2u);  // nothing more asked
+}
+
+}  // namespace
+}  // namespace ombrix
