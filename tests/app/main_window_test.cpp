@@ -219,6 +219,24 @@ TEST_F(MainWindowTest, ContourCommandDrawsTheMapFromTheMenu) {
   EXPECT_TRUE(window.menuBar()->isEnabled());
   EXPECT_TRUE(window.statusBar()->currentMessage().isEmpty());
 
+  // Nothing mode: the legend window stays away.
+  qt::QtWindowOps& ops = window.window_ops();
+  EXPECT_TRUE(ops.Existing(WindowId::Legend) == nullptr ||
+              !ops.Existing(WindowId::Legend)->isVisible());
+  // Normal mode: bands under the lines, and the legend beside the main window.
+  window.panel().Option3->setChecked(true);
+  Click("ContourLine");
+  EXPECT_EQ(window.state().ColorMode, 2);
+  ASSERT_NE(ops.Existing(WindowId::Legend), nullptr);
+  EXPECT_TRUE(ops.Existing(WindowId::Legend)->isVisible());
+  EXPECT_NE(window.surface().image().pixel(200, 300) & 0xFFFFFF, 0xFFFFFFu);  // filled
+  EXPECT_EQ(window.legend_surface().image().pixel(38, 20) & 0xFFFFFF, 0xE01FE0u);
+  // Easy mode: green quarters.
+  window.panel().Option2->setChecked(true);
+  Click("ContourLine");
+  EXPECT_EQ(window.state().ColorMode, 1);
+  EXPECT_EQ(qRed(window.surface().image().pixel(200, 300)), 0);
+
   window.panel().Text2->setText(QStringLiteral("0"));
   Click("ContourLine");
   EXPECT_EQ(dialogs.messages.back().text, "コンターラインの幅は 1 以上です。");

@@ -79,6 +79,51 @@ TEST_F(RenderTest, HillsWithWideLinesMatchTheirGoldenImage) {
   EXPECT_GT(blue, 1000);
 }
 
+TEST_F(RenderTest, EasyAndNormalModesMatchTheirGoldenImages) {
+  for (const char* mode : {"easy", "normal"}) {
+    const QImage image = Render({Fixture("mesh_blanks.lo.xlsx"), "--mode", mode, "--no-level"});
+    const QImage golden(
+        QString::fromStdString(Fixture(std::string("golden/mesh_blanks_") + mode + ".png")));
+    ASSERT_FALSE(golden.isNull()) << mode;
+    EXPECT_EQ(DifferingPixels(image, golden, 30, 20 + 600), 0) << mode;
+  }
+  // Blank quarters stay unpainted in the Easy mode: the cell around blank node (3, 3) (x 10,
+  // y 5) keeps the white background next to the node.
+  const QImage easy = Render({Fixture("mesh_blanks.lo.xlsx"), "--mode", "easy", "--no-level"});
+  EXPECT_EQ(easy.pixel(431 - 5, 419 - 200 + 5) & 0xFFFFFF, 0xFFFFFFu);
+  EXPECT_EQ(qRed(easy.pixel(60, 40)), 0);  // a green quarter near the top-left node
+  EXPECT_GT(qGreen(easy.pixel(60, 40)), 99);
+}
+
+TEST_F(RenderTest, AnAbsoluteColourRangeChangesTheBands) {
+  const QImage relative = Render({Fixture("mesh_blanks.lo.xlsx"), "--mode", "normal"});
+  const QImage absolute =
+      Render({Fixture("mesh_blanks.lo.xlsx"), "--mode", "normal", "--color-range", "0", "100"});
+  EXPECT_GT(DifferingPixels(relative, absolute, 30, 620), 1000);
+  std::ostringstream text;
+  EXPECT_THROW(
+      RenderMap({Fixture("mesh_small.lo.xls"), "-o", "/tmp/x.png", "--color-range", "5", "5"},
+                text),
+      UsageError);
+  EXPECT_THROW(
+      RenderMap({Fixture("mesh_small.lo.xls"), "-o", "/tmp/x.png", "--mode", "fancy"}, text),
+      UsageError);
+}
+
+TEST_F(RenderTest, LegendIsTheLegendWindowsPicture) {
+  const std::string out =
+      (std::filesystem::temp_directory_path() / "ombrix_legend_test.png").string();
+  std::ostringstream text;
+  ASSERT_EQ(RenderLegend({Fixture("mesh_smooth_40x30.lo.xlsx"), "-o", out}, text), kExitOk)
+      << text.str();
+  const QImage legend(QString::fromStdString(out));
+  std::filesystem::remove(out);
+  EXPECT_EQ(legend.size(), QSize(116, 471));  // 1740 x 7068 twips at 15 twips a pixel
+  // The top swatch is colour 0 (magenta), the bottom one colour 17 (dark blue).
+  EXPECT_EQ(legend.pixel(38, 20) & 0xFFFFFF, 0xE01FE0u);
+  EXPECT_EQ(legend.pixel(38, 455) & 0xFFFFFF, 0x1F1F80u);
+}
+
 TEST_F(RenderTest, BadArgumentsAndBadFiles) {
   std::ostringstream text;
   EXPECT_THROW(RenderMap({Fixture("mesh_small.lo.xls")}, text), UsageError);  // no -o
