@@ -18,6 +18,17 @@ LevelSpan SpanOf(double lo, double hi, std::int64_t first, std::int64_t interval
   if (std::isnan(lo) || std::isnan(hi) || count <= 0 || interval == 0) {
     return span;
   }
+  if (interval == 1) {
+    // Whole-number levels one apart: lo <= L <= hi exactly when ceil(lo) <= L <= floor(hi).
+    const double from = std::max(std::ceil(lo) - static_cast<double>(first), 0.0);
+    const double to =
+        std::min(std::floor(hi) - static_cast<double>(first), static_cast<double>(count - 1));
+    if (from <= to) {
+      span.first = static_cast<std::int64_t>(from);
+      span.last = static_cast<std::int64_t>(to);
+    }
+    return span;
+  }
   const auto level = [&](std::int64_t k) { return static_cast<double>(first + k * interval); };
   const auto inside = [&](std::int64_t k) { return lo <= level(k) && level(k) <= hi; };
   const double ka = (lo - static_cast<double>(first)) / static_cast<double>(interval);

@@ -45,14 +45,17 @@ void AllocateMesh(MeshModel& model, std::int32_t nx, std::int32_t ny) {
   model.NodeCountY = ny;
 }
 
+std::int32_t TriangleListUpper(const MeshModel& model) {
+  return static_cast<std::int32_t>(CheckedLong(
+      CheckedLong(
+          CheckedLong(std::int64_t{4} * model.NodeCountX, "4 × NodeCountX") * model.NodeCountY,
+          "4 × NodeCountX × NodeCountY") +
+          10,
+      "4 × NodeCountX × NodeCountY + 10"));
+}
+
 void ResetTriangles(MeshModel& model) {
-  const std::int64_t upper =
-      CheckedLong(CheckedLong(CheckedLong(std::int64_t{4} * model.NodeCountX, "4 × NodeCountX") *
-                                  model.NodeCountY,
-                              "4 × NodeCountX × NodeCountY") +
-                      10,
-                  "4 × NodeCountX × NodeCountY + 10");
-  model.Triangles.Allocate(0, upper);
+  model.Triangles.Allocate(0, TriangleListUpper(model));
   model.TriangleCount = 0;
 }
 

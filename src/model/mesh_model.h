@@ -81,6 +81,9 @@ struct MeshModel {
 // the arrays cannot be held in memory. On error the model is unchanged.
 void AllocateMesh(MeshModel& model, std::int32_t nx, std::int32_t ny);
 
+// The triangle list's upper bound for the current mesh, 4*nx*ny+10; error 6 when it overflows.
+std::int32_t TriangleListUpper(const MeshModel& model);
+
 // Sizes the triangle list for the current mesh (0..4*nx*ny+10) with every entry empty and
 // TriangleCount 0.
 void ResetTriangles(MeshModel& model);
