@@ -1,0 +1,32 @@
+#pragma once
+// Saving a file so that it is either wholly replaced or not touched at all: the new content
+// goes to a temporary file in the same folder, is flushed to disk, takes the original's
+// permissions and is then renamed over the original.
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace ombrix::sheet {
+
+// The system calls of a save, one virtual function a step, so tests can make any of them fail.
+class SaveSteps {
+ public:
+  virtual ~SaveSteps() = default;
+  // mkstemp: fills `path_template` (ending in XXXXXX) and returns a descriptor, or -1.
+  virtual int CreateTemporary(std::string& path_template);
+  virtual long Write(int fd, const std::uint8_t* data, std::size_t size);
+  virtual int ChangeMode(int fd, unsigned mode);
+  virtual int Flush(int fd);
+  virtual int Close(int fd);
+  virtual int Rename(const std::string& from, const std::string& to);
+  virtual int Remove(const std::string& path);
+};
+
+// Replaces the file at `path` with `bytes`. Any failure leaves the original byte-identical,
+// removes the temporary file and raises error 75 with the path and the system's reason; a
+// read-only original is refused the same way.
+void SaveAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
+void SaveAtomically(const std::string& path, std::span<const std::uint8_t> bytes, SaveSteps& steps);
+
+}  // namespace ombrix::sheet

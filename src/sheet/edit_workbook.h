@@ -1,0 +1,16 @@
+#pragma once
+// Writing cells into a workbook file on disk, .xls or .xlsx by its content, saved atomically.
+
+#include <span>
+#include <string>
+
+#include "sheet/cell_edit.h"
+
+namespace ombrix::sheet {
+
+// Applies the edits to the active sheet and saves once. Errors: 53 for a missing file, 75 when
+// it cannot be read or saved, 321 when it is not a workbook that can be written; the file is
+// untouched on every error.
+void EditWorkbook(const std::string& path, std::span<const CellEdit> edits);
+
+}  // namespace ombrix::sheet
