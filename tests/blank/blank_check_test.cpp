@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/error_capture.h"
+
 #include <array>
 #include <utility>
 #include <vector>
@@ -10,15 +12,6 @@
 
 namespace ombrix {
 namespace {
-
-int ErrorNumberOf(auto&& call) {
-  try {
-    call();
-  } catch (const RunError& e) {
-    return e.number();
-  }
-  return 0;
-}
 
 // A 3 x 3 mesh with uneven spacing and values whose sums depend on the order of addition.
 // Cells (1, 1) .. (2, 2) exist; the tests mostly use cell (2, 1), away from row 1.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/error_capture.h"
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -82,15 +84,6 @@ std::vector<std::string> Drawn(const testing::RecordingSurface& surface) {
       out.push_back(call);
   }
   return out;
-}
-
-int ErrorNumberOf(auto&& call) {
-  try {
-    call();
-  } catch (const RunError& e) {
-    return e.number();
-  }
-  return 0;
 }
 
 // 2 x 2 nodes over 10 x 10 units: a 600 x 600 frame at (30, 20), 60 pixels a unit, so mesh

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/error_capture.h"
+
 #include <array>
 #include <vector>
 
@@ -10,15 +12,6 @@
 
 namespace ombrix {
 namespace {
-
-int ErrorNumberOf(auto&& call) {
-  try {
-    call();
-  } catch (const RunError& e) {
-    return e.number();
-  }
-  return 0;
-}
 
 // Fills an nx x ny mesh with uneven coordinates and values that make the order of a sum show.
 void MakeMesh(MeshModel& m, int nx, int ny) {

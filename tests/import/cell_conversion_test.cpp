@@ -2,19 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/error_capture.h"
+
 #include "model/run_error.h"
 
 namespace ombrix {
 namespace {
-
-RunError ErrorOf(auto&& call) {
-  try {
-    call();
-  } catch (const RunError& e) {
-    return e;
-  }
-  return RunError(0, "no error");
-}
 
 TEST(CellConversion, NumbersTextsAndBooleansBecomeDoubles) {
   EXPECT_EQ(CellToDouble(CellValue::Empty(), 1, 1), 0.0);

@@ -2,20 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/error_capture.h"
+
 #include "fakes/fake_context.h"
 #include "model/run_error.h"
 
 namespace ombrix {
 namespace {
-
-int ErrorNumberOf(auto&& call) {
-  try {
-    call();
-  } catch (const RunError& e) {
-    return e.number();
-  }
-  return 0;
-}
 
 // A mesh of two columns and two rows spanning the given extent.
 void MakeMesh(MeshModel& m, double x0, double x1, double y_top, double y_bottom,

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/error_capture.h"
+
 #include <climits>
 
 #include "model/run_error.h"
@@ -9,16 +11,6 @@
 
 namespace ombrix {
 namespace {
-
-// The error a call raises: its number and description.
-RunError ErrorOf(auto&& call) {
-  try {
-    call();
-  } catch (const RunError& e) {
-    return e;
-  }
-  return RunError(0, "no error");
-}
 
 TEST(BoundedArray, UseBeforeAllocationIsError9) {
   BoundedArray<double> a{"NodeX"};

@@ -2,19 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/error_capture.h"
+
 #include "model/run_error.h"
 
 namespace ombrix {
 namespace {
-
-int ErrorNumberOf(auto&& call) {
-  try {
-    call();
-  } catch (const RunError& e) {
-    return e.number();
-  }
-  return 0;
-}
 
 TEST(GrowableList, UseBeforeTheFirstClearIsError9) {
   GrowableList<int> list("Segments");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/error_capture.h"
+
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -11,15 +13,6 @@
 
 namespace ombrix {
 namespace {
-
-int ErrorNumberOf(auto&& call) {
-  try {
-    call();
-  } catch (const RunError& e) {
-    return e.number();
-  }
-  return 0;
-}
 
 TEST(ToLong, RoundsHalvesToTheEvenNeighbour) {
   EXPECT_EQ(ToLong(0.5), 0);
