@@ -8,6 +8,7 @@
 #include "cli/arguments.h"
 #include "cli/contour_commands.h"
 #include "cli/import_commands.h"
+#include "cli/setcells_command.h"
 
 namespace {
 
@@ -21,7 +22,8 @@ void PrintUsage(std::ostream& out) {
          "       ombrix render MESH -o OUT.bmp|OUT.png [--mode nothing|easy|normal]\n"
          "                     [--interval N] [--line-width N] [--outline] [--no-level]\n"
          "                     [--no-redline] [--color-range MIN MAX]\n"
-         "       ombrix legend MESH -o OUT.bmp|OUT.png [--interval N] [--color-range MIN MAX]\n";
+         "       ombrix legend MESH -o OUT.bmp|OUT.png [--interval N] [--color-range MIN MAX]\n"
+         "       ombrix setcells WORKBOOK ROW,COL,VALUE[,mark] ...\n";
 }
 
 }  // namespace
@@ -59,6 +61,9 @@ int main(int argc, char** argv) {
     }
     if (command == "legend") {
       return RenderLegend(rest, std::cout);
+    }
+    if (command == "setcells") {
+      return SetCells(rest, std::cout);
     }
     throw UsageError("unknown command or wrong arguments: '" + std::string(command) + "'");
   } catch (const UsageError& e) {

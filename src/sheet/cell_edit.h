@@ -8,8 +8,8 @@
 namespace ombrix::sheet {
 
 struct CellEdit {
-  std::int32_t row = 0;  // from 1
-  std::int32_t col = 0;  // from 1
+  std::int32_t row = 0;         // from 1
+  std::int32_t col = 0;         // from 1
   std::optional<double> value;  // the number to write, if any
   bool mark = false;            // fill the cell with palette entry 16
 };

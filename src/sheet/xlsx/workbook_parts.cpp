@@ -96,6 +96,7 @@ WorkbookParts LocateWorkbookParts(const ZipArchive& archive) {
   }
   const pugi::xml_node sheet = sheets[tab];
   parts.active_sheet_name = AttributeByLocalName(sheet, "name").value();
+  parts.active_sheet_id = AttributeByLocalName(sheet, "sheetId").value();
   const std::string quoted_name = "シート \"" + Excerpt(parts.active_sheet_name) + "\"";
   const std::string id = AttributeByLocalName(sheet, "id").value();
   if (id.empty()) {

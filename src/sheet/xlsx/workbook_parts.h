@@ -12,6 +12,7 @@ struct WorkbookParts {
   std::string workbook;           // e.g. "xl/workbook.xml"
   std::string active_sheet;       // the active sheet's part, e.g. "xl/worksheets/sheet2.xml"
   std::string active_sheet_name;  // as the sheet tab shows it
+  std::string active_sheet_id;    // its sheetId, as written (calcChain entries name it)
   std::string shared_strings;     // "" when the workbook has no shared-string table
   std::string styles;             // "" when the workbook has no styles part
   bool date1904 = false;          // dates count from 1904-01-01 instead of 1900-01-01

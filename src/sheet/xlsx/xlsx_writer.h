@@ -15,7 +15,6 @@ namespace ombrix::sheet {
 // The whole new file for the workbook in `bytes` (named `path` in error descriptions) with the
 // edits applied. Error 321 when the workbook cannot be patched (the reason in Japanese).
 std::vector<std::uint8_t> EditXlsxBytes(const std::vector<std::uint8_t>& bytes,
-                                        const std::string& path,
-                                        std::span<const CellEdit> edits);
+                                        const std::string& path, std::span<const CellEdit> edits);
 
 }  // namespace ombrix::sheet

@@ -33,6 +33,8 @@ class XmlScanner {
   void AppendAttribute(std::string& out, std::string_view raw_value) const;
   // Open elements, the one just started included.
   std::size_t depth() const { return open_.size(); }
+  // The offset just past what the last event consumed (a start tag's ">", an end tag's ">").
+  std::size_t position() const { return pos_; }
 
   [[noreturn]] void Fail(const std::string& what) const;
 

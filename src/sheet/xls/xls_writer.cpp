@@ -1,0 +1,823 @@
+#include "sheet/xls/xls_writer.h"
+
+#include <gsf/gsf.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <utility>
+
+#include "model/run_error.h"
+#include "platform/workbook.h"
+#include "sheet/cell_store.h"
+#include "sheet/xls/biff_record_reader.h"
+#include "sheet/xls/biff_workbook.h"
+#include "sheet/xls/gobject_ptr.h"
+#include "sheet/xls/ole_root_streams.h"
+#include "sheet/xls/ole_stream.h"
+#include "sheet/xls/ole_writer.h"
+#include "sheet/xls/xls_format_error.h"
+
+namespace ombrix::sheet {
+
+namespace xls {
+
+// Every stream of the compound file's root, by name, in directory order.
+std::vector<std::pair<std::string, std::vector<std::uint8_t>>> ReadRootStreams(Bytes file) {
+  gsf_init();
+  GPtr<GsfInput> input(
+      gsf_input_memory_new(file.data(), static_cast<gsf_off_t>(file.size()), FALSE));
+  GError* error = nullptr;
+  GPtr<GsfInfile> ole(gsf_infile_msole_new(input.get(), &error));
+  if (!ole) {
+    if (error != nullptr) {
+      g_error_free(error);
+    }
+    ThrowBroken("OLE2 複合ファイルとして開けません");
+  }
+  std::vector<std::pair<std::string, std::vector<std::uint8_t>>> streams;
+  const int children = gsf_infile_num_children(ole.get());
+  for (int i = 0; i < children; ++i) {
+    const char* name = gsf_infile_name_by_index(ole.get(), i);
+    GPtr<GsfInput> child(gsf_infile_child_by_index(ole.get(), i));
+    if (!child || name == nullptr) {
+      ThrowBroken("複合ファイルのストリームを開けません");
+    }
+    if (GSF_IS_INFILE(child.get()) && gsf_infile_num_children(GSF_INFILE(child.get())) >= 0) {
+      ThrowUnsupported("複合ファイルのサブ ストレージ \"" + std::string(name) +
+                       "\" を含むブックへの書き込みには対応していません");
+    }
+    const gsf_off_t size = gsf_input_size(child.get());
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::max<gsf_off_t>(size, 0)));
+    if (size > 0 && gsf_input_read(child.get(), size, bytes.data()) == nullptr) {
+      ThrowBroken("ストリーム \"" + std::string(name) + "\" を読めません");
+    }
+    streams.emplace_back(name, std::move(bytes));
+  }
+  return streams;
+}
+
+}  // namespace xls
+
+namespace {
+
+using xls::Bytes;
+using ByteVec = std::vector<std::uint8_t>;
+namespace rec = xls::rec;
+
+constexpr std::uint16_t kXf = 0x00E0;
+constexpr std::uint16_t kExtSst = 0x00FF;
+constexpr std::uint16_t kDimensions = 0x0200;
+constexpr std::uint16_t kRow = 0x0208;
+constexpr std::uint16_t kIndex = 0x020B;
+constexpr std::uint16_t kDbCell = 0x00D7;
+constexpr std::uint16_t kDefColWidth = 0x0055;
+constexpr std::size_t kRowRecordSize = 20;  // header + 16-byte body
+
+void Put16(ByteVec& b, std::size_t at, std::uint32_t v) {
+  b[at] = static_cast<std::uint8_t>(v);
+  b[at + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+void Put32(ByteVec& b, std::size_t at, std::uint32_t v) {
+  Put16(b, at, v);
+  Put16(b, at + 2, v >> 16);
+}
+std::uint16_t Get16(const ByteVec& b, std::size_t at) {
+  return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
+}
+std::uint32_t Get32(const ByteVec& b, std::size_t at) {
+  return Get16(b, at) | (static_cast<std::uint32_t>(Get16(b, at + 2)) << 16);
+}
+void Append16(ByteVec& b, std::uint32_t v) {
+  b.push_back(static_cast<std::uint8_t>(v));
+  b.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+void Append32(ByteVec& b, std::uint32_t v) {
+  Append16(b, v);
+  Append16(b, v >> 16);
+}
+void AppendHeader(ByteVec& b, std::uint16_t type, std::size_t length) {
+  Append16(b, type);
+  Append16(b, static_cast<std::uint32_t>(length));
+}
+
+void AppendNumber(ByteVec& out, int row, int col, std::uint16_t xf, double value) {
+  AppendHeader(out, rec::kNumber, 14);
+  Append16(out, static_cast<std::uint32_t>(row - 1));
+  Append16(out, static_cast<std::uint32_t>(col - 1));
+  Append16(out, xf);
+  std::uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  Append32(out, static_cast<std::uint32_t>(bits));
+  Append32(out, static_cast<std::uint32_t>(bits >> 32));
+}
+
+void AppendBlank(ByteVec& out, int row, int col, std::uint16_t xf) {
+  AppendHeader(out, rec::kBlank, 6);
+  Append16(out, static_cast<std::uint32_t>(row - 1));
+  Append16(out, static_cast<std::uint32_t>(col - 1));
+  Append16(out, xf);
+}
+
+// One edit per cell, the later of duplicates winning for the value, marks accumulating.
+struct Edit {
+  int row;
+  int col;
+  std::optional<double> value;
+  bool mark;
+};
+
+// A cell record with the records that belong to it (a formula's STRING), or any other record.
+struct Unit {
+  std::uint32_t begin = 0;
+  std::uint32_t end = 0;
+  std::uint16_t type = 0;
+  int row = 0;  // from 1; 0 for records that are not cells or ROW
+  int first_col = 0;
+  int last_col = 0;
+  bool anchors_shared = false;  // followed by SHRFMLA, ARRAY or TABLE
+};
+
+class Patcher {
+ public:
+  Patcher(const ByteVec& stream, const xls::WorkbookGlobals& globals,
+          std::span<const CellEdit> edits)
+      : in_(stream), globals_(globals) {
+    for (const CellEdit& e : edits) {
+      if (e.row < 1 || e.row > 65536 || e.col < 1 || e.col > 256) {
+        xls::ThrowUnsupported("セル (" + std::to_string(e.row) + ", " + std::to_string(e.col) +
+                              ") は .xls のシートの範囲 (65536 行 × 256 列) の外です");
+      }
+      if (e.value && !std::isfinite(*e.value)) {
+        xls::ThrowUnsupported("セル " + CellName(e.row, e.col) +
+                              " の値が有限の数ではないため書き込めません");
+      }
+    }
+    for (const CellEdit& e : edits) {
+      edits_.push_back({e.row, e.col, e.value, e.mark});
+    }
+    std::stable_sort(edits_.begin(), edits_.end(), [](const Edit& a, const Edit& b) {
+      return a.row != b.row ? a.row < b.row : a.col < b.col;
+    });
+    std::vector<Edit> merged;
+    for (const Edit& e : edits_) {
+      if (!merged.empty() && merged.back().row == e.row && merged.back().col == e.col) {
+        if (e.value) {
+          merged.back().value = e.value;
+        }
+        merged.back().mark = merged.back().mark || e.mark;
+      } else {
+        merged.push_back(e);
+      }
+    }
+    edits_ = std::move(merged);
+  }
+
+  ByteVec Run() {
+    const xls::SheetEntry& sheet = globals_.sheets[globals_.active_sheet];
+    ScanSheet(sheet.bof_offset);
+    PlanEdits();
+    ScanXfs();
+    PlanMarks();
+    Emit();
+    FixPositions();
+    return std::move(out_);
+  }
+
+ private:
+  // ---- the sheet's records ----
+  void ScanSheet(std::uint32_t bof) {
+    xls::BiffRecordReader reader(in_, bof);
+    xls::BiffRecord r;
+    reader.Next(r);  // BOF, checked by the reader
+    units_.push_back(
+        {r.offset, static_cast<std::uint32_t>(reader.position()), r.type, 0, 0, 0, false});
+    int depth = 1;
+    bool in_cell = false;
+    while (depth > 0 && reader.Next(r)) {
+      const auto end = static_cast<std::uint32_t>(reader.position());
+      if (r.type == rec::kBof) {
+        ++depth;
+      } else if (r.type == rec::kEof) {
+        --depth;
+      }
+      const bool follower = r.type == rec::kString || r.type == rec::kShrFmla ||
+                            r.type == rec::kArray || r.type == rec::kTable ||
+                            r.type == rec::kContinue;
+      if (depth == 1 && in_cell && follower) {
+        units_.back().end = end;
+        if (r.type != rec::kString && r.type != rec::kContinue) {
+          units_.back().anchors_shared = true;
+        }
+        continue;
+      }
+      Unit u{r.offset, end, r.type, 0, 0, 0, false};
+      in_cell = false;
+      if (depth == 1 && r.body.size() >= 4) {
+        const int row = xls::U16(r.body, 0, "cell") + 1;
+        const int col = xls::U16(r.body, 2, "cell") + 1;
+        switch (r.type) {
+          case rec::kMulRk:
+          case rec::kMulBlank: {
+            const std::size_t each = r.type == rec::kMulRk ? 6 : 2;
+            if (r.body.size() < 6 || (r.body.size() - 6) % each != 0) {
+              xls::ThrowBroken("位置 " + std::to_string(r.offset) +
+                               " の MULRK/MULBLANK が壊れています");
+            }
+            u.row = row;
+            u.first_col = col;
+            u.last_col = col + static_cast<int>((r.body.size() - 6) / each) - 1;
+            in_cell = true;
+            break;
+          }
+          case rec::kNumber:
+          case rec::kRk:
+          case rec::kBlank:
+          case rec::kLabelSst:
+          case rec::kLabel:
+          case rec::kRString:
+          case rec::kBoolErr:
+          case rec::kFormula:
+            if (r.body.size() < 6) {
+              xls::ThrowBroken("位置 " + std::to_string(r.offset) + " のセル レコードが短すぎます");
+            }
+            u.row = row;
+            u.first_col = u.last_col = col;
+            in_cell = true;
+            break;
+          case kRow:
+            u.row = row;
+            rows_with_record_[row] = units_.size();
+            break;
+          default:
+            break;
+        }
+      }
+      if (u.row > 0 && r.type != kRow) {
+        cell_units_of_row_[u.row].push_back(units_.size());
+        last_cell_unit_ = units_.size();
+        any_cell_ = true;
+      }
+      if (r.type == kRow) {
+        last_row_unit_ = units_.size();
+        any_row_ = true;
+      }
+      if (depth == 1 && r.type == kDimensions) {
+        dimensions_ = r.offset;
+      }
+      if (depth == 1 && r.type == kIndex) {
+        index_ = r.offset;
+      }
+      units_.push_back(u);
+    }
+    if (depth > 0) {
+      xls::ThrowBroken("シートが EOF レコードの前で終わっています");
+    }
+    sheet_end_ = units_.back().end;
+    if (!any_cell_) {
+      // No cell yet: new cells go right before the sheet's closing records (the window).
+      last_cell_unit_ = FirstUnitOfType(0x023E, units_.size() - 1) - 1;
+    }
+  }
+
+  std::size_t FirstUnitOfType(std::uint16_t type, std::size_t fallback) const {
+    for (std::size_t i = 0; i < units_.size(); ++i) {
+      if (units_[i].type == type) {
+        return i;
+      }
+    }
+    return fallback;
+  }
+
+  // ---- where each edit goes ----
+  void PlanEdits() {
+    for (std::size_t k = 0; k < edits_.size(); ++k) {
+      const Edit& e = edits_[k];
+      auto row_it = cell_units_of_row_.find(e.row);
+      bool placed = false;
+      std::size_t before = 0;
+      if (row_it != cell_units_of_row_.end()) {
+        const auto& list = row_it->second;
+        before = list.back() + 1;
+        for (std::size_t u : list) {
+          if (units_[u].first_col <= e.col && e.col <= units_[u].last_col) {
+            if (e.value && units_[u].anchors_shared) {
+              xls::ThrowUnsupported("セル " + CellName(e.row, e.col) +
+                                    " は共有数式・配列数式の基点のため書き換えられません");
+            }
+            on_unit_[u].push_back(k);
+            placed = true;
+            break;
+          }
+          if (units_[u].first_col > e.col) {
+            before = u;
+            break;
+          }
+        }
+      } else {
+        auto next = cell_units_of_row_.upper_bound(e.row);
+        before = next != cell_units_of_row_.end() ? next->second.front() : last_cell_unit_ + 1;
+      }
+      if (!placed) {
+        insert_before_[before].push_back(k);
+        if (!rows_with_record_.count(e.row)) {
+          auto next = rows_with_record_.upper_bound(e.row);
+          const std::size_t at = next != rows_with_record_.end() ? next->second
+                                 : any_row_                      ? last_row_unit_ + 1
+                                                                 : before;
+          auto& cols = new_rows_[e.row];
+          if (cols.at == SIZE_MAX) {
+            cols = {at, e.col, e.col};
+          }
+          cols.min_col = std::min(cols.min_col, e.col);
+          cols.max_col = std::max(cols.max_col, e.col);
+        }
+      }
+      min_row_ = std::min(min_row_, e.row);
+      max_row_ = std::max(max_row_, e.row);
+      min_col_ = std::min(min_col_, e.col);
+      max_col_ = std::max(max_col_, e.col);
+    }
+    for (const auto& [row, nr] : new_rows_) {
+      row_inserts_[nr.at].push_back(row);
+    }
+  }
+
+  // ---- XF table of the globals ----
+  void ScanXfs() {
+    xls::BiffRecordReader reader(in_, 0);
+    xls::BiffRecord r;
+    while (reader.Next(r) && r.offset <= globals_.eof_offset) {
+      if (r.type == kXf) {
+        if (r.body.size() < 20) {
+          xls::ThrowBroken("位置 " + std::to_string(r.offset) + " の XF レコードが短すぎます");
+        }
+        xf_offsets_.push_back(r.offset);
+        xf_end_ = static_cast<std::uint32_t>(reader.position());
+      }
+    }
+  }
+
+  bool IsStyleXf(std::uint16_t xf) const {
+    return xf < xf_offsets_.size() && (in_[xf_offsets_[xf] + 4 + 4] & 0x04) != 0;
+  }
+
+  // The XF of a new cell: 15, the usual default cell format, unless it is a style (as in
+  // xlwt's files), then the first cell XF.
+  std::uint16_t DefaultXf() const {
+    if (xf_offsets_.size() > 15 && !IsStyleXf(15)) {
+      return 15;
+    }
+    for (std::size_t i = 0; i < xf_offsets_.size(); ++i) {
+      if (!IsStyleXf(static_cast<std::uint16_t>(i))) {
+        return static_cast<std::uint16_t>(i);
+      }
+    }
+    return 15;
+  }
+
+  std::uint16_t OriginalXf(std::size_t unit, int col) const {
+    const Unit& u = units_[unit];
+    const std::size_t body = u.begin + 4;
+    if (u.type == rec::kMulRk) {
+      return Get16(in_, body + 4 + 6 * static_cast<std::size_t>(col - u.first_col));
+    }
+    if (u.type == rec::kMulBlank) {
+      return Get16(in_, body + 4 + 2 * static_cast<std::size_t>(col - u.first_col));
+    }
+    return Get16(in_, body + 4);
+  }
+
+  void PlanMarks() {
+    default_xf_ = DefaultXf();
+    auto clone_of = [&](std::uint16_t xf) {
+      auto it = clones_.find(xf);
+      if (it != clones_.end()) {
+        return;
+      }
+      if (xf >= xf_offsets_.size()) {
+        xls::ThrowBroken("セルの書式番号 " + std::to_string(xf) + " が XF 表 (" +
+                         std::to_string(xf_offsets_.size()) + " 個) の外です");
+      }
+      const std::size_t index = xf_offsets_.size() + clones_.size();
+      if (index >= 4050) {
+        xls::ThrowUnsupported("書式 (XF) が多すぎて塗りつぶしの書式を追加できません");
+      }
+      clones_[xf] = static_cast<std::uint16_t>(index);
+      clone_order_.push_back(xf);
+    };
+    for (const auto& [unit, ks] : on_unit_) {
+      for (std::size_t k : ks) {
+        if (edits_[k].mark) {
+          clone_of(OriginalXf(unit, edits_[k].col));
+        }
+      }
+    }
+    for (const auto& [unit, ks] : insert_before_) {
+      for (std::size_t k : ks) {
+        if (edits_[k].mark) {
+          clone_of(default_xf_);
+        }
+      }
+    }
+    for (std::uint16_t xf : clone_order_) {
+      const std::size_t at = xf_offsets_[xf];
+      ByteVec rec(in_.begin() + at, in_.begin() + at + 4 + Get16(in_, at + 2));
+      const std::uint16_t flags = Get16(rec, 8);
+      if ((flags & 0x04) != 0) {
+        // A style becomes the parent of the new cell format, which then differs from it
+        // only in the fill (a style's attribute flags mean the opposite of a cell's).
+        Put16(rec, 8, static_cast<std::uint16_t>((flags & 0x0003) | (xf << 4)));
+        rec[4 + 9] &= 0x03;
+      }
+      rec[4 + 9] |= 0x40;  // the fill is this format's own, not the parent style's
+      const std::uint32_t border = Get32(rec, 4 + 14);
+      Put32(rec, 4 + 14, (border & 0x03FFFFFFu) | (1u << 26));  // solid pattern
+      const std::uint16_t colours = Get16(rec, 4 + 18);
+      Put16(rec, 4 + 18,
+            static_cast<std::uint16_t>((colours & 0xC000) | kMarkColourIndex | (64u << 7)));
+      xf_records_.insert(xf_records_.end(), rec.begin(), rec.end());
+    }
+  }
+
+  std::uint16_t XfFor(std::uint16_t original, bool mark) const {
+    return mark ? clones_.at(original) : original;
+  }
+
+  // ---- the new stream ----
+  void Copy(std::uint32_t begin, std::uint32_t end) {
+    out_.insert(out_.end(), in_.begin() + begin, in_.begin() + end);
+  }
+
+  void Emit() {
+    out_.reserve(in_.size() + xf_records_.size() + edits_.size() * 18 + new_rows_.size() * 20);
+    const std::uint32_t sheet_begin = units_.front().begin;
+    // Globals and sheets before the active one, with the new XFs after the last XF.
+    const std::uint32_t xf_at = xf_offsets_.empty() ? 0 : xf_end_;
+    if (!xf_records_.empty()) {
+      Copy(0, xf_at);
+      out_.insert(out_.end(), xf_records_.begin(), xf_records_.end());
+      Copy(xf_at, sheet_begin);
+      globals_shift_at_ = xf_at;
+    } else {
+      Copy(0, sheet_begin);
+    }
+    const auto delta_before = static_cast<std::int64_t>(xf_records_.size());
+    for (std::size_t i = 0; i < units_.size(); ++i) {
+      EmitInsertions(i);
+      EmitUnit(i);
+    }
+    const std::int64_t delta_after =
+        static_cast<std::int64_t>(out_.size()) - static_cast<std::int64_t>(sheet_end_);
+    Copy(sheet_end_, static_cast<std::uint32_t>(in_.size()));
+    delta_before_ = delta_before;
+    delta_after_ = delta_after;
+  }
+
+  void EmitInsertions(std::size_t unit) {
+    auto rows = row_inserts_.find(unit);
+    if (rows != row_inserts_.end()) {
+      for (int row : rows->second) {
+        const NewRow& nr = new_rows_.at(row);
+        NoteRow(row, out_.size());
+        AppendHeader(out_, kRow, 16);
+        Append16(out_, static_cast<std::uint32_t>(row - 1));
+        Append16(out_, static_cast<std::uint32_t>(nr.min_col - 1));
+        Append16(out_, static_cast<std::uint32_t>(nr.max_col));
+        Append16(out_, 0x00FF);  // the default height, 12.75 points
+        Append16(out_, 0);
+        Append16(out_, 0);
+        Append32(out_, 0x00000100);
+      }
+    }
+    auto cells = insert_before_.find(unit);
+    if (cells != insert_before_.end()) {
+      for (std::size_t k : cells->second) {
+        const Edit& e = edits_[k];
+        NoteCell(e.row, out_.size());
+        const std::uint16_t xf = XfFor(default_xf_, e.mark);
+        if (e.value) {
+          AppendNumber(out_, e.row, e.col, xf, *e.value);
+        } else {
+          AppendBlank(out_, e.row, e.col, xf);
+        }
+      }
+    }
+  }
+
+  void NoteRow(int row, std::size_t pos) {
+    block_rows_.push_back({row, static_cast<std::uint32_t>(pos), 0});
+  }
+  void NoteCell(int row, std::size_t pos) {
+    for (auto it = block_rows_.rbegin(); it != block_rows_.rend(); ++it) {
+      if (it->row == row) {
+        if (it->first_cell == 0) {
+          it->first_cell = static_cast<std::uint32_t>(pos);
+        }
+        return;
+      }
+    }
+  }
+
+  void EmitUnit(std::size_t i) {
+    const Unit& u = units_[i];
+    const std::size_t pos = out_.size();
+    record_map_.push_back({u.begin, static_cast<std::uint32_t>(pos)});
+    if (u.type == kRow) {
+      NoteRow(u.row, pos);
+      Copy(u.begin, u.end);
+      GrowRow(pos, u.row);
+      return;
+    }
+    if (u.type == kDbCell) {
+      EmitDbCell(u);
+      return;
+    }
+    if (u.row > 0) {
+      NoteCell(u.row, pos);
+    }
+    auto it = on_unit_.find(i);
+    if (it == on_unit_.end()) {
+      Copy(u.begin, u.end);
+      return;
+    }
+    const std::vector<std::size_t>& ks = it->second;
+    if (u.type == rec::kMulRk || u.type == rec::kMulBlank) {
+      EmitSplit(u, ks);
+      return;
+    }
+    const Edit& e = edits_[ks.front()];
+    const std::uint16_t xf = XfFor(OriginalXf(i, e.col), e.mark);
+    if (e.value) {
+      // The record and its STRING give way to the number.
+      AppendNumber(out_, e.row, e.col, xf, *e.value);
+    } else {
+      Copy(u.begin, u.end);
+      Put16(out_, pos + 4 + 4, xf);
+    }
+  }
+
+  // A MULRK / MULBLANK whose cells change: runs of untouched cells stay multi-cell records
+  // (or single RK / BLANK records), a cell with a new number becomes a NUMBER.
+  void EmitSplit(const Unit& u, const std::vector<std::size_t>& ks) {
+    const bool rk = u.type == rec::kMulRk;
+    const std::size_t each = rk ? 6 : 2;
+    const std::size_t body = u.begin + 4;
+    const int n = u.last_col - u.first_col + 1;
+    std::vector<std::uint16_t> xfs(n);
+    std::vector<std::uint32_t> rks(n);
+    std::vector<const Edit*> edit_of(n, nullptr);
+    for (int j = 0; j < n; ++j) {
+      xfs[j] = Get16(in_, body + 4 + each * j);
+      if (rk) {
+        rks[j] = Get32(in_, body + 6 + each * j);
+      }
+    }
+    for (std::size_t k : ks) {
+      const Edit& e = edits_[k];
+      const int j = e.col - u.first_col;
+      edit_of[j] = &e;
+      xfs[j] = XfFor(xfs[j], e.mark);
+    }
+    auto flush = [&](int from, int to) {  // cells [from, to) kept as they were
+      if (from >= to) {
+        return;
+      }
+      if (to - from == 1) {
+        AppendHeader(out_, rk ? rec::kRk : rec::kBlank, rk ? 10 : 6);
+      } else {
+        AppendHeader(out_, u.type, 6 + each * (to - from));
+      }
+      Append16(out_, static_cast<std::uint32_t>(u.row - 1));
+      Append16(out_, static_cast<std::uint32_t>(u.first_col + from - 1));
+      for (int j = from; j < to; ++j) {
+        Append16(out_, xfs[j]);
+        if (rk) {
+          Append32(out_, rks[j]);
+        }
+      }
+      if (to - from > 1) {
+        Append16(out_, static_cast<std::uint32_t>(u.first_col + to - 2));
+      }
+    };
+    int run = 0;
+    for (int j = 0; j < n; ++j) {
+      if (edit_of[j] != nullptr && edit_of[j]->value) {
+        flush(run, j);
+        AppendNumber(out_, u.row, u.first_col + j, xfs[j], *edit_of[j]->value);
+        run = j + 1;
+      }
+    }
+    flush(run, n);
+  }
+
+  void GrowRow(std::size_t pos, int row) {
+    auto [lo, hi] = EditColumns(row);
+    if (lo == 0) {
+      return;
+    }
+    const std::size_t b = pos + 4;
+    const std::uint16_t mic = Get16(out_, b + 2);
+    const std::uint16_t mac = Get16(out_, b + 4);
+    if (mic == mac) {  // a row without cells
+      Put16(out_, b + 2, static_cast<std::uint32_t>(lo - 1));
+      Put16(out_, b + 4, static_cast<std::uint32_t>(hi));
+      return;
+    }
+    Put16(out_, b + 2, std::min<std::uint32_t>(mic, lo - 1));
+    Put16(out_, b + 4, std::max<std::uint32_t>(mac, hi));
+  }
+
+  std::pair<int, int> EditColumns(int row) const {
+    auto it = std::lower_bound(edits_.begin(), edits_.end(), row,
+                               [](const Edit& e, int r) { return e.row < r; });
+    if (it == edits_.end() || it->row != row) {
+      return {0, 0};
+    }
+    int lo = it->col;
+    int hi = it->col;
+    for (; it != edits_.end() && it->row == row; ++it) {
+      hi = it->col;
+    }
+    return {lo, hi};
+  }
+
+  // The block's DBCELL, rebuilt from where its rows and their first cells now lie: the
+  // distance back to the first ROW, then for each row the step from the end of the first ROW
+  // (and afterwards from the previous row's first cell) to the row's first cell.
+  void EmitDbCell(const Unit& u) {
+    const auto pos = static_cast<std::uint32_t>(out_.size());
+    std::sort(block_rows_.begin(), block_rows_.end(),
+              [](const BlockRow& a, const BlockRow& b) { return a.pos < b.pos; });
+    if (block_rows_.empty()) {
+      Copy(u.begin, u.end);
+      return;
+    }
+    AppendHeader(out_, kDbCell, 4 + 2 * block_rows_.size());
+    Append32(out_, pos - block_rows_.front().pos);
+    std::uint32_t base = block_rows_.front().pos + kRowRecordSize;
+    for (const BlockRow& r : block_rows_) {
+      const std::uint32_t cell = r.first_cell == 0 ? base : r.first_cell;
+      Append16(out_, cell - base);
+      base = cell;
+    }
+    block_rows_.clear();
+  }
+
+  // ---- positions ----
+  std::uint32_t MapOffset(std::uint32_t old) const {
+    const xls::SheetEntry& sheet = globals_.sheets[globals_.active_sheet];
+    if (old < sheet.bof_offset) {
+      return old >= globals_shift_at_ && globals_shift_at_ > 0
+                 ? static_cast<std::uint32_t>(old + delta_before_)
+                 : old;
+    }
+    if (old >= sheet_end_) {
+      return static_cast<std::uint32_t>(old + delta_after_);
+    }
+    auto it = std::upper_bound(record_map_.begin(), record_map_.end(), old,
+                               [](std::uint32_t v, const auto& m) { return v < m.first; });
+    --it;
+    return it->second + (old - it->first);
+  }
+
+  void FixPositions() {
+    // BOUNDSHEET positions of every sheet.
+    for (const xls::SheetEntry& s : globals_.sheets) {
+      Put32(out_, MapOffset(s.boundsheet_offset) + 4, MapOffset(s.bof_offset));
+    }
+    // EXTSST: absolute positions of the SST buckets.
+    xls::BiffRecordReader reader(in_, 0);
+    xls::BiffRecord r;
+    while (reader.Next(r) && r.offset <= globals_.eof_offset) {
+      if (r.type == kExtSst) {
+        const std::uint32_t at = MapOffset(r.offset) + 4;
+        for (std::size_t b = 2; b + 8 <= r.body.size(); b += 8) {
+          Put32(out_, at + b, MapOffset(xls::U32(r.body, b, "EXTSST")));
+        }
+      }
+    }
+    if (index_ != 0) {
+      FixIndex();
+    }
+    if (dimensions_ != 0 && !edits_.empty()) {
+      const std::size_t b = MapOffset(dimensions_) + 4;
+      const std::uint32_t r0 = Get32(out_, b);
+      const std::uint32_t r1 = Get32(out_, b + 4);
+      const std::uint16_t c0 = Get16(out_, b + 8);
+      const std::uint16_t c1 = Get16(out_, b + 10);
+      const bool empty = r0 >= r1 || c0 >= c1;
+      Put32(out_, b, empty ? min_row_ - 1 : std::min<std::uint32_t>(r0, min_row_ - 1));
+      Put32(out_, b + 4, empty ? max_row_ : std::max<std::uint32_t>(r1, max_row_));
+      Put16(out_, b + 8, empty ? min_col_ - 1 : std::min<std::uint32_t>(c0, min_col_ - 1));
+      Put16(out_, b + 10, empty ? max_col_ : std::max<std::uint32_t>(c1, max_col_));
+    }
+  }
+
+  void FixIndex() {
+    const std::size_t b = MapOffset(index_) + 4;
+    const std::uint16_t length = Get16(out_, b - 2);
+    if (length < 16) {
+      xls::ThrowBroken("INDEX レコードが短すぎます");
+    }
+    const std::size_t count = (length - 16) / 4;
+    if (!edits_.empty()) {
+      const std::uint32_t r0 = Get32(out_, b + 4);
+      const std::uint32_t r1 = Get32(out_, b + 8);
+      const bool empty = r0 >= r1;
+      Put32(out_, b + 4, empty ? min_row_ - 1 : std::min<std::uint32_t>(r0, min_row_ - 1));
+      Put32(out_, b + 8, empty ? max_row_ : std::max<std::uint32_t>(r1, max_row_));
+    }
+    const std::uint32_t defcol = Get32(out_, b + 12);
+    if (defcol != 0) {
+      Put32(out_, b + 12, MapOffset(defcol));
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+      Put32(out_, b + 16 + 4 * i, MapOffset(Get32(out_, b + 16 + 4 * i)));
+    }
+  }
+
+  struct NewRow {
+    std::size_t at = SIZE_MAX;
+    int min_col = 0;
+    int max_col = 0;
+  };
+  struct BlockRow {
+    int row;
+    std::uint32_t pos;
+    std::uint32_t first_cell;
+  };
+
+  const ByteVec& in_;
+  const xls::WorkbookGlobals& globals_;
+  std::vector<Edit> edits_;
+  std::vector<Unit> units_;
+  std::map<int, std::vector<std::size_t>> cell_units_of_row_;
+  std::map<int, std::size_t> rows_with_record_;
+  std::size_t last_cell_unit_ = 0;
+  std::size_t last_row_unit_ = 0;
+  bool any_cell_ = false;
+  bool any_row_ = false;
+  std::uint32_t sheet_end_ = 0;
+  std::uint32_t dimensions_ = 0;
+  std::uint32_t index_ = 0;
+  std::map<std::size_t, std::vector<std::size_t>> on_unit_;
+  std::map<std::size_t, std::vector<std::size_t>> insert_before_;
+  std::map<int, NewRow> new_rows_;
+  std::map<std::size_t, std::vector<int>> row_inserts_;
+  int min_row_ = 65537;
+  int max_row_ = 0;
+  int min_col_ = 257;
+  int max_col_ = 0;
+  std::vector<std::uint32_t> xf_offsets_;
+  std::uint32_t xf_end_ = 0;
+  std::uint16_t default_xf_ = 15;
+  std::map<std::uint16_t, std::uint16_t> clones_;
+  std::vector<std::uint16_t> clone_order_;
+  ByteVec xf_records_;
+  ByteVec out_;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> record_map_;
+  std::vector<BlockRow> block_rows_;
+  std::uint32_t globals_shift_at_ = 0;
+  std::int64_t delta_before_ = 0;
+  std::int64_t delta_after_ = 0;
+};
+
+}  // namespace
+
+std::vector<std::uint8_t> EditXlsBytes(const std::vector<std::uint8_t>& bytes,
+                                       const std::string& path, std::span<const CellEdit> edits) {
+  try {
+    const ByteVec stream = xls::ReadWorkbookStream(bytes);
+    const xls::WorkbookGlobals globals = xls::ParseGlobals(stream);
+    CellStore check;  // the sheet must read before it is patched
+    xls::ParseSheetCells(stream, globals, globals.active_sheet, check, nullptr);
+    ByteVec patched = Patcher(stream, globals, edits).Run();
+    auto streams = xls::ReadRootStreams(bytes);
+    for (auto& [name, data] : streams) {
+      if (g_ascii_strcasecmp(name.c_str(), "Workbook") == 0) {
+        data = std::move(patched);
+      }
+    }
+    // The workbook's data goes first: some readers (FreeXL 1.0.6) misread a small workbook
+    // stream that does not start the mini stream.
+    std::stable_partition(streams.begin(), streams.end(), [](const auto& s) {
+      return g_ascii_strcasecmp(s.first.c_str(), "Workbook") == 0;
+    });
+    return xls::WriteCompoundFile(streams);
+  } catch (const xls::XlsFormatError& e) {
+    if (e.kind() == xls::XlsFormatError::Kind::kUnsupported) {
+      throw RunError(err::kBadFileFormat,
+                     "ファイル \"" + path + "\" に書き込めません: " + e.what());
+    }
+    throw RunError(err::kBadFileFormat, "ファイル \"" + path + "\" は壊れています: " + e.what());
+  } catch (const std::runtime_error& e) {
+    if (dynamic_cast<const RunError*>(&e) != nullptr) {
+      throw;
+    }
+    throw RunError(err::kBadFileFormat, "ファイル \"" + path + "\" を書き出せません: " + e.what());
+  }
+}
+
+}  // namespace ombrix::sheet

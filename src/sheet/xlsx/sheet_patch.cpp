@@ -1,0 +1,494 @@
+#include "sheet/xlsx/sheet_patch.h"
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
+#include <set>
+
+#include "platform/workbook.h"
+#include "sheet/xlsx/cell_number.h"
+#include "sheet/xlsx/xlsx_error.h"
+#include "sheet/xlsx/xml_scanner.h"
+
+namespace ombrix::sheet::xlsx {
+namespace {
+
+enum class Place : std::uint8_t { kOther, kWorksheet, kSheetData, kRow, kCell, kFormula };
+
+std::string_view Local(std::string_view name) {
+  const std::size_t colon = name.rfind(':');
+  return colon == std::string_view::npos ? name : name.substr(colon + 1);
+}
+
+// "x:" for "x:row", "" for "row".
+std::string_view Prefix(std::string_view name) {
+  const std::size_t colon = name.rfind(':');
+  return colon == std::string_view::npos ? std::string_view() : name.substr(0, colon + 1);
+}
+
+void AppendNumber(std::string& out, double value) {
+  char buffer[32];
+  const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+  out.append(buffer, end);
+}
+
+class Patcher {
+ public:
+  Patcher(std::string_view xml, const std::vector<CellEdit>& edits,
+          const std::function<std::uint32_t(std::uint32_t)>& marked_style, const std::string& path,
+          const std::string& part)
+      : xml_(xml), edits_(edits), marked_style_(marked_style), scanner_(xml, path, part) {}
+
+  SheetPatchResult Run() {
+    result_.xml.reserve(xml_.size() + xml_.size() / 8 + edits_.size() * 40);
+    std::vector<Place> places;
+    places.reserve(16);
+    while (true) {
+      const XmlScanner::Event event = scanner_.Next();
+      if (event == XmlScanner::Event::kEndOfDocument) {
+        break;
+      }
+      if (event == XmlScanner::Event::kText) {
+        continue;
+      }
+      if (event == XmlScanner::Event::kEnd) {
+        if (skip_next_end_) {
+          skip_next_end_ = false;
+        } else {
+          OnEnd(places.back());
+        }
+        places.pop_back();
+        continue;
+      }
+      const std::string_view local = Local(scanner_.name());
+      Place place = Place::kOther;
+      if (places.empty()) {
+        if (local != "worksheet") {
+          scanner_.Fail("ワークシートではありません (根の要素が " + Excerpt(scanner_.name()) + ")");
+        }
+        place = Place::kWorksheet;
+      } else {
+        switch (places.back()) {
+          case Place::kWorksheet:
+            if (local == "sheetData") {
+              place = Place::kSheetData;
+            } else if (local == "dimension") {
+              OnDimension();
+            }
+            break;
+          case Place::kSheetData:
+            place = local == "row" ? Place::kRow : Place::kOther;
+            break;
+          case Place::kRow:
+            place = local == "c" ? Place::kCell : Place::kOther;
+            break;
+          case Place::kCell:
+            place = local == "f" ? Place::kFormula : Place::kOther;
+            break;
+          default:
+            break;
+        }
+      }
+      places.push_back(place);
+      OnStart(place);
+    }
+    if (next_ < edits_.size()) {
+      scanner_.Fail("セルを書き込む sheetData 要素がありません");
+    }
+    CopyTo(xml_.size());
+    return std::move(result_);
+  }
+
+ private:
+  std::size_t TagBegin() const {
+    return static_cast<std::size_t>(scanner_.name().data() - xml_.data()) - 1;
+  }
+  bool SelfClosing() const {
+    const std::size_t end = scanner_.position();
+    return end >= 2 && xml_[end - 2] == '/';
+  }
+  void CopyTo(std::size_t end) {
+    result_.xml.append(xml_.substr(copied_, end - copied_));
+    copied_ = end;
+  }
+  void SkipTo(std::size_t end) { copied_ = end; }
+
+  std::optional<std::string_view> Attribute(std::string_view local) const {
+    for (const XmlScanner::Attribute& a : scanner_.attributes()) {
+      if (Local(a.name) == local && !a.name.starts_with("xmlns")) {
+        return a.raw_value;
+      }
+    }
+    return std::nullopt;
+  }
+  std::string Decoded(std::string_view raw) const {
+    std::string out;
+    scanner_.AppendAttribute(out, raw);
+    return std::string(TrimXmlSpace(out));
+  }
+
+  // The start tag just read, without the attributes named in `drop`, with extra text before
+  // its end; `close` ends it with "/>" instead of ">".
+  void AppendStartTag(std::initializer_list<std::string_view> drop, std::string_view extra,
+                      bool close) {
+    std::string& out = result_.xml;
+    out += '<';
+    out.append(scanner_.name());
+    for (const XmlScanner::Attribute& a : scanner_.attributes()) {
+      if (!a.name.starts_with("xmlns") &&
+          std::find(drop.begin(), drop.end(), Local(a.name)) != drop.end()) {
+        continue;
+      }
+      const char quote = a.raw_value.data()[-1];
+      out += ' ';
+      out.append(a.name);
+      out += '=';
+      out += quote;
+      out.append(a.raw_value);
+      out += quote;
+    }
+    out.append(extra);
+    out.append(close ? "/>" : ">");
+  }
+
+  std::string StyleAttribute(std::uint32_t original) const {
+    return " s=\"" + std::to_string(marked_style_(original)) + "\"";
+  }
+
+  void AppendNewCell(const CellEdit& edit) {
+    std::string& out = result_.xml;
+    out += '<';
+    out.append(prefix_);
+    out.append("c r=\"");
+    out.append(CellName(edit.row, edit.col));
+    out += '"';
+    if (edit.mark) {
+      out.append(StyleAttribute(0));
+    }
+    if (edit.value) {
+      AppendValue(*edit.value);
+      out.append("</");
+      out.append(prefix_);
+      out.append("c>");
+    } else {
+      out.append("/>");
+    }
+  }
+  // ">" then the value element.
+  void AppendValue(double value) {
+    std::string& out = result_.xml;
+    out.append("><");
+    out.append(prefix_);
+    out.append("v>");
+    AppendNumber(out, value);
+    out.append("</");
+    out.append(prefix_);
+    out.append("v>");
+  }
+  void AppendCellsOfRow(std::int32_t row, std::int32_t before_col) {
+    while (next_ < edits_.size() && edits_[next_].row == row && edits_[next_].col < before_col) {
+      AppendNewCell(edits_[next_++]);
+    }
+  }
+  void AppendRowsBefore(std::int32_t before_row) {
+    while (next_ < edits_.size() && edits_[next_].row < before_row) {
+      const std::int32_t row = edits_[next_].row;
+      std::string& out = result_.xml;
+      out += '<';
+      out.append(prefix_);
+      out.append("row r=\"");
+      out.append(std::to_string(row));
+      out.append("\">");
+      AppendCellsOfRow(row, kMaxColumn + 1);
+      out.append("</");
+      out.append(prefix_);
+      out.append("row>");
+    }
+  }
+
+  void OnDimension() {
+    const std::optional<std::string_view> raw = Attribute("ref");
+    if (!raw || edits_.empty()) {
+      return;
+    }
+    const std::string ref = Decoded(*raw);
+    const std::size_t colon = ref.find(':');
+    const std::optional<CellRef> first = ParseCellRef(ref.substr(0, colon));
+    const std::optional<CellRef> last =
+        colon == std::string::npos ? first : ParseCellRef(ref.substr(colon + 1));
+    if (!first || !last) {
+      return;  // a range no one can read is left for the application to recompute
+    }
+    CellRef low{std::min(first->row, last->row), std::min(first->col, last->col)};
+    CellRef high{std::max(first->row, last->row), std::max(first->col, last->col)};
+    const CellRef old_low = low;
+    const CellRef old_high = high;
+    for (const CellEdit& e : edits_) {
+      low = {std::min(low.row, e.row), std::min(low.col, e.col)};
+      high = {std::max(high.row, e.row), std::max(high.col, e.col)};
+    }
+    if (low.row == old_low.row && low.col == old_low.col && high.row == old_high.row &&
+        high.col == old_high.col) {
+      return;
+    }
+    CopyTo(TagBegin());
+    AppendStartTag(
+        {"ref"}, " ref=\"" + CellName(low.row, low.col) + ":" + CellName(high.row, high.col) + "\"",
+        SelfClosing());
+    SkipTo(scanner_.position());
+  }
+
+  void OnStart(Place place) {
+    switch (place) {
+      case Place::kSheetData:
+        prefix_ = Prefix(scanner_.name());
+        seen_sheet_data_ = true;
+        if (SelfClosing() && next_ < edits_.size()) {
+          CopyTo(TagBegin());
+          AppendStartTag({}, "", false);
+          AppendRowsBefore(kMaxRow + 1);
+          result_.xml.append("</");
+          result_.xml.append(scanner_.name());
+          result_.xml += '>';
+          SkipTo(scanner_.position());
+          skip_next_end_ = true;
+        }
+        break;
+      case Place::kRow:
+        StartRow();
+        break;
+      case Place::kCell:
+        StartCell();
+        break;
+      case Place::kFormula:
+        StartFormula();
+        break;
+      default:
+        break;
+    }
+  }
+
+  void OnEnd(Place place) {
+    switch (place) {
+      case Place::kSheetData:
+        if (!SelfClosingEnd()) {
+          CopyTo(TagBegin() - 1);  // before "</"
+        }
+        AppendRowsBefore(kMaxRow + 1);
+        break;
+      case Place::kRow:
+        if (!SelfClosingEnd()) {
+          CopyTo(TagBegin() - 1);
+        }
+        AppendCellsOfRow(row_, kMaxColumn + 1);
+        break;
+      case Place::kCell:
+        if (replacing_cell_) {
+          replacing_cell_ = false;
+          if (cell_had_formula_) {
+            result_.removed_formulas.push_back({row_, col_});
+          }
+          SkipTo(scanner_.position());
+        }
+        break;
+      case Place::kFormula:
+        if (dropping_formula_) {
+          dropping_formula_ = false;
+          SkipTo(scanner_.position());
+        }
+        break;
+      default:
+        break;
+    }
+  }
+  // An end event that closes a self-closing tag consumed nothing of its own.
+  bool SelfClosingEnd() const {
+    const std::size_t begin = TagBegin();
+    return !(begin >= 1 && xml_[begin - 1] == '<' && xml_[begin] == '/');
+  }
+
+  void StartRow() {
+    const std::size_t begin = TagBegin();
+    std::int32_t row = row_ + 1;
+    if (const std::optional<std::string_view> raw = Attribute("r")) {
+      const std::string text = Decoded(*raw);
+      const std::optional<std::int32_t> parsed = ParseRowNumber(text);
+      if (!parsed) {
+        scanner_.Fail("行番号 r=\"" + Excerpt(text) + "\" が 1 から " + std::to_string(kMaxRow) +
+                      " の整数ではありません");
+      }
+      row = *parsed;
+    }
+    if (row <= row_ || row > kMaxRow) {
+      scanner_.Fail(
+          std::to_string(row) +
+          " 行目が前の行より後に置かれていません (行の順が乱れたシートには書き込めません)");
+    }
+    CopyTo(begin);
+    AppendRowsBefore(row);
+    row_ = row;
+    col_ = 0;
+    const bool has_edits = next_ < edits_.size() && edits_[next_].row == row;
+    const std::string spans = has_edits ? WiderSpans() : std::string();
+    if (!spans.empty()) {
+      AppendStartTag({"spans"}, spans, SelfClosing() && !has_edits);
+      SkipTo(scanner_.position());
+    }
+    if (SelfClosing() && has_edits) {
+      if (spans.empty()) {
+        AppendStartTag({}, "", false);
+      }
+      AppendCellsOfRow(row, kMaxColumn + 1);
+      result_.xml.append("</");
+      result_.xml.append(scanner_.name());
+      result_.xml += '>';
+      SkipTo(scanner_.position());
+      skip_next_end_ = true;
+    }
+  }
+
+  // The row's " spans=..." grown to cover the columns about to be written in it, or "" when
+  // the row states none (or a list of ranges) or already covers them.
+  std::string WiderSpans() const {
+    const std::optional<std::string_view> raw = Attribute("spans");
+    if (!raw) {
+      return {};
+    }
+    const std::string text = Decoded(*raw);
+    const std::size_t colon = text.find(':');
+    std::int32_t low = 0;
+    std::int32_t high = 0;
+    if (colon == std::string::npos ||
+        std::from_chars(text.data(), text.data() + colon, low).ptr != text.data() + colon ||
+        std::from_chars(text.data() + colon + 1, text.data() + text.size(), high).ptr !=
+            text.data() + text.size()) {
+      return {};
+    }
+    const std::int32_t old_low = low;
+    const std::int32_t old_high = high;
+    for (std::size_t i = next_; i < edits_.size() && edits_[i].row == row_; ++i) {
+      low = std::min(low, edits_[i].col);
+      high = std::max(high, edits_[i].col);
+    }
+    if (low == old_low && high == old_high) {
+      return {};
+    }
+    return " spans=\"" + std::to_string(low) + ":" + std::to_string(high) + "\"";
+  }
+
+  void StartCell() {
+    const std::size_t begin = TagBegin();
+    std::int32_t col = col_ + 1;
+    if (const std::optional<std::string_view> raw = Attribute("r")) {
+      const std::string text = Decoded(*raw);
+      const std::optional<CellRef> ref = ParseCellRef(text);
+      if (!ref) {
+        scanner_.Fail("セル参照 r=\"" + Excerpt(text) + "\" が読めません");
+      }
+      if (ref->row != row_) {
+        scanner_.Fail("セル " + Excerpt(text) + " が " + std::to_string(row_) +
+                      " 行目の行要素の中にあります");
+      }
+      col = ref->col;
+    }
+    if (row_ == 0) {
+      scanner_.Fail("行要素の外にセルがあります");
+    }
+    if (col <= col_ || col > kMaxColumn) {
+      scanner_.Fail("セル " + CellName(row_, std::min(col, kMaxColumn)) +
+                    " が前のセルより後に置かれていません (セルの順が乱れた行には書き込めません)");
+    }
+    CopyTo(begin);
+    AppendCellsOfRow(row_, col);
+    col_ = col;
+    cell_had_formula_ = false;
+    if (next_ >= edits_.size() || edits_[next_].row != row_ || edits_[next_].col != col) {
+      return;
+    }
+    const CellEdit& edit = edits_[next_++];
+    std::string style;
+    if (edit.mark) {
+      std::uint32_t original = 0;
+      if (const std::optional<std::string_view> raw = Attribute("s")) {
+        const std::string text = Decoded(*raw);
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), original);
+        if (ec != std::errc() || end != text.data() + text.size()) {
+          scanner_.Fail("セル " + CellName(row_, col) + " の書式番号 s=\"" + Excerpt(text) +
+                        "\" が整数ではありません");
+        }
+      }
+      style = StyleAttribute(original);
+    }
+    if (!edit.value) {
+      AppendStartTag({"s"}, style, SelfClosing());
+      SkipTo(scanner_.position());
+      return;
+    }
+    // The value replaces whatever the cell held: its type, formula and inline text go, and so do
+    // the metadata that belonged to them.
+    const std::string_view saved_prefix = prefix_;
+    prefix_ = Prefix(scanner_.name());
+    AppendStartTag({"t", "cm", "vm", edit.mark ? "s" : ""}, style, false);
+    result_.xml.pop_back();  // AppendValue writes the ">"
+    AppendValue(*edit.value);
+    result_.xml.append("</");
+    result_.xml.append(scanner_.name());
+    result_.xml += '>';
+    prefix_ = saved_prefix;
+    SkipTo(scanner_.position());
+    replacing_cell_ = true;
+  }
+
+  void StartFormula() {
+    if (replacing_cell_) {
+      cell_had_formula_ = true;
+      if (const std::optional<std::string_view> t = Attribute("t");
+          t && Decoded(*t) == "shared" && Attribute("ref")) {
+        if (const std::optional<std::string_view> si = Attribute("si")) {
+          // The cells that share this formula lose the text they refer to.
+          orphaned_groups_.insert(Decoded(*si));
+        }
+      }
+      return;
+    }
+    if (orphaned_groups_.empty()) {
+      return;
+    }
+    const std::optional<std::string_view> t = Attribute("t");
+    const std::optional<std::string_view> si = Attribute("si");
+    if (t && si && Decoded(*t) == "shared" && orphaned_groups_.contains(Decoded(*si))) {
+      // Its master was overwritten: the cell keeps its last result as a plain value.
+      CopyTo(TagBegin());
+      SkipTo(scanner_.position());
+      dropping_formula_ = true;
+      result_.removed_formulas.push_back({row_, col_});
+    }
+  }
+
+  std::string_view xml_;
+  const std::vector<CellEdit>& edits_;
+  const std::function<std::uint32_t(std::uint32_t)>& marked_style_;
+  XmlScanner scanner_;
+  SheetPatchResult result_;
+  std::size_t copied_ = 0;
+  std::size_t next_ = 0;  // the first edit not yet written
+  std::string_view prefix_;
+  std::int32_t row_ = 0;
+  std::int32_t col_ = 0;
+  bool seen_sheet_data_ = false;
+  bool skip_next_end_ = false;
+  bool replacing_cell_ = false;
+  bool cell_had_formula_ = false;
+  bool dropping_formula_ = false;
+  std::set<std::string> orphaned_groups_;
+};
+
+}  // namespace
+
+SheetPatchResult PatchSheet(std::string_view xml, const std::vector<CellEdit>& edits,
+                            const std::function<std::uint32_t(std::uint32_t)>& marked_style,
+                            const std::string& path, const std::string& part) {
+  return Patcher(xml, edits, marked_style, path, part).Run();
+}
+
+}  // namespace ombrix::sheet::xlsx

@@ -1,0 +1,92 @@
+#include "cli/setcells_command.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "cli/arguments.h"
+#include "sheet/open_workbook.h"
+
+namespace ombrix::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Fixture(const std::string& name) {
+  return std::string(OMBRIX_FIXTURES_DIR) + "/" + name;
+}
+
+std::string Content(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class SetCellsTest : public ::testing::TestWithParam<const char*> {
+ protected:
+  SetCellsTest() {
+    copy_ = fs::temp_directory_path() /
+            ("ombrix_setcells_" + std::to_string(::getpid()) + "_" + GetParam());
+    fs::copy_file(Fixture(GetParam()), copy_, fs::copy_options::overwrite_existing);
+    fs::permissions(copy_, fs::perms::owner_read | fs::perms::owner_write);
+  }
+  ~SetCellsTest() override { fs::remove(copy_); }
+  fs::path copy_;
+};
+
+TEST_P(SetCellsTest, WritesTheCellsAndLeavesTheRestAsItWas) {
+  const std::unique_ptr<Workbook> before = sheet::OpenWorkbook(copy_.string());
+  std::ostringstream out;
+  // G6 over a number, H7 over the number 0 (marked), K9 in empty space, A1 over a text.
+  ASSERT_EQ(SetCells({copy_.string(), "6,7,-1.25", "7,8,0.1,mark", "9,11,1e-300", "1,1,42"}, out),
+            kExitOk)
+      << out.str();
+  EXPECT_EQ(out.str(), "saved," + copy_.string() + ",4\n");
+  const std::unique_ptr<Workbook> after = sheet::OpenWorkbook(copy_.string());
+  EXPECT_EQ(after->Cell(6, 7), CellValue::Number(-1.25));
+  EXPECT_EQ(after->Cell(7, 8), CellValue::Number(0.1));
+  EXPECT_EQ(after->Cell(9, 11), CellValue::Number(1e-300));
+  EXPECT_EQ(after->Cell(1, 1), CellValue::Number(42));
+  for (std::int32_t row = 1; row <= 25; ++row) {
+    for (std::int32_t col = 1; col <= 12; ++col) {
+      if ((row == 6 && col == 7) || (row == 7 && col == 8) || (row == 9 && col == 11) ||
+          (row == 1 && col == 1)) {
+        continue;
+      }
+      EXPECT_EQ(after->Cell(row, col), before->Cell(row, col)) << CellName(row, col);
+    }
+  }
+}
+
+TEST_P(SetCellsTest, BadArgumentsAndErrorsLeaveTheFileUntouched) {
+  const std::string original = Content(copy_);
+  std::ostringstream out;
+  EXPECT_THROW(SetCells({copy_.string()}, out), UsageError);
+  EXPECT_THROW(SetCells({copy_.string(), "0,1,5"}, out), UsageError);
+  EXPECT_THROW(SetCells({copy_.string(), "1,1,abc"}, out), UsageError);
+  EXPECT_THROW(SetCells({copy_.string(), "1,1,5,paint"}, out), UsageError);
+  EXPECT_THROW(SetCells({copy_.string(), "1,1,inf"}, out), UsageError);
+  fs::permissions(copy_, fs::perms::owner_read);  // read-only: refused, untouched
+  EXPECT_EQ(SetCells({copy_.string(), "6,7,1"}, out), kExitRunError);
+  EXPECT_EQ(out.str().rfind("error,", 0), 0u);
+  EXPECT_EQ(Content(copy_), original);
+}
+
+INSTANTIATE_TEST_SUITE_P(Writers, SetCellsTest,
+                         ::testing::Values("mesh_small.lo.xls", "mesh_small.xlwt.xls",
+                                           "mesh_small.lo.xlsx", "mesh_small.openpyxl.xlsx",
+                                           "sst_continue.excel-layout.xls"));
+
+TEST(SetCells, NotAWorkbookIsAnErrorLine) {
+  std::ostringstream out;
+  EXPECT_EQ(SetCells({Fixture("broken_text_renamed.xls"), "1,1,1"}, out), kExitRunError);
+  EXPECT_EQ(out.str().rfind("error,", 0), 0u);
+  std::ostringstream missing;
+  EXPECT_EQ(SetCells({"/no/such/book.xlsx", "1,1,1"}, missing), kExitRunError);
+}
+
+}  // namespace
+}  // namespace ombrix::cli

@@ -1,0 +1,582 @@
+// Writing numbers and grey fills into .xls workbooks: every kind of existing cell, new cells,
+// read back by our reader and by FreeXL; positions (BOUNDSHEET, INDEX, DBCELL, EXTSST) walked.
+
+#include "sheet/xls/xls_writer.h"
+
+#include <freexl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <map>
+#include <set>
+
+#include "model/run_error.h"
+#include "sheet/xls/biff_record_reader.h"
+#include "sheet/xls/biff_workbook.h"
+#include "sheet/xls/ole_root_streams.h"
+#include "sheet/xls/ole_stream.h"
+#include "sheet/xls/xls_reader.h"
+#include "sheet/xls/xls_test_helpers.h"
+
+namespace ombrix::sheet {
+namespace {
+
+using xls::testing::ByteVec;
+using xls::testing::Fixture;
+using xls::testing::ReadFile;
+
+std::uint16_t G16(const ByteVec& b, std::size_t at) {
+  return static_cast<std::uint16_t>(b.at(at) | (b.at(at + 1) << 8));
+}
+std::uint32_t G32(const ByteVec& b, std::size_t at) {
+  return G16(b, at) | (static_cast<std::uint32_t>(G16(b, at + 2)) << 16);
+}
+
+struct Parsed {
+  ByteVec stream;
+  xls::WorkbookGlobals globals;
+  xls::SheetLayout layout;
+  std::unique_ptr<SheetWorkbook> wb;
+};
+
+Parsed Parse(const ByteVec& file) {
+  Parsed p;
+  p.stream = xls::ReadWorkbookStream(file);
+  p.globals = xls::ParseGlobals(p.stream);
+  CellStore cells;
+  xls::ParseSheetCells(p.stream, p.globals, p.globals.active_sheet, cells, &p.layout);
+  p.wb = ReadXlsBytes(file, "after.xls");
+  return p;
+}
+
+// Stream offsets of the globals' XF records, in order.
+std::vector<std::uint32_t> XfOffsets(const Parsed& p) {
+  std::vector<std::uint32_t> xfs;
+  xls::BiffRecordReader reader(p.stream, 0);
+  xls::BiffRecord r;
+  while (reader.Next(r) && r.offset <= p.globals.eof_offset) {
+    if (r.type == 0x00E0)
+      xfs.push_back(r.offset);
+  }
+  return xfs;
+}
+
+const xls::CellLocation* Find(const Parsed& p, int row, int col) {
+  for (const auto& c : p.layout.cells)
+    if (c.row == row && c.col == col)
+      return &c;
+  return nullptr;
+}
+
+std::uint64_t Bits(double d) {
+  std::uint64_t b;
+  std::memcpy(&b, &d, 8);
+  return b;
+}
+
+// The cells to edit in a fixture: one of each record kind (FORMULA by result kind), the
+// first, middle and last of a multi-cell record, a mark-only existing cell, and new cells.
+std::vector<CellEdit> ChooseEdits(const Parsed& p, std::set<std::string>& kinds) {
+  std::vector<CellEdit> edits;
+  std::set<std::pair<int, int>> used;
+  std::set<int> seen;
+  double v = 0.1;
+  auto add = [&](int row, int col, bool value, bool mark) {
+    if (!used.insert({row, col}).second)
+      return;
+    CellEdit e;
+    e.row = row;
+    e.col = col;
+    if (value)
+      e.value = v;
+    v = v * -1.37 + 0.3;
+    e.mark = mark;
+    edits.push_back(e);
+  };
+  bool multi_done = false;
+  bool mark_only_done = false;
+  for (std::size_t i = 0; i < p.layout.cells.size(); ++i) {
+    const auto& c = p.layout.cells[i];
+    int key = c.record_type * 8;
+    std::string name = std::to_string(c.record_type);
+    if (c.record_type == xls::rec::kFormula) {
+      const std::size_t b = c.record_offset + 4;
+      const int kind = G16(p.stream, b + 12) == 0xFFFF ? p.stream[b + 6] + 1 : 0;
+      key += kind;
+      name += "/" + std::to_string(kind);
+    }
+    if (c.record_type == xls::rec::kMulRk || c.record_type == xls::rec::kMulBlank) {
+      std::size_t n = 0;
+      while (i + n < p.layout.cells.size() &&
+             p.layout.cells[i + n].record_offset == c.record_offset)
+        ++n;
+      if (n >= 3 && !seen.count(key)) {
+        seen.insert(key);
+        add(c.row, c.col, true, true);
+        add(c.row, c.col + 1, true, false);
+        add(c.row, c.col + static_cast<int>(n) - 1, true, false);
+        kinds.insert(name + "x3");
+        multi_done = true;
+      } else if (n >= 2 && !mark_only_done && multi_done) {
+        add(c.row, c.col + 1, false, true);  // fill inside a multi-cell record, value kept
+        mark_only_done = true;
+        kinds.insert("mark-only");
+      }
+      i += n - 1;
+      continue;
+    }
+    if (seen.insert(key).second) {
+      add(c.row, c.col, true, seen.size() % 2 == 0);
+      kinds.insert(name);
+    }
+  }
+  // New cells: a gap in an existing row, an empty row, beyond the last row and column.
+  std::map<int, std::set<int>> cols;
+  int max_row = 0;
+  int max_col = 0;
+  for (const auto& c : p.layout.cells) {
+    cols[c.row].insert(c.col);
+    max_row = std::max(max_row, c.row);
+    max_col = std::max(max_col, c.col);
+  }
+  for (const auto& [row, set] : cols) {
+    const int last = *set.rbegin();
+    for (int col = 1; col < last; ++col) {
+      if (!set.count(col)) {
+        add(row, col, true, true);
+        kinds.insert("new-in-row");
+        break;
+      }
+    }
+    if (kinds.count("new-in-row"))
+      break;
+  }
+  for (int row = 1; row < max_row; ++row) {
+    if (!cols.count(row)) {
+      add(row, 3, true, false);
+      add(row, 5, false, true);
+      kinds.insert("new-row");
+      break;
+    }
+  }
+  add(max_row + 2, max_col + 2, true, true);
+  add(max_row + 1, 1, false, true);
+  return edits;
+}
+
+void ExpectMarkedXf(const Parsed& p, std::uint16_t xf, const std::string& where) {
+  const auto xfs = XfOffsets(p);
+  ASSERT_LT(xf, xfs.size()) << where;
+  const std::size_t b = xfs[xf] + 4;
+  EXPECT_EQ(G16(p.stream, b + 4) & 0x04, 0) << where << ": not a cell XF";
+  EXPECT_EQ(G32(p.stream, b + 14) >> 26, 1u) << where << ": fill pattern";
+  EXPECT_EQ(G16(p.stream, b + 18) & 0x7F, kMarkColourIndex) << where;
+  EXPECT_EQ((G16(p.stream, b + 18) >> 7) & 0x7F, 64) << where;
+  EXPECT_NE(p.stream[b + 9] & 0x40, 0) << where << ": fill flag";
+  const std::uint16_t parent = G16(p.stream, b + 4) >> 4;
+  ASSERT_LT(parent, xfs.size()) << where;
+  EXPECT_NE(p.stream[xfs[parent] + 4 + 4] & 0x04, 0) << where << ": parent is not a style";
+}
+
+// INDEX after the BOF: its DEFCOLWIDTH and DBCELL positions; each DBCELL's offsets back to
+// the block's first ROW and on to the first cell of each row.
+int WalkIndex(const Parsed& p) {
+  xls::BiffRecordReader reader(p.stream, p.layout.bof_offset);
+  xls::BiffRecord r;
+  reader.Next(r);
+  reader.Next(r);
+  if (r.type != 0x020B)
+    return 0;
+  const ByteVec& s = p.stream;
+  auto type_at = [&](std::uint32_t pos) { return G16(s, pos); };
+  EXPECT_EQ(type_at(G32(s, r.offset + 4 + 12)), 0x0055) << "DEFCOLWIDTH";
+  const std::size_t n = (r.body.size() - 16) / 4;
+  int rows_checked = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::uint32_t db = G32(s, r.offset + 4 + 16 + 4 * i);
+    EXPECT_EQ(type_at(db), 0x00D7) << "DBCELL " << i;
+    if (type_at(db) != 0x00D7)
+      continue;
+    const std::uint32_t first_row = db - G32(s, db + 4);
+    EXPECT_EQ(type_at(first_row), 0x0208) << "first ROW of block " << i;
+    const std::size_t entries = (G16(s, db + 2) - 4) / 2;
+    std::uint32_t base = first_row + 20;
+    for (std::size_t k = 0; k < entries; ++k) {
+      const std::uint32_t row_rec = first_row + 20 * static_cast<std::uint32_t>(k);
+      const std::uint32_t cell = base + G16(s, db + 8 + 2 * k);
+      base = cell;
+      if (type_at(row_rec) != 0x0208)
+        continue;  // rows beyond the ROW run
+      const std::uint16_t row = G16(s, row_rec + 4);
+      if (G16(s, row_rec + 6) == G16(s, row_rec + 8))
+        continue;  // a row without cells
+      EXPECT_EQ(G16(s, cell + 4), row) << "DBCELL " << i << " row " << row;
+      ++rows_checked;
+    }
+  }
+  return rows_checked;
+}
+
+struct FreeXl {
+  const void* h = nullptr;
+  explicit FreeXl(const std::string& path, unsigned short sheet) {
+    if (freexl_open(path.c_str(), &h) != FREEXL_OK || h == nullptr ||
+        freexl_select_active_worksheet(h, sheet) != FREEXL_OK) {
+      if (h != nullptr)
+        freexl_close(h);
+      h = nullptr;
+    }
+  }
+  ~FreeXl() {
+    if (h != nullptr)
+      freexl_close(h);
+  }
+  FreeXl(const FreeXl&) = delete;
+  FreeXl& operator=(const FreeXl&) = delete;
+  std::string Cell(int row, int col) const {
+    FreeXL_CellValue v;
+    if (freexl_get_cell_value(h, row - 1, col - 1, &v) != FREEXL_OK)
+      return "?";
+    switch (v.type) {
+      case FREEXL_CELL_NULL:
+        return "";
+      case FREEXL_CELL_INT:
+        return "i" + std::to_string(v.value.int_value);
+      case FREEXL_CELL_DOUBLE:
+        return "d" + std::to_string(Bits(v.value.double_value));
+      default:
+        return "t" + std::to_string(v.type) + (v.value.text_value ? v.value.text_value : "");
+    }
+  }
+};
+
+std::string TempPath(const std::string& name) {
+  return (std::filesystem::temp_directory_path() /
+          ("ombrix_wxls_" + std::to_string(::getpid()) + "_" + name))
+      .string();
+}
+
+void WriteBytes(const std::string& path, const ByteVec& b) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  ASSERT_EQ(std::fwrite(b.data(), 1, b.size(), f), b.size());
+  std::fclose(f);
+}
+
+std::vector<std::string> XlsFixtures() {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(OMBRIX_FIXTURES_DIR)) {
+    const std::string name = entry.path().filename().string();
+    if (entry.path().extension() == ".xls" && name.rfind("broken_", 0) != 0)
+      names.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(XlsWriter, NoEditsKeepsEveryStreamByteForByte) {
+  for (const std::string& name : XlsFixtures()) {
+    SCOPED_TRACE(name);
+    const ByteVec file = ReadFile(Fixture(name));
+    const ByteVec out = EditXlsBytes(file, name, {});
+    const auto before = xls::ReadRootStreams(file);
+    const auto after = xls::ReadRootStreams(out);
+    ASSERT_EQ(before.size(), after.size());
+    for (std::size_t i = 0; i < before.size(); ++i) {
+      EXPECT_EQ(before[i].first, after[i].first);
+      EXPECT_TRUE(before[i].second == after[i].second) << before[i].first;
+    }
+  }
+}
+
+TEST(XlsWriter, EditsEveryKindOfCellInEveryFixture) {
+  std::set<std::string> kinds;
+  int dbcell_rows = 0;
+  int extsst_buckets = 0;
+  int freexl_files = 0;
+  for (const std::string& name : XlsFixtures()) {
+    SCOPED_TRACE(name);
+    const ByteVec file = ReadFile(Fixture(name));
+    const Parsed before = Parse(file);
+    const std::vector<CellEdit> edits = ChooseEdits(before, kinds);
+    const ByteVec out = EditXlsBytes(file, name, edits);
+    const Parsed after = Parse(out);
+
+    // Written and marked cells.
+    std::set<std::pair<int, int>> edited;
+    std::set<std::uint16_t> clones;
+    for (const CellEdit& e : edits) {
+      const std::string where = CellName(e.row, e.col);
+      edited.insert({e.row, e.col});
+      const CellValue got = after.wb->Cell(e.row, e.col);
+      if (e.value) {
+        ASSERT_EQ(got.kind, CellKind::Number) << where;
+        EXPECT_EQ(Bits(got.number), Bits(*e.value)) << where;
+      } else {
+        EXPECT_EQ(got, before.wb->Cell(e.row, e.col)) << where;
+      }
+      const auto* loc = Find(after, e.row, e.col);
+      ASSERT_NE(loc, nullptr) << where;
+      const auto* old = Find(before, e.row, e.col);
+      if (e.mark) {
+        ExpectMarkedXf(after, loc->xf, where);
+        clones.insert(loc->xf);
+      } else if (old != nullptr) {
+        EXPECT_EQ(loc->xf, old->xf) << where;
+      }
+      if (e.value) {
+        EXPECT_EQ(loc->record_type, xls::rec::kNumber) << where;
+      }
+    }
+    EXPECT_EQ(XfOffsets(after).size(), XfOffsets(before).size() + clones.size());
+
+    // Every other cell as before, with the same format.
+    std::set<std::pair<int, int>> all;
+    for (const auto& c : before.layout.cells)
+      all.insert({c.row, c.col});
+    for (const auto& c : after.layout.cells)
+      all.insert({c.row, c.col});
+    for (const auto& [row, col] : all) {
+      if (edited.count({row, col}))
+        continue;
+      EXPECT_EQ(after.wb->Cell(row, col), before.wb->Cell(row, col)) << CellName(row, col);
+      const auto* a = Find(after, row, col);
+      const auto* b = Find(before, row, col);
+      ASSERT_TRUE(a != nullptr && b != nullptr) << CellName(row, col);
+      EXPECT_EQ(a->xf, b->xf) << CellName(row, col);
+    }
+    // No STRING record left without its formula.
+    xls::BiffRecordReader reader(after.stream, after.layout.bof_offset);
+    xls::BiffRecord r;
+    std::uint16_t prev = 0;
+    while (reader.Next(r) && r.offset < after.layout.eof_offset) {
+      if (r.type == xls::rec::kString) {
+        EXPECT_EQ(prev, xls::rec::kFormula) << "STRING at " << r.offset;
+      }
+      if (r.type != xls::rec::kContinue)
+        prev = r.type;
+    }
+
+    // The other streams unchanged; every sheet's position points at its BOF.
+    const auto s0 = xls::ReadRootStreams(file);
+    const auto s1 = xls::ReadRootStreams(out);
+    ASSERT_EQ(s0.size(), s1.size());
+    for (std::size_t i = 0; i < s0.size(); ++i) {
+      EXPECT_EQ(s0[i].first, s1[i].first);
+      if (s0[i].first != "Workbook") {
+        EXPECT_TRUE(s0[i].second == s1[i].second) << s0[i].first;
+      }
+    }
+    ASSERT_EQ(after.globals.sheets.size(), before.globals.sheets.size());
+    for (std::size_t i = 0; i < after.globals.sheets.size(); ++i) {
+      EXPECT_EQ(G16(after.stream, after.globals.sheets[i].bof_offset), 0x0809);
+      if (i != before.globals.active_sheet) {  // other sheets unchanged, byte for byte
+        const auto& sb = before.globals.sheets[i];
+        const auto& sa = after.globals.sheets[i];
+        EXPECT_EQ(0, std::memcmp(&before.stream[sb.bof_offset], &after.stream[sa.bof_offset], 20));
+      }
+    }
+    // EXTSST buckets still point at the same string bytes.
+    auto extsst = [](const Parsed& p) {
+      std::vector<std::uint32_t> pos;
+      xls::BiffRecordReader rd(p.stream, 0);
+      xls::BiffRecord x;
+      while (rd.Next(x) && x.offset <= p.globals.eof_offset)
+        if (x.type == 0x00FF)
+          for (std::size_t b = 2; b + 8 <= x.body.size(); b += 8)
+            pos.push_back(G32(p.stream, x.offset + 4 + b));
+      return pos;
+    };
+    const auto e0 = extsst(before);
+    const auto e1 = extsst(after);
+    ASSERT_EQ(e0.size(), e1.size());
+    for (std::size_t i = 0; i < e0.size(); ++i) {
+      EXPECT_EQ(0, std::memcmp(&before.stream[e0[i]], &after.stream[e1[i]], 8)) << "bucket " << i;
+      if (!clones.empty()) {
+        EXPECT_NE(e0[i], e1[i]);
+      }
+    }
+    extsst_buckets += static_cast<int>(e0.size());
+    dbcell_rows += WalkIndex(after);
+
+    // FreeXL reads the written numbers, and every other cell as it read the original.
+    const std::string p0 = TempPath("before_" + name);
+    const std::string p1 = TempPath("after_" + name);
+    WriteBytes(p0, file);
+    WriteBytes(p1, out);
+    {
+      const auto sheet = static_cast<unsigned short>(before.globals.active_sheet);
+      FreeXl f0(p0, sheet);
+      FreeXl f1(p1, sheet);
+      if (f0.h != nullptr) {
+        ASSERT_NE(f1.h, nullptr);
+        ++freexl_files;
+        for (const CellEdit& e : edits) {
+          if (e.value) {
+            const std::string got = f1.Cell(e.row, e.col);
+            const bool whole = std::trunc(*e.value) == *e.value;
+            EXPECT_TRUE(got == "d" + std::to_string(Bits(*e.value)) ||
+                        (whole && got == "i" + std::to_string(static_cast<long long>(*e.value))))
+                << CellName(e.row, e.col) << " " << got;
+          }
+        }
+        for (const auto& [row, col] : all) {
+          if (!edited.count({row, col})) {
+            EXPECT_EQ(f1.Cell(row, col), f0.Cell(row, col)) << CellName(row, col);
+          }
+        }
+      }
+    }
+    std::remove(p0.c_str());
+    std::remove(p1.c_str());
+  }
+  for (const char* k : {"515", "638", "189x3", "253", "190x3", "517", "6/0", "6/1", "6/2", "6/3",
+                        "mark-only", "new-in-row", "new-row"}) {
+    EXPECT_TRUE(kinds.count(k)) << "no fixture exercised " << k;
+  }
+  EXPECT_GT(dbcell_rows, 400);
+  EXPECT_GT(extsst_buckets, 100);
+  EXPECT_GT(freexl_files, 10);
+}
+
+// The 16 XF records of a new workbook: 15 styles, then the default cell format 15.
+ByteVec XfTable() {
+  xls::testing::Le t;
+  for (int i = 0; i < 16; ++i) {
+    ByteVec body(20, 0);
+    body[4] = i < 15 ? 0xF4 : 0x00;  // style (parent 0xFFF) or cell XF under style 0
+    body[5] = i < 15 ? 0xFF : 0x00;
+    t.bytes(xls::testing::Record(0x00E0, body));
+  }
+  return t.b;
+}
+
+// A hand-built sheet: a three-cell MULRK split in the middle, a two-cell MULBLANK at its
+// first cell, a FORMULA with its STRING replaced.
+TEST(XlsWriter, SplitsMultiCellRecordsAndDropsTheFormulasString) {
+  using namespace xls::testing;
+  Le mulrk;
+  mulrk.u16(0)
+      .u16(0)
+      .u16(15)
+      .u32(2 << 2 | 2)
+      .u16(15)
+      .u32(3 << 2 | 2)
+      .u16(15)
+      .u32(4 << 2 | 2)
+      .u16(2);
+  Le mulblank;
+  mulblank.u16(1).u16(0).u16(15).u16(15).u16(1);
+  Le str;
+  str.u16(2).u8(0).latin1("ab");
+  const ByteVec xfs = XfTable();
+  ByteVec cells = Le().bytes(Record(0x00BD, mulrk.b))
+                      .bytes(Record(0x00BE, mulblank.b))
+                      .bytes(Formula(2, 0, SpecialResult(0, 0)))
+                      .bytes(Record(0x0207, str.b))
+                      .bytes(Blank(3, 0))
+                      .bytes(Label(4, 0, "text"))
+                      .bytes(BoolErr(4, 1, 1, false))
+                      .bytes(Label(4, 2, "kept"))
+                      .b;
+  const ByteVec file = CompoundFile(WorkbookStream(xfs, {{"s", cells}}));
+  const std::vector<CellEdit> edits = {{1, 2, 9.5, false}, {2, 1, 7.25, false},
+                                       {3, 1, 1.5, false}, {4, 1, -2.0, false},
+                                       {5, 1, 0.75, true}, {5, 2, 3.0, false}};
+  const Parsed after = Parse(EditXlsBytes(file, "crafted.xls", edits));
+  std::vector<std::pair<std::uint16_t, int>> types;
+  for (const auto& c : after.layout.cells)
+    types.push_back({c.record_type, c.col});
+  const std::vector<std::pair<std::uint16_t, int>> want = {
+      {xls::rec::kRk, 1},     {xls::rec::kNumber, 2}, {xls::rec::kRk, 3},
+      {xls::rec::kNumber, 1}, {xls::rec::kBlank, 2},  {xls::rec::kNumber, 1},
+      {xls::rec::kNumber, 1}, {xls::rec::kNumber, 1}, {xls::rec::kNumber, 2},
+      {xls::rec::kLabel, 3}};
+  EXPECT_EQ(types, want);
+  EXPECT_EQ(after.wb->Cell(1, 1), CellValue::Number(2));
+  EXPECT_EQ(after.wb->Cell(1, 3), CellValue::Number(4));
+  EXPECT_EQ(after.wb->Cell(1, 2), CellValue::Number(9.5));
+  EXPECT_EQ(after.wb->Cell(3, 1), CellValue::Number(1.5));
+  EXPECT_EQ(after.wb->Cell(4, 1), CellValue::Number(-2.0));
+  EXPECT_EQ(after.wb->Cell(5, 1), CellValue::Number(0.75));
+  EXPECT_EQ(after.wb->Cell(5, 2), CellValue::Number(3.0));
+  EXPECT_EQ(after.wb->Cell(5, 3), CellValue::Text("kept"));
+  ExpectMarkedXf(after, Find(after, 5, 1)->xf, "A5");
+  xls::BiffRecordReader reader(after.stream, after.layout.bof_offset);
+  xls::BiffRecord r;
+  while (reader.Next(r) && r.offset < after.layout.eof_offset)
+    EXPECT_NE(r.type, xls::rec::kString);
+}
+
+TEST(XlsWriter, AddsARowRecordForANewRow) {
+  const std::string name = "rows400.excel-layout.xls";
+  const ByteVec file = ReadFile(Fixture(name));
+  const std::vector<CellEdit> edits = {{402, 3, 1.25, true}, {402, 60, 2.5, false}};
+  const Parsed after = Parse(EditXlsBytes(file, name, edits));
+  xls::BiffRecordReader reader(after.stream, after.layout.bof_offset);
+  xls::BiffRecord r;
+  int found = 0;
+  while (reader.Next(r) && r.offset < after.layout.eof_offset) {
+    if (r.type == 0x0208 && G16(after.stream, r.offset + 4) == 401) {
+      ++found;
+      EXPECT_EQ(G16(after.stream, r.offset + 6), 2);
+      EXPECT_EQ(G16(after.stream, r.offset + 8), 60);
+    }
+    if (r.type == 0x0200) {
+      EXPECT_EQ(G32(after.stream, r.offset + 8), 402u);
+      EXPECT_EQ(G16(after.stream, r.offset + 14), 60);
+    }
+  }
+  EXPECT_EQ(found, 1);
+  EXPECT_EQ(after.wb->Cell(402, 60), CellValue::Number(2.5));
+  EXPECT_GT(WalkIndex(after), 390);
+}
+
+TEST(XlsWriter, RefusesWhatCannotBeStored) {
+  const std::string name = "mesh_small.lo.xls";
+  const ByteVec file = ReadFile(Fixture(name));
+  for (double bad :
+       {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
+    const std::vector<CellEdit> edits = {{6, 7, bad, false}};
+    try {
+      EditXlsBytes(file, name, edits);
+      ADD_FAILURE() << "no error for " << bad;
+    } catch (const RunError& e) {
+      EXPECT_EQ(e.number(), err::kBadFileFormat);
+      EXPECT_NE(e.description().find(name), std::string::npos);
+      EXPECT_NE(e.description().find("G6"), std::string::npos);
+    }
+  }
+  const std::vector<CellEdit> outside = {{65537, 1, 1.0, false}};
+  EXPECT_THROW(EditXlsBytes(file, name, outside), RunError);
+  const ByteVec truncated = ReadFile(Fixture("broken_truncated.xls"));
+  try {
+    EditXlsBytes(truncated, "broken_truncated.xls", outside);
+    ADD_FAILURE();
+  } catch (const RunError& e) {
+    EXPECT_EQ(e.number(), err::kBadFileFormat);
+  }
+}
+
+TEST(XlsWriter, RefusesToReplaceTheAnchorOfASharedFormula) {
+  using namespace xls::testing;
+  const ByteVec xfs = XfTable();
+  const ByteVec cells = Le().bytes(Formula(0, 0, Le().f64(1).b))
+                            .bytes(Record(0x04BC, ByteVec(10, 0)))
+                            .bytes(Formula(1, 0, Le().f64(1).b))
+                            .b;
+  const ByteVec file = CompoundFile(WorkbookStream(xfs, {{"s", cells}}));
+  const std::vector<CellEdit> anchor = {{1, 1, 2.0, false}};
+  EXPECT_THROW(EditXlsBytes(file, "shared.xls", anchor), RunError);
+  const std::vector<CellEdit> member = {{2, 1, 2.0, false}};
+  const Parsed after = Parse(EditXlsBytes(file, "shared.xls", member));
+  EXPECT_EQ(after.wb->Cell(2, 1), CellValue::Number(2.0));
+}
+
+}  // namespace
+}  // namespace ombrix::sheet

@@ -1,0 +1,434 @@
+// EditXlsxBytes on workbooks of LibreOffice and openpyxl and on archives built here: the written
+// numbers and grey fills read back, everything else reads and packs as before.
+
+#include "sheet/xlsx/xlsx_writer.h"
+
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+#include <cmath>
+#include <limits>
+#include <map>
+#include <set>
+
+#include "cell_value_printer.h"
+#include "error_expect.h"
+#include "sheet/xlsx/workbook_parts.h"
+#include "sheet/xlsx/xlsx_reader.h"
+#include "sheet/xlsx/zip_archive.h"
+#include "test_archive.h"
+
+namespace ombrix::sheet::xlsx {
+namespace {
+
+using testing::At;
+using testing::BuildZip;
+using testing::Contains;
+using testing::Error321;
+using testing::OneSheetWorkbook;
+using testing::ReadFileBytes;
+using testing::TestEntry;
+
+constexpr int kScan = 60;  // every fixture keeps its cells inside A1:BH60
+
+std::vector<std::uint8_t> Fixture(const std::string& name) {
+  return ReadFileBytes(std::string(OMBRIX_FIXTURES_DIR) + "/" + name);
+}
+
+CellEdit Value(const std::string& ref, double value) {
+  const CellRef r = *ParseCellRef(ref);
+  return {r.row, r.col, value, false};
+}
+CellEdit Mark(const std::string& ref) {
+  const CellRef r = *ParseCellRef(ref);
+  return {r.row, r.col, std::nullopt, true};
+}
+
+std::map<std::string, std::string> Entries(const std::vector<std::uint8_t>& bytes,
+                                           std::vector<std::string>* order = nullptr) {
+  const ZipArchive archive = ZipArchive::OpenBytes(bytes, "entries.xlsx");
+  std::map<std::string, std::string> out;
+  for (const ZipEntry& e : archive.entries()) {
+    out[e.name] = archive.Read(e);
+    if (order != nullptr) {
+      order->push_back(e.name);
+    }
+  }
+  return out;
+}
+
+WorkbookParts Parts(const std::vector<std::uint8_t>& bytes) {
+  return LocateWorkbookParts(ZipArchive::OpenBytes(bytes, "parts.xlsx"));
+}
+
+std::unique_ptr<pugi::xml_document> Xml(const std::string& text) {
+  auto doc = std::make_unique<pugi::xml_document>();
+  const pugi::xml_parse_result result = doc->load_string(text.c_str());
+  EXPECT_TRUE(result) << result.description() << " at " << result.offset;
+  return doc;
+}
+
+// The style index of cell `ref` in the sheet XML, -1 when the cell is not there.
+int StyleOf(const std::string& sheet_xml, const std::string& ref) {
+  const auto doc = Xml(sheet_xml);
+  const pugi::xpath_node c = doc->select_node(("//*[local-name()='c'][@r='" + ref + "']").c_str());
+  if (!c) {
+    return -1;
+  }
+  return c.node().attribute("s").as_int(0);
+}
+
+bool HasFormula(const std::string& sheet_xml, const std::string& ref) {
+  const auto doc = Xml(sheet_xml);
+  return static_cast<bool>(
+      doc->select_node(("//*[local-name()='c'][@r='" + ref + "']/*[local-name()='f']").c_str()));
+}
+
+// Whether cell format `s` of the styles part fills solid with palette index 23.
+bool IsGreyFill(const std::string& styles_xml, int s) {
+  const auto doc = Xml(styles_xml);
+  const pugi::xpath_node_set xfs =
+      doc->select_nodes("/*[local-name()='styleSheet']/*[local-name()='cellXfs']/*");
+  if (s < 0 || static_cast<std::size_t>(s) >= xfs.size()) {
+    return false;
+  }
+  const pugi::xml_node xf = xfs[static_cast<std::size_t>(s)].node();
+  const pugi::xpath_node_set fills =
+      doc->select_nodes("/*[local-name()='styleSheet']/*[local-name()='fills']/*");
+  const int fill_id = xf.attribute("fillId").as_int(-1);
+  if (fill_id < 0 || static_cast<std::size_t>(fill_id) >= fills.size() ||
+      std::string_view(xf.attribute("applyFill").value()) != "1") {
+    return false;
+  }
+  const pugi::xml_node pattern = fills[static_cast<std::size_t>(fill_id)].node().first_child();
+  return std::string_view(pattern.attribute("patternType").value()) == "solid" &&
+         pattern.child("fgColor").attribute("indexed").as_int() == 23;
+}
+
+int CountAttr(const std::string& styles_xml, const char* section) {
+  const auto doc = Xml(styles_xml);
+  const pugi::xml_node node = doc->document_element().child(section);
+  EXPECT_EQ(node.attribute("count").as_int(-1),
+            static_cast<int>(std::distance(node.children().begin(), node.children().end())))
+      << section;
+  return node.attribute("count").as_int(-1);
+}
+
+// Writes `edits` into `original` and checks what must hold whatever the edits: the result opens,
+// the sheet part is well-formed XML, written cells hold their numbers, other cells are unchanged,
+// entries other than the rewritten ones are identical and in the same order.
+std::vector<std::uint8_t> EditAndCheck(const std::vector<std::uint8_t>& original,
+                                       const std::vector<CellEdit>& edits,
+                                       const std::set<std::string>& may_change = {}) {
+  std::vector<std::uint8_t> result = EditXlsxBytes(original, "book.xlsx", edits);
+  const auto before = ReadXlsxBytes(original, "before.xlsx");
+  const auto after = ReadXlsxBytes(result, "after.xlsx");
+  EXPECT_EQ(after->ActiveSheetName(), before->ActiveSheetName());
+  std::map<std::pair<int, int>, std::optional<double>> written;
+  for (const CellEdit& e : edits) {
+    if (e.value) {
+      written[{e.row, e.col}] = e.value;
+    } else {
+      written.emplace(std::pair{e.row, e.col}, std::nullopt);
+    }
+  }
+  for (int row = 1; row <= kScan; ++row) {
+    for (int col = 1; col <= kScan; ++col) {
+      const auto it = written.find({row, col});
+      if (it != written.end() && it->second) {
+        const CellValue got = after->Cell(row, col);
+        EXPECT_EQ(got.kind, CellKind::Number) << CellName(row, col);
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(got.number),
+                  std::bit_cast<std::uint64_t>(*it->second))
+            << CellName(row, col);
+      } else {
+        EXPECT_EQ(after->Cell(row, col), before->Cell(row, col)) << CellName(row, col);
+      }
+    }
+  }
+  const WorkbookParts parts = Parts(original);
+  std::vector<std::string> order_before;
+  std::vector<std::string> order_after;
+  const auto entries_before = Entries(original, &order_before);
+  const auto entries_after = Entries(result, &order_after);
+  Xml(entries_after.at(parts.active_sheet));
+  std::set<std::string> rewritten = may_change;
+  rewritten.insert(parts.active_sheet);
+  rewritten.insert(parts.styles);
+  for (const auto& [name, data] : entries_before) {
+    if (rewritten.contains(name)) {
+      continue;
+    }
+    const auto found = entries_after.find(name);
+    EXPECT_TRUE(found != entries_after.end() && found->second == data) << name;
+  }
+  std::erase_if(order_after, [&](const std::string& n) { return !entries_before.contains(n); });
+  std::erase_if(order_before, [&](const std::string& n) { return !entries_after.contains(n); });
+  EXPECT_EQ(order_after, order_before);
+  return result;
+}
+
+TEST(XlsxWriterFixtures, NumbersOverEveryKindOfCellOfLibreOffice) {
+  // A1 shared string, K1 formula with text result, K2 error formula, F3 formula, K3 boolean
+  // formula, G4 number, H4 formula, J7 of the blanks file an empty-text formula.
+  const std::vector<CellEdit> edits = {Value("A1", 1.5),   Value("K1", -2),  Value("K2", 0.1),
+                                       Value("F3", 1e300), Value("K3", 7),   Value("G4", 5e-324),
+                                       Value("H4", 3.25),  Value("B5", 42),  Value("H5", 43),
+                                       Value("C10", 44),   Value("Z40", 45), Value("A6", 46)};
+  const auto result = EditAndCheck(Fixture("mesh_formulas.lo.xlsx"), edits);
+  const std::string sheet = Entries(result).at("xl/worksheets/sheet1.xml");
+  EXPECT_FALSE(HasFormula(sheet, "K1"));
+  EXPECT_FALSE(HasFormula(sheet, "H4"));
+  EXPECT_TRUE(HasFormula(sheet, "I4"));  // untouched formulas stay
+  EXPECT_TRUE(Contains(sheet, "<dimension ref=\"A1:Z40\"/>")) << sheet.substr(0, 1200);
+
+  EditAndCheck(Fixture("mesh_blanks.lo.xlsx"), {Value("J7", 8.5), Value("I8", 9)});
+}
+
+TEST(XlsxWriterFixtures, NumbersOverInlineStringsBooleansAndDatesOfOpenpyxl) {
+  EditAndCheck(Fixture("mesh_labels_notes.openpyxl.xlsx"),
+               {Value("A1", 1), Value("G2", 2), Value("J12", 3), Value("A11", 4)});
+  EditAndCheck(Fixture("mesh_dates_booleans.openpyxl.xlsx"),
+               {Value("A2", 1), Value("K7", 2), Value("A22", 3), Value("C22", 4)});
+  EditAndCheck(Fixture("mesh_blanks.openpyxl.xlsx"), {Value("J7", 0.5), Value("H7", 0.25)});
+}
+
+TEST(XlsxWriterFixtures, TheActiveSheetIsWrittenNotTheFirst) {
+  const auto original = Fixture("mesh_second_sheet_active.lo.xlsx");
+  const auto result = EditAndCheck(original, {Value("G6", 99)});
+  const WorkbookParts parts = Parts(original);
+  const auto before = Entries(original);
+  const auto after = Entries(result);
+  for (const auto& [name, data] : before) {
+    if (name.starts_with("xl/worksheets/") && name != parts.active_sheet) {
+      EXPECT_EQ(after.at(name), data) << name;
+    }
+  }
+  EXPECT_NE(after.at(parts.active_sheet), before.at(parts.active_sheet));
+}
+
+TEST(XlsxWriterFixtures, CopiedEntriesKeepTheirPackedBytes) {
+  const auto original = Fixture("mesh_smooth_40x30.openpyxl.xlsx");
+  const auto result = EditXlsxBytes(original, "book.xlsx", std::vector{Value("G6", 1)});
+  const ZipArchive a = ZipArchive::OpenBytes(original, "a");
+  const ZipArchive b = ZipArchive::OpenBytes(result, "b");
+  ASSERT_EQ(a.entries().size(), b.entries().size());
+  for (std::size_t i = 0; i < a.entries().size(); ++i) {
+    EXPECT_EQ(a.entries()[i].name, b.entries()[i].name);
+    if (a.entries()[i].name != "xl/worksheets/sheet1.xml") {
+      EXPECT_EQ(a.entries()[i].compressed_size, b.entries()[i].compressed_size)
+          << a.entries()[i].name;
+    }
+  }
+}
+
+TEST(XlsxWriterMarks, ExistingAndNewCellsGetOneClonePerOriginalFormat) {
+  const auto original = Fixture("mesh_blanks.lo.xlsx");
+  const WorkbookParts parts = Parts(original);
+  const std::string sheet_before = Entries(original).at(parts.active_sheet);
+  ASSERT_EQ(StyleOf(sheet_before, "I8"), 1);
+  ASSERT_EQ(StyleOf(sheet_before, "J8"), 1);
+  ASSERT_EQ(StyleOf(sheet_before, "G6"), 0);
+  const std::string styles_before = Entries(original).at(parts.styles);
+  const int fills_before = CountAttr(styles_before, "fills");
+  const int xfs_before = CountAttr(styles_before, "cellXfs");
+
+  const std::vector<CellEdit> edits = {Mark("I8"),  Mark("J8"),       Mark("G6"), Mark("H6"),
+                                       Mark("Q30"), Value("H7", 2.5), Mark("H7")};
+  const auto result = EditAndCheck(original, edits);
+  const auto after = Entries(result);
+  const std::string& sheet = after.at(parts.active_sheet);
+  const std::string& styles = after.at(parts.styles);
+  for (const char* ref : {"I8", "J8", "G6", "H6", "Q30", "H7"}) {
+    EXPECT_TRUE(IsGreyFill(styles, StyleOf(sheet, ref))) << ref;
+  }
+  EXPECT_EQ(StyleOf(sheet, "I8"), StyleOf(sheet, "J8"));
+  EXPECT_EQ(StyleOf(sheet, "G6"), StyleOf(sheet, "H6"));
+  EXPECT_EQ(StyleOf(sheet, "G6"), StyleOf(sheet, "Q30"));  // new cells clone format 0
+  EXPECT_NE(StyleOf(sheet, "I8"), StyleOf(sheet, "G6"));
+  EXPECT_FALSE(IsGreyFill(styles, StyleOf(sheet, "K8")));  // not marked
+  EXPECT_EQ(StyleOf(sheet, "K8"), 1);
+  EXPECT_EQ(CountAttr(styles, "fills"), fills_before + 1);
+  EXPECT_EQ(CountAttr(styles, "cellXfs"), xfs_before + 2);
+
+  // The clone keeps everything of its original but the fill.
+  const auto doc = Xml(styles);
+  const pugi::xpath_node_set xfs = doc->select_nodes("/styleSheet/cellXfs/xf");
+  const pugi::xml_node original_xf = xfs[1].node();
+  const pugi::xml_node clone = xfs[static_cast<std::size_t>(StyleOf(sheet, "I8"))].node();
+  for (const char* attr : {"numFmtId", "fontId", "borderId", "xfId"}) {
+    EXPECT_STREQ(clone.attribute(attr).value(), original_xf.attribute(attr).value()) << attr;
+  }
+}
+
+TEST(XlsxWriterMarks, OpenpyxlStylesAndInlineCells) {
+  const auto original = Fixture("mesh_dates_booleans.openpyxl.xlsx");
+  const WorkbookParts parts = Parts(original);
+  const auto result = EditAndCheck(original, {Mark("A2"), Mark("B2"), Mark("E3"), Mark("A1")});
+  const auto after = Entries(result);
+  const std::string& sheet = after.at(parts.active_sheet);
+  for (const char* ref : {"A2", "B2", "E3", "A1"}) {
+    EXPECT_TRUE(IsGreyFill(after.at(parts.styles), StyleOf(sheet, ref))) << ref;
+  }
+  EXPECT_NE(StyleOf(sheet, "A2"), StyleOf(sheet, "B2"));  // formats 1 and 2 differ
+  EXPECT_EQ(StyleOf(sheet, "E3"), StyleOf(sheet, "A1"));
+}
+
+std::vector<TestEntry> WithContentTypes(std::vector<TestEntry> entries,
+                                        const std::string& overrides = "") {
+  entries.insert(
+      entries.begin(),
+      {"[Content_Types].xml",
+       R"(<?xml version="1.0"?><Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">)"
+       R"(<Default Extension="xml" ContentType="application/xml"/>)" +
+           overrides + "</Types>"});
+  return entries;
+}
+
+TEST(XlsxWriterMarks, AWorkbookWithoutStylesGetsAStylesPart) {
+  const auto original =
+      BuildZip(WithContentTypes(OneSheetWorkbook(R"(<row r="1"><c r="A1"><v>1</v></c></row>)")));
+  const auto result = EditAndCheck(original, {Mark("A1"), Mark("B2")},
+                                   {"xl/_rels/workbook.xml.rels", "[Content_Types].xml"});
+  const WorkbookParts parts = Parts(result);
+  ASSERT_EQ(parts.styles, "xl/styles.xml");
+  const auto after = Entries(result);
+  EXPECT_TRUE(IsGreyFill(after.at("xl/styles.xml"), StyleOf(after.at(parts.active_sheet), "A1")));
+  EXPECT_TRUE(IsGreyFill(after.at("xl/styles.xml"), StyleOf(after.at(parts.active_sheet), "B2")));
+  EXPECT_TRUE(Contains(after.at("[Content_Types].xml"), "PartName=\"/xl/styles.xml\""));
+}
+
+TEST(XlsxWriterSheets, PrefixesSelfClosingElementsAndCellsWithoutReferences) {
+  const std::string sheet =
+      R"(<?xml version="1.0"?><x:worksheet xmlns:x="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)"
+      R"(<x:dimension ref="A1:B3"/><x:sheetData><x:row><x:c><x:v>1</x:v></x:c><x:c t="inlineStr"><x:is><x:t>b</x:t></x:is></x:c></x:row>)"
+      R"(<x:row r="3" spans="1:2"/></x:sheetData><x:mergeCells count="1"><x:mergeCell ref="A5:B5"/></x:mergeCells></x:worksheet>)";
+  auto entries = OneSheetWorkbook("");
+  entries[2].data = sheet;
+  const auto original = BuildZip(entries);
+  const auto result = EditAndCheck(original, {Value("B1", 5), Value("C1", 6), Value("A3", 7),
+                                              Value("C3", 10), Value("A2", 8), Value("D9", 9)});
+  const std::string out = Entries(result).at("xl/worksheets/sheet1.xml");
+  EXPECT_TRUE(
+      Contains(out, R"(<x:mergeCells count="1"><x:mergeCell ref="A5:B5"/></x:mergeCells>)"));
+  EXPECT_TRUE(Contains(out, R"(<x:dimension ref="A1:D9"/>)")) << out;
+  EXPECT_TRUE(Contains(out, R"(<x:row r="3" spans="1:3">)")) << out;
+  EXPECT_TRUE(Contains(out, R"(<x:row r="2"><x:c r="A2"><x:v>8</x:v></x:c></x:row>)")) << out;
+  EXPECT_FALSE(Contains(out, "<row")) << out;
+
+  auto empty = OneSheetWorkbook("");
+  empty[2].data = testing::SheetXml("").replace(
+      testing::SheetXml("").find("<sheetData></sheetData>"), 23, "<sheetData/>");
+  EditAndCheck(BuildZip(empty), {Value("B2", 1), Mark("C3")}, {"xl/_rels/workbook.xml.rels"});
+}
+
+TEST(XlsxWriterSheets, NumbersReadBackExactly) {
+  const std::vector<double> values = {
+      0.1, 1.0 / 3, -0.0, 1e-300, 5e-324, 1.7976931348623157e308, 123456789012345678.0, -2.5e-7};
+  std::vector<CellEdit> edits;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    edits.push_back({static_cast<std::int32_t>(i + 1), 3, values[i], false});
+  }
+  EditAndCheck(BuildZip(OneSheetWorkbook(R"(<row r="2"><c r="C2" t="s"><v>0</v></c></row>)",
+                                         std::string(R"(<sst xmlns=")") + testing::kMainNs +
+                                             R"("><si><t>x</t></si></sst>)")),
+               edits);
+}
+
+TEST(XlsxWriterSheets, LaterEditsOfACellWin) {
+  const auto result = EditXlsxBytes(BuildZip(OneSheetWorkbook("")), "book.xlsx",
+                                    std::vector{Value("A1", 1), Value("A1", 2)});
+  EXPECT_EQ(At(*ReadXlsxBytes(result, "r"), "A1"), CellValue::Number(2));
+}
+
+std::vector<TestEntry> FormulaWorkbook(const std::string& chain) {
+  auto entries = WithContentTypes(
+      OneSheetWorkbook(
+          R"(<row r="1"><c r="A1"><v>2</v></c><c r="B1"><f t="shared" ref="B1:B3" si="0">A1*2</f><v>4</v></c><c r="C1"><f>A1+1</f><v>3</v></c></row>)"
+          R"(<row r="2"><c r="A2"><v>3</v></c><c r="B2"><f t="shared" si="0"/><v>6</v></c></row>)"
+          R"(<row r="3"><c r="A3"><v>4</v></c><c r="B3"><f t="shared" si="0"/><v>8</v></c></row>)"),
+      R"(<Override PartName="/xl/calcChain.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.calcChain+xml"/>)");
+  entries.push_back({"xl/calcChain.xml", R"(<?xml version="1.0"?><calcChain xmlns=")" +
+                                             std::string(testing::kMainNs) + R"(">)" + chain +
+                                             "</calcChain>"});
+  for (TestEntry& e : entries) {
+    if (e.name == "xl/_rels/workbook.xml.rels") {
+      e.data = testing::WorkbookRels(testing::Rel("rId1", "worksheet", "worksheets/sheet1.xml") +
+                                     testing::Rel("rId2", "calcChain", "calcChain.xml"));
+    }
+  }
+  return entries;
+}
+
+TEST(XlsxWriterFormulas, OverwrittenFormulasLeaveTheCalculationChain) {
+  const auto original = BuildZip(FormulaWorkbook(
+      R"(<c r="C1" i="1"/><c r="A3"/><c r="B2"/><c r="A1" i="2"/><c r="B3" i="1"/>)"));
+  // B1 is the master of a shared formula: B2 and B3 keep their results as plain values.
+  const auto result =
+      EditAndCheck(original, {Value("C1", 10), Value("B1", 11)}, {"xl/calcChain.xml"});
+  const auto after = Entries(result);
+  const std::string& sheet = after.at("xl/worksheets/sheet1.xml");
+  for (const char* ref : {"B1", "B2", "B3", "C1"}) {
+    EXPECT_FALSE(HasFormula(sheet, ref)) << ref;
+  }
+  const auto chain = Xml(after.at("xl/calcChain.xml"));
+  std::vector<std::string> left;
+  for (pugi::xml_node c : chain->document_element().children()) {
+    left.push_back(std::string(c.attribute("r").value()) + "/" + c.attribute("i").value());
+  }
+  // A3 followed C1 and named its sheet through it; it now names it itself.
+  EXPECT_EQ(left, (std::vector<std::string>{"A3/1", "A1/2"}));
+}
+
+TEST(XlsxWriterFormulas, AnEmptiedChainIsRemovedWithItsReferences) {
+  const auto original = BuildZip(FormulaWorkbook(R"(<c r="C1" i="1"/><c r="B1"/>)"));
+  const auto result =
+      EditAndCheck(original, {Value("C1", 10), Value("B1", 11)},
+                   {"xl/calcChain.xml", "xl/_rels/workbook.xml.rels", "[Content_Types].xml"});
+  const auto after = Entries(result);
+  EXPECT_FALSE(after.contains("xl/calcChain.xml"));
+  EXPECT_FALSE(Contains(after.at("xl/_rels/workbook.xml.rels"), "calcChain"));
+  EXPECT_FALSE(Contains(after.at("[Content_Types].xml"), "calcChain"));
+  EXPECT_TRUE(Contains(after.at("[Content_Types].xml"), "Default Extension=\"xml\""));
+}
+
+TEST(XlsxWriterErrors, ValuesThatAreNotFiniteAreRefused) {
+  const auto original = BuildZip(OneSheetWorkbook(""));
+  for (const double bad :
+       {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+        -std::numeric_limits<double>::infinity()}) {
+    const std::string message =
+        Error321([&] { EditXlsxBytes(original, "mesh.xlsx", std::vector{Value("B2", bad)}); });
+    EXPECT_TRUE(Contains(message, "mesh.xlsx")) << message;
+    EXPECT_TRUE(Contains(message, "B2")) << message;
+  }
+}
+
+TEST(XlsxWriterErrors, CellsOutsideTheSheetAndDisorderedSheetsAreRefused) {
+  const auto original = BuildZip(OneSheetWorkbook(""));
+  EXPECT_TRUE(Contains(Error321([&] {
+                         EditXlsxBytes(original, "mesh.xlsx", std::vector{CellEdit{0, 1, 1.0}});
+                       }),
+                       "mesh.xlsx"));
+  EXPECT_TRUE(Contains(
+      Error321([&] {
+        EditXlsxBytes(original, "mesh.xlsx", std::vector{CellEdit{1, kMaxColumn + 1, 1.0}});
+      }),
+      "mesh.xlsx"));
+  const auto disordered = BuildZip(OneSheetWorkbook(
+      R"(<row r="3"><c r="A3"><v>1</v></c></row><row r="2"><c r="A2"><v>1</v></c></row>)"));
+  EXPECT_TRUE(Contains(
+      Error321([&] { EditXlsxBytes(disordered, "mesh.xlsx", std::vector{Value("A1", 1)}); }),
+      "xl/worksheets/sheet1.xml"));
+  const auto bad_style = BuildZip(OneSheetWorkbook(R"(<row r="1"><c r="A1" s="x"/></row>)"));
+  EXPECT_TRUE(Contains(
+      Error321([&] { EditXlsxBytes(bad_style, "mesh.xlsx", std::vector{Mark("A1")}); }), "A1"));
+  EXPECT_TRUE(Contains(
+      Error321([&] {
+        EditXlsxBytes(std::vector<std::uint8_t>{1, 2, 3}, "junk.xlsx", std::vector{Value("A1", 1)});
+      }),
+      "junk.xlsx"));
+}
+
+}  // namespace
+}  // namespace ombrix::sheet::xlsx
