@@ -33,9 +33,6 @@ int PrintSegments(const std::vector<std::string>& raw, std::ostream& out) {
   ApplyDrawingOptions(args, session);
   return RunHeadless(out, [&](std::string& text) {
     CommandContext ctx = session.Context();
-    ImportMesh(ctx, path);
-    BuildTriangleList(session.model);
-    session.window.DividedMesh = 0;
     ContourHooks hooks;
     hooks.on_level = [&](std::int32_t level, const GrowableList<SegmentRecord>& segments) {
       const std::string prefix = std::to_string(level) + ",";
@@ -45,7 +42,7 @@ int PrintSegments(const std::vector<std::string>& raw, std::ostream& out) {
                 RealText(seg.X2) + "," + RealText(seg.Y2) + "," + std::to_string(seg.State) + "\n";
       }
     };
-    ContourCalc(ctx, hooks);
+    ImportAndDraw(ctx, path, hooks);
   });
 }
 

@@ -1,5 +1,8 @@
 #include "cli/headless.h"
 
+#include "contour/triangle_list.h"
+#include "import/mesh_import.h"
+
 namespace ombrix::cli {
 
 void StderrDialogs::Message(std::string_view text, std::string_view title, MessageIcon) {
@@ -24,6 +27,13 @@ void HeadlessWindowOps::SetDrawingAreaSize(std::int32_t width, std::int32_t heig
   if (on_area_size) {
     on_area_size(width, height);
   }
+}
+
+void ImportAndDraw(CommandContext& ctx, const std::string& path, const ContourHooks& hooks) {
+  ImportMesh(ctx, path);
+  BuildTriangleList(ctx.model);
+  ctx.window.DividedMesh = 0;
+  ContourCalc(ctx, hooks);
 }
 
 }  // namespace ombrix::cli

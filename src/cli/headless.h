@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 
+#include "contour/contour_calc.h"
 #include "model/form_load.h"
 #include "platform/command_context.h"
 #include "platform/null_surface.h"
@@ -66,5 +67,9 @@ struct HeadlessSession {
   NoEvents events;
   sheet::FileWorkbookOpener workbooks;
 };
+
+// Imports the mesh workbook and draws its map as the contour command does, on the session's
+// surface; run-time errors are thrown.
+void ImportAndDraw(CommandContext& ctx, const std::string& path, const ContourHooks& hooks = {});
 
 }  // namespace ombrix::cli

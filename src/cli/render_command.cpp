@@ -90,10 +90,7 @@ int RenderMap(const std::vector<std::string>& raw, std::ostream& out) {
   ApplyDrawingOptions(args, session);
   return RunHeadless(out, [&](std::string& text) {
     CommandContext ctx = session.Context();
-    ImportMesh(ctx, path);
-    BuildTriangleList(session.model);
-    session.window.DividedMesh = 0;
-    ContourCalc(ctx);
+    ImportAndDraw(ctx, path);
     SaveImage(surface.image(), output, format);
     text += "image," + output + "," + std::to_string(surface.image().width()) + "," +
             std::to_string(surface.image().height()) + "\n";
@@ -130,10 +127,7 @@ int RenderLegend(const std::vector<std::string>& raw, std::ostream& out) {
   return RunHeadless(out, [&](std::string& text) {
     CommandContext ctx = session.Context();
     ctx.legend = &legend;
-    ImportMesh(ctx, path);
-    BuildTriangleList(session.model);
-    session.window.DividedMesh = 0;
-    ContourCalc(ctx);
+    ImportAndDraw(ctx, path);
     ShowColorLegend(ctx, legend);
     SaveImage(legend.image(), output, format);
     text += "image," + output + "," + std::to_string(legend.image().width()) + "," +
