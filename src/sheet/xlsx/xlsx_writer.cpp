@@ -22,9 +22,14 @@
 #include "sheet/xlsx/xlsx_error.h"
 #include "sheet/xlsx/xml_part.h"
 #include "sheet/xlsx/zip_archive.h"
+#include "sheet/xlsx/zip_handles.h"
 
 namespace ombrix::sheet {
 namespace {
+
+using xlsx::SourceFree;
+using xlsx::ZipDiscard;
+using xlsx::ZipErrorHolder;
 
 using xlsx::ThrowBrokenPart;
 
@@ -35,20 +40,6 @@ constexpr const char* kStylesContentType =
     "application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml";
 
 constexpr std::size_t kFastDeflateBytes = std::size_t{4} * 1024 * 1024;
-
-struct ZipDiscard {
-  void operator()(zip_t* archive) const { zip_discard(archive); }
-};
-struct SourceFree {
-  void operator()(zip_source_t* source) const { zip_source_free(source); }
-};
-struct ZipErrorHolder {
-  zip_error_t error;
-  ZipErrorHolder() { zip_error_init(&error); }
-  ~ZipErrorHolder() { zip_error_fini(&error); }
-  ZipErrorHolder(const ZipErrorHolder&) = delete;
-  ZipErrorHolder& operator=(const ZipErrorHolder&) = delete;
-};
 
 [[noreturn]] void ThrowWriteFailed(const std::string& path, const std::string& detail) {
   throw RunError(err::kBadFileFormat,

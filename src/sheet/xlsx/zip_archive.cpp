@@ -9,24 +9,10 @@
 
 #include "model/run_error.h"
 #include "sheet/xlsx/xlsx_error.h"
+#include "sheet/xlsx/zip_handles.h"
 
 namespace ombrix::sheet::xlsx {
 namespace {
-
-struct SourceFree {
-  void operator()(zip_source_t* source) const { zip_source_free(source); }
-};
-struct FileClose {
-  void operator()(zip_file_t* file) const { zip_fclose(file); }
-};
-// zip_error_t holds a heap string once formatted; this releases it on every path.
-struct ZipErrorHolder {
-  zip_error_t error;
-  ZipErrorHolder() { zip_error_init(&error); }
-  ~ZipErrorHolder() { zip_error_fini(&error); }
-  ZipErrorHolder(const ZipErrorHolder&) = delete;
-  ZipErrorHolder& operator=(const ZipErrorHolder&) = delete;
-};
 
 std::string MiB(std::uint64_t bytes) {
   return std::to_string(bytes / (1024 * 1024)) + " MiB";
