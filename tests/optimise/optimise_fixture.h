@@ -1,0 +1,56 @@
+#pragma once
+// Small meshes and point sets for the optimiser tests.
+
+#include <cstdint>
+#include <vector>
+
+#include "model/mesh_model.h"
+
+namespace ombrix::testing {
+
+struct TestPoint {
+  double x = 0;
+  double y = 0;
+  double v = 0;
+};
+
+// xs increasing (columns), ys decreasing (rows from the top); every node 7 and blank flag 1, so
+// a run that writes shows it.
+inline MeshModel MakeModel(const std::vector<double>& xs, const std::vector<double>& ys,
+                           const std::vector<TestPoint>& points, double w1, double w2, double w3,
+                           double omega, double epsilon, std::int32_t mode) {
+  MeshModel m;
+  const auto nx = static_cast<std::int32_t>(xs.size());
+  const auto ny = static_cast<std::int32_t>(ys.size());
+  AllocateMesh(m, nx, ny);
+  for (std::int32_t j = 1; j <= nx; ++j) {
+    m.NodeX(j) = xs[static_cast<std::size_t>(j - 1)];
+  }
+  for (std::int32_t i = 1; i <= ny; ++i) {
+    m.NodeY(i) = ys[static_cast<std::size_t>(i - 1)];
+    for (std::int32_t j = 1; j <= nx; ++j) {
+      m.NodeValue(i, j) = 7;
+      m.NodeBlank(i, j) = 1;
+    }
+  }
+  const auto count = static_cast<std::int32_t>(points.size());
+  m.PointCount = count;
+  m.PointX.Allocate(0, count + 2);
+  m.PointY.Allocate(0, count + 2);
+  m.PointValue.Allocate(0, count + 2);
+  for (std::int32_t p = 1; p <= count; ++p) {
+    const TestPoint& tp = points[static_cast<std::size_t>(p - 1)];
+    m.PointX(p) = tp.x;
+    m.PointY(p) = tp.y;
+    m.PointValue(p) = tp.v;
+  }
+  m.MembraneWeight = w1;
+  m.CurvatureWeight = w2;
+  m.DataWeight = w3;
+  m.RelaxationFactor = omega;
+  m.ConvergenceLimit = epsilon;
+  m.InitialValueMode = mode;
+  return m;
+}
+
+}  // namespace ombrix::testing
