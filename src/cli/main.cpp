@@ -8,6 +8,7 @@
 #include "cli/arguments.h"
 #include "cli/contour_commands.h"
 #include "cli/import_commands.h"
+#include "cli/optimise_command.h"
 #include "cli/setcells_command.h"
 
 namespace {
@@ -23,7 +24,8 @@ void PrintUsage(std::ostream& out) {
          "                     [--interval N] [--line-width N] [--outline] [--no-level]\n"
          "                     [--no-redline] [--color-range MIN MAX]\n"
          "       ombrix legend MESH -o OUT.bmp|OUT.png [--interval N] [--color-range MIN MAX]\n"
-         "       ombrix setcells WORKBOOK ROW,COL,VALUE[,mark] ...\n";
+         "       ombrix setcells WORKBOOK ROW,COL,VALUE[,mark] ...\n"
+         "       ombrix optimise MESH POINTS [--initial weighted|mean]\n";
 }
 
 }  // namespace
@@ -61,6 +63,9 @@ int main(int argc, char** argv) {
     }
     if (command == "legend") {
       return RenderLegend(rest, std::cout);
+    }
+    if (command == "optimise") {
+      return PrintOptimisedMesh(rest, std::cout);
     }
     if (command == "setcells") {
       return SetCells(rest, std::cout);

@@ -1,0 +1,51 @@
+#include "cli/optimise_command.h"
+
+#include "cli/arguments.h"
+#include "cli/headless.h"
+#include "import/mesh_import.h"
+#include "import/point_import.h"
+#include "model/modes.h"
+#include "model/numeric.h"
+#include "optimise/optimizing_calc.h"
+
+namespace ombrix::cli {
+namespace {
+
+const std::map<std::string, int> kOptimiseOptions = {{"--initial", 1}};
+
+}  // namespace
+
+int PrintOptimisedMesh(const std::vector<std::string>& raw, std::ostream& out) {
+  const Arguments args = ParseArguments(raw, kOptimiseOptions);
+  if (args.positional.size() != 2) {
+    throw UsageError("optimise takes a mesh workbook and a point workbook");
+  }
+  NullSurface surface;
+  HeadlessSession session(surface);
+  if (const std::optional<std::string> initial = args.Value("--initial")) {
+    if (*initial == "weighted") {
+      session.model.InitialValueMode = kInitialWeightedFivePoint;
+    } else if (*initial == "mean") {
+      session.model.InitialValueMode = kInitialAverage;
+    } else {
+      throw UsageError("--initial takes weighted or mean, not '" + *initial + "'");
+    }
+  }
+  return RunHeadless(out, [&](std::string& text) {
+    MeshModel& m = session.model;
+    const std::unique_ptr<Workbook> mesh = session.workbooks.Open(args.positional[0]);
+    CommitMesh(m, ReadMeshWorkbook(*mesh));
+    const std::unique_ptr<Workbook> points = session.workbooks.Open(args.positional[1]);
+    CommitPoints(m, ReadPointWorkbook(*points));
+    const OptimizeResult result = OptimizingCalc(m, session.events);
+    text += "sweeps," + std::to_string(result.SweepCount) + "\n";
+    for (std::int32_t i = 1; i <= m.NodeCountY; ++i) {
+      for (std::int32_t j = 1; j <= m.NodeCountX; ++j) {
+        text += "node," + std::to_string(i) + "," + std::to_string(j) + "," +
+                RealText(m.NodeValue(i, j)) + "\n";
+      }
+    }
+  });
+}
+
+}  // namespace ombrix::cli
