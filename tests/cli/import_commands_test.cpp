@@ -2,15 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/fixture_path.h"
+
 #include <sstream>
 #include <vector>
 
 namespace ombrix::cli {
 namespace {
 
-std::string Fixture(const std::string& name) {
-  return std::string(OMBRIX_FIXTURES_DIR) + "/" + name;
-}
+using ombrix::testing::Fixture;
 
 struct Output {
   int status;

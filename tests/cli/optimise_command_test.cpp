@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/fixture_path.h"
+
 #include <sstream>
 
 #include "cli/arguments.h"
@@ -9,9 +11,7 @@
 namespace ombrix::cli {
 namespace {
 
-std::string Fixture(const std::string& name) {
-  return std::string(OMBRIX_FIXTURES_DIR) + "/" + name;
-}
+using ombrix::testing::Fixture;
 
 struct Output {
   int status;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "fakes/fixture_path.h"
+
 #include <QImage>
 #include <filesystem>
 #include <sstream>
@@ -10,9 +12,7 @@
 namespace ombrix::cli {
 namespace {
 
-std::string Fixture(const std::string& name) {
-  return std::string(OMBRIX_FIXTURES_DIR) + "/" + name;
-}
+using ombrix::testing::Fixture;
 
 // Pixels that differ between two renderings, leaving out the margins left of and below the
 // frame, where the coordinate labels stand (their glyphs depend on the installed font).

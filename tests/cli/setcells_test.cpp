@@ -1,7 +1,9 @@
 #include "cli/setcells_command.h"
 
 #include <gtest/gtest.h>
+
 #include <unistd.h>
+#include "fakes/fixture_path.h"
 
 #include <filesystem>
 #include <fstream>
@@ -16,9 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Fixture(const std::string& name) {
-  return std::string(OMBRIX_FIXTURES_DIR) + "/" + name;
-}
+using ombrix::testing::Fixture;
 
 std::string Content(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
