@@ -10,6 +10,11 @@ echo "--- its levels"
 ./build/ombrix levels examples/hills_mesh.xlsx | grep -E '^(first|top|labelunit),'
 ./build/ombrix render examples/hills_mesh.xlsx -o build/hills_map.png
 echo "the contour map of the example is in $(pwd)/build/hills_map.png"
+echo "--- the mesh fitted to the 60 example points (examples/hills_points.xlsx)"
+./build/ombrix optimise examples/hills_mesh.xlsx examples/hills_points.xlsx | head -n 1
+./build/ombrix render examples/hills_mesh.xlsx --points examples/hills_points.xlsx --optimise \
+  --mode normal -o build/hills_fitted.png
+echo "its colour map is in $(pwd)/build/hills_fitted.png"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "no display: the window is not opened (start build/ombrix on a desktop, or under xvfb-run)"
   exit 0

@@ -7,12 +7,16 @@
 #include "app/twips.h"
 #include "contour/colour_legend.h"
 #include "contour/contour_command.h"
+#include "contour/mesh_divided_command.h"
 #include "import/mesh_import.h"
 #include "import/point_import.h"
 #include "model/form_load.h"
 #include "model/modes.h"
+#include "optimise/optimize_command.h"
 #include "platform/qt/qt_child.h"
 #include "view/colour_index.h"
+#include "view/contour_image_save.h"
+#include "view/view_shrink.h"
 
 namespace ombrix::app {
 namespace {
@@ -77,10 +81,7 @@ MainWindow::MainWindow(std::function<void()> end_program)
     legend_window_->resize(legend_surface_->image().size());
     return legend_window_.get();
   });
-  window_ops_->SetFactory(WindowId::Result, [this] {
-    result_window_ = MakeToolWindow("Form3", "Result");
-    return result_window_.get();
-  });
+  window_ops_->SetFactory(WindowId::Result, [this] { return result_form_.Window(); });
 
   resize(TwipsToPixels(kMinWindowWidthTwips, ScreenTwipsPerPixelX()),
          TwipsToPixels(kPictureTop + kPictureHeight + kBottomMarginTwips, ScreenTwipsPerPixelY()) +
@@ -96,8 +97,15 @@ MainWindow::MainWindow(std::function<void()> end_program)
   ConnectCommand("MeshDataLoad", MeshDataLoad_Click);
   ConnectCommand("RandomDataLoad", RandomDataLoad_Click);
   ConnectCommand("ContourLine", ContourLine_Click);
+  ConnectCommand("MeshDivided", MeshDivided_Click);
   ConnectCommand("RelativeColorIndex", RelativeColorIndex_Click);
   ConnectCommand("AbsoluteColorIndex", AbsoluteColorIndex_Click);
+  ConnectCommand("MeshOptimizing", MeshOptimizing_Click);
+  ConnectCommand("SaveContour", SaveContour_Click);
+  connect(panel_.Command1, &QPushButton::clicked, this, [this] {
+    CommandContext ctx = Context();
+    Command1_Click(ctx);
+  });
 
   // Form_Load: the modes and their check marks.
   FormLoad(model_, state_);
@@ -114,9 +122,12 @@ void MainWindow::ConnectOption(const char* item_name, OptionItem item) {
 }
 
 CommandContext MainWindow::Context() {
-  return CommandContext{
+  CommandContext ctx{
       model_,           state_,       ReadPanel(), *surface_,          nullptr,
       *active_dialogs_, *window_ops_, *events_,    *active_workbooks_, legend_surface_.get()};
+  ctx.result = &result_form_;
+  ctx.writer = active_writer_;
+  return ctx;
 }
 
 void MainWindow::ConnectCommand(const char* item_name, void (*command)(CommandContext&)) {

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/menu_tree.h"
+#include "app/result_form.h"
 #include "app/settings_panel.h"
 #include "model/main_window_state.h"
 #include "model/mesh_model.h"
@@ -17,6 +18,7 @@
 #include "platform/qt/qt_surface.h"
 #include "platform/qt/qt_window_ops.h"
 #include "platform/qt/surface_view.h"
+#include "sheet/edit_workbook.h"
 #include "sheet/open_workbook.h"
 
 namespace ombrix::app {
@@ -42,6 +44,8 @@ class MainWindow : public QMainWindow {
   qt::QtSurface& legend_surface() { return *legend_surface_; }
   qt::SurfaceView* legend_view() { return legend_view_; }
   Dialogs& dialogs() { return *dialogs_; }
+  // The result window "Form3" and its fields, made on first use.
+  ResultForm& result_form() { return result_form_; }
 
   // The panel's values now, for a command that starts.
   PanelState ReadPanel() const { return ReadPanelState(panel_); }
@@ -51,6 +55,7 @@ class MainWindow : public QMainWindow {
   // Tests answer the dialogs and serve the workbooks themselves.
   void UseDialogs(Dialogs& dialogs) { active_dialogs_ = &dialogs; }
   void UseWorkbookOpener(WorkbookOpener& opener) { active_workbooks_ = &opener; }
+  void UseWorkbookWriter(WorkbookWriter& writer) { active_writer_ = &writer; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -72,11 +77,13 @@ class MainWindow : public QMainWindow {
   sheet::FileWorkbookOpener file_workbooks_;
   Dialogs* active_dialogs_ = nullptr;
   WorkbookOpener* active_workbooks_ = &file_workbooks_;
+  sheet::FileWorkbookWriter file_writer_;
+  WorkbookWriter* active_writer_ = &file_writer_;
   std::function<void()> end_program_;
   std::unique_ptr<qt::QtSurface> legend_surface_;  // before its window: the view refers to it
   qt::SurfaceView* legend_view_ = nullptr;
   std::unique_ptr<QWidget> legend_window_;  // "Form2", made on first use
-  std::unique_ptr<QWidget> result_window_;  // "Form3", made on first use
+  ResultForm result_form_;
 };
 
 }  // namespace ombrix::app

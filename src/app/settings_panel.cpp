@@ -34,7 +34,6 @@ SettingsPanel BuildSettingsPanel(QWidget* parent) {
       "QCheckBox::indicator, QRadioButton::indicator { width: 10px; height: 10px; }"));
   // Created in the window's control order.
   p.Command1 = Make<QPushButton>(parent, "Command1", "画面縮小", 4560, 660, 1092, 252);
-  p.Command1->setEnabled(false);  // the view-shrink command is not built yet
   p.Text3 = Make<QLineEdit>(parent, "Text3", "2/3", 3840, 660, 492, 264);
   p.Picture3 = Make<QLabel>(parent, "Picture3", "", 3240, 1200, 852, 732);
   p.Picture3->hide();

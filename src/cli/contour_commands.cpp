@@ -13,7 +13,8 @@
 namespace ombrix::cli {
 namespace {
 
-const std::map<std::string, int> kSegmentOptions = {{"--interval", 1}, {"--line-width", 1}};
+const std::map<std::string, int> kSegmentOptions = {
+    {"--interval", 1}, {"--line-width", 1}, {"--divide", 1}};
 const std::map<std::string, int> kLevelOptions = {{"--interval", 1}, {"--color-range", 2}};
 
 std::string OneMesh(const Arguments& args, const char* command) {
@@ -31,6 +32,7 @@ int PrintSegments(const std::vector<std::string>& raw, std::ostream& out) {
   NullSurface surface;
   HeadlessSession session(surface);
   ApplyDrawingOptions(args, session);
+  const std::optional<std::int32_t> divisions = DivisionOption(args);
   return RunHeadless(out, [&](std::string& text) {
     CommandContext ctx = session.Context();
     ContourHooks hooks;
@@ -42,7 +44,14 @@ int PrintSegments(const std::vector<std::string>& raw, std::ostream& out) {
                 RealText(seg.X2) + "," + RealText(seg.Y2) + "," + std::to_string(seg.State) + "\n";
       }
     };
-    ImportAndDraw(ctx, path, hooks);
+    if (!divisions) {
+      ImportAndDraw(ctx, path, hooks);
+      return;
+    }
+    // The undivided drawing sets the triangles' flags that the divided one reads; only the
+    // divided one is printed.
+    ImportAndDraw(ctx, path);
+    DivideAndRedraw(ctx, *divisions, hooks);
   });
 }
 

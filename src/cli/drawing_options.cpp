@@ -1,5 +1,7 @@
 #include "cli/drawing_options.h"
 
+#include <limits>
+
 #include "model/modes.h"
 #include "model/numeric.h"
 
@@ -42,6 +44,18 @@ void ApplyDrawingOptions(const Arguments& args, HeadlessSession& session) {
     session.window.AbsoluteMax = high;
     session.model.ColorIndexMode = kAbsoluteColorIndex;
   }
+}
+
+std::optional<std::int32_t> DivisionOption(const Arguments& args) {
+  if (!args.Has("--divide")) {
+    return std::nullopt;
+  }
+  const long divisions = WholeNumberOption(args, "--divide", 1);
+  if (divisions < 1 || divisions > std::numeric_limits<std::int32_t>::max()) {
+    throw UsageError("--divide needs a whole number of at least 1, not '" +
+                     *args.Value("--divide") + "'");
+  }
+  return static_cast<std::int32_t>(divisions);
 }
 
 }  // namespace ombrix::cli

@@ -1,7 +1,9 @@
 #include "cli/headless.h"
 
+#include "contour/mesh_division.h"
 #include "contour/triangle_list.h"
 #include "import/mesh_import.h"
+#include "model/run_error.h"
 
 namespace ombrix::cli {
 
@@ -31,8 +33,23 @@ void HeadlessWindowOps::SetDrawingAreaSize(std::int32_t width, std::int32_t heig
 
 void ImportAndDraw(CommandContext& ctx, const std::string& path, const ContourHooks& hooks) {
   ImportMesh(ctx, path);
+  DrawLoadedMesh(ctx, hooks);
+}
+
+void DrawLoadedMesh(CommandContext& ctx, const ContourHooks& hooks) {
   BuildTriangleList(ctx.model);
   ctx.window.DividedMesh = 0;
+  ContourCalc(ctx, hooks);
+}
+
+void DivideAndRedraw(CommandContext& ctx, std::int32_t divisions, const ContourHooks& hooks) {
+  const std::string refusal =
+      DivisionRefusal(ctx.model.TriangleCount, divisions, AvailableMemoryBytes());
+  if (!refusal.empty()) {
+    throw RunError(err::kOutOfMemory, refusal);
+  }
+  DivideTriangles(ctx.model, divisions);
+  ctx.window.DividedMesh = 1;
   ContourCalc(ctx, hooks);
 }
 

@@ -72,4 +72,12 @@ struct HeadlessSession {
 // surface; run-time errors are thrown.
 void ImportAndDraw(CommandContext& ctx, const std::string& path, const ContourHooks& hooks = {});
 
+// Draws the map of the mesh in the model as the contour command does.
+void DrawLoadedMesh(CommandContext& ctx, const ContourHooks& hooks = {});
+
+// Divides the drawn triangle list as the mesh division does (`divisions` - 1 passes) and draws
+// the map again from it. A division too large for the list or the memory is a run-time error
+// that says how many triangles it would make; the list is then unchanged.
+void DivideAndRedraw(CommandContext& ctx, std::int32_t divisions, const ContourHooks& hooks = {});
+
 }  // namespace ombrix::cli

@@ -18,14 +18,15 @@ void PrintUsage(std::ostream& out) {
          "       ombrix --version       print the version\n"
          "       ombrix mesh MESH       what the mesh import reads from a workbook\n"
          "       ombrix points POINTS   what the point import reads from a workbook\n"
-         "       ombrix segments MESH [--interval N] [--line-width N]\n"
+         "       ombrix segments MESH [--interval N] [--line-width N] [--divide D]\n"
          "       ombrix levels MESH [--interval N] [--color-range MIN MAX]\n"
          "       ombrix render MESH -o OUT.bmp|OUT.png [--mode nothing|easy|normal]\n"
          "                     [--interval N] [--line-width N] [--outline] [--no-level]\n"
-         "                     [--no-redline] [--color-range MIN MAX]\n"
+         "                     [--no-redline] [--color-range MIN MAX] [--divide D]\n"
+         "                     [--points POINTS --optimise [--initial weighted|mean]]\n"
          "       ombrix legend MESH -o OUT.bmp|OUT.png [--interval N] [--color-range MIN MAX]\n"
          "       ombrix setcells WORKBOOK ROW,COL,VALUE[,mark] ...\n"
-         "       ombrix optimise MESH POINTS [--initial weighted|mean]\n";
+         "       ombrix optimise MESH POINTS [--initial weighted|mean] [--write]\n";
 }
 
 }  // namespace

@@ -6,14 +6,35 @@
 #include "import/point_import.h"
 #include "model/modes.h"
 #include "model/numeric.h"
+#include "optimise/optimize_command.h"
 #include "optimise/optimizing_calc.h"
+#include "sheet/edit_workbook.h"
 
 namespace ombrix::cli {
 namespace {
 
-const std::map<std::string, int> kOptimiseOptions = {{"--initial", 1}};
+const std::map<std::string, int> kOptimiseOptions = {{"--initial", 1}, {"--write", 0}};
 
 }  // namespace
+
+void ApplyInitialValueOption(const Arguments& args, MeshModel& model) {
+  if (const std::optional<std::string> initial = args.Value("--initial")) {
+    if (*initial == "weighted") {
+      model.InitialValueMode = kInitialWeightedFivePoint;
+    } else if (*initial == "mean") {
+      model.InitialValueMode = kInitialAverage;
+    } else {
+      throw UsageError("--initial takes weighted or mean, not '" + *initial + "'");
+    }
+  }
+}
+
+void ImportPointsAndOptimise(CommandContext& ctx, const std::string& points_path) {
+  const std::unique_ptr<Workbook> points = ctx.workbooks.Open(points_path);
+  CommitPoints(ctx.model, ReadPointWorkbook(*points));
+  // Headless runs have no Esc to cancel with, so the fit always ends one way or the other.
+  OptimizingCalc(ctx.model, ctx.events);
+}
 
 int PrintOptimisedMesh(const std::vector<std::string>& raw, std::ostream& out) {
   const Arguments args = ParseArguments(raw, kOptimiseOptions);
@@ -22,15 +43,7 @@ int PrintOptimisedMesh(const std::vector<std::string>& raw, std::ostream& out) {
   }
   NullSurface surface;
   HeadlessSession session(surface);
-  if (const std::optional<std::string> initial = args.Value("--initial")) {
-    if (*initial == "weighted") {
-      session.model.InitialValueMode = kInitialWeightedFivePoint;
-    } else if (*initial == "mean") {
-      session.model.InitialValueMode = kInitialAverage;
-    } else {
-      throw UsageError("--initial takes weighted or mean, not '" + *initial + "'");
-    }
-  }
+  ApplyInitialValueOption(args, session.model);
   return RunHeadless(out, [&](std::string& text) {
     MeshModel& m = session.model;
     const std::unique_ptr<Workbook> mesh = session.workbooks.Open(args.positional[0]);
@@ -38,6 +51,13 @@ int PrintOptimisedMesh(const std::vector<std::string>& raw, std::ostream& out) {
     const std::unique_ptr<Workbook> points = session.workbooks.Open(args.positional[1]);
     CommitPoints(m, ReadPointWorkbook(*points));
     const OptimizeResult result = OptimizingCalc(m, session.events);
+    if (args.Has("--write")) {
+      CommandContext ctx = session.Context();
+      ctx.window.MeshFileName = args.positional[0];
+      sheet::FileWorkbookWriter writer;
+      ctx.writer = &writer;
+      WriteOptimizedMesh(ctx);
+    }
     text += "sweeps," + std::to_string(result.SweepCount) + "\n";
     for (std::int32_t i = 1; i <= m.NodeCountY; ++i) {
       for (std::int32_t j = 1; j <= m.NodeCountX; ++j) {

@@ -1,16 +1,27 @@
 #pragma once
-// `ombrix optimise MESH POINTS [--initial weighted|mean]`: the mesh fitted to the scattered
-// points, as the optimisation command computes it.
+// `ombrix optimise MESH POINTS [--initial weighted|mean] [--write]`: the mesh fitted to the
+// scattered points, as the optimisation command computes it, and written back into MESH on
+// request.
 
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "cli/arguments.h"
 #include "cli/run_guard.h"
+#include "model/mesh_model.h"
+#include "platform/command_context.h"
 
 namespace ombrix::cli {
 
-// Prints "sweeps,N" then "node,i,j,VALUE" for every node, row by row.
+// Prints "sweeps,N" then "node,i,j,VALUE" for every node, row by row. With --write the values
+// and the marks of the cells holding points are saved into MESH first.
 int PrintOptimisedMesh(const std::vector<std::string>& args, std::ostream& out);
+
+// --initial weighted|mean, when given; UsageError for another value.
+void ApplyInitialValueOption(const Arguments& args, MeshModel& model);
+
+// Reads the point workbook into the model and fits the loaded mesh to it.
+void ImportPointsAndOptimise(CommandContext& ctx, const std::string& points_path);
 
 }  // namespace ombrix::cli

@@ -9,6 +9,7 @@
 #include "cli/contour_commands.h"
 #include "cli/drawing_options.h"
 #include "cli/headless.h"
+#include "cli/optimise_command.h"
 #include "contour/colour_legend.h"
 #include "contour/contour_calc.h"
 #include "contour/triangle_list.h"
@@ -24,7 +25,8 @@ const std::map<std::string, int> kLegendOptions = {
     {"-o", 1}, {"--interval", 1}, {"--color-range", 2}};
 const std::map<std::string, int> kRenderOptions = {
     {"-o", 1},         {"--interval", 1},   {"--line-width", 1}, {"--outline", 0},
-    {"--no-level", 0}, {"--no-redline", 0}, {"--mode", 1},       {"--color-range", 2}};
+    {"--no-level", 0}, {"--no-redline", 0}, {"--mode", 1},       {"--color-range", 2},
+    {"--divide", 1},   {"--points", 1},     {"--optimise", 0},   {"--initial", 1}};
 
 // The drawing area's size in a fresh window: 9372 x 5412 twips at 15 twips a pixel.
 constexpr int kInitialAreaWidth = 625;
@@ -88,9 +90,25 @@ int RenderMap(const std::vector<std::string>& raw, std::ostream& out) {
     surface.Resize(w, h);
   };
   ApplyDrawingOptions(args, session);
+  const std::optional<std::int32_t> divisions = DivisionOption(args);
+  const std::optional<std::string> points = args.Value("--points");
+  if (points.has_value() != args.Has("--optimise")) {
+    throw UsageError("--points POINTS and --optimise go together");
+  }
+  if (args.Has("--initial") && !points) {
+    throw UsageError("--initial needs --points POINTS --optimise");
+  }
+  ApplyInitialValueOption(args, session.model);
   return RunHeadless(out, [&](std::string& text) {
     CommandContext ctx = session.Context();
-    ImportAndDraw(ctx, path);
+    ImportMesh(ctx, path);
+    if (points) {
+      ImportPointsAndOptimise(ctx, *points);
+    }
+    DrawLoadedMesh(ctx);
+    if (divisions) {
+      DivideAndRedraw(ctx, *divisions);
+    }
     SaveImage(surface.image(), output, format);
     text += "image," + output + "," + std::to_string(surface.image().width()) + "," +
             std::to_string(surface.image().height()) + "\n";

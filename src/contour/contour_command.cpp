@@ -20,6 +20,10 @@ void ContourLine_Click(CommandContext& ctx) {
   if (!listed) {
     return;
   }
+  DrawMapWithLegend(ctx);
+}
+
+void DrawMapWithLegend(CommandContext& ctx) {
   ContourOutcome outcome = ContourOutcome::Cancelled;
   const bool drawn = RunGuarded(ctx.dialogs, Aborted::Program, [&] {
     BusyPointer busy(ctx.windows);

@@ -11,4 +11,9 @@ namespace ombrix {
 // the one that aborts the drawing, and the program goes on either way.
 void ContourLine_Click(CommandContext& ctx);
 
+// Draws the map from the triangle list as it stands, under the busy pointer; in the Normal mode
+// the legend window then shows the colour legend. A failure while drawing ends in the report
+// that aborts the drawing, one while the legend is shown in the one that aborts the loading.
+void DrawMapWithLegend(CommandContext& ctx);
+
 }  // namespace ombrix

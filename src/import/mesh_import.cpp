@@ -94,6 +94,9 @@ void CommitMesh(MeshModel& model, MeshData&& data) {
   model.NodeY = std::move(data.NodeY);
   model.NodeValue = std::move(data.NodeValue);
   model.NodeBlank = std::move(data.NodeBlank);
+  // The triangles of the previous mesh describe nothing any more: the division must not find
+  // them before the new mesh is drawn.
+  model.TriangleCount = 0;
 }
 
 void ImportMesh(CommandContext& ctx, const std::string& path) {

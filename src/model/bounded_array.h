@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "model/huge_pages.h"
+
 namespace ombrix {
 
 namespace bounds {
@@ -42,7 +44,7 @@ class BoundedArray {
       return;
     }
     bounds::CheckAllocation(name_, count, sizeof(T));
-    std::vector<T> fresh;
+    std::vector<T, HugePageAllocator<T>> fresh;
     try {
       fresh.assign(count, T{});
     } catch (const std::bad_alloc&) {
@@ -108,7 +110,7 @@ class BoundedArray {
   bool allocated_ = false;
   std::int32_t lower_ = 0;
   std::int32_t upper_ = -1;
-  std::vector<T> data_;
+  std::vector<T, HugePageAllocator<T>> data_;
 };
 
 // Two-dimensional array indexed (row, column), each with its own bounds.
@@ -126,7 +128,7 @@ class BoundedArray2 {
     }
     const std::size_t count = rows * cols;
     bounds::CheckAllocation(name_, count, sizeof(T));
-    std::vector<T> fresh;
+    std::vector<T, HugePageAllocator<T>> fresh;
     try {
       fresh.assign(count, T{});
     } catch (const std::bad_alloc&) {
@@ -181,7 +183,7 @@ class BoundedArray2 {
   std::int32_t col_lower_ = 0;
   std::int32_t col_upper_ = -1;
   std::size_t cols_ = 0;
-  std::vector<T> data_;
+  std::vector<T, HugePageAllocator<T>> data_;
 };
 
 }  // namespace ombrix

@@ -35,6 +35,10 @@ void RequireFinite(const SparseMatrix& a, const char* what) {
 }  // namespace
 
 OptimizeResult OptimizingCalc(MeshModel& m, EventPump& events, const OptimizeObservers& observers) {
+  if (m.NodeCountX < 1 || m.NodeCountY < 1) {
+    throw RunError(err::kDivisionByZero,
+                   "最適化できません: メッシュがありません。メッシュデータを読み込んで下さい。");
+  }
   if (m.PointCount <= 0) {
     throw RunError(err::kDivisionByZero,
                    "最適化できません: 散布データがありません。点データを読み込んで下さい。");
@@ -87,6 +91,9 @@ OptimizeResult OptimizingCalc(MeshModel& m, EventPump& events, const OptimizeObs
   OptimizeResult result;
   const double omega = m.RelaxationFactor;
   const double limit = m.ConvergenceLimit;
+  if (observers.before_sweeps) {
+    observers.before_sweeps();
+  }
   for (;;) {
     events.ProcessPendingEvents();
     if (events.CancelRequested()) {

@@ -16,9 +16,11 @@ inline constexpr std::int32_t kSweepLimit = 1'000'000;
 
 struct OptimizeObservers {
   // Called after every sweep, once its convergence test is done.
-  std::function<void(std::int32_t sweep, double max_change)> on_sweep;
+  std::function<void(std::int32_t sweep, double max_change)> on_sweep = nullptr;
   // The four listings, used only when InfoDisplayMode is 1.
   OptimizeListings* listings = nullptr;
+  // Called once when the sweeps are about to start.
+  std::function<void()> before_sweeps = nullptr;
 };
 
 enum class OptimizeOutcome { Converged, Cancelled };
@@ -32,8 +34,8 @@ struct OptimizeResult {
 // Runs the whole fit and, when it converges, writes every node value and clears every blank
 // flag. Pending events are processed at the start of every sweep; a cancel request seen then
 // ends the run (Cancelled). Errors (RunError), all before the model is touched: no scattered
-// point, no point in any mesh cell, a zero diagonal or equal neighbouring coordinates around a
-// point (11, or 6 for 0 / 0), overflow (6), no convergence after kSweepLimit sweeps. A
+// point or no mesh, no point in any mesh cell, a zero diagonal or equal neighbouring coordinates
+// around a point (11, or 6 for 0 / 0), overflow (6), no convergence after kSweepLimit sweeps. A
 // cancelled or failed run leaves the model as it was.
 OptimizeResult OptimizingCalc(MeshModel& model, EventPump& events,
                               const OptimizeObservers& observers = {});

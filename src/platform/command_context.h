@@ -9,8 +9,10 @@
 #include "platform/drawing_surface.h"
 #include "platform/event_pump.h"
 #include "platform/printer.h"
+#include "platform/result_window.h"
 #include "platform/window_ops.h"
 #include "platform/workbook.h"
+#include "platform/workbook_writer.h"
 
 namespace ombrix {
 
@@ -25,6 +27,8 @@ struct CommandContext {
   EventPump& events;
   WorkbookOpener& workbooks;
   DrawingSurface* legend = nullptr;  // the legend window's drawing; nullptr where none exists
+  ResultWindow* result = nullptr;    // the optimiser's result window; nullptr where none exists
+  WorkbookWriter* writer = nullptr;  // writes cells back into workbook files
 };
 
 // Sets the hourglass pointer for its lifetime and the default one after, on every path.

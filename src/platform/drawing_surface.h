@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "platform/colour.h"
@@ -74,6 +75,11 @@ class DrawingSurface {
 
   // What was drawn becomes visible.
   virtual void Refresh() = 0;
+
+  // Writes everything drawn so far as a Windows bitmap file at `path` (UTF-8), replacing any
+  // file there. The file appears whole or not at all. Error 75 naming the path and the
+  // system's reason when it cannot be written.
+  virtual void SavePicture(const std::string& path) = 0;
 };
 
 // Print of a number: its shortest decimal form with a leading blank when not negative.

@@ -1,6 +1,7 @@
 #pragma once
 // A surface that draws nothing: for computing a map headless when only its numbers are wanted.
 
+#include "model/run_error.h"
 #include "platform/drawing_surface.h"
 
 namespace ombrix {
@@ -37,6 +38,11 @@ class NullSurface : public DrawingSurface {
   void PaintPicture(const Picture&, double, double, double, double, double, double, double, double,
                     RasterOp) override {}
   void Refresh() override {}
+  // Nothing was drawn, so there is no picture to write; saying so beats an empty file.
+  void SavePicture(const std::string& path) override {
+    throw RunError(err::kPathFileAccess, "画像ファイル \"" + path +
+                                             "\" を書き込めません: この描画面は画像を持ちません。");
+  }
 
  private:
   SurfaceScale scale_{625, 361, 96, 96};

@@ -1,18 +1,11 @@
 #pragma once
-// Changes to cells of a workbook's active sheet: a new number, a grey fill (palette entry 16,
-// BIFF colour index 23, #808080), or both.
+// Changes to cells of a workbook's active sheet, and how a mark is stored.
 
-#include <cstdint>
-#include <optional>
+#include "platform/workbook_writer.h"
 
 namespace ombrix::sheet {
 
-struct CellEdit {
-  std::int32_t row = 0;         // from 1
-  std::int32_t col = 0;         // from 1
-  std::optional<double> value;  // the number to write, if any
-  bool mark = false;            // fill the cell with palette entry 16
-};
+using CellEdit = ombrix::CellEdit;
 
 // The BIFF colour index of palette entry 16 (grey #808080).
 inline constexpr int kMarkColourIndex = 23;

@@ -13,4 +13,11 @@ namespace ombrix::sheet {
 // untouched on every error.
 void EditWorkbook(const std::string& path, std::span<const CellEdit> edits);
 
+class FileWorkbookWriter : public WorkbookWriter {
+ public:
+  void Write(const std::string& path, std::span<const CellEdit> edits) override {
+    EditWorkbook(path, edits);
+  }
+};
+
 }  // namespace ombrix::sheet

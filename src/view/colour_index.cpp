@@ -1,5 +1,7 @@
 #include "view/colour_index.h"
 
+#include "model/messages.h"
+
 #include <string>
 
 #include "model/modes.h"
@@ -38,7 +40,7 @@ void AbsoluteColorIndex_Click(CommandContext& ctx) {
       ctx.model.ColorIndexMode = kAbsoluteColorIndex;
       return;
     }
-    ctx.dialogs.Message(kBoundsOutOfOrder, kApplicationTitle, MessageIcon::Exclamation);
+    ctx.dialogs.Message(kBoundsOutOfOrder, msg::kApplicationTitle, MessageIcon::Exclamation);
     drop_bounds();
   });
 }

@@ -15,8 +15,6 @@ inline constexpr std::string_view kEnterMinimumPrompt = "最小値を入力し�
 inline constexpr std::string_view kEnterMaximumPrompt = "最大値を入力して下さい";
 // Shown when the maximum typed is not above the minimum.
 inline constexpr std::string_view kBoundsOutOfOrder = "値の大小がおかしい";
-// The application's own title, for messages that carry no title of their own.
-inline constexpr std::string_view kApplicationTitle = "ombrix";
 
 // "相対カラーインデックス": ColorIndexMode becomes relative; the typed bounds are kept.
 void RelativeColorIndex_Click(CommandContext& ctx);

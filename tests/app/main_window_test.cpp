@@ -2,18 +2,27 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <QAction>
 #include <QGuiApplication>
+#include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QStatusBar>
+#include <filesystem>
 
 #include "app/twips.h"
 #include "contour/colour_legend.h"
 #include "contour/colour_scale.h"
 #include "fakes/memory_workbook.h"
+#include "fakes/recording_workbook_writer.h"
 #include "fakes/scripted_dialogs.h"
 #include "model/modes.h"
+#include "model/numeric.h"
+#include "optimise/optimise_fixture.h"
 
 namespace ombrix::app {
 namespace {
@@ -139,7 +148,7 @@ TEST_F(MainWindowTest, MenuTreeHasEveryItemWithItsCaption) {
 TEST_F(MainWindowTest, CommandsNotBuiltYetAreDisabledAndDoNothing) {
   testing::ScriptedDialogs dialogs;  // any question asked would fail the test
   window.UseDialogs(dialogs);
-  for (const char* name : {"LoadMap", "Sprite", "MeshDivided", "MeshOptimizing", "SaveContour"}) {
+  for (const char* name : {"LoadMap", "Sprite"}) {
     EXPECT_FALSE(Item(name)->isEnabled()) << name;
     Click(name);  // a disabled action ignores the trigger
   }
@@ -149,7 +158,7 @@ TEST_F(MainWindowTest, CommandsNotBuiltYetAreDisabledAndDoNothing) {
   EXPECT_TRUE(window.panel().Option2->isEnabled());
   EXPECT_TRUE(window.panel().Option3->isEnabled());
   EXPECT_FALSE(window.panel().Check4->isEnabled());
-  EXPECT_FALSE(window.panel().Command1->isEnabled());
+  EXPECT_TRUE(window.panel().Command1->isEnabled());
 }
 
 TEST_F(MainWindowTest, MeshImportFromTheMenuDrawsTheFrameAndResizes) {
@@ -240,6 +249,33 @@ TEST_F(MainWindowTest, ContourCommandDrawsTheMapFromTheMenu) {
   window.panel().Text2->setText(QStringLiteral("0"));
   Click("ContourLine");
   EXPECT_EQ(dialogs.messages.back().text, "コンターラインの幅は 1 以上です。");
+}
+
+TEST_F(MainWindowTest, MeshDivisionFromTheMenuRedrawsTheDividedList) {
+  testing::ScriptedDialogs dialogs;
+  testing::MemoryWorkbookOpener books;
+  testing::MemoryWorkbook& book = books.books["/data/mesh.xls"];
+  book.Set("F3", 3).Set("D5", 2).Set("G4", 0).Set("H4", 10).Set("I4", 20).Set("E6", 10);
+  book.Set("E7", 0).Set("G6", 1.5).Set("H6", 2).Set("I6", 3.25).Set("G7", 4).Set("H7", 0);
+  book.Set("I7", 6);
+  window.UseDialogs(dialogs);
+  window.UseWorkbookOpener(books);
+  ASSERT_TRUE(Item("MeshDivided")->isEnabled());
+  Click("MeshDivided");  // nothing drawn yet
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "データがありません。ファイルを読み込んで下さい。");
+
+  dialogs.file_answers.push_back("/data/mesh.xls");
+  Click("MeshDataLoad");
+  Click("ContourLine");
+  const QImage undivided = window.surface().image().copy();
+  dialogs.input_answers.push_back("3");
+  Click("MeshDivided");
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(window.model().TriangleCount, 8 * 16);
+  EXPECT_EQ(window.state().DividedMesh, 1);
+  EXPECT_NE(window.surface().image(), undivided);  // drawn again from the finer triangles
+  EXPECT_TRUE(window.menuBar()->isEnabled());
 }
 
 TEST_F(MainWindowTest, ColourIndexItemsAskForBoundsAndMoveTheirCheckMarks) {
@@ -340,6 +376,75 @@ TEST_F(MainWindowTest, LegendWindowShowsTheScaleBesideTheMainWindow) {
   ShowColorLegend(ctx, *ctx.legend);
   EXPECT_EQ(ops.Existing(WindowId::Legend), legend);
   EXPECT_EQ(at(580, 450), 0xE01FE0u);
+}
+
+TEST_F(MainWindowTest, ShrinkButtonAndImageSaveWorkFromTheWindow) {
+  testing::ScriptedDialogs dialogs;
+  testing::MemoryWorkbookOpener books;
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("ombrix_window_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  const std::string mesh = (folder / "mesh.xls").string();
+  testing::MemoryWorkbook& book = books.books[mesh];
+  book.Set("F3", 2).Set("D5", 2).Set("G4", 0).Set("H4", 1000).Set("E6", 1500).Set("E7", 0);
+  book.Set("G6", 1).Set("H6", 2).Set("G7", 3).Set("H7", 4);
+  window.UseDialogs(dialogs);
+  window.UseWorkbookOpener(books);
+  dialogs.file_answers.push_back(mesh);
+  Click("MeshDataLoad");
+  Click("ContourLine");
+  ASSERT_EQ(window.model().FrameWidth, 400);
+
+  ASSERT_TRUE(window.panel().Command1->isEnabled());
+  window.panel().Command1->click();  // "2/3" as the panel starts
+  EXPECT_EQ(window.model().FrameWidth, 267);
+  EXPECT_EQ(window.model().FrameHeight, 400);
+  EXPECT_TRUE(dialogs.messages.empty());
+
+  ASSERT_TRUE(Item("SaveContour")->isEnabled());
+  dialogs.input_answers.push_back("map");
+  Click("SaveContour");
+  EXPECT_TRUE(dialogs.messages.empty());
+  const QImage saved(QString::fromStdString((folder / "map.BMP").string()));
+  EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32),
+            window.surface().image().convertToFormat(QImage::Format_RGB32));
+  std::filesystem::remove_all(folder);
+}
+
+TEST_F(MainWindowTest, OptimisationListsInTheResultWindowAndWritesTheWorkbook) {
+  testing::ScriptedDialogs dialogs;
+  testing::RecordingWorkbookWriter writer;
+  window.UseDialogs(dialogs);
+  window.UseWorkbookWriter(writer);
+  window.model() = testing::MakeModel({0, 1, 2}, {1, 0}, {{0.5, 0.5, 2}, {1.5, 0.25, 4}}, 1, 1, 10,
+                                      1.5, 1e-6, 0);
+  window.state().MeshFileName = "/data/mesh.xls";
+  Click("InfomationDisp1");
+  ASSERT_TRUE(Item("MeshOptimizing")->isEnabled());
+  dialogs.yes_no_answers = {true, true};
+  Click("MeshOptimizing");
+
+  ASSERT_EQ(dialogs.messages.size(), 5u);  // four pauses, then the end
+  EXPECT_EQ(dialogs.messages[3].text, "Wait");
+  EXPECT_EQ(dialogs.messages[4].text, "メッシュ最適化計算終了");
+  QWidget* form = window.window_ops().Existing(WindowId::Result);
+  ASSERT_NE(form, nullptr);
+  EXPECT_TRUE(form->isVisible());
+  auto* list = form->findChild<QListView*>(QStringLiteral("List1"));
+  ASSERT_EQ(list->model()->rowCount(), 6);  // the solution, one node a row
+  EXPECT_EQ(list->model()->index(5, 0).data().toString().toStdString(),
+            NumberText(window.model().NodeValue(2, 3)));
+  const QString sweeps = form->findChild<QLineEdit*>(QStringLiteral("Text1"))->text();
+  EXPECT_GE(sweeps.toInt(), 1);
+  EXPECT_TRUE(form->findChild<QLineEdit*>(QStringLiteral("Text2"))
+                  ->text()
+                  .contains(QRegularExpression(QStringLiteral("^\\d+\\.\\d{12}$"))));
+  ASSERT_EQ(writer.saves.size(), 1u);
+  EXPECT_EQ(writer.saves[0].path, "/data/mesh.xls");
+  EXPECT_EQ(writer.saves[0].edits.size(), 6u);
+  EXPECT_TRUE(window.menuBar()->isEnabled());
+  EXPECT_TRUE(window.statusBar()->currentMessage().isEmpty());
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(MainWindowTest, TheEndEndsTheProgram) {

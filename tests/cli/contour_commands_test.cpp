@@ -4,6 +4,9 @@
 
 #include "fakes/fixture_path.h"
 
+#include <algorithm>
+#include <cmath>
+#include <map>
 #include <sstream>
 
 #include "cli/arguments.h"
@@ -60,10 +63,95 @@ TEST(SegmentsCommand, OptionsAndTheirEdges) {
   const Output thin = Segments({Fixture("mesh_small.lo.xls"), "--line-width", "0"});
   EXPECT_EQ(thin.status, kExitOk);
   EXPECT_EQ(thin.text, "");
-  EXPECT_THROW(Segments({Fixture("mesh_small.lo.xls"), "--divide", "2"}), UsageError);
   EXPECT_THROW(Segments({Fixture("mesh_small.lo.xls"), "--interval"}), UsageError);
   EXPECT_THROW(Segments({Fixture("mesh_small.lo.xls"), "--interval", "x"}), UsageError);
   EXPECT_THROW(Segments({}), UsageError);
+}
+
+// A printed segment line: "L,m,X1,Y1,X2,Y2,State".
+struct PrintedSegment {
+  int level, index;
+  double x1, y1, x2, y2;
+  int state;
+};
+
+std::vector<PrintedSegment> Parse(const std::string& text) {
+  std::vector<PrintedSegment> out;
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    PrintedSegment s{};
+    char c = 0;
+    std::istringstream fields(line);
+    fields >> s.level >> c >> s.index >> c >> s.x1 >> c >> s.y1 >> c >> s.x2 >> c >> s.y2 >> c >>
+        s.state;
+    EXPECT_TRUE(fields && fields.eof()) << line;
+    out.push_back(s);
+  }
+  return out;
+}
+
+double Length(const PrintedSegment& s) {
+  return std::hypot(s.x2 - s.x1, s.y2 - s.y1);
+}
+
+// Whether point (x, y) lies on segment s.
+bool OnSegment(const PrintedSegment& s, double x, double y) {
+  const double along = std::hypot(x - s.x1, y - s.y1) + std::hypot(s.x2 - x, s.y2 - y);
+  return along - Length(s) < 1e-6;
+}
+
+TEST(SegmentsCommand, DividedMapsFollowTheUndividedContoursPieceByPiece) {
+  for (const char* mesh : {"mesh_small.lo.xls", "mesh_smooth_40x30.lo.xlsx"}) {
+    const Output plain = Segments({Fixture(mesh)});
+    ASSERT_EQ(plain.status, kExitOk);
+    // One division leaves the triangles as they are.
+    EXPECT_EQ(Segments({Fixture(mesh), "--divide", "1"}).text, plain.text) << mesh;
+    const std::vector<PrintedSegment> undivided = Parse(plain.text);
+    for (const char* divide : {"2", "3"}) {
+      const Output out = Segments({Fixture(mesh), "--divide", divide});
+      ASSERT_EQ(out.status, kExitOk) << out.text;
+      const std::vector<PrintedSegment> divided = Parse(out.text);
+      ASSERT_GT(divided.size(), undivided.size()) << mesh << " " << divide;
+      // Only the divided drawing is printed: each level once, ascending, numbered from 1.
+      for (std::size_t k = 1; k < divided.size(); ++k) {
+        const bool same_level = divided[k].level == divided[k - 1].level;
+        ASSERT_TRUE(same_level || divided[k].level > divided[k - 1].level) << k;
+        EXPECT_EQ(divided[k].index, same_level ? divided[k - 1].index + 1 : 1) << k;
+      }
+      // Values at the midpoints are exact means, so the finer triangles interpolate the same
+      // planes: every piece lies on a contour segment of its level, and the lengths add up.
+      std::map<int, double> plain_length;
+      std::map<int, double> divided_length;
+      for (const PrintedSegment& s : undivided)
+        plain_length[s.level] += Length(s);
+      for (const PrintedSegment& piece : divided) {
+        divided_length[piece.level] += Length(piece);
+        const bool on_contour =
+            std::any_of(undivided.begin(), undivided.end(), [&](const PrintedSegment& s) {
+              return s.level == piece.level && OnSegment(s, piece.x1, piece.y1) &&
+                     OnSegment(s, piece.x2, piece.y2);
+            });
+        EXPECT_TRUE(on_contour) << mesh << " " << divide << ": level " << piece.level << " piece "
+                                << piece.index;
+      }
+      ASSERT_EQ(divided_length.size(), plain_length.size());
+      for (const auto& [level, length] : plain_length)
+        EXPECT_NEAR(divided_length[level], length, 1e-6 * length) << mesh << " level " << level;
+    }
+  }
+}
+
+TEST(SegmentsCommand, DivisionCountsAreCheckedBeforeAndAfterTheFirstDrawing) {
+  for (const char* bad : {"0", "-1", "x", "2.5"}) {
+    EXPECT_THROW(Segments({Fixture("mesh_small.lo.xls"), "--divide", bad}), UsageError) << bad;
+  }
+  EXPECT_THROW(Segments({Fixture("mesh_small.lo.xls"), "--divide"}), UsageError);
+  // mesh_small has 8 triangles: 13 divisions would make 8 * 4^12 of them.
+  const Output huge = Segments({Fixture("mesh_small.lo.xls"), "--divide", "13"});
+  EXPECT_EQ(huge.status, kExitRunError);
+  EXPECT_EQ(huge.text.rfind("error,", 0), 0u);
+  EXPECT_NE(huge.text.find(" 134217728 個"), std::string::npos) << huge.text;
 }
 
 TEST(SegmentsCommand, RunTimeErrorsPrintOneLine) {

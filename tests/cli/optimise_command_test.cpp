@@ -1,12 +1,26 @@
 #include "cli/optimise_command.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
-#include "fakes/fixture_path.h"
-
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <pugixml.hpp>
+#include <set>
 #include <sstream>
 
 #include "cli/arguments.h"
+#include "fakes/fixture_path.h"
+#include "import/mesh_import.h"
+#include "import/point_import.h"
+#include "optimise/point_cells.h"
+#include "sheet/open_workbook.h"
+#include "sheet/xlsx/workbook_parts.h"
+#include "sheet/xlsx/zip_archive.h"
 
 namespace ombrix::cli {
 namespace {
@@ -59,6 +73,143 @@ TEST(OptimiseCommand, ErrorsAndUsage) {
   EXPECT_THROW(Optimise({Fixture("mesh_small.lo.xls"), Fixture("points_small.lo.xls"), "--initial",
                          "median"}),
                UsageError);
+}
+
+}  // namespace
+}  // namespace ombrix::cli
+
+namespace ombrix::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::map<std::pair<int, int>, double> PrintedNodes(const std::string& text) {
+  std::map<std::pair<int, int>, double> nodes;
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    int i = 0;
+    int j = 0;
+    char value[64] = {};
+    if (std::sscanf(line.c_str(), "node,%d,%d,%63s", &i, &j, value) == 3) {
+      nodes[{i, j}] = std::strtod(value, nullptr);
+    }
+  }
+  return nodes;
+}
+
+// Whether the cell's format in an .xlsx fills it solid with palette entry 16.
+bool MarkedInXlsx(const std::string& path, const std::string& ref) {
+  const sheet::xlsx::ZipArchive zip = sheet::xlsx::ZipArchive::OpenFile(path);
+  const sheet::xlsx::WorkbookParts parts = sheet::xlsx::LocateWorkbookParts(zip);
+  pugi::xml_document sheet_doc;
+  pugi::xml_document styles_doc;
+  const std::string sheet_xml = zip.Read(*zip.Find(parts.active_sheet));
+  const std::string styles_xml = zip.Read(*zip.Find(parts.styles));
+  EXPECT_TRUE(sheet_doc.load_string(sheet_xml.c_str()));
+  EXPECT_TRUE(styles_doc.load_string(styles_xml.c_str()));
+  const pugi::xpath_node cell =
+      sheet_doc.select_node(("//*[local-name()='c'][@r='" + ref + "']").c_str());
+  if (!cell) {
+    return false;
+  }
+  const int s = cell.node().attribute("s").as_int(0);
+  const pugi::xpath_node_set xfs =
+      styles_doc.select_nodes("/*[local-name()='styleSheet']/*[local-name()='cellXfs']/*");
+  const pugi::xpath_node_set fills =
+      styles_doc.select_nodes("/*[local-name()='styleSheet']/*[local-name()='fills']/*");
+  const int fill = xfs[static_cast<std::size_t>(s)].node().attribute("fillId").as_int(-1);
+  if (fill < 0 || static_cast<std::size_t>(fill) >= fills.size()) {
+    return false;
+  }
+  const pugi::xml_node pattern = fills[static_cast<std::size_t>(fill)].node().first_child();
+  return std::string_view(pattern.attribute("patternType").value()) == "solid" &&
+         pattern.child("fgColor").attribute("indexed").as_int() == 23;
+}
+
+class OptimiseWrite : public ::testing::TestWithParam<const char*> {
+ protected:
+  OptimiseWrite() {
+    copy_ = fs::temp_directory_path() /
+            ("ombrix_optimise_" + std::to_string(::getpid()) + "_" + GetParam());
+    fs::copy_file(ombrix::testing::Fixture(GetParam()), copy_,
+                  fs::copy_options::overwrite_existing);
+    fs::permissions(copy_, fs::perms::owner_read | fs::perms::owner_write);
+  }
+  ~OptimiseWrite() override { fs::remove(copy_); }
+  fs::path copy_;
+};
+
+TEST_P(OptimiseWrite, WritesEveryNodeCellAndMarksTheCellsHoldingPoints) {
+  const std::string points = ombrix::testing::Fixture("points_small.lo.xls");
+  const std::unique_ptr<Workbook> before = sheet::OpenWorkbook(copy_.string());
+  const Output plain = Optimise({copy_.string(), points});
+  const Output written = Optimise({copy_.string(), points, "--write"});
+  ASSERT_EQ(written.status, kExitOk) << written.text;
+  EXPECT_EQ(written.text, plain.text);  // the same fit, printed the same way
+
+  const std::map<std::pair<int, int>, double> nodes = PrintedNodes(written.text);
+  ASSERT_EQ(nodes.size(), 6u);
+  const std::unique_ptr<Workbook> after = sheet::OpenWorkbook(copy_.string());
+  for (std::int32_t row = 1; row <= 40; ++row) {
+    for (std::int32_t col = 1; col <= 20; ++col) {
+      const auto node = nodes.find({row - 5, col - 6});
+      if (node != nodes.end()) {
+        EXPECT_EQ(after->Cell(row, col), CellValue::Number(node->second)) << CellName(row, col);
+      } else {
+        EXPECT_EQ(after->Cell(row, col), before->Cell(row, col)) << CellName(row, col);
+      }
+    }
+  }
+  // The next fit reads the same mesh back: the coordinates are untouched.
+  EXPECT_EQ(Optimise({copy_.string(), points}).text, plain.text);
+
+  if (copy_.extension() == ".xlsx") {
+    MeshModel m;
+    CommitMesh(m, ReadMeshWorkbook(*after));
+    CommitPoints(m, ReadPointWorkbook(*sheet::OpenWorkbook(points)));
+    std::set<std::pair<int, int>> holding;
+    for (const PointCell& pc : FindPointCells(m)) {
+      holding.insert({pc.i, pc.j});
+    }
+    ASSERT_FALSE(holding.empty());
+    for (const auto& [node, value] : nodes) {
+      EXPECT_EQ(MarkedInXlsx(copy_.string(), CellName(node.first + 5, node.second + 6)),
+                holding.count(node) == 1)
+          << node.first << "," << node.second;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, OptimiseWrite,
+                         ::testing::Values("mesh_small.lo.xls", "mesh_small.xlwt.xls",
+                                           "mesh_small.lo.xlsx", "mesh_small.openpyxl.xlsx"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           std::string name = info.param;
+                           for (char& c : name) {
+                             if (c == '.') {
+                               c = '_';
+                             }
+                           }
+                           return name;
+                         });
+
+TEST(OptimiseCommand, WriteIntoAReadOnlyWorkbookIsAnErrorAndChangesNothing) {
+  const fs::path copy =
+      fs::temp_directory_path() / ("ombrix_optimise_ro_" + std::to_string(::getpid()) + ".xls");
+  fs::copy_file(ombrix::testing::Fixture("mesh_small.lo.xls"), copy,
+                fs::copy_options::overwrite_existing);
+  fs::permissions(copy, fs::perms::owner_read);
+  const Output out =
+      Optimise({copy.string(), ombrix::testing::Fixture("points_small.lo.xls"), "--write"});
+  EXPECT_EQ(out.status, kExitRunError);
+  EXPECT_EQ(out.text.rfind("error,", 0), 0u) << out.text;
+  std::ifstream a(copy, std::ios::binary);
+  std::ifstream b(ombrix::testing::Fixture("mesh_small.lo.xls"), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(a), {}),
+            std::string(std::istreambuf_iterator<char>(b), {}));
+  fs::permissions(copy, fs::perms::owner_read | fs::perms::owner_write);
+  fs::remove(copy);
 }
 
 }  // namespace

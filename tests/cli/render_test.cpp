@@ -8,6 +8,7 @@
 
 #include "cli/arguments.h"
 #include "cli/contour_commands.h"
+#include "cli/optimise_command.h"
 
 namespace ombrix::cli {
 namespace {
@@ -110,6 +111,33 @@ TEST_F(RenderTest, AnAbsoluteColourRangeChangesTheBands) {
       UsageError);
 }
 
+TEST_F(RenderTest, DividedMapsAreDrawnAgainFromTheFinerTriangles) {
+  const std::vector<std::string> normal = {Fixture("mesh_blanks.lo.xlsx"), "--mode", "normal"};
+  auto with = [&](const char* divide) {
+    std::vector<std::string> args = normal;
+    args.push_back("--divide");
+    args.push_back(divide);
+    return args;
+  };
+  const QImage plain = Render(normal);
+  EXPECT_EQ(DifferingPixels(Render(with("1")), plain, 30, 620), 0);
+  // Each finer triangle is filled in the colour of its own mean value.
+  const QImage divided = Render(with("2"));
+  EXPECT_EQ(divided.size(), plain.size());
+  EXPECT_GT(DifferingPixels(divided, plain, 30, 620), 100);
+  EXPECT_EQ(divided.pixel(30, 20) & 0xFFFFFF, 0xF0F000u);  // the frame is drawn again
+
+  std::ostringstream text;
+  EXPECT_THROW(RenderMap({Fixture("mesh_small.lo.xls"), "-o", "/tmp/x.png", "--divide", "0"}, text),
+               UsageError);
+  EXPECT_EQ(RenderMap({Fixture("mesh_small.lo.xls"), "-o", "/tmp/ombrix_never_divided.png",
+                       "--divide", "30"},
+                      text),
+            kExitRunError);
+  EXPECT_NE(text.str().find("個になり"), std::string::npos) << text.str();
+  EXPECT_FALSE(std::filesystem::exists("/tmp/ombrix_never_divided.png"));
+}
+
 TEST_F(RenderTest, LegendIsTheLegendWindowsPicture) {
   const std::string out =
       (std::filesystem::temp_directory_path() / "ombrix_legend_test.png").string();
@@ -136,6 +164,42 @@ TEST_F(RenderTest, BadArgumentsAndBadFiles) {
   EXPECT_EQ(RenderMap({Fixture("mesh_small.lo.xls"), "-o", "/no/such/folder/map.png"}, unwritable),
             kExitRunError);
   EXPECT_EQ(unwritable.str().rfind("error,", 0), 0u);
+}
+
+TEST_F(RenderTest, TheOptimisedMeshIsDrawnAsIfItsValuesWereInTheWorkbook) {
+  const std::string points = Fixture("points_small.lo.xls");
+  const QImage plain = Render({Fixture("mesh_blanks.lo.xlsx")});
+  const QImage fitted = Render(
+      {Fixture("mesh_blanks.lo.xlsx"), "--points", points, "--optimise", "--mode", "normal"});
+  // Write the same fit into a copy of the workbook and draw that copy the ordinary way.
+  const std::filesystem::path copy =
+      std::filesystem::temp_directory_path() / "ombrix_render_fitted.xlsx";
+  std::filesystem::copy_file(Fixture("mesh_blanks.lo.xlsx"), copy,
+                             std::filesystem::copy_options::overwrite_existing);
+  std::filesystem::permissions(
+      copy, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  std::ostringstream written;
+  ASSERT_EQ(PrintOptimisedMesh({copy.string(), points, "--write"}, written), kExitOk)
+      << written.str();
+  const QImage reference = Render({copy.string(), "--mode", "normal"});
+  std::filesystem::remove(copy);
+  EXPECT_EQ(DifferingPixels(fitted, reference, 0, fitted.height()), 0);
+  EXPECT_GT(DifferingPixels(fitted, plain, 0, fitted.height()), 0);
+  std::ostringstream text;
+  EXPECT_THROW(RenderMap({Fixture("mesh_blanks.lo.xlsx"), "-o", "/tmp/x.png", "--optimise"}, text),
+               UsageError);
+  EXPECT_THROW(
+      RenderMap({Fixture("mesh_blanks.lo.xlsx"), "-o", "/tmp/x.png", "--points", points}, text),
+      UsageError);
+  EXPECT_THROW(RenderMap({Fixture("mesh_blanks.lo.xlsx"), "-o", "/tmp/x.png", "--points", points,
+                          "--optimise", "--initial", "median"},
+                         text),
+               UsageError);
+  EXPECT_EQ(RenderMap({Fixture("mesh_blanks.lo.xlsx"), "-o", "/tmp/ombrix_never.png", "--points",
+                       Fixture("points_empty_count.lo.xls"), "--optimise"},
+                      text),
+            kExitRunError);
+  EXPECT_FALSE(std::filesystem::exists("/tmp/ombrix_never.png"));
 }
 
 }  // namespace

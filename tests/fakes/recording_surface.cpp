@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "model/numeric.h"
+#include "model/run_error.h"
 
 namespace ombrix::testing {
 namespace {
@@ -110,6 +111,14 @@ void RecordingSurface::PaintPicture(const Picture& picture, double dest_x, doubl
 
 void RecordingSurface::Refresh() {
   calls.push_back("Refresh");
+}
+
+void RecordingSurface::SavePicture(const std::string& path) {
+  calls.push_back("SavePicture " + path);
+  if (save_failure) {
+    throw RunError(err::kPathFileAccess,
+                   "画像ファイル \"" + path + "\" を書き込めません: " + *save_failure);
+  }
 }
 
 void RecordingSurface::EndDoc() {

@@ -2,6 +2,7 @@
 // A drawing surface that records every call, in order, as one line of text. Doubles are
 // written in their shortest round-trip form, so recorded coordinates compare exactly.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,12 +44,17 @@ class RecordingSurface : public Printer {
                     double dest_height, double src_x, double src_y, double src_width,
                     double src_height, RasterOp op) override;
   void Refresh() override;
+  // Records "SavePicture <path>"; with save_failure set, fails as an unwritable file would
+  // (error 75 with that reason) after recording the call.
+  void SavePicture(const std::string& path) override;
 
   double TwipsPerPixelX() const override { return twips_per_pixel_; }
   double TwipsPerPixelY() const override { return twips_per_pixel_; }
   void EndDoc() override;
 
   void set_twips_per_pixel(double value) { twips_per_pixel_ = value; }
+
+  std::optional<std::string> save_failure;
 
  private:
   SurfaceScale scale_{800, 600, 96, 96};

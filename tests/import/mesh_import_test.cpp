@@ -1,5 +1,9 @@
 #include "import/mesh_import.h"
 
+#include "contour/contour_command.h"
+#include "contour/mesh_divided_command.h"
+#include "model/messages.h"
+
 #include <gtest/gtest.h>
 
 #include "fakes/fake_context.h"
@@ -65,6 +69,20 @@ TEST_F(MeshImportTest, ReadsTheLayoutIntoTheModel) {
   EXPECT_EQ(env.window.MeshFileName, "/data/mesh.xlsx");
   EXPECT_EQ(m.FrameWidth, 800);  // ranges 20 and 10: 800 x 400
   EXPECT_EQ(m.FrameHeight, 400);
+}
+
+TEST_F(MeshImportTest, ANewMeshLeavesNoTrianglesOfTheOldOneToDivide) {
+  Import(SmallMesh());
+  CommandContext ctx = env.Context();
+  ContourLine_Click(ctx);
+  ASSERT_EQ(env.model.TriangleCount, 8);
+  Import(SmallMesh(), "/data/other.xlsx");
+  EXPECT_EQ(env.model.TriangleCount, 0);
+  env.dialogs.messages.clear();
+  MeshDivided_Click(ctx);  // refused: the new mesh has not been drawn yet
+  ASSERT_EQ(env.dialogs.messages.size(), 1u);
+  EXPECT_EQ(env.dialogs.messages[0].text, msg::kNoData);
+  EXPECT_TRUE(env.dialogs.input_boxes.empty());
 }
 
 TEST_F(MeshImportTest, DrawsTheEmptyFrameAndHidesTheLegend) {

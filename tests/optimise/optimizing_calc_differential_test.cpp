@@ -292,7 +292,7 @@ void CompareOnRandomMeshes(std::int32_t mode, unsigned seed) {
     ASSERT_LT(want.sweeps, 200000);
     CapturingListings listings;
     testing::FakeEventPump events;
-    const OptimizeResult got = OptimizingCalc(m, events, {nullptr, &listings});
+    const OptimizeResult got = OptimizingCalc(m, events, {.listings = &listings});
     ASSERT_EQ(got.outcome, OptimizeOutcome::Converged);
     EXPECT_EQ(got.SweepCount, want.sweeps);
     ASSERT_EQ(listings.listed.size(), 5u);
@@ -329,7 +329,7 @@ TEST(OptimizingCalcDifferential, ZeroStartUsesAbsoluteChangeLikeTheDenseLoop) {
   testing::FakeEventPump events;
   std::vector<double> first_changes;
   const OptimizeResult got = OptimizingCalc(
-      m, events, {[&](std::int32_t, double c) { first_changes.push_back(c); }, nullptr});
+      m, events, {.on_sweep = [&](std::int32_t, double c) { first_changes.push_back(c); }});
   EXPECT_EQ(got.SweepCount, want.sweeps);
   ASSERT_FALSE(first_changes.empty());
   EXPECT_EQ(got.SweepCount, 1);

@@ -60,7 +60,7 @@ TEST(OptimizingCalcRepairs, SlowRunStopsAtTheSweepLimitUnchanged) {
   testing::FakeEventPump events;
   std::int32_t last = 0;
   try {
-    OptimizingCalc(m, events, {[&](std::int32_t sweep, double) { last = sweep; }, nullptr});
+    OptimizingCalc(m, events, {.on_sweep = [&](std::int32_t sweep, double) { last = sweep; }});
     FAIL() << "no error";
   } catch (const RunError& e) {
     EXPECT_NE(e.description().find("1000000"), std::string::npos);
@@ -100,7 +100,7 @@ TEST(OptimizingCalcRepairs, CancelStopsTheRunUnchanged) {
   CancelAfter events(4);
   std::int32_t sweeps = 0;
   const OptimizeResult r =
-      OptimizingCalc(m, events, {[&](std::int32_t, double) { ++sweeps; }, nullptr});
+      OptimizingCalc(m, events, {.on_sweep = [&](std::int32_t, double) { ++sweeps; }});
   EXPECT_EQ(r.outcome, OptimizeOutcome::Cancelled);
   EXPECT_EQ(r.SweepCount, 3);
   EXPECT_EQ(sweeps, 3);

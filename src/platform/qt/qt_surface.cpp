@@ -1,13 +1,17 @@
 #include "platform/qt/qt_surface.h"
 
+#include <QBuffer>
 #include <QFont>
 #include <QFontMetrics>
+#include <QImageWriter>
 #include <QPainter>
 #include <QPolygon>
+#include <QSaveFile>
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
+#include "model/run_error.h"
 #include "platform/qt/polygon_raster.h"
 #include "platform/qt/qt_text.h"
 
@@ -245,6 +249,44 @@ void QtSurface::PaintPicture(const Picture& picture, double dest_x, double dest_
 void QtSurface::Refresh() {
   if (on_refresh_) {
     on_refresh_();
+  }
+}
+
+void QtSurface::SavePicture(const std::string& path) {
+  const auto fail = [&path](const QString& reason) {
+    throw RunError(err::kPathFileAccess,
+                   "画像ファイル \"" + path + "\" を書き込めません: " + ToStdString(reason));
+  };
+  // Encoded first, so that a failure to write is told apart from a failure to encode and
+  // carries the system's own reason (a full disk, a missing permission).
+  QByteArray bitmap;
+  {
+    QBuffer buffer(&bitmap);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "BMP");
+    if (!writer.write(image())) {
+      fail(writer.errorString());
+    }
+  }
+  QSaveFile file(ToQString(path));
+  // Never fall back to writing the target in place: a failure must leave no partial file.
+  file.setDirectWriteFallback(false);
+  if (!file.open(QIODevice::WriteOnly)) {
+    fail(file.errorString());
+  }
+  // A short write reports no reason; writing the rest again makes the system give one.
+  qint64 written = 0;
+  while (written < bitmap.size()) {
+    const qint64 step = file.write(bitmap.constData() + written, bitmap.size() - written);
+    if (step <= 0) {
+      break;
+    }
+    written += step;
+  }
+  if (written != bitmap.size() || !file.commit()) {
+    const QString reason = file.errorString();
+    file.cancelWriting();  // the temporary file goes with the QSaveFile
+    fail(reason);
   }
 }
 

@@ -55,6 +55,9 @@ class QtSurface : public DrawingSurface {
                     double dest_height, double src_x, double src_y, double src_width,
                     double src_height, RasterOp op) override;
   void Refresh() override;
+  // The image as a BMP, through a temporary file beside the target that is renamed over it
+  // only once completely written.
+  void SavePicture(const std::string& path) override;
 
   std::int16_t draw_width() const { return draw_width_; }
   double font_size() const { return font_size_; }

@@ -1,0 +1,91 @@
+#include "optimise/optimize_command.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/error_report.h"
+#include "model/numeric.h"
+#include "model/run_error.h"
+#include "optimise/optimizing_calc.h"
+#include "optimise/result_listings.h"
+#include "optimise/write_back.h"
+#include "platform/command_guard.h"
+
+namespace ombrix {
+namespace {
+
+std::string SweepStatus(std::int32_t sweep, double max_change) {
+  return "メッシュ最適化: SOR 法 " + std::to_string(sweep) + " 回目、最大変化率 " +
+         FormatFixed12(max_change) + "（Esc で中止）";
+}
+
+// The fit, with the result window's listings and progress by the information mode and the
+// sweep count on the status line. Returns false when the user cancelled it.
+bool RunFit(CommandContext& ctx) {
+  const std::int32_t mode = ctx.model.InfoDisplayMode;
+  std::optional<ResultListings> listings;
+  OptimizeObservers observers;
+  if (ctx.result != nullptr) {
+    listings.emplace(*ctx.result, ctx.windows, ctx.dialogs);
+    observers.listings = &*listings;
+  }
+  observers.before_sweeps = [&] {
+    if (mode == 2) {
+      ctx.windows.Show(WindowId::Result);
+    }
+  };
+  observers.on_sweep = [&](std::int32_t sweep, double max_change) {
+    ctx.windows.ShowStatus(SweepStatus(sweep, max_change));
+    if (mode > 0 && ctx.result != nullptr) {
+      const ProgressTexts texts = ProgressTextsOf(sweep, max_change);
+      ctx.result->ShowProgress(texts.sweeps, texts.residual);
+    }
+  };
+  return OptimizingCalc(ctx.model, ctx.events, observers).outcome == OptimizeOutcome::Converged;
+}
+
+}  // namespace
+
+void WriteOptimizedMesh(CommandContext& ctx) {
+  const std::string path = ctx.window.MeshFileName;
+  if (path.empty()) {
+    throw RunError(
+        err::kFileNotFound,
+        "書き込むメッシュのワークブックがありません。メッシュデータを読み込んで下さい。");
+  }
+  if (ctx.writer == nullptr) {
+    throw RunError(err::kInternalError, "ワークブックに書き込む手段がありません。");
+  }
+  ctx.windows.ShowStatus("メッシュに書き込み中: " + path);
+  const std::vector<CellEdit> edits = WriteBackEdits(ctx.model);
+  ctx.writer->Write(path, edits);
+}
+
+void MeshOptimizing_Click(CommandContext& ctx) {
+  if (!ctx.dialogs.AskYesNo(kOptimizeQuestion, kOptimizeTitle)) {
+    return;
+  }
+  bool converged = false;
+  const bool fitted = RunGuarded(ctx.dialogs, Aborted::Program, [&] {
+    BusyPointer busy(ctx.windows);
+    converged = RunFit(ctx);
+    ctx.windows.ShowStatus("");
+    ctx.dialogs.Message(converged ? kOptimizeFinished : kOptimizeCancelled, kOptimizeTitle,
+                        MessageIcon::Information);
+  });
+  ctx.windows.ShowStatus("");
+  if (!fitted || !converged) {
+    return;
+  }
+  if (!ctx.dialogs.AskYesNo(kWriteBackQuestion, kOptimizeTitle)) {
+    return;
+  }
+  RunGuarded(ctx.dialogs, Aborted::Loading, [&] {
+    BusyPointer busy(ctx.windows);
+    WriteOptimizedMesh(ctx);
+  });
+  ctx.windows.ShowStatus("");
+}
+
+}  // namespace ombrix

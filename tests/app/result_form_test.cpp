@@ -1,0 +1,82 @@
+// The result window "Form3": its controls in twips, the list that scrolls sideways as far as
+// its extent, rows made on demand, and the progress fields.
+
+#include "app/result_form.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QScrollBar>
+
+#include "app/twips.h"
+#include "optimise/result_listings.h"
+#include "optimise/system_terms.h"
+
+namespace ombrix::app {
+namespace {
+
+TEST(ResultForm, ExtentIsTwipsDividedByWholeTwipsPerPixel) {
+  EXPECT_EQ(ListExtentPixels(15), 1616);
+  EXPECT_EQ(ListExtentPixels(15.4), 1616);
+  EXPECT_EQ(ListExtentPixels(12), 2020);
+  EXPECT_EQ(ListExtentPixels(7), 3462);  // 24240 / 7 = 3462.86, cut
+}
+
+TEST(ResultForm, MadeOnFirstUseWithItsControlsInTwips) {
+  ResultForm form;
+  EXPECT_EQ(form.Existing(), nullptr);
+  QWidget* w = form.Window();
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(form.Window(), w);
+  EXPECT_EQ(w->objectName(), QStringLiteral("Form3"));
+  EXPECT_EQ(w->windowTitle(), QStringLiteral("Result"));
+  EXPECT_FALSE(w->isVisible());
+  const auto at = [&](const char* name, double l, double t, double wd, double h) {
+    const QWidget* c = w->findChild<QWidget*>(QString::fromLatin1(name));
+    ASSERT_NE(c, nullptr) << name;
+    EXPECT_EQ(c->geometry(), TwipsRect(l, t, wd, h)) << name;
+  };
+  at("Label1", 840, 280, 1692, 252);
+  at("Text1", 2640, 240, 972, 264);
+  at("Label2", 4320, 276, 1572, 252);
+  at("Text2", 6120, 240, 1452, 264);
+  at("List1", 360, 840, 8412, 5808);
+  EXPECT_EQ(w->findChild<QLabel*>("Label1")->text(), QStringLiteral("ＳＯＲ法繰り返し回数"));
+  EXPECT_EQ(w->findChild<QLabel*>("Label2")->text(), QStringLiteral("ＳＯＲ法残差（比率）"));
+}
+
+TEST(ResultForm, ProgressFillsTheTwoFields) {
+  ResultForm form;
+  form.ShowProgress("17", "0.000123000000");
+  QWidget* w = form.Existing();
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(w->findChild<QLineEdit*>("Text1")->text(), QStringLiteral("17"));
+  EXPECT_EQ(w->findChild<QLineEdit*>("Text2")->text(), QStringLiteral("0.000123000000"));
+}
+
+TEST(ResultForm, AHugeListingScrollsSidewaysToItsExtentAndMakesOnlyShownRows) {
+  ResultForm form;
+  SparseMatrix system(300, 300);  // 90,000 rows of 90,000 numbers
+  FillMembraneCurvature(system, 1, 1);
+  form.ShowListing(std::make_shared<MatrixListing>(system));
+  QWidget* w = form.Window();
+  w->show();
+  auto* list = w->findChild<QListView*>("List1");
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(list->model()->rowCount(), 90000);
+  const QString first = list->model()->index(0, 0).data().toString();
+  EXPECT_EQ(first.toStdString(), MatrixRowText(system, nullptr, 1, first.size()));
+  EXPECT_LT(first.size(), 10000);  // cut well before its 360,000 characters
+  const QScrollBar* bar = list->horizontalScrollBar();
+  EXPECT_EQ(bar->maximum() + list->viewport()->width(), ListExtentPixels(ScreenTwipsPerPixelX()));
+
+  // A new listing replaces the old one.
+  form.ShowListing(std::make_shared<VectorListing>(std::vector<double>{0.5, -1}));
+  ASSERT_EQ(list->model()->rowCount(), 2);
+  EXPECT_EQ(list->model()->index(1, 0).data().toString(), QStringLiteral("-1"));
+}
+
+}  // namespace
+}  // namespace ombrix::app

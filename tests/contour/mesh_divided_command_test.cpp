@@ -1,0 +1,187 @@
+#include "contour/mesh_divided_command.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "contour/contour_command.h"
+#include "contour/mesh_division.h"
+#include "fakes/fake_context.h"
+#include "import/plot_frame.h"
+#include "model/messages.h"
+#include "model/modes.h"
+
+namespace ombrix {
+namespace {
+
+using testing::FakeEnvironment;
+
+// A 3 x 2 mesh (two cells, 8 triangles) with its frame fitted, drawn once by the contour
+// command as the user would before dividing.
+class MeshDivided : public ::testing::Test {
+ protected:
+  void LoadMesh() {
+    MeshModel& m = env.model;
+    AllocateMesh(m, 3, 2);
+    const double values[2][3] = {{1.5, 4.5, 2.5}, {3.5, 6.5, 0.5}};
+    for (int j = 1; j <= 3; ++j)
+      m.NodeX(j) = 10.0 * (j - 1);
+    for (int i = 1; i <= 2; ++i) {
+      m.NodeY(i) = 10.0 * (2 - i);
+      for (int j = 1; j <= 3; ++j)
+        m.NodeValue(i, j) = values[i - 1][j - 1];
+    }
+    const PlotFrameSetup frame = ComputePlotFrame(m.NodeX, m.NodeY, 3, 2, PanelState{});
+    m.RangeX = frame.RangeX;
+    m.RangeY = frame.RangeY;
+    m.FrameLeft = frame.FrameLeft;
+    m.FrameTop = frame.FrameTop;
+    m.FrameWidth = frame.FrameWidth;
+    m.FrameHeight = frame.FrameHeight;
+    env.window.MeshFileName = "mesh.xlsx";
+  }
+  void LoadAndDraw() {
+    LoadMesh();
+    CommandContext ctx = Context();
+    ContourLine_Click(ctx);
+    ASSERT_EQ(env.model.TriangleCount, 8);
+    env.picture.calls.clear();
+    env.windows.log.clear();
+  }
+  CommandContext Context() {
+    CommandContext ctx = env.Context();
+    ctx.legend = &legend;
+    return ctx;
+  }
+  void Divide(const std::string& answer) {
+    env.dialogs.input_answers.push_back(answer);
+    CommandContext ctx = Context();
+    MeshDivided_Click(ctx);
+  }
+  std::vector<TriangleRecord> List() const {
+    std::vector<TriangleRecord> out;
+    for (int k = env.model.Triangles.lower(); k <= env.model.Triangles.upper(); ++k)
+      out.push_back(env.model.Triangles(k));
+    return out;
+  }
+
+  FakeEnvironment env;
+  testing::RecordingSurface legend;
+};
+
+TEST_F(MeshDivided, AsksForTheCountThenDividesMarksAndRedraws) {
+  LoadAndDraw();
+  Divide("3");
+  EXPECT_EQ(env.dialogs.input_boxes,
+            (std::vector<std::string>{"メッシュ分割回数|メッシュの分割回数を入力して下さい。|2"}));
+  EXPECT_TRUE(env.dialogs.messages.empty());
+  EXPECT_EQ(env.model.TriangleCount, 128);
+  EXPECT_EQ(env.model.Triangles.upper(), 130);
+  EXPECT_EQ(env.window.DividedMesh, 1);
+  EXPECT_EQ(env.model.NodeValue(2, 2), 6.5);  // the mesh itself is untouched
+  // Redrawn from a cleared area, under the busy pointer that is then put back.
+  EXPECT_NE(std::find(env.picture.calls.begin(), env.picture.calls.end(), "Cls"),
+            env.picture.calls.end());
+  EXPECT_EQ(env.windows.pointer, MousePointer::Default);
+  // Nothing mode: the legend window is left alone.
+  EXPECT_TRUE(legend.calls.empty());
+  EXPECT_EQ(env.windows.visible.count(WindowId::Legend), 0u);
+}
+
+TEST_F(MeshDivided, NormalModeShowsTheLegendAsTheContourCommandDoes) {
+  env.panel.Option1 = false;
+  env.panel.Option3 = true;
+  LoadAndDraw();
+  const std::vector<std::string> legend_after_contour = legend.calls;
+  ASSERT_FALSE(legend_after_contour.empty());
+  legend.calls.clear();
+  env.windows.visible.clear();
+  Divide("2");
+  EXPECT_EQ(env.model.TriangleCount, 32);
+  EXPECT_EQ(legend.calls, legend_after_contour);
+  EXPECT_TRUE(env.windows.visible[WindowId::Legend]);
+  EXPECT_TRUE(env.windows.on_top[WindowId::Legend]);
+  EXPECT_EQ(env.windows.log.back(), "FocusMain");
+  // 100 twips right of the main window, 600 below its top.
+  const WindowRect main = env.windows.Geometry(WindowId::Main);
+  EXPECT_EQ(env.windows.Geometry(WindowId::Legend).left, main.left + main.width + 100);
+  EXPECT_EQ(env.windows.Geometry(WindowId::Legend).top, main.top + 600);
+}
+
+TEST_F(MeshDivided, AnswersThatAreNoWholeNumberOfAtLeastOneChangeNothing) {
+  LoadAndDraw();
+  const std::vector<TriangleRecord> before = List();
+  for (const std::string answer : {"", "abc", "0", "-2", "2.5", "3x", "1e400"}) {
+    env.dialogs.messages.clear();
+    Divide(answer);
+    ASSERT_EQ(env.dialogs.messages.size(), 1u) << answer;
+    const testing::ShownMessage& shown = env.dialogs.messages[0];
+    EXPECT_EQ(shown.title, msg::kErrorReportTitle);
+    EXPECT_NE(shown.text.find(msg::kDivisionCountRule), std::string::npos) << shown.text;
+    if (!answer.empty()) {
+      EXPECT_NE(shown.text.find("\"" + answer + "\""), std::string::npos) << shown.text;
+    }
+    EXPECT_EQ(List(), before) << answer;
+    EXPECT_EQ(env.model.TriangleCount, 8);
+    EXPECT_EQ(env.window.DividedMesh, 0);
+    EXPECT_TRUE(env.picture.calls.empty()) << answer;
+  }
+}
+
+TEST_F(MeshDivided, WholeNumbersAreReadAsNumbers) {
+  EXPECT_EQ(DivisionCountOf("2"), 2);
+  EXPECT_EQ(DivisionCountOf(" 3 "), 3);
+  EXPECT_EQ(DivisionCountOf("2.0"), 2);
+  EXPECT_EQ(DivisionCountOf("1e1"), 10);
+  EXPECT_EQ(DivisionCountOf("0.5"), std::nullopt);
+  EXPECT_EQ(DivisionCountOf("2 3"), std::nullopt);
+}
+
+TEST_F(MeshDivided, TooManyTrianglesAreRefusedWithTheirCount) {
+  LoadAndDraw();
+  const std::vector<TriangleRecord> before = List();
+  Divide("13");  // 8 * 4^12 = 134217728 triangles
+  ASSERT_EQ(env.dialogs.messages.size(), 1u);
+  EXPECT_EQ(env.dialogs.messages[0].title, msg::kErrorReportTitle);
+  EXPECT_NE(env.dialogs.messages[0].text.find("134217728"), std::string::npos)
+      << env.dialogs.messages[0].text;
+  EXPECT_EQ(List(), before);
+  EXPECT_EQ(env.window.DividedMesh, 0);
+  EXPECT_TRUE(env.picture.calls.empty());
+  // A count far beyond 32 bits is refused the same way, not converted.
+  Divide("4000000000");
+  EXPECT_EQ(env.dialogs.messages.size(), 2u);
+  EXPECT_EQ(List(), before);
+}
+
+TEST_F(MeshDivided, BeforeAnyDrawingThereIsNoData) {
+  CommandContext ctx = Context();
+  MeshDivided_Click(ctx);  // nothing loaded
+  LoadMesh();
+  MeshDivided_Click(ctx);  // loaded but never drawn
+  ASSERT_EQ(env.dialogs.messages.size(), 2u);
+  for (const testing::ShownMessage& shown : env.dialogs.messages) {
+    EXPECT_EQ(shown.text, msg::kNoData);
+    EXPECT_EQ(shown.title, msg::kErrorReportTitle);
+  }
+  EXPECT_TRUE(env.dialogs.input_boxes.empty());
+  EXPECT_EQ(env.window.DividedMesh, 0);
+  EXPECT_TRUE(env.picture.calls.empty());
+}
+
+TEST_F(MeshDivided, AFailedRedrawEndsInTheDrawingsReportAndTheProgramGoesOn) {
+  LoadAndDraw();
+  env.model.RangeX = 0;  // a zero range divides by zero while the map is drawn
+  Divide("2");
+  ASSERT_EQ(env.dialogs.messages.size(), 1u);
+  EXPECT_NE(env.dialogs.messages[0].text.find(msg::kProgramAborted), std::string::npos)
+      << env.dialogs.messages[0].text;
+  EXPECT_EQ(env.model.TriangleCount, 32);
+  EXPECT_EQ(env.windows.pointer, MousePointer::Default);
+  EXPECT_TRUE(legend.calls.empty());
+}
+
+}  // namespace
+}  // namespace ombrix

@@ -1,0 +1,276 @@
+#include "contour/mesh_division.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/error_capture.h"
+
+#include <array>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "contour/contour_calc.h"
+#include "contour/triangle_list.h"
+#include "fakes/fake_context.h"
+#include "import/plot_frame.h"
+
+namespace ombrix {
+namespace {
+
+struct Vertex {
+  double y, x, z;
+  std::int32_t flag;
+};
+
+TriangleRecord Make(Vertex a, Vertex b, Vertex c) {
+  TriangleRecord t;
+  const std::array<Vertex, 3> vs = {a, b, c};
+  for (std::size_t v = 1; v <= 3; ++v) {
+    t.Y[v] = vs[v - 1].y;
+    t.X[v] = vs[v - 1].x;
+    t.Z[v] = vs[v - 1].z;
+    t.Flags[v] = vs[v - 1].flag;
+  }
+  return t;
+}
+
+Vertex VertexOf(const TriangleRecord& t, std::size_t v) {
+  return {t.Y[v], t.X[v], t.Z[v], t.Flags[v]};
+}
+
+// A list sized as the contour command sizes it for a 2 x 2 mesh (0..26), holding `triangles`,
+// whose cell fields and element 0 are set so that a division that carried them would show.
+void Fill(MeshModel& m, const std::vector<TriangleRecord>& triangles) {
+  m.Triangles.Allocate(0, 26);
+  m.TriangleCount = 0;
+  for (TriangleRecord t : triangles) {
+    t.CellRow = 7;
+    t.CellCol = 8;
+    t.Side = 3;
+    t.Y[0] = t.X[0] = t.Z[0] = 99;
+    t.Flags[0] = 5;
+    AppendTriangle(m, t);
+  }
+}
+
+// The division as plainly as it can be said: each pass into a second list, then copied back.
+std::vector<TriangleRecord> Reference(std::vector<TriangleRecord> list, int divisions) {
+  for (int pass = 1; pass < divisions; ++pass) {
+    std::vector<TriangleRecord> next;
+    for (const TriangleRecord& t : list) {
+      const Vertex p1 = VertexOf(t, 1), p2 = VertexOf(t, 2), p3 = VertexOf(t, 3);
+      auto mid = [](Vertex a, Vertex b) {
+        return Vertex{(a.y + b.y) / 2, (a.x + b.x) / 2, (a.z + b.z) / 2, (a.flag + b.flag) / 2};
+      };
+      const Vertex m12 = mid(p1, p2), m23 = mid(p2, p3), m13 = mid(p1, p3);
+      next.push_back(Make(p1, m12, m13));
+      next.push_back(Make(p2, m12, m23));
+      next.push_back(Make(p3, m13, m23));
+      next.push_back(Make(m12, m23, m13));
+    }
+    list = next;
+  }
+  return list;
+}
+
+std::vector<TriangleRecord> Entries(const MeshModel& m) {
+  std::vector<TriangleRecord> out;
+  for (int k = 1; k <= m.TriangleCount; ++k)
+    out.push_back(m.Triangles(k));
+  return out;
+}
+
+const TriangleRecord kA = Make({0, 0, 1, 0}, {4, 0, 3, 1}, {0, 8, 6, 1});
+const TriangleRecord kB = Make({-2, 5, 0.1, -1}, {3, 7, 0.2, 0}, {6, -3, 0.7, 1});
+
+TEST(DivideTriangles, OneDivisionKeepsTheListAndLeavesTwoSpareEntries) {
+  MeshModel m;
+  Fill(m, {kA, kB});
+  const TriangleRecord first = m.Triangles(1);
+  DivideTriangles(m, 1);
+  EXPECT_EQ(m.TriangleCount, 2);
+  EXPECT_EQ(m.Triangles.upper(), 4);  // shrunk from 26 to T + 2
+  EXPECT_EQ(m.Triangles(1), first);   // cell fields and element 0 kept as they were
+  EXPECT_EQ(m.Triangles(2).CellRow, 7);
+  EXPECT_EQ(m.Triangles(3), TriangleRecord{});
+}
+
+TEST(DivideTriangles, TwoDivisionsCutEachTriangleIntoFourInTheirBlock) {
+  MeshModel m;
+  Fill(m, {kA, kB});
+  DivideTriangles(m, 2);
+  ASSERT_EQ(m.TriangleCount, 8);
+  EXPECT_EQ(m.Triangles.upper(), 10);
+  // Triangle A's four parts, written out: M12 = (2, 0, 2), M23 = (2, 4, 4.5), M13 = (0, 4, 3.5).
+  const std::vector<TriangleRecord> a_parts = {
+      Make({0, 0, 1, 0}, {2, 0, 2, 0}, {0, 4, 3.5, 0}),
+      Make({4, 0, 3, 1}, {2, 0, 2, 0}, {2, 4, 4.5, 1}),
+      Make({0, 8, 6, 1}, {0, 4, 3.5, 0}, {2, 4, 4.5, 1}),
+      Make({2, 0, 2, 0}, {2, 4, 4.5, 1}, {0, 4, 3.5, 0}),
+  };
+  for (int k = 0; k < 4; ++k)
+    EXPECT_EQ(m.Triangles(k + 1), a_parts[static_cast<std::size_t>(k)]) << "part " << k + 1;
+  EXPECT_EQ(Entries(m), Reference({kA, kB}, 2));
+  EXPECT_EQ(m.Triangles(9), TriangleRecord{});
+  EXPECT_EQ(m.Triangles(10), TriangleRecord{});
+}
+
+TEST(DivideTriangles, ThreeDivisionsNestTheBlocksAndMatchTheReferenceBitForBit) {
+  MeshModel m;
+  Fill(m, {kA, kB});
+  DivideTriangles(m, 3);
+  ASSERT_EQ(m.TriangleCount, 32);
+  EXPECT_EQ(m.Triangles.upper(), 34);
+  // Entries 17..32 are B's: its second part's own four parts are entries 21..24.
+  const std::vector<TriangleRecord> b_parts = Reference({kB}, 2);
+  const std::vector<TriangleRecord> entries = Entries(m);
+  EXPECT_EQ(std::vector<TriangleRecord>(entries.begin() + 20, entries.begin() + 24),
+            Reference({b_parts[1]}, 2));
+  // Whole records: the cell fields and element 0 that Fill set are 0 in every part.
+  EXPECT_EQ(Entries(m), Reference({kA, kB}, 3));
+  // Dividing twice by two is dividing once by three.
+  MeshModel twice;
+  Fill(twice, {kA, kB});
+  DivideTriangles(twice, 2);
+  DivideTriangles(twice, 2);
+  EXPECT_EQ(Entries(twice), Entries(m));
+}
+
+TEST(DivideTriangles, MidpointsAreTheHalvedSumEvenWhereTheSumOverflows) {
+  const double big = std::numeric_limits<double>::max();
+  MeshModel m;
+  Fill(m, {Make({big, 0.1, 0.3, 0}, {big, 0.2, 0.6, 0}, {0, 0, 0, 0})});
+  DivideTriangles(m, 2);
+  EXPECT_EQ(m.Triangles(1).Y[2], std::numeric_limits<double>::infinity());
+  EXPECT_EQ(m.Triangles(1).X[2], (0.1 + 0.2) / 2);
+  EXPECT_EQ(m.Triangles(1).Z[2], (0.3 + 0.6) / 2);
+}
+
+TEST(DivideTriangles, MidpointFlagIsTheMeanTruncatedTowardZeroForEveryPair) {
+  struct Case {
+    std::int32_t a, b, mid;
+  };
+  const Case cases[] = {{-1, -1, -1}, {-1, 0, 0}, {-1, 1, 0}, {0, -1, 0}, {0, 0, 0},
+                        {0, 1, 0},    {1, -1, 0}, {1, 0, 0},  {1, 1, 1}};
+  for (const Case& c : cases) {
+    MeshModel m;
+    // Vertex 3 carries the same flag as vertex 2, so M12 and M13 both show the pair's mean.
+    Fill(m, {Make({0, 0, 0, c.a}, {2, 0, 0, c.b}, {0, 2, 0, c.b})});
+    DivideTriangles(m, 2);
+    const std::string pair = std::to_string(c.a) + "," + std::to_string(c.b);
+    // First part (P1, M12, M13), fourth (M12, M23, M13): each vertex keeps its point's flag.
+    EXPECT_EQ(m.Triangles(1).Flags, (std::array<std::int32_t, 4>{0, c.a, c.mid, c.mid})) << pair;
+    EXPECT_EQ(m.Triangles(4).Flags, (std::array<std::int32_t, 4>{0, c.mid, c.b, c.mid})) << pair;
+  }
+}
+
+TEST(DivideTriangles, BadCountsAndOversizedListsLeaveTheListAlone) {
+  MeshModel m;
+  Fill(m, {kA, kB});
+  const std::vector<TriangleRecord> before = Entries(m);
+  EXPECT_NE(ErrorNumberOf([&] { DivideTriangles(m, 0); }), 0);
+  EXPECT_EQ(ErrorNumberOf([&] { DivideTriangles(m, 17); }), 6);  // 2 * 4^16 + 2 > 2^31 - 1
+  EXPECT_EQ(Entries(m), before);
+  EXPECT_EQ(m.Triangles.upper(), 26);
+  // An empty list stays empty however often it is divided.
+  MeshModel empty;
+  Fill(empty, {});
+  DivideTriangles(empty, 40);
+  EXPECT_EQ(empty.TriangleCount, 0);
+  EXPECT_EQ(empty.Triangles.upper(), 2);
+}
+
+TEST(DivisionRefusal, CountsAboveFiftyMillionAreRefusedWithTheCount) {
+  EXPECT_EQ(DividedTriangleCount(357604, 3), 5721664);
+  EXPECT_EQ(DivisionRefusal(3'125'000, 3, 0), "");  // exactly 50 000 000
+  const std::string refusal = DivisionRefusal(3'125'001, 3, 0);
+  EXPECT_NE(refusal.find("50000016"), std::string::npos) << refusal;
+  EXPECT_NE(refusal.find("50000000"), std::string::npos) << refusal;
+  // Counts past any integer type are named by their power.
+  const std::string huge = DivisionRefusal(4, 2'000'000'000, 0);
+  EXPECT_NE(huge.find("4 の 1999999999 乗 × 4"), std::string::npos) << huge;
+}
+
+TEST(DivisionRefusal, ListsLargerThanTheMemoryAtHandAreRefused) {
+  // 4000 triangles plus entries 0, 4001 and 4002, 128 bytes each.
+  const std::uint64_t bytes = 4003 * sizeof(TriangleRecord);
+  EXPECT_EQ(DivisionRefusal(1000, 2, bytes), "");
+  const std::string refusal = DivisionRefusal(1000, 2, bytes - 1);
+  EXPECT_NE(refusal.find(" 4000 個"), std::string::npos) << refusal;
+  EXPECT_NE(refusal.find("メモリ"), std::string::npos) << refusal;
+}
+
+// --- The divided list in the drawing ---------------------------------------------------------
+
+// A 5 x 5 mesh of 3 with a ridge of 5 from node (2, 2) down to node (3, 2): the side-1
+// triangle of cell (2, 2) and the side-3 triangle of cell (2, 1) have that edge on level 5,
+// and both its ends are strict maxima, so the undivided drawing drops the edge.
+void Ridge(testing::FakeEnvironment& env) {
+  MeshModel& m = env.model;
+  AllocateMesh(m, 5, 5);
+  for (int i = 1; i <= 5; ++i) {
+    m.NodeY(i) = 10.0 * (5 - i);
+    m.NodeX(i) = 10.0 * (i - 1);
+    for (int j = 1; j <= 5; ++j)
+      m.NodeValue(i, j) = 3;
+  }
+  m.NodeValue(2, 2) = 5;
+  m.NodeValue(3, 2) = 5;
+  const PlotFrameSetup frame = ComputePlotFrame(m.NodeX, m.NodeY, 5, 5, PanelState{});
+  m.RangeX = frame.RangeX;
+  m.RangeY = frame.RangeY;
+  m.FrameLeft = frame.FrameLeft;
+  m.FrameTop = frame.FrameTop;
+  m.FrameWidth = frame.FrameWidth;
+  m.FrameHeight = frame.FrameHeight;
+  env.window.MeshFileName = "ridge.xlsx";
+  BuildTriangleList(m);
+}
+
+// The segments drawn at level 5.
+std::vector<SegmentRecord> LevelFive(testing::FakeEnvironment& env) {
+  std::vector<SegmentRecord> drawn;
+  ContourHooks hooks;
+  hooks.on_level = [&](std::int32_t level, const GrowableList<SegmentRecord>& segments) {
+    for (int s = 1; level == 5 && s <= segments.count(); ++s) {
+      if (segments(s).State == kSegmentDrawn)
+        drawn.push_back(segments(s));
+    }
+  };
+  CommandContext ctx = env.Context();
+  EXPECT_EQ(ContourCalc(ctx, hooks), ContourOutcome::Drawn);
+  return drawn;
+}
+
+TEST(DividedDrawing, EdgesOnTheLevelFollowTheFlagsOfTheUndividedDrawing) {
+  testing::FakeEnvironment env;
+  Ridge(env);
+  EXPECT_TRUE(LevelFive(env).empty());  // the ridge touches level 5 only at maxima
+  // Side 3 of cell (2, 1) and side 1 of cell (2, 2): the ridge is their edge 1 to 2.
+  EXPECT_EQ(env.model.Triangles(19).Flags, (std::array<std::int32_t, 4>{0, -1, -1, 0}));
+  EXPECT_EQ(env.model.Triangles(21).Flags, (std::array<std::int32_t, 4>{0, -1, -1, 0}));
+
+  DivideTriangles(env.model, 2);
+  env.window.DividedMesh = 1;
+  // The ridge's halves inherit flag -1 at their first vertex: still dropped.
+  EXPECT_TRUE(LevelFive(env).empty());
+}
+
+TEST(DividedDrawing, WithoutFlagsTheEdgesOnTheLevelAreDrawnAndNoFlagIsWritten) {
+  testing::FakeEnvironment env;
+  Ridge(env);
+  DivideTriangles(env.model, 2);
+  env.window.DividedMesh = 1;
+  // No extremum test on a divided list: the four halves of the two ridge edges are drawn.
+  const std::vector<SegmentRecord> drawn = LevelFive(env);
+  ASSERT_EQ(drawn.size(), 4u);
+  for (const SegmentRecord& s : drawn) {
+    EXPECT_EQ(s.X1, s.X2);
+    EXPECT_EQ(s.X1, drawn[0].X1);
+  }
+  for (int k = 1; k <= env.model.TriangleCount; ++k)
+    EXPECT_EQ(env.model.Triangles(k).Flags, (std::array<std::int32_t, 4>{})) << k;
+}
+
+}  // namespace
+}  // namespace ombrix

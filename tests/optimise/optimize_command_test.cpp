@@ -1,0 +1,226 @@
+// The optimisation command: its questions and messages, the result window by information
+// mode, cancelling, failures, and what it hands to the workbook writer.
+
+#include "optimise/optimize_command.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fakes/fake_context.h"
+#include "fakes/recording_result_window.h"
+#include "fakes/recording_workbook_writer.h"
+#include "model/numeric.h"
+#include "optimise_fixture.h"
+
+namespace ombrix {
+namespace {
+
+const std::string kAskFit = "メッシュ最適化|メッシュ最適化しますか？";
+const std::string kAskWrite = "メッシュ最適化|メッシュに最適化データを書き込みますか？";
+
+class OptimizeCommand : public ::testing::Test {
+ protected:
+  OptimizeCommand() {
+    // Four columns, three rows; one point inside cell (1, 1), one on the side shared by cells
+    // (2, 2) and (2, 3), one outside the mesh.
+    env.model = testing::MakeModel(
+        {0, 1, 2, 3}, {2, 1, 0}, {{0.25, 1.5, 3}, {2, 0.5, 5}, {9, 9, 1}}, 1, 1, 10, 1.5, 1e-6, 0);
+    env.window.MeshFileName = "/data/mesh.xls";
+  }
+
+  void Run() {
+    CommandContext ctx = env.Context();
+    ctx.result = &result;
+    ctx.writer = &writer;
+    MeshOptimizing_Click(ctx);
+  }
+
+  bool Untouched() const {
+    for (std::int32_t i = 1; i <= env.model.NodeCountY; ++i) {
+      for (std::int32_t j = 1; j <= env.model.NodeCountX; ++j) {
+        if (env.model.NodeValue(i, j) != 7 || env.model.NodeBlank(i, j) != 1) {
+          return false;
+        }
+      }
+    }
+    return true;
+  }
+
+  testing::FakeEnvironment env;
+  testing::RecordingResultWindow result;
+  testing::RecordingWorkbookWriter writer;
+};
+
+TEST_F(OptimizeCommand, NoToTheFirstQuestionDoesNothing) {
+  env.dialogs.yes_no_answers = {false};
+  Run();
+  EXPECT_EQ(env.dialogs.questions, std::vector<std::string>{kAskFit});
+  EXPECT_TRUE(env.dialogs.messages.empty());
+  EXPECT_TRUE(Untouched());
+  EXPECT_EQ(env.events.processed, 0);
+  EXPECT_TRUE(writer.saves.empty());
+}
+
+TEST_F(OptimizeCommand, NoToWritingKeepsTheFitInTheModelOnly) {
+  env.dialogs.yes_no_answers = {true, false};
+  Run();
+  EXPECT_EQ(env.dialogs.questions, (std::vector<std::string>{kAskFit, kAskWrite}));
+  ASSERT_EQ(env.dialogs.messages.size(), 1u);
+  EXPECT_EQ(env.dialogs.messages[0].text, "メッシュ最適化計算終了");
+  EXPECT_EQ(env.dialogs.messages[0].title, "メッシュ最適化");
+  EXPECT_EQ(env.dialogs.messages[0].icon, MessageIcon::Information);
+  EXPECT_FALSE(Untouched());
+  for (std::int32_t i = 1; i <= 3; ++i) {
+    for (std::int32_t j = 1; j <= 4; ++j) {
+      EXPECT_EQ(env.model.NodeBlank(i, j), 0);
+    }
+  }
+  EXPECT_TRUE(writer.saves.empty());
+  EXPECT_EQ(env.windows.pointer, MousePointer::Default);
+  // Mode 0: the result window is never used.
+  EXPECT_TRUE(result.listings.empty());
+  EXPECT_TRUE(result.progress.empty());
+  EXPECT_EQ(env.windows.visible.count(WindowId::Result), 0u);
+}
+
+TEST_F(OptimizeCommand, YesToWritingSavesEveryNodeOnceWithTheMarks) {
+  env.dialogs.yes_no_answers = {true, true};
+  Run();
+  ASSERT_EQ(writer.saves.size(), 1u);
+  EXPECT_EQ(writer.saves[0].path, "/data/mesh.xls");
+  const std::vector<CellEdit>& edits = writer.saves[0].edits;
+  ASSERT_EQ(edits.size(), 12u);
+  std::size_t e = 0;
+  for (std::int32_t i = 1; i <= 3; ++i) {
+    for (std::int32_t j = 1; j <= 4; ++j, ++e) {
+      EXPECT_EQ(edits[e].row, i + 5);
+      EXPECT_EQ(edits[e].col, j + 6);
+      ASSERT_TRUE(edits[e].value.has_value());
+      EXPECT_EQ(*edits[e].value, env.model.NodeValue(i, j));
+      const bool holds_point = (i == 1 && j == 1) || (i == 2 && (j == 2 || j == 3));
+      EXPECT_EQ(edits[e].mark, holds_point) << i << "," << j;
+    }
+  }
+  EXPECT_EQ(env.windows.pointer, MousePointer::Default);
+}
+
+TEST_F(OptimizeCommand, AllInformationListsFourTimesAndWaitsEachTime) {
+  env.model.InfoDisplayMode = 1;
+  env.dialogs.yes_no_answers = {true, false};
+  Run();
+  ASSERT_EQ(result.listings.size(), 4u);
+  for (const std::vector<std::string>& listing : result.listings) {
+    EXPECT_EQ(listing.size(), 12u);
+  }
+  // The last listing is the solution now in the mesh.
+  EXPECT_EQ(result.listings[3][0], NumberText(env.model.NodeValue(1, 1)));
+  EXPECT_EQ(result.listings[3][11], NumberText(env.model.NodeValue(3, 4)));
+  ASSERT_EQ(env.dialogs.messages.size(), 5u);
+  for (std::size_t m = 0; m < 4; ++m) {
+    EXPECT_EQ(env.dialogs.messages[m].text, "Wait");
+  }
+  EXPECT_EQ(env.dialogs.messages[4].text, "メッシュ最適化計算終了");
+  ASSERT_FALSE(result.progress.empty());
+  EXPECT_EQ(result.progress.front().first, "1");
+  EXPECT_EQ(result.progress.back().first, std::to_string(result.progress.size()));
+}
+
+TEST_F(OptimizeCommand, ResidualInformationShowsProgressButNoListing) {
+  env.model.InfoDisplayMode = 2;
+  env.dialogs.yes_no_answers = {true, false};
+  Run();
+  EXPECT_TRUE(result.listings.empty());
+  ASSERT_EQ(env.dialogs.messages.size(), 1u);
+  EXPECT_TRUE(env.windows.visible[WindowId::Result]);
+  ASSERT_GT(result.progress.size(), 1u);
+  for (std::size_t s = 0; s < result.progress.size(); ++s) {
+    EXPECT_EQ(result.progress[s].first, std::to_string(s + 1));
+    EXPECT_EQ(result.progress[s].second.size() - result.progress[s].second.find('.'), 13u);
+  }
+  // Shown once, before the first sweep's progress; the status line follows every sweep.
+  const auto shown = std::find(env.windows.log.begin(), env.windows.log.end(), "Show Result");
+  ASSERT_NE(shown, env.windows.log.end());
+  EXPECT_EQ(std::count(env.windows.log.begin(), env.windows.log.end(), "Show Result"), 1);
+  const auto first_status =
+      std::find_if(env.windows.log.begin(), env.windows.log.end(),
+                   [](const std::string& s) { return s.starts_with("Status メ"); });
+  EXPECT_LT(shown, first_status);
+}
+
+// Asks to cancel once the given number of sweeps has started.
+class CancelAfter : public testing::FakeEventPump {
+ public:
+  explicit CancelAfter(int sweeps) : sweeps_(sweeps) {}
+  void ProcessPendingEvents() override {
+    testing::FakeEventPump::ProcessPendingEvents();
+    cancel = processed > sweeps_;
+  }
+
+ private:
+  int sweeps_;
+};
+
+TEST_F(OptimizeCommand, EscLeavesTheMeshAsItWasAndAsksNothingMore) {
+  env.dialogs.yes_no_answers = {true};
+  CancelAfter events(2);
+  CommandContext ctx{env.model,   env.window,  env.panel, env.picture,  nullptr,
+                     env.dialogs, env.windows, events,    env.workbooks};
+  ctx.result = &result;
+  ctx.writer = &writer;
+  MeshOptimizing_Click(ctx);
+  EXPECT_TRUE(Untouched());
+  EXPECT_EQ(env.dialogs.questions, std::vector<std::string>{kAskFit});
+  ASSERT_EQ(env.dialogs.messages.size(), 1u);
+  EXPECT_EQ(env.dialogs.messages[0].text, kOptimizeCancelled);
+  EXPECT_TRUE(writer.saves.empty());
+  EXPECT_EQ(env.windows.pointer, MousePointer::Default);
+}
+
+TEST_F(OptimizeCommand, AFailedFitIsReportedAndTheProgramGoesOn) {
+  env.model.RelaxationFactor = 3.5;  // diverges until the values overflow
+  env.dialogs.yes_no_answers = {true};
+  Run();
+  EXPECT_TRUE(Untouched());
+  ASSERT_EQ(env.dialogs.messages.size(), 1u);
+  EXPECT_EQ(env.dialogs.messages[0].title, "エラー報告");
+  EXPECT_TRUE(env.dialogs.messages[0].text.starts_with("エラー番号： 6"));
+  EXPECT_TRUE(env.dialogs.messages[0].text.ends_with("プログラムを中断します。"));
+  EXPECT_EQ(env.dialogs.questions.size(), 1u);
+  EXPECT_EQ(env.windows.pointer, MousePointer::Default);
+}
+
+TEST_F(OptimizeCommand, NoPointsIsAClearReportBeforeAnyWork) {
+  env.model.PointCount = 0;
+  env.dialogs.yes_no_answers = {true};
+  Run();
+  EXPECT_TRUE(Untouched());
+  EXPECT_EQ(env.events.processed, 0);
+  ASSERT_EQ(env.dialogs.messages.size(), 1u);
+  EXPECT_NE(env.dialogs.messages[0].text.find("散布データがありません"), std::string::npos);
+}
+
+TEST_F(OptimizeCommand, WritingWithoutAMeshWorkbookIsAReport) {
+  env.window.MeshFileName.clear();
+  env.dialogs.yes_no_answers = {true, true};
+  Run();
+  EXPECT_TRUE(writer.saves.empty());
+  ASSERT_EQ(env.dialogs.messages.size(), 2u);
+  EXPECT_EQ(env.dialogs.messages[1].title, "エラー報告");
+  EXPECT_TRUE(env.dialogs.messages[1].text.ends_with("読み込みを中断します。"));
+  EXPECT_EQ(env.windows.pointer, MousePointer::Default);
+}
+
+TEST_F(OptimizeCommand, AFailedSaveIsReportedAndTheFitStays) {
+  writer.failure = RunError(err::kPathFileAccess, "\"/data/mesh.xls\" に保存できません");
+  env.dialogs.yes_no_answers = {true, true};
+  Run();
+  ASSERT_EQ(env.dialogs.messages.size(), 2u);
+  EXPECT_NE(env.dialogs.messages[1].text.find("/data/mesh.xls"), std::string::npos);
+  EXPECT_TRUE(env.dialogs.messages[1].text.ends_with("読み込みを中断します。"));
+  EXPECT_FALSE(Untouched());
+}
+
+}  // namespace
+}  // namespace ombrix

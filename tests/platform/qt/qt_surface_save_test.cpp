@@ -1,0 +1,181 @@
+// Saving the drawing area as a bitmap file, through the surface and through the menu command.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QTemporaryDir>
+#include <array>
+
+#if defined(__unix__)
+#include <sys/resource.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#endif
+
+#include "fakes/error_capture.h"
+#include "fakes/fake_context.h"
+#include "platform/qt/qt_surface.h"
+#include "platform/qt/qt_text.h"
+#include "view/contour_image_save.h"
+
+namespace ombrix::qt {
+namespace {
+
+// Something of everything the map is made of: bands, lines, a polygon and text.
+void DrawSample(QtSurface& s) {
+  s.FilledBox(10, 10, 120, 70, RGB(0, 160, 0));
+  s.FilledBox(40, 30, 150, 90, RGB(255, 255, 0));
+  s.SetDrawWidth(2);
+  s.Line(0, 99, 199, 0, RGB(0, 0, 255));
+  s.SetDrawWidth(1);
+  s.Box(5, 5, 190, 95, RGB(240, 240, 0));
+  s.SetForeColor(RGB(255, 0, 0));
+  s.SetFillColor(RGB(0, 200, 255));
+  s.SetFillStyle(FillStyle::Solid);
+  const std::array<PixelPoint, 4> corners{{{130, 20}, {180, 30}, {170, 80}, {140, 60}}};
+  s.Polygon(corners);
+  s.SetCurrentX(20);
+  s.SetCurrentY(75);
+  s.Print(" 12.5 等高線");
+}
+
+std::string Path(const QTemporaryDir& dir, const char* name) {
+  return ToStdString(dir.filePath(QString::fromUtf8(name)));
+}
+
+// Every pixel of b equals the one of a, compared as 0xRRGGBB.
+void ExpectSamePixels(const QImage& a, const QImage& b) {
+  ASSERT_EQ(a.size(), b.size());
+  int differing = 0;
+  for (int y = 0; y < a.height(); ++y) {
+    for (int x = 0; x < a.width(); ++x) {
+      differing += (a.pixel(x, y) & 0xffffff) != (b.pixel(x, y) & 0xffffff);
+    }
+  }
+  EXPECT_EQ(differing, 0);
+}
+
+QStringList Entries(const QTemporaryDir& dir) {
+  return QDir(dir.path())
+      .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+TEST(QtSurfaceSave, WritesAWindowsBitmapThatReadsBackPixelForPixel) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  QtSurface s(200, 100);
+  DrawSample(s);
+  const std::string path = Path(dir, "ContourMap.BMP");
+  s.SavePicture(path);
+
+  QFile file(ToQString(path));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray header = file.read(18);
+  ASSERT_EQ(header.size(), 18);
+  EXPECT_EQ(header.left(2), QByteArray("BM"));
+  // A BITMAPINFOHEADER (40 bytes), which every program that reads bitmaps understands.
+  EXPECT_EQ(static_cast<unsigned char>(header[14]), 40);
+  EXPECT_EQ(QImageReader(ToQString(path)).format(), QByteArray("bmp"));
+
+  const QImage saved(ToQString(path));
+  ExpectSamePixels(s.image(), saved);
+  EXPECT_EQ(Entries(dir), QStringList{QStringLiteral("ContourMap.BMP")});
+}
+
+TEST(QtSurfaceSave, ReplacesAnEarlierFileOfTheSameName) {
+  QTemporaryDir dir;
+  const std::string path = Path(dir, "map.BMP");
+  QtSurface first(50, 40);
+  first.FilledBox(0, 0, 49, 39, RGB(255, 0, 0));
+  first.SavePicture(path);
+  QtSurface second(30, 20);
+  second.Line(0, 0, 29, 19, RGB(0, 0, 255));
+  second.SavePicture(path);
+  ExpectSamePixels(second.image(), QImage(ToQString(path)));
+  EXPECT_EQ(Entries(dir), QStringList{QStringLiteral("map.BMP")});
+}
+
+TEST(QtSurfaceSave, AFailedSaveIsError75AndLeavesNothingBehind) {
+  QTemporaryDir dir;
+  QFile plain(dir.filePath(QStringLiteral("notes.txt")));
+  ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+  plain.write("not a folder");
+  plain.close();
+  ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("taken.BMP")));
+  QtSurface s(20, 10);
+  DrawSample(s);
+
+  const std::string cases[] = {
+      Path(dir, "missing/ContourMap.BMP"),                  // a folder that is not there
+      Path(dir, "notes.txt/ContourMap.BMP"),                // a "folder" that is a file
+      Path(dir, "taken.BMP"),                               // a folder of the picture's name
+      Path(dir, (std::string(300, 'x') + ".BMP").c_str()),  // a name too long for a file
+  };
+  for (const std::string& path : cases) {
+    const RunError error = ErrorOf([&] { s.SavePicture(path); });
+    EXPECT_EQ(error.number(), 75) << path;
+    const std::string description = error.description();
+    EXPECT_EQ(description.rfind("画像ファイル \"" + path + "\" を書き込めません: ", 0), 0u)
+        << description;
+    // The system's reason follows the colon.
+    EXPECT_GT(description.size(), description.find(": ") + 2) << description;
+    EXPECT_EQ(Entries(dir), (QStringList{QStringLiteral("notes.txt"), QStringLiteral("taken.BMP")}))
+        << path;
+    EXPECT_TRUE(QDir(dir.filePath(QStringLiteral("taken.BMP"))).isEmpty());
+  }
+}
+
+#if defined(__unix__)
+// The disk fills up while the picture is being written: the system refuses the bytes beyond a
+// file-size limit as it would on a full disk.
+TEST(QtSurfaceSave, RunningOutOfSpaceMidWayLeavesNoPartialFile) {
+  QTemporaryDir dir;
+  QtSurface s(200, 100);  // some 60 kB as a bitmap
+  DrawSample(s);
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto previous_handler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = 1000;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const RunError error = ErrorOf([&] { s.SavePicture(Path(dir, "ContourMap.BMP")); });
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previous_handler);
+
+  EXPECT_EQ(error.number(), 75);
+  // The system's own reason, not an unknown error.
+  EXPECT_NE(error.description().find("ContourMap.BMP\" を書き込めません: " +
+                                     std::string(std::strerror(EFBIG))),
+            std::string::npos)
+      << error.description();
+  EXPECT_TRUE(Entries(dir).isEmpty()) << Entries(dir).join(QStringLiteral(", ")).toStdString();
+}
+#endif
+
+TEST(QtSurfaceSave, TheMenuCommandSavesTheDrawingBesideTheWorkbook) {
+  QTemporaryDir dir;
+  // The workbook sits in a folder that carries its own name.
+  ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("地形/mesh.xls")));
+  testing::FakeEnvironment env;
+  env.window.MeshFileName = Path(dir, "地形/mesh.xls/mesh.xls");
+  env.dialogs.input_answers.push_back("等高線図");
+  QtSurface picture(200, 100);
+  DrawSample(picture);
+  CommandContext base = env.Context();
+  CommandContext ctx{base.model,   base.window,  base.panel,  picture,       base.printer,
+                     base.dialogs, base.windows, base.events, base.workbooks};
+  SaveContour_Click(ctx);
+
+  EXPECT_TRUE(env.dialogs.messages.empty());
+  const QString saved = dir.filePath(QStringLiteral("地形/mesh.xls/等高線図.BMP"));
+  ASSERT_TRUE(QFile::exists(saved));
+  ExpectSamePixels(picture.image(), QImage(saved));
+}
+
+}  // namespace
+}  // namespace ombrix::qt

@@ -1,0 +1,191 @@
+#include "view/view_shrink.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "fakes/fake_context.h"
+
+namespace ombrix {
+namespace {
+
+// The main window before the command: 15 twips a pixel, 900 x 700 pixels at (100, 50).
+constexpr WindowRect kMainBefore{1500, 750, 13500, 10500};
+
+class ViewShrink : public ::testing::Test {
+ protected:
+  ViewShrink() { env.windows.geometry[WindowId::Main] = kMainBefore; }
+
+  void Frame(std::int32_t width, std::int32_t height) {
+    env.model.FrameWidth = width;
+    env.model.FrameHeight = height;
+    env.model.FrameLeft = 7;  // moved elsewhere, to see the command put it back
+    env.model.FrameTop = 9;
+  }
+  void Shrink(const std::string& text3) {
+    env.panel.Text3 = text3;
+    CommandContext ctx = env.Context();
+    Command1_Click(ctx);
+  }
+  WindowRect Main() const { return env.windows.Geometry(WindowId::Main); }
+
+  testing::FakeEnvironment env;
+};
+
+TEST_F(ViewShrink, TwoThirdsOfAn800By600Frame) {
+  EXPECT_EQ(env.window.MinFormWidth, 832);
+  Frame(800, 600);
+  Shrink("2/3");
+  EXPECT_EQ(env.model.FrameWidth, 533);
+  EXPECT_EQ(env.model.FrameHeight, 400);
+  EXPECT_EQ(env.model.FrameLeft, 30);
+  EXPECT_EQ(env.model.FrameTop, 20);
+  EXPECT_EQ(env.picture.calls, std::vector<std::string>{"Scale 0 0 533 400"});
+  EXPECT_EQ(env.windows.area_width, 603);
+  EXPECT_EQ(env.windows.area_height, 450);
+  // 673 pixels is narrower than the 832-pixel minimum: the width is raised to it.
+  EXPECT_EQ(Main(), (WindowRect{1500, 750, 832 * 15, 660 * 15}));
+  EXPECT_EQ(env.windows.log, (std::vector<std::string>{"DrawingArea 603x450", "SetGeometry Main",
+                                                       "SetGeometry Main"}));
+  EXPECT_TRUE(env.dialogs.messages.empty());
+}
+
+TEST_F(ViewShrink, RepeatedShrinksCompound) {
+  Frame(800, 600);
+  Shrink("2/3");
+  Shrink("2/3");
+  EXPECT_EQ(env.model.FrameWidth, 355);
+  EXPECT_EQ(env.model.FrameHeight, 267);
+  EXPECT_EQ(env.windows.area_width, 425);
+  EXPECT_EQ(env.windows.area_height, 317);
+  EXPECT_EQ(Main(), (WindowRect{1500, 750, 832 * 15, 527 * 15}));
+}
+
+TEST_F(ViewShrink, ThreeHalvesEnlargesAndLeavesAWideWindowAlone) {
+  Frame(800, 600);
+  Shrink("3/2");
+  EXPECT_EQ(env.model.FrameWidth, 1200);
+  EXPECT_EQ(env.model.FrameHeight, 900);
+  EXPECT_EQ(env.windows.area_width, 1270);
+  EXPECT_EQ(env.windows.area_height, 950);
+  EXPECT_EQ(Main(), (WindowRect{1500, 750, 1340 * 15, 1160 * 15}));
+  EXPECT_EQ(std::count(env.windows.log.begin(), env.windows.log.end(), "SetGeometry Main"), 1);
+}
+
+TEST_F(ViewShrink, APlainNumberAndSpacesAroundIt) {
+  Frame(800, 600);
+  Shrink(" 0.5 ");
+  EXPECT_EQ(env.model.FrameWidth, 400);
+  EXPECT_EQ(env.model.FrameHeight, 300);
+  Shrink(" 2 / 1 ");
+  EXPECT_EQ(env.model.FrameWidth, 800);
+  EXPECT_EQ(env.model.FrameHeight, 600);
+}
+
+TEST_F(ViewShrink, WindowOfExactlyTheMinimumWidthIsNotSetTwice) {
+  Frame(1384, 600);
+  Shrink("0.5");  // 692 + 140 = 832 pixels
+  EXPECT_EQ(Main().width, 832 * 15);
+  EXPECT_EQ(std::count(env.windows.log.begin(), env.windows.log.end(), "SetGeometry Main"), 1);
+  Frame(1382, 600);
+  Shrink("0.5");  // 691 + 140 = 831 pixels: raised to 832
+  EXPECT_EQ(Main().width, 832 * 15);
+  EXPECT_EQ(std::count(env.windows.log.begin(), env.windows.log.end(), "SetGeometry Main"), 3);
+}
+
+TEST_F(ViewShrink, MinimumIsCheckedAgainstTheWidthThePlatformGave) {
+  // A window manager that keeps the window at least 1000 pixels wide.
+  class WideWindows : public testing::FakeWindowOps {
+   public:
+    void SetGeometry(WindowId window, const WindowRect& rect) override {
+      WindowRect kept = rect;
+      kept.width = std::max(kept.width, 15000.0);
+      FakeWindowOps::SetGeometry(window, kept);
+    }
+  } windows;
+  windows.geometry[WindowId::Main] = kMainBefore;
+  Frame(800, 600);
+  env.panel.Text3 = "2/3";
+  CommandContext ctx = env.Context();
+  CommandContext wide{ctx.model,   ctx.window, ctx.panel,  ctx.picture,  ctx.printer,
+                      ctx.dialogs, windows,    ctx.events, ctx.workbooks};
+  Command1_Click(wide);
+  EXPECT_EQ(windows.Geometry(WindowId::Main).width, 15000);
+  EXPECT_EQ(windows.log, (std::vector<std::string>{"DrawingArea 603x450", "SetGeometry Main"}));
+}
+
+TEST(ShrinkFactor, IsReadAndDividedInSinglePrecision) {
+  const ShrinkFactor two_thirds = ParseShrinkFactor("2/3");
+  EXPECT_TRUE(two_thirds.refusal.empty());
+  EXPECT_EQ(two_thirds.value, 2.0f / 3.0f);
+  EXPECT_EQ(two_thirds.value, 0.6666667f);
+  EXPECT_EQ(ParseShrinkFactor("0.1").value, 0.1f);
+  EXPECT_EQ(ParseShrinkFactor("-1.5e-1").value, -0.15f);
+  // Just above the midpoint of two singles: read straight to single it rounds up, while
+  // through a double (where it is exactly the midpoint) it would round down to 1.
+  EXPECT_EQ(ParseShrinkFactor("1.000000059604644775390625000001").value, 1.0000001192092896f);
+}
+
+TEST(ShrinkFrame, ProductsAreDoublesOfTheSingleFactorRoundedHalfToEven) {
+  // 0.1 in single is a little above 0.1: 805 x 0.1 gives 80.500001, not 80.5.
+  EXPECT_EQ(ShrinkFrame("0.1", 805, 600).FrameWidth, 81);
+  EXPECT_EQ(ShrinkFrame("1/10", 805, 600).FrameWidth, 81);
+  EXPECT_EQ(ShrinkFrame("0.5", 805, 600).FrameWidth, 402);  // 402.5
+  EXPECT_EQ(ShrinkFrame("0.5", 803, 600).FrameWidth, 402);  // 401.5
+  EXPECT_EQ(ShrinkFrame("25", 800, 600).FrameWidth, 20000);
+  EXPECT_EQ(ShrinkFrame("0.5", 3, 2).FrameHeight, 1);
+}
+
+TEST_F(ViewShrink, UnusableFactorsShowAMessageAndChangeNothing) {
+  const struct {
+    const char* text3;
+    const char* says;
+  } cases[] = {
+      {"abc", "縮小率 \"abc\" は数値として読めません。\r縮小率は「2/3」や「0.5」のように"},
+      {"", "縮小率 \"\" は数値として読めません。"},
+      {"2/", "縮小率 \"2/\" は数値として読めません。"},
+      {"/3", "縮小率 \"/3\" は数値として読めません。"},
+      {"1/3/4", "縮小率 \"1/3/4\" は数値として読めません。"},
+      {"2x", "縮小率 \"2x\" は数値として読めません。"},
+      {"1e40", "縮小率 \"1e40\" は数値として読めません。"},
+      {"2/0", "縮小率 \"2/0\": 縮小率の分母が 0 です。"},
+      {"0/0", "縮小率 \"0/0\": 縮小率の分母が 0 です。"},
+      {"0", "縮小率 \"0\" では枠が 0 × 0 ピクセルになります。\r枠の幅と高さは 1 ピクセル以上"},
+      {"-1/2", "縮小率 \"-1/2\" では枠が -400 × -300 ピクセルになります。"},
+      {"0.0001", "縮小率 \"0.0001\" では枠が 0 × 0 ピクセルになります。"},
+      {"26", "縮小率 \"26\" では枠が 20800 × 15600 ピクセルになります。"},
+      {"1e30/1e-30", "縮小率 \"1e30/1e-30\" では枠が inf × inf ピクセルになります。"},
+  };
+  for (const auto& c : cases) {
+    testing::FakeEnvironment fresh;
+    fresh.windows.geometry[WindowId::Main] = kMainBefore;
+    fresh.model.FrameWidth = 800;
+    fresh.model.FrameHeight = 600;
+    fresh.model.FrameLeft = 7;
+    fresh.panel.Text3 = c.text3;
+    CommandContext ctx = fresh.Context();
+    Command1_Click(ctx);
+    EXPECT_EQ(fresh.model.FrameWidth, 800) << c.text3;
+    EXPECT_EQ(fresh.model.FrameHeight, 600) << c.text3;
+    EXPECT_EQ(fresh.model.FrameLeft, 7) << c.text3;
+    EXPECT_TRUE(fresh.picture.calls.empty()) << c.text3;
+    EXPECT_TRUE(fresh.windows.log.empty()) << c.text3;
+    EXPECT_EQ(fresh.windows.Geometry(WindowId::Main), kMainBefore) << c.text3;
+    ASSERT_EQ(fresh.dialogs.messages.size(), 1u) << c.text3;
+    EXPECT_EQ(fresh.dialogs.messages[0].title, "エラー報告");
+    EXPECT_EQ(fresh.dialogs.messages[0].text.rfind(c.says, 0), 0u)
+        << c.text3 << ": " << fresh.dialogs.messages[0].text;
+  }
+}
+
+TEST_F(ViewShrink, WithoutAFrameThereIsNothingToShrink) {
+  Shrink("2/3");
+  ASSERT_EQ(env.dialogs.messages.size(), 1u);
+  EXPECT_EQ(env.dialogs.messages[0].text, "データがありません。ファイルを読み込んで下さい。");
+  EXPECT_EQ(env.model.FrameWidth, 0);
+  EXPECT_TRUE(env.windows.log.empty());
+  EXPECT_TRUE(env.picture.calls.empty());
+}
+
+}  // namespace
+}  // namespace ombrix
