@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QStatusBar>
+#include <filesystem>
 
 #include "app/twips.h"
 #include "contour/colour_legend.h"
@@ -14,8 +15,11 @@
 #include "model/modes.h"
 #include "optimise/optimize_command.h"
 #include "platform/qt/qt_child.h"
+#include "platform/qt/qt_printer.h"
+#include "view/background_map.h"
 #include "view/colour_index.h"
 #include "view/contour_image_save.h"
+#include "view/map_keys.h"
 #include "view/view_shrink.h"
 
 namespace ombrix::app {
@@ -96,12 +100,23 @@ MainWindow::MainWindow(std::function<void()> end_program)
           [this] { end_program_(); });
   ConnectCommand("MeshDataLoad", MeshDataLoad_Click);
   ConnectCommand("RandomDataLoad", RandomDataLoad_Click);
-  ConnectCommand("ContourLine", ContourLine_Click);
-  ConnectCommand("MeshDivided", MeshDivided_Click);
+  ConnectCommand("ContourLine", ContourLine_Click, Prints::WhenTicked);
+  ConnectCommand("MeshDivided", MeshDivided_Click, Prints::WhenTicked);
   ConnectCommand("RelativeColorIndex", RelativeColorIndex_Click);
   ConnectCommand("AbsoluteColorIndex", AbsoluteColorIndex_Click);
   ConnectCommand("MeshOptimizing", MeshOptimizing_Click);
   ConnectCommand("SaveContour", SaveContour_Click);
+  ConnectCommand("LoadMap", LoadMap_Click);
+  ConnectCommand("Sprite", Sprite_Click);
+  // The map keys work whatever control has the focus, but not while another command runs.
+  map_keys_ = std::make_unique<MapKeyFilter>(this, [this](std::int16_t key, std::int16_t shift) {
+    if (!menuBar()->isEnabled()) {
+      return false;
+    }
+    CommandContext ctx = Context();
+    return Form_KeyDown(ctx, key, shift);
+  });
+  qApp->installEventFilter(map_keys_.get());
   connect(panel_.Command1, &QPushButton::clicked, this, [this] {
     CommandContext ctx = Context();
     Command1_Click(ctx);
@@ -127,17 +142,31 @@ CommandContext MainWindow::Context() {
       *active_dialogs_, *window_ops_, *events_,    *active_workbooks_, legend_surface_.get()};
   ctx.result = &result_form_;
   ctx.writer = active_writer_;
+  ctx.pictures = &picture_files_;
   return ctx;
 }
 
-void MainWindow::ConnectCommand(const char* item_name, void (*command)(CommandContext&)) {
+void MainWindow::ConnectCommand(const char* item_name, void (*command)(CommandContext&),
+                                Prints prints) {
   QAction* action = menus_.item(QString::fromLatin1(item_name));
   action->setEnabled(true);
-  connect(action, &QAction::triggered, this, [this, command] {
+  connect(action, &QAction::triggered, this, [this, command, prints] {
     // Long commands let events run while they work: keep every other command out meanwhile.
     menuBar()->setEnabled(false);
     CommandContext ctx = Context();
+    // A drawing with "Printer" ticked prints on the system's default printer, or into a PDF
+    // beside the mesh workbook where the system has none; nothing else touches a printer.
+    std::unique_ptr<qt::QtPrinter> printer;
+    if (prints == Prints::WhenTicked && IsTicked(ctx.panel.Check4)) {
+      const std::string fallback =
+          std::filesystem::path(state_.MeshFileName).replace_extension(".pdf").string();
+      printer = qt::QtPrinter::SystemDefault(fallback, model_.FrameWidth > model_.FrameHeight);
+      ctx.printer = printer.get();
+    }
     command(ctx);
+    if (printer && printer->is_pdf() && printer->pages_printed() > 0) {
+      window_ops_->ShowStatus("印刷コピーを PDF に保存しました: " + printer->name());
+    }
     menuBar()->setEnabled(true);
     SyncOptionChecks();  // a command may change a mode; a checkable item toggled itself
   });

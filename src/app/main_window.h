@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/map_key_filter.h"
 #include "app/menu_tree.h"
 #include "app/result_form.h"
 #include "app/settings_panel.h"
@@ -15,6 +16,7 @@
 #include "platform/command_context.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_events.h"
+#include "platform/qt/qt_picture_loader.h"
 #include "platform/qt/qt_surface.h"
 #include "platform/qt/qt_window_ops.h"
 #include "platform/qt/surface_view.h"
@@ -62,7 +64,10 @@ class MainWindow : public QMainWindow {
 
  private:
   void ConnectOption(const char* item_name, OptionItem item);
-  void ConnectCommand(const char* item_name, void (*command)(CommandContext&));
+  // Whether a command draws the map, and so prints it when "Printer" is ticked.
+  enum class Prints { Never, WhenTicked };
+  void ConnectCommand(const char* item_name, void (*command)(CommandContext&),
+                      Prints prints = Prints::Never);
   void SyncOptionChecks();
 
   MeshModel model_;
@@ -84,6 +89,8 @@ class MainWindow : public QMainWindow {
   qt::SurfaceView* legend_view_ = nullptr;
   std::unique_ptr<QWidget> legend_window_;  // "Form2", made on first use
   ResultForm result_form_;
+  qt::QtPictureLoader picture_files_;
+  std::unique_ptr<MapKeyFilter> map_keys_;
 };
 
 }  // namespace ombrix::app

@@ -47,7 +47,6 @@ SettingsPanel BuildSettingsPanel(QWidget* parent) {
   p.Option1 = Make<QRadioButton>(p.Frame1, "Option1", "Nothing", 240, 240, 972, 180);
   p.Option1->setChecked(true);
   p.Check4 = Make<QCheckBox>(parent, "Check4", "Printer", 5880, 240, 852, 252);
-  p.Check4->setEnabled(false);  // printer output is not built yet
   p.Check3 = Make<QCheckBox>(parent, "Check3", "RedLine", 4440, 168, 612, 372);
   p.Check3->setChecked(true);
   p.Check2 = Make<QCheckBox>(parent, "Check2", "Level", 3600, 240, 732, 252);

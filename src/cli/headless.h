@@ -11,6 +11,7 @@
 #include "model/form_load.h"
 #include "platform/command_context.h"
 #include "platform/null_surface.h"
+#include "platform/qt/qt_picture_loader.h"
 #include "sheet/open_workbook.h"
 
 namespace ombrix::cli {
@@ -54,8 +55,9 @@ class NoEvents : public EventPump {
 struct HeadlessSession {
   explicit HeadlessSession(DrawingSurface& surface) : picture(surface) { FormLoad(model, window); }
   CommandContext Context() {
-    return CommandContext{model,   window,  panel,  picture,  nullptr,
-                          dialogs, windows, events, workbooks};
+    CommandContext ctx{model, window, panel, picture, nullptr, dialogs, windows, events, workbooks};
+    ctx.pictures = &picture_files;
+    return ctx;
   }
 
   MeshModel model;
@@ -66,6 +68,7 @@ struct HeadlessSession {
   HeadlessWindowOps windows;
   NoEvents events;
   sheet::FileWorkbookOpener workbooks;
+  qt::QtPictureLoader picture_files;
 };
 
 // Imports the mesh workbook and draws its map as the contour command does, on the session's

@@ -10,6 +10,7 @@
 #include "cli/drawing_options.h"
 #include "cli/headless.h"
 #include "cli/optimise_command.h"
+#include "cli/print_pdf.h"
 #include "contour/colour_legend.h"
 #include "contour/contour_calc.h"
 #include "contour/triangle_list.h"
@@ -17,6 +18,7 @@
 #include "platform/null_surface.h"
 #include "platform/qt/qt_surface.h"
 #include "platform/qt/qt_text.h"
+#include "view/background_map.h"
 
 namespace ombrix::cli {
 namespace {
@@ -26,7 +28,8 @@ const std::map<std::string, int> kLegendOptions = {
 const std::map<std::string, int> kRenderOptions = {
     {"-o", 1},         {"--interval", 1},   {"--line-width", 1}, {"--outline", 0},
     {"--no-level", 0}, {"--no-redline", 0}, {"--mode", 1},       {"--color-range", 2},
-    {"--divide", 1},   {"--points", 1},     {"--optimise", 0},   {"--initial", 1}};
+    {"--divide", 1},   {"--points", 1},     {"--optimise", 0},   {"--initial", 1},
+    {"--map", 1},      {"--print-pdf", 1}};
 
 // The drawing area's size in a fresh window: 9372 x 5412 twips at 15 twips a pixel.
 constexpr int kInitialAreaWidth = 625;
@@ -99,19 +102,39 @@ int RenderMap(const std::vector<std::string>& raw, std::ostream& out) {
     throw UsageError("--initial needs --points POINTS --optimise");
   }
   ApplyInitialValueOption(args, session.model);
+  const std::optional<std::string> map_picture = args.Value("--map");
+  const std::optional<std::string> pdf = args.Value("--print-pdf");
   return RunHeadless(out, [&](std::string& text) {
+    std::optional<PdfPrintJob> pdf_job;
+    if (pdf) {
+      pdf_job.emplace(*pdf);
+    }
     CommandContext ctx = session.Context();
     ImportMesh(ctx, path);
+    if (map_picture) {
+      // After the import, which drops any map and sets the frame corner the map starts at.
+      LoadMap(ctx, *map_picture);
+    }
     if (points) {
       ImportPointsAndOptimise(ctx, *points);
     }
+    // The printed copy is the one of the final drawing, as the window would print it.
+    if (pdf_job && !divisions) {
+      pdf_job->Attach(ctx);
+    }
     DrawLoadedMesh(ctx);
     if (divisions) {
+      if (pdf_job) {
+        pdf_job->Attach(ctx);
+      }
       DivideAndRedraw(ctx, *divisions);
     }
     SaveImage(surface.image(), output, format);
     text += "image," + output + "," + std::to_string(surface.image().width()) + "," +
             std::to_string(surface.image().height()) + "\n";
+    if (pdf_job) {
+      text += "pdf," + *pdf + "," + std::to_string(pdf_job->Commit()) + "\n";
+    }
   });
 }
 

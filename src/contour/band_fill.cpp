@@ -16,12 +16,13 @@ Rgb BandColour(const MeshModel& m, const MainWindowState& w, double value_a, dou
 
 void FillBandPolygon(DrawingSurface& surface, const MeshModel& m, const MainWindowState& w,
                      std::span<const PixelPoint> corners, double value_a, double value_b,
-                     double value_c) {
+                     double value_c, const PrinterCopy& print) {
   const Rgb colour = BandColour(m, w, value_a, value_b, value_c);
   surface.SetFillStyle(FillStyle::Solid);
   surface.SetForeColor(colour);
   surface.SetFillColor(colour);
   surface.Polygon(corners);
+  print.Polygon(corners, colour);
   surface.Refresh();
   surface.SetFillStyle(FillStyle::Transparent);
 }
@@ -31,17 +32,18 @@ PixelPoint WholePixelPoint(const PixelMapping& map, double y, double x) {
 }
 
 void FillTriangleBases(DrawingSurface& surface, const MeshModel& m, const MainWindowState& w,
-                       const PixelMapping& map) {
+                       const PixelMapping& map, const PrinterCopy& print) {
   for (std::int32_t t = 1; t <= m.TriangleCount; ++t) {
     const TriangleRecord& tri = m.Triangles(t);
     const PixelPoint corners[3] = {WholePixelPoint(map, tri.Y[1], tri.X[1]),
                                    WholePixelPoint(map, tri.Y[2], tri.X[2]),
                                    WholePixelPoint(map, tri.Y[3], tri.X[3])};
-    FillBandPolygon(surface, m, w, corners, tri.Z[1], tri.Z[2], tri.Z[3]);
+    FillBandPolygon(surface, m, w, corners, tri.Z[1], tri.Z[2], tri.Z[3], print);
   }
 }
 
-void ShadeCells(DrawingSurface& surface, const MeshModel& m, const PixelMapping& map) {
+void ShadeCells(DrawingSurface& surface, const MeshModel& m, const PixelMapping& map,
+                const PrinterCopy& print) {
   for (std::int32_t i = 1; i <= m.NodeCountY - 1; ++i) {
     for (std::int32_t j = 1; j <= m.NodeCountX - 1; ++j) {
       const std::array<std::int32_t, 4> shade = BlankdataColor(m, i, j);
@@ -54,9 +56,11 @@ void ShadeCells(DrawingSurface& surface, const MeshModel& m, const PixelMapping&
           {x0, y0, mx, my}, {x0, my, mx, y1}, {mx, y0, x1, my}, {mx, my, x1, y1}};
       for (int q = 0; q < 4; ++q) {
         if (shade[static_cast<std::size_t>(q)] > 0) {
-          surface.FilledBox(map.X(boxes[q][0]), map.Y(boxes[q][1]), map.X(boxes[q][2]),
-                            map.Y(boxes[q][3]),
-                            RGB(0, std::min(shade[static_cast<std::size_t>(q)], 255), 0));
+          const Rgb colour = RGB(0, std::min(shade[static_cast<std::size_t>(q)], 255), 0);
+          const double ax = map.X(boxes[q][0]), ay = map.Y(boxes[q][1]);
+          const double bx = map.X(boxes[q][2]), by = map.Y(boxes[q][3]);
+          surface.FilledBox(ax, ay, bx, by, colour);
+          print.ShadeBox(ax, ay, bx, by, colour);
         }
       }
     }

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "contour/pixel_mapping.h"
+#include "contour/printer_copy.h"
 #include "model/main_window_state.h"
 #include "model/mesh_model.h"
 #include "platform/drawing_surface.h"
@@ -18,20 +19,23 @@ Rgb BandColour(const MeshModel& model, const MainWindowState& window, double val
                double value_b, double value_c);
 
 // Fills a polygon (outline and interior in the same colour) in the colour of the mean of the
-// three values and leaves the surface's fill style transparent.
+// three values, on the surface and then on the printed copy, and leaves the surface's fill
+// style transparent.
 void FillBandPolygon(DrawingSurface& surface, const MeshModel& model, const MainWindowState& window,
                      std::span<const PixelPoint> corners, double value_a, double value_b,
-                     double value_c);
+                     double value_c, const PrinterCopy& print = PrinterCopy());
 
 // A mapped point rounded to whole pixels, halves to even; error 6 outside the 32-bit range.
 PixelPoint WholePixelPoint(const PixelMapping& map, double y, double x);
 
 // Every triangle filled in the colour of the mean of its three values, in list order.
 void FillTriangleBases(DrawingSurface& surface, const MeshModel& model,
-                       const MainWindowState& window, const PixelMapping& map);
+                       const MainWindowState& window, const PixelMapping& map,
+                       const PrinterCopy& print = PrinterCopy());
 
 // Every cell's four quarters in the green shade of their interpolated value; blank quarters
 // stay unpainted.
-void ShadeCells(DrawingSurface& surface, const MeshModel& model, const PixelMapping& map);
+void ShadeCells(DrawingSurface& surface, const MeshModel& model, const PixelMapping& map,
+                const PrinterCopy& print = PrinterCopy());
 
 }  // namespace ombrix

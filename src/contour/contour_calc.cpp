@@ -11,6 +11,7 @@
 #include "contour/level_edges.h"
 #include "contour/level_series.h"
 #include "contour/pixel_mapping.h"
+#include "contour/printer_copy.h"
 #include "model/messages.h"
 #include "model/modes.h"
 #include "model/numeric.h"
@@ -69,7 +70,7 @@ void CutOneEdgeOnLevel(MeshModel& m, const MainWindowState& w, const PixelMappin
 // its band right after the segment.
 void FillAboveLevel(DrawingSurface& screen, const MeshModel& m, const MainWindowState& w,
                     const PixelMapping& map, const TriangleRecord& t, const LevelCut& cut,
-                    double level) {
+                    double level, const PrinterCopy& print) {
   const Crossing& c1 = cut.crossing[1];
   if (cut.kind == CutKind::TwoCrossings) {
     const Crossing& c2 = cut.crossing[2];
@@ -86,18 +87,19 @@ void FillAboveLevel(DrawingSurface& screen, const MeshModel& m, const MainWindow
       count = 4;
     }
     FillBandPolygon(screen, m, w, std::span<const PixelPoint>(corners, count), level, level,
-                    t.Z[h1]);
+                    t.Z[h1], print);
     return;
   }
   const std::int32_t h = HigherEnd(t, c1);
   const PixelPoint corners[3] = {WholePixelPoint(map, c1.y, c1.x),
                                  WholePixelPoint(map, cut.on_level_y[1], cut.on_level_x[1]),
                                  WholePixelPoint(map, t.Y[h], t.X[h])};
-  FillBandPolygon(screen, m, w, corners, level, level, t.Z[h]);
+  FillBandPolygon(screen, m, w, corners, level, level, t.Z[h], print);
 }
 
 void CutAtLevel(DrawingSurface& screen, MeshModel& m, const MainWindowState& w,
-                const PixelMapping& map, TriangleRecord& t, double level) {
+                const PixelMapping& map, TriangleRecord& t, double level,
+                const PrinterCopy& print) {
   const LevelCut cut = CutTriangle(t, level);
   switch (cut.kind) {
     case CutKind::None:
@@ -106,14 +108,14 @@ void CutAtLevel(DrawingSurface& screen, MeshModel& m, const MainWindowState& w,
       AppendSegment(m, map, cut.crossing[1].y, cut.crossing[1].x, cut.crossing[2].y,
                     cut.crossing[2].x);
       if (w.ColorMode == kColorNormal) {
-        FillAboveLevel(screen, m, w, map, t, cut, level);
+        FillAboveLevel(screen, m, w, map, t, cut, level, print);
       }
       return;
     case CutKind::CrossingAndVertex:
       AppendSegment(m, map, cut.crossing[1].y, cut.crossing[1].x, cut.on_level_y[1],
                     cut.on_level_x[1]);
       if (w.ColorMode == kColorNormal) {
-        FillAboveLevel(screen, m, w, map, t, cut, level);
+        FillAboveLevel(screen, m, w, map, t, cut, level, print);
       }
       return;
     case CutKind::Flat: {
@@ -139,41 +141,14 @@ std::string ProgressText(std::int64_t done, std::int64_t total, std::int64_t lev
          std::to_string(total) + ")  Esc で中断";
 }
 
-}  // namespace
-
-ContourSettings ReadContourSettings(const PanelState& panel) {
-  ContourSettings s;
-  s.LevelInterval = ToLong(LeadingNumber(panel.Text1));
-  s.ContourLineWidth = ToLong(LeadingNumber(panel.Text2));
-  return s;
-}
-
-ContourOutcome ContourCalc(CommandContext& ctx, const ContourHooks& hooks) {
+// Steps after the settings are read: the whole picture, and the printed copy beside it.
+ContourOutcome DrawMap(CommandContext& ctx, const ContourHooks& hooks,
+                       const ContourSettings& settings, PrinterCopy& print) {
   MeshModel& m = ctx.model;
   MainWindowState& w = ctx.window;
   DrawingSurface& screen = ctx.picture;
-
-  const ContourSettings settings = ReadContourSettings(ctx.panel);
-  if (settings.ContourLineWidth < 1) {
-    ctx.dialogs.Message(msg::kLineWidthTooSmall, msg::kErrorReportTitle);
-    return ContourOutcome::LineWidthTooSmall;
-  }
-  const std::int16_t line_width = ToInteger16(settings.ContourLineWidth);
-  screen.SetDrawWidth(line_width);
-  if (ctx.printer != nullptr) {
-    ctx.printer->SetDrawWidth(line_width);
-  }
-
-  if (ctx.panel.Option1) {
-    w.ColorMode = kColorNothing;
-  } else if (ctx.panel.Option2) {
-    w.ColorMode = kColorEasy;
-  } else if (ctx.panel.Option3) {
-    w.ColorMode = kColorNormal;
-  }
   const bool outline = IsTicked(ctx.panel.Check1);
   const LineSwitches switches{IsTicked(ctx.panel.Check2), IsTicked(ctx.panel.Check3)};
-  w.PrinterOutput = IsTicked(ctx.panel.Check4) ? kPrinterOn : kPrinterOff;
 
   screen.SetScaleMode(ScaleMode::Pixels);
   screen.Clear();
@@ -186,10 +161,16 @@ ContourOutcome ContourCalc(CommandContext& ctx, const ContourHooks& hooks) {
   screen.Box(m.FrameLeft, m.FrameTop, static_cast<double>(std::int64_t{m.FrameLeft} + m.FrameWidth),
              static_cast<double>(std::int64_t{m.FrameTop} + m.FrameHeight), kFrameColour);
   screen.SetFontSize(11);
+  if (print.active()) {
+    // The page is sized in the units of the hidden picture box that holds the map, which
+    // like the drawing area counts screen pixels.
+    const ScreenInfo screen_info = ctx.windows.Screen();
+    print.SetUp(m, w, screen_info.twips_per_pixel_x, screen_info.twips_per_pixel_y);
+  }
 
   const PixelMapping map = MakePixelMapping(m);
   if (outline) {
-    DrawMeshOutline(screen, m, map);
+    DrawMeshOutline(screen, m, map, print);
   }
 
   const DataRange range = FindDataRange(m);
@@ -197,11 +178,11 @@ ContourOutcome ContourCalc(CommandContext& ctx, const ContourHooks& hooks) {
   m.DataMin = range.min;
   const LevelSeries series = ChooseLevels(range, settings.LevelInterval);
   if (w.ColorMode == kColorEasy) {
-    ShadeCells(screen, m, map);
+    ShadeCells(screen, m, map, print);
   }
   SetColor(m, w);
   if (w.ColorMode == kColorNormal) {
-    FillTriangleBases(screen, m, w, map);
+    FillTriangleBases(screen, m, w, map, print);
   }
   screen.Refresh();
 
@@ -218,6 +199,8 @@ ContourOutcome ContourCalc(CommandContext& ctx, const ContourHooks& hooks) {
         ctx.events.ProcessPendingEvents();
         next_progress = Clock::now() + kProgressInterval;
         if (ctx.events.CancelRequested()) {
+          // A drawing the user stopped is not worth its paper.
+          print.KillDoc();
           ctx.windows.ShowStatus("作図を中断しました。");
           return ContourOutcome::Cancelled;
         }
@@ -229,21 +212,66 @@ ContourOutcome ContourCalc(CommandContext& ctx, const ContourHooks& hooks) {
       m.FlatTriangles.Clear();
       const double at = static_cast<double>(level);
       buckets.ForEachCandidate(
-          k, at, [&](std::int32_t t) { CutAtLevel(screen, m, w, map, m.Triangles(t), at); });
+          k, at, [&](std::int32_t t) { CutAtLevel(screen, m, w, map, m.Triangles(t), at, print); });
       PairFlatTriangles(m.FlatTriangles, m.FlatEdges);
       SuppressFlatEdges(m.FlatEdges, m.Segments);
       if (hooks.on_level) {
         hooks.on_level(static_cast<std::int32_t>(level), m.Segments);
       }
       DrawLevelSegments(screen, m.Segments, static_cast<std::int32_t>(level), series.LabelUnit,
-                        switches, w.ColorMode);
+                        switches, w.ColorMode, print);
       screen.Refresh();
     }
   }
-  DrawCoordinateLabels(screen, m, map);
+  DrawCoordinateLabels(screen, m, map, print);
+  print.EndDoc();
   screen.Refresh();
   ctx.windows.ShowStatus("");
   return ContourOutcome::Drawn;
+}
+
+}  // namespace
+
+ContourSettings ReadContourSettings(const PanelState& panel) {
+  ContourSettings s;
+  s.LevelInterval = ToLong(LeadingNumber(panel.Text1));
+  s.ContourLineWidth = ToLong(LeadingNumber(panel.Text2));
+  return s;
+}
+
+ContourOutcome ContourCalc(CommandContext& ctx, const ContourHooks& hooks) {
+  MainWindowState& w = ctx.window;
+  const ContourSettings settings = ReadContourSettings(ctx.panel);
+  if (settings.ContourLineWidth < 1) {
+    ctx.dialogs.Message(msg::kLineWidthTooSmall, msg::kErrorReportTitle);
+    return ContourOutcome::LineWidthTooSmall;
+  }
+  const std::int16_t line_width = ToInteger16(settings.ContourLineWidth);
+  ctx.picture.SetDrawWidth(line_width);
+  // The printer's line width is set on every run, printing or not.
+  if (ctx.printer != nullptr) {
+    ctx.printer->SetDrawWidth(line_width);
+  }
+
+  if (ctx.panel.Option1) {
+    w.ColorMode = kColorNothing;
+  } else if (ctx.panel.Option2) {
+    w.ColorMode = kColorEasy;
+  } else if (ctx.panel.Option3) {
+    w.ColorMode = kColorNormal;
+  }
+  w.PrinterOutput = IsTicked(ctx.panel.Check4) ? kPrinterOn : kPrinterOff;
+  PrinterCopy print;
+  if (w.PrinterOutput == kPrinterOn && ctx.printer != nullptr) {
+    print = PrinterCopy(*ctx.printer, w.ColorMode);
+  }
+  try {
+    return DrawMap(ctx, hooks, settings, print);
+  } catch (...) {
+    // The job is ended before the caller reports the error.
+    print.EndAfterError();
+    throw;
+  }
 }
 
 }  // namespace ombrix

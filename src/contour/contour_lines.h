@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "contour/pixel_mapping.h"
+#include "contour/printer_copy.h"
 #include "platform/command_context.h"
 
 namespace ombrix {
@@ -23,16 +24,19 @@ struct LineSwitches {
 
 // Draws the level's segments that are not suppressed, in list order; a level that is a whole
 // multiple of the label unit is red with the red-line switch on, and gets one label at the
-// first end of its first drawn segment with the label switch on.
+// first end of its first drawn segment with the label switch on. Each segment and the label
+// go to the printed copy right after the screen.
 void DrawLevelSegments(DrawingSurface& surface, const GrowableList<SegmentRecord>& segments,
                        std::int32_t level, std::int32_t label_unit, const LineSwitches& switches,
-                       std::int32_t colour_mode);
+                       std::int32_t colour_mode, const PrinterCopy& print = PrinterCopy());
 
-// Every triangle's three sides, vertex 1-2, 2-3, 1-3.
-void DrawMeshOutline(DrawingSurface& surface, const MeshModel& model, const PixelMapping& mapping);
+// Every triangle's three sides, vertex 1-2, 2-3, 1-3; the printed copy gets the cell side 1-2.
+void DrawMeshOutline(DrawingSurface& surface, const MeshModel& model, const PixelMapping& mapping,
+                     const PrinterCopy& print = PrinterCopy());
 
-// The x range under the frame's bottom edge and the y range at its left edge.
+// The x range under the frame's bottom edge and the y range at its left edge; each pair goes
+// to the printed copy after the screen.
 void DrawCoordinateLabels(DrawingSurface& surface, const MeshModel& model,
-                          const PixelMapping& mapping);
+                          const PixelMapping& mapping, const PrinterCopy& print = PrinterCopy());
 
 }  // namespace ombrix

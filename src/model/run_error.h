@@ -18,6 +18,7 @@ inline constexpr int kInternalError = 51;
 inline constexpr int kFileNotFound = 53;
 inline constexpr int kPathFileAccess = 75;
 inline constexpr int kBadFileFormat = 321;
+inline constexpr int kInvalidPicture = 481;
 inline constexpr int kPrinterError = 482;
 }  // namespace err
 

@@ -8,6 +8,7 @@
 #include "platform/dialogs.h"
 #include "platform/drawing_surface.h"
 #include "platform/event_pump.h"
+#include "platform/picture_loader.h"
 #include "platform/printer.h"
 #include "platform/result_window.h"
 #include "platform/window_ops.h"
@@ -29,6 +30,8 @@ struct CommandContext {
   DrawingSurface* legend = nullptr;  // the legend window's drawing; nullptr where none exists
   ResultWindow* result = nullptr;    // the optimiser's result window; nullptr where none exists
   WorkbookWriter* writer = nullptr;  // writes cells back into workbook files
+  // Reads picture files; nullptr where none can be read.
+  PictureLoader* pictures = nullptr;
 };
 
 // Sets the hourglass pointer for its lifetime and the default one after, on every path.

@@ -5,11 +5,14 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinterInfo>
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <filesystem>
@@ -145,20 +148,55 @@ TEST_F(MainWindowTest, MenuTreeHasEveryItemWithItsCaption) {
                               QStringLiteral("ファイル書込"), QStringLiteral("終了")}));
 }
 
-TEST_F(MainWindowTest, CommandsNotBuiltYetAreDisabledAndDoNothing) {
-  testing::ScriptedDialogs dialogs;  // any question asked would fail the test
-  window.UseDialogs(dialogs);
-  for (const char* name : {"LoadMap", "Sprite"}) {
-    EXPECT_FALSE(Item(name)->isEnabled()) << name;
-    Click(name);  // a disabled action ignores the trigger
+TEST_F(MainWindowTest, EveryCommandAndControlIsEnabled) {
+  for (const char* name :
+       {"MeshDataLoad", "RandomDataLoad", "LoadMap", "Sprite", "ContourLine", "MeshDivided",
+        "MeshOptimizing", "SaveContour", "RelativeColorIndex", "AbsoluteColorIndex", "TheEnd"}) {
+    EXPECT_TRUE(Item(name)->isEnabled()) << name;
   }
-  EXPECT_TRUE(dialogs.messages.empty());
-  EXPECT_TRUE(dialogs.input_boxes.empty());
-  EXPECT_TRUE(dialogs.file_filters.empty());
   EXPECT_TRUE(window.panel().Option2->isEnabled());
   EXPECT_TRUE(window.panel().Option3->isEnabled());
-  EXPECT_FALSE(window.panel().Check4->isEnabled());
+  EXPECT_TRUE(window.panel().Check4->isEnabled());
   EXPECT_TRUE(window.panel().Command1->isEnabled());
+}
+
+TEST_F(MainWindowTest, MapFromTheMenuMovesWithShiftArrowsWhateverHasTheFocus) {
+  testing::ScriptedDialogs dialogs;
+  testing::MemoryWorkbookOpener books;
+  testing::MemoryWorkbook& book = books.books["/data/mesh.xls"];
+  book.Set("F3", 2).Set("D5", 2).Set("G4", 0).Set("H4", 1000).Set("E6", 1500).Set("E7", 0);
+  book.Set("G6", 1).Set("H6", 2).Set("G7", 3).Set("H7", 4);
+  window.UseDialogs(dialogs);
+  window.UseWorkbookOpener(books);
+  dialogs.file_answers.push_back("/data/mesh.xls");
+  Click("MeshDataLoad");
+
+  const std::string picture = (std::filesystem::temp_directory_path() /
+                               ("ombrix_map_" + std::to_string(::getpid()) + ".bmp"))
+                                  .string();
+  QImage map(4, 3, QImage::Format_RGB32);
+  map.fill(qRgb(10, 200, 30));
+  ASSERT_TRUE(map.save(QString::fromStdString(picture), "BMP"));
+  dialogs.file_answers.push_back(picture);
+  Click("LoadMap");
+  std::filesystem::remove(picture);
+  ASSERT_TRUE(dialogs.messages.empty()) << dialogs.messages[0].text;
+  EXPECT_EQ(window.model().MapLoaded, 1);
+  EXPECT_EQ(window.model().MapLeft, 30);
+  EXPECT_EQ(window.model().MapTop, 20);
+  EXPECT_EQ(window.surface().image().pixel(31, 21) & 0xFFFFFF, 0x0AC81Eu);  // the map's colour
+
+  // The key goes to whatever control has the focus; the window still sees it.
+  window.show();
+  window.panel().Text3->setFocus();
+  QKeyEvent up(QEvent::KeyPress, Qt::Key_Up, Qt::ShiftModifier);
+  QApplication::sendEvent(window.panel().Text3, &up);
+  EXPECT_EQ(window.model().MapTop, 15);
+  const std::int32_t width = window.model().MapWidth;
+  QKeyEvent wider(QEvent::KeyPress, Qt::Key_Right, Qt::ControlModifier);
+  QApplication::sendEvent(window.panel().Text3, &wider);
+  EXPECT_EQ(window.model().MapWidth, width + 50);
+  EXPECT_EQ(window.panel().Text3->text(), QStringLiteral("2/3"));  // the text box got nothing
 }
 
 TEST_F(MainWindowTest, MeshImportFromTheMenuDrawsTheFrameAndResizes) {
@@ -400,6 +438,17 @@ TEST_F(MainWindowTest, ShrinkButtonAndImageSaveWorkFromTheWindow) {
   EXPECT_EQ(window.model().FrameWidth, 267);
   EXPECT_EQ(window.model().FrameHeight, 400);
   EXPECT_TRUE(dialogs.messages.empty());
+
+  // With "Printer" ticked and no printer on this machine, the copy goes to a PDF beside the
+  // workbook.
+  window.panel().Check4->setChecked(true);
+  Click("ContourLine");
+  window.panel().Check4->setChecked(false);
+  EXPECT_TRUE(dialogs.messages.empty());
+  if (QPrinterInfo::defaultPrinterName().isEmpty()) {
+    EXPECT_GT(std::filesystem::file_size(folder / "mesh.pdf"), 0u);
+    EXPECT_TRUE(window.statusBar()->currentMessage().contains(QStringLiteral("mesh.pdf")));
+  }
 
   ASSERT_TRUE(Item("SaveContour")->isEnabled());
   dialogs.input_answers.push_back("map");

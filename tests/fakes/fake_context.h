@@ -1,6 +1,7 @@
 #pragma once
 // A whole command environment made of fakes, for driving core commands in tests.
 
+#include "fakes/fake_picture_loader.h"
 #include "fakes/fake_window_ops.h"
 #include "fakes/memory_workbook.h"
 #include "fakes/recording_surface.h"
@@ -14,8 +15,10 @@ struct FakeEnvironment {
   FakeEnvironment() { FormLoad(model, window); }
 
   CommandContext Context() {
-    return CommandContext{model,   window,  panel,  picture,  &printer,
-                          dialogs, windows, events, workbooks};
+    CommandContext ctx{model,   window,  panel,  picture,  &printer,
+                       dialogs, windows, events, workbooks};
+    ctx.pictures = &pictures;
+    return ctx;
   }
 
   MeshModel model;
@@ -27,6 +30,7 @@ struct FakeEnvironment {
   FakeWindowOps windows;
   FakeEventPump events;
   MemoryWorkbookOpener workbooks;
+  FakePictureLoader pictures;
 };
 
 }  // namespace ombrix::testing

@@ -123,6 +123,9 @@ void RecordingSurface::SavePicture(const std::string& path) {
 
 void RecordingSurface::EndDoc() {
   calls.push_back("EndDoc");
+  if (end_doc_failure) {
+    throw RunError(err::kPrinterError, "プリンタに出力できません: " + *end_doc_failure);
+  }
 }
 
 }  // namespace ombrix::testing

@@ -50,7 +50,12 @@ class RecordingSurface : public Printer {
 
   double TwipsPerPixelX() const override { return twips_per_pixel_; }
   double TwipsPerPixelY() const override { return twips_per_pixel_; }
+  ScaleMode CurrentScaleMode() const override { return scale_.mode(); }
   void EndDoc() override;
+  void KillDoc() noexcept override { calls.push_back("KillDoc"); }
+  // With end_doc_failure set, EndDoc fails as an unreachable printer does (error 482 with
+  // that reason) after recording the call.
+  std::optional<std::string> end_doc_failure;
 
   void set_twips_per_pixel(double value) { twips_per_pixel_ = value; }
 

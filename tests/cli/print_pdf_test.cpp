@@ -1,0 +1,250 @@
+// The printed copy as a PDF file, read back: the page streams are inflated with zlib and their
+// drawing operators checked (colours, paths, the page transform); the text goes through
+// pdftotext (poppler-utils), since the PDF stores glyph numbers of an embedded font subset.
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include "fakes/fixture_path.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <tuple>
+
+#include "cli/contour_commands.h"
+#include "cli/run_guard.h"
+
+namespace ombrix::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using ombrix::testing::Fixture;
+using Colour = std::tuple<int, int, int>;
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string Inflate(const std::string& data) {
+  z_stream zs{};
+  if (inflateInit(&zs) != Z_OK) {
+    return {};
+  }
+  zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+  zs.avail_in = static_cast<uInt>(data.size());
+  std::string out;
+  char buffer[16384];
+  int status = Z_OK;
+  while (status == Z_OK) {
+    zs.next_out = reinterpret_cast<Bytef*>(buffer);
+    zs.avail_out = sizeof buffer;
+    status = inflate(&zs, Z_NO_FLUSH);
+    out.append(buffer, sizeof buffer - zs.avail_out);
+  }
+  inflateEnd(&zs);
+  return status == Z_STREAM_END ? out : std::string();
+}
+
+// Every stream of the file, inflated where it is compressed, joined.
+std::string Streams(const std::string& pdf) {
+  std::string all;
+  std::size_t at = 0;
+  while ((at = pdf.find("stream\n", at)) != std::string::npos) {
+    const std::size_t begin = at + 7;
+    const std::size_t end = pdf.find("endstream", begin);
+    if (end == std::string::npos) {
+      break;
+    }
+    const std::string raw = pdf.substr(begin, end - begin);
+    const std::string inflated = Inflate(raw);
+    all += (inflated.empty() ? raw : inflated) + "\n";
+    at = end;
+  }
+  return all;
+}
+
+// The colours set by an operator ("SCN" for lines, "scn" for fills), as 0..255 components.
+std::set<Colour> Colours(const std::string& content, const std::string& op) {
+  std::set<Colour> out;
+  const std::regex pattern("([0-9.]+) ([0-9.]+) ([0-9.]+) " + op + "\\b");
+  for (std::sregex_iterator it(content.begin(), content.end(), pattern), end; it != end; ++it) {
+    out.emplace(static_cast<int>(std::lround(std::stod((*it)[1]) * 255)),
+                static_cast<int>(std::lround(std::stod((*it)[2]) * 255)),
+                static_cast<int>(std::lround(std::stod((*it)[3]) * 255)));
+  }
+  return out;
+}
+
+int Occurrences(const std::string& text, const std::string& pattern) {
+  const std::regex re(pattern);
+  return static_cast<int>(
+      std::distance(std::sregex_iterator(text.begin(), text.end(), re), std::sregex_iterator()));
+}
+
+std::string PdfText(const fs::path& pdf) {
+  const std::string command = "pdftotext -raw '" + pdf.string() + "' - 2>/dev/null";
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+  std::string text;
+  if (pipe) {
+    char buffer[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0) {
+      text.append(buffer, n);
+    }
+  }
+  return text;
+}
+
+class PrintPdfTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("ombrix_print_pdf_" +
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // Renders the small mesh (a 800 x 400 frame at (30, 20), levels 1..29, labels at multiples
+  // of 5) with its printed copy; returns the PDF's page content.
+  std::string Print(const std::string& mode) {
+    const fs::path pdf = dir_ / "map.pdf";
+    std::ostringstream out;
+    EXPECT_EQ(RenderMap({Fixture("mesh_small.lo.xlsx"), "-o", (dir_ / "map.png").string(), "--mode",
+                         mode, "--print-pdf", pdf.string()},
+                        out),
+              kExitOk)
+        << out.str();
+    EXPECT_NE(out.str().find("\npdf," + pdf.string() + ",1\n"), std::string::npos) << out.str();
+    pdf_ = ReadFile(pdf);
+    text_ = PdfText(pdf);
+    return Streams(pdf_);
+  }
+
+  // A4 landscape at 600 printer pixels an inch: the page content is drawn in printer pixels,
+  // 72/600 of a point each, y downwards from the top of the 595-point-high sheet.
+  void ExpectLandscapePageInPrinterPixels(const std::string& content) {
+    EXPECT_NE(pdf_.find("/MediaBox [0 0 842.000000 595.000000]"), std::string::npos);
+    EXPECT_NE(content.find("0.120000000 0 0 -0.120000000 0 595 cm"), std::string::npos);
+    // The font is sized once, in printer pixels: 16 points at 600 dpi.
+    EXPECT_GT(Occurrences(content, "/F[0-9]+ 133 Tf"), 0);
+    EXPECT_EQ(Occurrences(content, " Tf"), Occurrences(content, "/F[0-9]+ 133 Tf"));
+    ASSERT_FALSE(text_.empty()) << "pdftotext (poppler-utils) is needed to read the labels";
+    // The level label 5 and the four coordinate labels.
+    EXPECT_EQ(text_.substr(0, text_.find_first_of(" \n")), "5") << text_;
+    for (const char* label : {"0", "20", "10"}) {
+      EXPECT_TRUE(std::regex_search(text_, std::regex(std::string("(^|\\s)") + label + "(\\s|$)")))
+          << label << " in " << text_;
+    }
+  }
+
+  fs::path dir_;
+  std::string pdf_;
+  std::string text_;
+};
+
+TEST_F(PrintPdfTest, NothingModePrintsTheScreensColoursOnAPageOfPicturePixels) {
+  const std::string content = Print("nothing");
+  ExpectLandscapePageInPrinterPixels(content);
+  // The frame, blue segments, red multiples of 5; the labels in green.
+  EXPECT_EQ(Colours(content, "SCN"),
+            (std::set<Colour>{{240, 240, 0}, {0, 0, 255}, {255, 0, 0}, {0, 150, 0}}));
+  EXPECT_EQ(Colours(content, "scn"), (std::set<Colour>{{0, 150, 0}}));
+  EXPECT_GT(Occurrences(content, "\\d+ \\d+ m\n\\d+ \\d+ l\nS"), 10);
+  // The sheet, 842 x 595 points, is 7017 x 4958 printer pixels; in picture pixels (the
+  // screen's 15 twips each) the page spans pw x ph, and the frame (30, 20)-(830, 420) is
+  // scaled to it.
+  const auto whole = [](double v) { return static_cast<long>(std::nearbyint(v)); };
+  const double w = 7017;
+  const double h = 4958;
+  const double pw = static_cast<double>(whole(static_cast<double>(whole(w * 2.4)) / 15));
+  const double ph = static_cast<double>(whole(static_cast<double>(whole(h * 2.4)) / 15));
+  EXPECT_EQ(pw, 1123);
+  EXPECT_EQ(ph, 793);
+  const long left = whole(30 * w / pw);
+  const long top = whole(20 * h / ph);
+  const std::string frame = std::to_string(left) + " " + std::to_string(top) + " " +
+                            std::to_string(whole(830 * w / pw) - left) + " " +
+                            std::to_string(whole(420 * h / ph) - top) + " re\nS";
+  EXPECT_NE(content.find(frame), std::string::npos) << frame << "\n" << content.substr(0, 400);
+}
+
+TEST_F(PrintPdfTest, EasyModePrintsGreenShadesWhiteLinesAndMagentaLabels) {
+  const std::string content = Print("easy");
+  ExpectLandscapePageInPrinterPixels(content);
+  // Points: the frame at (30, 20) points is (250, 167) printer pixels.
+  EXPECT_NE(content.find("250 167 6667 3333 re\nS"), std::string::npos);
+  EXPECT_EQ(Colours(content, "SCN"),
+            (std::set<Colour>{{240, 240, 0}, {255, 255, 255}, {255, 255, 0}, {255, 0, 255}}));
+  // Filled quarter cells in shades of pure green, and the magenta label text.
+  const std::set<Colour> fills = Colours(content, "scn");
+  EXPECT_TRUE(fills.count({255, 0, 255}));
+  int greens = 0;
+  for (const auto& [r, g, b] : fills) {
+    if (r == 0 && b == 0 && g >= 100) {
+      ++greens;
+    }
+  }
+  EXPECT_GT(greens, 1);
+  EXPECT_EQ(Occurrences(content, " re\nf\n"), 8);  // 2 cells, 4 quarters each
+}
+
+TEST_F(PrintPdfTest, NormalModePrintsBandPolygonsInPrinterPixels) {
+  const std::string content = Print("normal");
+  ExpectLandscapePageInPrinterPixels(content);
+  // 2.4 twips per printer pixel: the frame from 72 to 72 + 1920.
+  EXPECT_NE(content.find("72 48 1920 960 re\nS"), std::string::npos);
+  const std::set<Colour> lines = Colours(content, "SCN");
+  EXPECT_TRUE(lines.count({255, 255, 255}));
+  EXPECT_TRUE(lines.count({255, 255, 0}));
+  EXPECT_FALSE(lines.count({0, 0, 255}));
+  // Polygons filled and outlined in one band colour (the "B" operator).
+  EXPECT_GT(Occurrences(content, "\nh\nB\n"), 8);
+  EXPECT_GT(Colours(content, "scn").size(), 5u);
+  EXPECT_TRUE(Colours(content, "scn").count({255, 0, 255}));
+}
+
+TEST_F(PrintPdfTest, AnUnreachablePrinterIsAnErrorAndWritesNothing) {
+  const fs::path pdf = dir_ / "missing" / "map.pdf";
+  const fs::path png = dir_ / "map.png";
+  std::ostringstream out;
+  EXPECT_EQ(
+      RenderMap({Fixture("mesh_small.lo.xlsx"), "-o", png.string(), "--print-pdf", pdf.string()},
+                out),
+      kExitRunError);
+  EXPECT_EQ(out.str().rfind("error,PDF ファイル \"" + pdf.string() + "\" に出力できません: ", 0),
+            0u)
+      << out.str();
+  EXPECT_EQ(fs::directory_iterator(dir_), fs::directory_iterator());  // no image, no PDF
+}
+
+TEST_F(PrintPdfTest, OnlyTheFinishedFileIsLeftAndOnlyTheLastDrawingIsPrinted) {
+  const fs::path pdf = dir_ / "map.pdf";
+  std::ostringstream out;
+  ASSERT_EQ(RenderMap({Fixture("mesh_small.lo.xlsx"), "-o", (dir_ / "map.png").string(), "--mode",
+                       "normal", "--divide", "2", "--print-pdf", pdf.string()},
+                      out),
+            kExitOk)
+      << out.str();
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir_)) {
+    names.insert(entry.path().filename().string());
+  }
+  EXPECT_EQ(names, (std::set<std::string>{"map.pdf", "map.png"}));
+  // One document of one page.
+  EXPECT_NE(out.str().find("pdf," + pdf.string() + ",1\n"), std::string::npos);
+  EXPECT_NE(ReadFile(pdf).find("/Count 1"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace ombrix::cli

@@ -1,0 +1,398 @@
+#include "contour/printer_copy.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "contour/contour_calc.h"
+#include "contour/contour_command.h"
+#include "contour/triangle_list.h"
+#include "fakes/error_capture.h"
+#include "fakes/fake_context.h"
+#include "import/plot_frame.h"
+#include "model/modes.h"
+#include "model/numeric.h"
+
+namespace ombrix {
+namespace {
+
+using testing::FakeEnvironment;
+using testing::RecordingSurface;
+using Calls = std::vector<std::string>;
+
+// A mesh of two columns and two rows, its frame fitted as the import fits it, its triangles
+// listed. Values 4.5 on the left and 6.5 on the right: levels 5 (labelled, red) and 6.
+void Mesh(FakeEnvironment& env, double width, double height) {
+  MeshModel& m = env.model;
+  AllocateMesh(m, 2, 2);
+  m.NodeX(1) = 0;
+  m.NodeX(2) = width;
+  m.NodeY(1) = height;
+  m.NodeY(2) = 0;
+  for (int i = 1; i <= 2; ++i) {
+    m.NodeValue(i, 1) = 4.5;
+    m.NodeValue(i, 2) = 6.5;
+  }
+  const PlotFrameSetup frame = ComputePlotFrame(m.NodeX, m.NodeY, 2, 2, PanelState{});
+  m.RangeX = frame.RangeX;
+  m.RangeY = frame.RangeY;
+  m.FrameLeft = frame.FrameLeft;
+  m.FrameTop = frame.FrameTop;
+  m.FrameWidth = frame.FrameWidth;
+  m.FrameHeight = frame.FrameHeight;
+  env.window.MeshFileName = "mesh.xlsx";
+  BuildTriangleList(m);
+}
+
+void SelectMode(PanelState& panel, std::int32_t mode) {
+  panel.Option1 = mode == kColorNothing;
+  panel.Option2 = mode == kColorEasy;
+  panel.Option3 = mode == kColorNormal;
+}
+
+ContourOutcome Draw(FakeEnvironment& env) {
+  CommandContext ctx = env.Context();
+  return ContourCalc(ctx);
+}
+
+Calls Starting(const Calls& calls, const std::string& prefix) {
+  Calls out;
+  for (const std::string& call : calls) {
+    if (call.starts_with(prefix)) {
+      out.push_back(call);
+    }
+  }
+  return out;
+}
+
+int Count(const Calls& calls, const std::string& call) {
+  return static_cast<int>(std::count(calls.begin(), calls.end(), call));
+}
+
+// A screen polygon as the printer gets it: every corner times `factor`, rounded with halves to
+// even. Notes the remainders mod 4 of the odd screen coordinates met.
+std::string ScaledPolygon(const std::string& call, double factor, std::set<int>& odd_mod4) {
+  std::string out = "Polygon";
+  const char* rest = call.c_str() + 7;
+  int x = 0;
+  int y = 0;
+  int used = 0;
+  while (std::sscanf(rest, " %d,%d%n", &x, &y, &used) == 2) {
+    for (int c : {x, y}) {
+      if (c % 2 != 0) {
+        odd_mod4.insert(((c % 4) + 4) % 4);
+      }
+    }
+    out += " " + std::to_string(static_cast<int>(std::nearbyint(factor * x))) + "," +
+           std::to_string(static_cast<int>(std::nearbyint(factor * y)));
+    rest += used;
+  }
+  return out;
+}
+
+// A screen segment as the Normal-mode printer gets it: scaled, in the printer's colour.
+std::string ScaledSegment(const std::string& call, double factor) {
+  std::istringstream in(call.substr(5));
+  double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+  std::string colour;
+  in >> x1 >> y1 >> x2 >> y2 >> colour;
+  const std::string printed = colour == "#ff0000" ? "#ffff00" : "#ffffff";
+  return "Line " + RealText(factor * x1) + " " + RealText(factor * y1) + " " +
+         RealText(factor * x2) + " " + RealText(factor * y2) + " " + printed;
+}
+
+// The screen's picture with the printer off, for comparison with a printed run.
+Calls ScreenWithoutPrinting(double width, double height, std::int32_t mode, bool outline) {
+  FakeEnvironment env;
+  Mesh(env, width, height);
+  SelectMode(env.panel, mode);
+  env.panel.Check1 = outline ? 1 : 0;
+  Draw(env);
+  return env.picture.calls;
+}
+
+TEST(PrinterCopy, NothingModePrintsScreenColoursOnAPageScaledToPictureUnits) {
+  FakeEnvironment env;
+  Mesh(env, 10, 10);  // a 600 x 600 frame at (30, 20), 60 pixels a unit
+  SelectMode(env.panel, kColorNothing);
+  env.panel.Check4 = 1;
+  ASSERT_EQ(Draw(env), ContourOutcome::Drawn);
+  EXPECT_EQ(env.window.PrinterOutput, kPrinterOn);
+  // The fake page is 800 x 600 pixels at 96 dpi: 12000 x 9000 twips, 800 x 600 picture pixels
+  // at the screen's 15 twips a pixel.
+  const Calls want = {
+      "DrawWidth 1",
+      "FontSize 16",
+      "ScaleMode 2",
+      "Scale 0 0 800 600",
+      "Box 30 20 630 620 #f0f000",
+      "Line 181 469 181 169 #ff0000",
+      "CurrentX 181",
+      "CurrentY 469",
+      "ForeColor #009600",
+      "Print \" 5\"",
+      "Line 181 19 181 169 #ff0000",
+      "Line 181 619 181 469 #ff0000",
+      "Line 481 19 481 169 #0000ff",
+      "Line 481 469 481 169 #0000ff",
+      "Line 481 619 481 469 #0000ff",
+      // Coordinate labels keep the colour the printer last had.
+      "CurrentX 29",
+      "CurrentY 624",
+      "Print \" 0\"",
+      "CurrentX 615",
+      "CurrentY 624",
+      "Print \" 10\"",
+      "CurrentX 4",
+      "CurrentY 14",
+      "Print \" 10\"",
+      "CurrentX 4",
+      "CurrentY 607",
+      "Print \" 0\"",
+      "EndDoc",
+  };
+  EXPECT_EQ(env.printer.calls, want);
+  EXPECT_EQ(env.picture.calls, ScreenWithoutPrinting(10, 10, kColorNothing, false));
+  EXPECT_EQ(env.window.PrintFrameWidth, 0);  // set by the Normal mode only
+}
+
+TEST(PrinterCopy, PageSizeIsReadInThePrintersCurrentScale) {
+  RecordingSurface printer;  // 800 x 600 pixels at 96 dpi
+  printer.SetScale(0, 0, 2, 3);
+  const PageInPictureUnits user = PageSizeInPictureUnits(printer, 15, 15);
+  EXPECT_EQ(user.width, 800);
+  EXPECT_EQ(user.height, 600);
+  printer.SetScaleMode(ScaleMode::Points);
+  const PageInPictureUnits twips = PageSizeInPictureUnits(printer, 1, 2);
+  EXPECT_EQ(twips.width, 12000);
+  EXPECT_EQ(twips.height, 4500);
+}
+
+TEST(PrinterCopy, EasyModePrintsShadesOutlineSidesAndLightLines) {
+  FakeEnvironment env;
+  Mesh(env, 10, 10);
+  SelectMode(env.panel, kColorEasy);
+  env.panel.Check1 = 1;
+  env.panel.Check4 = 1;
+  ASSERT_EQ(Draw(env), ContourOutcome::Drawn);
+  const Calls& printed = env.printer.calls;
+  const Calls head = {"DrawWidth 1", "FontSize 16", "ScaleMode 2", "Box 30 20 630 620 #f0f000"};
+  ASSERT_GE(printed.size(), head.size());
+  EXPECT_EQ(Calls(printed.begin(), printed.begin() + 4), head);
+
+  // The outline: only each triangle's first side, in yellow, at the screen's coordinates.
+  Calls screen_sides;
+  const Calls screen_outline = Starting(env.picture.calls, "Line");
+  for (std::size_t k = 0; k < 12; k += 3) {
+    std::string side = screen_outline[k];
+    side.replace(side.size() - 7, 7, "#ffff00");
+    screen_sides.push_back(side);
+  }
+  const Calls printed_lines = Starting(printed, "Line");
+  EXPECT_EQ(Calls(printed_lines.begin(), printed_lines.begin() + 4), screen_sides);
+  // The green shading: every quarter on both, same corners and colours.
+  EXPECT_EQ(Starting(printed, "FilledBox"), Starting(env.picture.calls, "FilledBox"));
+  EXPECT_EQ(Starting(printed, "FilledBox").size(), 4u);
+  // Level 5 highlighted in yellow, level 6 white, the label magenta.
+  EXPECT_EQ(Calls(printed_lines.begin() + 4, printed_lines.end()),
+            (Calls{"Line 181 469 181 169 #ffff00", "Line 181 19 181 169 #ffff00",
+                   "Line 181 619 181 469 #ffff00", "Line 481 19 481 169 #ffffff",
+                   "Line 481 469 481 169 #ffffff", "Line 481 619 481 469 #ffffff"}));
+  EXPECT_EQ(Starting(printed, "ForeColor"), Calls{"ForeColor #ff00ff"});
+  EXPECT_EQ(Count(printed, "EndDoc"), 1);
+  EXPECT_EQ(printed.back(), "EndDoc");
+  EXPECT_EQ(env.picture.calls, ScreenWithoutPrinting(10, 10, kColorEasy, true));
+}
+
+TEST(PrinterCopy, NormalModeScalesByTwipsPerPixelIntoPrinterPixels) {
+  FakeEnvironment env;
+  Mesh(env, 20, 10);  // an 800 x 400 frame at (30, 20)
+  SelectMode(env.panel, kColorNormal);
+  env.panel.Check1 = 1;  // the Normal mode prints no outline
+  env.panel.Check4 = 1;
+  env.printer.set_twips_per_pixel(2.4);
+  env.model.MapLoaded = kMapLoaded;
+  env.model.MapLeft = 30;
+  env.model.MapTop = 20;
+  env.model.MapWidth = 800;
+  env.model.MapHeight = 400;
+  env.window.MapPicture = Picture{2, 2, {0xffff0000, 0xff00ff00, 0xff0000ff, 0xffffffff}};
+  ASSERT_EQ(Draw(env), ContourOutcome::Drawn);
+
+  EXPECT_EQ(env.window.PrintFrameLeft, 72);
+  EXPECT_EQ(env.window.PrintFrameTop, 48);
+  EXPECT_EQ(env.window.PrintFrameWidth, 1920);
+  EXPECT_EQ(env.window.PrintFrameHeight, 960);
+  const Calls& printed = env.printer.calls;
+  ASSERT_GE(printed.size(), 6u);
+  EXPECT_EQ(Calls(printed.begin(), printed.begin() + 6),
+            (Calls{"DrawWidth 1", "FontSize 16", "ScaleMode 3", "Box 72 48 1992 1008 #f0f000",
+                   "PaintPicture 2x2 72 48 1992 1008 0 0 2 2 copy", "FillStyle 0"}));
+
+  // Each polygon right after its band colour, corners at 2.4 times the screen's, fill style
+  // back to transparent after it.
+  const Calls screen_polygons = Starting(env.picture.calls, "Polygon");
+  const Calls printed_polygons = Starting(printed, "Polygon");
+  ASSERT_EQ(printed_polygons.size(), screen_polygons.size());
+  ASSERT_GT(printed_polygons.size(), 4u);  // the base fill, then the bands of the levels
+  std::set<int> odd;
+  for (std::size_t k = 0; k < screen_polygons.size(); ++k) {
+    EXPECT_EQ(printed_polygons[k], ScaledPolygon(screen_polygons[k], 2.4, odd));
+  }
+  for (std::size_t k = 0; k < printed.size(); ++k) {
+    if (printed[k].starts_with("Polygon")) {
+      ASSERT_GE(k, 3u);
+      ASSERT_LT(k + 1, printed.size());
+      EXPECT_EQ(printed[k - 3], "FillStyle 0");
+      EXPECT_EQ(printed[k - 2].substr(0, 10), "ForeColor ");
+      EXPECT_EQ(printed[k - 1], "FillColor " + printed[k - 2].substr(10));
+      EXPECT_EQ(printed[k + 1], "FillStyle 1");
+    }
+    if (printed[k].starts_with("Line")) {
+      EXPECT_EQ(printed[k - 1], "ScaleMode 3") << k;
+    }
+  }
+  // Segments scaled, level 5 yellow and level 6 white; the label magenta at the scaled first
+  // end of the first segment.
+  Calls screen_segments;
+  for (const std::string& line : Starting(env.picture.calls, "Line")) {
+    if (!line.ends_with("#f0f000")) {
+      screen_segments.push_back(ScaledSegment(line, 2.4));
+    }
+  }
+  ASSERT_EQ(screen_segments.size(), 6u);
+  EXPECT_EQ(Starting(printed, "Line"), screen_segments);
+  const auto screen_label =
+      std::find(env.picture.calls.begin(), env.picture.calls.end(), "ForeColor #fafa00");
+  ASSERT_NE(screen_label, env.picture.calls.end());
+  const double label_x = std::stod((screen_label - 2)->substr(9));
+  const double label_y = std::stod((screen_label - 1)->substr(9));
+  const auto label = std::find(printed.begin(), printed.end(), "ForeColor #ff00ff");
+  ASSERT_NE(label, printed.end());
+  EXPECT_EQ(*(label - 2), "CurrentX " + RealText(2.4 * label_x));
+  EXPECT_EQ(*(label - 1), "CurrentY " + RealText(2.4 * label_y));
+  EXPECT_EQ(*(label + 1), "Print \" 5\"");
+  // The coordinate labels last, at scaled positions, then the end of the document.
+  const Calls tail(printed.end() - 13, printed.end());
+  EXPECT_EQ(tail.front(), "CurrentX " + RealText(2.4 * 29));
+  EXPECT_EQ(printed.back(), "EndDoc");
+  EXPECT_EQ(Count(printed, "EndDoc"), 1);
+}
+
+TEST(PrinterCopy, PolygonCornersRoundHalvesToEven) {
+  // The mesh's odd pixels are all 3 mod 4: times 0.5 their halves round up to even (431 ->
+  // 216), times 1.5 down (431 -> 646), so both directions are met.
+  for (const double factor : {0.5, 1.5}) {
+    FakeEnvironment env;
+    Mesh(env, 20, 10);
+    SelectMode(env.panel, kColorNormal);
+    env.panel.Check4 = 1;
+    env.printer.set_twips_per_pixel(factor);
+    ASSERT_EQ(Draw(env), ContourOutcome::Drawn);
+    const Calls screen = Starting(env.picture.calls, "Polygon");
+    const Calls printed = Starting(env.printer.calls, "Polygon");
+    ASSERT_EQ(printed.size(), screen.size());
+    std::set<int> odd;
+    for (std::size_t k = 0; k < screen.size(); ++k) {
+      EXPECT_EQ(printed[k], ScaledPolygon(screen[k], factor, odd)) << factor;
+    }
+    EXPECT_EQ(odd, std::set<int>{3});
+  }
+}
+
+TEST(PrinterCopy, PrintingOffTouchesOnlyTheLineWidth) {
+  FakeEnvironment env;
+  Mesh(env, 10, 10);
+  SelectMode(env.panel, kColorNormal);
+  env.panel.Text2 = "2";
+  env.panel.Check4 = 0;
+  ASSERT_EQ(Draw(env), ContourOutcome::Drawn);
+  EXPECT_EQ(env.printer.calls, Calls{"DrawWidth 2"});
+  EXPECT_EQ(env.window.PrinterOutput, kPrinterOff);
+
+  // Ticked without any printer: the screen is drawn, nothing else happens.
+  FakeEnvironment bare;
+  Mesh(bare, 10, 10);
+  bare.panel.Check4 = 1;
+  CommandContext ctx = bare.Context();
+  ctx.printer = nullptr;
+  EXPECT_EQ(ContourCalc(ctx), ContourOutcome::Drawn);
+  EXPECT_EQ(bare.picture.calls, ScreenWithoutPrinting(10, 10, kColorNothing, false));
+}
+
+// Dialogs that note how far the printer had got when the error report came.
+class WatchingDialogs : public testing::ScriptedDialogs {
+ public:
+  explicit WatchingDialogs(const RecordingSurface& printer) : printer_(printer) {}
+  void Message(std::string_view text, std::string_view title, MessageIcon icon) override {
+    printer_calls_at_report = printer_.calls;
+    ScriptedDialogs::Message(text, title, icon);
+  }
+  Calls printer_calls_at_report;
+
+ private:
+  const RecordingSurface& printer_;
+};
+
+TEST(PrinterCopy, AnErrorEndsTheDocumentOnceBeforeItIsReported) {
+  FakeEnvironment env;
+  Mesh(env, 10, 10);
+  env.model.NodeValue(1, 2) = 2.0e9;  // the label unit's divisor overflows
+  env.panel.Check4 = 1;
+  WatchingDialogs dialogs(env.printer);
+  CommandContext ctx{env.model, env.window,  env.panel,  env.picture,  &env.printer,
+                     dialogs,   env.windows, env.events, env.workbooks};
+  DrawMapWithLegend(ctx);
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_NE(dialogs.messages[0].text.find("エラー番号： 6"), std::string::npos);
+  EXPECT_EQ(Count(env.printer.calls, "EndDoc"), 1);
+  ASSERT_FALSE(dialogs.printer_calls_at_report.empty());
+  EXPECT_EQ(dialogs.printer_calls_at_report.back(), "EndDoc");
+
+  // The program goes on: the next drawing prints a whole document of its own.
+  env.model.NodeValue(1, 2) = 6.5;
+  env.printer.calls.clear();
+  CommandContext again = env.Context();
+  DrawMapWithLegend(again);
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(Count(env.printer.calls, "EndDoc"), 1);
+  EXPECT_EQ(env.printer.calls.back(), "EndDoc");
+}
+
+TEST(PrinterCopy, APrinterFailingAtTheEndIsReportedWithoutEndingTwice) {
+  FakeEnvironment env;
+  Mesh(env, 10, 10);
+  env.panel.Check4 = 1;
+  env.printer.end_doc_failure = "offline";
+  const RunError error = ErrorOf([&] { Draw(env); });
+  EXPECT_EQ(error.number(), 482);
+  EXPECT_NE(error.description().find("offline"), std::string::npos);
+  EXPECT_EQ(Count(env.printer.calls, "EndDoc"), 1);
+}
+
+// A window where Esc is pressed as soon as the level loop looks at the events.
+class EscPressed : public testing::FakeEventPump {
+ public:
+  void ProcessPendingEvents() override { cancel = true; }
+};
+
+TEST(PrinterCopy, ACancelledDrawingWithdrawsTheJob) {
+  FakeEnvironment env;
+  Mesh(env, 10, 10);
+  env.panel.Check4 = 1;
+  EscPressed events;
+  CommandContext ctx{env.model,   env.window,  env.panel, env.picture,  &env.printer,
+                     env.dialogs, env.windows, events,    env.workbooks};
+  EXPECT_EQ(ContourCalc(ctx), ContourOutcome::Cancelled);
+  EXPECT_EQ(Count(env.printer.calls, "KillDoc"), 1);
+  EXPECT_EQ(Count(env.printer.calls, "EndDoc"), 0);
+}
+
+}  // namespace
+}  // namespace ombrix

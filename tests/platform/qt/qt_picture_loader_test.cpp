@@ -1,0 +1,207 @@
+#include "platform/qt/qt_picture_loader.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "fakes/error_capture.h"
+#include "fakes/fake_context.h"
+#include "platform/qt/qt_surface.h"
+#include "view/background_map.h"
+
+namespace ombrix::qt {
+namespace {
+
+// Qt reads GIF but cannot write it, so the test writes its own: a global palette of four
+// colours and LZW codes of three bits, kept from growing by a clear code before every pair of
+// pixels. `transparent` is the palette index shown as transparent, or -1.
+QByteArray TinyGif(int width, int height, const std::vector<std::uint32_t>& palette,
+                   const std::vector<int>& indices, int transparent = -1) {
+  QByteArray gif("GIF89a");
+  const auto word = [&gif](int value) {
+    gif.append(static_cast<char>(value & 0xff));
+    gif.append(static_cast<char>((value >> 8) & 0xff));
+  };
+  word(width);
+  word(height);
+  gif.append(static_cast<char>(0x81));  // global palette of 2^(1+1) = 4 entries
+  gif.append('\0');
+  gif.append('\0');
+  for (int i = 0; i < 4; ++i) {
+    const std::uint32_t rgb = i < static_cast<int>(palette.size()) ? palette[i] : 0;
+    gif.append(static_cast<char>((rgb >> 16) & 0xff));
+    gif.append(static_cast<char>((rgb >> 8) & 0xff));
+    gif.append(static_cast<char>(rgb & 0xff));
+  }
+  if (transparent >= 0) {
+    gif.append("\x21\xf9\x04\x01\x00\x00", 6);
+    gif.append(static_cast<char>(transparent));
+    gif.append('\0');
+  }
+  gif.append(',');
+  word(0);
+  word(0);
+  word(width);
+  word(height);
+  gif.append('\0');
+  std::vector<int> codes;
+  for (std::size_t i = 0; i < indices.size(); ++i) {
+    if (i % 2 == 0) {
+      codes.push_back(4);  // clear
+    }
+    codes.push_back(indices[i]);
+  }
+  codes.push_back(5);  // end of information
+  QByteArray data;
+  std::uint32_t bits = 0;
+  int count = 0;
+  for (const int code : codes) {
+    bits |= static_cast<std::uint32_t>(code) << count;
+    count += 3;
+    while (count >= 8) {
+      data.append(static_cast<char>(bits & 0xff));
+      bits >>= 8;
+      count -= 8;
+    }
+  }
+  if (count > 0) {
+    data.append(static_cast<char>(bits & 0xff));
+  }
+  gif.append('\x02');  // minimum code size
+  for (qsizetype at = 0; at < data.size(); at += 255) {
+    const QByteArray block = data.mid(at, 255);
+    gif.append(static_cast<char>(block.size()));
+    gif.append(block);
+  }
+  gif.append('\0');
+  gif.append(';');
+  return gif;
+}
+
+QImage Pattern(int width, int height, const std::vector<std::uint32_t>& rgb) {
+  QImage image(width, height, QImage::Format_RGB32);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      image.setPixel(x, y, 0xff000000u | rgb[static_cast<std::size_t>(y * width + x)]);
+    }
+  }
+  return image;
+}
+
+class QtPictureLoaderTest : public ::testing::Test {
+ protected:
+  std::string Path(const char* name) const { return dir.filePath(name).toStdString(); }
+  void Write(const char* name, const QByteArray& bytes) const {
+    QFile file(dir.filePath(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+  }
+
+  QTemporaryDir dir;
+  QtPictureLoader loader;
+};
+
+std::uint32_t RgbOf(QRgb pixel) {
+  return pixel & 0xffffffu;
+}
+
+TEST_F(QtPictureLoaderTest, ReadsGifJpegAndBmpIntoOpaquePixels) {
+  Write("map.gif", TinyGif(3, 2, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}, {0, 1, 2, 3, 2, 1}));
+  const Picture gif = loader.LoadPicture(Path("map.gif"));
+  ASSERT_EQ(gif.width, 3);
+  ASSERT_EQ(gif.height, 2);
+  EXPECT_EQ(gif.pixels, (std::vector<std::uint32_t>{0xffff0000u, 0xff00ff00u, 0xff0000ffu,
+                                                    0xffffffffu, 0xff0000ffu, 0xff00ff00u}));
+
+  const std::vector<std::uint32_t> rgb = {0x102030, 0x405060, 0x708090, 0xA0B0C0,
+                                          0xD0E0F0, 0x000000, 0xFFFFFF, 0x123456};
+  ASSERT_TRUE(Pattern(4, 2, rgb).save(dir.filePath("sprite.bmp"), "BMP"));
+  const Picture bmp = loader.LoadPicture(Path("sprite.bmp"));
+  ASSERT_EQ(bmp.width, 4);
+  ASSERT_EQ(bmp.height, 2);
+  for (std::size_t i = 0; i < rgb.size(); ++i) {
+    EXPECT_EQ(bmp.pixels[i], 0xff000000u | rgb[i]) << i;
+  }
+
+  // A photograph's format: lossy, so only near the colour written.
+  QImage photo(16, 8, QImage::Format_RGB32);
+  photo.fill(QColor(200, 120, 40));
+  ASSERT_TRUE(photo.save(dir.filePath("地図 写真.jpeg"), "JPEG", 100));
+  const Picture jpeg = loader.LoadPicture(Path("地図 写真.jpeg"));
+  ASSERT_EQ(jpeg.width, 16);
+  ASSERT_EQ(jpeg.height, 8);
+  ASSERT_EQ(jpeg.pixels.size(), 128u);
+  const std::uint32_t centre = jpeg.pixels[4 * 16 + 8];
+  EXPECT_EQ(centre >> 24, 0xffu);
+  EXPECT_NEAR(static_cast<int>((centre >> 16) & 0xff), 200, 3);
+  EXPECT_NEAR(static_cast<int>((centre >> 8) & 0xff), 120, 3);
+  EXPECT_NEAR(static_cast<int>(centre & 0xff), 40, 3);
+}
+
+TEST_F(QtPictureLoaderTest, TransparentPartsComeOutWhite) {
+  Write("holes.gif", TinyGif(2, 1, {0x000000, 0x00FF00}, {0, 1}, 0));
+  const Picture gif = loader.LoadPicture(Path("holes.gif"));
+  ASSERT_EQ(gif.pixels.size(), 2u);
+  EXPECT_EQ(gif.pixels[0], 0xffffffffu);
+  EXPECT_EQ(gif.pixels[1], 0xff00ff00u);
+}
+
+TEST_F(QtPictureLoaderTest, FailuresNameTheFile) {
+  const RunError missing = ErrorOf([&] { loader.LoadPicture(Path("nowhere.gif")); });
+  EXPECT_EQ(missing.number(), err::kFileNotFound);
+  EXPECT_NE(missing.description().find(Path("nowhere.gif")), std::string::npos);
+
+  Write("notes.gif", "these are notes, not a picture");
+  const RunError text = ErrorOf([&] { loader.LoadPicture(Path("notes.gif")); });
+  EXPECT_EQ(text.number(), err::kInvalidPicture);
+  EXPECT_NE(text.description().find(Path("notes.gif")), std::string::npos);
+
+  QByteArray cut = TinyGif(3, 2, {0xFF0000}, {0, 0, 0, 0, 0, 0});
+  cut.truncate(20);
+  Write("cut.gif", cut);
+  EXPECT_EQ(ErrorNumberOf([&] { loader.LoadPicture(Path("cut.gif")); }), err::kInvalidPicture);
+
+  EXPECT_EQ(ErrorNumberOf([&] { loader.LoadPicture(dir.path().toStdString()); }),
+            err::kPathFileAccess);
+  EXPECT_EQ(ErrorNumberOf([&] { loader.LoadPicture(""); }), err::kFileNotFound);
+}
+
+// The sprite step on the real drawing area: (area OR map) AND sprite, pixel by pixel.
+TEST_F(QtPictureLoaderTest, SpriteOrsTheMapAndAndsTheSpriteOnTheDrawingArea) {
+  ASSERT_TRUE(
+      Pattern(2, 2, {0x0CF00A, 0xC0000F, 0x000000, 0xFFFFFF}).save(dir.filePath("map.bmp"), "BMP"));
+  ASSERT_TRUE(Pattern(2, 2, {0xFFFFFF, 0x0F0F0F, 0xF0F0F0, 0x000000})
+                  .save(dir.filePath("sprite.bmp"), "BMP"));
+  testing::FakeEnvironment env;
+  QtSurface area(80, 80);
+  area.FilledBox(0, 0, 79, 79, RGB(0x30, 0x0F, 0xA0));
+  CommandContext ctx{env.model,   env.window,  env.panel,  area,         nullptr,
+                     env.dialogs, env.windows, env.events, env.workbooks};
+  ctx.pictures = &loader;
+  env.model.FrameLeft = 0;
+  env.model.FrameTop = 0;
+  env.dialogs.file_answers.push_back(Path("map.bmp"));
+  env.dialogs.file_answers.push_back(Path("sprite.bmp"));
+  LoadMap_Click(ctx);
+  // 2 pixels at 96 dots per inch are 52.92 hundredths of a millimetre: a 53-pixel square.
+  ASSERT_EQ(env.model.MapWidth, 53);
+  ASSERT_EQ(env.model.MapHeight, 53);
+  // What the copy left is overwritten below; the area beside the square keeps its colour.
+  area.FilledBox(0, 0, 79, 79, RGB(0x30, 0x0F, 0xA0));
+  Sprite_Click(ctx);
+  ASSERT_TRUE(env.dialogs.messages.empty());
+  const QImage& image = area.image();
+  EXPECT_EQ(RgbOf(image.pixel(10, 10)), 0x3CFFAAu);  // (30 0F A0 | 0C F0 0A) & FF FF FF
+  EXPECT_EQ(RgbOf(image.pixel(40, 10)), 0x000F0Fu);  // (30 0F A0 | C0 00 0F) & 0F 0F 0F
+  EXPECT_EQ(RgbOf(image.pixel(10, 40)), 0x3000A0u);  // (30 0F A0 | 00 00 00) & F0 F0 F0
+  EXPECT_EQ(RgbOf(image.pixel(40, 40)), 0x000000u);  // anything & 00 00 00
+  EXPECT_EQ(RgbOf(image.pixel(60, 60)), 0x300FA0u);  // outside the map's rectangle
+}
+
+}  // namespace
+}  // namespace ombrix::qt

@@ -1,0 +1,158 @@
+#include "platform/qt/qt_printer.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <filesystem>
+#include <string>
+
+#include "contour/contour_command.h"
+#include "contour/triangle_list.h"
+#include "fakes/error_capture.h"
+#include "fakes/fake_context.h"
+#include "import/plot_frame.h"
+
+namespace ombrix::qt {
+namespace {
+
+namespace fs = std::filesystem;
+
+// What the system says when a file cannot be made at `path`, as Qt words it here.
+std::string CreateFailureReason(const fs::path& path) {
+  QFile file(QString::fromStdString(path.string()));
+  return file.open(QIODevice::WriteOnly) ? std::string() : file.errorString().toStdString();
+}
+
+class QtPrinterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("ombrix_qt_printer_" +
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  fs::path dir_;
+};
+
+TEST_F(QtPrinterTest, PrinterPixelsAreDevicePixelsAndScaleModesConvertThroughThem) {
+  const auto printer = QtPrinter::PdfFile((dir_ / "a.pdf").string(), true);
+  EXPECT_EQ(printer->TwipsPerPixelX(), 2.4);
+  EXPECT_EQ(printer->TwipsPerPixelY(), 2.4);
+  EXPECT_EQ(printer->CurrentScaleMode(), ScaleMode::Pixels);
+  EXPECT_EQ(printer->ScaleWidth(), 7017);  // 842 points at 600 dpi
+  EXPECT_EQ(printer->ScaleHeight(), 4958);
+  EXPECT_EQ(printer->ScaleX(1440, ScaleMode::Twips, ScaleMode::Pixels), 600);
+  printer->SetScaleMode(ScaleMode::Points);
+  EXPECT_EQ(printer->CurrentScaleMode(), ScaleMode::Points);
+  EXPECT_NEAR(printer->ScaleWidth(), 842.04, 1e-9);
+  printer->SetScale(0, 0, 100, 50);
+  EXPECT_EQ(printer->CurrentScaleMode(), ScaleMode::User);
+  EXPECT_EQ(printer->ScaleX(100, ScaleMode::User, ScaleMode::Pixels), 7017);
+  // Printing moves down one line, measured in the current scale.
+  printer->SetCurrentX(10);
+  printer->SetCurrentY(5);
+  printer->SetFontSize(16);
+  printer->Print(" 5");
+  EXPECT_EQ(printer->CurrentX(), 0);
+  EXPECT_GT(printer->CurrentY(), 5);
+  EXPECT_LT(printer->CurrentY(), 5 + 50 * 0.1);  // a 16-point line is far less than 3 inches
+  printer->EndDoc();
+  EXPECT_EQ(printer->pages_printed(), 1);
+}
+
+TEST_F(QtPrinterTest, TheJobBeginsWithTheFirstOutputAndEndsOnce) {
+  const fs::path pdf = dir_ / "job.pdf";
+  const auto printer = QtPrinter::PdfFile(pdf.string(), false);
+  printer->SetDrawWidth(3);
+  printer->SetFontSize(16);
+  printer->EndDoc();  // nothing was printed: no job, no file
+  EXPECT_FALSE(fs::exists(pdf));
+  EXPECT_EQ(printer->pages_printed(), 0);
+
+  printer->Line(0, 0, 100, 100, RGB(255, 0, 0));
+  printer->EndDoc();
+  printer->EndDoc();
+  EXPECT_EQ(printer->pages_printed(), 1);
+  EXPECT_GT(fs::file_size(pdf), 0u);
+}
+
+TEST_F(QtPrinterTest, AWithdrawnJobLeavesNoFile) {
+  const fs::path pdf = dir_ / "killed.pdf";
+  {
+    const auto printer = QtPrinter::PdfFile(pdf.string(), false);
+    printer->Box(10, 10, 200, 200, RGB(0, 0, 255));
+    printer->KillDoc();
+    EXPECT_EQ(printer->pages_printed(), 0);
+    EXPECT_FALSE(fs::exists(pdf));
+  }
+  {
+    // A printer dropped in the middle of a job withdraws it too.
+    const auto printer = QtPrinter::PdfFile(pdf.string(), false);
+    printer->FilledBox(10, 10, 200, 200, RGB(0, 200, 0));
+  }
+  EXPECT_FALSE(fs::exists(pdf));
+}
+
+TEST_F(QtPrinterTest, AnUnreachablePrinterFailsWithError482AndTheSystemsReason) {
+  const fs::path pdf = dir_ / "no such folder" / "map.pdf";
+  const auto printer = QtPrinter::PdfFile(pdf.string(), true);
+  const RunError error = ErrorOf([&] { printer->Line(0, 0, 10, 10, RGB(0, 0, 0)); });
+  EXPECT_EQ(error.number(), 482);
+  EXPECT_NE(error.description().find(pdf.string()), std::string::npos) << error.description();
+  const std::string reason = CreateFailureReason(pdf);
+  ASSERT_FALSE(reason.empty());
+  EXPECT_NE(error.description().find(reason), std::string::npos) << error.description();
+  EXPECT_NO_THROW(printer->EndDoc());  // no job was begun
+  EXPECT_EQ(ErrorNumberOf([&] { printer->SavePicture((dir_ / "x.bmp").string()); }), 482);
+}
+
+TEST_F(QtPrinterTest, ADrawingWhosePrinterFailsIsReportedAndTheProgramGoesOn) {
+  testing::FakeEnvironment env;
+  MeshModel& m = env.model;
+  AllocateMesh(m, 2, 2);
+  m.NodeX(1) = 0;
+  m.NodeX(2) = 20;
+  m.NodeY(1) = 10;
+  m.NodeY(2) = 0;
+  m.NodeValue(1, 1) = m.NodeValue(2, 1) = 4.5;
+  m.NodeValue(1, 2) = m.NodeValue(2, 2) = 6.5;
+  const PlotFrameSetup frame = ComputePlotFrame(m.NodeX, m.NodeY, 2, 2, PanelState{});
+  m.RangeX = frame.RangeX;
+  m.RangeY = frame.RangeY;
+  m.FrameLeft = frame.FrameLeft;
+  m.FrameTop = frame.FrameTop;
+  m.FrameWidth = frame.FrameWidth;
+  m.FrameHeight = frame.FrameHeight;
+  BuildTriangleList(m);
+  env.window.MeshFileName = "mesh.xlsx";
+  env.panel.Check4 = 1;
+
+  const fs::path pdf = dir_ / "gone" / "map.pdf";
+  const auto printer = QtPrinter::PdfFile(pdf.string(), true);
+  CommandContext ctx = env.Context();
+  ctx.printer = printer.get();
+  DrawMapWithLegend(ctx);
+  ASSERT_EQ(env.dialogs.messages.size(), 1u);
+  const std::string& report = env.dialogs.messages[0].text;
+  EXPECT_EQ(report.rfind("エラー番号： 482　", 0), 0u) << report;
+  const std::string reason = CreateFailureReason(pdf);
+  ASSERT_FALSE(reason.empty());
+  EXPECT_NE(report.find(reason), std::string::npos) << report;
+  EXPECT_EQ(env.dialogs.messages[0].title, "エラー報告");
+  EXPECT_FALSE(fs::exists(pdf.parent_path()));
+
+  // The next drawing, to a printer that works, prints its whole page.
+  const fs::path good = dir_ / "map.pdf";
+  const auto working = QtPrinter::PdfFile(good.string(), true);
+  CommandContext again = env.Context();
+  again.printer = working.get();
+  DrawMapWithLegend(again);
+  EXPECT_EQ(env.dialogs.messages.size(), 1u);
+  EXPECT_EQ(working->pages_printed(), 1);
+  EXPECT_TRUE(fs::exists(good));
+}
+
+}  // namespace
+}  // namespace ombrix::qt

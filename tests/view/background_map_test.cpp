@@ -1,0 +1,192 @@
+#include "view/background_map.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/fake_context.h"
+#include "model/messages.h"
+
+namespace ombrix {
+namespace {
+
+using testing::SolidPicture;
+
+class BackgroundMap : public ::testing::Test {
+ protected:
+  BackgroundMap() {
+    env.model.FrameLeft = 30;
+    env.model.FrameTop = 20;
+    env.model.FrameWidth = 800;
+    env.model.FrameHeight = 400;
+    // 100 x 50 pixels at 96 dots per inch (15 twips a pixel): 2645.83 x 1322.92 in 0.01 mm.
+    env.pictures.files["/maps/site.gif"] = SolidPicture(100, 50, 0x336699);
+    env.pictures.files["/maps/other.jpg"] = SolidPicture(40, 30, 0x000000);
+    env.pictures.files["/maps/sprite.bmp"] = SolidPicture(100, 50, 0xF0F0F0);
+    env.pictures.not_pictures.insert("/maps/notes.txt");
+  }
+
+  void Choose(std::optional<std::string> answer) { env.dialogs.file_answers.push_back(answer); }
+  void LoadMapFrom(const std::string& path) {
+    Choose(path);
+    CommandContext ctx = env.Context();
+    LoadMap_Click(ctx);
+  }
+  void SpriteFrom(const std::string& path) {
+    Choose(path);
+    CommandContext ctx = env.Context();
+    Sprite_Click(ctx);
+  }
+
+  testing::FakeEnvironment env;
+};
+
+TEST(HimetricFromPixels, ConvertsAtTheScreenResolution) {
+  EXPECT_EQ(HimetricFromPixels(100, 15), 100.0 * 15 * 2540 / 1440);
+  EXPECT_EQ(HimetricFromPixels(96, 15), 2540.0);   // one inch at 96 dots per inch
+  EXPECT_EQ(HimetricFromPixels(120, 12), 2540.0);  // one inch at 120 dots per inch
+  EXPECT_EQ(HimetricFromPixels(0, 15), 0.0);
+}
+
+TEST_F(BackgroundMap, PlacesTheMapAtTheFrameCornerAndPaintsItWithTheSummedDestination) {
+  LoadMapFrom("/maps/site.gif");
+  EXPECT_EQ(env.dialogs.file_filters,
+            std::vector<std::string>{"画像 ファイル (*.gif,*.jpg,*.jpeg)|*.jpeg;*.jpg;*.gif"});
+  EXPECT_EQ(env.model.MapLoaded, 1);
+  EXPECT_EQ(env.model.MapLeft, 30);
+  EXPECT_EQ(env.model.MapTop, 20);
+  EXPECT_EQ(env.model.MapWidth, 2646);   // 2645.83 to the nearest
+  EXPECT_EQ(env.model.MapHeight, 1323);  // 1322.92
+  EXPECT_EQ(env.window.MapPicture.width, 100);
+  // Painted over whatever the area shows: no clearing, no change of scale.
+  EXPECT_EQ(
+      env.picture.calls,
+      (std::vector<std::string>{"PaintPicture 100x50 30 20 2676 1343 0 0 100 50 copy", "Refresh"}));
+  EXPECT_EQ(env.windows.log, (std::vector<std::string>{"Pointer 11", "Pointer 0"}));
+  EXPECT_TRUE(env.dialogs.messages.empty());
+}
+
+TEST_F(BackgroundMap, SizeRoundsHalvesToEven) {
+  // At 160 dots per inch (9 twips a pixel) 4 pixels are 63.5 and 12 pixels 190.5.
+  env.windows.screen.twips_per_pixel_x = 9;
+  env.windows.screen.twips_per_pixel_y = 9;
+  env.pictures.files["/maps/halves.gif"] = SolidPicture(4, 12, 0);
+  LoadMapFrom("/maps/halves.gif");
+  EXPECT_EQ(env.model.MapWidth, 64);
+  EXPECT_EQ(env.model.MapHeight, 190);
+}
+
+TEST_F(BackgroundMap, ReloadingReplacesThePictureAndUndoesTheMoves) {
+  LoadMapFrom("/maps/site.gif");
+  env.model.MapLeft = -15;
+  env.model.MapTop = 95;
+  env.model.MapWidth = 100;
+  LoadMapFrom("/maps/other.jpg");
+  EXPECT_EQ(env.model.MapLoaded, 1);
+  EXPECT_EQ(env.model.MapLeft, 30);
+  EXPECT_EQ(env.model.MapTop, 20);
+  EXPECT_EQ(env.model.MapWidth, 1058);  // 40 pixels: 1058.33
+  EXPECT_EQ(env.model.MapHeight, 794);  // 30 pixels: 793.75
+  EXPECT_EQ(env.window.MapPicture.width, 40);
+  EXPECT_EQ(env.picture.calls.back(), "Refresh");
+  EXPECT_EQ(env.picture.calls[env.picture.calls.size() - 2],
+            "PaintPicture 40x30 30 20 1088 814 0 0 40 30 copy");
+}
+
+TEST_F(BackgroundMap, AFailedLoadIsReportedAndLeavesNoMap) {
+  for (const std::string path : {"/maps/notes.txt", "/maps/missing.gif"}) {
+    SCOPED_TRACE(path);
+    LoadMapFrom("/maps/site.gif");
+    env.dialogs.messages.clear();
+    env.picture.calls.clear();
+    LoadMapFrom(path);
+    ASSERT_EQ(env.dialogs.messages.size(), 1u);
+    const testing::ShownMessage& report = env.dialogs.messages.front();
+    EXPECT_EQ(report.title, msg::kErrorReportTitle);
+    EXPECT_NE(report.text.find(path), std::string::npos) << report.text;
+    EXPECT_TRUE(report.text.ends_with("\r読み込みを中断します。")) << report.text;
+    EXPECT_EQ(env.model.MapLoaded, 0);
+    EXPECT_TRUE(env.window.MapPicture.empty()) << "the old map is dropped before loading";
+    EXPECT_TRUE(env.picture.calls.empty());
+    EXPECT_EQ(env.windows.pointer, MousePointer::Default);
+  }
+  EXPECT_NE(env.dialogs.messages.front().text.find("エラー番号： 53"), std::string::npos);
+}
+
+TEST_F(BackgroundMap, CancellingTheDialogChangesNothing) {
+  LoadMapFrom("/maps/site.gif");
+  env.model.MapLeft = 7;
+  const std::size_t calls = env.picture.calls.size();
+  Choose(std::nullopt);
+  CommandContext ctx = env.Context();
+  LoadMap_Click(ctx);
+  Choose(std::string());
+  Sprite_Click(ctx);
+  EXPECT_EQ(env.model.MapLoaded, 1);
+  EXPECT_EQ(env.model.MapLeft, 7);
+  EXPECT_EQ(env.window.MapPicture.width, 100);
+  EXPECT_EQ(env.picture.calls.size(), calls);
+  EXPECT_TRUE(env.dialogs.messages.empty());
+  EXPECT_EQ(env.pictures.loaded, std::vector<std::string>{"/maps/site.gif"});
+}
+
+TEST_F(BackgroundMap, SpriteOrsTheMapThenAndsTheSpriteOverTheMapsRectangle) {
+  LoadMapFrom("/maps/site.gif");
+  env.model.MapLeft = 35;  // moved with the keys
+  env.model.MapWidth = 2546;
+  env.picture.calls.clear();
+  env.windows.log.clear();
+  // A sprite larger than the map is read over the map's size only.
+  env.pictures.files["/maps/big.bmp"] = SolidPicture(300, 200, 0xFFFFFF);
+  SpriteFrom("/maps/big.bmp");
+  EXPECT_EQ(env.dialogs.file_filters.back(),
+            "画像 ファイル (*.bmp,*.gif,*.jpg,*.jpeg)|*.bmp;*.jpeg;*.jpg;*.gif");
+  EXPECT_EQ(
+      env.picture.calls,
+      (std::vector<std::string>{"PaintPicture 100x50 35 20 2581 1343 0 0 100 50 or",
+                                "PaintPicture 300x200 35 20 2581 1343 0 0 100 50 and", "Refresh"}));
+  EXPECT_EQ(env.window.SpritePicture.width, 300);
+  EXPECT_EQ(env.model.MapLoaded, 1);
+  EXPECT_TRUE(env.dialogs.messages.empty());
+  EXPECT_EQ(env.windows.pointer, MousePointer::Default);
+}
+
+TEST_F(BackgroundMap, SpriteWithoutAMapIsReported) {
+  SpriteFrom("/maps/sprite.bmp");
+  ASSERT_EQ(env.dialogs.messages.size(), 1u);
+  EXPECT_TRUE(env.dialogs.messages[0].text.starts_with("エラー番号： 481　"));
+  EXPECT_TRUE(env.dialogs.messages[0].text.ends_with("\r読み込みを中断します。"));
+  EXPECT_EQ(env.model.MapLoaded, 0);
+  EXPECT_TRUE(env.picture.calls.empty());
+}
+
+TEST_F(BackgroundMap, ASpriteThatDoesNotLoadIsReportedAndLeavesTheMapUnpainted) {
+  LoadMapFrom("/maps/site.gif");
+  env.picture.calls.clear();
+  SpriteFrom("/maps/notes.txt");
+  ASSERT_EQ(env.dialogs.messages.size(), 1u);
+  EXPECT_TRUE(env.dialogs.messages[0].text.ends_with("\r読み込みを中断します。"));
+  EXPECT_EQ(env.model.MapLoaded, 0);
+  EXPECT_TRUE(env.picture.calls.empty());
+}
+
+TEST(MapPaintDestination, SumsWithoutOverflow) {
+  MeshModel m;
+  m.MapLeft = 2147483000;
+  m.MapWidth = 2000;
+  m.MapTop = -5;
+  m.MapHeight = -100;
+  const MapDestination dest = MapPaintDestination(m);
+  EXPECT_EQ(dest.x, 2147483000.0);
+  EXPECT_EQ(dest.width, 2147485000.0);
+  EXPECT_EQ(dest.y, -5.0);
+  EXPECT_EQ(dest.height, -105.0);
+}
+
+TEST(LoadMap, WithoutAPictureReaderIsAnError) {
+  testing::FakeEnvironment env;
+  CommandContext ctx = env.Context();
+  ctx.pictures = nullptr;
+  EXPECT_THROW(LoadMap(ctx, "/maps/site.gif"), RunError);
+}
+
+}  // namespace
+}  // namespace ombrix

@@ -1,0 +1,134 @@
+#include "view/map_keys.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "fakes/fake_context.h"
+#include "view/background_map.h"
+
+namespace ombrix {
+namespace {
+
+class MapKeys : public ::testing::Test {
+ protected:
+  MapKeys() {
+    env.model.FrameLeft = 30;
+    env.model.FrameTop = 20;
+    env.model.FrameWidth = 800;
+    env.model.FrameHeight = 400;
+    env.pictures.files["/maps/site.gif"] = testing::SolidPicture(100, 50, 0x336699);
+  }
+  void LoadTheMap() {
+    CommandContext ctx = env.Context();
+    LoadMap(ctx, "/maps/site.gif");  // MapWidth 2646, MapHeight 1323
+    env.picture.calls.clear();
+  }
+  bool Press(std::int16_t key, std::int16_t shift, int times = 1) {
+    CommandContext ctx = env.Context();
+    bool taken = false;
+    for (int i = 0; i < times; ++i) {
+      taken = Form_KeyDown(ctx, key, shift);
+    }
+    return taken;
+  }
+  struct Placement {
+    std::int32_t left, top, width, height;
+    bool operator==(const Placement&) const = default;
+  };
+  Placement Now() const {
+    return {env.model.MapLeft, env.model.MapTop, env.model.MapWidth, env.model.MapHeight};
+  }
+
+  testing::FakeEnvironment env;
+};
+
+TEST_F(MapKeys, ShiftArrowsMoveTheMapByFivePixels) {
+  LoadTheMap();
+  EXPECT_TRUE(Press(kKeyUp, kShiftMask, 5));
+  EXPECT_EQ(Now(), (Placement{30, -5, 2646, 1323}));
+  Press(kKeyDown, kShiftMask);
+  Press(kKeyLeft, kShiftMask, 7);
+  Press(kKeyRight, kShiftMask);
+  EXPECT_EQ(Now(), (Placement{0, 0, 2646, 1323}));
+}
+
+TEST_F(MapKeys, CtrlArrowsChangeTheSizeByFifty) {
+  LoadTheMap();
+  EXPECT_TRUE(Press(kKeyLeft, kCtrlMask, 2));
+  EXPECT_EQ(Now(), (Placement{30, 20, 2546, 1323}));
+  Press(kKeyRight, kCtrlMask, 3);
+  Press(kKeyUp, kCtrlMask);
+  Press(kKeyDown, kCtrlMask, 4);
+  EXPECT_EQ(Now(), (Placement{30, 20, 2696, 1473}));
+}
+
+TEST_F(MapKeys, EachKeyTakenRepaintsOnlyTheMapAndTheFrame) {
+  LoadTheMap();
+  Press(kKeyLeft, kCtrlMask, 2);
+  env.picture.calls.clear();
+  Press(kKeyUp, kShiftMask);
+  // The contour plot goes: the area is cleared, then only the map and the yellow outline.
+  EXPECT_EQ(env.picture.calls,
+            (std::vector<std::string>{"ScaleMode 3", "Cls",
+                                      "PaintPicture 100x50 30 15 2576 1338 0 0 100 50 copy",
+                                      "Box 30 20 830 420 #f0f000", "Refresh"}));
+}
+
+TEST_F(MapKeys, OtherKeysWithShiftOrCtrlRepaintWithoutChangingTheMap) {
+  LoadTheMap();
+  const Placement before = Now();
+  for (const int key : {16, 17, 65, 13, 36}) {  // Shift, Ctrl, A, Enter, Home
+    for (const std::int16_t shift : {kShiftMask, kCtrlMask}) {
+      env.picture.calls.clear();
+      EXPECT_TRUE(Press(static_cast<std::int16_t>(key), shift));
+      EXPECT_EQ(Now(), before);
+      EXPECT_EQ(env.picture.calls.size(), 5u);
+      EXPECT_EQ(env.picture.calls[1], "Cls");
+    }
+  }
+}
+
+TEST_F(MapKeys, OtherModifiersAndNoModifierDoNothing) {
+  LoadTheMap();
+  const Placement before = Now();
+  for (const int shift : {0, 4, 1 | 2, 1 | 4, 2 | 4, 7}) {  // none, Alt, and mixtures
+    EXPECT_FALSE(Press(kKeyUp, static_cast<std::int16_t>(shift)));
+    EXPECT_FALSE(Press(kKeyLeft, static_cast<std::int16_t>(shift)));
+  }
+  EXPECT_EQ(Now(), before);
+  EXPECT_TRUE(env.picture.calls.empty());
+}
+
+TEST_F(MapKeys, WithoutAMapNothingHappens) {
+  EXPECT_FALSE(Press(kKeyUp, kShiftMask));
+  EXPECT_FALSE(Press(kKeyLeft, kCtrlMask));
+  EXPECT_EQ(Now(), (Placement{0, 0, 0, 0}));
+  EXPECT_TRUE(env.picture.calls.empty());
+  // Nor after a load that failed.
+  CommandContext ctx = env.Context();
+  env.dialogs.file_answers.push_back("/maps/missing.gif");
+  LoadMap_Click(ctx);
+  EXPECT_FALSE(Press(kKeyUp, kShiftMask));
+  EXPECT_TRUE(env.picture.calls.empty());
+}
+
+TEST_F(MapKeys, SizesMayGoNegativeAndStopAtTheEndsOfTheRange) {
+  LoadTheMap();
+  Press(kKeyUp, kCtrlMask, 30);
+  EXPECT_EQ(env.model.MapHeight, 1323 - 1500);
+  // The destination height MapTop + MapHeight is then negative; it is still handed on as it
+  // is, and the surface draws nothing for it.
+  EXPECT_EQ(env.picture.calls[env.picture.calls.size() - 3],
+            "PaintPicture 100x50 30 20 2676 -157 0 0 100 50 copy");
+
+  env.model.MapWidth = std::numeric_limits<std::int32_t>::min() + 10;
+  env.model.MapLeft = std::numeric_limits<std::int32_t>::max() - 2;
+  EXPECT_TRUE(Press(kKeyLeft, kCtrlMask));
+  EXPECT_TRUE(Press(kKeyRight, kShiftMask));
+  EXPECT_EQ(env.model.MapWidth, std::numeric_limits<std::int32_t>::min() + 10);
+  EXPECT_EQ(env.model.MapLeft, std::numeric_limits<std::int32_t>::max() - 2);
+}
+
+}  // namespace
+}  // namespace ombrix
