@@ -68,8 +68,8 @@ std::unique_ptr<QtPrinter> QtPrinter::SystemDefault(const std::string& fallback_
   }
   auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
   printer->setDocName(QStringLiteral("Ombrix"));
-  return std::unique_ptr<QtPrinter>(
-      new QtPrinter(std::move(printer), ToStdString(info.printerName()), false));
+  return std::make_unique<QtPrinter>(Key{}, std::move(printer), ToStdString(info.printerName()),
+                                     false);
 }
 
 std::unique_ptr<QtPrinter> QtPrinter::PdfFile(const std::string& path, bool landscape) {
@@ -82,10 +82,10 @@ std::unique_ptr<QtPrinter> QtPrinter::PdfFile(const std::string& path, bool land
                                      landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
                                      QMarginsF(0, 0, 0, 0)));
   printer->setDocName(QStringLiteral("Ombrix"));
-  return std::unique_ptr<QtPrinter>(new QtPrinter(std::move(printer), path, true));
+  return std::make_unique<QtPrinter>(Key{}, std::move(printer), path, true);
 }
 
-QtPrinter::QtPrinter(std::unique_ptr<QPrinter> printer, std::string name, bool pdf)
+QtPrinter::QtPrinter(Key, std::unique_ptr<QPrinter> printer, std::string name, bool pdf)
     : printer_(std::move(printer)), name_(std::move(name)), pdf_(pdf) {
   const double dpi = printer_->resolution();
   const QRectF page = printer_->pageRect(QPrinter::DevicePixel);

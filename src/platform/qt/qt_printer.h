@@ -25,6 +25,13 @@ class QtPrinter : public Printer {
   // A PDF file at `path`: A4, the whole sheet printable, landscape for a map wider than high.
   static std::unique_ptr<QtPrinter> PdfFile(const std::string& path, bool landscape);
 
+  // Made only through the two functions above (the key is theirs alone).
+  struct Key {
+   private:
+    Key() = default;
+    friend class QtPrinter;
+  };
+  QtPrinter(Key, std::unique_ptr<QPrinter> printer, std::string name, bool pdf);
   ~QtPrinter() override;
   QtPrinter(const QtPrinter&) = delete;
   QtPrinter& operator=(const QtPrinter&) = delete;
@@ -75,8 +82,6 @@ class QtPrinter : public Printer {
   void KillDoc() noexcept override;
 
  private:
-  QtPrinter(std::unique_ptr<QPrinter> printer, std::string name, bool pdf);
-
   // The painter of the job, begun at the first output. Error 482 with the system's reason
   // when the printer cannot be reached.
   QPainter& Painter();
