@@ -16,6 +16,7 @@
 #include "model/form_load.h"
 #include "platform/null_surface.h"
 #include "platform/qt/qt_surface.h"
+#include "unattended.h"
 
 namespace {
 
@@ -27,46 +28,8 @@ constexpr int kNodes = 1000;
 // list (slow on virtual machines: about 1.3 s here); the timed runs start after one warm-up
 // drawing of the same mesh, as a redraw in the window does.
 
-// The dialogs, windows and events of a run that nobody watches.
-struct Quiet : ombrix::Dialogs, ombrix::WindowOps, ombrix::EventPump, ombrix::WorkbookOpener {
-  void Message(std::string_view, std::string_view, ombrix::MessageIcon) override {}
-  bool AskYesNo(std::string_view, std::string_view) override { return false; }
-  std::string InputBox(std::string_view, std::string_view, std::string_view) override { return {}; }
-  std::optional<std::string> OpenFile(std::string_view) override { return std::nullopt; }
-  ombrix::ScreenInfo Screen() const override { return {}; }
-  ombrix::WindowRect Geometry(ombrix::WindowId) const override { return {}; }
-  void SetGeometry(ombrix::WindowId, const ombrix::WindowRect&) override {}
-  void Show(ombrix::WindowId) override {}
-  void Hide(ombrix::WindowId) override {}
-  void KeepOnTop(ombrix::WindowId) override {}
-  void FocusMain() override {}
-  void SetDrawingAreaSize(std::int32_t, std::int32_t) override {}
-  void SetMousePointer(ombrix::MousePointer) override {}
-  void ShowStatus(std::string_view) override {}
-  void ProcessPendingEvents() override {}
-  bool CancelRequested() const override { return false; }
-  void ResetCancel() override {}
-  std::unique_ptr<ombrix::Workbook> Open(const std::string&) override { return nullptr; }
-};
-
-// A smooth field spanning about 100 units: some 100 levels at interval 1.
 void MakeMesh(ombrix::MeshModel& m, ombrix::MainWindowState& w) {
-  ombrix::FormLoad(m, w);
-  ombrix::AllocateMesh(m, kNodes, kNodes);
-  for (int j = 1; j <= kNodes; ++j) {
-    m.NodeX(j) = j - 1.0;
-  }
-  for (int i = 1; i <= kNodes; ++i) {
-    m.NodeY(i) = kNodes - static_cast<double>(i);
-    for (int j = 1; j <= kNodes; ++j) {
-      m.NodeValue(i, j) = 100 + 45 * std::sin(j / 160.0) * std::cos(i / 190.0) + 0.004 * (i + j);
-    }
-  }
-  m.RangeX = m.RangeY = kNodes - 1.0;
-  m.FrameLeft = 30;
-  m.FrameTop = 20;
-  m.FrameWidth = m.FrameHeight = 600;
-  w.MeshFileName = "bench";
+  ombrix::bench::MakeSmoothMesh(m, w, kNodes, 160.0, 190.0);
 }
 
 struct Peak {
@@ -96,7 +59,7 @@ void BM_Segments1000x1000(benchmark::State& state) {
   ombrix::MainWindowState w;
   MakeMesh(m, w);
   ombrix::BuildTriangleList(m);
-  Quiet quiet;
+  ombrix::bench::Unattended quiet;
   ombrix::NullSurface surface;
   std::int64_t segments = 0;
   std::int64_t levels = 0;
@@ -132,7 +95,7 @@ void DrawAndPng(benchmark::State& state, const ombrix::PanelState& panel) {
   ombrix::MeshModel m;
   ombrix::MainWindowState w;
   MakeMesh(m, w);
-  Quiet quiet;
+  ombrix::bench::Unattended quiet;
   double peak = 0;
   qint64 png_bytes = 0;
   ombrix::BuildTriangleList(m);  // the warm-up

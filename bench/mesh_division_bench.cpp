@@ -18,6 +18,7 @@
 #include "contour/triangle_list.h"
 #include "model/form_load.h"
 #include "platform/qt/qt_surface.h"
+#include "unattended.h"
 
 namespace {
 
@@ -26,46 +27,8 @@ using ombrix::bench::StatusKb;
 constexpr int kNodes = 300;
 constexpr std::int32_t kDivisions = 3;
 
-// The dialogs, windows and events of a run that nobody watches.
-struct Unattended : ombrix::Dialogs, ombrix::WindowOps, ombrix::EventPump, ombrix::WorkbookOpener {
-  void Message(std::string_view, std::string_view, ombrix::MessageIcon) override {}
-  bool AskYesNo(std::string_view, std::string_view) override { return false; }
-  std::string InputBox(std::string_view, std::string_view, std::string_view) override { return {}; }
-  std::optional<std::string> OpenFile(std::string_view) override { return std::nullopt; }
-  ombrix::ScreenInfo Screen() const override { return {}; }
-  ombrix::WindowRect Geometry(ombrix::WindowId) const override { return {}; }
-  void SetGeometry(ombrix::WindowId, const ombrix::WindowRect&) override {}
-  void Show(ombrix::WindowId) override {}
-  void Hide(ombrix::WindowId) override {}
-  void KeepOnTop(ombrix::WindowId) override {}
-  void FocusMain() override {}
-  void SetDrawingAreaSize(std::int32_t, std::int32_t) override {}
-  void SetMousePointer(ombrix::MousePointer) override {}
-  void ShowStatus(std::string_view) override {}
-  void ProcessPendingEvents() override {}
-  bool CancelRequested() const override { return false; }
-  void ResetCancel() override {}
-  std::unique_ptr<ombrix::Workbook> Open(const std::string&) override { return nullptr; }
-};
-
-// A smooth field from about 55 to 145: some 90 levels at interval 1.
 void MakeMesh(ombrix::MeshModel& m, ombrix::MainWindowState& w) {
-  ombrix::FormLoad(m, w);
-  ombrix::AllocateMesh(m, kNodes, kNodes);
-  for (int j = 1; j <= kNodes; ++j) {
-    m.NodeX(j) = j - 1.0;
-  }
-  for (int i = 1; i <= kNodes; ++i) {
-    m.NodeY(i) = kNodes - static_cast<double>(i);
-    for (int j = 1; j <= kNodes; ++j) {
-      m.NodeValue(i, j) = 100 + 45 * std::sin(j / 48.0) * std::cos(i / 57.0) + 0.004 * (i + j);
-    }
-  }
-  m.RangeX = m.RangeY = kNodes - 1.0;
-  m.FrameLeft = 30;
-  m.FrameTop = 20;
-  m.FrameWidth = m.FrameHeight = 600;
-  w.MeshFileName = "bench";
+  ombrix::bench::MakeSmoothMesh(m, w, kNodes, 48.0, 57.0);
 }
 
 // The division alone, without the drawing.
@@ -100,7 +63,7 @@ void BM_DivideAndRedraw300x300(benchmark::State& state) {
   ombrix::PanelState normal;
   normal.Option1 = false;
   normal.Option3 = true;
-  Unattended quiet;
+  ombrix::bench::Unattended quiet;
   ombrix::qt::QtSurface surface(m.FrameWidth + 70, m.FrameHeight + 50);
   std::int64_t levels = 0;
   double peak_mib = 0;

@@ -30,6 +30,19 @@
 namespace ombrix::app {
 namespace {
 
+// A 2 x 2 mesh 1000 wide and 1500 high: a frame of 400 x 600.
+void FillTallMesh(testing::MemoryWorkbook& book) {
+  book.Set("F3", 2).Set("D5", 2).Set("G4", 0).Set("H4", 1000).Set("E6", 1500).Set("E7", 0);
+  book.Set("G6", 1).Set("H6", 2).Set("G7", 3).Set("H7", 4);
+}
+
+// A 3 x 2 mesh 20 wide and 10 high with values from 0 to 6.
+void FillWideMesh(testing::MemoryWorkbook& book) {
+  book.Set("F3", 3).Set("D5", 2).Set("G4", 0).Set("H4", 10).Set("I4", 20).Set("E6", 10);
+  book.Set("E7", 0).Set("G6", 1.5).Set("H6", 2).Set("I6", 3.25).Set("G7", 4).Set("H7", 0);
+  book.Set("I7", 6);
+}
+
 class MainWindowTest : public ::testing::Test {
  protected:
   MainWindowTest() : window([this] { ++end_calls; }) {}
@@ -164,8 +177,7 @@ TEST_F(MainWindowTest, MapFromTheMenuMovesWithShiftArrowsWhateverHasTheFocus) {
   testing::ScriptedDialogs dialogs;
   testing::MemoryWorkbookOpener books;
   testing::MemoryWorkbook& book = books.books["/data/mesh.xls"];
-  book.Set("F3", 2).Set("D5", 2).Set("G4", 0).Set("H4", 1000).Set("E6", 1500).Set("E7", 0);
-  book.Set("G6", 1).Set("H6", 2).Set("G7", 3).Set("H7", 4);
+  FillTallMesh(book);
   window.UseDialogs(dialogs);
   window.UseWorkbookOpener(books);
   dialogs.file_answers.push_back("/data/mesh.xls");
@@ -203,8 +215,7 @@ TEST_F(MainWindowTest, MeshImportFromTheMenuDrawsTheFrameAndResizes) {
   testing::ScriptedDialogs dialogs;
   testing::MemoryWorkbookOpener books;
   testing::MemoryWorkbook& book = books.books["/data/mesh.xls"];
-  book.Set("F3", 2).Set("D5", 2).Set("G4", 0).Set("H4", 1000).Set("E6", 1500).Set("E7", 0);
-  book.Set("G6", 1).Set("H6", 2).Set("G7", 3).Set("H7", 4);
+  FillTallMesh(book);
   window.UseDialogs(dialogs);
   window.UseWorkbookOpener(books);
   EXPECT_TRUE(Item("MeshDataLoad")->isEnabled());
@@ -235,9 +246,7 @@ TEST_F(MainWindowTest, ContourCommandDrawsTheMapFromTheMenu) {
   testing::ScriptedDialogs dialogs;
   testing::MemoryWorkbookOpener books;
   testing::MemoryWorkbook& book = books.books["/data/mesh.xls"];
-  book.Set("F3", 3).Set("D5", 2).Set("G4", 0).Set("H4", 10).Set("I4", 20).Set("E6", 10);
-  book.Set("E7", 0).Set("G6", 1.5).Set("H6", 2).Set("I6", 3.25).Set("G7", 4).Set("H7", 0);
-  book.Set("I7", 6);
+  FillWideMesh(book);
   window.UseDialogs(dialogs);
   window.UseWorkbookOpener(books);
 
@@ -293,9 +302,7 @@ TEST_F(MainWindowTest, MeshDivisionFromTheMenuRedrawsTheDividedList) {
   testing::ScriptedDialogs dialogs;
   testing::MemoryWorkbookOpener books;
   testing::MemoryWorkbook& book = books.books["/data/mesh.xls"];
-  book.Set("F3", 3).Set("D5", 2).Set("G4", 0).Set("H4", 10).Set("I4", 20).Set("E6", 10);
-  book.Set("E7", 0).Set("G6", 1.5).Set("H6", 2).Set("I6", 3.25).Set("G7", 4).Set("H7", 0);
-  book.Set("I7", 6);
+  FillWideMesh(book);
   window.UseDialogs(dialogs);
   window.UseWorkbookOpener(books);
   ASSERT_TRUE(Item("MeshDivided")->isEnabled());
@@ -424,8 +431,7 @@ TEST_F(MainWindowTest, ShrinkButtonAndImageSaveWorkFromTheWindow) {
   std::filesystem::create_directories(folder);
   const std::string mesh = (folder / "mesh.xls").string();
   testing::MemoryWorkbook& book = books.books[mesh];
-  book.Set("F3", 2).Set("D5", 2).Set("G4", 0).Set("H4", 1000).Set("E6", 1500).Set("E7", 0);
-  book.Set("G6", 1).Set("H6", 2).Set("G7", 3).Set("H7", 4);
+  FillTallMesh(book);
   window.UseDialogs(dialogs);
   window.UseWorkbookOpener(books);
   dialogs.file_answers.push_back(mesh);

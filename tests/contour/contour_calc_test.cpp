@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/error_capture.h"
+#include "fakes/fitted_frame.h"
 
 #include <algorithm>
 #include <bit>
@@ -39,13 +40,7 @@ void MakeMesh(FakeEnvironment& env, const std::vector<double>& xs, const std::ve
       m.NodeValue(i, j) = values[static_cast<std::size_t>(i - 1)][static_cast<std::size_t>(j - 1)];
     }
   }
-  const PlotFrameSetup frame = ComputePlotFrame(m.NodeX, m.NodeY, nx, ny, PanelState{});
-  m.RangeX = frame.RangeX;
-  m.RangeY = frame.RangeY;
-  m.FrameLeft = frame.FrameLeft;
-  m.FrameTop = frame.FrameTop;
-  m.FrameWidth = frame.FrameWidth;
-  m.FrameHeight = frame.FrameHeight;
+  testing::FitPlotFrame(m);
   env.window.MeshFileName = "mesh.xlsx";
 }
 

@@ -9,6 +9,7 @@
 #include "contour/contour_command.h"
 #include "contour/mesh_division.h"
 #include "fakes/fake_context.h"
+#include "fakes/fitted_frame.h"
 #include "import/plot_frame.h"
 #include "model/messages.h"
 #include "model/modes.h"
@@ -33,13 +34,7 @@ class MeshDivided : public ::testing::Test {
       for (int j = 1; j <= 3; ++j)
         m.NodeValue(i, j) = values[i - 1][j - 1];
     }
-    const PlotFrameSetup frame = ComputePlotFrame(m.NodeX, m.NodeY, 3, 2, PanelState{});
-    m.RangeX = frame.RangeX;
-    m.RangeY = frame.RangeY;
-    m.FrameLeft = frame.FrameLeft;
-    m.FrameTop = frame.FrameTop;
-    m.FrameWidth = frame.FrameWidth;
-    m.FrameHeight = frame.FrameHeight;
+    testing::FitPlotFrame(m);
     env.window.MeshFileName = "mesh.xlsx";
   }
   void LoadAndDraw() {

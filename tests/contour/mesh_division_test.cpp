@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/error_capture.h"
+#include "fakes/fitted_frame.h"
 
 #include <array>
 #include <limits>
@@ -216,13 +217,7 @@ void Ridge(testing::FakeEnvironment& env) {
   }
   m.NodeValue(2, 2) = 5;
   m.NodeValue(3, 2) = 5;
-  const PlotFrameSetup frame = ComputePlotFrame(m.NodeX, m.NodeY, 5, 5, PanelState{});
-  m.RangeX = frame.RangeX;
-  m.RangeY = frame.RangeY;
-  m.FrameLeft = frame.FrameLeft;
-  m.FrameTop = frame.FrameTop;
-  m.FrameWidth = frame.FrameWidth;
-  m.FrameHeight = frame.FrameHeight;
+  testing::FitPlotFrame(m);
   env.window.MeshFileName = "ridge.xlsx";
   BuildTriangleList(m);
 }

@@ -15,6 +15,7 @@
 #include "contour/triangle_list.h"
 #include "fakes/error_capture.h"
 #include "fakes/fake_context.h"
+#include "fakes/fitted_frame.h"
 #include "import/plot_frame.h"
 #include "model/modes.h"
 #include "model/numeric.h"
@@ -39,13 +40,7 @@ void Mesh(FakeEnvironment& env, double width, double height) {
     m.NodeValue(i, 1) = 4.5;
     m.NodeValue(i, 2) = 6.5;
   }
-  const PlotFrameSetup frame = ComputePlotFrame(m.NodeX, m.NodeY, 2, 2, PanelState{});
-  m.RangeX = frame.RangeX;
-  m.RangeY = frame.RangeY;
-  m.FrameLeft = frame.FrameLeft;
-  m.FrameTop = frame.FrameTop;
-  m.FrameWidth = frame.FrameWidth;
-  m.FrameHeight = frame.FrameHeight;
+  testing::FitPlotFrame(m);
   env.window.MeshFileName = "mesh.xlsx";
   BuildTriangleList(m);
 }

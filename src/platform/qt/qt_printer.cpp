@@ -13,36 +13,12 @@
 #include <cmath>
 
 #include "model/run_error.h"
+#include "platform/qt/painter_ops.h"
 #include "platform/qt/qt_surface.h"
 #include "platform/qt/qt_text.h"
 
 namespace ombrix::qt {
 namespace {
-
-QColor ToQColor(Rgb c) {
-  return QColor(c.r, c.g, c.b);
-}
-
-// Nearest whole device pixel, halves to even; far-off positions are clamped so the conversion
-// to int stays defined.
-int WholePixel(double device) {
-  constexpr double kLimit = 1.0e8;
-  if (std::isnan(device)) {
-    return 0;
-  }
-  return static_cast<int>(std::nearbyint(std::clamp(device, -kLimit, kLimit)));
-}
-
-QRect Corners(QPoint a, QPoint b) {
-  return QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
-               QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
-}
-
-QPen LinePen(Rgb colour, std::int16_t width) {
-  const int w = std::max<int>(1, width);
-  return QPen(ToQColor(colour), w, Qt::SolidLine, w > 1 ? Qt::RoundCap : Qt::SquareCap,
-              w > 1 ? Qt::RoundJoin : Qt::MiterJoin);
-}
 
 std::string StateText(QPrinter::PrinterState state) {
   switch (state) {
@@ -150,23 +126,13 @@ void QtPrinter::Clear() {
 void QtPrinter::Line(double x1, double y1, double x2, double y2, Rgb colour) {
   const QPoint a = DevicePoint(x1, y1);
   const QPoint b = DevicePoint(x2, y2);
-  QPainter& painter = Painter();
-  painter.setPen(LinePen(colour, draw_width_));
-  if (a == b) {
-    painter.drawPoint(a);
-  } else {
-    painter.drawLine(a, b);
-  }
+  DrawLine(Painter(), a, b, colour, draw_width_);
 }
 
 void QtPrinter::Box(double x1, double y1, double x2, double y2, Rgb colour) {
-  const QRect rect = Corners(DevicePoint(x1, y1), DevicePoint(x2, y2));
-  QPainter& painter = Painter();
-  QPen pen = LinePen(colour, draw_width_);
-  pen.setJoinStyle(Qt::MiterJoin);
-  painter.setPen(pen);
-  painter.setBrush(Qt::NoBrush);
-  painter.drawRect(QRect(rect.topLeft(), QSize(rect.width() - 1, rect.height() - 1)));
+  const QPoint a = DevicePoint(x1, y1);
+  const QPoint b = DevicePoint(x2, y2);
+  DrawBoxOutline(Painter(), a, b, colour, draw_width_);
 }
 
 void QtPrinter::FilledBox(double x1, double y1, double x2, double y2, Rgb colour) {
@@ -194,19 +160,7 @@ void QtPrinter::Polygon(std::span<const PixelPoint> corners) {
   if (corners.empty()) {
     return;
   }
-  QPolygon polygon;
-  polygon.reserve(static_cast<qsizetype>(corners.size()));
-  for (const PixelPoint& p : corners) {
-    polygon << QPoint(p.x, p.y);
-  }
-  QPainter& painter = Painter();
-  painter.setPen(LinePen(fore_colour_, draw_width_));
-  if (fill_style_ == FillStyle::Solid) {
-    painter.setBrush(ToQColor(fill_colour_));
-  } else {
-    painter.setBrush(Qt::NoBrush);
-  }
-  painter.drawPolygon(polygon, Qt::WindingFill);
+  DrawPolygon(Painter(), corners, fore_colour_, fill_colour_, fill_style_, draw_width_);
 }
 
 void QtPrinter::PaintPicture(const Picture& picture, double dest_x, double dest_y,
@@ -215,18 +169,15 @@ void QtPrinter::PaintPicture(const Picture& picture, double dest_x, double dest_
   const QPoint origin = DevicePoint(dest_x, dest_y);
   const int width = WholePixel(scale_.LengthToDeviceX(dest_width));
   const int height = WholePixel(scale_.LengthToDeviceY(dest_height));
-  if (picture.empty() || width <= 0 || height <= 0 || !(src_width > 0) || !(src_height > 0) ||
-      picture.pixels.size() <
-          static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height)) {
+  const std::optional<QImage> source = PictureImage(picture);
+  if (!source || width <= 0 || height <= 0 || !(src_width > 0) || !(src_height > 0)) {
     return;
   }
-  const QImage source(reinterpret_cast<const uchar*>(picture.pixels.data()), picture.width,
-                      picture.height, picture.width * 4, QImage::Format_RGB32);
   QPainter& painter = Painter();
   // Paper takes no raster operations: the combining pictures (sprites) print as they are.
   (void)op;
   painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-  painter.drawImage(QRect(origin, QSize(width, height)), source,
+  painter.drawImage(QRect(origin, QSize(width, height)), *source,
                     QRectF(src_x, src_y, src_width, src_height));
 }
 

@@ -10,6 +10,7 @@
 #include "contour/triangle_list.h"
 #include "fakes/error_capture.h"
 #include "fakes/fake_context.h"
+#include "fakes/fitted_frame.h"
 #include "import/plot_frame.h"
 
 namespace ombrix::qt {
@@ -118,13 +119,7 @@ TEST_F(QtPrinterTest, ADrawingWhosePrinterFailsIsReportedAndTheProgramGoesOn) {
   m.NodeY(2) = 0;
   m.NodeValue(1, 1) = m.NodeValue(2, 1) = 4.5;
   m.NodeValue(1, 2) = m.NodeValue(2, 2) = 6.5;
-  const PlotFrameSetup frame = ComputePlotFrame(m.NodeX, m.NodeY, 2, 2, PanelState{});
-  m.RangeX = frame.RangeX;
-  m.RangeY = frame.RangeY;
-  m.FrameLeft = frame.FrameLeft;
-  m.FrameTop = frame.FrameTop;
-  m.FrameWidth = frame.FrameWidth;
-  m.FrameHeight = frame.FrameHeight;
+  testing::FitPlotFrame(m);
   BuildTriangleList(m);
   env.window.MeshFileName = "mesh.xlsx";
   env.panel.Check4 = 1;
