@@ -1,5 +1,6 @@
 #include "app/result_form.h"
 
+#include <QEvent>
 #include <QFontMetrics>
 #include <QLabel>
 #include <cmath>
@@ -64,7 +65,17 @@ QWidget* ResultForm::Window() {
   list1_->setWordWrap(false);
   list1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   list1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  w->installEventFilter(this);
   return w;
+}
+
+bool ResultForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == window_.get() && event->type() == QEvent::Close) {
+    text1_->clear();
+    text2_->clear();
+    rows_->SetRows(nullptr);
+  }
+  return QObject::eventFilter(watched, event);
 }
 
 void ResultForm::ShowListing(std::shared_ptr<const ListingRows> rows) {

@@ -1,6 +1,6 @@
 #pragma once
 // The optimiser's result window "Form3": the sweep count and residual fields and the list of
-// listings. It is made on first use and stays until the main window goes.
+// listings. It is made on first use; closed by the user, it comes back empty on its next use.
 
 #include <QLineEdit>
 #include <QListView>
@@ -20,7 +20,7 @@ inline constexpr int kListExtentTwips = 24240;
 // the nearest integer (1616 at 15).
 int ListExtentPixels(double twips_per_pixel);
 
-class ResultForm : public ResultWindow {
+class ResultForm : public QObject, public ResultWindow {
  public:
   ResultForm();
   ~ResultForm() override;
@@ -31,6 +31,10 @@ class ResultForm : public ResultWindow {
 
   void ShowListing(std::shared_ptr<const ListingRows> rows) override;
   void ShowProgress(std::string_view sweeps, std::string_view residual) override;
+
+ protected:
+  // A window the user closed comes back as a new one: empty fields, empty list.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   std::unique_ptr<QWidget> window_;

@@ -56,6 +56,21 @@ TEST(ResultForm, ProgressFillsTheTwoFields) {
   EXPECT_EQ(w->findChild<QLineEdit*>("Text2")->text(), QStringLiteral("0.000123000000"));
 }
 
+TEST(ResultForm, ClosedByTheUserItComesBackEmpty) {
+  ResultForm form;
+  form.ShowProgress("3", "0.250000000000");
+  form.ShowListing(std::make_shared<VectorListing>(std::vector<double>{1, 2}));
+  QWidget* w = form.Window();
+  w->show();
+  w->close();
+  EXPECT_EQ(form.Window(), w);
+  EXPECT_TRUE(w->findChild<QLineEdit*>("Text1")->text().isEmpty());
+  EXPECT_TRUE(w->findChild<QLineEdit*>("Text2")->text().isEmpty());
+  EXPECT_EQ(w->findChild<QListView*>("List1")->model()->rowCount(), 0);
+  form.ShowProgress("1", "0.500000000000");  // the next run fills it again
+  EXPECT_EQ(w->findChild<QLineEdit*>("Text1")->text(), QStringLiteral("1"));
+}
+
 TEST(ResultForm, AHugeListingScrollsSidewaysToItsExtentAndMakesOnlyShownRows) {
   ResultForm form;
   SparseMatrix system(300, 300);  // 90,000 rows of 90,000 numbers
