@@ -15,6 +15,7 @@
 #include "model/messages.h"
 #include "model/modes.h"
 #include "model/numeric.h"
+#include "view/background_map.h"
 
 namespace ombrix {
 namespace {
@@ -153,10 +154,7 @@ ContourOutcome DrawMap(CommandContext& ctx, const ContourHooks& hooks,
   screen.SetScaleMode(ScaleMode::Pixels);
   screen.Clear();
   if (m.MapLoaded == kMapLoaded) {
-    screen.PaintPicture(w.MapPicture, m.MapLeft, m.MapTop,
-                        static_cast<double>(std::int64_t{m.MapWidth} + m.MapLeft),
-                        static_cast<double>(std::int64_t{m.MapHeight} + m.MapTop), 0, 0,
-                        w.MapPicture.width, w.MapPicture.height, RasterOp::Copy);
+    PaintMap(screen, m, w);
   }
   screen.Box(m.FrameLeft, m.FrameTop, static_cast<double>(std::int64_t{m.FrameLeft} + m.FrameWidth),
              static_cast<double>(std::int64_t{m.FrameTop} + m.FrameHeight), kFrameColour);
