@@ -1,16 +1,11 @@
 #include "contour/mesh_division.h"
 
 #include <cmath>
-#include <fstream>
 #include <limits>
 #include <sstream>
 
 #include "model/numeric.h"
 #include "model/run_error.h"
-
-#if defined(__unix__)
-#include <unistd.h>
-#endif
 
 namespace ombrix {
 namespace {
@@ -88,29 +83,6 @@ void Split(const TriangleRecord& t, std::int32_t passes, TriangleRecord* out) {
 
 double DividedTriangleCount(std::int32_t triangles, double divisions) {
   return std::pow(4.0, divisions - 1) * triangles;
-}
-
-std::uint64_t AvailableMemoryBytes() {
-#if defined(__linux__)
-  // What the kernel could hand out without swapping, page cache included.
-  std::ifstream meminfo("/proc/meminfo");
-  std::string key;
-  std::uint64_t kib = 0;
-  std::string unit;
-  while (meminfo >> key >> kib >> unit) {
-    if (key == "MemAvailable:") {
-      return kib * 1024;
-    }
-  }
-#endif
-#if defined(__unix__) && defined(_SC_AVPHYS_PAGES)
-  const long pages = sysconf(_SC_AVPHYS_PAGES);
-  const long page_size = sysconf(_SC_PAGE_SIZE);
-  if (pages > 0 && page_size > 0) {
-    return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(page_size);
-  }
-#endif
-  return 0;
 }
 
 std::string DivisionRefusal(std::int32_t triangles, double divisions,

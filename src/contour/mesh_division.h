@@ -6,6 +6,7 @@
 #include <string>
 
 #include "model/mesh_model.h"
+#include "model/system_memory.h"
 
 namespace ombrix {
 
@@ -14,9 +15,6 @@ inline constexpr double kMaxDividedTriangles = 50'000'000;
 
 // How many triangles `divisions` (d) makes of `triangles` (T): 4^(d-1) * T, in floating point.
 double DividedTriangleCount(std::int32_t triangles, double divisions);
-
-// Bytes of physical memory the system can still hand out; 0 when it cannot tell.
-std::uint64_t AvailableMemoryBytes();
 
 // Why `triangles` triangles cannot be divided `divisions` times: the list would pass
 // kMaxDividedTriangles, or would need more than `available_bytes` (0: unknown, not checked).

@@ -3,29 +3,13 @@
 #include <limits>
 
 #include "model/run_error.h"
-
-#if defined(__unix__)
-#include <unistd.h>
-#endif
+#include "model/system_memory.h"
 
 namespace ombrix::bounds {
 namespace {
 
 std::string Range(std::int64_t lower, std::int64_t upper) {
   return std::to_string(lower) + ".." + std::to_string(upper);
-}
-
-// Physical memory of the machine; an allocation larger than this would only thrash or be
-// killed, so it is refused up front. 0 when the platform cannot tell.
-std::size_t PhysicalMemoryBytes() {
-#if defined(__unix__)
-  const long pages = sysconf(_SC_PHYS_PAGES);
-  const long page_size = sysconf(_SC_PAGE_SIZE);
-  if (pages > 0 && page_size > 0) {
-    return static_cast<std::size_t>(pages) * static_cast<std::size_t>(page_size);
-  }
-#endif
-  return 0;
 }
 
 }  // namespace
