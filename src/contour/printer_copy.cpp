@@ -5,6 +5,7 @@
 #include "contour/contour_lines.h"
 #include "model/modes.h"
 #include "model/numeric.h"
+#include "view/background_map.h"
 
 namespace ombrix {
 
@@ -56,11 +57,8 @@ void PrinterCopy::SetUp(const MeshModel& m, MainWindowState& w, double picture_t
   if (m.MapLoaded == kMapLoaded) {
     // The map goes where the screen has it, taken to printer coordinates like everything else,
     // so that in the Normal mode it stays under the contours.
-    const double map_left = m.MapLeft;
-    const double map_top = m.MapTop;
-    const auto width = static_cast<double>(std::int64_t{m.MapWidth} + m.MapLeft);
-    const auto height = static_cast<double>(std::int64_t{m.MapHeight} + m.MapTop);
-    p.PaintPicture(w.MapPicture, X(map_left), Y(map_top), X(width), Y(height), 0, 0,
+    const MapDestination dest = MapPaintDestination(m);
+    p.PaintPicture(w.MapPicture, X(dest.x), Y(dest.y), X(dest.width), Y(dest.height), 0, 0,
                    w.MapPicture.width, w.MapPicture.height, RasterOp::Copy);
   }
 }

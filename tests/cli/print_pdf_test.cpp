@@ -7,6 +7,7 @@
 
 #include "fakes/fixture_path.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -36,9 +37,8 @@ std::string ReadFile(const fs::path& path) {
 
 std::string Inflate(const std::string& data) {
   z_stream zs{};
-  if (inflateInit(&zs) != Z_OK) {
+  if (inflateInit(&zs) != Z_OK)
     return {};
-  }
   zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
   zs.avail_in = static_cast<uInt>(data.size());
   std::string out;
@@ -61,9 +61,8 @@ std::string Streams(const std::string& pdf) {
   while ((at = pdf.find("stream\n", at)) != std::string::npos) {
     const std::size_t begin = at + 7;
     const std::size_t end = pdf.find("endstream", begin);
-    if (end == std::string::npos) {
+    if (end == std::string::npos)
       break;
-    }
     const std::string raw = pdf.substr(begin, end - begin);
     const std::string inflated = Inflate(raw);
     all += (inflated.empty() ? raw : inflated) + "\n";
@@ -94,13 +93,9 @@ std::string PdfText(const fs::path& pdf) {
   const std::string command = "pdftotext -raw '" + pdf.string() + "' - 2>/dev/null";
   std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
   std::string text;
-  if (pipe) {
-    char buffer[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0) {
-      text.append(buffer, n);
-    }
-  }
+  char buffer[4096];
+  for (std::size_t n = 0; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;)
+    text.append(buffer, n);
   return text;
 }
 
@@ -161,22 +156,9 @@ TEST_F(PrintPdfTest, NothingModePrintsTheScreensColoursOnAPageOfPicturePixels) {
             (std::set<Colour>{{240, 240, 0}, {0, 0, 255}, {255, 0, 0}, {0, 150, 0}}));
   EXPECT_EQ(Colours(content, "scn"), (std::set<Colour>{{0, 150, 0}}));
   EXPECT_GT(Occurrences(content, "\\d+ \\d+ m\n\\d+ \\d+ l\nS"), 10);
-  // The sheet, 842 x 595 points, is 7017 x 4958 printer pixels; in picture pixels (the
-  // screen's 15 twips each) the page spans pw x ph, and the frame (30, 20)-(830, 420) is
-  // scaled to it.
-  const auto whole = [](double v) { return static_cast<long>(std::nearbyint(v)); };
-  const double w = 7017;
-  const double h = 4958;
-  const double pw = static_cast<double>(whole(static_cast<double>(whole(w * 2.4)) / 15));
-  const double ph = static_cast<double>(whole(static_cast<double>(whole(h * 2.4)) / 15));
-  EXPECT_EQ(pw, 1123);
-  EXPECT_EQ(ph, 793);
-  const long left = whole(30 * w / pw);
-  const long top = whole(20 * h / ph);
-  const std::string frame = std::to_string(left) + " " + std::to_string(top) + " " +
-                            std::to_string(whole(830 * w / pw) - left) + " " +
-                            std::to_string(whole(420 * h / ph) - top) + " re\nS";
-  EXPECT_NE(content.find(frame), std::string::npos) << frame << "\n" << content.substr(0, 400);
+  // The 7017 x 4958-pixel sheet spans 1123 x 793 picture pixels (15 twips each): the frame
+  // (30, 20)-(830, 420) is scaled to it.
+  EXPECT_NE(content.find("187 125 4999 2501 re\nS"), std::string::npos) << content.substr(0, 400);
 }
 
 TEST_F(PrintPdfTest, EasyModePrintsGreenShadesWhiteLinesAndMagentaLabels) {
@@ -189,13 +171,12 @@ TEST_F(PrintPdfTest, EasyModePrintsGreenShadesWhiteLinesAndMagentaLabels) {
   // Filled quarter cells in shades of pure green, and the magenta label text.
   const std::set<Colour> fills = Colours(content, "scn");
   EXPECT_TRUE(fills.count({255, 0, 255}));
-  int greens = 0;
-  for (const auto& [r, g, b] : fills) {
-    if (r == 0 && b == 0 && g >= 100) {
-      ++greens;
-    }
-  }
-  EXPECT_GT(greens, 1);
+  EXPECT_GT(std::count_if(fills.begin(), fills.end(),
+                          [](const Colour& c) {
+                            const auto& [r, g, b] = c;
+                            return r == 0 && b == 0 && g >= 100;
+                          }),
+            1);
   EXPECT_EQ(Occurrences(content, " re\nf\n"), 8);  // 2 cells, 4 quarters each
 }
 
@@ -237,13 +218,11 @@ TEST_F(PrintPdfTest, OnlyTheFinishedFileIsLeftAndOnlyTheLastDrawingIsPrinted) {
             kExitOk)
       << out.str();
   std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(dir_)) {
+  for (const auto& entry : fs::directory_iterator(dir_))
     names.insert(entry.path().filename().string());
-  }
   EXPECT_EQ(names, (std::set<std::string>{"map.pdf", "map.png"}));
-  // One document of one page.
   EXPECT_NE(out.str().find("pdf," + pdf.string() + ",1\n"), std::string::npos);
-  EXPECT_NE(ReadFile(pdf).find("/Count 1"), std::string::npos);
+  EXPECT_NE(ReadFile(pdf).find("/Count 1"), std::string::npos);  // one page
 }
 
 }  // namespace

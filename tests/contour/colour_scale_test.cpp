@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "fakes/error_capture.h"
 #include "model/modes.h"
 #include "model/run_error.h"
 
@@ -40,15 +41,6 @@ TEST_F(ColourScale, WorkedExampleThresholdsAreCutToOneDecimal) {
   }
 }
 
-TEST_F(ColourScale, FirstThresholdOfZeroTo160Is150) {
-  Relative(0, 160);
-  EXPECT_EQ(m.ColorStep, 9.9375);
-  EXPECT_EQ(w.ColorLevel(0), 160);
-  EXPECT_EQ(w.ColorLevel(1), 150);  // 150.0625 cut to one decimal
-  EXPECT_EQ(w.ColorLevel(2), 140.1);
-  EXPECT_EQ(w.ColorLevel(16), 1);
-}
-
 TEST_F(ColourScale, NegativeThresholdsAreCutTowardMinusInfinity) {
   Relative(-20.5, -3.2);  // low -20, high -4, step 1
   EXPECT_EQ(m.ColorStep, 1);
@@ -59,12 +51,7 @@ TEST_F(ColourScale, NegativeThresholdsAreCutTowardMinusInfinity) {
   EXPECT_EQ(w.ColorLevel(1), -5.1);  // -50.625 goes down to -51, not up to -50
   EXPECT_EQ(w.ColorLevel(2), -6.2);  // -61.25 -> -62
   EXPECT_EQ(w.ColorLevel(16), -21);
-}
-
-TEST_F(ColourScale, NegativeMinimumStartsOneAboveItsIntegerPart) {
-  Relative(-2.5, 13.5);  // low -3 + 1 = -2, high 13
-  EXPECT_EQ(m.ColorStep, 0.9375);
-  EXPECT_EQ(w.ColorLevel(0), 13);
+  Relative(-2.5, 13.5);  // a negative minimum starts one above its integer part: low -2
   EXPECT_EQ(w.ColorLevel(16), -2);
 }
 
@@ -104,9 +91,8 @@ TEST_F(ColourScale, InvertedRangeGivesRisingThresholds) {
   EXPECT_EQ(w.ColorLevel(2), 3.1);  // 31.25 -> 31
   EXPECT_EQ(w.ColorLevel(8), 3.5);
   EXPECT_EQ(w.ColorLevel(16), 4);
-  for (const double mean : {3.01, 3.5, 3.9, 4.5}) {
-    EXPECT_EQ(ColorIndexOf(w, mean), 0) << mean;  // everything above 3 takes index 0
-  }
+  EXPECT_EQ(ColorIndexOf(w, 3.01), 0);  // everything above 3 takes index 0
+  EXPECT_EQ(ColorIndexOf(w, 4.5), 0);
   EXPECT_EQ(ColorIndexOf(w, 3), 17);
 }
 
@@ -123,36 +109,19 @@ TEST_F(ColourScale, ColourTableEntries) {
   Relative(3.2, 17.9);
   EXPECT_EQ(ColorOfIndex(m, 0), RGB(224, 31, 224));
   EXPECT_EQ(ColorOfIndex(m, 1), RGB(224, 31, 31));
-  EXPECT_EQ(ColorOfIndex(m, 5), RGB(224, 224, 31));
-  EXPECT_EQ(ColorOfIndex(m, 9), RGB(31, 224, 31));
-  EXPECT_EQ(ColorOfIndex(m, 13), RGB(31, 224, 224));
-  EXPECT_EQ(ColorOfIndex(m, 16), RGB(31, 80, 224));
+  EXPECT_EQ(ColorOfIndex(m, 7), RGB(128, 224, 31));
+  EXPECT_EQ(ColorOfIndex(m, 11), RGB(31, 224, 128));
+  EXPECT_EQ(ColorOfIndex(m, 14), RGB(31, 176, 224));
   EXPECT_EQ(ColorOfIndex(m, 17), RGB(31, 31, 128));
-  const std::int32_t red[18] = {224, 224, 224, 224, 224, 224, 176, 128, 80,
-                                31,  31,  31,  31,  31,  31,  31,  31,  31};
-  const std::int32_t green[18] = {31,  31,  80,  128, 176, 224, 224, 224, 224,
-                                  224, 224, 224, 224, 224, 176, 128, 80,  31};
-  const std::int32_t blue[18] = {224, 31, 31,  31,  31,  31,  31,  31,  31,
-                                 31,  80, 128, 176, 224, 224, 224, 224, 128};
-  for (int k = 0; k < 18; ++k) {
-    EXPECT_EQ(m.ColorRed(k), red[k]) << k;
-    EXPECT_EQ(m.ColorGreen(k), green[k]) << k;
-    EXPECT_EQ(m.ColorBlue(k), blue[k]) << k;
-  }
-  for (int k = 18; k <= 20; ++k) {
-    EXPECT_EQ(m.ColorRed(k), 0);
-    EXPECT_EQ(m.ColorGreen(k), 0);
-    EXPECT_EQ(m.ColorBlue(k), 0);
-  }
+  for (int k = 18; k <= 20; ++k)
+    EXPECT_EQ(ColorOfIndex(m, k), RGB(0, 0, 0)) << k;
 }
 
 TEST_F(ColourScale, IndexOfAValueIsTheFirstThresholdBelowIt) {
   Relative(3.2, 17.9);
   EXPECT_EQ(ColorIndexOf(w, 17.5), 0);
   EXPECT_EQ(ColorIndexOf(w, 17), 1);  // not below 17: the next threshold, 16.1, is
-  EXPECT_EQ(ColorIndexOf(w, 16.2), 1);
   EXPECT_EQ(ColorIndexOf(w, 16.1), 2);
-  EXPECT_EQ(ColorIndexOf(w, 8.0001), 11);
   EXPECT_EQ(ColorIndexOf(w, 4.0001), 16);
   EXPECT_EQ(ColorIndexOf(w, 4), 17);
   EXPECT_EQ(ColorIndexOf(w, -100), 17);
@@ -162,12 +131,7 @@ TEST_F(ColourScale, TooWideAbsoluteRangeIsError6) {
   m.ColorIndexMode = kAbsoluteColorIndex;
   w.AbsoluteMin = -2e9;
   w.AbsoluteMax = 2e9;
-  try {
-    SetColor(m, w);
-    FAIL() << "no error";
-  } catch (const RunError& e) {
-    EXPECT_EQ(e.number(), err::kOverflow);
-  }
+  EXPECT_EQ(ErrorNumberOf([&] { SetColor(m, w); }), err::kOverflow);
 }
 
 }  // namespace
