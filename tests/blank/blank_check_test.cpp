@@ -166,14 +166,5 @@ TEST_F(BlankCheck, AFullListIsError9AndKeepsItsCount) {
   EXPECT_EQ(m.TriangleCount, upper);
 }
 
-TEST_F(BlankCheck, CellTriangleTakesTheSideCornersInTableOrder) {
-  for (int side = 1; side <= 4; ++side) {
-    TriangleRecord want = Expected(2, 2, side, 3.75);
-    want.Y[3] = 1.25;
-    want.X[3] = 2.5;
-    EXPECT_EQ(CellTriangle(m, 2, 2, side, 1.25, 2.5, 3.75), want) << side;
-  }
-}
-
 }  // namespace
 }  // namespace ombrix

@@ -47,25 +47,33 @@ TEST(SegmentsCommand, PrintsEveryLevelsSegmentsInListOrder) {
   EXPECT_EQ(Segments({Fixture("mesh_small.openpyxl.xlsx")}).text, out.text);
 }
 
-TEST(SegmentsCommand, PlateausPrintTheirSuppressedInnerEdges) {
-  // mesh_counts_halves has the integer-valued rows 1, 2 / 3, 4 / ...: levels run through nodes.
-  const Output out = Segments({Fixture("mesh_counts_halves.lo.xls")});
-  ASSERT_EQ(out.status, kExitOk);
-  EXPECT_NE(out.text.find(",-1\n"), std::string::npos);
-}
-
-TEST(SegmentsCommand, OptionsAndTheirEdges) {
-  const Output wide = Segments({Fixture("mesh_small.lo.xls"), "--interval", "2"});
+TEST(SegmentsCommand, OptionsUsageAndRunTimeErrors) {
+  const std::string mesh = Fixture("mesh_small.lo.xls");
+  const Output wide = Segments({mesh, "--interval", "2"});
   EXPECT_EQ(wide.text.rfind("2,", 0), 0u);  // levels 2 and 4 only
-  EXPECT_EQ(wide.text.find("\n1,"), std::string::npos);
   EXPECT_EQ(wide.text.find("\n3,"), std::string::npos);
-  EXPECT_EQ(Segments({Fixture("mesh_small.lo.xls"), "--interval", "0"}).text, "");
-  const Output thin = Segments({Fixture("mesh_small.lo.xls"), "--line-width", "0"});
+  EXPECT_EQ(Segments({mesh, "--interval", "0"}).text, "");
+  const Output thin = Segments({mesh, "--line-width", "0"});
   EXPECT_EQ(thin.status, kExitOk);
   EXPECT_EQ(thin.text, "");
-  EXPECT_THROW(Segments({Fixture("mesh_small.lo.xls"), "--interval"}), UsageError);
-  EXPECT_THROW(Segments({Fixture("mesh_small.lo.xls"), "--interval", "x"}), UsageError);
-  EXPECT_THROW(Segments({}), UsageError);
+  const std::vector<std::vector<std::string>> usage = {{},
+                                                       {mesh, "--interval"},
+                                                       {mesh, "--interval", "x"},
+                                                       {mesh, "--divide"},
+                                                       {mesh, "--divide", "0"},
+                                                       {mesh, "--divide", "-1"},
+                                                       {mesh, "--divide", "2.5"}};
+  for (const auto& args : usage)
+    EXPECT_THROW(Segments(args), UsageError) << args.size();
+  // mesh_small has 8 triangles: 13 divisions would make 8 * 4^12 of them.
+  const Output huge = Segments({mesh, "--divide", "13"});
+  EXPECT_EQ(huge.status, kExitRunError);
+  EXPECT_EQ(huge.text.rfind("error,", 0), 0u);
+  EXPECT_NE(huge.text.find(" 134217728 個"), std::string::npos) << huge.text;
+  const Output bad = Segments({Fixture("mesh_text_value.xlwt.xls")});
+  EXPECT_EQ(bad.status, kExitRunError);
+  EXPECT_EQ(bad.text, "error,セル H7 の値 \"n/a\" は数値ではありません。\n");
+  EXPECT_EQ(Segments({Fixture("no_such_mesh.xlsx")}).text.rfind("error,", 0), 0u);
 }
 
 // A printed segment line: "L,m,X1,Y1,X2,Y2,State".
@@ -95,10 +103,8 @@ double Length(const PrintedSegment& s) {
   return std::hypot(s.x2 - s.x1, s.y2 - s.y1);
 }
 
-// Whether point (x, y) lies on segment s.
 bool OnSegment(const PrintedSegment& s, double x, double y) {
-  const double along = std::hypot(x - s.x1, y - s.y1) + std::hypot(s.x2 - x, s.y2 - y);
-  return along - Length(s) < 1e-6;
+  return std::hypot(x - s.x1, y - s.y1) + std::hypot(s.x2 - x, s.y2 - y) - Length(s) < 1e-6;
 }
 
 TEST(SegmentsCommand, DividedMapsFollowTheUndividedContoursPieceByPiece) {
@@ -140,27 +146,6 @@ TEST(SegmentsCommand, DividedMapsFollowTheUndividedContoursPieceByPiece) {
         EXPECT_NEAR(divided_length[level], length, 1e-6 * length) << mesh << " level " << level;
     }
   }
-}
-
-TEST(SegmentsCommand, DivisionCountsAreCheckedBeforeAndAfterTheFirstDrawing) {
-  for (const char* bad : {"0", "-1", "x", "2.5"}) {
-    EXPECT_THROW(Segments({Fixture("mesh_small.lo.xls"), "--divide", bad}), UsageError) << bad;
-  }
-  EXPECT_THROW(Segments({Fixture("mesh_small.lo.xls"), "--divide"}), UsageError);
-  // mesh_small has 8 triangles: 13 divisions would make 8 * 4^12 of them.
-  const Output huge = Segments({Fixture("mesh_small.lo.xls"), "--divide", "13"});
-  EXPECT_EQ(huge.status, kExitRunError);
-  EXPECT_EQ(huge.text.rfind("error,", 0), 0u);
-  EXPECT_NE(huge.text.find(" 134217728 個"), std::string::npos) << huge.text;
-}
-
-TEST(SegmentsCommand, RunTimeErrorsPrintOneLine) {
-  const Output bad = Segments({Fixture("mesh_text_value.xlwt.xls")});
-  EXPECT_EQ(bad.status, kExitRunError);
-  EXPECT_EQ(bad.text, "error,セル H7 の値 \"n/a\" は数値ではありません。\n");
-  const Output missing = Segments({Fixture("no_such_mesh.xlsx")});
-  EXPECT_EQ(missing.status, kExitRunError);
-  EXPECT_EQ(missing.text.rfind("error,", 0), 0u);
 }
 
 TEST(LevelsCommand, PrintsTheSeriesAndTheColourThresholds) {

@@ -1,6 +1,5 @@
-// The printed copy as a PDF file, read back: the page streams are inflated with zlib and their
-// drawing operators checked (colours, paths, the page transform); the text goes through
-// pdftotext (poppler-utils), since the PDF stores glyph numbers of an embedded font subset.
+// The printed PDF read back: streams inflated with zlib, the text through pdftotext, since the
+// PDF stores glyph numbers of an embedded font subset.
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -110,47 +109,46 @@ class PrintPdfTest : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  // Renders the small mesh (a 800 x 400 frame at (30, 20), levels 1..29, labels at multiples
-  // of 5) with its printed copy; returns the PDF's page content.
-  std::string Print(const std::string& mode) {
+  // Prints the small mesh (a 800 x 400 frame at (30, 20), levels 1..29, labels at multiples of
+  // 5) and checks the page: A4 landscape drawn in printer pixels (600 an inch, 72/600 of a point
+  // each, y downwards). Returns the page content.
+  std::string Print(std::vector<std::string> options) {
     const fs::path pdf = dir_ / "map.pdf";
+    std::vector<std::string> args = {Fixture("mesh_small.lo.xlsx"), "-o",
+                                     (dir_ / "map.png").string(), "--print-pdf", pdf.string()};
+    args.insert(args.end(), options.begin(), options.end());
     std::ostringstream out;
-    EXPECT_EQ(RenderMap({Fixture("mesh_small.lo.xlsx"), "-o", (dir_ / "map.png").string(), "--mode",
-                         mode, "--print-pdf", pdf.string()},
-                        out),
-              kExitOk)
-        << out.str();
+    EXPECT_EQ(RenderMap(args, out), kExitOk) << out.str();
+    // One document of one page, and only the finished files are left.
     EXPECT_NE(out.str().find("\npdf," + pdf.string() + ",1\n"), std::string::npos) << out.str();
-    pdf_ = ReadFile(pdf);
-    text_ = PdfText(pdf);
-    return Streams(pdf_);
-  }
-
-  // A4 landscape at 600 printer pixels an inch: the page content is drawn in printer pixels,
-  // 72/600 of a point each, y downwards from the top of the 595-point-high sheet.
-  void ExpectLandscapePageInPrinterPixels(const std::string& content) {
-    EXPECT_NE(pdf_.find("/MediaBox [0 0 842.000000 595.000000]"), std::string::npos);
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_))
+      names.insert(entry.path().filename().string());
+    EXPECT_EQ(names, (std::set<std::string>{"map.pdf", "map.png"}));
+    const std::string file = ReadFile(pdf);
+    const std::string content = Streams(file);
+    EXPECT_NE(file.find("/Count 1"), std::string::npos);
+    EXPECT_NE(file.find("/MediaBox [0 0 842.000000 595.000000]"), std::string::npos);
     EXPECT_NE(content.find("0.120000000 0 0 -0.120000000 0 595 cm"), std::string::npos);
     // The font is sized once, in printer pixels: 16 points at 600 dpi.
     EXPECT_GT(Occurrences(content, "/F[0-9]+ 133 Tf"), 0);
     EXPECT_EQ(Occurrences(content, " Tf"), Occurrences(content, "/F[0-9]+ 133 Tf"));
-    ASSERT_FALSE(text_.empty()) << "pdftotext (poppler-utils) is needed to read the labels";
-    // The level label 5 and the four coordinate labels.
-    EXPECT_EQ(text_.substr(0, text_.find_first_of(" \n")), "5") << text_;
+    const std::string text = PdfText(pdf);
+    EXPECT_FALSE(text.empty()) << "pdftotext (poppler-utils) is needed to read the labels";
+    // The level label 5 and the coordinate labels.
+    EXPECT_EQ(text.substr(0, text.find_first_of(" \n")), "5") << text;
     for (const char* label : {"0", "20", "10"}) {
-      EXPECT_TRUE(std::regex_search(text_, std::regex(std::string("(^|\\s)") + label + "(\\s|$)")))
-          << label << " in " << text_;
+      EXPECT_TRUE(std::regex_search(text, std::regex(std::string("(^|\\s)") + label + "(\\s|$)")))
+          << label << " in " << text;
     }
+    return content;
   }
 
   fs::path dir_;
-  std::string pdf_;
-  std::string text_;
 };
 
 TEST_F(PrintPdfTest, NothingModePrintsTheScreensColoursOnAPageOfPicturePixels) {
-  const std::string content = Print("nothing");
-  ExpectLandscapePageInPrinterPixels(content);
+  const std::string content = Print({"--mode", "nothing"});
   // The frame, blue segments, red multiples of 5; the labels in green.
   EXPECT_EQ(Colours(content, "SCN"),
             (std::set<Colour>{{240, 240, 0}, {0, 0, 255}, {255, 0, 0}, {0, 150, 0}}));
@@ -162,8 +160,7 @@ TEST_F(PrintPdfTest, NothingModePrintsTheScreensColoursOnAPageOfPicturePixels) {
 }
 
 TEST_F(PrintPdfTest, EasyModePrintsGreenShadesWhiteLinesAndMagentaLabels) {
-  const std::string content = Print("easy");
-  ExpectLandscapePageInPrinterPixels(content);
+  const std::string content = Print({"--mode", "easy"});
   // Points: the frame at (30, 20) points is (250, 167) printer pixels.
   EXPECT_NE(content.find("250 167 6667 3333 re\nS"), std::string::npos);
   EXPECT_EQ(Colours(content, "SCN"),
@@ -180,9 +177,8 @@ TEST_F(PrintPdfTest, EasyModePrintsGreenShadesWhiteLinesAndMagentaLabels) {
   EXPECT_EQ(Occurrences(content, " re\nf\n"), 8);  // 2 cells, 4 quarters each
 }
 
-TEST_F(PrintPdfTest, NormalModePrintsBandPolygonsInPrinterPixels) {
-  const std::string content = Print("normal");
-  ExpectLandscapePageInPrinterPixels(content);
+TEST_F(PrintPdfTest, NormalModePrintsOnlyTheLastDividedDrawingsBandPolygons) {
+  const std::string content = Print({"--mode", "normal", "--divide", "2"});
   // 2.4 twips per printer pixel: the frame from 72 to 72 + 1920.
   EXPECT_NE(content.find("72 48 1920 960 re\nS"), std::string::npos);
   const std::set<Colour> lines = Colours(content, "SCN");
@@ -207,22 +203,6 @@ TEST_F(PrintPdfTest, AnUnreachablePrinterIsAnErrorAndWritesNothing) {
             0u)
       << out.str();
   EXPECT_EQ(fs::directory_iterator(dir_), fs::directory_iterator());  // no image, no PDF
-}
-
-TEST_F(PrintPdfTest, OnlyTheFinishedFileIsLeftAndOnlyTheLastDrawingIsPrinted) {
-  const fs::path pdf = dir_ / "map.pdf";
-  std::ostringstream out;
-  ASSERT_EQ(RenderMap({Fixture("mesh_small.lo.xlsx"), "-o", (dir_ / "map.png").string(), "--mode",
-                       "normal", "--divide", "2", "--print-pdf", pdf.string()},
-                      out),
-            kExitOk)
-      << out.str();
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(dir_))
-    names.insert(entry.path().filename().string());
-  EXPECT_EQ(names, (std::set<std::string>{"map.pdf", "map.png"}));
-  EXPECT_NE(out.str().find("pdf," + pdf.string() + ",1\n"), std::string::npos);
-  EXPECT_NE(ReadFile(pdf).find("/Count 1"), std::string::npos);  // one page
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "fakes/fixture_path.h"
 
 #include <QImage>
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
@@ -18,19 +19,12 @@ using ombrix::testing::Fixture;
 // Pixels that differ between two renderings, leaving out the margins left of and below the
 // frame, where the coordinate labels stand (their glyphs depend on the installed font).
 int DifferingPixels(const QImage& a, const QImage& b, int frame_left, int frame_bottom) {
-  if (a.size() != b.size()) {
+  if (a.size() != b.size())
     return -1;
-  }
   int differing = 0;
-  for (int y = 0; y < a.height(); ++y) {
-    for (int x = 0; x < a.width(); ++x) {
-      if (x < frame_left || y > frame_bottom) {
-        continue;
-      }
-      if ((a.pixel(x, y) & 0xFFFFFF) != (b.pixel(x, y) & 0xFFFFFF)) {
-        ++differing;
-      }
-    }
+  for (int y = 0; y <= std::min(frame_bottom, a.height() - 1); ++y) {
+    for (int x = frame_left; x < a.width(); ++x)
+      differing += (a.pixel(x, y) & 0xFFFFFF) != (b.pixel(x, y) & 0xFFFFFF);
   }
   return differing;
 }
@@ -68,16 +62,6 @@ TEST_F(RenderTest, HillsWithWideLinesMatchTheirGoldenImage) {
   const QImage golden(QString::fromStdString(Fixture("golden/hills_interval5_no_labels.png")));
   ASSERT_FALSE(golden.isNull());
   EXPECT_EQ(DifferingPixels(image, golden, 30, 20 + 595), 0);
-  int red = 0;
-  int blue = 0;
-  for (int y = 20; y < 615; ++y) {
-    for (int x = 30; x < 830; ++x) {
-      red += (image.pixel(x, y) & 0xFFFFFF) == 0xFF0000u;
-      blue += (image.pixel(x, y) & 0xFFFFFF) == 0x0000FFu;
-    }
-  }
-  EXPECT_GT(red, 1000);  // multiples of 10 are highlighted
-  EXPECT_GT(blue, 1000);
 }
 
 TEST_F(RenderTest, EasyAndNormalModesMatchTheirGoldenImages) {
@@ -96,40 +80,19 @@ TEST_F(RenderTest, EasyAndNormalModesMatchTheirGoldenImages) {
   EXPECT_GT(qGreen(easy.pixel(60, 40)), 99);
 }
 
-TEST_F(RenderTest, AnAbsoluteColourRangeChangesTheBands) {
-  const QImage relative = Render({Fixture("mesh_blanks.lo.xlsx"), "--mode", "normal"});
-  const QImage absolute =
-      Render({Fixture("mesh_blanks.lo.xlsx"), "--mode", "normal", "--color-range", "0", "100"});
-  EXPECT_GT(DifferingPixels(relative, absolute, 30, 620), 1000);
-  std::ostringstream text;
-  EXPECT_THROW(
-      RenderMap({Fixture("mesh_small.lo.xls"), "-o", "/tmp/x.png", "--color-range", "5", "5"},
-                text),
-      UsageError);
-  EXPECT_THROW(
-      RenderMap({Fixture("mesh_small.lo.xls"), "-o", "/tmp/x.png", "--mode", "fancy"}, text),
-      UsageError);
-}
-
-TEST_F(RenderTest, DividedMapsAreDrawnAgainFromTheFinerTriangles) {
-  const std::vector<std::string> normal = {Fixture("mesh_blanks.lo.xlsx"), "--mode", "normal"};
-  auto with = [&](const char* divide) {
-    std::vector<std::string> args = normal;
-    args.push_back("--divide");
-    args.push_back(divide);
-    return args;
-  };
-  const QImage plain = Render(normal);
-  EXPECT_EQ(DifferingPixels(Render(with("1")), plain, 30, 620), 0);
+TEST_F(RenderTest, DividedMapsAndAbsoluteColourRangesRepaintTheBands) {
+  const std::string mesh = Fixture("mesh_blanks.lo.xlsx");
+  const QImage plain = Render({mesh, "--mode", "normal"});
+  EXPECT_EQ(DifferingPixels(Render({mesh, "--mode", "normal", "--divide", "1"}), plain, 30, 620),
+            0);
   // Each finer triangle is filled in the colour of its own mean value.
-  const QImage divided = Render(with("2"));
-  EXPECT_EQ(divided.size(), plain.size());
+  const QImage divided = Render({mesh, "--mode", "normal", "--divide", "2"});
   EXPECT_GT(DifferingPixels(divided, plain, 30, 620), 100);
   EXPECT_EQ(divided.pixel(30, 20) & 0xFFFFFF, 0xF0F000u);  // the frame is drawn again
+  const QImage absolute = Render({mesh, "--mode", "normal", "--color-range", "0", "100"});
+  EXPECT_GT(DifferingPixels(absolute, plain, 30, 620), 1000);
 
   std::ostringstream text;
-  EXPECT_THROW(RenderMap({Fixture("mesh_small.lo.xls"), "-o", "/tmp/x.png", "--divide", "0"}, text),
-               UsageError);
   EXPECT_EQ(RenderMap({Fixture("mesh_small.lo.xls"), "-o", "/tmp/ombrix_never_divided.png",
                        "--divide", "30"},
                       text),
@@ -153,16 +116,26 @@ TEST_F(RenderTest, LegendIsTheLegendWindowsPicture) {
 }
 
 TEST_F(RenderTest, BadArgumentsAndBadFiles) {
+  const std::string mesh = Fixture("mesh_small.lo.xls");
+  const std::string points = Fixture("points_small.lo.xls");
   std::ostringstream text;
-  EXPECT_THROW(RenderMap({Fixture("mesh_small.lo.xls")}, text), UsageError);  // no -o
-  EXPECT_THROW(RenderMap({Fixture("mesh_small.lo.xls"), "-o", "/tmp/x.gif"}, text), UsageError);
+  const std::vector<std::vector<std::string>> usage = {
+      {mesh},  // no -o
+      {mesh, "-o", "/tmp/x.gif"},
+      {mesh, "-o", "/tmp/x.png", "--color-range", "5", "5"},
+      {mesh, "-o", "/tmp/x.png", "--mode", "fancy"},
+      {mesh, "-o", "/tmp/x.png", "--divide", "0"},
+      {mesh, "-o", "/tmp/x.png", "--optimise"},
+      {mesh, "-o", "/tmp/x.png", "--points", points},
+      {mesh, "-o", "/tmp/x.png", "--points", points, "--optimise", "--initial", "median"}};
+  for (const auto& args : usage)
+    EXPECT_THROW(RenderMap(args, text), UsageError) << args.back();
   EXPECT_EQ(RenderMap({Fixture("mesh_text_value.lo.xls"), "-o", "/tmp/ombrix_never.png"}, text),
             kExitRunError);
   EXPECT_EQ(text.str(), "error,セル H7 の値 \"n/a\" は数値ではありません。\n");
   EXPECT_FALSE(std::filesystem::exists("/tmp/ombrix_never.png"));
   std::ostringstream unwritable;
-  EXPECT_EQ(RenderMap({Fixture("mesh_small.lo.xls"), "-o", "/no/such/folder/map.png"}, unwritable),
-            kExitRunError);
+  EXPECT_EQ(RenderMap({mesh, "-o", "/no/such/folder/map.png"}, unwritable), kExitRunError);
   EXPECT_EQ(unwritable.str().rfind("error,", 0), 0u);
 }
 
@@ -186,15 +159,6 @@ TEST_F(RenderTest, TheOptimisedMeshIsDrawnAsIfItsValuesWereInTheWorkbook) {
   EXPECT_EQ(DifferingPixels(fitted, reference, 0, fitted.height()), 0);
   EXPECT_GT(DifferingPixels(fitted, plain, 0, fitted.height()), 0);
   std::ostringstream text;
-  EXPECT_THROW(RenderMap({Fixture("mesh_blanks.lo.xlsx"), "-o", "/tmp/x.png", "--optimise"}, text),
-               UsageError);
-  EXPECT_THROW(
-      RenderMap({Fixture("mesh_blanks.lo.xlsx"), "-o", "/tmp/x.png", "--points", points}, text),
-      UsageError);
-  EXPECT_THROW(RenderMap({Fixture("mesh_blanks.lo.xlsx"), "-o", "/tmp/x.png", "--points", points,
-                          "--optimise", "--initial", "median"},
-                         text),
-               UsageError);
   EXPECT_EQ(RenderMap({Fixture("mesh_blanks.lo.xlsx"), "-o", "/tmp/ombrix_never.png", "--points",
                        Fixture("points_empty_count.lo.xls"), "--optimise"},
                       text),

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <sstream>
 
 #include "cli/arguments.h"
@@ -46,17 +47,14 @@ TEST_P(SetCellsTest, WritesTheCellsAndLeavesTheRestAsItWas) {
       << out.str();
   EXPECT_EQ(out.str(), "saved," + copy_.string() + ",4\n");
   const std::unique_ptr<Workbook> after = sheet::OpenWorkbook(copy_.string());
-  EXPECT_EQ(after->Cell(6, 7), CellValue::Number(-1.25));
-  EXPECT_EQ(after->Cell(7, 8), CellValue::Number(0.1));
-  EXPECT_EQ(after->Cell(9, 11), CellValue::Number(1e-300));
-  EXPECT_EQ(after->Cell(1, 1), CellValue::Number(42));
+  const std::map<std::pair<int, int>, double> written = {
+      {{6, 7}, -1.25}, {{7, 8}, 0.1}, {{9, 11}, 1e-300}, {{1, 1}, 42}};
   for (std::int32_t row = 1; row <= 25; ++row) {
     for (std::int32_t col = 1; col <= 12; ++col) {
-      if ((row == 6 && col == 7) || (row == 7 && col == 8) || (row == 9 && col == 11) ||
-          (row == 1 && col == 1)) {
-        continue;
-      }
-      EXPECT_EQ(after->Cell(row, col), before->Cell(row, col)) << CellName(row, col);
+      const auto w = written.find({row, col});
+      EXPECT_EQ(after->Cell(row, col),
+                w != written.end() ? CellValue::Number(w->second) : before->Cell(row, col))
+          << CellName(row, col);
     }
   }
 }
@@ -84,8 +82,7 @@ TEST(SetCells, NotAWorkbookIsAnErrorLine) {
   std::ostringstream out;
   EXPECT_EQ(SetCells({Fixture("broken_text_renamed.xls"), "1,1,1"}, out), kExitRunError);
   EXPECT_EQ(out.str().rfind("error,", 0), 0u);
-  std::ostringstream missing;
-  EXPECT_EQ(SetCells({"/no/such/book.xlsx", "1,1,1"}, missing), kExitRunError);
+  EXPECT_EQ(SetCells({"/no/such/book.xlsx", "1,1,1"}, out), kExitRunError);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <random>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -98,6 +99,17 @@ const std::vector<std::string> kCoordinateLabels = {
     "CurrentX 4",        "CurrentY 607",  "Print \" 0\"",
 };
 
+// Calls written one after another, separated by ';'.
+std::vector<std::string> Split(std::string_view text) {
+  std::vector<std::string> out;
+  for (std::size_t at = 0; at <= text.size();) {
+    const std::size_t end = std::min(text.find(';', at), text.size());
+    out.emplace_back(text.substr(at, end - at));
+    at = end + 1;
+  }
+  return out;
+}
+
 std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> parts) {
   std::vector<std::string> out;
   for (const auto& part : parts)
@@ -105,30 +117,19 @@ std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> pa
   return out;
 }
 
+// Level 5, a multiple of the label unit 5: red, labelled at the first segment's start. Level 6:
+// blue, no label.
+const std::vector<std::string> kLevels = Split(
+    "Line 181 469 181 169 #ff0000;CurrentX 181;CurrentY 469;ForeColor #006400;Print \" 5\";"
+    "Line 181 19 181 169 #ff0000;Line 181 619 181 469 #ff0000;Line 481 19 481 169 #0000ff;"
+    "Line 481 469 481 169 #0000ff;Line 481 619 481 469 #0000ff");
+
 TEST(ContourCalc, DrawsFrameLevelsLabelAndCoordinatesInOrder) {
   FakeEnvironment env;
   TwoByTwo(env);
   LevelLog log;
   EXPECT_EQ(Draw(env, &log), ContourOutcome::Drawn);
-  const std::vector<std::string> want = Join({
-      kHead,
-      {
-          // Level 5, a multiple of the label unit 5: red, labelled at the first segment's start.
-          "Line 181 469 181 169 #ff0000",
-          "CurrentX 181",
-          "CurrentY 469",
-          "ForeColor #006400",
-          "Print \" 5\"",
-          "Line 181 19 181 169 #ff0000",
-          "Line 181 619 181 469 #ff0000",
-          // Level 6: blue, no label.
-          "Line 481 19 481 169 #0000ff",
-          "Line 481 469 481 169 #0000ff",
-          "Line 481 619 481 469 #0000ff",
-      },
-      kCoordinateLabels,
-  });
-  EXPECT_EQ(Drawn(env.picture), want);
+  EXPECT_EQ(Drawn(env.picture), Join({kHead, kLevels, kCoordinateLabels}));
   EXPECT_EQ(env.printer.calls, (std::vector<std::string>{"DrawWidth 1"}));
   EXPECT_TRUE(env.dialogs.messages.empty());
   EXPECT_EQ(env.model.DataMin, 4.5);
@@ -138,71 +139,45 @@ TEST(ContourCalc, DrawsFrameLevelsLabelAndCoordinatesInOrder) {
   // Segments in pixels, first end then second, from triangles 1, 2, 4 in list order.
   const std::vector<SegmentRecord> level5 = {
       {469, 181, 169, 181, -1}, {19, 181, 169, 181, -1}, {619, 181, 469, 181, -1}};
-  const std::vector<SegmentRecord> level6 = {
-      {19, 481, 169, 481, -1}, {469, 481, 169, 481, -1}, {619, 481, 469, 481, -1}};
   EXPECT_EQ(log.levels[0].second, level5);
-  EXPECT_EQ(log.levels[1].second, level6);
 }
 
-TEST(ContourCalc, OutlineComesBeforeTheLevels) {
-  FakeEnvironment env;
-  TwoByTwo(env);
-  env.panel.Check1 = 1;
-  Draw(env);
-  const std::vector<std::string> outline = {
-      "Line 31 19 31 619 #f0f000",   "Line 31 619 331 319 #f0f000",  "Line 31 19 331 319 #f0f000",
-      "Line 31 19 631 19 #f0f000",   "Line 631 19 331 319 #f0f000",  "Line 31 19 331 319 #f0f000",
-      "Line 631 19 631 619 #f0f000", "Line 631 619 331 319 #f0f000", "Line 631 19 331 319 #f0f000",
-      "Line 631 619 31 619 #f0f000", "Line 31 619 331 319 #f0f000",  "Line 631 619 331 319 #f0f000",
-  };
-  const std::vector<std::string> calls = Drawn(env.picture);
-  ASSERT_GE(calls.size(), kHead.size() + outline.size() + 1);
-  EXPECT_EQ(std::vector<std::string>(calls.begin(), calls.begin() + 5), kHead);
-  EXPECT_EQ(std::vector<std::string>(calls.begin() + 5, calls.begin() + 17), outline);
-  EXPECT_EQ(calls[17], "Line 181 469 181 169 #ff0000");
-  EXPECT_EQ(calls.size(), kHead.size() + outline.size() + 10 + kCoordinateLabels.size());
+TEST(ContourCalc, OutlineNeedsTheCheckBoxAtExactly1AndComesBeforeTheLevels) {
+  const std::vector<std::string> outline = Split(
+      "Line 31 19 31 619 #f0f000;Line 31 619 331 319 #f0f000;Line 31 19 331 319 #f0f000;"
+      "Line 31 19 631 19 #f0f000;Line 631 19 331 319 #f0f000;Line 31 19 331 319 #f0f000;"
+      "Line 631 19 631 619 #f0f000;Line 631 619 331 319 #f0f000;Line 631 19 331 319 #f0f000;"
+      "Line 631 619 31 619 #f0f000;Line 31 619 331 319 #f0f000;Line 631 619 331 319 #f0f000");
+  for (const std::int32_t check : {1, 2}) {
+    FakeEnvironment env;
+    TwoByTwo(env);
+    env.panel.Check1 = check;
+    Draw(env);
+    EXPECT_EQ(Drawn(env.picture), check == 1 ? Join({kHead, outline, kLevels, kCoordinateLabels})
+                                             : Join({kHead, kLevels, kCoordinateLabels}));
+  }
 }
 
-TEST(ContourCalc, OutlineNeedsTheCheckBoxAtExactly1) {
-  FakeEnvironment env;
-  TwoByTwo(env);
-  env.panel.Check1 = 2;
-  Draw(env);
-  EXPECT_EQ(Drawn(env.picture)[5], "Line 181 469 181 169 #ff0000");
+TEST(ContourCalc, RedLineAndLabelSwitches) {
+  // Red line off: multiples are drawn blue but still labelled. Labels off: red stays.
+  std::vector<std::string> blue = kLevels, unlabelled = kLevels;
+  for (std::string& call : blue) {
+    if (call.ends_with("#ff0000"))
+      call.replace(call.size() - 7, 7, "#0000ff");
+  }
+  unlabelled.erase(unlabelled.begin() + 1, unlabelled.begin() + 5);
+  for (const auto& [check2, check3] : {std::pair{1, 0}, std::pair{0, 1}}) {
+    FakeEnvironment env;
+    TwoByTwo(env);
+    env.panel.Check2 = check2;
+    env.panel.Check3 = check3;
+    Draw(env);
+    EXPECT_EQ(Drawn(env.picture),
+              Join({kHead, check3 == 0 ? blue : unlabelled, kCoordinateLabels}));
+  }
 }
 
-TEST(ContourCalc, RedLineOffDrawsMultiplesBlueButStillLabelsThem) {
-  FakeEnvironment env;
-  TwoByTwo(env);
-  env.panel.Check3 = 0;
-  Draw(env);
-  const std::vector<std::string> calls = Drawn(env.picture);
-  EXPECT_EQ(calls[5], "Line 181 469 181 169 #0000ff");
-  EXPECT_EQ(calls[9], "Print \" 5\"");
-  EXPECT_EQ(calls[10], "Line 181 19 181 169 #0000ff");
-  EXPECT_EQ(std::count(calls.begin(), calls.end(), "Line 181 619 181 469 #0000ff"), 1);
-  EXPECT_EQ(
-      std::count_if(calls.begin(), calls.end(),
-                    [](const std::string& c) { return c.find("#ff0000") != std::string::npos; }),
-      0);
-}
-
-TEST(ContourCalc, LabelSwitchOffKeepsRedAndDropsTheLabel) {
-  FakeEnvironment env;
-  TwoByTwo(env);
-  env.panel.Check2 = 0;
-  Draw(env);
-  const std::vector<std::string> want = Join({
-      kHead,
-      {"Line 181 469 181 169 #ff0000", "Line 181 19 181 169 #ff0000",
-       "Line 181 619 181 469 #ff0000", "Line 481 19 481 169 #0000ff",
-       "Line 481 469 481 169 #0000ff", "Line 481 619 481 469 #0000ff"},
-      kCoordinateLabels,
-  });
-  EXPECT_EQ(Drawn(env.picture), want);
-}
-
-TEST(ContourCalc, LabelIsYellowOutsideTheNothingMode) {
+TEST(ContourCalc, LabelIsYellowOutsideTheNothingModeAndTheModeFollowsTheOptions) {
   for (const auto& [option2, option3] : {std::pair{true, false}, std::pair{false, true}}) {
     FakeEnvironment env;
     TwoByTwo(env);
@@ -215,22 +190,15 @@ TEST(ContourCalc, LabelIsYellowOutsideTheNothingMode) {
     const auto label = std::find(calls.begin(), calls.end(), "Print \" 5\"");
     ASSERT_NE(label, calls.end());
     EXPECT_EQ(*(label - 1), "ForeColor #fafa00");
-    EXPECT_EQ(*(label - 2), "CurrentY 469");
     EXPECT_EQ(*(label - 3), "CurrentX 181");
   }
-}
-
-TEST(ContourCalc, ColourModeKeepsItsValueWhenNoOptionIsSelected) {
+  // No option selected: the mode keeps its value.
   FakeEnvironment env;
   TwoByTwo(env);
   env.window.ColorMode = kColorNormal;
   env.panel.Option1 = false;
   Draw(env);
   EXPECT_EQ(env.window.ColorMode, kColorNormal);
-  env.panel.Option1 = true;
-  Draw(env);
-  EXPECT_EQ(env.window.ColorMode, kColorNothing);
-  EXPECT_EQ(env.window.PrinterOutput, kPrinterOff);
 }
 
 TEST(ContourCalc, NegativeMultipleOfTheLabelUnitIsRedAndLabelled) {
@@ -272,10 +240,8 @@ TEST(ContourCalc, LabelGoesToTheFirstSegmentThatIsDrawn) {
   LevelLog log;
   Draw(env, &log);
   ASSERT_EQ(log.Numbers(), (std::vector<std::int32_t>{5}));
-  const std::vector<SegmentRecord> level5 = {{19, 31, 19, 631, 1},   {19, 631, 619, 31, -1},
-                                             {19, 31, 619, 31, -1},  {19, 631, 19, 31, 1},
-                                             {19, 31, 319, 331, -1}, {19, 631, 319, 331, -1}};
-  EXPECT_EQ(log.levels[0].second, level5);
+  ASSERT_EQ(log.levels[0].second.size(), 6u);
+  EXPECT_EQ(log.levels[0].second[0].State, kSegmentSuppressed);
   const std::vector<std::string> want = Join({
       kHead,
       {"Line 631 19 31 619 #ff0000", "CurrentX 631", "CurrentY 19", "ForeColor #006400",
@@ -284,51 +250,6 @@ TEST(ContourCalc, LabelGoesToTheFirstSegmentThatIsDrawn) {
       kCoordinateLabels,
   });
   EXPECT_EQ(Drawn(env.picture), want);
-}
-
-TEST(ContourCalc, PlateauCellDrawsItsOutlineOnly) {
-  // Cell (1, 1) lies wholly at 5 (centre 5 too); cell (1, 2) runs from 5 to 9 and 2.
-  FakeEnvironment env;
-  MakeMesh(env, {0, 10, 20}, {10, 0}, {{5, 5, 9}, {5, 5, 2}});
-  BuildTriangleList(env.model);
-  LevelLog log;
-  Draw(env, &log);
-  const auto level5 = std::find_if(log.levels.begin(), log.levels.end(),
-                                   [](const auto& level) { return level.first == 5; });
-  ASSERT_NE(level5, log.levels.end());
-  const std::vector<SegmentRecord>& segments = level5->second;
-  ASSERT_GE(segments.size(), 12u);
-  // The twelve segments of the flat cell come first; its four inner edges are suppressed in
-  // both copies and its four sides stay.
-  const std::vector<std::int32_t> want = {-1, 1, 1, -1, 1, 1, -1, 1, 1, -1, 1, 1};
-  for (std::size_t k = 0; k < 12; ++k) {
-    EXPECT_EQ(segments[k].State, want[k]) << k + 1;
-  }
-  // An 800 x 400 frame, 40 pixels a unit: the centre of the cell is at pixel (231, 219), and
-  // every suppressed segment ends there.
-  for (std::size_t k = 0; k < 12; ++k) {
-    if (want[k] == 1) {
-      EXPECT_EQ(segments[k].Y2, 219) << k + 1;
-      EXPECT_EQ(segments[k].X2, 231) << k + 1;
-    }
-  }
-}
-
-TEST(ContourCalc, PeakEdgeIsDroppedAndItsFlagsNegated) {
-  // The right column (10) is the maximum: at level 10 the right cell side lies on the level
-  // but only touches the surface there.
-  FakeEnvironment env;
-  MakeMesh(env, {0, 10}, {10, 0}, {{0, 10}, {0, 10}});
-  BuildTriangleList(env.model);
-  LevelLog log;
-  Draw(env, &log);
-  ASSERT_FALSE(log.levels.empty());
-  EXPECT_EQ(log.levels.back().first, 10);
-  EXPECT_TRUE(log.levels.back().second.empty());
-  EXPECT_EQ(env.model.Triangles(3).Flags, (std::array<std::int32_t, 4>{0, -1, -1, 0}));
-  for (const int t : {1, 2, 4}) {
-    EXPECT_EQ(env.model.Triangles(t).Flags, (std::array<std::int32_t, 4>{})) << t;
-  }
 }
 
 TEST(ContourCalc, LineWidthBelowOneOnlyShowsTheMessage) {
@@ -341,8 +262,7 @@ TEST(ContourCalc, LineWidthBelowOneOnlyShowsTheMessage) {
     ASSERT_EQ(env.dialogs.messages.size(), 1u) << width;
     EXPECT_EQ(env.dialogs.messages[0].text, msg::kLineWidthTooSmall);
     EXPECT_EQ(env.dialogs.messages[0].title, msg::kErrorReportTitle);
-    EXPECT_TRUE(env.picture.calls.empty()) << width;
-    EXPECT_TRUE(env.printer.calls.empty()) << width;
+    EXPECT_TRUE(env.picture.calls.empty() && env.printer.calls.empty()) << width;
     EXPECT_TRUE(log.levels.empty());
   }
 }
@@ -356,56 +276,35 @@ TEST(ContourCalc, LineWidthIsRoundedHalfToEven) {
     Draw(env);
     ASSERT_FALSE(env.picture.calls.empty());
     EXPECT_EQ(env.picture.calls[0], std::string("DrawWidth ") + width) << text;
-    EXPECT_EQ(env.printer.calls, (std::vector<std::string>{std::string("DrawWidth ") + width}));
+    EXPECT_EQ(env.printer.calls, std::vector<std::string>{env.picture.calls[0]});
   }
 }
 
-TEST(ContourCalc, IntervalZeroDrawsFrameAndCoordinatesOnly) {
-  FakeEnvironment env;
-  TwoByTwo(env);
-  env.panel.Text1 = "0";
-  LevelLog log;
-  EXPECT_EQ(Draw(env, &log), ContourOutcome::Drawn);
-  EXPECT_EQ(Drawn(env.picture), Join({kHead, kCoordinateLabels}));
-  EXPECT_TRUE(log.levels.empty());
-}
-
-TEST(ContourCalc, IntervalFiveStartsAtTheNextMultipleAboveTheFirstLevel) {
-  FakeEnvironment env;
-  MakeMesh(env, {0, 10}, {10, 0}, {{4.5, 30.5}, {4.5, 30.5}});
-  BuildTriangleList(env.model);
-  env.panel.Text1 = "5";
-  LevelLog log;
-  Draw(env, &log);
-  EXPECT_EQ(log.Numbers(), (std::vector<std::int32_t>{10, 15, 20, 25, 30}));
-}
-
-TEST(ContourCalc, NegativeIntervalDrawsOnlyWhenFirstLevelIsTheTop) {
-  FakeEnvironment env;
-  TwoByTwo(env);  // levels 5 .. 6
-  env.panel.Text1 = "-1";
-  LevelLog log;
-  Draw(env, &log);
-  EXPECT_TRUE(log.levels.empty());
-  EXPECT_EQ(Drawn(env.picture), Join({kHead, kCoordinateLabels}));
-
-  FakeEnvironment single;
-  MakeMesh(single, {0, 10}, {10, 0}, {{4.5, 5.5}, {4.5, 5.5}});  // first level 5 = top 5
-  BuildTriangleList(single.model);
-  single.panel.Text1 = "-1";
-  LevelLog one;
-  Draw(single, &one);
-  EXPECT_EQ(one.Numbers(), (std::vector<std::int32_t>{5}));
-}
-
-TEST(ContourCalc, ConstantFieldHasNoLevelButCoordinates) {
-  FakeEnvironment env;
-  MakeMesh(env, {0, 10}, {10, 0}, {{2.5, 2.5}, {2.5, 2.5}});
-  BuildTriangleList(env.model);
-  LevelLog log;
-  Draw(env, &log);
-  EXPECT_TRUE(log.levels.empty());
-  EXPECT_EQ(Drawn(env.picture), Join({kHead, kCoordinateLabels}));
+TEST(ContourCalc, LevelsFollowTheInterval) {
+  struct Case {
+    double left, right;
+    const char* interval;
+    std::vector<std::int32_t> levels;
+  };
+  const Case cases[] = {
+      {4.5, 6.5, "0", {}},
+      {4.5, 30.5, "5", {10, 15, 20, 25, 30}},  // the next multiple above the first level
+      {4.5, 6.5, "-1", {}},                    // negative: only when the first level is the top
+      {4.5, 5.5, "-1", {5}},
+      {2.5, 2.5, "1", {}},  // a constant field
+  };
+  for (const Case& c : cases) {
+    FakeEnvironment env;
+    MakeMesh(env, {0, 10}, {10, 0}, {{c.left, c.right}, {c.left, c.right}});
+    BuildTriangleList(env.model);
+    env.panel.Text1 = c.interval;
+    LevelLog log;
+    EXPECT_EQ(Draw(env, &log), ContourOutcome::Drawn);
+    EXPECT_EQ(log.Numbers(), c.levels) << c.left << " " << c.right << " " << c.interval;
+    if (c.levels.empty()) {
+      EXPECT_EQ(Drawn(env.picture), Join({kHead, kCoordinateLabels})) << c.interval;
+    }
+  }
 }
 
 TEST(ContourCalc, CoordinateLabelsPrintTheMeshCoordinates) {
@@ -427,22 +326,17 @@ TEST(ContourCalc, CoordinateLabelsPrintTheMeshCoordinates) {
 }
 
 TEST(ContourCalc, SingleRowOrColumnMeshEndsInError6AfterTheFrame) {
-  {
-    FakeEnvironment env;
-    MakeMesh(env, {0, 10, 20}, {5}, {{1, 2, 3}});
-    BuildTriangleList(env.model);
-    EXPECT_EQ(env.model.TriangleCount, 0);
-    EXPECT_EQ(ErrorNumberOf([&] { Draw(env); }), err::kOverflow);
-    EXPECT_EQ(Drawn(env.picture),
-              (std::vector<std::string>{"DrawWidth 1", "ScaleMode 3", "Cls",
-                                        "Box 30 20 830 20 #f0f000", "FontSize 11"}));
-  }
-  {
-    FakeEnvironment env;
-    MakeMesh(env, {4}, {10, 5, 0}, {{1}, {2}, {3}});
-    BuildTriangleList(env.model);
-    EXPECT_EQ(ErrorNumberOf([&] { Draw(env); }), err::kOverflow);
-  }
+  FakeEnvironment env;
+  MakeMesh(env, {0, 10, 20}, {5}, {{1, 2, 3}});
+  BuildTriangleList(env.model);
+  EXPECT_EQ(ErrorNumberOf([&] { Draw(env); }), err::kOverflow);
+  EXPECT_EQ(Drawn(env.picture),
+            (std::vector<std::string>{"DrawWidth 1", "ScaleMode 3", "Cls",
+                                      "Box 30 20 830 20 #f0f000", "FontSize 11"}));
+  FakeEnvironment column;
+  MakeMesh(column, {4}, {10, 5, 0}, {{1}, {2}, {3}});
+  BuildTriangleList(column.model);
+  EXPECT_EQ(ErrorNumberOf([&] { Draw(column); }), err::kOverflow);
 }
 
 // --- The level loop against a slow reference --------------------------------------------------
@@ -475,22 +369,15 @@ int ReferenceExtrema(const MeshModel& m, const TriangleRecord& t) {
     }
   }
   // Border rows and columns, nodes and means, count as 0.
-  const bool top = t.CellRow == 1;
-  const bool bottom = t.CellRow + 2 >= m.NodeCountY;
-  const bool left = t.CellCol == 1;
-  const bool right = t.CellCol + 2 >= m.NodeCountX;
+  const bool top = t.CellRow == 1, bottom = t.CellRow + 2 >= m.NodeCountY;
+  const bool left = t.CellCol == 1, right = t.CellCol + 2 >= m.NodeCountX;
   for (int r = 0; r < 4; ++r) {
     for (int q = 0; q < 4; ++q) {
-      if ((top && r == 0) || (bottom && r == 3) || (left && q == 0) || (right && q == 3)) {
+      if ((top && r == 0) || (bottom && r == 3) || (left && q == 0) || (right && q == 3))
         n[r][q] = 0;
-      }
-    }
-  }
-  for (int r = 0; r < 3; ++r) {
-    for (int q = 0; q < 3; ++q) {
-      if ((top && r == 0) || (bottom && r == 2) || (left && q == 0) || (right && q == 2)) {
+      if (r < 3 && q < 3 &&
+          ((top && r == 0) || (bottom && r == 2) || (left && q == 0) || (right && q == 2)))
         a[r][q] = 0;
-      }
     }
   }
   if (t.Side < 1 || t.Side > 4)

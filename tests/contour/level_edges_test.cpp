@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -34,72 +35,58 @@ TriangleRecord SideTriangle(const MeshModel& m, int i, int j, int side) {
   return CellTriangle(m, i, j, side, 0, 0, 0);
 }
 
-TEST(CheckLevelEdge, StrictMaximumCornerCounts) {
-  MeshModel m;
-  FillMesh(m, 3);
-  m.NodeValue(2, 2) = 5;  // vertex 1 of side 1 of cell (2, 2)
-  m.NodeValue(3, 2) = 5;  // vertex 2
-  m.NodeValue(4, 2) = 6;  // below vertex 2: it is no maximum
-  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 2, 1)), 1);
-  m.NodeValue(4, 2) = 3;
-  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 2, 1)), 2);
-}
+// Cell (i, j), side `side` of a 5 x 5 mesh of `fill` with the rectangles `set` (rows r0..r1,
+// columns c0..c1, margin included) set to a value: how many corners are strict extrema.
+struct Block {
+  int r0, r1, c0, c1;
+  double value;
+};
+struct EdgeCase {
+  const char* what;
+  double fill;
+  std::vector<Block> set;
+  int i, j, side, want;
+};
 
-TEST(CheckLevelEdge, TheOtherCornerOfTheSideIsLeftOutOfTheComparison) {
-  MeshModel m;
-  FillMesh(m, 3);
-  m.NodeValue(2, 2) = 5;
-  m.NodeValue(3, 2) = 5;  // equal to vertex 1, yet vertex 1 is a strict maximum
-  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 2, 1)), 2);
-}
-
-TEST(CheckLevelEdge, CellMeansAroundTheCornerTakePart) {
-  MeshModel m;
-  FillMesh(m, 3);
-  m.NodeValue(2, 2) = 5;
-  m.NodeValue(3, 2) = 5;
-  // The diagonal node (1, 1) is no neighbour of (2, 2), but it lifts the mean of cell (1, 1) to
-  // (20 + 3 + 3 + 5) / 4 = 7.75, above 5.
-  m.NodeValue(1, 1) = 20;
-  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 2, 1)), 1);
-  // A mean exactly equal to the corner is not below it.
-  m.NodeValue(1, 1) = 9;  // (9 + 3 + 3 + 5) / 4 = 5
-  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 2, 1)), 1);
-  m.NodeValue(1, 1) = 8.9;
-  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 2, 1)), 2);
-}
-
-TEST(CheckLevelEdge, ANeighbourEqualToTheCornerSpoilsTheExtremum) {
-  MeshModel m;
-  FillMesh(m, 3);
-  m.NodeValue(2, 2) = 5;
-  m.NodeValue(3, 2) = 5;
-  m.NodeValue(2, 1) = 5;  // left of vertex 1
-  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 2, 1)), 1);
-}
-
-TEST(CheckLevelEdge, StrictMinimumCornersCount) {
-  MeshModel m;
-  FillMesh(m, 9);
-  m.NodeValue(2, 2) = 5;
-  m.NodeValue(2, 3) = 5;  // side 2 of cell (2, 2): (2, 2) -> (2, 3)
-  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 2, 2)), 2);
-  m.NodeValue(1, 3) = 4;  // above vertex 2
-  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 2, 2)), 1);
-}
-
-TEST(CheckLevelEdge, SaddleWhereTheSurfaceRisesOnOneSideAndFallsOnTheOther) {
-  MeshModel m;
-  FillMesh(m, 5);
-  for (int i = 1; i <= 5; ++i) {
-    m.NodeValue(i, 1) = 7;  // left of the side: higher
-    for (int j = 3; j <= 5; ++j)
-      m.NodeValue(i, j) = 3;  // right: lower
+TEST(CheckLevelEdge, CornersThatAreStrictExtremaCount) {
+  const Block ridge{2, 3, 2, 2, 5};  // side 1 of cell (2, 2): (2, 2) -> (3, 2)
+  const EdgeCase cases[] = {
+      {"two maxima; the other corner is left out", 3, {ridge}, 2, 2, 1, 2},
+      {"a node below vertex 2 is higher", 3, {ridge, {4, 4, 2, 2, 6}}, 2, 2, 1, 1},
+      {"a neighbour equal to the corner", 3, {ridge, {2, 2, 1, 1, 5}}, 2, 2, 1, 1},
+      // The diagonal node (1, 1) lifts the mean of cell (1, 1) to (x + 3 + 3 + 5) / 4.
+      {"a cell mean above the corner", 3, {ridge, {1, 1, 1, 1, 20}}, 2, 2, 1, 1},
+      {"a cell mean equal to the corner", 3, {ridge, {1, 1, 1, 1, 9}}, 2, 2, 1, 1},
+      {"a cell mean just below", 3, {ridge, {1, 1, 1, 1, 8.9}}, 2, 2, 1, 2},
+      {"two minima", 9, {{2, 2, 2, 3, 5}}, 2, 2, 2, 2},
+      {"a node above vertex 2 is lower", 9, {{2, 2, 2, 3, 5}, {1, 1, 3, 3, 4}}, 2, 2, 2, 1},
+      {"a saddle", 5, {{1, 5, 1, 1, 7}, {1, 5, 3, 5, 3}}, 2, 2, 1, 0},
+      // Border rows and columns, nodes and cell means, count as 0 whatever they hold.
+      {"first row: maxima", 5, {{0, 0, -1, 7, 100}, {1, 1, 2, 3, 6}}, 1, 2, 2, 2},
+      {"first row: never a minimum", 5, {{0, 0, -1, 7, 100}, {1, 1, 2, 3, 4}}, 1, 2, 2, 0},
+      {"second row: a minimum", 5, {{0, 0, -1, 7, 100}, {2, 2, 2, 3, 4}}, 2, 2, 2, 2},
+      {"last but one cell row", 5, {{5, 5, 1, 5, 100}, {4, 4, 2, 3, 6}}, 3, 2, 4, 2},
+      {"last but one: no minimum", 5, {{5, 5, 1, 5, 100}, {4, 4, 2, 3, 4}}, 3, 2, 4, 0},
+      {"one row higher is no border", 5, {{4, 4, 1, 5, 100}, {3, 3, 2, 3, 6}}, 2, 2, 4, 0},
+      {"last cell row", 5, {{6, 6, -1, 7, 100}, {5, 5, 2, 3, 6}}, 4, 2, 4, 2},
+      {"first column", 5, {{-1, 7, 0, 0, 100}, {2, 3, 1, 1, 6}}, 2, 1, 1, 2},
+      {"last but one column", 5, {{1, 5, 5, 5, 100}, {2, 3, 4, 4, 6}}, 2, 3, 3, 2},
+      {"one column left is no border", 5, {{1, 5, 4, 4, 100}, {2, 3, 3, 3, 6}}, 2, 2, 3, 0},
+  };
+  for (const EdgeCase& c : cases) {
+    MeshModel m;
+    FillMesh(m, c.fill);
+    for (const Block& b : c.set) {
+      for (int r = b.r0; r <= b.r1; ++r) {
+        for (int q = b.c0; q <= b.c1; ++q)
+          m.NodeValue(r, q) = b.value;
+      }
+    }
+    EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, c.i, c.j, c.side)), c.want) << c.what;
   }
-  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 2, 1)), 0);
 }
 
-TEST(CheckLevelEdge, ComparesTheTrianglesOwnValues) {
+TEST(CheckLevelEdge, ComparesTheTrianglesOwnValuesAndOnlyForSides1To4) {
   MeshModel m;
   FillMesh(m, 3);
   TriangleRecord t = SideTriangle(m, 2, 2, 1);
@@ -108,6 +95,10 @@ TEST(CheckLevelEdge, ComparesTheTrianglesOwnValues) {
   EXPECT_EQ(CheckLevelEdge(m, t), 1);
   t.Z[2] = 2.5;  // and vertex 2 below everything around node (3, 2)
   EXPECT_EQ(CheckLevelEdge(m, t), 2);
+  for (const std::int32_t side : {0, 5, -1}) {
+    t.Side = side;
+    EXPECT_EQ(CheckLevelEdge(m, t), 0) << side;
+  }
 }
 
 TEST(CheckLevelEdge, EachSideTestsItsOwnTwoCorners) {
@@ -126,97 +117,6 @@ TEST(CheckLevelEdge, EachSideTestsItsOwnTwoCorners) {
           << "side " << side << " peak " << peak[0] << "," << peak[1];
     }
   }
-}
-
-TEST(CheckLevelEdge, SideOutside1To4GivesZero) {
-  MeshModel m;
-  FillMesh(m, 3);
-  m.NodeValue(2, 2) = 5;
-  m.NodeValue(3, 2) = 5;
-  TriangleRecord t = SideTriangle(m, 2, 2, 1);
-  ASSERT_EQ(CheckLevelEdge(m, t), 2);
-  for (const std::int32_t side : {0, 5, -1, 100}) {
-    t.Side = side;
-    EXPECT_EQ(CheckLevelEdge(m, t), 0) << side;
-  }
-}
-
-TEST(CheckLevelEdge, FirstRowCountsTheRowAboveAndItsMeansAsZero) {
-  MeshModel m;
-  FillMesh(m, 5);
-  for (int j = -1; j <= 7; ++j)
-    m.NodeValue(0, j) = 100;  // whatever the margin holds
-  m.NodeValue(1, 2) = 6;      // side 2 of cell (1, 2): (1, 2) -> (1, 3)
-  m.NodeValue(1, 3) = 6;
-  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 1, 2, 2)), 2);
-  // For positive data a corner on the top border is never a strict minimum ...
-  m.NodeValue(1, 2) = 4;
-  m.NodeValue(1, 3) = 4;
-  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 1, 2, 2)), 0);
-  // ... while one row further down the same pattern is.
-  m.NodeValue(1, 2) = 5;
-  m.NodeValue(1, 3) = 5;
-  m.NodeValue(2, 2) = 4;
-  m.NodeValue(2, 3) = 4;
-  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 2, 2)), 2);
-}
-
-TEST(CheckLevelEdge, LastButOneCellRowCountsTheRealRowBelowAsZero) {
-  MeshModel m;
-  FillMesh(m, 5);
-  for (int j = 1; j <= 5; ++j)
-    m.NodeValue(5, j) = 100;  // a mesh row with values
-  m.NodeValue(4, 2) = 6;      // side 4 of cell (3, 2): (4, 3) -> (4, 2)
-  m.NodeValue(4, 3) = 6;
-  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 3, 2, 4)), 2);  // CellRow = NodeCountY - 2
-  // One row higher the row below is not cleared and the corners are no maxima.
-  FillMesh(m, 5);
-  for (int j = 1; j <= 5; ++j)
-    m.NodeValue(4, j) = 100;
-  m.NodeValue(3, 2) = 6;
-  m.NodeValue(3, 3) = 6;
-  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 2, 4)), 0);
-  // Against the cleared row a corner of positive data is never a strict minimum, although
-  // the real row below (100) would make one.
-  FillMesh(m, 5);
-  for (int j = 1; j <= 5; ++j)
-    m.NodeValue(5, j) = 100;
-  m.NodeValue(4, 2) = 4;
-  m.NodeValue(4, 3) = 4;
-  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 3, 2, 4)), 0);
-}
-
-TEST(CheckLevelEdge, LastCellRowAlsoClearsTheRowBelow) {
-  MeshModel m;
-  FillMesh(m, 5);
-  for (int j = -1; j <= 7; ++j)
-    m.NodeValue(6, j) = 100;  // the margin below the mesh
-  m.NodeValue(5, 2) = 6;      // side 4 of cell (4, 2)
-  m.NodeValue(5, 3) = 6;
-  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 4, 2, 4)), 2);
-}
-
-TEST(CheckLevelEdge, FirstAndLastButOneColumnsCountAsZero) {
-  MeshModel m;
-  FillMesh(m, 5);
-  for (int i = -1; i <= 7; ++i)
-    m.NodeValue(i, 0) = 100;
-  m.NodeValue(2, 1) = 6;  // side 1 of cell (2, 1)
-  m.NodeValue(3, 1) = 6;
-  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 1, 1)), 2);
-
-  FillMesh(m, 5);
-  for (int i = 1; i <= 5; ++i)
-    m.NodeValue(i, 5) = 100;  // a mesh column with values
-  m.NodeValue(2, 4) = 6;      // side 3 of cell (2, 3): (2, 4) -> (3, 4); CellCol = NodeCountX - 2
-  m.NodeValue(3, 4) = 6;
-  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 3, 3)), 2);
-  FillMesh(m, 5);
-  for (int i = 1; i <= 5; ++i)
-    m.NodeValue(i, 4) = 100;
-  m.NodeValue(2, 3) = 6;  // side 3 of cell (2, 2): not at the border
-  m.NodeValue(3, 3) = 6;
-  EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 2, 3)), 0);
 }
 
 // --- Plateaus ---------------------------------------------------------------------------------
@@ -314,74 +214,6 @@ TEST(Plateau, OneFlatCellKeepsItsFourSidesOnly) {
   EXPECT_EQ(p.flat_edges(4), EdgeEntry(br, c));
   const std::vector<std::int32_t> want = {-1, 1, 1, -1, 1, 1, -1, 1, 1, -1, 1, 1};
   EXPECT_EQ(p.States(), want);
-}
-
-TEST(Plateau, TrianglesTouchingInOneCornerKeepNoEntry) {
-  Plateau p;
-  p.AddFlat({0, 0}, {0, 10}, {5, 5});
-  p.AddFlat({5, 5}, {10, 0}, {10, 10});
-  p.Run();
-  EXPECT_EQ(p.flat_edges.count(), 0);
-  EXPECT_EQ(p.States(), std::vector<std::int32_t>(6, -1));
-}
-
-TEST(Plateau, SharedCornersAreStoredFromTheEarlierTriangleInMatchOrder) {
-  Plateau p;
-  // The later triangle lists the shared corners the other way round: its vertex 1 matches
-  // vertex 3 of the earlier one first.
-  p.AddFlat({0, 0}, {0, 10}, {5, 5});
-  p.AddFlat({5, 5}, {0, 0}, {9, 1});
-  p.Run();
-  ASSERT_EQ(p.flat_edges.count(), 1);
-  EXPECT_EQ(p.flat_edges(1), EdgeEntry({5, 5}, {0, 0}));
-  // Segment 3 of the first triangle (vertex 1 to 3) is the shared edge, reversed.
-  EXPECT_EQ(p.States(), (std::vector<std::int32_t>{-1, -1, 1, 1, -1, -1}));
-}
-
-TEST(Plateau, SuppressionMatchesSegmentsEitherWayRoundAndAnyOrigin) {
-  Plateau p;
-  p.AddSegment({0, 0}, {5, 5});  // not from a flat triangle, but on the shared edge
-  p.AddFlat({0, 0}, {0, 10}, {5, 5});
-  p.AddFlat({0, 0}, {5, 5}, {10, 0});
-  p.AddSegment({5, 5}, {0, 0});
-  p.AddSegment({5, 5}, {0, 0.5});
-  p.Run();
-  ASSERT_EQ(p.flat_edges.count(), 1);
-  const std::vector<std::int32_t> want = {1, -1, -1, 1, 1, -1, -1, 1, -1};
-  EXPECT_EQ(p.States(), want);
-}
-
-TEST(Plateau, NegativeZeroIsTheSamePixelAsZero) {
-  Plateau p;
-  p.AddFlat({-0.0, 3}, {7, -0.0}, {7, 3});
-  p.AddFlat({0.0, 3}, {7, 0.0}, {0, 0});
-  p.Run();
-  ASSERT_EQ(p.flat_edges.count(), 1);
-  // The entry holds the earlier triangle's corners, signs included.
-  EXPECT_TRUE(std::signbit(p.flat_edges(1).Y[1]));
-  EXPECT_TRUE(std::signbit(p.flat_edges(1).X[2]));
-  EXPECT_EQ(p.States(), (std::vector<std::int32_t>{1, -1, -1, 1, -1, -1}));
-}
-
-TEST(Plateau, DegenerateTrianglesDoNotCrashAndKeepThreePoints) {
-  const Point a{1, 1}, b{2, 2};
-  Plateau p;
-  p.AddFlat(a, a, a);
-  p.AddFlat(a, b, a);  // matches the first six times
-  p.AddFlat(b, b, b);
-  p.Run();
-  // (1, 2): six matches, three points stored; (1, 3): none; (2, 3): b three times.
-  ASSERT_EQ(p.flat_edges.count(), 2);
-  TriangleRecord first = EdgeEntry(a, a);
-  first.Y[3] = a.y;
-  first.X[3] = a.x;
-  TriangleRecord second = EdgeEntry(b, b);
-  second.Y[3] = b.y;
-  second.X[3] = b.x;
-  EXPECT_EQ(p.flat_edges(1), first);
-  EXPECT_EQ(p.flat_edges(2), second);
-  // Every zero-length segment lies on an entry; a-b and b-a do not.
-  EXPECT_EQ(p.States(), (std::vector<std::int32_t>{1, 1, 1, -1, -1, 1, 1, 1, 1}));
 }
 
 TEST(Plateau, FewerThanTwoFlatTrianglesEmptyTheEdgeList) {

@@ -65,12 +65,12 @@ TEST(LevelSeries, FirstTopAndCount) {
     std::int64_t count;
   };
   const Case cases[] = {
-      {3.2, 17.9, 1, 4, 17, 14},  {3, 17, 1, 4, 17, 14},      // a whole minimum starts one above
-      {-2.5, -0.5, 1, -2, -1, 2},                             // toward minus infinity
-      {4.5, 30, 5, 10, 30, 5},    {3.2, 30, 5, 5, 30, 6},     // the next multiple strictly above
-      {-3.5, 30, 5, 0, 30, 7},    {-5.5, 30, 5, 0, 30, 7},    {-6.5, 30, 5, -5, 30, 8},
-      {3.2, 30, 2, 6, 30, 13},    {4.5, 30, 0, 5, 30, 0},     {4.5, 30, -5, 5, 30, 0},
-      {2.5, 2.5, 1, 3, 2, 0},     {2.5, 2.5, -1, 3, 2, 2},    // a constant field
+      {3.2, 17.9, 1, 4, 17, 14},  {3, 17, 1, 4, 17, 14},   // a whole minimum starts one above
+      {-2.5, -0.5, 1, -2, -1, 2},                          // toward minus infinity
+      {4.5, 30, 5, 10, 30, 5},    {3.2, 30, 5, 5, 30, 6},  // the next multiple strictly above
+      {-3.5, 30, 5, 0, 30, 7},    {-5.5, 30, 5, 0, 30, 7}, {-6.5, 30, 5, -5, 30, 8},
+      {3.2, 30, 2, 6, 30, 13},    {4.5, 30, 0, 5, 30, 0},  {4.5, 30, -5, 5, 30, 0},
+      {2.5, 2.5, 1, 3, 2, 0},     {2.5, 2.5, -1, 3, 2, 2},  // a constant field
   };
   for (const Case& c : cases) {
     const LevelSeries s = Levels(c.min, c.max, c.interval);
@@ -81,9 +81,14 @@ TEST(LevelSeries, FirstTopAndCount) {
 }
 
 TEST(LevelSeries, LabelUnitFollowsTheDigitsOfTheMaximum) {
-  const std::pair<double, std::int32_t> cases[] = {
-      {9.5, 5},     {99.9, 5},       {100, 10},        {999.9, 10},
-      {1000, 100},  {123456, 10000}, {999999999.5, 10000000}, {-200, 5}};
+  const std::pair<double, std::int32_t> cases[] = {{9.5, 5},
+                                                   {99.9, 5},
+                                                   {100, 10},
+                                                   {999.9, 10},
+                                                   {1000, 100},
+                                                   {123456, 10000},
+                                                   {999999999.5, 10000000},
+                                                   {-200, 5}};
   for (const auto& [max, unit] : cases)
     EXPECT_EQ(Levels(-500, max, 1).LabelUnit, unit) << max;
   EXPECT_EQ(ErrorNumberOf([] { Levels(0, 1e9, 1); }), err::kOverflow);

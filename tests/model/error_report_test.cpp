@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "fakes/scripted_dialogs.h"
-#include "model/messages.h"
 #include "platform/error_report_dialog.h"
 
 namespace ombrix {
@@ -19,14 +18,10 @@ TEST(ErrorReport, TextIsByteForByteTheFixedForm) {
             "\r"
             "\xE8\xAA\xAD\xE3\x81\xBF\xE8\xBE\xBC\xE3\x81\xBF\xE3\x82\x92\xE4\xB8\xAD\xE6\x96\xAD"
             "\xE3\x81\x97\xE3\x81\xBE\xE3\x81\x99\xE3\x80\x82");
-}
-
-TEST(ErrorReport, EachAbortedCommandHasItsClosingLine) {
   EXPECT_EQ(ErrorReportText(75, "x", Aborted::Writing),
             "エラー番号： 75　x\r書き込みを中断します。");
   EXPECT_EQ(ErrorReportText(482, "", Aborted::Program),
             "エラー番号： 482　\rプログラムを中断します。");
-  EXPECT_EQ(ErrorReportText(6, "y", Aborted::Loading), "エラー番号： 6　y\r読み込みを中断します。");
   EXPECT_EQ(ErrorReportText(-1, "z", Aborted::Loading),
             "エラー番号：-1　z\r読み込みを中断します。");
 }
@@ -39,11 +34,6 @@ TEST(ErrorReport, IsShownWithOnlyOkUnderItsTitle) {
   EXPECT_EQ(dialogs.messages[0].text,
             "エラー番号： 13　セル G6 は数値ではありません。\r読み込みを中断します。");
   EXPECT_TRUE(dialogs.questions.empty());
-}
-
-TEST(Messages, InputCheckTextsAreExact) {
-  EXPECT_EQ(msg::kNoData, "データがありません。ファイルを読み込んで下さい。");
-  EXPECT_EQ(msg::kLineWidthTooSmall, "コンターラインの幅は 1 以上です。");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "fakes/fake_window_ops.h"
@@ -50,21 +51,12 @@ DenseRun DenseReference(const MeshModel& m) {
   for (std::int32_t i = 1; i <= ny; ++i) {
     for (std::int32_t j = 1; j <= nx; ++j) {
       const std::int32_t k = (i - 1) * nx + j;
-      if (i > 1) {
-        l(k, k - nx) = -1;
-        l(k, k) += 1;
-      }
-      if (j > 1) {
-        l(k, k - 1) = -1;
-        l(k, k) += 1;
-      }
-      if (i < ny) {
-        l(k, k + nx) = -1;
-        l(k, k) += 1;
-      }
-      if (j < nx) {
-        l(k, k + 1) = -1;
-        l(k, k) += 1;
+      for (const auto& [inside, m] : {std::pair{i > 1, k - nx}, std::pair{j > 1, k - 1},
+                                      std::pair{i < ny, k + nx}, std::pair{j < nx, k + 1}}) {
+        if (inside) {
+          l(k, m) = -1;
+          l(k, k) += 1;
+        }
       }
     }
   }

@@ -23,14 +23,9 @@ TEST(MatrixRowText, EveryEntryAfterTwoBlanksZerosIncluded) {
   SparseMatrix half(3, 1);
   FillMembrane(half, 0.5);
   EXPECT_EQ(MatrixRowText(half, nullptr, 2), "  -0.5   1  -0.5");
-}
-
-TEST(MatrixRowText, RightSideFollowsAfterFiveBlanks) {
-  SparseMatrix membrane(2, 1);
-  FillMembrane(membrane, 1);
-  const std::vector<double> right = {2.5, -3};
-  EXPECT_EQ(MatrixRowText(membrane, &right, 1), "   1  -1      2.5");
-  EXPECT_EQ(MatrixRowText(membrane, &right, 2), "  -1   1     -3");
+  // The right side follows after five blanks.
+  const std::vector<double> right = {2.5, -3, 0};
+  EXPECT_EQ(MatrixRowText(half, &right, 2), "  -0.5   1  -0.5     -3");
 }
 
 TEST(MatrixRowText, ACutRowIsThePrefixOfTheWholeRow) {
@@ -49,20 +44,8 @@ TEST(MatrixRowText, ACutRowIsThePrefixOfTheWholeRow) {
   }
 }
 
-TEST(MatrixRowText, CuttingARowOfAHugeSystemGivesItsStart) {
-  SparseMatrix system(300, 300);
-  FillMembraneCurvature(system, 1, 1);
-  const std::string start = MatrixRowText(system, nullptr, 45150, 64);
-  EXPECT_EQ(start.size(), 64u);
-  // Node 45150 sits deep inside: its first entries are zeros.
-  for (std::size_t c = 0; c < start.size(); c += 4) {
-    EXPECT_EQ(start.substr(c, 4), "   0");
-  }
-}
-
 TEST(ProgressTexts, PlainSweepCountAndTwelveDecimals) {
   EXPECT_EQ(ProgressTextsOf(1, 0.5).sweeps, "1");
-  EXPECT_EQ(ProgressTextsOf(1, 0.5).residual, "0.500000000000");
   EXPECT_EQ(ProgressTextsOf(1871, 12.25).residual, "12.250000000000");
   EXPECT_EQ(ProgressTextsOf(7, 0).residual, "0.000000000000");
   EXPECT_EQ(ProgressTextsOf(7, 1234.5e-10).residual, "0.000000123450");

@@ -24,12 +24,10 @@ std::set<Cell> Marked(const std::vector<CellEdit>& edits) {
   return marked;
 }
 
-TEST(WriteBackEdits, APointOnAnInnerNodeMarksFourCells) {
-  const MeshModel m = testing::MakeModel({0, 1, 2}, {2, 1, 0}, {{1, 1, 5}}, 1, 1, 1, 1.5, 1e-6, 0);
-  EXPECT_EQ(Marked(WriteBackEdits(m)), (std::set<Cell>{{1, 1}, {1, 2}, {2, 1}, {2, 2}}));
-}
-
-TEST(WriteBackEdits, PointsOnTheFarSidesMarkOnlyTheirCellsAndOutsidePointsNothing) {
+TEST(WriteBackEdits, MarksTheTopLeftNodeOfEveryCellHoldingAPoint) {
+  const MeshModel inner =
+      testing::MakeModel({0, 1, 2}, {2, 1, 0}, {{1, 1, 5}}, 1, 1, 1, 1.5, 1e-6, 0);
+  EXPECT_EQ(Marked(WriteBackEdits(inner)), (std::set<Cell>{{1, 1}, {1, 2}, {2, 1}, {2, 2}}));
   // On the right edge, on the bottom edge, on the bottom-right corner, and outside.
   const MeshModel m =
       testing::MakeModel({0, 1, 2}, {2, 1, 0}, {{2, 1.5, 1}, {0.5, 0, 1}, {2, 0, 1}, {2.5, 1, 1}},

@@ -10,9 +10,7 @@
 #include <vector>
 
 #include "fakes/error_capture.h"
-#include "fakes/fake_context.h"
 #include "platform/qt/qt_surface.h"
-#include "view/background_map.h"
 
 namespace ombrix::qt {
 namespace {
@@ -106,10 +104,6 @@ class QtPictureLoaderTest : public ::testing::Test {
   QtPictureLoader loader;
 };
 
-std::uint32_t RgbOf(QRgb pixel) {
-  return pixel & 0xffffffu;
-}
-
 TEST_F(QtPictureLoaderTest, ReadsGifJpegAndBmpIntoOpaquePixels) {
   Write("map.gif", TinyGif(3, 2, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}, {0, 1, 2, 3, 2, 1}));
   const Picture gif = loader.LoadPicture(Path("map.gif"));
@@ -135,7 +129,6 @@ TEST_F(QtPictureLoaderTest, ReadsGifJpegAndBmpIntoOpaquePixels) {
   const Picture jpeg = loader.LoadPicture(Path("地図 写真.jpeg"));
   ASSERT_EQ(jpeg.width, 16);
   ASSERT_EQ(jpeg.height, 8);
-  ASSERT_EQ(jpeg.pixels.size(), 128u);
   const std::uint32_t centre = jpeg.pixels[4 * 16 + 8];
   EXPECT_EQ(centre >> 24, 0xffu);
   EXPECT_NEAR(static_cast<int>((centre >> 16) & 0xff), 200, 3);
@@ -169,38 +162,6 @@ TEST_F(QtPictureLoaderTest, FailuresNameTheFile) {
   EXPECT_EQ(ErrorNumberOf([&] { loader.LoadPicture(dir.path().toStdString()); }),
             err::kPathFileAccess);
   EXPECT_EQ(ErrorNumberOf([&] { loader.LoadPicture(""); }), err::kFileNotFound);
-}
-
-// The sprite step on the real drawing area: (area OR map) AND sprite, pixel by pixel.
-TEST_F(QtPictureLoaderTest, SpriteOrsTheMapAndAndsTheSpriteOnTheDrawingArea) {
-  ASSERT_TRUE(
-      Pattern(2, 2, {0x0CF00A, 0xC0000F, 0x000000, 0xFFFFFF}).save(dir.filePath("map.bmp"), "BMP"));
-  ASSERT_TRUE(Pattern(2, 2, {0xFFFFFF, 0x0F0F0F, 0xF0F0F0, 0x000000})
-                  .save(dir.filePath("sprite.bmp"), "BMP"));
-  testing::FakeEnvironment env;
-  QtSurface area(80, 80);
-  area.FilledBox(0, 0, 79, 79, RGB(0x30, 0x0F, 0xA0));
-  CommandContext ctx{env.model,   env.window,  env.panel,  area,         nullptr,
-                     env.dialogs, env.windows, env.events, env.workbooks};
-  ctx.pictures = &loader;
-  env.model.FrameLeft = 0;
-  env.model.FrameTop = 0;
-  env.dialogs.file_answers.push_back(Path("map.bmp"));
-  env.dialogs.file_answers.push_back(Path("sprite.bmp"));
-  LoadMap_Click(ctx);
-  // 2 pixels at 96 dots per inch are 52.92 hundredths of a millimetre: a 53-pixel square.
-  ASSERT_EQ(env.model.MapWidth, 53);
-  ASSERT_EQ(env.model.MapHeight, 53);
-  // What the copy left is overwritten below; the area beside the square keeps its colour.
-  area.FilledBox(0, 0, 79, 79, RGB(0x30, 0x0F, 0xA0));
-  Sprite_Click(ctx);
-  ASSERT_TRUE(env.dialogs.messages.empty());
-  const QImage& image = area.image();
-  EXPECT_EQ(RgbOf(image.pixel(10, 10)), 0x3CFFAAu);  // (30 0F A0 | 0C F0 0A) & FF FF FF
-  EXPECT_EQ(RgbOf(image.pixel(40, 10)), 0x000F0Fu);  // (30 0F A0 | C0 00 0F) & 0F 0F 0F
-  EXPECT_EQ(RgbOf(image.pixel(10, 40)), 0x3000A0u);  // (30 0F A0 | 00 00 00) & F0 F0 F0
-  EXPECT_EQ(RgbOf(image.pixel(40, 40)), 0x000000u);  // anything & 00 00 00
-  EXPECT_EQ(RgbOf(image.pixel(60, 60)), 0x300FA0u);  // outside the map's rectangle
 }
 
 }  // namespace

@@ -21,50 +21,29 @@ std::vector<std::string> Parse(const std::vector<ByteVec>& pieces) {
   return ParseSharedStrings(segs);
 }
 
-TEST(SharedStrings, SimpleTable) {
-  const auto s = Parse(
-      {Le().u32(3).u32(3).u16(2).u8(0).latin1("ab").u16(0).u8(0).u16(1).u8(1).utf16(u"\u00FC").b});
-  ASSERT_EQ(s.size(), 3u);
-  EXPECT_EQ(s[0], "ab");
-  EXPECT_EQ(s[1], "");
-  EXPECT_EQ(s[2], "\u00FC");
-}
-
-TEST(SharedStrings, SplitSwitches8To16Bit) {
-  const auto s = Parse({Le().u32(2).u32(2).u16(8).u8(0).latin1("ABCDEF").b,
-                        Le().u8(1).utf16(u"日本").u16(1).u8(0).latin1("z").b});
-  ASSERT_EQ(s.size(), 2u);
-  EXPECT_EQ(s[0], "ABCDEF日本");
-  EXPECT_EQ(s[1], "z");
-}
-
-TEST(SharedStrings, SplitSwitches16To8Bit) {
-  const auto s =
-      Parse({Le().u32(1).u32(1).u16(4).u8(1).utf16(u"日本").b, Le().u8(0).latin1("ok").b});
-  ASSERT_EQ(s.size(), 1u);
-  EXPECT_EQ(s[0], "日本ok");
-}
-
-TEST(SharedStrings, SplitOverSeveralContinues) {
-  const auto s = Parse({Le().u32(1).u32(1).u16(5).u8(0).latin1("a").b, Le().u8(1).utf16(u"b").b,
-                        Le().u8(0).latin1("cd").b, Le().u8(1).utf16(u"\u00E9").b});
-  ASSERT_EQ(s.size(), 1u);
-  EXPECT_EQ(s[0], "abcd\u00E9");
-}
-
-TEST(SharedStrings, HeaderAtEndOfPieceStillGetsOptionByte) {
-  // The string's header fills the first piece; its characters start the CONTINUE, which
-  // begins with the option byte.
-  const auto s = Parse({Le().u32(1).u32(1).u16(2).u8(0).b, Le().u8(1).utf16(u"xy").b});
-  ASSERT_EQ(s.size(), 1u);
-  EXPECT_EQ(s[0], "xy");
-}
-
-TEST(SharedStrings, StringStartingAtContinueHasNoExtraByte) {
-  const auto s =
-      Parse({Le().u32(2).u32(2).u16(1).u8(0).latin1("a").b, Le().u16(1).u8(0).latin1("b").b});
-  ASSERT_EQ(s.size(), 2u);
-  EXPECT_EQ(s[1], "b");
+TEST(SharedStrings, StringsSplitAcrossContinues) {
+  const struct {
+    std::vector<ByteVec> pieces;
+    std::vector<std::string> want;
+  } cases[] = {
+      {{Le().u32(3).u32(3).u16(2).u8(0).latin1("ab").u16(0).u8(0).u16(1).u8(1).utf16(u"\u00FC").b},
+       {"ab", "", "\u00FC"}},
+      {{Le().u32(2).u32(2).u16(8).u8(0).latin1("ABCDEF").b,
+        Le().u8(1).utf16(u"日本").u16(1).u8(0).latin1("z").b},
+       {"ABCDEF日本", "z"}},
+      {{Le().u32(1).u32(1).u16(4).u8(1).utf16(u"日本").b, Le().u8(0).latin1("ok").b}, {"日本ok"}},
+      {{Le().u32(1).u32(1).u16(5).u8(0).latin1("a").b, Le().u8(1).utf16(u"b").b,
+        Le().u8(0).latin1("cd").b, Le().u8(1).utf16(u"\u00E9").b},
+       {"abcd\u00E9"}},
+      // The header fills the first piece; the CONTINUE still begins with the option byte.
+      {{Le().u32(1).u32(1).u16(2).u8(0).b, Le().u8(1).utf16(u"xy").b}, {"xy"}},
+      // A string starting a CONTINUE has no extra option byte.
+      {{Le().u32(2).u32(2).u16(1).u8(0).latin1("a").b, Le().u16(1).u8(0).latin1("b").b},
+       {"a", "b"}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Parse(c.pieces), c.want);
+  }
 }
 
 TEST(SharedStrings, RichRunsAndPhoneticSpanContinues) {
@@ -108,17 +87,11 @@ TEST(SharedStrings, CountBeyondBytesThrows) {
   }
 }
 
-TEST(SharedStrings, HugeCountDoesNotReserveHugeMemory) {
+TEST(SharedStrings, HugeCountsAndLengthsThrow) {
   EXPECT_THROW(Parse({Le().u32(0xFFFFFFFF).u32(0xFFFFFFFF).u16(1).u8(0).latin1("a").b}),
                XlsFormatError);
-}
-
-TEST(SharedStrings, PhoneticLengthPastEndThrows) {
   EXPECT_THROW(Parse({Le().u32(1).u32(1).u16(1).u8(0x04).u32(0xFFFFFFF0).latin1("a").b}),
                XlsFormatError);
-}
-
-TEST(SharedStrings, TruncatedHeaderThrows) {
   EXPECT_THROW(Parse({Le().u32(1).b}), XlsFormatError);
 }
 

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <functional>
 
 #include "model/run_error.h"
 #include "sheet/xls/biff_workbook.h"
@@ -117,14 +118,12 @@ TEST(XlsCrafted, EveryCellRecordKind) {
 }
 
 TEST(XlsCrafted, ErrorCodes) {
-  const std::pair<int, const char*> codes[] = {
-      {0x00, "#NULL!"}, {0x07, "#DIV/0!"}, {0x0F, "#VALUE!"}, {0x17, "#REF!"},
-      {0x1D, "#NAME?"}, {0x24, "#NUM!"},   {0x2A, "#N/A"}};
+  const std::pair<int, const char*> codes[] = {{0x00, "#NULL!"}, {0x17, "#REF!"}, {0x24, "#NUM!"}};
   Le cells;
-  for (int i = 0; i < 7; ++i)
+  for (int i = 0; i < 3; ++i)
     cells.bytes(BoolErr(i, 0, codes[i].first, true));
   const auto wb = ReadStream(WorkbookStream({}, {{"s", cells.b}}));
-  for (int i = 0; i < 7; ++i) {
+  for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(wb->Cell(i + 1, 1), CellValue::Error(codes[i].second));
   }
 }
@@ -159,19 +158,14 @@ TEST(XlsCrafted, StringRecordWithoutFormulaIsIgnored) {
 
 TEST(XlsCrafted, ActiveSheetFromWindow1) {
   const std::vector<SheetSpec> sheets{{"first", Number(0, 0, 1)}, {"second", Number(0, 0, 2)}};
-  EXPECT_EQ(ReadStream(WorkbookStream(Window1(1), sheets))->ActiveSheetName(), "second");
-  EXPECT_EQ(ReadStream(WorkbookStream(Window1(1), sheets))->Cell(1, 1), CellValue::Number(2));
-  EXPECT_EQ(ReadStream(WorkbookStream(Window1(0), sheets))->ActiveSheetName(), "first");
-  // No WINDOW1, or one naming no sheet: the first worksheet.
+  const auto second = ReadStream(WorkbookStream(Window1(1), sheets));
+  EXPECT_EQ(second->ActiveSheetName(), "second");
+  EXPECT_EQ(second->Cell(1, 1), CellValue::Number(2));
+  // No WINDOW1, or one naming no sheet: the first worksheet; an active chart: the first one.
   EXPECT_EQ(ReadStream(WorkbookStream({}, sheets))->ActiveSheetName(), "first");
   EXPECT_EQ(ReadStream(WorkbookStream(Window1(7), sheets))->ActiveSheetName(), "first");
-}
-
-TEST(XlsCrafted, ActiveChartSheetFallsBackToFirstWorksheet) {
-  const std::vector<SheetSpec> sheets{
-      {"chart", {}, 2}, {"data", Number(0, 0, 5)}, {"more", Number(0, 0, 6)}};
-  const auto wb = ReadStream(WorkbookStream(Window1(0), sheets));
-  EXPECT_EQ(wb->ActiveSheetName(), "data");
+  const std::vector<SheetSpec> chart_first{{"chart", {}, 2}, {"data", Number(0, 0, 5)}};
+  EXPECT_EQ(ReadStream(WorkbookStream(Window1(0), chart_first))->ActiveSheetName(), "data");
 }
 
 TEST(XlsCrafted, EmbeddedChartSubstreamIsSkipped) {
@@ -198,105 +192,55 @@ TEST(XlsCrafted, Utf16SheetName) {
 
 // ---- Broken and unsupported --------------------------------------------------------------
 
-TEST(XlsCrafted, LabelSstIndexBeyondTable) {
-  const std::string d =
-      StreamError(WorkbookStream(SstRecord({"a", "b"}), {{"s", LabelSst(6, 7, 2)}}));
-  EXPECT_NE(d.find("H7"), std::string::npos) << d;
-  EXPECT_NE(d.find("LABELSST"), std::string::npos) << d;
+TEST(XlsCrafted, BrokenStreamsAreError321) {
+  ByteVec cut_record = WorkbookStream({}, {{"s", Number(0, 0, 1)}});
+  cut_record.resize(cut_record.size() - 6);  // into the NUMBER record, EOF gone
+  ByteVec no_eof = WorkbookStream({}, {{"s", Number(0, 0, 1)}});
+  no_eof.resize(no_eof.size() - 4);
+  auto bound_sheet = [](std::uint32_t pos) {
+    return Le()
+        .bytes(Bof(5))
+        .bytes(Record(0x85, Le().u32(pos).u8(0).u8(0).u8(1).u8(0).latin1("x").b))
+        .bytes(Eof())
+        .b;
+  };
+  const struct {
+    ByteVec stream;
+    const char* says;
+  } cases[] = {
+      {WorkbookStream(SstRecord({"a", "b"}), {{"s", LabelSst(6, 7, 2)}}), "LABELSST"},
+      {WorkbookStream({}, {{"s", LabelSst(0, 0, 0)}}), ""},
+      // A NUMBER whose body holds 10 bytes instead of 14.
+      {WorkbookStream({}, {{"s", Record(0x0203, Le().u16(0).u16(0).u16(15).u32(0).b)}}), "NUMBER"},
+      {cut_record, ""},
+      {no_eof, "EOF"},
+      {WorkbookStream({}, {{"s", Record(0x00BD, Le().u16(0).u16(0).u16(15).u32(2).u8(0).b)}}), ""},
+      {WorkbookStream(Record(0x00FC, Le().u32(9).u32(9).u16(1).u8(0).latin1("a").b),
+                      {{"s", Number(0, 0, 1)}}),
+       "SST"},
+      {bound_sheet(100000), "BOUNDSHEET"},
+      {bound_sheet(4), ""},
+      {WorkbookStream({}, {}), ""},
+      {Number(0, 0, 1), ""},
+      {{}, ""},
+      {Le().bytes(Bof(5, 0x0500)).bytes(Eof()).b, "Excel 95"},
+      {Le().bytes(Record(0x0409, Le().u16(0).u16(0x10).u16(0).b)).bytes(Eof()).b, "Excel 95"},
+      {WorkbookStream(Record(0x002F, Le().u16(1).bytes(ByteVec(52, 0)).b),
+                      {{"s", Number(0, 0, 1)}}),
+       "暗号化"},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const std::string d = StreamError(cases[i].stream);
+    EXPECT_NE(d.find(cases[i].says), std::string::npos) << "case " << i << ": " << d;
+  }
+  EXPECT_NE(StreamError(cases[0].stream).find("H7"), std::string::npos);
 }
 
-TEST(XlsCrafted, LabelSstWithoutSst) {
-  StreamError(WorkbookStream({}, {{"s", LabelSst(0, 0, 0)}}));
-}
-
-TEST(XlsCrafted, TruncatedCellRecord) {
-  // A NUMBER whose body holds 10 bytes instead of 14.
-  const ByteVec bad = Record(0x0203, Le().u16(0).u16(0).u16(15).u32(0).b);
-  const std::string d = StreamError(WorkbookStream({}, {{"s", bad}}));
-  EXPECT_NE(d.find("NUMBER"), std::string::npos) << d;
-}
-
-TEST(XlsCrafted, RecordLengthPastStream) {
-  ByteVec stream = WorkbookStream({}, {{"s", Number(0, 0, 1)}});
-  stream.resize(stream.size() - 6);  // cuts into the NUMBER record, EOF gone
-  StreamError(stream);
-}
-
-TEST(XlsCrafted, MissingEof) {
-  ByteVec stream = WorkbookStream({}, {{"s", Number(0, 0, 1)}});
-  stream.resize(stream.size() - 4);  // the sheet's EOF
-  const std::string d = StreamError(stream);
-  EXPECT_NE(d.find("EOF"), std::string::npos) << d;
-}
-
-TEST(XlsCrafted, BadMulRkLength) {
-  const ByteVec bad = Record(0x00BD, Le().u16(0).u16(0).u16(15).u32(2).u8(0).b);
-  StreamError(WorkbookStream({}, {{"s", bad}}));
-}
-
-TEST(XlsCrafted, SstCountExceedsStrings) {
-  const ByteVec sst = Record(0x00FC, Le().u32(9).u32(9).u16(1).u8(0).latin1("a").b);
-  const std::string d = StreamError(WorkbookStream(sst, {{"s", Number(0, 0, 1)}}));
-  EXPECT_NE(d.find("SST"), std::string::npos) << d;
-}
-
-TEST(XlsCrafted, BoundSheetOutsideStream) {
-  Le s;
-  s.bytes(Bof(5)).bytes(Record(0x85, Le().u32(100000).u8(0).u8(0).u8(1).u8(0).latin1("x").b));
-  s.bytes(Eof());
-  const std::string d = StreamError(s.b);
-  EXPECT_NE(d.find("BOUNDSHEET"), std::string::npos) << d;
-}
-
-TEST(XlsCrafted, BoundSheetNotAtBof) {
-  Le s;
-  s.bytes(Bof(5)).bytes(Record(0x85, Le().u32(0x4).u8(0).u8(0).u8(1).u8(0).latin1("x").b));
-  s.bytes(Eof());
-  StreamError(s.b);
-}
-
-TEST(XlsCrafted, NoWorksheet) {
-  StreamError(WorkbookStream({}, {}));
-}
-
-TEST(XlsCrafted, NotStartingWithBof) {
-  StreamError(Number(0, 0, 1));
-}
-
-TEST(XlsCrafted, EmptyWorkbookStream) {
-  StreamError({});
-}
-
-TEST(XlsCrafted, Biff5BofIsExcel95) {
-  Le s;
-  s.bytes(Bof(5, 0x0500)).bytes(Eof());
-  const std::string d = StreamError(s.b);
+TEST(XlsCrafted, BookStreamIsExcel95AndOtherStreamsAreNoWorkbook) {
+  const ByteVec biff5 = Le().bytes(Bof(5, 0x0500)).bytes(Eof()).b;
+  const std::string d = Error321([&] { ReadXlsBytes(CompoundFile(biff5, "Book"), kPath); });
   EXPECT_NE(d.find("Excel 95"), std::string::npos) << d;
-}
-
-TEST(XlsCrafted, Biff4BofIsExcel95OrOlder) {
-  Le s;
-  s.bytes(Record(0x0409, Le().u16(0).u16(0x10).u16(0).b)).bytes(Eof());
-  const std::string d = StreamError(s.b);
-  EXPECT_NE(d.find("Excel 95"), std::string::npos) << d;
-}
-
-TEST(XlsCrafted, BookStreamIsExcel95) {
-  Le s;
-  s.bytes(Bof(5, 0x0500)).bytes(Eof());
-  const std::string d = Error321([&] { ReadXlsBytes(CompoundFile(s.b, "Book"), kPath); });
-  EXPECT_NE(d.find("Excel 95"), std::string::npos) << d;
-}
-
-TEST(XlsCrafted, NoWorkbookStream) {
   Error321([&] { ReadXlsBytes(CompoundFile(Eof(), "Other"), kPath); });
-}
-
-TEST(XlsCrafted, FilePassIsEncrypted) {
-  const ByteVec filepass = Record(0x002F, Le().u16(1).bytes(ByteVec(52, 0)).b);
-  const std::string d = StreamError(WorkbookStream(filepass, {{"s", Number(0, 0, 1)}}));
-  EXPECT_NE(d.find("encrypted"), std::string::npos) << d;
-  EXPECT_NE(d.find("暗号化"), std::string::npos) << d;
 }
 
 // ---- Compound-file damage ------------------------------------------------------------------
@@ -316,48 +260,29 @@ void ExpectQuick321(F read) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 }
 
-TEST(XlsCompoundFile, IntactBigStreamReads) {
-  const auto wb = ReadXlsBytes(CompoundFile(BigStream()), kPath);
-  EXPECT_EQ(wb->Cell(600, 1), CellValue::Number(599));
-}
-
-TEST(XlsCompoundFile, FatChainPointingToItself) {
-  ByteVec file = CompoundFile(BigStream());
-  OleView ole{file};
-  const std::uint32_t start = ole.u32(ole.dirent_offset("Workbook") + 0x74);
-  ole.set_fat(start, start);
-  ExpectQuick321([&] { ReadXlsBytes(file, kPath); });
-}
-
-TEST(XlsCompoundFile, FatChainLoopingBack) {
-  ByteVec file = CompoundFile(BigStream());
-  OleView ole{file};
-  const std::uint32_t start = ole.u32(ole.dirent_offset("Workbook") + 0x74);
-  const std::uint32_t third = ole.fat(ole.fat(start));
-  ole.set_fat(third, start);
-  ExpectQuick321([&] { ReadXlsBytes(file, kPath); });
-}
-
-TEST(XlsCompoundFile, FatChainBeyondFile) {
-  ByteVec file = CompoundFile(BigStream());
-  OleView ole{file};
-  const std::uint32_t start = ole.u32(ole.dirent_offset("Workbook") + 0x74);
-  ole.set_fat(start, 0x00FFFFF0);
-  ExpectQuick321([&] { ReadXlsBytes(file, kPath); });
-}
-
-TEST(XlsCompoundFile, StartSectorBeyondFile) {
-  ByteVec file = CompoundFile(BigStream());
-  OleView ole{file};
-  ole.put32(ole.dirent_offset("Workbook") + 0x74, 0x00FFFFF0);
-  ExpectQuick321([&] { ReadXlsBytes(file, kPath); });
-}
-
-TEST(XlsCompoundFile, StreamSizeBeyondFile) {
-  ByteVec file = CompoundFile(BigStream());
-  OleView ole{file};
-  ole.put32(ole.dirent_offset("Workbook") + 0x78, 0x7FFFFFF0);
-  ExpectQuick321([&] { ReadXlsBytes(file, kPath); });
+TEST(XlsCompoundFile, DamageIsAQuickError321) {
+  const ByteVec intact = CompoundFile(BigStream());
+  EXPECT_EQ(ReadXlsBytes(intact, kPath)->Cell(600, 1), CellValue::Number(599));
+  auto start_of = [](OleView& o) { return o.u32(o.dirent_offset("Workbook") + 0x74); };
+  const std::vector<std::function<void(OleView&)>> damage = {
+      [&](OleView& o) { o.set_fat(start_of(o), start_of(o)); },  // chain pointing to itself
+      [&](OleView& o) { o.set_fat(o.fat(o.fat(start_of(o))), start_of(o)); },  // looping back
+      [&](OleView& o) { o.set_fat(start_of(o), 0x00FFFFF0); },  // chain beyond the file
+      [](OleView& o) { o.put32(o.dirent_offset("Workbook") + 0x74, 0x00FFFFF0); },
+      [](OleView& o) { o.put32(o.dirent_offset("Workbook") + 0x78, 0x7FFFFFF0); },  // size
+      [](OleView& o) { o.put32(0x30, 0x00FFFFF0); },  // directory outside the file
+      [](OleView& o) { o.put32(0x2C, 0x7FFFFFFF); },  // FAT count
+      [](OleView& o) { o.file[0x1E] = 30; },          // sector shift
+      [](OleView& o) { o.file.resize(o.file.size() / 2); },
+      [](OleView& o) { o.file.resize(300); },
+  };
+  for (std::size_t i = 0; i < damage.size(); ++i) {
+    SCOPED_TRACE(i);
+    ByteVec file = intact;
+    OleView ole{file};
+    damage[i](ole);
+    ExpectQuick321([&] { ReadXlsBytes(file, kPath); });
+  }
 }
 
 TEST(XlsCompoundFile, DirectoryChainLoop) {
@@ -384,36 +309,6 @@ TEST(XlsCompoundFile, RootEntryWithSiblingsRefusedBeforeLibgsf) {
   EXPECT_NE(d.find("ルート"), std::string::npos) << d;
 }
 
-TEST(XlsCompoundFile, DirectoryOutsideFile) {
-  ByteVec file = CompoundFile(BigStream());
-  OleView{file}.put32(0x30, 0x00FFFFF0);
-  ExpectQuick321([&] { ReadXlsBytes(file, kPath); });
-}
-
-TEST(XlsCompoundFile, HugeFatCountInHeader) {
-  ByteVec file = CompoundFile(BigStream());
-  OleView{file}.put32(0x2C, 0x7FFFFFFF);
-  ExpectQuick321([&] { ReadXlsBytes(file, kPath); });
-}
-
-TEST(XlsCompoundFile, BadSectorShift) {
-  ByteVec file = CompoundFile(BigStream());
-  file[0x1E] = 30;
-  ExpectQuick321([&] { ReadXlsBytes(file, kPath); });
-}
-
-TEST(XlsCompoundFile, TruncatedFile) {
-  ByteVec file = CompoundFile(BigStream());
-  file.resize(file.size() / 2);
-  ExpectQuick321([&] { ReadXlsBytes(file, kPath); });
-}
-
-TEST(XlsCompoundFile, HeaderOnly) {
-  ByteVec file = CompoundFile(BigStream());
-  file.resize(300);
-  ExpectQuick321([&] { ReadXlsBytes(file, kPath); });
-}
-
 // ---- Speed -----------------------------------------------------------------------------------
 
 TEST(XlsSpeed, NumericSheet250By1000UnderASecond) {
@@ -434,8 +329,6 @@ TEST(XlsSpeed, NumericSheet250By1000UnderASecond) {
   const auto wb = ReadXlsBytes(file, kPath);
   const auto elapsed = std::chrono::steady_clock::now() - start;
   EXPECT_LT(elapsed, std::chrono::milliseconds(1000));
-  std::printf("250 x 1000 cells read in %.1f ms\n",
-              std::chrono::duration<double, std::milli>(elapsed).count());
   EXPECT_EQ(wb->cells().size(), 250000u);
   EXPECT_EQ(wb->Cell(1000, 1), CellValue::Number(999 * 0.5));
   EXPECT_EQ(wb->Cell(1000, 250), CellValue::Number(999 + 249));

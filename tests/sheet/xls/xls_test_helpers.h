@@ -119,13 +119,11 @@ struct SheetSpec {
   ByteVec records;        // between BOF and EOF
   std::uint8_t type = 0;  // BOUNDSHEET dt: 0 worksheet, 2 chart
 };
-inline ByteVec WorkbookStream(const ByteVec& globals_extra, const std::vector<SheetSpec>& sheets,
-                              const ByteVec& after_boundsheets = {}) {
+inline ByteVec WorkbookStream(const ByteVec& globals_extra, const std::vector<SheetSpec>& sheets) {
   auto boundsheet = [](std::uint32_t pos, const SheetSpec& s) {
     return Record(0x0085, Le().u32(pos).u8(0).u8(s.type).u8(s.name.size()).u8(0).latin1(s.name).b);
   };
-  std::size_t globals_size =
-      Bof(0x0005).size() + globals_extra.size() + after_boundsheets.size() + Eof().size();
+  std::size_t globals_size = Bof(0x0005).size() + globals_extra.size() + Eof().size();
   for (const SheetSpec& s : sheets) {
     globals_size += boundsheet(0, s).size();
   }
@@ -136,7 +134,7 @@ inline ByteVec WorkbookStream(const ByteVec& globals_extra, const std::vector<Sh
     out.bytes(boundsheet(static_cast<std::uint32_t>(pos), s));
     pos += Bof(0x0010).size() + s.records.size() + Eof().size();
   }
-  out.bytes(after_boundsheets).bytes(Eof());
+  out.bytes(Eof());
   for (const SheetSpec& s : sheets) {
     out.bytes(Bof(s.type == 2 ? 0x0020 : 0x0010)).bytes(s.records).bytes(Eof());
   }
