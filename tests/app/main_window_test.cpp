@@ -12,7 +12,6 @@
 #include <QListView>
 #include <QMenuBar>
 #include <QPrinterInfo>
-#include <QRegularExpression>
 #include <QStatusBar>
 #include <filesystem>
 
@@ -22,7 +21,6 @@
 #include "fakes/memory_workbook.h"
 #include "fakes/recording_workbook_writer.h"
 #include "fakes/scripted_dialogs.h"
-#include "model/modes.h"
 #include "model/numeric.h"
 #include "optimise/optimise_fixture.h"
 
@@ -44,7 +42,10 @@ void FillWideMesh(testing::MemoryWorkbook& book) {
 
 class MainWindowTest : public ::testing::Test {
  protected:
-  MainWindowTest() : window([this] { ++end_calls; }) {}
+  MainWindowTest() : window([this] { ++end_calls; }) {
+    window.UseDialogs(dialogs);
+    window.UseWorkbookOpener(books);
+  }
 
   QAction* Item(const char* name) {
     QAction* action = window.findChild<QAction*>(QString::fromLatin1(name));
@@ -53,43 +54,36 @@ class MainWindowTest : public ::testing::Test {
   }
   void Click(const char* name) { Item(name)->trigger(); }
   bool Checked(const char* name) { return Item(name)->isChecked(); }
+  // Loads a mesh through the menu, as the user would.
+  void LoadMesh(void (*fill)(testing::MemoryWorkbook&),
+                const std::string& path = "/data/mesh.xls") {
+    fill(books.books[path]);
+    dialogs.file_answers.push_back(path);
+    Click("MeshDataLoad");
+  }
 
   int end_calls = 0;
+  testing::ScriptedDialogs dialogs;
+  testing::MemoryWorkbookOpener books;
   MainWindow window;
 };
 
-TEST_F(MainWindowTest, StartsWithItsCaptionDefaultsAndEmptyModel) {
+TEST_F(MainWindowTest, StartsWithItsCaptionDefaultsAndOneCheckMarkPerGroup) {
   EXPECT_EQ(window.windowTitle(), QStringLiteral("Ombrix  ver.4.23"));
   EXPECT_EQ(window.objectName(), QStringLiteral("Form1"));
-  EXPECT_EQ(window.state().MinFormWidth, 832);
   EXPECT_FALSE(window.model().NodeX.allocated());
-
-  const PanelState panel = window.ReadPanel();
-  EXPECT_TRUE(panel.Option1);
-  EXPECT_EQ(panel.Check2, 1);
-  EXPECT_EQ(panel.Check4, 0);
-  EXPECT_EQ(panel.Text2, "1");
-  EXPECT_EQ(panel.Text3, "2/3");
-
+  EXPECT_EQ(window.ReadPanel().Text3, "2/3");
   EXPECT_TRUE(Checked("WeightedFivePoint"));
   EXPECT_TRUE(Checked("InfomationDisp0"));
   EXPECT_TRUE(Checked("RelativeColorIndex"));
-}
-
-TEST_F(MainWindowTest, OptionGroupsKeepExactlyOneCheckMark) {
+  // Each option group keeps exactly one check mark.
   Click("Average");
   Click("Average");  // clicking the checked item changes nothing
   EXPECT_TRUE(Checked("Average"));
   EXPECT_FALSE(Checked("WeightedFivePoint"));
   EXPECT_EQ(window.model().InitialValueMode, 1);
-  Click("WeightedFivePoint");
-  EXPECT_FALSE(Checked("Average"));
-  EXPECT_EQ(window.model().InitialValueMode, 0);
-  Click("InfomationDisp1");
   Click("InfomationDisp2");
   EXPECT_FALSE(Checked("InfomationDisp0"));
-  EXPECT_FALSE(Checked("InfomationDisp1"));
-  EXPECT_TRUE(Checked("InfomationDisp2"));
   EXPECT_EQ(window.model().InfoDisplayMode, 2);
 }
 
@@ -100,29 +94,18 @@ TEST_F(MainWindowTest, MenuTreeHasEveryItemWithItsCaption) {
       {"MeshOptimizing", "メッシュ最適化"},      {"AbsoluteColorIndex", "絶対カラーインデックス"},
       {"SaveContour", "コンター画像"},           {"TheEnd", "終了"},
   };
-  for (const auto& [name, caption] : items) {
+  for (const auto& [name, caption] : items)
     EXPECT_EQ(Item(name)->text(), QString::fromUtf8(caption)) << name;
-  }
-  // The menu bar in its order, "終了" last.
   QStringList bar;
-  for (const QAction* action : window.menuBar()->actions()) {
+  for (const QAction* action : window.menuBar()->actions())
     bar << action->text();
-  }
   EXPECT_EQ(bar, QStringList({QStringLiteral("ファイル読込"), QStringLiteral("コンター図"),
                               QStringLiteral("最適化"), QStringLiteral("色設定"),
                               QStringLiteral("ファイル書込"), QStringLiteral("終了")}));
 }
 
 TEST_F(MainWindowTest, MapFromTheMenuMovesWithShiftArrowsWhateverHasTheFocus) {
-  testing::ScriptedDialogs dialogs;
-  testing::MemoryWorkbookOpener books;
-  testing::MemoryWorkbook& book = books.books["/data/mesh.xls"];
-  FillTallMesh(book);
-  window.UseDialogs(dialogs);
-  window.UseWorkbookOpener(books);
-  dialogs.file_answers.push_back("/data/mesh.xls");
-  Click("MeshDataLoad");
-
+  LoadMesh(FillTallMesh);
   const std::string picture = (std::filesystem::temp_directory_path() /
                                ("ombrix_map_" + std::to_string(::getpid()) + ".bmp"))
                                   .string();
@@ -133,8 +116,6 @@ TEST_F(MainWindowTest, MapFromTheMenuMovesWithShiftArrowsWhateverHasTheFocus) {
   Click("LoadMap");
   std::filesystem::remove(picture);
   ASSERT_TRUE(dialogs.messages.empty()) << dialogs.messages[0].text;
-  EXPECT_EQ(window.model().MapLoaded, 1);
-  EXPECT_EQ(window.model().MapLeft, 30);
   EXPECT_EQ(window.model().MapTop, 20);
   EXPECT_EQ(window.surface().image().pixel(31, 21) & 0xFFFFFF, 0x0AC81Eu);  // the map's colour
 
@@ -144,31 +125,16 @@ TEST_F(MainWindowTest, MapFromTheMenuMovesWithShiftArrowsWhateverHasTheFocus) {
   QKeyEvent up(QEvent::KeyPress, Qt::Key_Up, Qt::ShiftModifier);
   QApplication::sendEvent(window.panel().Text3, &up);
   EXPECT_EQ(window.model().MapTop, 15);
-  const std::int32_t width = window.model().MapWidth;
-  QKeyEvent wider(QEvent::KeyPress, Qt::Key_Right, Qt::ControlModifier);
-  QApplication::sendEvent(window.panel().Text3, &wider);
-  EXPECT_EQ(window.model().MapWidth, width + 50);
   EXPECT_EQ(window.panel().Text3->text(), QStringLiteral("2/3"));  // the text box got nothing
 }
 
 TEST_F(MainWindowTest, MeshImportFromTheMenuDrawsTheFrameAndResizes) {
-  testing::ScriptedDialogs dialogs;
-  testing::MemoryWorkbookOpener books;
-  testing::MemoryWorkbook& book = books.books["/data/mesh.xls"];
-  FillTallMesh(book);
-  window.UseDialogs(dialogs);
-  window.UseWorkbookOpener(books);
-  dialogs.file_answers.push_back("/data/mesh.xls");
-  Click("MeshDataLoad");
+  LoadMesh(FillTallMesh);
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_EQ(window.state().MeshFileName, "/data/mesh.xls");
-  EXPECT_EQ(window.model().FrameWidth, 400);
-  EXPECT_EQ(window.model().FrameHeight, 600);
   EXPECT_EQ(window.drawing_area().size(), QSize(470, 650));
-  const QImage& image = window.surface().image();
-  EXPECT_EQ(image.size(), QSize(470, 650));
-  EXPECT_EQ(image.pixel(430, 620), qRgb(240, 240, 0));
-  EXPECT_EQ(image.pixel(431, 620), qRgb(255, 255, 255));
+  EXPECT_EQ(window.surface().image().size(), QSize(470, 650));
+  EXPECT_EQ(window.surface().image().pixel(430, 620), qRgb(240, 240, 0));
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 
   dialogs.file_answers.push_back("/data/points.xls");
@@ -176,110 +142,53 @@ TEST_F(MainWindowTest, MeshImportFromTheMenuDrawsTheFrameAndResizes) {
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text.rfind("エラー番号： 53　", 0), 0u);
   EXPECT_EQ(window.model().PointCount, 0);
-  EXPECT_EQ(window.state().MeshFileName, "/data/mesh.xls");
 }
 
 TEST_F(MainWindowTest, ContourCommandDrawsTheMapFromTheMenu) {
-  testing::ScriptedDialogs dialogs;
-  testing::MemoryWorkbookOpener books;
-  testing::MemoryWorkbook& book = books.books["/data/mesh.xls"];
-  FillWideMesh(book);
-  window.UseDialogs(dialogs);
-  window.UseWorkbookOpener(books);
-
-  Click("ContourLine");  // nothing loaded yet
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].text, "データがありません。ファイルを読み込んで下さい。");
-  EXPECT_EQ(dialogs.messages[0].title, "エラー報告");
-
-  dialogs.file_answers.push_back("/data/mesh.xls");
-  Click("MeshDataLoad");
+  LoadMesh(FillWideMesh);
   Click("ContourLine");
-  EXPECT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_EQ(window.model().TriangleCount, 8);
-  EXPECT_EQ(window.state().DividedMesh, 0);
-  EXPECT_EQ(window.model().DataMax, 6);
-  const QImage& image = window.surface().image();
   // Level 1 crosses the side x = 10 at y = 5: pixel (431, 219), a blue segment's first end.
-  EXPECT_EQ(image.pixel(431, 219) & 0xFFFFFF, 0x0000FFu);
-  int red = 0;
-  for (int y = 0; y < image.height(); ++y) {
-    for (int x = 0; x < image.width(); ++x) {
-      red += (image.pixel(x, y) & 0xFFFFFF) == 0xFF0000u;
-    }
-  }
-  EXPECT_GT(red, 10);  // level 5 is a multiple of the label unit
+  EXPECT_EQ(window.surface().image().pixel(431, 219) & 0xFFFFFF, 0x0000FFu);
   EXPECT_TRUE(window.menuBar()->isEnabled());
 
-  // Nothing mode: the legend window stays away.
+  // The legend window shows only in the Normal mode, beside the main window.
   qt::QtWindowOps& ops = window.window_ops();
   EXPECT_TRUE(ops.Existing(WindowId::Legend) == nullptr ||
               !ops.Existing(WindowId::Legend)->isVisible());
-  // Normal mode: bands under the lines, and the legend beside the main window.
   window.panel().Option3->setChecked(true);
   Click("ContourLine");
   EXPECT_EQ(window.state().ColorMode, 2);
   ASSERT_NE(ops.Existing(WindowId::Legend), nullptr);
   EXPECT_TRUE(ops.Existing(WindowId::Legend)->isVisible());
   EXPECT_NE(window.surface().image().pixel(200, 300) & 0xFFFFFF, 0xFFFFFFu);  // filled
-  EXPECT_EQ(window.legend_surface().image().pixel(38, 20) & 0xFFFFFF, 0xE01FE0u);
-  // Easy mode: green quarters.
-  window.panel().Option2->setChecked(true);
-  Click("ContourLine");
-  EXPECT_EQ(window.state().ColorMode, 1);
-  EXPECT_EQ(qRed(window.surface().image().pixel(200, 300)), 0);
-
-  window.panel().Text2->setText(QStringLiteral("0"));
-  Click("ContourLine");
-  EXPECT_EQ(dialogs.messages.back().text, "コンターラインの幅は 1 以上です。");
 }
 
 TEST_F(MainWindowTest, MeshDivisionFromTheMenuRedrawsTheDividedList) {
-  testing::ScriptedDialogs dialogs;
-  testing::MemoryWorkbookOpener books;
-  testing::MemoryWorkbook& book = books.books["/data/mesh.xls"];
-  FillWideMesh(book);
-  window.UseDialogs(dialogs);
-  window.UseWorkbookOpener(books);
-  dialogs.file_answers.push_back("/data/mesh.xls");
-  Click("MeshDataLoad");
+  LoadMesh(FillWideMesh);
   Click("ContourLine");
   const QImage undivided = window.surface().image().copy();
   dialogs.input_answers.push_back("3");
   Click("MeshDivided");
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_EQ(window.model().TriangleCount, 8 * 16);
-  EXPECT_EQ(window.state().DividedMesh, 1);
   EXPECT_NE(window.surface().image(), undivided);  // drawn again from the finer triangles
-  EXPECT_TRUE(window.menuBar()->isEnabled());
 }
 
 TEST_F(MainWindowTest, ColourIndexItemsAskForBoundsAndMoveTheirCheckMarks) {
-  testing::ScriptedDialogs dialogs;
-  window.UseDialogs(dialogs);
   dialogs.input_answers = {"-5", "20"};
   Click("AbsoluteColorIndex");
   EXPECT_EQ(window.model().ColorIndexMode, 1);
-  EXPECT_EQ(window.state().AbsoluteMin, -5);
   EXPECT_EQ(window.state().AbsoluteMax, 20);
-  EXPECT_TRUE(Checked("AbsoluteColorIndex"));
   EXPECT_FALSE(Checked("RelativeColorIndex"));
 
   dialogs.input_answers = {"10", "10"};
   Click("AbsoluteColorIndex");  // refused: the warning, and the absolute index stays
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].text, "値の大小がおかしい");
-  EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Exclamation);
+  EXPECT_EQ(dialogs.messages.size(), 1u);
   EXPECT_TRUE(Checked("AbsoluteColorIndex"));  // Qt's toggle is undone
-  EXPECT_FALSE(Checked("RelativeColorIndex"));
-  EXPECT_EQ(window.state().AbsoluteMin, 0);  // refused bounds are dropped
 
   Click("RelativeColorIndex");
-  Click("RelativeColorIndex");  // already checked: it stays so
-  EXPECT_EQ(window.model().ColorIndexMode, 0);
-  EXPECT_TRUE(Checked("RelativeColorIndex"));
-  EXPECT_FALSE(Checked("AbsoluteColorIndex"));
-
   dialogs.input_answers = {""};
   Click("AbsoluteColorIndex");  // cancelled
   EXPECT_EQ(window.model().ColorIndexMode, 0);
@@ -289,7 +198,6 @@ TEST_F(MainWindowTest, ColourIndexItemsAskForBoundsAndMoveTheirCheckMarks) {
 
 TEST_F(MainWindowTest, LegendWindowShowsTheScaleBesideTheMainWindow) {
   qt::QtWindowOps& ops = window.window_ops();
-  EXPECT_EQ(ops.Existing(WindowId::Legend), nullptr);
   window.model().DataMin = 3.2;
   window.model().DataMax = 17.9;
   SetColor(window.model(), window.state());
@@ -308,47 +216,22 @@ TEST_F(MainWindowTest, LegendWindowShowsTheScaleBesideTheMainWindow) {
                      TwipsToPixels(7068, ScreenTwipsPerPixelY()));
   EXPECT_EQ(legend->size(), client);
   EXPECT_EQ(window.legend_surface().image().size(), client);
-
-  // 600 twips lower than the main window.
   EXPECT_NEAR(ops.Geometry(WindowId::Legend).top, main.top + 600, ops.Screen().twips_per_pixel_y);
-
-  // Swatch 0 in magenta at the top of the column, the last one in dark blue.
-  const QImage& image = window.legend_surface().image();
-  const auto at = [&](double x_twips, double y_twips) {
-    return image.pixel(TwipsToPixels(x_twips, ScreenTwipsPerPixelX()),
-                       TwipsToPixels(y_twips, ScreenTwipsPerPixelY())) &
-           0xFFFFFF;
-  };
-  EXPECT_EQ(at(580, 450), 0xE01FE0u);
-  EXPECT_EQ(at(580, 6650), 0x1F1F80u);
-
   ShowColorLegend(ctx, *ctx.legend);  // drawn again in the same window
   EXPECT_EQ(ops.Existing(WindowId::Legend), legend);
 }
 
 TEST_F(MainWindowTest, ShrinkButtonAndImageSaveWorkFromTheWindow) {
-  testing::ScriptedDialogs dialogs;
-  testing::MemoryWorkbookOpener books;
   const std::filesystem::path folder =
       std::filesystem::temp_directory_path() / ("ombrix_window_" + std::to_string(::getpid()));
   std::filesystem::create_directories(folder);
-  const std::string mesh = (folder / "mesh.xls").string();
-  testing::MemoryWorkbook& book = books.books[mesh];
-  FillTallMesh(book);
-  window.UseDialogs(dialogs);
-  window.UseWorkbookOpener(books);
-  dialogs.file_answers.push_back(mesh);
-  Click("MeshDataLoad");
+  LoadMesh(FillTallMesh, (folder / "mesh.xls").string());
   Click("ContourLine");
-  ASSERT_EQ(window.model().FrameWidth, 400);
-
   window.panel().Command1->click();  // "2/3" as the panel starts
   EXPECT_EQ(window.model().FrameWidth, 267);
-  EXPECT_EQ(window.model().FrameHeight, 400);
   EXPECT_TRUE(dialogs.messages.empty());
 
-  // With "Printer" ticked and no printer on this machine, the copy goes to a PDF beside the
-  // workbook.
+  // With "Printer" ticked and no printer here, the copy goes to a PDF beside the workbook.
   window.panel().Check4->setChecked(true);
   Click("ContourLine");
   window.panel().Check4->setChecked(false);
@@ -368,9 +251,7 @@ TEST_F(MainWindowTest, ShrinkButtonAndImageSaveWorkFromTheWindow) {
 }
 
 TEST_F(MainWindowTest, OptimisationListsInTheResultWindowAndWritesTheWorkbook) {
-  testing::ScriptedDialogs dialogs;
   testing::RecordingWorkbookWriter writer;
-  window.UseDialogs(dialogs);
   window.UseWorkbookWriter(writer);
   window.model() = testing::MakeModel({0, 1, 2}, {1, 0}, {{0.5, 0.5, 2}, {1.5, 0.25, 4}}, 1, 1, 10,
                                       1.5, 1e-6, 0);
@@ -380,8 +261,6 @@ TEST_F(MainWindowTest, OptimisationListsInTheResultWindowAndWritesTheWorkbook) {
   Click("MeshOptimizing");
 
   ASSERT_EQ(dialogs.messages.size(), 5u);  // four pauses, then the end
-  EXPECT_EQ(dialogs.messages[3].text, "Wait");
-  EXPECT_EQ(dialogs.messages[4].text, "メッシュ最適化計算終了");
   QWidget* form = window.window_ops().Existing(WindowId::Result);
   ASSERT_NE(form, nullptr);
   EXPECT_TRUE(form->isVisible());
@@ -389,13 +268,8 @@ TEST_F(MainWindowTest, OptimisationListsInTheResultWindowAndWritesTheWorkbook) {
   ASSERT_EQ(list->model()->rowCount(), 6);  // the solution, one node a row
   EXPECT_EQ(list->model()->index(5, 0).data().toString().toStdString(),
             NumberText(window.model().NodeValue(2, 3)));
-  const QString sweeps = form->findChild<QLineEdit*>(QStringLiteral("Text1"))->text();
-  EXPECT_GE(sweeps.toInt(), 1);
-  EXPECT_TRUE(form->findChild<QLineEdit*>(QStringLiteral("Text2"))
-                  ->text()
-                  .contains(QRegularExpression(QStringLiteral("^\\d+\\.\\d{12}$"))));
+  EXPECT_GE(form->findChild<QLineEdit*>(QStringLiteral("Text1"))->text().toInt(), 1);
   ASSERT_EQ(writer.saves.size(), 1u);
-  EXPECT_EQ(writer.saves[0].path, "/data/mesh.xls");
   EXPECT_EQ(writer.saves[0].edits.size(), 6u);
   EXPECT_TRUE(window.menuBar()->isEnabled());
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
@@ -407,11 +281,10 @@ TEST_F(MainWindowTest, TheEndEndsTheProgram) {
 }
 
 TEST_F(MainWindowTest, ControlsSitAtTheirPlacesInTwips) {
-  const double tx = ScreenTwipsPerPixelX();
-  const double ty = ScreenTwipsPerPixelY();
-  const auto expect_at = [&](const QWidget* widget, double left, double top, double width,
-                             double height) {
+  const auto expect_at = [](const QWidget* widget, double left, double top, double width,
+                            double height) {
     ASSERT_NE(widget, nullptr);
+    const double tx = ScreenTwipsPerPixelX(), ty = ScreenTwipsPerPixelY();
     EXPECT_EQ(widget->geometry(), QRect(TwipsToPixels(left, tx), TwipsToPixels(top, ty),
                                         TwipsToPixels(width, tx), TwipsToPixels(height, ty)))
         << widget->objectName().toStdString();
@@ -420,20 +293,15 @@ TEST_F(MainWindowTest, ControlsSitAtTheirPlacesInTwips) {
   expect_at(window.panel().Option1, 240, 240, 972, 180);  // inside the frame
   expect_at(window.findChild<QWidget*>(QStringLiteral("Picture1")), 360, 1080, 9372, 5412);
   EXPECT_EQ(window.panel().Option1->parentWidget(), window.panel().Frame1);
-  EXPECT_EQ(window.panel().Command1->text(), QStringLiteral("画面縮小"));
-  EXPECT_EQ(window.surface().image().size(), window.drawing_area().size());
 }
 
 TEST_F(MainWindowTest, WindowOperationsWorkInTwips) {
   qt::QtWindowOps& ops = window.window_ops();
-  const ScreenInfo screen = ops.Screen();
   ops.SetDrawingAreaSize(870, 450);
   EXPECT_EQ(window.drawing_area().size(), QSize(870, 450));
   EXPECT_EQ(window.surface().image().size(), QSize(870, 450));
   ops.SetGeometry(WindowId::Legend, {1500, 3000, 1860, 7500});
-  const WindowRect rect = ops.Geometry(WindowId::Legend);
-  EXPECT_NEAR(rect.left, 1500, screen.twips_per_pixel_x);
-  EXPECT_NEAR(rect.top, 3000, screen.twips_per_pixel_y);
+  EXPECT_NEAR(ops.Geometry(WindowId::Legend).left, 1500, ops.Screen().twips_per_pixel_x);
   ops.KeepOnTop(WindowId::Legend);
   QWidget* legend = ops.Existing(WindowId::Legend);
   ASSERT_NE(legend, nullptr);

@@ -35,16 +35,14 @@ struct Output {
 
 Output Optimise(std::vector<std::string> args) {
   std::ostringstream out;
-  const int status = PrintOptimisedMesh(args, out);
-  return {status, out.str()};
+  return {PrintOptimisedMesh(args, out), out.str()};
 }
 
 std::map<std::pair<int, int>, double> PrintedNodes(const std::string& text) {
   std::map<std::pair<int, int>, double> nodes;
   std::istringstream lines(text);
   for (std::string line; std::getline(lines, line);) {
-    int i = 0;
-    int j = 0;
+    int i = 0, j = 0;
     char value[64] = {};
     if (std::sscanf(line.c_str(), "node,%d,%d,%63s", &i, &j, value) == 3)
       nodes[{i, j}] = std::strtod(value, nullptr);
@@ -83,36 +81,30 @@ TEST(OptimiseCommand, ErrorsAndUsage) {
 
 // Whether the cell's format in an .xlsx fills it solid with palette entry 23, read with pugixml.
 bool MarkedInXlsx(const std::string& path, const std::string& ref) {
-  const sheet::xlsx::ZipArchive zip = sheet::xlsx::ZipArchive::OpenFile(path);
-  const sheet::xlsx::WorkbookParts parts = sheet::xlsx::LocateWorkbookParts(zip);
-  pugi::xml_document sheet_doc;
-  pugi::xml_document styles_doc;
-  const std::string sheet_xml = zip.Read(*zip.Find(parts.active_sheet));
-  const std::string styles_xml = zip.Read(*zip.Find(parts.styles));
-  EXPECT_TRUE(sheet_doc.load_string(sheet_xml.c_str()));
-  EXPECT_TRUE(styles_doc.load_string(styles_xml.c_str()));
-  const pugi::xpath_node cell =
-      sheet_doc.select_node(("//*[local-name()='c'][@r='" + ref + "']").c_str());
-  if (!cell)
-    return false;
-  const int s = cell.node().attribute("s").as_int(0);
-  const pugi::xpath_node_set xfs =
-      styles_doc.select_nodes("/*[local-name()='styleSheet']/*[local-name()='cellXfs']/*");
-  const pugi::xpath_node_set fills =
-      styles_doc.select_nodes("/*[local-name()='styleSheet']/*[local-name()='fills']/*");
-  const int fill = xfs[static_cast<std::size_t>(s)].node().attribute("fillId").as_int(-1);
-  if (fill < 0 || static_cast<std::size_t>(fill) >= fills.size())
-    return false;
-  const pugi::xml_node pattern = fills[static_cast<std::size_t>(fill)].node().first_child();
-  return std::string_view(pattern.attribute("patternType").value()) == "solid" &&
+  const auto zip = sheet::xlsx::ZipArchive::OpenFile(path);
+  const auto parts = sheet::xlsx::LocateWorkbookParts(zip);
+  pugi::xml_document sheet_doc, styles_doc;
+  EXPECT_TRUE(sheet_doc.load_string(zip.Read(*zip.Find(parts.active_sheet)).c_str()));
+  EXPECT_TRUE(styles_doc.load_string(zip.Read(*zip.Find(parts.styles)).c_str()));
+  // XPath positions count from 1: the cell's style, then that style's fill.
+  const auto find = [](const pugi::xml_document& doc, const std::string& xpath) {
+    return doc.select_node(xpath.c_str()).node();
+  };
+  const pugi::xml_node cell = find(sheet_doc, "//*[local-name()='c'][@r='" + ref + "']");
+  const pugi::xml_node xf =
+      find(styles_doc, "//*[local-name()='cellXfs']/*[" +
+                           std::to_string(cell.attribute("s").as_int(0) + 1) + "]");
+  const pugi::xml_node pattern =
+      find(styles_doc, "//*[local-name()='fills']/*[" +
+                           std::to_string(xf.attribute("fillId").as_int(-1) + 1) + "]")
+          .first_child();
+  return cell && std::string_view(pattern.attribute("patternType").value()) == "solid" &&
          pattern.child("fgColor").attribute("indexed").as_int() == 23;
 }
 
 class OptimiseWrite : public ::testing::TestWithParam<const char*> {
  protected:
   OptimiseWrite() {
-    copy_ = fs::temp_directory_path() /
-            ("ombrix_optimise_" + std::to_string(::getpid()) + "_" + GetParam());
     fs::copy_file(Fixture(GetParam()), copy_, fs::copy_options::overwrite_existing);
     fs::permissions(copy_, fs::perms::owner_read | fs::perms::owner_write);
   }
@@ -124,7 +116,8 @@ class OptimiseWrite : public ::testing::TestWithParam<const char*> {
     std::ifstream in(copy_, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
-  fs::path copy_;
+  const fs::path copy_ =
+      fs::temp_directory_path() / ("ombrix_optimise_" + std::to_string(::getpid()) + GetParam());
 };
 
 TEST_P(OptimiseWrite, WritesEveryNodeCellAndMarksTheCellsHoldingPoints) {

@@ -34,38 +34,25 @@ std::string ReadFile(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-std::string Inflate(const std::string& data) {
-  z_stream zs{};
-  if (inflateInit(&zs) != Z_OK)
-    return {};
-  zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  zs.avail_in = static_cast<uInt>(data.size());
-  std::string out;
-  char buffer[16384];
-  int status = Z_OK;
-  while (status == Z_OK) {
-    zs.next_out = reinterpret_cast<Bytef*>(buffer);
-    zs.avail_out = sizeof buffer;
-    status = inflate(&zs, Z_NO_FLUSH);
-    out.append(buffer, sizeof buffer - zs.avail_out);
-  }
-  inflateEnd(&zs);
-  return status == Z_STREAM_END ? out : std::string();
-}
-
-// Every stream of the file, inflated where it is compressed, joined.
+// Every stream of the file joined, inflated where it is compressed (inflate fails otherwise).
 std::string Streams(const std::string& pdf) {
   std::string all;
-  std::size_t at = 0;
-  while ((at = pdf.find("stream\n", at)) != std::string::npos) {
+  for (std::size_t at = 0; (at = pdf.find("stream\n", at)) != std::string::npos;) {
     const std::size_t begin = at + 7;
-    const std::size_t end = pdf.find("endstream", begin);
-    if (end == std::string::npos)
-      break;
-    const std::string raw = pdf.substr(begin, end - begin);
-    const std::string inflated = Inflate(raw);
-    all += (inflated.empty() ? raw : inflated) + "\n";
-    at = end;
+    at = pdf.find("endstream", begin);
+    std::string raw = pdf.substr(begin, at - begin);
+    std::string out;
+    z_stream zs{};
+    zs.next_in = reinterpret_cast<Bytef*>(raw.data());
+    zs.avail_in = static_cast<uInt>(raw.size());
+    int status = inflateInit(&zs);
+    for (char buffer[16384]; status == Z_OK; out.append(buffer, sizeof buffer - zs.avail_out)) {
+      zs.next_out = reinterpret_cast<Bytef*>(buffer);
+      zs.avail_out = sizeof buffer;
+      status = inflate(&zs, Z_NO_FLUSH);
+    }
+    inflateEnd(&zs);
+    all += (status == Z_STREAM_END ? out : raw) + "\n";
   }
   return all;
 }
@@ -74,11 +61,11 @@ std::string Streams(const std::string& pdf) {
 std::set<Colour> Colours(const std::string& content, const std::string& op) {
   std::set<Colour> out;
   const std::regex pattern("([0-9.]+) ([0-9.]+) ([0-9.]+) " + op + "\\b");
-  for (std::sregex_iterator it(content.begin(), content.end(), pattern), end; it != end; ++it) {
-    out.emplace(static_cast<int>(std::lround(std::stod((*it)[1]) * 255)),
-                static_cast<int>(std::lround(std::stod((*it)[2]) * 255)),
-                static_cast<int>(std::lround(std::stod((*it)[3]) * 255)));
-  }
+  const auto byte = [](const std::ssub_match& m) {
+    return static_cast<int>(std::lround(std::stod(m) * 255));
+  };
+  for (std::sregex_iterator it(content.begin(), content.end(), pattern), end; it != end; ++it)
+    out.emplace(byte((*it)[1]), byte((*it)[2]), byte((*it)[3]));
   return out;
 }
 
@@ -101,9 +88,6 @@ std::string PdfText(const fs::path& pdf) {
 class PrintPdfTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("ombrix_print_pdf_" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
@@ -144,7 +128,10 @@ class PrintPdfTest : public ::testing::Test {
     return content;
   }
 
-  fs::path dir_;
+  const fs::path dir_ =
+      fs::temp_directory_path() /
+      ("ombrix_print_pdf_" +
+       std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
 };
 
 TEST_F(PrintPdfTest, NothingModePrintsTheScreensColoursOnAPageOfPicturePixels) {
@@ -193,12 +180,11 @@ TEST_F(PrintPdfTest, NormalModePrintsOnlyTheLastDividedDrawingsBandPolygons) {
 
 TEST_F(PrintPdfTest, AnUnreachablePrinterIsAnErrorAndWritesNothing) {
   const fs::path pdf = dir_ / "missing" / "map.pdf";
-  const fs::path png = dir_ / "map.png";
   std::ostringstream out;
-  EXPECT_EQ(
-      RenderMap({Fixture("mesh_small.lo.xlsx"), "-o", png.string(), "--print-pdf", pdf.string()},
-                out),
-      kExitRunError);
+  EXPECT_EQ(RenderMap({Fixture("mesh_small.lo.xlsx"), "-o", (dir_ / "map.png").string(),
+                       "--print-pdf", pdf.string()},
+                      out),
+            kExitRunError);
   EXPECT_EQ(out.str().rfind("error,PDF ファイル \"" + pdf.string() + "\" に出力できません: ", 0),
             0u)
       << out.str();

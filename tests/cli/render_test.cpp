@@ -14,6 +14,7 @@
 namespace ombrix::cli {
 namespace {
 
+namespace fs = std::filesystem;
 using ombrix::testing::Fixture;
 
 // Pixels that differ between two renderings, leaving out the margins left of and below the
@@ -32,24 +33,25 @@ int DifferingPixels(const QImage& a, const QImage& b, int frame_left, int frame_
 class RenderTest : public ::testing::Test {
  protected:
   QImage Render(std::vector<std::string> args) {
-    const std::string out =
-        (std::filesystem::temp_directory_path() / "ombrix_render_test.png").string();
-    args.push_back("-o");
-    args.push_back(out);
+    const std::string out = (fs::temp_directory_path() / "ombrix_render_test.png").string();
+    args.insert(args.end(), {"-o", out});
     std::ostringstream text;
     EXPECT_EQ(RenderMap(args, text), kExitOk) << text.str();
     QImage image(QString::fromStdString(out));
-    std::filesystem::remove(out);
+    fs::remove(out);
     return image;
+  }
+  QImage Golden(const std::string& name) {
+    QImage golden(QString::fromStdString(Fixture("golden/" + name + ".png")));
+    EXPECT_FALSE(golden.isNull()) << name;
+    return golden;
   }
 };
 
 TEST_F(RenderTest, SmallMeshWithBlanksMatchesItsGoldenImage) {
   const QImage image = Render({Fixture("mesh_blanks.lo.xlsx"), "--no-level", "--outline"});
-  const QImage golden(QString::fromStdString(Fixture("golden/mesh_blanks_no_labels.png")));
-  ASSERT_FALSE(golden.isNull());
   EXPECT_EQ(image.size(), QSize(870, 650));  // a 800 x 600 frame with its margins
-  EXPECT_EQ(DifferingPixels(image, golden, 30, 20 + 600), 0);
+  EXPECT_EQ(DifferingPixels(image, Golden("mesh_blanks_no_labels"), 30, 20 + 600), 0);
   // The frame, a blue segment and an outline edge are where they belong.
   EXPECT_EQ(image.pixel(30, 20) & 0xFFFFFF, 0xF0F000u);
   EXPECT_EQ(image.pixel(830, 620) & 0xFFFFFF, 0xF0F000u);
@@ -59,22 +61,18 @@ TEST_F(RenderTest, HillsWithWideLinesMatchTheirGoldenImage) {
   const std::string examples = std::string(OMBRIX_FIXTURES_DIR) + "/../../examples/";
   const QImage image =
       Render({examples + "hills_mesh.xlsx", "--no-level", "--interval", "5", "--line-width", "2"});
-  const QImage golden(QString::fromStdString(Fixture("golden/hills_interval5_no_labels.png")));
-  ASSERT_FALSE(golden.isNull());
-  EXPECT_EQ(DifferingPixels(image, golden, 30, 20 + 595), 0);
+  EXPECT_EQ(DifferingPixels(image, Golden("hills_interval5_no_labels"), 30, 20 + 595), 0);
 }
 
 TEST_F(RenderTest, EasyAndNormalModesMatchTheirGoldenImages) {
-  for (const char* mode : {"easy", "normal"}) {
+  QImage easy;
+  for (const std::string mode : {"easy", "normal"}) {
     const QImage image = Render({Fixture("mesh_blanks.lo.xlsx"), "--mode", mode, "--no-level"});
-    const QImage golden(
-        QString::fromStdString(Fixture(std::string("golden/mesh_blanks_") + mode + ".png")));
-    ASSERT_FALSE(golden.isNull()) << mode;
-    EXPECT_EQ(DifferingPixels(image, golden, 30, 20 + 600), 0) << mode;
+    EXPECT_EQ(DifferingPixels(image, Golden("mesh_blanks_" + mode), 30, 20 + 600), 0) << mode;
+    easy = mode == "easy" ? image : easy;
   }
-  // Blank quarters stay unpainted in the Easy mode: the cell around blank node (3, 3) (x 10,
-  // y 5) keeps the white background next to the node.
-  const QImage easy = Render({Fixture("mesh_blanks.lo.xlsx"), "--mode", "easy", "--no-level"});
+  // Blank quarters stay unpainted in the Easy mode: the white background next to blank node
+  // (3, 3) at x 10, y 5.
   EXPECT_EQ(easy.pixel(431 - 5, 419 - 200 + 5) & 0xFFFFFF, 0xFFFFFFu);
   EXPECT_EQ(qRed(easy.pixel(60, 40)), 0);  // a green quarter near the top-left node
   EXPECT_GT(qGreen(easy.pixel(60, 40)), 99);
@@ -98,17 +96,16 @@ TEST_F(RenderTest, DividedMapsAndAbsoluteColourRangesRepaintTheBands) {
                       text),
             kExitRunError);
   EXPECT_NE(text.str().find("個になり"), std::string::npos) << text.str();
-  EXPECT_FALSE(std::filesystem::exists("/tmp/ombrix_never_divided.png"));
+  EXPECT_FALSE(fs::exists("/tmp/ombrix_never_divided.png"));
 }
 
 TEST_F(RenderTest, LegendIsTheLegendWindowsPicture) {
-  const std::string out =
-      (std::filesystem::temp_directory_path() / "ombrix_legend_test.png").string();
+  const std::string out = (fs::temp_directory_path() / "ombrix_legend_test.png").string();
   std::ostringstream text;
   ASSERT_EQ(RenderLegend({Fixture("mesh_smooth_40x30.lo.xlsx"), "-o", out}, text), kExitOk)
       << text.str();
   const QImage legend(QString::fromStdString(out));
-  std::filesystem::remove(out);
+  fs::remove(out);
   EXPECT_EQ(legend.size(), QSize(116, 471));  // 1740 x 7068 twips at 15 twips a pixel
   // The top swatch is colour 0 (magenta), the bottom one colour 17 (dark blue).
   EXPECT_EQ(legend.pixel(38, 20) & 0xFFFFFF, 0xE01FE0u);
@@ -133,7 +130,7 @@ TEST_F(RenderTest, BadArgumentsAndBadFiles) {
   EXPECT_EQ(RenderMap({Fixture("mesh_text_value.lo.xls"), "-o", "/tmp/ombrix_never.png"}, text),
             kExitRunError);
   EXPECT_EQ(text.str(), "error,セル H7 の値 \"n/a\" は数値ではありません。\n");
-  EXPECT_FALSE(std::filesystem::exists("/tmp/ombrix_never.png"));
+  EXPECT_FALSE(fs::exists("/tmp/ombrix_never.png"));
   std::ostringstream unwritable;
   EXPECT_EQ(RenderMap({mesh, "-o", "/no/such/folder/map.png"}, unwritable), kExitRunError);
   EXPECT_EQ(unwritable.str().rfind("error,", 0), 0u);
@@ -145,17 +142,14 @@ TEST_F(RenderTest, TheOptimisedMeshIsDrawnAsIfItsValuesWereInTheWorkbook) {
   const QImage fitted = Render(
       {Fixture("mesh_blanks.lo.xlsx"), "--points", points, "--optimise", "--mode", "normal"});
   // Write the same fit into a copy of the workbook and draw that copy the ordinary way.
-  const std::filesystem::path copy =
-      std::filesystem::temp_directory_path() / "ombrix_render_fitted.xlsx";
-  std::filesystem::copy_file(Fixture("mesh_blanks.lo.xlsx"), copy,
-                             std::filesystem::copy_options::overwrite_existing);
-  std::filesystem::permissions(
-      copy, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  const fs::path copy = fs::temp_directory_path() / "ombrix_render_fitted.xlsx";
+  fs::copy_file(Fixture("mesh_blanks.lo.xlsx"), copy, fs::copy_options::overwrite_existing);
+  fs::permissions(copy, fs::perms::owner_read | fs::perms::owner_write);
   std::ostringstream written;
   ASSERT_EQ(PrintOptimisedMesh({copy.string(), points, "--write"}, written), kExitOk)
       << written.str();
   const QImage reference = Render({copy.string(), "--mode", "normal"});
-  std::filesystem::remove(copy);
+  fs::remove(copy);
   EXPECT_EQ(DifferingPixels(fitted, reference, 0, fitted.height()), 0);
   EXPECT_GT(DifferingPixels(fitted, plain, 0, fitted.height()), 0);
   std::ostringstream text;
@@ -163,7 +157,7 @@ TEST_F(RenderTest, TheOptimisedMeshIsDrawnAsIfItsValuesWereInTheWorkbook) {
                        Fixture("points_empty_count.lo.xls"), "--optimise"},
                       text),
             kExitRunError);
-  EXPECT_FALSE(std::filesystem::exists("/tmp/ombrix_never.png"));
+  EXPECT_FALSE(fs::exists("/tmp/ombrix_never.png"));
 }
 
 }  // namespace

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <algorithm>
 #include <array>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -28,11 +30,8 @@ const std::array<const char*, 17> kWorkedLabels = {
 
 std::vector<std::string> Matching(const std::vector<std::string>& calls, const std::string& head) {
   std::vector<std::string> found;
-  for (const std::string& call : calls) {
-    if (call.rfind(head, 0) == 0) {
-      found.push_back(call);
-    }
-  }
+  std::ranges::copy_if(calls, std::back_inserter(found),
+                       [&](const std::string& call) { return call.starts_with(head); });
   return found;
 }
 
@@ -59,19 +58,17 @@ TEST_F(ColourLegend, SwatchesThenLabelsCentredOnTheBordersInTwips) {
   const char* colours[] = {"#e01f1f", "#e0501f", "#e0801f", "#e0b01f", "#e0e01f", "#b0e01f",
                            "#80e01f", "#50e01f", "#1fe01f", "#1fe050", "#1fe080", "#1fe0b0",
                            "#1fe0e0", "#1fb0e0", "#1f80e0", "#1f50e0", "#1f1f80"};
+  std::vector<std::string> borders;  // drawn after all swatches; the last bottom edge gets none
   for (int i = 1; i <= 17; ++i) {
-    const int top = 270 + 365 * i;
-    want.push_back("FilledBox 480 " + std::to_string(top) + " 680 " + std::to_string(top + 365) +
-                   " " + colours[i - 1]);
+    const std::string top = std::to_string(270 + 365 * i);
+    want.push_back("FilledBox 480 " + top + " 680 " + std::to_string(635 + 365 * i) + " " +
+                   colours[i - 1]);
     want.push_back("CurrentX 780");
-    want.push_back("CurrentY " + std::to_string(top - 90));
-    want.push_back(std::string("Print \"") + kWorkedLabels[static_cast<std::size_t>(i - 1)] + "\"");
+    want.push_back("CurrentY " + std::to_string(180 + 365 * i));
+    want.push_back(std::string("Print \"") + kWorkedLabels[i - 1] + "\"");
+    borders.push_back("Line 480 " + top + " 680 " + top + " #000000");
   }
-  // Borders after all swatches; the last swatch's bottom edge gets none.
-  for (int i = 1; i <= 17; ++i) {
-    const std::string border = std::to_string(270 + 365 * i);
-    want.push_back("Line 480 " + border + " 680 " + border + " #000000");
-  }
+  want.insert(want.end(), borders.begin(), borders.end());
   want.push_back("Refresh");
   EXPECT_EQ(surface.calls, want);
   EXPECT_LE(270 + 365 * 18, kLegendClientHeightTwips);
@@ -160,10 +157,6 @@ TEST_F(ShowLegend, TheSumIsFormedInSinglePrecision) {
 
 // --- The legend as the window shows it ---
 
-std::string Fixture(const std::string& name) {
-  return std::string(OMBRIX_FIXTURES_DIR) + "/" + name;
-}
-
 constexpr int kLegendWidthPx = 116;   // 1740 twips at 15 twips a pixel
 constexpr int kLegendHeightPx = 471;  // 7068 twips
 constexpr int kLabelLeftPx = 52;      // 780 twips: the labels stand right of here
@@ -176,9 +169,8 @@ QImage DrawnLegend(const MeshModel& model, const MainWindowState& window) {
 
 // Pixels left of the labels that differ.
 int DifferingSwatchPixels(const QImage& a, const QImage& b) {
-  if (a.size() != b.size()) {
+  if (a.size() != b.size())
     return -1;
-  }
   int differing = 0;
   for (int y = 0; y < a.height(); ++y) {
     for (int x = 0; x < kLabelLeftPx; ++x) {
@@ -190,7 +182,7 @@ int DifferingSwatchPixels(const QImage& a, const QImage& b) {
 
 TEST_F(ColourLegend, RenderingMatchesItsGoldenImage) {
   const QImage image = DrawnLegend(model, window);
-  const QImage golden(QString::fromStdString(Fixture("golden/legend_3.2_to_17.9.png")));
+  const QImage golden(OMBRIX_FIXTURES_DIR "/golden/legend_3.2_to_17.9.png");
   const int differing = DifferingSwatchPixels(image, golden);
   if (differing != 0) {
     const std::string out =

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -129,23 +130,20 @@ bool SameBits(double a, double b) {
   return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
 }
 
+// Equal to the bit, so that -0 and 0 differ and NaN equals NaN.
 bool SameRecord(const TriangleRecord& a, const TriangleRecord& b) {
   for (std::size_t v = 0; v <= 3; ++v) {
-    if (!SameBits(a.Y[v], b.Y[v]) || !SameBits(a.X[v], b.X[v]) || !SameBits(a.Z[v], b.Z[v]) ||
-        a.Flags[v] != b.Flags[v]) {
+    if (!SameBits(a.Y[v], b.Y[v]) || !SameBits(a.X[v], b.X[v]) || !SameBits(a.Z[v], b.Z[v]))
       return false;
-    }
   }
-  return a.CellRow == b.CellRow && a.CellCol == b.CellCol && a.Side == b.Side;
+  return a.Flags == b.Flags && a.CellRow == b.CellRow && a.CellCol == b.CellCol && a.Side == b.Side;
 }
 
 std::string Describe(const TriangleRecord& t) {
-  std::string s;
-  for (std::size_t v = 1; v <= 3; ++v) {
-    s += "(" + std::to_string(t.Y[v]) + (std::signbit(t.Y[v]) ? "-" : "") + ", " +
-         std::to_string(t.X[v]) + (std::signbit(t.X[v]) ? "-" : "") + ") ";
-  }
-  return s;
+  std::ostringstream out;  // shows -0 and nan as such
+  for (int v = 1; v <= 3; ++v)
+    out << "(" << t.Y[v] << ", " << t.X[v] << ") ";
+  return out.str();
 }
 
 // A level's flat triangles and segments as the cutting step leaves them: every flat triangle
@@ -156,16 +154,10 @@ struct Plateau {
     segments.Clear();
   }
   void AddFlat(Point a, Point b, Point c) {
-    TriangleRecord t;
-    const Point p[4] = {{0, 0}, a, b, c};
-    for (std::size_t v = 1; v <= 3; ++v) {
-      t.Y[v] = p[v].y;
-      t.X[v] = p[v].x;
-    }
     AddSegment(a, b);
     AddSegment(b, c);
     AddSegment(a, c);
-    flats.Append(t);
+    flats.Append({.Y = {0, a.y, b.y, c.y}, .X = {0, a.x, b.x, c.x}});
   }
   void AddSegment(Point a, Point b, std::int32_t state = kSegmentDrawn) {
     segments.Append(SegmentRecord{a.y, a.x, b.y, b.x, state});
@@ -187,12 +179,7 @@ struct Plateau {
 };
 
 TriangleRecord EdgeEntry(Point a, Point b) {
-  TriangleRecord e;
-  e.Y[1] = a.y;
-  e.X[1] = a.x;
-  e.Y[2] = b.y;
-  e.X[2] = b.x;
-  return e;
+  return {.Y = {0, a.y, b.y, 0}, .X = {0, a.x, b.x, 0}};
 }
 
 TEST(Plateau, OneFlatCellKeepsItsFourSidesOnly) {
@@ -256,36 +243,33 @@ std::vector<TriangleRecord> ReferencePairing(const std::vector<TriangleRecord>& 
   for (std::size_t m = 0; m < flats.size(); ++m) {
     for (std::size_t n = m + 1; n < flats.size(); ++n) {
       int count = 0;
-      for (std::size_t l = 1; l <= 3; ++l) {
-        for (std::size_t p = 1; p <= 3; ++p) {
-          if (flats[m].Y[p] == flats[n].Y[l] && flats[m].X[p] == flats[n].X[l]) {
-            ++count;
-            if (count == 1) {
-              edges.emplace_back();
-            }
-            if (count <= 3) {
-              edges.back().Y[static_cast<std::size_t>(count)] = flats[m].Y[p];
-              edges.back().X[static_cast<std::size_t>(count)] = flats[m].X[p];
-            }
+      for (int l = 1; l <= 3; ++l) {
+        for (int p = 1; p <= 3; ++p) {
+          if (flats[m].Y[p] != flats[n].Y[l] || flats[m].X[p] != flats[n].X[l])
+            continue;
+          if (++count == 1)
+            edges.emplace_back();
+          if (count <= 3) {
+            edges.back().Y[count] = flats[m].Y[p];
+            edges.back().X[count] = flats[m].X[p];
           }
         }
       }
-      if (count == 1) {
+      if (count == 1)
         edges.pop_back();
-      }
     }
   }
   return edges;
 }
 
+// A segment matching any entry's first two points, either way round, is suppressed.
 void ReferenceSuppression(const std::vector<TriangleRecord>& edges,
                           std::vector<SegmentRecord>& segments) {
   for (const TriangleRecord& e : edges) {
     for (SegmentRecord& s : segments) {
       if ((s.Y1 == e.Y[1] && s.X1 == e.X[1] && s.Y2 == e.Y[2] && s.X2 == e.X[2]) ||
-          (s.Y1 == e.Y[2] && s.X1 == e.X[2] && s.Y2 == e.Y[1] && s.X2 == e.X[1])) {
+          (s.Y1 == e.Y[2] && s.X1 == e.X[2] && s.Y2 == e.Y[1] && s.X2 == e.X[1]))
         s.State = kSegmentSuppressed;
-      }
     }
   }
 }
@@ -302,13 +286,9 @@ TEST(Plateau, MatchesTheQuadraticPairingOnRandomPlateaus) {
     const int rows = 2 + pick(4);
     const double step = round % 3 == 0 ? 0.1 : 2.5;
     const auto coordinate = [&](int k, double origin) {
-      if (k == 0 && pick(3) == 0)
-        return -0.0;
       if (k == 0)
-        return 0.0;
-      if (pick(200) == 0)
-        return nan;
-      return origin + step * k;
+        return pick(3) == 0 ? -0.0 : 0.0;
+      return pick(200) == 0 ? nan : origin + step * k;
     };
     const auto grid = [&](int r, int c) { return Point{coordinate(r, 0.3), coordinate(c, 0.7)}; };
     std::vector<std::array<Point, 3>> triangles;
@@ -328,18 +308,11 @@ TEST(Plateau, MatchesTheQuadraticPairingOnRandomPlateaus) {
       }
     }
     // Loose triangles on grid corners, some degenerate, and duplicates of listed ones.
-    const int extra = pick(6);
-    for (int k = 0; k < extra; ++k) {
-      triangles.push_back({grid(pick(rows), pick(columns)), grid(pick(rows), pick(columns)),
-                           grid(pick(rows), pick(columns))});
-    }
-    if (!triangles.empty() && pick(2) == 0) {
-      const int copies = 1 + pick(3);
-      for (int k = 0; k < copies; ++k) {
-        triangles.push_back(
-            triangles[static_cast<std::size_t>(pick(static_cast<int>(triangles.size())))]);
-      }
-    }
+    const auto corner = [&] { return grid(pick(rows), pick(columns)); };
+    for (int k = pick(6); k > 0; --k)
+      triangles.push_back({corner(), corner(), corner()});
+    for (int k = !triangles.empty() && pick(2) == 0 ? 1 + pick(3) : 0; k > 0; --k)
+      triangles.push_back(triangles[pick(int(triangles.size()))]);
     std::shuffle(triangles.begin(), triangles.end(), rng);
     for (auto& t : triangles) {
       std::rotate(t.begin(), t.begin() + pick(3), t.end());
@@ -352,15 +325,14 @@ TEST(Plateau, MatchesTheQuadraticPairingOnRandomPlateaus) {
     std::vector<SegmentRecord> ref_segments;
     for (const auto& t : triangles) {
       if (pick(4) == 0) {  // a segment of some other triangle in between
-        const Point a = grid(pick(rows), pick(columns)), b = grid(pick(rows), pick(columns));
+        const Point a = corner(), b = corner();
         p.AddSegment(a, b);
         ref_segments.push_back({a.y, a.x, b.y, b.x, kSegmentDrawn});
       }
       p.AddFlat(t[0], t[1], t[2]);
       ref_flats.push_back(p.flats(p.flats.count()));
-      for (int s = p.segments.count() - 2; s <= p.segments.count(); ++s) {
+      for (int s = p.segments.count() - 2; s <= p.segments.count(); ++s)
         ref_segments.push_back(p.segments(s));
-      }
     }
     // Leave something from an earlier level in the edge list; it must not survive.
     p.flat_edges.Clear();
@@ -373,19 +345,15 @@ TEST(Plateau, MatchesTheQuadraticPairingOnRandomPlateaus) {
     for (const TriangleRecord& e : ref_edges)
       with_long_matches += e.Y[3] != 0 ? 1 : 0;
 
-    ASSERT_EQ(p.flat_edges.count(), static_cast<std::int32_t>(ref_edges.size()))
-        << "round " << round;
-    for (std::size_t e = 0; e < ref_edges.size(); ++e) {
-      const TriangleRecord& got = p.flat_edges(static_cast<std::int64_t>(e) + 1);
-      ASSERT_TRUE(SameRecord(got, ref_edges[e]))
-          << "round " << round << " entry " << e + 1 << ": " << Describe(got) << "vs "
-          << Describe(ref_edges[e]);
+    ASSERT_EQ(p.flat_edges.count(), std::ssize(ref_edges)) << "round " << round;
+    for (int e = 1; e <= p.flat_edges.count(); ++e) {
+      ASSERT_TRUE(SameRecord(p.flat_edges(e), ref_edges[e - 1]))
+          << "round " << round << " entry " << e << ": " << Describe(p.flat_edges(e)) << "vs "
+          << Describe(ref_edges[e - 1]);
     }
-    ASSERT_EQ(p.segments.count(), static_cast<std::int32_t>(ref_segments.size()));
-    for (std::size_t s = 0; s < ref_segments.size(); ++s) {
-      ASSERT_EQ(p.segments(static_cast<std::int64_t>(s) + 1).State, ref_segments[s].State)
-          << "round " << round << " segment " << s + 1;
-    }
+    ASSERT_EQ(p.segments.count(), std::ssize(ref_segments));
+    for (int s = 1; s <= p.segments.count(); ++s)
+      ASSERT_EQ(p.segments(s).State, ref_segments[s - 1].State) << "round " << round << " " << s;
   }
   // The rounds must have exercised the interesting cases.
   EXPECT_GT(with_entries, 300);

