@@ -154,7 +154,18 @@ std::string RealText(double value) {
 
 std::string NumberText(double value) {
   const bool negative = value < 0 || (std::isnan(value) && std::signbit(value));
-  return negative ? RealText(value) : " " + RealText(value);
+  const double magnitude = std::fabs(value);
+  char buffer[400];
+  buffer[0] = ' ';
+  // Fixed notation without a precision is still the shortest round trip, just never with an
+  // exponent: 100000 stays "100000" where the general form would write "1e+05".
+  const std::chars_format form =
+      magnitude == 0 || (magnitude >= 1e-4 && magnitude < 1e15) || !std::isfinite(value)
+          ? std::chars_format::fixed
+          : std::chars_format::scientific;
+  const auto result =
+      std::to_chars(buffer + 1, buffer + sizeof buffer, value == 0 ? 0.0 : value, form);
+  return negative ? std::string(buffer + 1, result.ptr) : std::string(buffer, result.ptr);
 }
 
 std::string FormatFixed12(double value) {

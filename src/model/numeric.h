@@ -31,8 +31,10 @@ double LeadingNumber(std::string_view text);
 // or text box holding a number does; error 13 for anything else, empty text included.
 double TextToNumber(std::string_view text);
 
-// The shortest text that reads back as the same double, with a leading blank in place of
-// the sign when the value is not negative ("-1.5", " 2", " 0.1").
+// A number as the drawings print it: the fewest digits that read back as the same double, in
+// ordinary decimal form for magnitudes from 0.0001 up to below 1e15 and with an exponent
+// outside them, and a leading blank in place of the sign when the value is not negative
+// ("-1.5", " 2", " 0.1", " 100000", " 1e+15").
 std::string NumberText(double value);
 
 // The shortest text that reads back as the same double, without a leading blank ("1.5",

@@ -82,7 +82,8 @@ class DrawingSurface {
   virtual void SavePicture(const std::string& path) = 0;
 };
 
-// Print of a number: its shortest decimal form with a leading blank when not negative.
+// Print of a number: NumberText, the ordinary decimal form with a leading blank when not
+// negative.
 void PrintNumber(DrawingSurface& surface, double value);
 
 }  // namespace ombrix

@@ -85,6 +85,20 @@ TEST_F(ColourLegend, NegativeThresholdsPrintWithTheirSign) {
   EXPECT_EQ(prints.back(), "Print \"-20\"");
 }
 
+TEST_F(ColourLegend, LargeThresholdsPrintInOrdinaryDecimalForm) {
+  model.DataMin = 100000;
+  model.DataMax = 123456.789;
+  SetColor(model, window);
+  DrawColorLegend(surface, model, window);
+  const std::vector<std::string> prints = Matching(surface.calls, "Print ");
+  ASSERT_EQ(prints.size(), 17u);
+  for (int i = 0; i < 17; ++i) {
+    const std::string& print = prints[static_cast<std::size_t>(i)];
+    EXPECT_EQ(print.find('e'), std::string::npos) << print;
+    EXPECT_EQ(std::stod(print.substr(7)), window.ColorLevel(i)) << print;
+  }
+}
+
 TEST_F(ColourLegend, TablesTooShortForTheStepCountRaiseError9) {
   model.ColorCount = 20;  // swatch 21 lies beyond the colour tables (0..20)
   EXPECT_EQ(ErrorNumberOf([&] { DrawColorLegend(surface, model, window); }),

@@ -75,6 +75,20 @@ TEST(NumberText, LeadingBlankForValuesThatAreNotNegative) {
   EXPECT_EQ(NumberText(-2147483648.0), "-2147483648");
 }
 
+TEST(NumberText, OrdinaryDecimalFormFromTenThousandthUpToBelow1e15) {
+  EXPECT_EQ(NumberText(100000), " 100000");
+  EXPECT_EQ(NumberText(200000), " 200000");
+  EXPECT_EQ(NumberText(123456.789), " 123456.789");
+  EXPECT_EQ(NumberText(1e14), " 100000000000000");
+  EXPECT_EQ(NumberText(999999999999999.9), " 999999999999999.9");
+  EXPECT_EQ(NumberText(0.1), " 0.1");
+  EXPECT_EQ(NumberText(0.0001), " 0.0001");
+  EXPECT_EQ(NumberText(-0.00012), "-0.00012");
+  EXPECT_EQ(NumberText(1e15), " 1e+15");
+  EXPECT_EQ(NumberText(0.00009), " 9e-05");
+  EXPECT_EQ(NumberText(-3e-300), "-3e-300");
+}
+
 TEST(NumberText, ReadsBackAsTheSameDouble) {
   std::mt19937_64 random(12345);
   std::uniform_int_distribution<std::uint64_t> bits;
