@@ -2,15 +2,12 @@
 
 #include <optional>
 
-#include "model/numeric.h"
+#include "contour/contour_lines.h"
 #include "model/run_error.h"
 #include "platform/command_guard.h"
 
 namespace ombrix {
 namespace {
-
-constexpr double kHimetricPerInch = 2540.0;
-constexpr double kTwipsPerInch = 1440.0;
 
 PictureLoader& Loader(const CommandContext& ctx) {
   if (ctx.pictures == nullptr) {
@@ -20,8 +17,9 @@ PictureLoader& Loader(const CommandContext& ctx) {
 }
 
 // The dialog's answer, or nothing when the user cancelled (an empty name counts as that).
-std::optional<std::string> AskForPicture(Dialogs& dialogs, std::string_view filter) {
-  std::optional<std::string> path = dialogs.OpenFile(filter);
+std::optional<std::string> AskForPicture(Dialogs& dialogs, std::string_view filter,
+                                         std::string_view title) {
+  std::optional<std::string> path = dialogs.OpenFile(filter, title);
   if (path && path->empty()) {
     path.reset();
   }
@@ -30,14 +28,9 @@ std::optional<std::string> AskForPicture(Dialogs& dialogs, std::string_view filt
 
 }  // namespace
 
-double HimetricFromPixels(std::int32_t pixels, double twips_per_pixel) {
-  return static_cast<double>(pixels) * twips_per_pixel * kHimetricPerInch / kTwipsPerInch;
-}
-
 MapDestination MapPaintDestination(const MeshModel& m) {
   return MapDestination{static_cast<double>(m.MapLeft), static_cast<double>(m.MapTop),
-                        static_cast<double>(std::int64_t{m.MapLeft} + m.MapWidth),
-                        static_cast<double>(std::int64_t{m.MapTop} + m.MapHeight)};
+                        static_cast<double>(m.MapWidth), static_cast<double>(m.MapHeight)};
 }
 
 void PaintOverMap(DrawingSurface& surface, const MeshModel& m, const Picture& map_picture,
@@ -51,27 +44,43 @@ void PaintMap(DrawingSurface& surface, const MeshModel& m, const MainWindowState
   PaintOverMap(surface, m, w.MapPicture, w.MapPicture, RasterOp::Copy);
 }
 
+void RepaintMapView(CommandContext& ctx) {
+  const MeshModel& m = ctx.model;
+  DrawingSurface& area = ctx.picture;
+  area.SetScaleMode(ScaleMode::Pixels);
+  area.Clear();
+  PaintMap(area, m, ctx.window);
+  area.Box(m.FrameLeft, m.FrameTop, static_cast<double>(std::int64_t{m.FrameLeft} + m.FrameWidth),
+           static_cast<double>(std::int64_t{m.FrameTop} + m.FrameHeight), kFrameColour);
+  area.Refresh();
+}
+
 void LoadMap(CommandContext& ctx, const std::string& path) {
   MeshModel& m = ctx.model;
   MainWindowState& w = ctx.window;
   PictureLoader& loader = Loader(ctx);
-  if (m.MapLoaded == 1) {
+  const bool replacing = m.MapLoaded == 1;
+  if (replacing) {
     w.MapPicture = Picture{};
     m.MapLoaded = -1;
   }
   w.MapPicture = loader.LoadPicture(path);
   m.MapTop = m.FrameTop;
   m.MapLeft = m.FrameLeft;
-  const ScreenInfo screen = ctx.windows.Screen();
-  m.MapWidth = ToLong(HimetricFromPixels(w.MapPicture.width, screen.twips_per_pixel_x));
-  m.MapHeight = ToLong(HimetricFromPixels(w.MapPicture.height, screen.twips_per_pixel_y));
+  // The picture's own pixels, one to one on the drawing area's pixels.
+  m.MapWidth = w.MapPicture.width;
+  m.MapHeight = w.MapPicture.height;
   m.MapLoaded = 1;
+  if (replacing) {
+    RepaintMapView(ctx);
+    return;
+  }
   PaintMap(ctx.picture, m, w);
   ctx.picture.Refresh();
 }
 
 void LoadMap_Click(CommandContext& ctx) {
-  const std::optional<std::string> path = AskForPicture(ctx.dialogs, kMapFilter);
+  const std::optional<std::string> path = AskForPicture(ctx.dialogs, kMapFilter, kMapDialogTitle);
   if (!path) {
     return;
   }
@@ -82,7 +91,8 @@ void LoadMap_Click(CommandContext& ctx) {
 }
 
 void Sprite_Click(CommandContext& ctx) {
-  const std::optional<std::string> path = AskForPicture(ctx.dialogs, kSpriteFilter);
+  const std::optional<std::string> path =
+      AskForPicture(ctx.dialogs, kSpriteFilter, kSpriteDialogTitle);
   if (!path) {
     return;
   }

@@ -17,14 +17,12 @@ inline constexpr std::string_view kMapFilter =
     "画像 ファイル (*.gif,*.jpg,*.jpeg)|*.jpeg;*.jpg;*.gif";
 inline constexpr std::string_view kSpriteFilter =
     "画像 ファイル (*.bmp,*.gif,*.jpg,*.jpeg)|*.bmp;*.jpeg;*.jpg;*.gif";
+// Their titles.
+inline constexpr std::string_view kMapDialogTitle = "背景データ（地図の画像）を開く";
+inline constexpr std::string_view kSpriteDialogTitle = "スプライトの画像を開く";
 
-// A length of `pixels` screen pixels in 0.01 mm, at the screen's resolution given as twips
-// (1/1440 inch) per pixel. Not rounded.
-double HimetricFromPixels(std::int32_t pixels, double twips_per_pixel);
-
-// The destination of the map painting: the corner is (MapLeft, MapTop), and its "width" and
-// "height" are MapLeft + MapWidth and MapTop + MapHeight, sums taken without overflow. They
-// are read in the surface's current units.
+// The destination of the map painting: the corner (MapLeft, MapTop) and the size MapWidth x
+// MapHeight, all in pixels of the drawing area.
 struct MapDestination {
   double x = 0;
   double y = 0;
@@ -41,10 +39,15 @@ void PaintOverMap(DrawingSurface& surface, const MeshModel& m, const Picture& ma
 // The map painting: the whole map picture copied onto its destination.
 void PaintMap(DrawingSurface& surface, const MeshModel& m, const MainWindowState& w);
 
-// Reads the picture file at `path` as the new map, places it at the plot frame's corner with
-// its own size in 0.01 mm, sets MapLoaded to 1 and paints it at once over what the drawing
-// area shows. A map already held is dropped first. Run-time errors are thrown; the caller
-// sets MapLoaded to 0 after one.
+// Clears the drawing area (the contour plot goes), paints the map and outlines the plot frame,
+// all in pixels.
+void RepaintMapView(CommandContext& ctx);
+
+// Reads the picture file at `path` as the new map, places it at the plot frame's corner at its
+// own pixel size, sets MapLoaded to 1 and paints it at once over what the drawing area shows.
+// A map already held is dropped first, and the area is then repainted as the map keys do so
+// that nothing of the old picture stays on it. Run-time errors are thrown; the caller sets
+// MapLoaded to 0 after one.
 void LoadMap(CommandContext& ctx, const std::string& path);
 
 // Menu item "背景データ": asks for a GIF or JPEG file and loads it as the map. Cancelling the

@@ -1,8 +1,8 @@
 #include "view/map_keys.h"
 
+#include <algorithm>
 #include <limits>
 
-#include "contour/contour_lines.h"
 #include "view/background_map.h"
 
 namespace ombrix {
@@ -37,16 +37,22 @@ void Move(MeshModel& m, std::int16_t key) {
   }
 }
 
+// A size in pixels shrinks to nothing at most: a negative size would only mirror the picture
+// out of the frame.
+void Shrink(std::int32_t& size) {
+  size = std::max(size, kMapSizeStep) - kMapSizeStep;
+}
+
 void Resize(MeshModel& m, std::int16_t key) {
   switch (key) {
     case kKeyUp:
-      Step(m.MapHeight, -kMapSizeStep);
+      Shrink(m.MapHeight);
       break;
     case kKeyDown:
       Step(m.MapHeight, kMapSizeStep);
       break;
     case kKeyLeft:
-      Step(m.MapWidth, -kMapSizeStep);
+      Shrink(m.MapWidth);
       break;
     case kKeyRight:
       Step(m.MapWidth, kMapSizeStep);
@@ -57,17 +63,6 @@ void Resize(MeshModel& m, std::int16_t key) {
 }
 
 }  // namespace
-
-void RepaintMapView(CommandContext& ctx) {
-  const MeshModel& m = ctx.model;
-  DrawingSurface& area = ctx.picture;
-  area.SetScaleMode(ScaleMode::Pixels);
-  area.Clear();
-  PaintMap(area, m, ctx.window);
-  area.Box(m.FrameLeft, m.FrameTop, static_cast<double>(std::int64_t{m.FrameLeft} + m.FrameWidth),
-           static_cast<double>(std::int64_t{m.FrameTop} + m.FrameHeight), kFrameColour);
-  area.Refresh();
-}
 
 bool Form_KeyDown(CommandContext& ctx, std::int16_t KeyCode, std::int16_t Shift) {
   MeshModel& m = ctx.model;

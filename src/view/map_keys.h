@@ -1,7 +1,7 @@
 #pragma once
 // The main window's keys that line a loaded background map up with the plot: Shift with an
-// arrow moves the map by 5 pixels, Ctrl with an arrow shrinks or stretches its destination by
-// 50. Each key taken repaints the drawing area with only the map and the frame outline.
+// arrow moves the map by 5 pixels, Ctrl with an arrow shrinks or stretches it by 50 pixels.
+// Each key taken repaints the drawing area with only the map and the frame outline.
 
 #include <cstdint>
 
@@ -20,13 +20,9 @@ inline constexpr std::int16_t kShiftMask = 1;
 inline constexpr std::int16_t kCtrlMask = 2;
 inline constexpr std::int16_t kAltMask = 4;
 
-// How far one key press moves the map (pixels) and changes its destination size.
+// How far one key press moves the map and changes its size, in pixels.
 inline constexpr std::int32_t kMapMoveStep = 5;
 inline constexpr std::int32_t kMapSizeStep = 50;
-
-// Clears the drawing area (the contour plot goes), paints the map and outlines the plot frame,
-// all in pixels.
-void RepaintMapView(CommandContext& ctx);
 
 // The key handler. `KeyCode` is the virtual key code, `Shift` the modifier mask. With a map
 // loaded and Shift alone or Ctrl alone held, applies the arrow's step (other keys change

@@ -40,15 +40,14 @@ TEST_F(RenderMapOption, PaintsThePictureUnderThePlotFromTheFrameCorner) {
       << text.str();
   const QImage image(QString::fromStdString(out_path));
   ASSERT_EQ(image.size(), QSize(870, 450));  // an 800 x 400 frame at (30, 20)
-  // 20 x 10 pixels are 529.17 x 264.58 hundredths of a millimetre at 96 dots per inch, so the
-  // destination runs from (30, 20) over 30 + 529 by 20 + 265 pixels.
+  // The picture at its own 20 x 10 pixels from the frame's corner.
   const auto map_colour = [&image](int x, int y) {
     return (image.pixel(x, y) & 0xFFFFFF) == 0x80C0E0u;
   };
   EXPECT_TRUE(map_colour(31, 21));
-  EXPECT_TRUE(map_colour(30 + 559 - 1, 20 + 285 - 1));
-  EXPECT_FALSE(map_colour(30 + 559, 100));
-  EXPECT_FALSE(map_colour(100, 20 + 285));
+  EXPECT_TRUE(map_colour(30 + 20 - 1, 20 + 10 - 1));
+  EXPECT_FALSE(map_colour(30 + 20, 25));
+  EXPECT_FALSE(map_colour(35, 20 + 10));
   // The frame outline is drawn over the map.
   EXPECT_EQ(image.pixel(300, 20) & 0xFFFFFF, 0xF0F000u);
 }

@@ -139,6 +139,20 @@ TEST(PrinterCopy, NothingModePrintsScreenColoursOnAPageScaledToPictureUnits) {
   EXPECT_EQ(env.window.PrintFrameWidth, 0);  // set by the Normal mode only
 }
 
+TEST(PrinterCopy, NumbersAreInOrdinaryDecimalFormOnTheScreenAndOnPaper) {
+  for (const std::int32_t mode : {kColorNothing, kColorNormal}) {
+    FakeEnvironment env;
+    Prepare(env, 100000, 100000, mode);
+    ASSERT_EQ(Draw(env), ContourOutcome::Drawn);
+    for (const Calls* calls : {&env.picture.calls, &env.printer.calls}) {
+      const Calls prints = Starting(*calls, "Print ");
+      EXPECT_NE(std::ranges::find(prints, "Print \" 100000\""), prints.end());
+      for (const std::string& print : prints)
+        EXPECT_EQ(print.find('e'), std::string::npos) << print;
+    }
+  }
+}
+
 TEST(PrinterCopy, PageSizeIsReadInThePrintersCurrentScale) {
   RecordingSurface printer;  // 800 x 600 pixels at 96 dpi
   printer.SetScale(0, 0, 2, 3);
@@ -195,7 +209,7 @@ TEST(PrinterCopy, NormalModeScalesByTwipsPerPixelIntoPrinterPixels) {
   ASSERT_GE(printed.size(), 6u);
   EXPECT_EQ(Calls(printed.begin(), printed.begin() + 6),
             Split("DrawWidth 1;FontSize 16;ScaleMode 3;Box 72 48 1992 1008 #f0f000;"
-                  "PaintPicture 2x2 72 48 1992 1008 0 0 2 2 copy;FillStyle 0"));
+                  "PaintPicture 2x2 72 48 1920 960 0 0 2 2 copy;FillStyle 0"));
 
   // Each polygon right after its band colour, fill style back to transparent after it.
   ASSERT_GT(Starting(printed, "Polygon").size(), 4u);  // the base fill, then the level bands

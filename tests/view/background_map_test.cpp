@@ -17,7 +17,6 @@ class BackgroundMap : public ::testing::Test {
     env.model.FrameTop = 20;
     env.model.FrameWidth = 800;
     env.model.FrameHeight = 400;
-    // 100 x 50 pixels at 96 dots per inch (15 twips a pixel): 2645.83 x 1322.92 in 0.01 mm.
     env.pictures.files["/maps/site.gif"] = SolidPicture(100, 50, 0x336699);
     env.pictures.files["/maps/other.jpg"] = SolidPicture(40, 30, 0x000000);
     env.pictures.files["/maps/sprite.bmp"] = SolidPicture(100, 50, 0xF0F0F0);
@@ -35,46 +34,40 @@ class BackgroundMap : public ::testing::Test {
   testing::FakeEnvironment env;
 };
 
-TEST_F(BackgroundMap, PlacesTheMapAtTheFrameCornerAndPaintsItWithTheSummedDestination) {
+TEST_F(BackgroundMap, PlacesTheMapAtTheFrameCornerAtItsOwnPixelSize) {
+  env.windows.screen.twips_per_pixel_x = 9;  // the screen's resolution does not scale it
   LoadMapFrom("/maps/site.gif");
   EXPECT_EQ(env.dialogs.file_filters,
             std::vector<std::string>{"画像 ファイル (*.gif,*.jpg,*.jpeg)|*.jpeg;*.jpg;*.gif"});
   EXPECT_EQ(env.model.MapLoaded, 1);
   EXPECT_EQ(env.model.MapLeft, 30);
   EXPECT_EQ(env.model.MapTop, 20);
-  EXPECT_EQ(env.model.MapWidth, 2646);   // 2645.83 to the nearest
-  EXPECT_EQ(env.model.MapHeight, 1323);  // 1322.92
+  EXPECT_EQ(env.model.MapWidth, 100);
+  EXPECT_EQ(env.model.MapHeight, 50);
   EXPECT_EQ(env.window.MapPicture.width, 100);
   // Painted over whatever the area shows: no clearing, no change of scale.
-  EXPECT_EQ(
-      env.picture.calls,
-      (std::vector<std::string>{"PaintPicture 100x50 30 20 2676 1343 0 0 100 50 copy", "Refresh"}));
+  EXPECT_EQ(env.picture.calls, (std::vector<std::string>{
+                                   "PaintPicture 100x50 30 20 100 50 0 0 100 50 copy", "Refresh"}));
   EXPECT_EQ(env.windows.log, (std::vector<std::string>{"Pointer 11", "Pointer 0"}));
   EXPECT_TRUE(env.dialogs.messages.empty());
 }
 
-TEST_F(BackgroundMap, SizeRoundsHalvesToEven) {
-  // At 160 dots per inch (9 twips a pixel) 4 pixels are 63.5 and 12 pixels 190.5.
-  env.windows.screen.twips_per_pixel_x = 9;
-  env.windows.screen.twips_per_pixel_y = 9;
-  env.pictures.files["/maps/halves.gif"] = SolidPicture(4, 12, 0);
-  LoadMapFrom("/maps/halves.gif");
-  EXPECT_EQ(env.model.MapWidth, 64);
-  EXPECT_EQ(env.model.MapHeight, 190);
-}
-
-TEST_F(BackgroundMap, ReloadingReplacesThePictureAndUndoesTheMoves) {
+TEST_F(BackgroundMap, ReloadingReplacesThePictureUndoesTheMovesAndLeavesNothingOfTheOld) {
   LoadMapFrom("/maps/site.gif");
   env.model.MapLeft = -15;
   env.model.MapTop = 95;
-  env.model.MapWidth = 100;
+  env.model.MapWidth = 150;
+  env.picture.calls.clear();
   LoadMapFrom("/maps/other.jpg");
   EXPECT_EQ(env.model.MapLeft, 30);
   EXPECT_EQ(env.model.MapTop, 20);
-  EXPECT_EQ(env.model.MapWidth, 1058);  // 40 pixels: 1058.33
-  EXPECT_EQ(env.model.MapHeight, 794);  // 30 pixels: 793.75
-  EXPECT_EQ(env.picture.calls[env.picture.calls.size() - 2],
-            "PaintPicture 40x30 30 20 1088 814 0 0 40 30 copy");
+  EXPECT_EQ(env.model.MapWidth, 40);
+  EXPECT_EQ(env.model.MapHeight, 30);
+  // The larger old map is wiped first: only the new map and the frame outline remain.
+  EXPECT_EQ(env.picture.calls,
+            (std::vector<std::string>{"ScaleMode 3", "Cls",
+                                      "PaintPicture 40x30 30 20 40 30 0 0 40 30 copy",
+                                      "Box 30 20 830 420 #f0f000", "Refresh"}));
 }
 
 TEST_F(BackgroundMap, AFailedLoadIsReportedAndLeavesNoMap) {
@@ -113,8 +106,8 @@ TEST_F(BackgroundMap, CancellingTheDialogChangesNothing) {
 
 TEST_F(BackgroundMap, SpriteOrsTheMapThenAndsTheSpriteOverTheMapsRectangle) {
   LoadMapFrom("/maps/site.gif");
-  env.model.MapLeft = 35;  // moved with the keys
-  env.model.MapWidth = 2546;
+  env.model.MapLeft = 35;  // moved and narrowed with the keys
+  env.model.MapWidth = 80;
   env.picture.calls.clear();
   env.windows.log.clear();
   // A sprite larger than the map is read over the map's size only.
@@ -122,10 +115,9 @@ TEST_F(BackgroundMap, SpriteOrsTheMapThenAndsTheSpriteOverTheMapsRectangle) {
   SpriteFrom("/maps/big.bmp");
   EXPECT_EQ(env.dialogs.file_filters.back(),
             "画像 ファイル (*.bmp,*.gif,*.jpg,*.jpeg)|*.bmp;*.jpeg;*.jpg;*.gif");
-  EXPECT_EQ(
-      env.picture.calls,
-      (std::vector<std::string>{"PaintPicture 100x50 35 20 2581 1343 0 0 100 50 or",
-                                "PaintPicture 300x200 35 20 2581 1343 0 0 100 50 and", "Refresh"}));
+  EXPECT_EQ(env.picture.calls, (std::vector<std::string>{
+                                   "PaintPicture 100x50 35 20 80 50 0 0 100 50 or",
+                                   "PaintPicture 300x200 35 20 80 50 0 0 100 50 and", "Refresh"}));
   EXPECT_EQ(env.window.SpritePicture.width, 300);
   EXPECT_EQ(env.model.MapLoaded, 1);
   EXPECT_TRUE(env.dialogs.messages.empty());
@@ -143,19 +135,6 @@ TEST_F(BackgroundMap, ASpriteWithoutAMapOrThatDoesNotLoadIsReportedAndPaintsNoth
     EXPECT_TRUE(report.text.ends_with("\r読み込みを中断します。")) << report.text;
   EXPECT_EQ(env.model.MapLoaded, 0);
   EXPECT_TRUE(env.picture.calls.empty());
-}
-
-TEST(MapPaintDestination, SumsWithoutOverflow) {
-  MeshModel m;
-  m.MapLeft = 2147483000;
-  m.MapWidth = 2000;
-  m.MapTop = -5;
-  m.MapHeight = -100;
-  const MapDestination dest = MapPaintDestination(m);
-  EXPECT_EQ(dest.x, 2147483000.0);
-  EXPECT_EQ(dest.width, 2147485000.0);
-  EXPECT_EQ(dest.y, -5.0);
-  EXPECT_EQ(dest.height, -105.0);
 }
 
 }  // namespace

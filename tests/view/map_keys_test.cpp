@@ -21,7 +21,7 @@ class MapKeys : public ::testing::Test {
   }
   void LoadTheMap() {
     CommandContext ctx = env.Context();
-    LoadMap(ctx, "/maps/site.gif");  // MapWidth 2646, MapHeight 1323
+    LoadMap(ctx, "/maps/site.gif");  // 100 x 50 pixels
     env.picture.calls.clear();
   }
   bool Press(std::int16_t key, std::int16_t shift, int times = 1) {
@@ -49,23 +49,23 @@ TEST_F(MapKeys, ShiftArrowsMoveByFiveAndCtrlArrowsResizeByFifty) {
   Press(kKeyDown, kShiftMask);
   Press(kKeyLeft, kShiftMask, 7);
   Press(kKeyRight, kShiftMask);
-  EXPECT_EQ(Now(), (Placement{0, 0, 2646, 1323}));
-  EXPECT_TRUE(Press(kKeyLeft, kCtrlMask, 5));
-  Press(kKeyRight, kCtrlMask, 6);
-  Press(kKeyUp, kCtrlMask);
+  EXPECT_EQ(Now(), (Placement{0, 0, 100, 50}));
+  EXPECT_TRUE(Press(kKeyRight, kCtrlMask, 6));
+  Press(kKeyLeft, kCtrlMask, 1);
   Press(kKeyDown, kCtrlMask, 4);
-  EXPECT_EQ(Now(), (Placement{0, 0, 2696, 1473}));
+  Press(kKeyUp, kCtrlMask);
+  EXPECT_EQ(Now(), (Placement{0, 0, 350, 200}));
 }
 
 TEST_F(MapKeys, EachKeyTakenRepaintsOnlyTheMapAndTheFrame) {
   LoadTheMap();
-  Press(kKeyLeft, kCtrlMask, 2);
+  Press(kKeyRight, kCtrlMask, 2);
   env.picture.calls.clear();
   Press(kKeyUp, kShiftMask);
   // The contour plot goes: the area is cleared, then only the map and the yellow outline.
   EXPECT_EQ(env.picture.calls,
             (std::vector<std::string>{"ScaleMode 3", "Cls",
-                                      "PaintPicture 100x50 30 15 2576 1338 0 0 100 50 copy",
+                                      "PaintPicture 100x50 30 15 200 50 0 0 100 50 copy",
                                       "Box 30 20 830 420 #f0f000", "Refresh"}));
 }
 
@@ -105,20 +105,17 @@ TEST_F(MapKeys, WithoutAMapNothingHappens) {
   EXPECT_TRUE(env.picture.calls.empty());
 }
 
-TEST_F(MapKeys, SizesMayGoNegativeAndStopAtTheEndsOfTheRange) {
+TEST_F(MapKeys, SizesStopAtZeroAndMovesAtTheEndsOfTheRange) {
   LoadTheMap();
   Press(kKeyUp, kCtrlMask, 30);
-  EXPECT_EQ(env.model.MapHeight, 1323 - 1500);
-  // The destination height MapTop + MapHeight is then negative; it is still handed on as it
-  // is, and the surface draws nothing for it.
+  Press(kKeyLeft, kCtrlMask, 3);
+  EXPECT_EQ(Now(), (Placement{30, 20, 0, 0}));
+  Press(kKeyDown, kCtrlMask);
   EXPECT_EQ(env.picture.calls[env.picture.calls.size() - 3],
-            "PaintPicture 100x50 30 20 2676 -157 0 0 100 50 copy");
+            "PaintPicture 100x50 30 20 0 50 0 0 100 50 copy");
 
-  env.model.MapWidth = std::numeric_limits<std::int32_t>::min() + 10;
   env.model.MapLeft = std::numeric_limits<std::int32_t>::max() - 2;
-  EXPECT_TRUE(Press(kKeyLeft, kCtrlMask));
   EXPECT_TRUE(Press(kKeyRight, kShiftMask));
-  EXPECT_EQ(env.model.MapWidth, std::numeric_limits<std::int32_t>::min() + 10);
   EXPECT_EQ(env.model.MapLeft, std::numeric_limits<std::int32_t>::max() - 2);
 }
 
