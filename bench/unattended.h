@@ -23,7 +23,9 @@ struct Unattended : Dialogs, WindowOps, EventPump, WorkbookOpener {
   void Message(std::string_view, std::string_view, MessageIcon) override {}
   bool AskYesNo(std::string_view, std::string_view) override { return false; }
   std::string InputBox(std::string_view, std::string_view, std::string_view) override { return {}; }
-  std::optional<std::string> OpenFile(std::string_view) override { return std::nullopt; }
+  std::optional<std::string> OpenFile(std::string_view, std::string_view = {}) override {
+    return std::nullopt;
+  }
   ScreenInfo Screen() const override { return {}; }
   WindowRect Geometry(WindowId) const override { return {}; }
   void SetGeometry(WindowId, const WindowRect&) override {}

@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QPalette>
+#include <QScreen>
 #include <QStatusBar>
+#include <algorithm>
 #include <filesystem>
 
 #include "app/twips.h"
@@ -37,6 +40,27 @@ constexpr double kBottomMarginTwips = 240;
 void EndByClosingEverything() {
   QApplication::closeAllWindows();
   QCoreApplication::quit();
+}
+
+// Room a window manager's title bar takes besides the caption: icon, buttons, margins.
+constexpr int kTitleBarExtraPixels = 110;
+
+// Where a window made on first use opens: beside `main` on the right where the screen has room,
+// else on its left, else against the screen's right edge; level with its top.
+void PlaceBeside(QWidget* window, const QWidget* main) {
+  const QScreen* screen = main->screen();
+  const QRect room = screen != nullptr ? screen->availableGeometry() : QRect();
+  const QRect beside = main->frameGeometry();
+  const int width = window->frameGeometry().width();
+  constexpr int kGap = 8;
+  int left = beside.right() + 1 + kGap;
+  if (!room.isEmpty() && left + width > room.right() + 1) {
+    left = beside.left() - kGap - width;
+    if (left < room.left()) {
+      left = std::max(room.left(), room.right() + 1 - width);
+    }
+  }
+  window->move(left, beside.top());
 }
 
 std::unique_ptr<QWidget> MakeToolWindow(const char* name, const char* caption) {
@@ -83,9 +107,22 @@ MainWindow::MainWindow(std::function<void()> end_program)
     legend_view_->setObjectName(QStringLiteral("Form2Picture"));
     legend_view_->move(0, 0);
     legend_window_->resize(legend_surface_->image().size());
+    // Narrow as the legend is, its caption stays readable in the title bar; the room that
+    // leaves beside the drawing is as white as the drawing.
+    legend_window_->setAutoFillBackground(true);
+    QPalette white = legend_window_->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    legend_window_->setPalette(white);
+    legend_window_->setMinimumWidth(
+        legend_window_->fontMetrics().horizontalAdvance(legend_window_->windowTitle()) +
+        kTitleBarExtraPixels);
     return legend_window_.get();
   });
-  window_ops_->SetFactory(WindowId::Result, [this] { return result_form_.Window(); });
+  window_ops_->SetFactory(WindowId::Result, [this] {
+    QWidget* result = result_form_.Window();
+    PlaceBeside(result, this);
+    return result;
+  });
 
   resize(TwipsToPixels(kMinWindowWidthTwips, ScreenTwipsPerPixelX()),
          TwipsToPixels(kPictureTop + kPictureHeight + kBottomMarginTwips, ScreenTwipsPerPixelY()) +
@@ -110,7 +147,7 @@ MainWindow::MainWindow(std::function<void()> end_program)
   ConnectCommand("Sprite", Sprite_Click);
   // The map keys work whatever control has the focus, but not while another command runs.
   map_keys_ = std::make_unique<MapKeyFilter>(this, [this](std::int16_t key, std::int16_t shift) {
-    if (!menuBar()->isEnabled()) {
+    if (command_running_) {
       return false;
     }
     CommandContext ctx = Context();
@@ -118,6 +155,9 @@ MainWindow::MainWindow(std::function<void()> end_program)
   });
   qApp->installEventFilter(map_keys_.get());
   connect(panel_.Command1, &QPushButton::clicked, this, [this] {
+    if (command_running_) {
+      return;
+    }
     CommandContext ctx = Context();
     Command1_Click(ctx);
   });
@@ -151,8 +191,9 @@ void MainWindow::ConnectCommand(const char* item_name, void (*command)(CommandCo
   QAction* action = menus_.item(QString::fromLatin1(item_name));
   action->setEnabled(true);
   connect(action, &QAction::triggered, this, [this, command, prints] {
-    // Long commands let events run while they work: keep every other command out meanwhile.
-    menuBar()->setEnabled(false);
+    // Long commands let events run while they work: keep every other command out meanwhile,
+    // the shrink button too (it would resize the area under a running drawing).
+    SetCommandsEnabled(false);
     CommandContext ctx = Context();
     // A drawing with "Printer" ticked prints on the system's default printer, or into a PDF
     // beside the mesh workbook where the system has none; nothing else touches a printer.
@@ -167,9 +208,15 @@ void MainWindow::ConnectCommand(const char* item_name, void (*command)(CommandCo
     if (printer && printer->is_pdf() && printer->pages_printed() > 0) {
       window_ops_->ShowStatus("印刷コピーを PDF に保存しました: " + printer->name());
     }
-    menuBar()->setEnabled(true);
+    SetCommandsEnabled(true);
     SyncOptionChecks();  // a command may change a mode; a checkable item toggled itself
   });
+}
+
+void MainWindow::SetCommandsEnabled(bool enabled) {
+  command_running_ = !enabled;
+  menuBar()->setEnabled(enabled);
+  panel_.Command1->setEnabled(enabled);
 }
 
 void MainWindow::SyncOptionChecks() {

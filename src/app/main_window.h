@@ -69,6 +69,8 @@ class MainWindow : public QMainWindow {
   void ConnectCommand(const char* item_name, void (*command)(CommandContext&),
                       Prints prints = Prints::Never);
   void SyncOptionChecks();
+  // Menus and the shrink button: off while a command runs.
+  void SetCommandsEnabled(bool enabled);
 
   MeshModel model_;
   MainWindowState state_;
@@ -91,6 +93,7 @@ class MainWindow : public QMainWindow {
   ResultForm result_form_;
   qt::QtPictureLoader picture_files_;
   std::unique_ptr<MapKeyFilter> map_keys_;
+  bool command_running_ = false;
 };
 
 }  // namespace ombrix::app

@@ -3,6 +3,9 @@
 #include <QEvent>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <algorithm>
 #include <cmath>
 
 #include "app/twips.h"
@@ -52,6 +55,15 @@ QWidget* ResultForm::Window() {
   auto* label2 = Make<QLabel>(w, "Label2", 4320, 276, 1572, 252);
   label2->setText(QString::fromUtf8("ＳＯＲ法残差（比率）"));
   text2_ = Make<QLineEdit>(w, "Text2", 6120, 240, 1452, 264);
+  // Twelve decimals and a few whole digits must show whole, not scrolled to their end.
+  QStyleOptionFrame frame;
+  frame.initFrom(text2_);
+  const QSize wanted = text2_->style()->sizeFromContents(
+      QStyle::CT_LineEdit, &frame,
+      QSize(text2_->fontMetrics().horizontalAdvance(QStringLiteral("0000.000000000000")),
+            text2_->fontMetrics().height()),
+      text2_);
+  text2_->resize(std::max(text2_->width(), wanted.width()), text2_->height());
   list1_ = Make<QListView>(w, "List1", 360, 840, 8412, 5808);
 
   // Form_Load: every row is as wide as the horizontal extent, so the list scrolls sideways
@@ -87,6 +99,7 @@ void ResultForm::ShowProgress(std::string_view sweeps, std::string_view residual
   Window();
   text1_->setText(QString::fromUtf8(sweeps.data(), static_cast<qsizetype>(sweeps.size())));
   text2_->setText(QString::fromUtf8(residual.data(), static_cast<qsizetype>(residual.size())));
+  text2_->setCursorPosition(0);  // a number too long to show whole shows its leading digits
 }
 
 }  // namespace ombrix::app

@@ -35,6 +35,9 @@ struct SettingsPanel {
 // commands not built yet leave their controls disabled.
 SettingsPanel BuildSettingsPanel(QWidget* parent);
 
+// The part of a frame inside its border and below its caption, in the frame's coordinates.
+QRect FrameInside(const QGroupBox& frame);
+
 // What the panel shows now.
 PanelState ReadPanelState(const SettingsPanel& panel);
 

@@ -21,7 +21,9 @@ class StderrDialogs : public Dialogs {
   void Message(std::string_view text, std::string_view title, MessageIcon) override;
   bool AskYesNo(std::string_view text, std::string_view title) override;
   std::string InputBox(std::string_view, std::string_view, std::string_view) override { return {}; }
-  std::optional<std::string> OpenFile(std::string_view) override { return std::nullopt; }
+  std::optional<std::string> OpenFile(std::string_view, std::string_view = {}) override {
+    return std::nullopt;
+  }
 };
 
 class HeadlessWindowOps : public WindowOps {

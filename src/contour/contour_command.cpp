@@ -23,17 +23,20 @@ void ContourLine_Click(CommandContext& ctx) {
   DrawMapWithLegend(ctx);
 }
 
-void DrawMapWithLegend(CommandContext& ctx) {
+bool DrawMapWithLegend(CommandContext& ctx) {
   ContourOutcome outcome = ContourOutcome::Cancelled;
-  const bool drawn = RunGuarded(ctx.dialogs, Aborted::Program, [&] {
+  const bool drawn = RunGuarded(ctx.dialogs, Aborted::Command, [&] {
     BusyPointer busy(ctx.windows);
     outcome = ContourCalc(ctx);
   });
+  if (drawn && outcome == ContourOutcome::Cancelled) {
+    return false;  // the status line keeps saying that the drawing was stopped
+  }
   ctx.windows.ShowStatus("");
-  if (drawn && outcome != ContourOutcome::Cancelled && ctx.window.ColorMode == kColorNormal &&
-      ctx.legend != nullptr) {
+  if (drawn && ctx.window.ColorMode == kColorNormal && ctx.legend != nullptr) {
     RunGuarded(ctx.dialogs, Aborted::Loading, [&] { ShowColorLegend(ctx, *ctx.legend); });
   }
+  return true;
 }
 
 }  // namespace ombrix

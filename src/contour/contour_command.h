@@ -14,6 +14,7 @@ void ContourLine_Click(CommandContext& ctx);
 // Draws the map from the triangle list as it stands, under the busy pointer; in the Normal mode
 // the legend window then shows the colour legend. A failure while drawing ends in the report
 // that aborts the drawing, one while the legend is shown in the one that aborts the loading.
-void DrawMapWithLegend(CommandContext& ctx);
+// True unless the user stopped the drawing.
+bool DrawMapWithLegend(CommandContext& ctx);
 
 }  // namespace ombrix

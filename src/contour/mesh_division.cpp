@@ -10,6 +10,9 @@
 namespace ombrix {
 namespace {
 
+// Triangles divided between two calls of the progress callback.
+constexpr std::int32_t kProgressEvery = 4096;
+
 // Counts up to this are written out in full; larger ones as the power they come from.
 constexpr double kExactCountLimit = 9e15;
 
@@ -103,7 +106,7 @@ std::string DivisionRefusal(std::int32_t triangles, double divisions,
   return {};
 }
 
-void DivideTriangles(MeshModel& model, std::int32_t divisions) {
+bool DivideTriangles(MeshModel& model, std::int32_t divisions, const DivisionProgress& progress) {
   if (divisions < 1) {
     throw RunError(err::kOverflow,
                    "分割回数 " + std::to_string(divisions) + " は 1 以上ではありません。");
@@ -113,7 +116,7 @@ void DivideTriangles(MeshModel& model, std::int32_t divisions) {
   const std::int32_t passes = divisions - 1;
   const std::int32_t count = model.TriangleCount;
   if (passes == 0 || count == 0) {
-    return;
+    return true;
   }
   // The bound fits 32 bits, so 4^passes does too.
   const std::int64_t block = std::int64_t{1} << (2 * passes);
@@ -122,12 +125,16 @@ void DivideTriangles(MeshModel& model, std::int32_t divisions) {
   // last triangle down, that block never holds a triangle still to be divided, so the list is
   // divided in place and written once.
   for (std::int32_t k = count; k >= 1; --k) {
+    if (progress && (count - k) % kProgressEvery == 0 && !progress(count - k, count)) {
+      return false;
+    }
     const TriangleRecord t = model.Triangles(k);
     const std::int64_t first = (k - 1) * block + 1;
     model.Triangles(first + block - 1);  // the block's last entry is in range (error 9 if not)
     Split(t, passes, &model.Triangles(first));
   }
   model.TriangleCount = static_cast<std::int32_t>(count * block);
+  return true;
 }
 
 }  // namespace ombrix

@@ -3,6 +3,7 @@
 // pass after pass. The mesh itself is left alone; only the list changes.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "model/mesh_model.h"
@@ -29,6 +30,12 @@ std::string DivisionRefusal(std::int32_t triangles, double divisions,
 // coordinates and values, and the integer mean of its flags truncated toward zero; every other
 // field of the new records is 0. Error 6 for `divisions` < 1 or a bound beyond 32 bits, 7 when
 // the list cannot be held; the list is unchanged on error.
-void DivideTriangles(MeshModel& model, std::int32_t divisions);
+//
+// `progress`, when given, is called now and then with the triangles divided so far and their
+// total; when it answers false the division stops at once, leaving the list partly divided
+// (the caller puts back what it kept) and returning false.
+using DivisionProgress = std::function<bool(std::int32_t done, std::int32_t total)>;
+bool DivideTriangles(MeshModel& model, std::int32_t divisions,
+                     const DivisionProgress& progress = {});
 
 }  // namespace ombrix

@@ -24,10 +24,13 @@ double ReadDouble(const Workbook& book, std::int32_t row, std::int32_t col) {
   return CellToDouble(book.Cell(row, col), row, col);
 }
 
+// A mesh needs two nodes each way to hold a cell; fewer (a points workbook opened as a mesh
+// reads 0 here) would only collapse the frame and fail at the next drawing.
 void CheckCount(std::int32_t count, std::int32_t row, std::int32_t col, const char* what) {
-  if (count < 0) {
-    throw RunError(err::kSubscriptOutOfRange, "セル " + CellName(row, col) + " の" + what + " " +
-                                                  std::to_string(count) + " は負の数です。");
+  if (count < 2) {
+    throw RunError(err::kSubscriptOutOfRange,
+                   "セル " + CellName(row, col) + " の" + what + " " + std::to_string(count) +
+                       " ではメッシュになりません。メッシュの" + what + "は 2 以上です。");
   }
 }
 
@@ -135,11 +138,17 @@ void ImportMesh(CommandContext& ctx, const std::string& path) {
 }
 
 void MeshDataLoad_Click(CommandContext& ctx) {
-  const std::optional<std::string> path = ctx.dialogs.OpenFile(kWorkbookFilter);
+  const std::optional<std::string> path = ctx.dialogs.OpenFile(kWorkbookFilter, kMeshDialogTitle);
   if (!path) {
     return;  // cancelled: nothing changes
   }
-  RunGuarded(ctx.dialogs, Aborted::Loading, [&] { ImportMesh(ctx, *path); });
+  ctx.windows.ShowStatus("メッシュを読み込み中: " + *path);
+  if (RunGuarded(ctx.dialogs, Aborted::Loading, [&] { ImportMesh(ctx, *path); })) {
+    ctx.windows.ShowStatus("メッシュを読み込みました: " + std::to_string(ctx.model.NodeCountX) +
+                           " × " + std::to_string(ctx.model.NodeCountY) + " 節点  " + *path);
+  } else {
+    ctx.windows.ShowStatus("");
+  }
 }
 
 }  // namespace ombrix

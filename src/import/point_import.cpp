@@ -47,15 +47,22 @@ void CommitPoints(MeshModel& model, PointData&& data) {
 }
 
 void RandomDataLoad_Click(CommandContext& ctx) {
-  const std::optional<std::string> path = ctx.dialogs.OpenFile(kWorkbookFilter);
+  const std::optional<std::string> path = ctx.dialogs.OpenFile(kWorkbookFilter, kPointsDialogTitle);
   if (!path) {
     return;
   }
-  RunGuarded(ctx.dialogs, Aborted::Loading, [&] {
+  ctx.windows.ShowStatus("ランダム数値データを読み込み中: " + *path);
+  const bool loaded = RunGuarded(ctx.dialogs, Aborted::Loading, [&] {
     BusyPointer busy(ctx.windows);
     const std::unique_ptr<Workbook> book = ctx.workbooks.Open(*path);
     CommitPoints(ctx.model, ReadPointWorkbook(*book));
   });
+  if (loaded) {
+    ctx.windows.ShowStatus("ランダム数値データを読み込みました: " +
+                           std::to_string(ctx.model.PointCount) + " 点  " + *path);
+  } else {
+    ctx.windows.ShowStatus("");
+  }
 }
 
 }  // namespace ombrix

@@ -8,4 +8,8 @@ namespace ombrix {
 inline constexpr std::string_view kWorkbookFilter =
     "エクセル ファイル (*.xls *.xlsx)|*.xls;*.xlsx|";
 
+// The titles of the two workbook dialogs: what each one opens.
+inline constexpr std::string_view kMeshDialogTitle = "メッシュ数値データを開く";
+inline constexpr std::string_view kPointsDialogTitle = "ランダム数値データを開く";
+
 }  // namespace ombrix

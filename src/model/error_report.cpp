@@ -11,10 +11,10 @@ std::string_view ClosingLine(Aborted aborted) {
       return msg::kLoadingAborted;
     case Aborted::Writing:
       return msg::kWritingAborted;
-    case Aborted::Program:
-      return msg::kProgramAborted;
+    case Aborted::Command:
+      return msg::kCommandAborted;
   }
-  return msg::kProgramAborted;
+  return msg::kCommandAborted;
 }
 
 std::string ErrorReportText(int number, std::string_view description, Aborted aborted) {

@@ -9,7 +9,7 @@
 namespace ombrix {
 
 // What a failed command aborted; chooses the report's closing line.
-enum class Aborted { Loading, Writing, Program };
+enum class Aborted { Loading, Writing, Command };
 
 std::string_view ClosingLine(Aborted aborted);
 

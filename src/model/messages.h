@@ -17,7 +17,8 @@ inline constexpr std::string_view kFullWidthBlank = "　";
 // Closing lines of an error report: what the failure aborted.
 inline constexpr std::string_view kLoadingAborted = "読み込みを中断します。";
 inline constexpr std::string_view kWritingAborted = "書き込みを中断します。";
-inline constexpr std::string_view kProgramAborted = "プログラムを中断します。";
+// The drawing or the fit was stopped; the program itself goes on.
+inline constexpr std::string_view kCommandAborted = "コマンドを中断します。";
 
 // Input checks that are not run-time errors.
 inline constexpr std::string_view kNoData = "データがありません。ファイルを読み込んで下さい。";
@@ -29,7 +30,6 @@ inline constexpr std::string_view kDivisionTitle = "メッシュ分割回数";
 inline constexpr std::string_view kDivisionDefault = "2";
 inline constexpr std::string_view kDivisionCountRule =
     "メッシュの分割回数は 1 以上の整数で入力して下さい。";
-inline constexpr std::string_view kDivisionCountMissing = "分割回数が入力されていません。";
 
 // The contour image save's input box.
 inline constexpr std::string_view kContourSavePrompt = "名前を入力して下さい。";

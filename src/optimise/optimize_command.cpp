@@ -67,7 +67,7 @@ void MeshOptimizing_Click(CommandContext& ctx) {
     return;
   }
   bool converged = false;
-  const bool fitted = RunGuarded(ctx.dialogs, Aborted::Program, [&] {
+  const bool fitted = RunGuarded(ctx.dialogs, Aborted::Command, [&] {
     BusyPointer busy(ctx.windows);
     converged = RunFit(ctx);
     ctx.windows.ShowStatus("");
@@ -81,11 +81,13 @@ void MeshOptimizing_Click(CommandContext& ctx) {
   if (!ctx.dialogs.AskYesNo(kWriteBackQuestion, kOptimizeTitle)) {
     return;
   }
-  RunGuarded(ctx.dialogs, Aborted::Loading, [&] {
+  const bool written = RunGuarded(ctx.dialogs, Aborted::Loading, [&] {
     BusyPointer busy(ctx.windows);
     WriteOptimizedMesh(ctx);
   });
-  ctx.windows.ShowStatus("");
+  ctx.windows.ShowStatus(written ? "最適化した値をワークブックに書き込みました: " +
+                                       ctx.window.MeshFileName
+                                 : std::string());
 }
 
 }  // namespace ombrix

@@ -21,9 +21,10 @@ class Dialogs {
   // An input box; the empty string means the user cancelled (or confirmed an empty field).
   virtual std::string InputBox(std::string_view prompt, std::string_view title,
                                std::string_view default_text) = 0;
-  // The file-open dialog with a filter of "description|pattern|..." pairs; nothing when
-  // cancelled.
-  virtual std::optional<std::string> OpenFile(std::string_view filter) = 0;
+  // The file-open dialog with a filter of "description|pattern|..." pairs and a title that
+  // says what it opens; nothing when cancelled.
+  virtual std::optional<std::string> OpenFile(std::string_view filter,
+                                              std::string_view title = {}) = 0;
 };
 
 }  // namespace ombrix

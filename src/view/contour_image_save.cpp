@@ -48,7 +48,9 @@ void SaveContour_Click(CommandContext& ctx) {
     if (name.empty()) {
       return;
     }
-    ctx.picture.SavePicture(ContourImagePath(ctx.window.MeshFileName, name));
+    const std::string path = ContourImagePath(ctx.window.MeshFileName, name);
+    ctx.picture.SavePicture(path);
+    ctx.windows.ShowStatus("コンター画像を保存しました: " + path);
   });
 }
 

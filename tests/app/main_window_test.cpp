@@ -14,6 +14,8 @@
 #include <QPrinterInfo>
 #include <QStatusBar>
 #include <filesystem>
+#include <functional>
+#include <vector>
 
 #include "app/twips.h"
 #include "contour/colour_legend.h"
@@ -117,7 +119,14 @@ TEST_F(MainWindowTest, MapFromTheMenuMovesWithShiftArrowsWhateverHasTheFocus) {
   std::filesystem::remove(picture);
   ASSERT_TRUE(dialogs.messages.empty()) << dialogs.messages[0].text;
   EXPECT_EQ(window.model().MapTop, 20);
-  EXPECT_EQ(window.surface().image().pixel(31, 21) & 0xFFFFFF, 0x0AC81Eu);  // the map's colour
+  // Drawn at its own 4 x 3 pixels from the frame's corner (30, 20), nothing beyond.
+  const auto map_colour = [&](int x, int y) {
+    return (window.surface().image().pixel(x, y) & 0xFFFFFF) == 0x0AC81Eu;
+  };
+  EXPECT_TRUE(map_colour(31, 21));
+  EXPECT_TRUE(map_colour(33, 22));
+  EXPECT_FALSE(map_colour(34, 21));
+  EXPECT_FALSE(map_colour(31, 23));
 
   // The key goes to whatever control has the focus; the window still sees it.
   window.show();
@@ -126,6 +135,11 @@ TEST_F(MainWindowTest, MapFromTheMenuMovesWithShiftArrowsWhateverHasTheFocus) {
   QApplication::sendEvent(window.panel().Text3, &up);
   EXPECT_EQ(window.model().MapTop, 15);
   EXPECT_EQ(window.panel().Text3->text(), QStringLiteral("2/3"));  // the text box got nothing
+  QKeyEvent wider(QEvent::KeyPress, Qt::Key_Right, Qt::ControlModifier);
+  QApplication::sendEvent(window.panel().Text3, &wider);
+  EXPECT_EQ(window.model().MapWidth, 54);
+  EXPECT_TRUE(map_colour(83, 15));
+  EXPECT_FALSE(map_colour(84, 15));
 }
 
 TEST_F(MainWindowTest, MeshImportFromTheMenuDrawsTheFrameAndResizes) {
@@ -211,11 +225,13 @@ TEST_F(MainWindowTest, LegendWindowShowsTheScaleBesideTheMainWindow) {
   EXPECT_EQ(legend->objectName(), QStringLiteral("Form2"));
   EXPECT_TRUE(legend->isVisible());
   EXPECT_TRUE(legend->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-  // The inner area is 1740 x 7068 twips, all of it the legend's drawing.
+  // The drawing is 1740 x 7068 twips; the window is as high and wide enough for its caption.
   const QSize client(TwipsToPixels(1740, ScreenTwipsPerPixelX()),
                      TwipsToPixels(7068, ScreenTwipsPerPixelY()));
-  EXPECT_EQ(legend->size(), client);
   EXPECT_EQ(window.legend_surface().image().size(), client);
+  EXPECT_EQ(legend->height(), client.height());
+  EXPECT_GE(legend->width(), client.width());
+  EXPECT_GT(legend->width(), legend->fontMetrics().horizontalAdvance(legend->windowTitle()));
   EXPECT_NEAR(ops.Geometry(WindowId::Legend).top, main.top + 600, ops.Screen().twips_per_pixel_y);
   ShowColorLegend(ctx, *ctx.legend);  // drawn again in the same window
   EXPECT_EQ(ops.Existing(WindowId::Legend), legend);
@@ -244,6 +260,8 @@ TEST_F(MainWindowTest, ShrinkButtonAndImageSaveWorkFromTheWindow) {
   dialogs.input_answers.push_back("map");
   Click("SaveContour");
   EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_TRUE(window.statusBar()->currentMessage().endsWith(
+      QString::fromStdString((folder / "map.BMP").string())));
   const QImage saved(QString::fromStdString((folder / "map.BMP").string()));
   EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32),
             window.surface().image().convertToFormat(QImage::Format_RGB32));
@@ -289,10 +307,126 @@ TEST_F(MainWindowTest, ControlsSitAtTheirPlacesInTwips) {
                                         TwipsToPixels(width, tx), TwipsToPixels(height, ty)))
         << widget->objectName().toStdString();
   };
-  expect_at(window.panel().Command1, 4560, 660, 1092, 252);
-  expect_at(window.panel().Option1, 240, 240, 972, 180);  // inside the frame
+  expect_at(window.panel().Text3, 3840, 660, 492, 264);
+  expect_at(window.panel().Check2, 3600, 240, 732, 252);
   expect_at(window.findChild<QWidget*>(QStringLiteral("Picture1")), 360, 1080, 9372, 5412);
   EXPECT_EQ(window.panel().Option1->parentWidget(), window.panel().Frame1);
+}
+
+TEST_F(MainWindowTest, EveryCaptionShowsWholeAndNoControlCoversAnother) {
+  window.show();
+  const SettingsPanel& p = window.panel();
+  const QWidget* client = window.centralWidget();
+  std::vector<const QWidget*> controls;
+  for (const QWidget* w : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (w->isVisible() && w != &window.drawing_area())
+      controls.push_back(w);
+  }
+  ASSERT_EQ(controls.size(), 11u);
+  for (const QWidget* w : controls) {
+    const std::string name = w->objectName().toStdString();
+    if (const auto* label = qobject_cast<const QLabel*>(w)) {
+      EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width()) << name;
+    } else if (qobject_cast<const QLineEdit*>(w) == nullptr) {
+      EXPECT_LE(w->sizeHint().width(), w->width()) << name;
+    }
+    EXPECT_LE(w->geometry().right(), client->width()) << name << " is cut by the window";
+    for (const QWidget* other : controls) {
+      if (other != w) {
+        EXPECT_FALSE(w->geometry().intersects(other->geometry()))
+            << name << " covers " << other->objectName().toStdString();
+      }
+    }
+  }
+  // The option buttons: whole, on one line, inside the frame's border below its caption.
+  const QRect inside = FrameInside(*p.Frame1);
+  for (const QRadioButton* option : {p.Option1, p.Option2, p.Option3}) {
+    EXPECT_LE(option->sizeHint().width(), option->width());
+    EXPECT_TRUE(inside.contains(option->geometry())) << option->objectName().toStdString();
+    EXPECT_EQ(option->y(), p.Option1->y());
+    EXPECT_EQ(option->height(), p.Option1->height());
+  }
+  EXPECT_LT(p.Option1->geometry().right(), p.Option2->x());
+  EXPECT_LT(p.Option2->geometry().right(), p.Option3->x());
+}
+
+// Dialogs that look at the window while a command asks its question.
+class WatchingDialogs : public testing::ScriptedDialogs {
+ public:
+  std::function<void()> on_input;
+  std::string InputBox(std::string_view prompt, std::string_view title,
+                       std::string_view default_text) override {
+    if (on_input)
+      on_input();
+    return ScriptedDialogs::InputBox(prompt, title, default_text);
+  }
+};
+
+TEST_F(MainWindowTest, DivisionKeepsCommandsOutCancelsSilentlyAndStopsOnEscWithTheListBack) {
+  WatchingDialogs watching;
+  window.UseDialogs(watching);
+  watching.file_answers.push_back("/data/mesh.xls");
+  FillWideMesh(books.books["/data/mesh.xls"]);
+  Click("MeshDataLoad");
+  Click("ContourLine");
+  const std::vector<TriangleRecord> before(&window.model().Triangles(1),
+                                           &window.model().Triangles(1) + 8);
+  bool shrink_enabled = true, menus_enabled = true;
+  watching.on_input = [&] {
+    shrink_enabled = window.panel().Command1->isEnabled();
+    menus_enabled = window.menuBar()->isEnabled();
+  };
+  // Cancel (an empty answer) says nothing and changes nothing.
+  watching.input_answers.push_back("");
+  Click("MeshDivided");
+  EXPECT_FALSE(shrink_enabled);
+  EXPECT_FALSE(menus_enabled);
+  EXPECT_TRUE(watching.messages.empty());
+  EXPECT_TRUE(window.panel().Command1->isEnabled());
+
+  // Esc while the division runs: the list as it was, the status line says so.
+  watching.on_input = [&] {
+    QCoreApplication::postEvent(&window,
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+  };
+  watching.input_answers.push_back("3");
+  Click("MeshDivided");
+  EXPECT_TRUE(watching.messages.empty());
+  EXPECT_EQ(window.model().TriangleCount, 8);
+  EXPECT_EQ(window.state().DividedMesh, 0);
+  for (std::int32_t k = 1; k <= 8; ++k) {
+    const TriangleRecord& t = window.model().Triangles(k);
+    EXPECT_EQ(t.Z, before[k - 1].Z);
+    EXPECT_EQ(t.Side, before[k - 1].Side);
+  }
+  EXPECT_EQ(window.statusBar()->currentMessage(), QStringLiteral("メッシュ分割を中断しました。"));
+  EXPECT_TRUE(window.menuBar()->isEnabled());
+  EXPECT_TRUE(window.panel().Command1->isEnabled());
+}
+
+TEST_F(MainWindowTest, APointsWorkbookIsRefusedByTheMeshImportAndNothingChanges) {
+  LoadMesh(FillWideMesh);
+  Click("ContourLine");
+  const QImage drawn = window.surface().image().copy();
+  const QSize area = window.drawing_area().size();
+  testing::MemoryWorkbook& points = books.books["/data/points.xls"];
+  points.Set("A3", 2).Set("C3", 1).Set("D3", 2).Set("E3", 3).Set("C4", 4).Set("D4", 5);
+  dialogs.file_answers.push_back("/data/points.xls");
+  Click("MeshDataLoad");
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_NE(dialogs.messages[0].text.find("セル F3"), std::string::npos)
+      << dialogs.messages[0].text;
+  EXPECT_EQ(dialogs.file_titles.back(), "メッシュ数値データを開く");
+  EXPECT_EQ(window.state().MeshFileName, "/data/mesh.xls");
+  EXPECT_EQ(window.model().NodeCountX, 3);
+  EXPECT_EQ(window.drawing_area().size(), area);
+  EXPECT_EQ(window.surface().image(), drawn);
+
+  dialogs.file_answers.push_back("/data/points.xls");
+  Click("RandomDataLoad");  // where it belongs it loads, and the status line says so
+  EXPECT_EQ(dialogs.file_titles.back(), "ランダム数値データを開く");
+  EXPECT_EQ(window.model().PointCount, 2);
+  EXPECT_TRUE(window.statusBar()->currentMessage().contains(QStringLiteral("/data/points.xls")));
 }
 
 TEST_F(MainWindowTest, WindowOperationsWorkInTwips) {

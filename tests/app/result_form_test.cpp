@@ -38,7 +38,13 @@ TEST(ResultForm, MadeOnFirstUseWithItsControlsInTwips) {
     EXPECT_EQ(c->geometry(), TwipsRect(l, t, wd, h)) << name;
   };
   at("Label1", 840, 280, 1692, 252);
-  at("Text2", 6120, 240, 1452, 264);
+  const auto* text2 = w->findChild<QLineEdit*>(QStringLiteral("Text2"));
+  const QRect designed = TwipsRect(6120, 240, 1452, 264);
+  EXPECT_EQ(text2->pos(), designed.topLeft());
+  EXPECT_GE(text2->width(), designed.width());
+  // Wide enough for a residual such as 0.000000987045 to show whole.
+  EXPECT_GT(text2->width(),
+            text2->fontMetrics().horizontalAdvance(QStringLiteral("0.000000987045")));
   at("List1", 360, 840, 8412, 5808);
   EXPECT_EQ(w->findChild<QLabel*>("Label2")->text(), QStringLiteral("ＳＯＲ法残差（比率）"));
 }

@@ -32,8 +32,10 @@ std::string ScriptedDialogs::InputBox(std::string_view prompt, std::string_view 
   return answer;
 }
 
-std::optional<std::string> ScriptedDialogs::OpenFile(std::string_view filter) {
+std::optional<std::string> ScriptedDialogs::OpenFile(std::string_view filter,
+                                                     std::string_view title) {
   file_filters.emplace_back(filter);
+  file_titles.emplace_back(title);
   if (file_answers.empty()) {
     ADD_FAILURE() << "unexpected file dialog: " << filter;
     return std::nullopt;

@@ -27,12 +27,14 @@ class ScriptedDialogs : public Dialogs {
   std::vector<std::string> questions;    // "title|text"
   std::vector<std::string> input_boxes;  // "title|prompt|default"
   std::vector<std::string> file_filters;
+  std::vector<std::string> file_titles;
 
   void Message(std::string_view text, std::string_view title, MessageIcon icon) override;
   bool AskYesNo(std::string_view text, std::string_view title) override;
   std::string InputBox(std::string_view prompt, std::string_view title,
                        std::string_view default_text) override;
-  std::optional<std::string> OpenFile(std::string_view filter) override;
+  std::optional<std::string> OpenFile(std::string_view filter,
+                                      std::string_view title = {}) override;
 };
 
 }  // namespace ombrix::testing

@@ -67,7 +67,9 @@ TEST_F(MeshImportTest, ReadsTheLayoutDrawsTheEmptyFrameAndHidesTheLegend) {
                                             "Refresh"}));
   EXPECT_EQ(m.MapLoaded, 0);
   EXPECT_TRUE(env.window.MapPicture.empty());
-  EXPECT_EQ(env.windows.log.back(), "Hide Legend");
+  ASSERT_GE(env.windows.log.size(), 2u);
+  EXPECT_EQ(env.windows.log.end()[-2], "Hide Legend");
+  EXPECT_EQ(env.windows.log.back(), "Status メッシュを読み込みました: 3 × 2 節点  /data/mesh.xlsx");
   EXPECT_EQ(env.windows.pointer, MousePointer::Default);
   EXPECT_NE(std::find(env.windows.log.begin(), env.windows.log.end(), "Pointer 11"),
             env.windows.log.end());  // busy while reading
@@ -150,9 +152,16 @@ TEST_F(MeshImportTest, AFailedImportChangesNothing) {
   EXPECT_NE(env.dialogs.messages.back().text.find("エラー番号： 6　"), std::string::npos);
   assert_unchanged();
 
+  MemoryWorkbook points;  // a points workbook: its count in A3, nothing in F3 or D5
+  points.Set("A3", 2).Set("C3", 1).Set("D3", 2).Set("E3", 3).Set("C4", 4).Set("D4", 5);
+  Import(points, "/data/points.xls");
+  EXPECT_NE(env.dialogs.messages.back().text.find("セル F3 の列数 0 ではメッシュになりません"),
+            std::string::npos);
+  assert_unchanged();
+
   env.dialogs.file_answers.push_back(std::nullopt);  // cancelled
   MeshDataLoad_Click(ctx);
-  EXPECT_EQ(env.dialogs.messages.size(), 3u);
+  EXPECT_EQ(env.dialogs.messages.size(), 4u);
   assert_unchanged();
 }
 
@@ -161,7 +170,8 @@ TEST_F(MeshImportTest, CountsAreCheckedBeforeAnythingIsAllocated) {
   negative.Set("D5", -1);
   Import(negative);
   EXPECT_EQ(env.dialogs.messages.back().text,
-            "エラー番号： 9　セル D5 の行数 -1 は負の数です。\r読み込みを中断します。");
+            "エラー番号： 9　セル D5 の行数 -1 ではメッシュになりません。"
+            "メッシュの行数は 2 以上です。\r読み込みを中断します。");
 
   MemoryWorkbook huge = SmallMesh();
   huge.Set("F3", 6000).Set("D5", 5000);

@@ -20,8 +20,8 @@ TEST(ErrorReport, TextIsByteForByteTheFixedForm) {
             "\xE3\x81\x97\xE3\x81\xBE\xE3\x81\x99\xE3\x80\x82");
   EXPECT_EQ(ErrorReportText(75, "x", Aborted::Writing),
             "エラー番号： 75　x\r書き込みを中断します。");
-  EXPECT_EQ(ErrorReportText(482, "", Aborted::Program),
-            "エラー番号： 482　\rプログラムを中断します。");
+  EXPECT_EQ(ErrorReportText(482, "", Aborted::Command),
+            "エラー番号： 482　\rコマンドを中断します。");
   EXPECT_EQ(ErrorReportText(-1, "z", Aborted::Loading),
             "エラー番号：-1　z\r読み込みを中断します。");
 }

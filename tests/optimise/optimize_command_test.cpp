@@ -160,7 +160,7 @@ TEST_F(OptimizeCommand, AFailedFitIsReportedAndTheProgramGoesOn) {
   ASSERT_EQ(env.dialogs.messages.size(), 1u);
   EXPECT_EQ(env.dialogs.messages[0].title, "エラー報告");
   EXPECT_TRUE(env.dialogs.messages[0].text.starts_with("エラー番号： 6"));
-  EXPECT_TRUE(env.dialogs.messages[0].text.ends_with("プログラムを中断します。"));
+  EXPECT_TRUE(env.dialogs.messages[0].text.ends_with("コマンドを中断します。"));
 }
 
 TEST_F(OptimizeCommand, NoPointsIsAClearReportBeforeAnyWork) {

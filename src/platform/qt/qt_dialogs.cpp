@@ -42,6 +42,8 @@ std::string QtDialogs::InputBox(std::string_view prompt, std::string_view title,
                                 std::string_view default_text) {
   QInputDialog dialog(parent_);
   dialog.setWindowTitle(ToQString(title));
+  // Wide enough for its whole title in the title bar, buttons beside it.
+  dialog.setMinimumWidth(dialog.fontMetrics().horizontalAdvance(dialog.windowTitle()) + 140);
   dialog.setLabelText(MessageText(prompt));
   dialog.setTextValue(ToQString(default_text));
   if (dialog.exec() != QDialog::Accepted) {
@@ -50,9 +52,9 @@ std::string QtDialogs::InputBox(std::string_view prompt, std::string_view title,
   return ToStdString(dialog.textValue());
 }
 
-std::optional<std::string> QtDialogs::OpenFile(std::string_view filter) {
+std::optional<std::string> QtDialogs::OpenFile(std::string_view filter, std::string_view title) {
   const QString path =
-      QFileDialog::getOpenFileName(parent_, QString(), QString(), DialogFilter(filter));
+      QFileDialog::getOpenFileName(parent_, ToQString(title), QString(), DialogFilter(filter));
   if (path.isEmpty()) {
     return std::nullopt;
   }

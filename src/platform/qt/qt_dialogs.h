@@ -15,7 +15,8 @@ class QtDialogs : public Dialogs {
   bool AskYesNo(std::string_view text, std::string_view title) override;
   std::string InputBox(std::string_view prompt, std::string_view title,
                        std::string_view default_text) override;
-  std::optional<std::string> OpenFile(std::string_view filter) override;
+  std::optional<std::string> OpenFile(std::string_view filter,
+                                      std::string_view title = {}) override;
 
  private:
   QWidget* parent_;

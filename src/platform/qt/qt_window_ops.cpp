@@ -151,6 +151,8 @@ void QtWindowOps::ShowStatus(std::string_view text) {
   } else {
     status_bar_->showMessage(ToQString(text));
   }
+  // Long work shows its progress between two event rounds: paint the line now.
+  status_bar_->repaint();
 }
 
 }  // namespace ombrix::qt
