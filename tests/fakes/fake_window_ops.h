@@ -2,6 +2,7 @@
 // Window operations on plain values: a screen of fixed size, windows that are rectangles, and
 // a log of what was asked.
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -38,7 +39,14 @@ class FakeEventPump : public EventPump {
  public:
   int processed = 0;
   bool cancel = false;
-  void ProcessPendingEvents() override { ++processed; }
+  // Called at each round, as a user pressing Esc at some moment would.
+  std::function<void()> on_process;
+  void ProcessPendingEvents() override {
+    ++processed;
+    if (on_process) {
+      on_process();
+    }
+  }
   bool CancelRequested() const override { return cancel; }
   void ResetCancel() override { cancel = false; }
 };
