@@ -1,5 +1,7 @@
 #include "cli/contour_commands.h"
 
+#include <cmath>
+
 #include "cli/arguments.h"
 #include "cli/drawing_options.h"
 #include "cli/headless.h"
@@ -40,6 +42,12 @@ int PrintSegments(const std::vector<std::string>& raw, std::ostream& out) {
       const std::string prefix = std::to_string(level) + ",";
       for (std::int32_t s = 1; s <= segments.count(); ++s) {
         const SegmentRecord& seg = segments(s);
+        if (!std::isfinite(seg.X1) || !std::isfinite(seg.Y1) || !std::isfinite(seg.X2) ||
+            !std::isfinite(seg.Y2)) {
+          throw RunError(err::kOverflow,
+                         "等高線 " + std::to_string(level) + " の線分 " + std::to_string(s) +
+                             " の座標が有限の数になりません (メッシュの値や座標が大きすぎます)。");
+        }
         text += prefix + std::to_string(s) + "," + RealText(seg.X1) + "," + RealText(seg.Y1) + "," +
                 RealText(seg.X2) + "," + RealText(seg.Y2) + "," + std::to_string(seg.State) + "\n";
       }

@@ -135,7 +135,8 @@ TEST(TriangleList, ListBoundsAre0To4NxNyPlus10) {
     EXPECT_EQ(m.Triangles.lower(), 0);
     EXPECT_EQ(m.Triangles.upper(), 4 * nx * ny + 10);
     EXPECT_EQ(m.Triangles(0), TriangleRecord{});  // entry 0 is never filled
-    EXPECT_EQ(ErrorNumberOf([&] { (void)m.Triangles(4 * nx * ny + 11); }),
+    const int beyond = 4 * nx * ny + 11;          // clang captures no structured binding
+    EXPECT_EQ(ErrorNumberOf([&m, beyond] { (void)m.Triangles(beyond); }),
               err::kSubscriptOutOfRange);
   }
 }
