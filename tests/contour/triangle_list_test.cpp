@@ -147,8 +147,8 @@ TEST(TriangleList, RebuildingStartsFromEmptyEntries) {
   BuildTriangleList(m);
   const std::vector<TriangleRecord> first = Listed(m);
   for (int t = 1; t <= m.TriangleCount; ++t)
-    m.Triangles(t).Flags = {0, -1, 1, -1};
-  m.Triangles(m.TriangleCount + 1) = m.Triangles(1);
+    m.Triangles.SetFlags(t, {0, -1, 1, -1});
+  m.Triangles.Set(m.TriangleCount + 1, m.Triangles(1));
   m.NodeBlank(2, 2) = 1;  // fewer triangles this time: nothing of the old list may show
   m.NodeValue(2, 2) = 0;
   BuildTriangleList(m);
