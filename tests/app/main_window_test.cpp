@@ -362,15 +362,16 @@ class WatchingDialogs : public testing::ScriptedDialogs {
   }
 };
 
-TEST_F(MainWindowTest, DivisionKeepsCommandsOutCancelsSilentlyAndStopsOnEscWithTheListBack) {
+TEST_F(MainWindowTest, DivisionKeepsCommandsOutCancelsSilentlyAndEscPutsTheListBack) {
   WatchingDialogs watching;
   window.UseDialogs(watching);
   watching.file_answers.push_back("/data/mesh.xls");
   FillWideMesh(books.books["/data/mesh.xls"]);
   Click("MeshDataLoad");
   Click("ContourLine");
-  const std::vector<TriangleRecord> before(&window.model().Triangles(1),
-                                           &window.model().Triangles(1) + 8);
+  std::vector<TriangleRecord> before;
+  for (std::int32_t k = 1; k <= 8; ++k)
+    before.push_back(window.model().Triangles(k));
   bool shrink_enabled = true, menus_enabled = true;
   watching.on_input = [&] {
     shrink_enabled = window.panel().Command1->isEnabled();
@@ -384,7 +385,7 @@ TEST_F(MainWindowTest, DivisionKeepsCommandsOutCancelsSilentlyAndStopsOnEscWithT
   EXPECT_TRUE(watching.messages.empty());
   EXPECT_TRUE(window.panel().Command1->isEnabled());
 
-  // Esc while the division runs: the list as it was, the status line says so.
+  // Esc while the divided list is drawn: the list as it was, the status line says so.
   watching.on_input = [&] {
     QCoreApplication::postEvent(&window,
                                 new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
@@ -395,7 +396,7 @@ TEST_F(MainWindowTest, DivisionKeepsCommandsOutCancelsSilentlyAndStopsOnEscWithT
   EXPECT_EQ(window.model().TriangleCount, 8);
   EXPECT_EQ(window.state().DividedMesh, 0);
   for (std::int32_t k = 1; k <= 8; ++k) {
-    const TriangleRecord& t = window.model().Triangles(k);
+    const TriangleRecord t = window.model().Triangles(k);
     EXPECT_EQ(t.Z, before[k - 1].Z);
     EXPECT_EQ(t.Side, before[k - 1].Side);
   }

@@ -121,11 +121,11 @@ TEST_F(MeshDivided, AnswersThatAreNoWholeNumberOfAtLeastOneChangeNothing) {
   }
 }
 
-TEST_F(MeshDivided, EscWhileDividingOrDrawingPutsTheListBack) {
+TEST_F(MeshDivided, EscWhileTheDividedListIsDrawnPutsTheListBack) {
   LoadAndDraw();
   const std::vector<TriangleRecord> before = List();
-  // Esc in the first round of the division, then in the first level of the drawing after it.
-  for (const char* moment : {"Status メッシュを分割中", "Status 等高線"}) {
+  // Esc in the first level of the drawing of the divided list.
+  for (const char* moment : {"Status 等高線"}) {
     env.events.on_process = [&, moment] {
       if (!env.windows.log.empty() && env.windows.log.back().starts_with(moment))
         env.events.cancel = true;
