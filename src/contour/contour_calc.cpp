@@ -209,8 +209,13 @@ ContourOutcome DrawMap(CommandContext& ctx, const ContourHooks& hooks,
       m.Segments.Clear();
       m.FlatTriangles.Clear();
       const double at = static_cast<double>(level);
-      buckets.ForEachCandidate(
-          k, at, [&](std::int32_t t) { CutAtLevel(screen, m, w, map, m.Triangles(t), at, print); });
+      buckets.ForEachCandidate(k, at, [&](std::int32_t t, const TriangleRecord& read) {
+        TriangleRecord tri = read;
+        CutAtLevel(screen, m, w, map, tri, at, print);
+        if (tri.Flags != read.Flags) {
+          m.Triangles.SetFlags(t, tri.Flags);
+        }
+      });
       PairFlatTriangles(m.FlatTriangles, m.FlatEdges);
       SuppressFlatEdges(m.FlatEdges, m.Segments);
       if (hooks.on_level) {
