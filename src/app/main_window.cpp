@@ -133,6 +133,11 @@ MainWindow::MainWindow(std::function<void()> end_program)
   ConnectOption("InfomationDisp0", OptionItem::InfomationDisp0);
   ConnectOption("InfomationDisp1", OptionItem::InfomationDisp1);
   ConnectOption("InfomationDisp2", OptionItem::InfomationDisp2);
+  connect(menus_.item(QStringLiteral("ExactSolver")), &QAction::triggered, this, [this] {
+    model_.OptimizeSolver =
+        model_.OptimizeSolver == kSolverExact ? kSolverRelaxation : kSolverExact;
+    SyncOptionChecks();
+  });
   connect(menus_.item(QStringLiteral("TheEnd")), &QAction::triggered, this,
           [this] { end_program_(); });
   ConnectCommand("MeshDataLoad", MeshDataLoad_Click);
@@ -230,6 +235,7 @@ void MainWindow::SyncOptionChecks() {
   for (const auto& [name, item] : options) {
     menus_.item(QString::fromLatin1(name))->setChecked(IsOptionChecked(model_, item));
   }
+  menus_.item(QStringLiteral("ExactSolver"))->setChecked(model_.OptimizeSolver == kSolverExact);
   menus_.item(QStringLiteral("RelativeColorIndex"))
       ->setChecked(model_.ColorIndexMode == kRelativeColorIndex);
   menus_.item(QStringLiteral("AbsoluteColorIndex"))

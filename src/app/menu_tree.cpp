@@ -82,7 +82,10 @@ MenuTree BuildMenuTree(QMenuBar* bar) {
            {{"InfomationDisp1", "全情報", kEnabled | kCheckable},
             {"InfomationDisp2", "残差情報", kEnabled | kCheckable},
             {"InfomationDisp0", "なし", kEnabled | kCheckable}});
-  AddItems(optimise, tree, {{"MeshOptimizing", "メッシュ最適化", kPlain}});
+  // Beside the relaxation, which stays the default: the exact solution of the same system.
+  AddItems(optimise, tree,
+           {{"ExactSolver", "高速解法（厳密解）", kEnabled | kCheckable},
+            {"MeshOptimizing", "メッシュ最適化", kPlain}});
 
   QMenu* colour = AddMenu(bar, tree, {"ColorSetting", "色設定"});
   AddItems(colour, tree,

@@ -26,11 +26,13 @@ void PrintUsage(std::ostream& out) {
          "                     [--interval N] [--line-width N] [--outline] [--no-level]\n"
          "                     [--no-redline] [--color-range MIN MAX] [--divide D]\n"
          "                     [--map PICTURE]\n"
-         "                     [--points POINTS --optimise [--initial weighted|mean]]\n"
+         "                     [--points POINTS --optimise [--initial weighted|mean]\n"
+         "                      [--solver relaxation|exact]]\n"
          "                     [--print-pdf OUT.pdf]\n"
          "       ombrix legend MESH -o OUT.bmp|OUT.png [--interval N] [--color-range MIN MAX]\n"
          "       ombrix setcells WORKBOOK ROW,COL,VALUE[,mark] ...\n"
-         "       ombrix optimise MESH POINTS [--initial weighted|mean] [--write]\n";
+         "       ombrix optimise MESH POINTS [--initial weighted|mean]\n"
+         "                      [--solver relaxation|exact] [--write]\n";
 }
 
 }  // namespace

@@ -13,7 +13,8 @@
 namespace ombrix::cli {
 namespace {
 
-const std::map<std::string, int> kOptimiseOptions = {{"--initial", 1}, {"--write", 0}};
+const std::map<std::string, int> kOptimiseOptions = {
+    {"--initial", 1}, {"--write", 0}, {"--solver", 1}};
 
 }  // namespace
 
@@ -25,6 +26,18 @@ void ApplyInitialValueOption(const Arguments& args, MeshModel& model) {
       model.InitialValueMode = kInitialAverage;
     } else {
       throw UsageError("--initial takes weighted or mean, not '" + *initial + "'");
+    }
+  }
+}
+
+void ApplySolverOption(const Arguments& args, MeshModel& model) {
+  if (const std::optional<std::string> solver = args.Value("--solver")) {
+    if (*solver == "relaxation") {
+      model.OptimizeSolver = kSolverRelaxation;
+    } else if (*solver == "exact") {
+      model.OptimizeSolver = kSolverExact;
+    } else {
+      throw UsageError("--solver takes relaxation or exact, not '" + *solver + "'");
     }
   }
 }
@@ -44,6 +57,7 @@ int PrintOptimisedMesh(const std::vector<std::string>& raw, std::ostream& out) {
   NullSurface surface;
   HeadlessSession session(surface);
   ApplyInitialValueOption(args, session.model);
+  ApplySolverOption(args, session.model);
   return RunHeadless(out, [&](std::string& text) {
     MeshModel& m = session.model;
     const std::unique_ptr<Workbook> mesh = session.workbooks.Open(args.positional[0]);
@@ -58,7 +72,12 @@ int PrintOptimisedMesh(const std::vector<std::string>& raw, std::ostream& out) {
       ctx.writer = &writer;
       WriteOptimizedMesh(ctx);
     }
-    text += "sweeps," + std::to_string(result.SweepCount) + "\n";
+    if (m.OptimizeSolver == kSolverExact) {
+      text += "iterations," + std::to_string(result.Iterations) + "\nresidual," +
+              RealText(result.Residual) + "\n";
+    } else {
+      text += "sweeps," + std::to_string(result.SweepCount) + "\n";
+    }
     for (std::int32_t i = 1; i <= m.NodeCountY; ++i) {
       for (std::int32_t j = 1; j <= m.NodeCountX; ++j) {
         text += "node," + std::to_string(i) + "," + std::to_string(j) + "," +

@@ -1,5 +1,5 @@
 #pragma once
-// `ombrix optimise MESH POINTS [--initial weighted|mean] [--write]`: the mesh fitted to the
+// `ombrix optimise MESH POINTS [--initial weighted|mean] [--solver relaxation|exact] [--write]`: the mesh fitted to the
 // scattered points, as the optimisation command computes it, and written back into MESH on
 // request.
 
@@ -14,12 +14,16 @@
 
 namespace ombrix::cli {
 
-// Prints "sweeps,N" then "node,i,j,VALUE" for every node, row by row. With --write the values
+// Prints "sweeps,N" (with --solver exact "iterations,N" and "residual,R") then "node,i,j,VALUE" for every node, row by row. With --write the values
 // and the marks of the cells holding points are saved into MESH first.
 int PrintOptimisedMesh(const std::vector<std::string>& args, std::ostream& out);
 
 // --initial weighted|mean, when given; UsageError for another value.
 void ApplyInitialValueOption(const Arguments& args, MeshModel& model);
+
+// --solver relaxation|exact, when given; UsageError for another value. Any command that fits
+// the mesh takes it.
+void ApplySolverOption(const Arguments& args, MeshModel& model);
 
 // Reads the point workbook into the model and fits the loaded mesh to it.
 void ImportPointsAndOptimise(CommandContext& ctx, const std::string& points_path);

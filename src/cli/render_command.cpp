@@ -31,7 +31,7 @@ const std::map<std::string, int> kRenderOptions = {
     {"-o", 1},         {"--interval", 1},   {"--line-width", 1}, {"--outline", 0},
     {"--no-level", 0}, {"--no-redline", 0}, {"--mode", 1},       {"--color-range", 2},
     {"--divide", 1},   {"--points", 1},     {"--optimise", 0},   {"--initial", 1},
-    {"--map", 1},      {"--print-pdf", 1}};
+    {"--solver", 1},   {"--map", 1},        {"--print-pdf", 1}};
 
 // The drawing area's size in a fresh window: 9372 x 5412 twips at 15 twips a pixel.
 constexpr int kInitialAreaWidth = 625;
@@ -103,7 +103,11 @@ int RenderMap(const std::vector<std::string>& raw, std::ostream& out) {
   if (args.Has("--initial") && !points) {
     throw UsageError("--initial needs --points POINTS --optimise");
   }
+  if (args.Has("--solver") && !points) {
+    throw UsageError("--solver needs --points POINTS --optimise");
+  }
   ApplyInitialValueOption(args, session.model);
+  ApplySolverOption(args, session.model);
   const std::optional<std::string> map_picture = args.Value("--map");
   const std::optional<std::string> pdf = args.Value("--print-pdf");
   return RunHeadless(out, [&](std::string& text) {

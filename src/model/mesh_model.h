@@ -69,6 +69,8 @@ struct MeshModel {
   std::int32_t ColorIndexMode = 0;
   std::int32_t InitialValueMode = 0;
   std::int32_t InfoDisplayMode = 0;
+  // How the optimiser solves its normal equations: by relaxation, or exactly.
+  std::int32_t OptimizeSolver = 0;
 
   // Working lists of the contour computation; their counts are SegmentCount, FlatCount and
   // FlatEdgeCount.

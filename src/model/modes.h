@@ -18,6 +18,10 @@ inline constexpr std::int32_t kInfoNone = 0;
 inline constexpr std::int32_t kInfoAll = 1;
 inline constexpr std::int32_t kInfoResidual = 2;
 
+// OptimizeSolver
+inline constexpr std::int32_t kSolverRelaxation = 0;
+inline constexpr std::int32_t kSolverExact = 1;
+
 // ColorMode, from the option buttons "Nothing", "Easy", "Normal"
 inline constexpr std::int32_t kColorNothing = 0;
 inline constexpr std::int32_t kColorEasy = 1;

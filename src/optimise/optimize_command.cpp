@@ -20,6 +20,11 @@ std::string SweepStatus(std::int32_t sweep, double max_change) {
          FormatFixed12(max_change) + "（Esc で中止）";
 }
 
+std::string IterationStatus(std::int32_t iteration, double residual) {
+  return "メッシュ最適化: 厳密解 " + std::to_string(iteration) + " 回目、相対残差 " +
+         RealText(residual) + "（Esc で中止）";
+}
+
 // The fit, with the result window's listings and progress by the information mode and the
 // sweep count on the status line. Returns false when the user cancelled it.
 bool RunFit(CommandContext& ctx) {
@@ -39,6 +44,13 @@ bool RunFit(CommandContext& ctx) {
     ctx.windows.ShowStatus(SweepStatus(sweep, max_change));
     if (mode > 0 && ctx.result != nullptr) {
       const ProgressTexts texts = ProgressTextsOf(sweep, max_change);
+      ctx.result->ShowProgress(texts.sweeps, texts.residual);
+    }
+  };
+  observers.on_iteration = [&](std::int32_t iteration, double residual) {
+    ctx.windows.ShowStatus(IterationStatus(iteration, residual));
+    if (mode > 0 && ctx.result != nullptr) {
+      const ProgressTexts texts = IterationTextsOf(iteration, residual);
       ctx.result->ShowProgress(texts.sweeps, texts.residual);
     }
   };

@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "model/modes.h"
 #include "model/numeric.h"
 #include "model/run_error.h"
+#include "optimise/exact_solver.h"
 #include "optimise/initial_values.h"
 #include "optimise/point_cells.h"
 #include "optimise/relaxation.h"
@@ -35,6 +37,21 @@ void RequireFinite(const SparseMatrix& a, const char* what) {
 }
 
 constexpr std::int32_t kWavefrontNodes = 2'000;
+
+// Steps 6 and 7: the last listing, then the only change to the model.
+void Finish(MeshModel& m, const std::vector<double>& solution, OptimizeListings* listings) {
+  if (listings != nullptr) {
+    listings->ListSolution(solution);
+  }
+  const std::int32_t nx = m.NodeCountX;
+  for (std::int32_t i = 1; i <= m.NodeCountY; ++i) {
+    for (std::int32_t j = 1; j <= nx; ++j) {
+      m.NodeValue(i, j) = solution[static_cast<std::size_t>(i - 1) * static_cast<std::size_t>(nx) +
+                                   static_cast<std::size_t>(j - 1)];
+      m.NodeBlank(i, j) = 0;
+    }
+  }
+}
 
 }  // namespace
 
@@ -91,9 +108,24 @@ OptimizeResult OptimizingCalc(MeshModel& m, EventPump& events, const OptimizeObs
   // Step 4: starting values.
   std::vector<double> solution = InitialValues(m, pairs);
 
-  // Step 5: sweeps until every relative change is at most the limit.
   events.ResetCancel();
   OptimizeResult result;
+  if (m.OptimizeSolver == kSolverExact) {
+    if (observers.before_sweeps) {
+      observers.before_sweeps();
+    }
+    const ExactSolveResult exact =
+        SolveExact(system, right_side, solution, events, observers.on_iteration);
+    if (exact.cancelled) {
+      result.outcome = OptimizeOutcome::Cancelled;
+      return result;
+    }
+    result.Iterations = exact.iterations;
+    result.Residual = exact.residual;
+    Finish(m, solution, listings);
+    return result;
+  }
+  // Step 5: sweeps until every relative change is at most the limit.
   const double omega = m.RelaxationFactor;
   const double limit = m.ConvergenceLimit;
   // The wavefront sweep gives the same values as the row-by-row one and pays from a few
@@ -135,18 +167,7 @@ OptimizeResult OptimizingCalc(MeshModel& m, EventPump& events, const OptimizeObs
   if (wavefront) {
     wavefront->CopyOut(solution);
   }
-  // Step 6.
-  if (listings != nullptr) {
-    listings->ListSolution(solution);
-  }
-  // Step 7: the only change to the model.
-  for (std::int32_t i = 1; i <= ny; ++i) {
-    for (std::int32_t j = 1; j <= nx; ++j) {
-      m.NodeValue(i, j) = solution[static_cast<std::size_t>(i - 1) * static_cast<std::size_t>(nx) +
-                                   static_cast<std::size_t>(j - 1)];
-      m.NodeBlank(i, j) = 0;
-    }
-  }
+  Finish(m, solution, listings);
   result.outcome = OptimizeOutcome::Converged;
   return result;
 }

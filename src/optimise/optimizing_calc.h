@@ -19,8 +19,10 @@ struct OptimizeObservers {
   std::function<void(std::int32_t sweep, double max_change)> on_sweep = nullptr;
   // The four listings, used only when InfoDisplayMode is 1.
   OptimizeListings* listings = nullptr;
-  // Called once when the sweeps are about to start.
+  // Called once when the sweeps (or the exact solver's iterations) are about to start.
   std::function<void()> before_sweeps = nullptr;
+  // The exact solver's progress after every iteration: its count and the relative residual.
+  std::function<void(std::int32_t iteration, double residual)> on_iteration = nullptr;
 };
 
 struct OptimizeOptions {
@@ -35,11 +37,15 @@ struct OptimizeResult {
   OptimizeOutcome outcome = OptimizeOutcome::Converged;
   std::int32_t SweepCount = 0;
   double MaxChange = 0;
+  // The exact solver's (OptimizeSolver 1) iteration count and final relative residual.
+  std::int32_t Iterations = 0;
+  double Residual = 0;
 };
 
-// Runs the whole fit and, when it converges, writes every node value and clears every blank
-// flag. Pending events are processed at the start of every sweep; a cancel request seen then
-// ends the run (Cancelled). Errors (RunError), all before the model is touched: no scattered
+// Runs the whole fit (the relaxation, or with OptimizeSolver 1 the exact solution of the same
+// system from the same starting values) and, when it converges, writes every node value and clears
+// every blank flag. Pending events are processed at the start of every sweep; a cancel request seen
+// then ends the run (Cancelled). Errors (RunError), all before the model is touched: no scattered
 // point or no mesh, no point in any mesh cell, a zero diagonal or equal neighbouring coordinates
 // around a point (11, or 6 for 0 / 0), overflow (6), no convergence after kSweepLimit sweeps. A
 // cancelled or failed run leaves the model as it was.

@@ -67,6 +67,10 @@ ProgressTexts ProgressTextsOf(std::int32_t sweep_count, double max_change) {
   return {std::to_string(sweep_count), FormatFixed12(max_change)};
 }
 
+ProgressTexts IterationTextsOf(std::int32_t iterations, double residual) {
+  return {std::to_string(iterations), RealText(residual)};
+}
+
 void ResultListings::List(std::shared_ptr<const ListingRows> rows) {
   windows_.Show(WindowId::Result);
   window_.ShowListing(std::move(rows));

@@ -55,6 +55,9 @@ struct ProgressTexts {
   std::string residual;
 };
 ProgressTexts ProgressTextsOf(std::int32_t sweep_count, double max_change);
+// The exact solver's progress in the same fields: the iteration count, and the relative
+// residual in its shortest form (twelve decimals would show 0 long before it is reached).
+ProgressTexts IterationTextsOf(std::int32_t iterations, double residual);
 
 // The four listings in the result window: each shows the window, replaces the list and then
 // waits for the user to close the "Wait" message.

@@ -293,6 +293,30 @@ TEST_F(MainWindowTest, OptimisationListsInTheResultWindowAndWritesTheWorkbook) {
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
+TEST_F(MainWindowTest, ExactSolverItemChoosesTheSolverAndShowsItsProgress) {
+  window.model() =
+      testing::MakeModel({0, 1, 2, 3}, {2, 1, 0}, {{0.5, 0.5, 2}, {1.5, 1.25, 4}, {2.5, 0.5, 3}}, 1,
+                         1, 10, 1.5, 1e-6, 0);
+  EXPECT_EQ(Item("ExactSolver")->text(), QStringLiteral("高速解法（厳密解）"));
+  EXPECT_FALSE(Checked("ExactSolver"));  // the relaxation is the default
+  Click("ExactSolver");
+  Click("ExactSolver");
+  EXPECT_FALSE(Checked("ExactSolver"));
+  EXPECT_EQ(window.model().OptimizeSolver, 0);
+  Click("ExactSolver");
+  EXPECT_TRUE(Checked("ExactSolver"));
+  EXPECT_EQ(window.model().OptimizeSolver, 1);
+  Click("InfomationDisp2");
+  dialogs.yes_no_answers = {true, false};
+  Click("MeshOptimizing");
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  QWidget* form = window.window_ops().Existing(WindowId::Result);
+  ASSERT_NE(form, nullptr);
+  EXPECT_GE(form->findChild<QLineEdit*>(QStringLiteral("Text1"))->text().toInt(), 1);
+  EXPECT_LE(form->findChild<QLineEdit*>(QStringLiteral("Text2"))->text().toDouble(), 1e-12);
+  EXPECT_EQ(window.model().NodeBlank(1, 1), 0);
+}
+
 TEST_F(MainWindowTest, TheEndEndsTheProgram) {
   Click("TheEnd");
   EXPECT_EQ(end_calls, 1);

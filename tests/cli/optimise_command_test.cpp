@@ -65,6 +65,19 @@ TEST(OptimiseCommand, PrintsTheSweepsAndEveryNodeTheSameForEveryWriter) {
       Optimise({Fixture("mesh_small.lo.xls"), Fixture("points_small.lo.xls"), "--initial", "mean"});
   EXPECT_EQ(mean.status, kExitOk);
   EXPECT_NE(mean.text, out.text);  // other initial values converge elsewhere
+  // The exact solver: its iterations and residual, and values close to the relaxation's.
+  const Output exact =
+      Optimise({Fixture("mesh_small.lo.xls"), Fixture("points_small.lo.xls"), "--solver", "exact"});
+  ASSERT_EQ(exact.status, kExitOk) << exact.text;
+  EXPECT_EQ(exact.text.rfind("iterations,", 0), 0u);
+  const std::size_t residual = exact.text.find("\nresidual,");
+  ASSERT_NE(residual, std::string::npos);
+  EXPECT_LE(std::strtod(exact.text.c_str() + residual + 10, nullptr), 1e-12);
+  const auto exact_nodes = PrintedNodes(exact.text);
+  ASSERT_EQ(exact_nodes.size(), 6u);
+  for (const auto& [at, value] : nodes) {
+    EXPECT_NEAR(exact_nodes.at(at), value, 1e-3);
+  }
 }
 
 TEST(OptimiseCommand, ErrorsAndUsage) {
@@ -76,6 +89,9 @@ TEST(OptimiseCommand, ErrorsAndUsage) {
   EXPECT_THROW(Optimise({Fixture("mesh_small.lo.xls")}), UsageError);
   EXPECT_THROW(Optimise({Fixture("mesh_small.lo.xls"), Fixture("points_small.lo.xls"), "--initial",
                          "median"}),
+               UsageError);
+  EXPECT_THROW(Optimise({Fixture("mesh_small.lo.xls"), Fixture("points_small.lo.xls"), "--solver",
+                         "direct"}),
                UsageError);
 }
 

@@ -5,6 +5,9 @@
 #include <vector>
 
 #include "model/mesh_model.h"
+#include "optimise/point_cells.h"
+#include "optimise/sparse_system.h"
+#include "optimise/system_terms.h"
 
 namespace ombrix::testing {
 
@@ -51,6 +54,27 @@ inline MeshModel MakeModel(const std::vector<double>& xs, const std::vector<doub
   m.ConvergenceLimit = epsilon;
   m.InitialValueMode = mode;
   return m;
+}
+
+// The fit's system (w1 L + w2 H + w3 P'P) z = w3 P'v, assembled as the optimiser does.
+struct FitSystem {
+  SparseMatrix system{0, 0};
+  std::vector<double> right_side;
+};
+inline FitSystem AssembleSystem(const MeshModel& m) {
+  FitSystem f;
+  f.system = SparseMatrix(m.NodeCountX, m.NodeCountY);
+  FillMembraneCurvature(f.system, m.MembraneWeight, m.CurvatureWeight);
+  f.right_side.assign(static_cast<std::size_t>(f.system.size()), 0.0);
+  SparseMatrix data(m.NodeCountX, m.NodeCountY);
+  AddDataTerm(m, FindPointCells(m), data, f.right_side);
+  for (std::size_t e = 0; e < data.entries(); ++e) {
+    f.system.value(e) = f.system.value(e) + m.DataWeight * data.value(e);
+  }
+  for (double& r : f.right_side) {
+    r = r * m.DataWeight;
+  }
+  return f;
 }
 
 }  // namespace ombrix::testing

@@ -8,13 +8,12 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/run_error.h"
-#include "optimise/point_cells.h"
 #include "optimise/relaxation.h"
 #include "optimise/sparse_system.h"
-#include "optimise/system_terms.h"
 #include "optimise/wavefront_sweep.h"
 #include "optimise_fixture.h"
 
@@ -51,17 +50,12 @@ Problem MakeProblem(std::int32_t nx, std::int32_t ny, int points, std::mt19937& 
   }
   const MeshModel m = testing::MakeModel(xs, ys, pts, 0.5 + unit(rng), unit(rng) * 2,
                                          1 + 20 * unit(rng), 1.5, 0, 0);
-  Problem pr;
-  pr.system = SparseMatrix(nx, ny);
-  FillMembraneCurvature(pr.system, m.MembraneWeight, m.CurvatureWeight);
-  pr.right_side.assign(static_cast<std::size_t>(nx) * static_cast<std::size_t>(ny), 0.0);
-  SparseMatrix data(nx, ny);
-  AddDataTerm(m, FindPointCells(m), data, pr.right_side);
-  for (std::size_t e = 0; e < data.entries(); ++e) {
-    pr.system.value(e) = pr.system.value(e) + m.DataWeight * data.value(e);
-  }
-  for (double& r : pr.right_side) {
-    r = nx == 1 || ny == 1 ? 10 * unit(rng) - 5 : r * m.DataWeight;
+  testing::FitSystem fit = testing::AssembleSystem(m);
+  Problem pr{std::move(fit.system), std::move(fit.right_side), {}};
+  if (nx == 1 || ny == 1) {  // no cells: a right side of its own
+    for (double& r : pr.right_side) {
+      r = 10 * unit(rng) - 5;
+    }
   }
   for (std::size_t k = 0; k < pr.right_side.size(); ++k) {
     // Some exact zeros: the absolute change is used there.
