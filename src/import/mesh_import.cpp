@@ -135,7 +135,7 @@ void ImportMesh(CommandContext& ctx, const std::string& path) {
 }
 
 void MeshDataLoad_Click(CommandContext& ctx) {
-  const std::optional<std::string> path = ctx.dialogs.OpenFile(kWorkbookFilter);
+  const std::optional<std::string> path = ctx.dialogs.OpenFile(kMeshFileFilter);
   if (!path) {
     return;  // cancelled: nothing changes
   }

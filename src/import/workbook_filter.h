@@ -8,4 +8,9 @@ namespace ombrix {
 inline constexpr std::string_view kWorkbookFilter =
     "エクセル ファイル (*.xls *.xlsx)|*.xls;*.xlsx|";
 
+// The mesh import's filter: workbooks, and raster grids read in their place.
+inline constexpr std::string_view kMeshFileFilter =
+    "エクセル ファイル (*.xls *.xlsx)|*.xls;*.xlsx|"
+    "ラスター格子 (*.tif *.tiff *.asc)|*.tif;*.tiff;*.asc|";
+
 }  // namespace ombrix

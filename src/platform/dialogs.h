@@ -24,6 +24,9 @@ class Dialogs {
   // The file-open dialog with a filter of "description|pattern|..." pairs; nothing when
   // cancelled.
   virtual std::optional<std::string> OpenFile(std::string_view filter) = 0;
+  // The file-save dialog with the same kind of filter; the name gets the chosen type's
+  // extension when it has none. Nothing when cancelled (or where no one can be asked).
+  virtual std::optional<std::string> SaveFile(std::string_view /*filter*/) { return std::nullopt; }
 };
 
 }  // namespace ombrix

@@ -33,6 +33,8 @@ class ScriptedDialogs : public Dialogs {
   std::string InputBox(std::string_view prompt, std::string_view title,
                        std::string_view default_text) override;
   std::optional<std::string> OpenFile(std::string_view filter) override;
+  // Answers from file_answers too.
+  std::optional<std::string> SaveFile(std::string_view filter) override { return OpenFile(filter); }
 };
 
 }  // namespace ombrix::testing

@@ -16,6 +16,7 @@ class QtDialogs : public Dialogs {
   std::string InputBox(std::string_view prompt, std::string_view title,
                        std::string_view default_text) override;
   std::optional<std::string> OpenFile(std::string_view filter) override;
+  std::optional<std::string> SaveFile(std::string_view filter) override;
 
  private:
   QWidget* parent_;
