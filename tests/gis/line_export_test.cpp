@@ -89,8 +89,9 @@ TEST(LineExport, EveryFormatReadsBackWithItsFieldsAndExactGeometry) {
           const double tolerance = format == LineFormat::Dxf ? 1e-9 : 0;
           EXPECT_NEAR(r.points[p][0], line.points[p].x, tolerance);
           EXPECT_NEAR(r.points[p][1], line.points[p].y, tolerance);
-          if (format == LineFormat::Dxf)
+          if (format == LineFormat::Dxf) {
             EXPECT_EQ(r.points[p][2], l.level);  // the elevation
+          }
         }
       }
     }

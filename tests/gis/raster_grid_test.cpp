@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 
 #include "fakes/temp_folder.h"
 #include "gis/gdal_handles.h"
