@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang-format xvfb xauth
   poppler-utils
+  libgdal-dev gdal-bin
 )
 
 missing=()

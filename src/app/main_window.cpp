@@ -12,6 +12,7 @@
 #include "contour/colour_legend.h"
 #include "contour/contour_command.h"
 #include "contour/mesh_divided_command.h"
+#include "gis/line_save_command.h"
 #include "import/mesh_import.h"
 #include "import/point_import.h"
 #include "model/form_load.h"
@@ -148,6 +149,7 @@ MainWindow::MainWindow(std::function<void()> end_program)
   ConnectCommand("AbsoluteColorIndex", AbsoluteColorIndex_Click);
   ConnectCommand("MeshOptimizing", MeshOptimizing_Click);
   ConnectCommand("SaveContour", SaveContour_Click);
+  ConnectCommand("SaveContourLines", gis::SaveContourLines_Click);
   ConnectCommand("LoadMap", LoadMap_Click);
   ConnectCommand("Sprite", Sprite_Click);
   // The map keys work whatever control has the focus, but not while another command runs.

@@ -10,6 +10,7 @@
 #include "app/menu_tree.h"
 #include "app/result_form.h"
 #include "app/settings_panel.h"
+#include "gis/mesh_file_opener.h"
 #include "model/main_window_state.h"
 #include "model/mesh_model.h"
 #include "model/option_groups.h"
@@ -81,7 +82,7 @@ class MainWindow : public QMainWindow {
   std::unique_ptr<qt::QtDialogs> dialogs_;
   std::unique_ptr<qt::QtEventPump> events_;
   std::unique_ptr<qt::QtWindowOps> window_ops_;
-  sheet::FileWorkbookOpener file_workbooks_;
+  gis::MeshFileOpener file_workbooks_;  // workbooks, or rasters in place of a mesh workbook
   Dialogs* active_dialogs_ = nullptr;
   WorkbookOpener* active_workbooks_ = &file_workbooks_;
   sheet::FileWorkbookWriter file_writer_;

@@ -93,7 +93,8 @@ MenuTree BuildMenuTree(QMenuBar* bar) {
             {"AbsoluteColorIndex", "絶対カラーインデックス", kEnabled | kCheckable}});
 
   QMenu* write_file = AddMenu(bar, tree, {"WriteFile", "ファイル書込"});
-  AddItems(write_file, tree, {{"SaveContour", "コンター画像", kPlain}});
+  AddItems(write_file, tree,
+           {{"SaveContour", "コンター画像", kPlain}, {"SaveContourLines", "等高線データ", kPlain}});
 
   for (QMenu* menu : {read_file, contour, optimise, colour, write_file}) {
     bar->addMenu(menu);

@@ -1,6 +1,6 @@
 #pragma once
 // A command context without a window: dialogs that only report on standard error, window
-// operations on plain values, no events to process, workbooks read from files.
+// operations on plain values, no events to process, workbooks (or rasters) read from files.
 
 #include <functional>
 #include <iostream>
@@ -8,11 +8,11 @@
 #include <memory>
 
 #include "contour/contour_calc.h"
+#include "gis/mesh_file_opener.h"
 #include "model/form_load.h"
 #include "platform/command_context.h"
 #include "platform/null_surface.h"
 #include "platform/qt/qt_picture_loader.h"
-#include "sheet/open_workbook.h"
 
 namespace ombrix::cli {
 
@@ -69,7 +69,7 @@ struct HeadlessSession {
   StderrDialogs dialogs;
   HeadlessWindowOps windows;
   NoEvents events;
-  sheet::FileWorkbookOpener workbooks;
+  gis::MeshFileOpener workbooks;  // workbooks, or rasters in their place
   qt::QtPictureLoader picture_files;
 };
 

@@ -1,5 +1,6 @@
 #include "cli/import_commands.h"
 
+#include "gis/mesh_file_opener.h"
 #include "import/mesh_import.h"
 #include "import/plot_frame.h"
 #include "import/point_import.h"
@@ -11,7 +12,7 @@ namespace ombrix::cli {
 
 int PrintMesh(const std::string& path, std::ostream& out) {
   return RunHeadless(out, [&](std::string& text) {
-    const std::unique_ptr<Workbook> book = sheet::OpenWorkbook(path);
+    const std::unique_ptr<Workbook> book = gis::MeshFileOpener().Open(path);
     const MeshData d = ReadMeshWorkbook(*book);
     const PlotFrameSetup frame =
         ComputePlotFrame(d.NodeX, d.NodeY, d.NodeCountX, d.NodeCountY, PanelState{});

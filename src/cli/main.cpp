@@ -7,6 +7,7 @@
 #include "app/application.h"
 #include "cli/arguments.h"
 #include "cli/contour_commands.h"
+#include "cli/gis_commands.h"
 #include "cli/import_commands.h"
 #include "cli/optimise_command.h"
 #include "cli/run_guard.h"
@@ -32,7 +33,11 @@ void PrintUsage(std::ostream& out) {
          "       ombrix legend MESH -o OUT.bmp|OUT.png [--interval N] [--color-range MIN MAX]\n"
          "       ombrix setcells WORKBOOK ROW,COL,VALUE[,mark] ...\n"
          "       ombrix optimise MESH POINTS [--initial weighted|mean]\n"
-         "                      [--solver relaxation|exact] [--write]\n";
+         "                      [--solver relaxation|exact] [--write]\n"
+         "       ombrix contours MESH -o OUT.gpkg|OUT.shp|OUT.geojson|OUT.dxf [--interval N]\n"
+         "                     [--divide D] [--points POINTS --optimise] [--srs SRS]\n"
+         "       ombrix grid MESH -o OUT.tif|OUT.asc [--points POINTS --optimise] [--srs SRS]\n"
+         "       (MESH: a mesh workbook, or a raster grid GDAL reads)\n";
 }
 
 }  // namespace
@@ -74,6 +79,12 @@ int main(int argc, char** argv) {
     }
     if (command == "optimise") {
       return PrintOptimisedMesh(rest, std::cout);
+    }
+    if (command == "contours") {
+      return ExportContours(rest, std::cout);
+    }
+    if (command == "grid") {
+      return ExportGrid(rest, std::cout);
     }
     if (command == "setcells") {
       return SetCells(rest, std::cout);

@@ -24,21 +24,58 @@ using Clock = std::chrono::steady_clock;
 // How often a long level loop lets the window breathe and shows its progress.
 constexpr auto kProgressInterval = std::chrono::milliseconds(30);
 
-void AppendSegment(MeshModel& m, const PixelMapping& map, double y1, double x1, double y2,
-                   double x2) {
+// Where the segments of the level being cut came from, when a caller traces them.
+struct Tracer {
+  SegmentTrace* trace = nullptr;
+
+  void Add(const SegmentEnd& e1, const SegmentEnd& e2) const {
+    if (trace != nullptr) {
+      trace->push_back({e1, e2});
+    }
+  }
+  // Drops the entries of segments taken back out of the list.
+  void Sync(const GrowableList<SegmentRecord>& segments) const {
+    if (trace != nullptr) {
+      trace->resize(static_cast<std::size_t>(segments.count()));
+    }
+  }
+};
+
+MeshPoint VertexPoint(const TriangleRecord& t, std::int32_t v) {
+  return {t.X[static_cast<std::size_t>(v)], t.Y[static_cast<std::size_t>(v)]};
+}
+SegmentEnd AtVertex(const TriangleRecord& t, std::int32_t v) {
+  return {VertexPoint(t, v), VertexKey(VertexPoint(t, v))};
+}
+SegmentEnd AtCrossing(const TriangleRecord& t, const Crossing& c) {
+  return {{c.x, c.y}, MakeEdgeKey(VertexPoint(t, c.a), VertexPoint(t, c.b))};
+}
+// The vertex of the triangle at a point recorded as on the level.
+SegmentEnd AtOnLevelPoint(const TriangleRecord& t, double y, double x) {
+  for (std::int32_t v = 1; v <= 3; ++v) {
+    if (t.Y[static_cast<std::size_t>(v)] == y && t.X[static_cast<std::size_t>(v)] == x) {
+      return AtVertex(t, v);
+    }
+  }
+  return {{x, y}, VertexKey({x, y})};
+}
+
+void AppendSegment(MeshModel& m, const PixelMapping& map, const Tracer& tracer,
+                   const SegmentEnd& e1, const SegmentEnd& e2) {
   SegmentRecord s;
-  s.Y1 = map.Y(y1);
-  s.X1 = map.X(x1);
-  s.Y2 = map.Y(y2);
-  s.X2 = map.X(x2);
+  s.Y1 = map.Y(e1.at.y);
+  s.X1 = map.X(e1.at.x);
+  s.Y2 = map.Y(e2.at.y);
+  s.X2 = map.X(e2.at.x);
   s.State = kSegmentDrawn;
   m.Segments.Append(s);
+  tracer.Add(e1, e2);
 }
 
 // A triangle with exactly one edge on the level: the edge is a segment unless it only touches
 // the surface at a peak or pit.
 void CutOneEdgeOnLevel(MeshModel& m, const MainWindowState& w, const PixelMapping& map,
-                       TriangleRecord& t) {
+                       const Tracer& tracer, TriangleRecord& t) {
   std::int32_t a = 2;
   std::int32_t b = 3;
   if (t.Z[1] == t.Z[2]) {
@@ -52,7 +89,7 @@ void CutOneEdgeOnLevel(MeshModel& m, const MainWindowState& w, const PixelMappin
     t.Flags[static_cast<std::size_t>(a)] = 1;
     t.Flags[static_cast<std::size_t>(b)] = 1;
   }
-  AppendSegment(m, map, t.Y[a], t.X[a], t.Y[b], t.X[b]);
+  AppendSegment(m, map, tracer, AtVertex(t, a), AtVertex(t, b));
   if (w.DividedMesh != 0) {
     if (t.Flags[static_cast<std::size_t>(a)] == -1) {
       m.Segments.RemoveLast();
@@ -99,30 +136,29 @@ void FillAboveLevel(DrawingSurface& screen, const MeshModel& m, const MainWindow
 }
 
 void CutAtLevel(DrawingSurface& screen, MeshModel& m, const MainWindowState& w,
-                const PixelMapping& map, TriangleRecord& t, double level,
+                const PixelMapping& map, const Tracer& tracer, TriangleRecord& t, double level,
                 const PrinterCopy& print) {
   const LevelCut cut = CutTriangle(t, level);
   switch (cut.kind) {
     case CutKind::None:
       return;
     case CutKind::TwoCrossings:
-      AppendSegment(m, map, cut.crossing[1].y, cut.crossing[1].x, cut.crossing[2].y,
-                    cut.crossing[2].x);
+      AppendSegment(m, map, tracer, AtCrossing(t, cut.crossing[1]), AtCrossing(t, cut.crossing[2]));
       if (w.ColorMode == kColorNormal) {
         FillAboveLevel(screen, m, w, map, t, cut, level, print);
       }
       return;
     case CutKind::CrossingAndVertex:
-      AppendSegment(m, map, cut.crossing[1].y, cut.crossing[1].x, cut.on_level_y[1],
-                    cut.on_level_x[1]);
+      AppendSegment(m, map, tracer, AtCrossing(t, cut.crossing[1]),
+                    AtOnLevelPoint(t, cut.on_level_y[1], cut.on_level_x[1]));
       if (w.ColorMode == kColorNormal) {
         FillAboveLevel(screen, m, w, map, t, cut, level, print);
       }
       return;
     case CutKind::Flat: {
-      AppendSegment(m, map, t.Y[1], t.X[1], t.Y[2], t.X[2]);
-      AppendSegment(m, map, t.Y[2], t.X[2], t.Y[3], t.X[3]);
-      AppendSegment(m, map, t.Y[1], t.X[1], t.Y[3], t.X[3]);
+      AppendSegment(m, map, tracer, AtVertex(t, 1), AtVertex(t, 2));
+      AppendSegment(m, map, tracer, AtVertex(t, 2), AtVertex(t, 3));
+      AppendSegment(m, map, tracer, AtVertex(t, 1), AtVertex(t, 3));
       TriangleRecord flat;
       for (std::size_t v = 1; v <= 3; ++v) {
         flat.Y[v] = map.Y(t.Y[v]);
@@ -132,7 +168,7 @@ void CutAtLevel(DrawingSurface& screen, MeshModel& m, const MainWindowState& w,
       return;
     }
     case CutKind::OneEdgeOnLevel:
-      CutOneEdgeOnLevel(m, w, map, t);
+      CutOneEdgeOnLevel(m, w, map, tracer, t);
       return;
   }
 }
@@ -208,13 +244,18 @@ ContourOutcome DrawMap(CommandContext& ctx, const ContourHooks& hooks,
       }
       m.Segments.Clear();
       m.FlatTriangles.Clear();
+      const Tracer tracer{hooks.trace};
+      if (hooks.trace != nullptr) {
+        hooks.trace->clear();
+      }
       const double at = static_cast<double>(level);
       buckets.ForEachCandidate(k, at, [&](std::int32_t t, const TriangleRecord& read) {
         TriangleRecord tri = read;
-        CutAtLevel(screen, m, w, map, tri, at, print);
+        CutAtLevel(screen, m, w, map, tracer, tri, at, print);
         if (tri.Flags != read.Flags) {
           m.Triangles.SetFlags(t, tri.Flags);
         }
+        tracer.Sync(m.Segments);
       });
       PairFlatTriangles(m.FlatTriangles, m.FlatEdges);
       SuppressFlatEdges(m.FlatEdges, m.Segments);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "contour/segment_trace.h"
 #include "model/growable_list.h"
 #include "model/segment_record.h"
 #include "platform/command_context.h"
@@ -25,6 +26,9 @@ enum class ContourOutcome { Drawn, LineWidthTooSmall, Cancelled };
 struct ContourHooks {
   // Called for each level after its plateau pass, before its segments are drawn.
   std::function<void(std::int32_t level, const GrowableList<SegmentRecord>& segments)> on_level;
+  // When set, filled for each level beside the segment list (same order and count) before
+  // on_level is called.
+  SegmentTrace* trace = nullptr;
 };
 
 // Draws the map. Run-time errors are thrown as RunError; the caller reports them.

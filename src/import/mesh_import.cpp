@@ -140,7 +140,7 @@ void ImportMesh(CommandContext& ctx, const std::string& path) {
 }
 
 void MeshDataLoad_Click(CommandContext& ctx) {
-  const std::optional<std::string> path = ctx.dialogs.OpenFile(kWorkbookFilter, kMeshDialogTitle);
+  const std::optional<std::string> path = ctx.dialogs.OpenFile(kMeshFileFilter, kMeshDialogTitle);
   if (!path) {
     return;  // cancelled: nothing changes
   }

@@ -12,4 +12,9 @@ inline constexpr std::string_view kWorkbookFilter =
 inline constexpr std::string_view kMeshDialogTitle = "メッシュ数値データを開く";
 inline constexpr std::string_view kPointsDialogTitle = "ランダム数値データを開く";
 
+// The mesh import's filter: workbooks, and raster grids read in their place.
+inline constexpr std::string_view kMeshFileFilter =
+    "エクセル ファイル (*.xls *.xlsx)|*.xls;*.xlsx|"
+    "ラスター格子 (*.tif *.tiff *.asc)|*.tif;*.tiff;*.asc|";
+
 }  // namespace ombrix

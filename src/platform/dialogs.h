@@ -25,6 +25,9 @@ class Dialogs {
   // says what it opens; nothing when cancelled.
   virtual std::optional<std::string> OpenFile(std::string_view filter,
                                               std::string_view title = {}) = 0;
+  // The file-save dialog with the same kind of filter; the name gets the chosen type's
+  // extension when it has none. Nothing when cancelled (or where no one can be asked).
+  virtual std::optional<std::string> SaveFile(std::string_view /*filter*/) { return std::nullopt; }
 };
 
 }  // namespace ombrix

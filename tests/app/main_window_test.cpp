@@ -15,6 +15,7 @@
 #include <QStatusBar>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <vector>
 
 #include "app/twips.h"
@@ -23,6 +24,8 @@
 #include "fakes/memory_workbook.h"
 #include "fakes/recording_workbook_writer.h"
 #include "fakes/scripted_dialogs.h"
+#include "fakes/temp_folder.h"
+#include "gis/gdal_handles.h"
 #include "model/numeric.h"
 #include "optimise/optimise_fixture.h"
 
@@ -95,6 +98,7 @@ TEST_F(MainWindowTest, MenuTreeHasEveryItemWithItsCaption) {
       {"WeightedFivePoint", "重み付５点平均値"}, {"InfomationDisp2", "残差情報"},
       {"MeshOptimizing", "メッシュ最適化"},      {"AbsoluteColorIndex", "絶対カラーインデックス"},
       {"SaveContour", "コンター画像"},           {"TheEnd", "終了"},
+      {"SaveContourLines", "等高線データ"},
   };
   for (const auto& [name, caption] : items)
     EXPECT_EQ(Item(name)->text(), QString::fromUtf8(caption)) << name;
@@ -177,6 +181,42 @@ TEST_F(MainWindowTest, ContourCommandDrawsTheMapFromTheMenu) {
   ASSERT_NE(ops.Existing(WindowId::Legend), nullptr);
   EXPECT_TRUE(ops.Existing(WindowId::Legend)->isVisible());
   EXPECT_NE(window.surface().image().pixel(200, 300) & 0xFFFFFF, 0xFFFFFFu);  // filled
+}
+
+TEST_F(MainWindowTest, LinesOfTheDrawnMapAreSavedFromTheMenu) {
+  testing::TempFolder folder;
+  const std::string path = folder / "lines.geojson";
+  Click("SaveContourLines");  // no mesh yet
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "データがありません。ファイルを読み込んで下さい。");
+  LoadMesh(FillWideMesh);
+  Click("SaveContourLines");  // nothing drawn yet
+  EXPECT_EQ(dialogs.messages.size(), 2u);
+
+  Click("ContourLine");
+  std::vector<std::array<std::int32_t, 4>> flags;
+  for (int t = 1; t <= window.model().TriangleCount; ++t)
+    flags.push_back(window.model().Triangles(t).Flags);
+  dialogs.file_answers.push_back(path);
+  Click("SaveContourLines");
+  EXPECT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_TRUE(window.menuBar()->isEnabled());
+  for (int t = 1; t <= window.model().TriangleCount; ++t)  // a later division reads them
+    EXPECT_EQ(window.model().Triangles(t).Flags, flags[static_cast<std::size_t>(t - 1)]);
+  gis::EnsureGdal();
+  const gis::Dataset lines(GDALOpenEx(path.c_str(), GDAL_OF_VECTOR, nullptr, nullptr, nullptr));
+  ASSERT_TRUE(lines);
+  // Levels 1 to 5 of the values 0 .. 6, each with its lines.
+  OGRLayerH layer = GDALDatasetGetLayer(lines.get(), 0);
+  std::set<int> levels;
+  for (OGRFeatureH f; (f = OGR_L_GetNextFeature(layer)) != nullptr; OGR_F_Destroy(f))
+    levels.insert(OGR_F_GetFieldAsInteger(f, OGR_F_GetFieldIndex(f, "level")));
+  EXPECT_EQ(levels, std::set<int>({1, 2, 3, 4, 5}));
+
+  dialogs.file_answers.push_back(folder / "lines.kml");  // a type it cannot write
+  Click("SaveContourLines");
+  ASSERT_EQ(dialogs.messages.size(), 3u);
+  EXPECT_NE(dialogs.messages[2].text.find("書き込みを中断します。"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, MeshDivisionFromTheMenuRedrawsTheDividedList) {

@@ -35,6 +35,8 @@ class ScriptedDialogs : public Dialogs {
                        std::string_view default_text) override;
   std::optional<std::string> OpenFile(std::string_view filter,
                                       std::string_view title = {}) override;
+  // Answers from file_answers too.
+  std::optional<std::string> SaveFile(std::string_view filter) override { return OpenFile(filter); }
 };
 
 }  // namespace ombrix::testing

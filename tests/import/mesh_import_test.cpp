@@ -52,7 +52,9 @@ TEST_F(MeshImportTest, ReadsTheLayoutDrawsTheEmptyFrameAndHidesTheLegend) {
   Import(SmallMesh());
   const MeshModel& m = env.model;
   EXPECT_TRUE(env.dialogs.messages.empty());
-  EXPECT_EQ(env.dialogs.file_filters.at(0), "エクセル ファイル (*.xls *.xlsx)|*.xls;*.xlsx|");
+  EXPECT_EQ(env.dialogs.file_filters.at(0),
+            "エクセル ファイル (*.xls *.xlsx)|*.xls;*.xlsx|"
+            "ラスター格子 (*.tif *.tiff *.asc)|*.tif;*.tiff;*.asc|");
   EXPECT_EQ(m.NodeCountX, 3);
   EXPECT_EQ(m.NodeCountY, 2);
   EXPECT_EQ(m.NodeX(3), 20);

@@ -1,8 +1,10 @@
 #include "platform/qt/qt_dialogs.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 #include "platform/qt/qt_text.h"
 
@@ -57,6 +59,22 @@ std::optional<std::string> QtDialogs::OpenFile(std::string_view filter, std::str
       QFileDialog::getOpenFileName(parent_, ToQString(title), QString(), DialogFilter(filter));
   if (path.isEmpty()) {
     return std::nullopt;
+  }
+  return ToStdString(path);
+}
+
+std::optional<std::string> QtDialogs::SaveFile(std::string_view filter) {
+  QString selected;
+  QString path =
+      QFileDialog::getSaveFileName(parent_, QString(), QString(), DialogFilter(filter), &selected);
+  if (path.isEmpty()) {
+    return std::nullopt;
+  }
+  // A name typed without an extension takes the chosen type's: "Name (*.gpkg)" gives ".gpkg".
+  const qsizetype star = selected.indexOf(QStringLiteral("*."));
+  if (QFileInfo(path).suffix().isEmpty() && star >= 0) {
+    const qsizetype end = selected.indexOf(QRegularExpression(QStringLiteral("[ ;)]")), star);
+    path += selected.mid(star + 1, end < 0 ? -1 : end - star - 1);
   }
   return ToStdString(path);
 }

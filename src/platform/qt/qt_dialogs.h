@@ -17,6 +17,7 @@ class QtDialogs : public Dialogs {
                        std::string_view default_text) override;
   std::optional<std::string> OpenFile(std::string_view filter,
                                       std::string_view title = {}) override;
+  std::optional<std::string> SaveFile(std::string_view filter) override;
 
  private:
   QWidget* parent_;

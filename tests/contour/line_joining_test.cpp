@@ -1,0 +1,200 @@
+#include "contour/line_joining.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <random>
+#include <vector>
+
+#include "contour/contour_polylines.h"
+#include "contour/mesh_division.h"
+#include "contour/triangle_list.h"
+#include "fakes/fake_context.h"
+#include "fakes/fitted_frame.h"
+
+namespace ombrix {
+namespace {
+
+using testing::FakeEnvironment;
+
+double Distance(MeshPoint p, MeshPoint q) {
+  return std::hypot(p.x - q.x, p.y - q.y);
+}
+
+// Random whole-number values in a narrow range (many nodes on a level, plateaus, saddles)
+// with some blank nodes, on an uneven grid.
+void RandomMesh(FakeEnvironment& env, std::mt19937& rng, int nx, int ny, double blank_share) {
+  MeshModel& m = env.model;
+  AllocateMesh(m, nx, ny);
+  std::uniform_real_distribution<double> step(0.5, 2.0);
+  std::uniform_int_distribution<int> value(0, 3);
+  std::bernoulli_distribution blank(blank_share);
+  double x = 0;
+  for (int j = 1; j <= nx; ++j, x += step(rng))
+    m.NodeX(j) = x;
+  double y = 0;
+  for (int i = ny; i >= 1; --i, y += step(rng))
+    m.NodeY(i) = y;
+  for (int i = 1; i <= ny; ++i) {
+    for (int j = 1; j <= nx; ++j) {
+      m.NodeValue(i, j) = value(rng);
+      if (blank(rng)) {
+        m.NodeBlank(i, j) = 1;
+        m.NodeValue(i, j) = 0;
+      }
+    }
+  }
+  testing::FitPlotFrame(m);
+  env.window.MeshFileName = "mesh.xlsx";
+  BuildTriangleList(m);
+}
+
+// A point on a triangle edge that no other triangle has: the border of the mesh or of a blank
+// region.
+bool OnOpenEdge(const MeshModel& m, MeshPoint p) {
+  std::map<std::pair<std::pair<double, double>, std::pair<double, double>>, int> edges;
+  const auto key = [](const TriangleRecord& t, std::size_t a, std::size_t b) {
+    auto u = std::make_pair(t.X[a], t.Y[a]);
+    auto v = std::make_pair(t.X[b], t.Y[b]);
+    return u < v ? std::make_pair(u, v) : std::make_pair(v, u);
+  };
+  for (int t = 1; t <= m.TriangleCount; ++t) {
+    const TriangleRecord& r = m.Triangles(t);
+    ++edges[key(r, 1, 2)];
+    ++edges[key(r, 2, 3)];
+    ++edges[key(r, 1, 3)];
+  }
+  for (const auto& [e, count] : edges) {
+    if (count != 1)
+      continue;
+    const MeshPoint a{e.first.first, e.first.second};
+    const MeshPoint b{e.second.first, e.second.second};
+    if (std::abs(Distance(a, p) + Distance(p, b) - Distance(a, b)) < 1e-9)
+      return true;
+  }
+  return false;
+}
+
+// Joins every level of a drawing and checks the lines against the level's drawn segments.
+void CheckDrawing(FakeEnvironment& env, int& rings, int& open_lines) {
+  SegmentTrace trace;
+  ContourHooks hooks;
+  hooks.trace = &trace;
+  hooks.on_level = [&](std::int32_t level, const GrowableList<SegmentRecord>& segments) {
+    SCOPED_TRACE("level " + std::to_string(level));
+    ASSERT_EQ(trace.size(), static_cast<std::size_t>(segments.count()));
+    // The drawn segments in mesh coordinates; an edge drawn by both its triangles once.
+    std::vector<std::array<MeshPoint, 2>> drawn;
+    for (int s = 1; s <= segments.count(); ++s) {
+      if (segments(s).State != kSegmentDrawn)
+        continue;
+      const auto& t = trace[static_cast<std::size_t>(s - 1)];
+      bool twin = false;
+      for (const auto& d : drawn) {
+        twin = twin || (d[0] == t[1].at && d[1] == t[0].at) || (d[0] == t[0].at && d[1] == t[1].at);
+      }
+      if (!twin)
+        drawn.push_back({t[0].at, t[1].at});
+    }
+    const std::vector<ContourPolyline> lines = JoinSegments(segments, trace);
+    std::vector<bool> used(drawn.size(), false);
+    double drawn_length = 0;
+    for (const auto& d : drawn)
+      drawn_length += Distance(d[0], d[1]);
+    double line_length = 0;
+    for (const ContourPolyline& line : lines) {
+      ASSERT_GE(line.points.size(), 2u);
+      for (std::size_t k = 0; k + 1 < line.points.size(); ++k) {
+        const MeshPoint p = line.points[k];
+        const MeshPoint q = line.points[k + 1];
+        line_length += Distance(p, q);
+        bool found = false;
+        for (std::size_t d = 0; d < drawn.size() && !found; ++d) {
+          const bool same = (Distance(drawn[d][0], p) < 1e-9 && Distance(drawn[d][1], q) < 1e-9) ||
+                            (Distance(drawn[d][0], q) < 1e-9 && Distance(drawn[d][1], p) < 1e-9);
+          if (same && !used[d])
+            used[d] = found = true;
+        }
+        EXPECT_TRUE(found) << "a step that is no unused segment";
+      }
+      if (line.closed) {
+        ++rings;
+        EXPECT_EQ(line.points.front(), line.points.back());
+      } else {
+        ++open_lines;
+        // A line ends at the border of the mesh or of a blank region, or where the drawn
+        // segments themselves stop: an odd number of them meet there (a level edge dropped at
+        // a peak, a plateau corner).
+        for (const MeshPoint end : {line.points.front(), line.points.back()}) {
+          int meeting = 0;
+          for (const auto& d : drawn) {
+            meeting += (Distance(d[0], end) < 1e-9) + (Distance(d[1], end) < 1e-9);
+          }
+          EXPECT_TRUE(OnOpenEdge(env.model, end) || meeting % 2 == 1)
+              << end.x << "," << end.y << " meeting " << meeting;
+        }
+      }
+    }
+    EXPECT_EQ(std::count(used.begin(), used.end(), false), 0) << "a segment in no line";
+    EXPECT_NEAR(line_length, drawn_length, 1e-9 * (1 + drawn_length));
+  };
+  CommandContext ctx = env.Context();
+  ContourCalc(ctx, hooks);
+}
+
+TEST(LineJoining, RandomMeshesWithBlanksAndPlateausJoinEverySegmentOnce) {
+  std::mt19937 rng(20261207);
+  int rings = 0;
+  int open_lines = 0;
+  for (int round = 0; round < 40; ++round) {
+    FakeEnvironment env;
+    RandomMesh(env, rng, 6 + round % 7, 5 + round % 5, round % 3 == 0 ? 0.0 : 0.15);
+    CheckDrawing(env, rings, open_lines);
+    if (round % 4 == 0) {
+      // The divided list joins the same way (its midpoints are shared bit for bit).
+      DivideTriangles(env.model, 2);
+      env.window.DividedMesh = 1;
+      CheckDrawing(env, rings, open_lines);
+    }
+  }
+  EXPECT_GT(rings, 20);
+  EXPECT_GT(open_lines, 20);
+}
+
+TEST(LineJoining, OneHillGivesOneRingPerLevelAndOpenLinesAtTheBorder) {
+  FakeEnvironment env;
+  MeshModel& m = env.model;
+  AllocateMesh(m, 9, 9);
+  for (int k = 1; k <= 9; ++k) {
+    m.NodeX(k) = k * 10.0;
+    m.NodeY(k) = (10 - k) * 10.0;
+  }
+  for (int i = 1; i <= 9; ++i)
+    for (int j = 1; j <= 9; ++j)
+      m.NodeValue(i, j) = 10.3 - std::hypot(i - 5.0, j - 5.0) * 2.0 + 0.001 * j;
+  testing::FitPlotFrame(m);
+  env.window.MeshFileName = "mesh.xlsx";
+  BuildTriangleList(m);
+  std::vector<LevelLines> levels;
+  SegmentTrace trace;
+  CommandContext ctx = env.Context();
+  ContourCalc(ctx, LineJoiningHooks(m, trace, [&](const LevelLines& l) { levels.push_back(l); }));
+  ASSERT_FALSE(levels.empty());
+  for (const LevelLines& l : levels) {
+    SCOPED_TRACE(l.level);
+    EXPECT_EQ(l.index, l.level % 5 == 0);
+    // Levels inside the hill's foot close; the lowest ones run into the border at the corners.
+    if (l.level > 2) {
+      ASSERT_EQ(l.lines.size(), 1u);
+      EXPECT_TRUE(l.lines[0].closed);
+    } else {
+      EXPECT_EQ(l.lines.size(), 4u);
+      for (const ContourPolyline& line : l.lines)
+        EXPECT_FALSE(line.closed);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace ombrix
