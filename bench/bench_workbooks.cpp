@@ -103,9 +103,12 @@ std::vector<std::uint8_t> Bof(unsigned substream) {
 }  // namespace
 
 BenchFile WriteXlsx(const std::string& name, const std::vector<NumberCell>& cells) {
+  return WriteXlsxTo(TempPath(name + ".xlsx"), cells);
+}
+
+BenchFile WriteXlsxTo(const std::string& path, const std::vector<NumberCell>& cells) {
   BenchFile file;
   const std::string sheet = SheetXml(cells);
-  const std::string path = TempPath(name + ".xlsx");
   int code = 0;
   zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
   if (archive == nullptr) {

@@ -21,6 +21,8 @@ struct BenchFile {
 
 // `cells` sorted by row, then column. The file is removed when the program ends.
 BenchFile WriteXlsx(const std::string& name, const std::vector<NumberCell>& cells);
+// The same .xlsx at `path`, kept after the program ends.
+BenchFile WriteXlsxTo(const std::string& path, const std::vector<NumberCell>& cells);
 BenchFile WriteXls(const std::string& name, const std::vector<NumberCell>& cells);
 
 // The cells of a mesh sheet of nx columns and ny rows: counts in F3 and D5, parameters,

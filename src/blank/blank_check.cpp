@@ -1,5 +1,8 @@
 #include "blank/blank_check.h"
 
+#include <array>
+#include <span>
+
 namespace ombrix {
 
 TriangleRecord CellTriangle(const MeshModel& m, std::int32_t i, std::int32_t j, std::int32_t side,
@@ -34,13 +37,16 @@ std::int32_t BlankdataCheck(MeshModel& m, std::int32_t i, std::int32_t j) {
   }
   // Blank nodes hold 0, so the sum over all four corners is the sum over the valued ones.
   const std::int32_t divisor = n == 1 ? 3 : 2;
+  std::array<std::int32_t, 4> sides{};
+  std::size_t count = 0;
   for (std::int32_t side = 1; side <= 4; ++side) {
     const SideCorners& corners = kSideCorners[static_cast<std::size_t>(side)];
     if (m.NodeBlank(i + corners.vertex1.row, j + corners.vertex1.col) != 1 &&
         m.NodeBlank(i + corners.vertex2.row, j + corners.vertex2.col) != 1) {
-      AppendCellTriangle(m, i, j, side, divisor);
+      sides[count++] = side;
     }
   }
+  AppendCellTriangles(m, i, j, std::span<const std::int32_t>(sides.data(), count), divisor);
   return n == 1 ? kOneBlankCorner : kTwoBlankCorners;
 }
 

@@ -13,9 +13,8 @@ void BuildTriangleList(MeshModel& m) {
       }
       // Sides 1..4: left, top, right, bottom, each from its first corner to its second, all
       // meeting at the centre, whose value is the mean of the four corners.
-      for (std::int32_t side = 1; side <= 4; ++side) {
-        AppendCellTriangle(m, i, j, side, 4);
-      }
+      static constexpr std::int32_t kAllSides[] = {1, 2, 3, 4};
+      AppendCellTriangles(m, i, j, kAllSides, 4);
     }
   }
 }

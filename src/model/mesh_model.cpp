@@ -1,6 +1,7 @@
 #include "model/mesh_model.h"
 
 #include <array>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -87,9 +88,8 @@ void AppendTriangle(MeshModel& model, const TriangleRecord& triangle) {
   model.TriangleCount = static_cast<std::int32_t>(next);
 }
 
-void AppendCellTriangle(MeshModel& model, std::int32_t i, std::int32_t j, std::int32_t side,
-                        std::int32_t divisor) {
-  const std::int64_t next = CheckedLong(std::int64_t{model.TriangleCount} + 1, "TriangleCount");
+void AppendCellTriangles(MeshModel& model, std::int32_t i, std::int32_t j,
+                         std::span<const std::int32_t> sides, std::int32_t divisor) {
   const MeshModel& m = model;
   const std::array<double, 8> live = {m.NodeY(i),
                                       m.NodeY(i + 1),
@@ -99,27 +99,31 @@ void AppendCellTriangle(MeshModel& model, std::int32_t i, std::int32_t j, std::i
                                       m.NodeValue(i, j + 1),
                                       m.NodeValue(i + 1, j),
                                       m.NodeValue(i + 1, j + 1)};
-  if (model.Triangles.HoldsCell(i, j, live)) {
-    model.Triangles.SetCellTriangle(next, i, j, side, divisor);
-  } else {
-    // The mesh changed since the list was sized: the triangle keeps today's values whole.
-    TriangleRecord t;
-    const SideCorners& corners = kSideCorners[static_cast<std::size_t>(side)];
-    const CornerOffset ends[2] = {corners.vertex1, corners.vertex2};
-    for (std::size_t v = 0; v < 2; ++v) {
-      t.Y[v + 1] = m.NodeY(i + ends[v].row);
-      t.X[v + 1] = m.NodeX(j + ends[v].col);
-      t.Z[v + 1] = m.NodeValue(i + ends[v].row, j + ends[v].col);
+  const bool compact = model.Triangles.HoldsCell(i, j, live);
+  for (const std::int32_t side : sides) {
+    const std::int64_t next = CheckedLong(std::int64_t{model.TriangleCount} + 1, "TriangleCount");
+    if (compact) {
+      model.Triangles.SetCellTriangle(next, i, j, side, divisor);
+    } else {
+      // The mesh changed since the list was sized: the triangle keeps today's values whole.
+      TriangleRecord t;
+      const SideCorners& corners = kSideCorners[static_cast<std::size_t>(side)];
+      const CornerOffset ends[2] = {corners.vertex1, corners.vertex2};
+      for (std::size_t v = 0; v < 2; ++v) {
+        t.Y[v + 1] = m.NodeY(i + ends[v].row);
+        t.X[v + 1] = m.NodeX(j + ends[v].col);
+        t.Z[v + 1] = m.NodeValue(i + ends[v].row, j + ends[v].col);
+      }
+      t.Y[3] = (live[0] + live[1]) / 2;
+      t.X[3] = (live[2] + live[3]) / 2;
+      t.Z[3] = (live[4] + live[5] + live[6] + live[7]) / static_cast<double>(divisor);
+      t.CellRow = i;
+      t.CellCol = j;
+      t.Side = side;
+      model.Triangles.Set(next, t);
     }
-    t.Y[3] = (live[0] + live[1]) / 2;
-    t.X[3] = (live[2] + live[3]) / 2;
-    t.Z[3] = (live[4] + live[5] + live[6] + live[7]) / static_cast<double>(divisor);
-    t.CellRow = i;
-    t.CellCol = j;
-    t.Side = side;
-    model.Triangles.Set(next, t);
+    model.TriangleCount = static_cast<std::int32_t>(next);
   }
-  model.TriangleCount = static_cast<std::int32_t>(next);
 }
 
 }  // namespace ombrix

@@ -4,6 +4,7 @@
 // Row index i selects NodeY(i) (row 1 at the top, largest y); column index j selects NodeX(j).
 
 #include <cstdint>
+#include <span>
 
 #include "model/bounded_array.h"
 #include "model/growable_list.h"
@@ -94,10 +95,11 @@ void ResetTriangles(MeshModel& model);
 // Appends one triangle: TriangleCount grows by 1 and that entry is filled.
 void AppendTriangle(MeshModel& model, const TriangleRecord& triangle);
 
-// Appends triangle `side` of cell (i, j) as the list keeps it compactly: its centre value is
-// the sum of the cell's corner values divided by `divisor` (4 for a cell with every value, 3
-// or 2 for one with blank corners).
-void AppendCellTriangle(MeshModel& model, std::int32_t i, std::int32_t j, std::int32_t side,
-                        std::int32_t divisor);
+// Appends the triangles on `sides` of cell (i, j), in that order, as the list keeps them
+// compactly: vertices 1 and 2 the side's corners, vertex 3 the centre, whose value is the sum of
+// the cell's corner values divided by `divisor` (4 for a cell with every value, 3 or 2 for one
+// with blank corners). Error 9 when the list is full, the count kept.
+void AppendCellTriangles(MeshModel& model, std::int32_t i, std::int32_t j,
+                         std::span<const std::int32_t> sides, std::int32_t divisor);
 
 }  // namespace ombrix

@@ -143,6 +143,51 @@ TriangleRecord TriangleStore::operator()(std::int64_t k) const {
   return Resolve(layers_.size(), k);
 }
 
+TriangleStore::CellValues TriangleStore::LoadCell(std::uint32_t ref) const {
+  const std::uint32_t cols = static_cast<std::uint32_t>(nx_ - 1);
+  CellValues c;
+  c.i = static_cast<std::int32_t>(ref / cols) + 1;
+  c.j = static_cast<std::int32_t>(ref % cols) + 1;
+  const std::size_t i = static_cast<std::size_t>(c.i);
+  const std::size_t j = static_cast<std::size_t>(c.j);
+  const std::size_t row = (i - 1) * static_cast<std::size_t>(nx_) + (j - 1);
+  const std::size_t below = row + static_cast<std::size_t>(nx_);
+  c.y[0] = y_[i];
+  c.y[1] = y_[i + 1];
+  c.x[0] = x_[j];
+  c.x[1] = x_[j + 1];
+  c.z[0][0] = z_[row];
+  c.z[0][1] = z_[row + 1];
+  c.z[1][0] = z_[below];
+  c.z[1][1] = z_[below + 1];
+  c.centre_y = (c.y[0] + c.y[1]) / 2;
+  c.centre_x = (c.x[0] + c.x[1]) / 2;
+  // The corners summed in row order, as the list has always averaged them.
+  c.sum = c.z[0][0] + c.z[0][1] + c.z[1][0] + c.z[1][1];
+  return c;
+}
+
+void TriangleStore::FillCellTriangle(TriangleRecord& t, const CellValues& c, const Entry& e) {
+  const SideCorners& corners = kSideCorners[e.side];
+  const CornerOffset ends[2] = {corners.vertex1, corners.vertex2};
+  for (std::size_t v = 0; v < 2; ++v) {
+    const std::size_t r = static_cast<std::size_t>(ends[v].row);
+    const std::size_t q = static_cast<std::size_t>(ends[v].col);
+    t.Y[v + 1] = c.y[r];
+    t.X[v + 1] = c.x[q];
+    t.Z[v + 1] = c.z[r][q];
+  }
+  t.Y[3] = c.centre_y;
+  t.X[3] = c.centre_x;
+  t.Z[3] = c.sum / static_cast<double>(e.kind);
+  t.CellRow = c.i;
+  t.CellCol = c.j;
+  t.Side = e.side;
+  for (std::size_t v = 1; v <= 3; ++v) {
+    t.Flags[v] = UnpackFlag(e.flags, v);
+  }
+}
+
 TriangleRecord TriangleStore::FromEntry(const Entry& e) const {
   if (e.kind == kEmpty) {
     return {};
@@ -150,33 +195,8 @@ TriangleRecord TriangleStore::FromEntry(const Entry& e) const {
   if (e.kind == kWhole) {
     return whole_[e.ref];
   }
-  const std::int32_t cols = nx_ - 1;
-  const std::int32_t i = static_cast<std::int32_t>(e.ref / static_cast<std::uint32_t>(cols)) + 1;
-  const std::int32_t j = static_cast<std::int32_t>(e.ref % static_cast<std::uint32_t>(cols)) + 1;
-  const std::size_t row = static_cast<std::size_t>(i - 1) * static_cast<std::size_t>(nx_);
-  const std::size_t below = row + static_cast<std::size_t>(nx_);
-  const std::size_t col = static_cast<std::size_t>(j - 1);
   TriangleRecord t;
-  const SideCorners& corners = kSideCorners[e.side];
-  const CornerOffset ends[2] = {corners.vertex1, corners.vertex2};
-  for (std::size_t v = 0; v < 2; ++v) {
-    const std::int32_t r = i + ends[v].row;
-    const std::int32_t c = j + ends[v].col;
-    t.Y[v + 1] = y_[static_cast<std::size_t>(r)];
-    t.X[v + 1] = x_[static_cast<std::size_t>(c)];
-    t.Z[v + 1] = z_[(ends[v].row == 0 ? row : below) + static_cast<std::size_t>(c - 1)];
-  }
-  t.Y[3] = (y_[static_cast<std::size_t>(i)] + y_[static_cast<std::size_t>(i) + 1]) / 2;
-  t.X[3] = (x_[static_cast<std::size_t>(j)] + x_[static_cast<std::size_t>(j) + 1]) / 2;
-  // The corners summed in row order, as the list has always averaged them.
-  const double sum = z_[row + col] + z_[row + col + 1] + z_[below + col] + z_[below + col + 1];
-  t.Z[3] = sum / static_cast<double>(e.kind);
-  t.CellRow = i;
-  t.CellCol = j;
-  t.Side = e.side;
-  for (std::size_t v = 1; v <= 3; ++v) {
-    t.Flags[v] = UnpackFlag(e.flags, v);
-  }
+  FillCellTriangle(t, LoadCell(e.ref), e);
   return t;
 }
 
@@ -211,6 +231,9 @@ TriangleRecord TriangleStore::Resolve(std::size_t layer, std::int64_t k) const {
 
 TriangleStore::Entry* TriangleStore::EntryFor(std::int64_t k) {
   const std::size_t index = static_cast<std::size_t>(k - lower_);
+  if (index == entries_.size() && entries_.size() < entries_.capacity()) {
+    return &entries_.emplace_back();
+  }
   if (index >= entries_.size()) {
     try {
       entries_.resize(index + 1);

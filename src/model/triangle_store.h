@@ -81,6 +81,16 @@ class TriangleStore {
     std::map<std::int64_t, std::uint32_t> overrides;  // entry -> whole-record index
   };
 
+  // What the triangles of one cell are made of, read from the mesh copy.
+  struct CellValues {
+    std::int32_t i = 0, j = 0;
+    double y[2] = {}, x[2] = {}, z[2][2] = {};
+    double centre_y = 0, centre_x = 0, sum = 0;
+  };
+  CellValues LoadCell(std::uint32_t ref) const;
+  // Writes vertices 1..3, cell, side and flags of the cell triangle `e` into t.
+  static void FillCellTriangle(TriangleRecord& t, const CellValues& c, const Entry& e);
+
   void CheckIndex(std::int64_t k) const;
   TriangleRecord Resolve(std::size_t layer, std::int64_t k) const;
   TriangleRecord FromEntry(const Entry& e) const;
@@ -128,7 +138,30 @@ void TriangleStore::ForEach(std::int64_t first, std::int64_t last, Visit&& visit
   }
   CheckIndex(first);
   CheckIndex(last);
-  if (layers_.empty() || !layers_.back().overrides.empty() || layers_.back().passes == 0) {
+  if (layers_.empty()) {
+    // Neighbouring entries share their cell: it is read once for all its triangles.
+    TriangleRecord t;
+    CellValues cell;
+    std::uint32_t cell_ref = 0;
+    bool have_cell = false;
+    for (std::int64_t k = first; k <= last; ++k) {
+      const std::size_t index = static_cast<std::size_t>(k - lower_);
+      if (index >= entries_.size() || entries_[index].kind <= kWhole) {
+        visit(k, Resolve(0, k));
+        continue;
+      }
+      const Entry& e = entries_[index];
+      if (!have_cell || e.ref != cell_ref) {
+        cell = LoadCell(e.ref);
+        cell_ref = e.ref;
+        have_cell = true;
+      }
+      FillCellTriangle(t, cell, e);
+      visit(k, static_cast<const TriangleRecord&>(t));
+    }
+    return;
+  }
+  if (!layers_.back().overrides.empty() || layers_.back().passes == 0) {
     for (std::int64_t k = first; k <= last; ++k) {
       visit(k, Resolve(layers_.size(), k));
     }
