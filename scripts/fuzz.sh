@@ -30,11 +30,18 @@ if ((${#need[@]})); then
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${need[@]}"
 fi
 
+launcher=()
+if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DOMBRIX_FUZZ=ON -DOMBRIX_BUILD_TESTS=OFF -DOMBRIX_BUILD_BENCH=OFF \
-  -DCMAKE_BUILD_TYPE=Release
+  -DCMAKE_BUILD_TYPE=Release "${launcher[@]}"
 jobs="$(nproc)"
 if [ "$jobs" -gt 2 ]; then jobs=2; fi
-cmake --build "$build" -j"$jobs"
+# Only the harnesses and what they link (the workbook layer and the core), not the window.
+targets=()
+for source in "$root"/fuzz/*_fuzzer.cpp; do
+  [ -e "$source" ] && targets+=(--target "$(basename "$source" .cpp)")
+done
+cmake --build "$build" -j"$jobs" "${targets[@]}"
 
 mkdir -p "$build/artifacts"
 status=0

@@ -17,8 +17,9 @@
 namespace ombrix::qt {
 namespace {
 
-// Largest decoded picture: 2 GB of pixels, the most a QImage holds.
-constexpr std::uint64_t kMaxPictureBytes = std::uint64_t{2047} << 20;
+// Largest decoded picture: 256 MB of pixels (8192 x 8192), which with its opaque copy and the
+// map's own copy keeps a command under 1 GB.
+constexpr std::uint64_t kMaxPictureBytes = std::uint64_t{256} << 20;
 
 [[noreturn]] void Fail(int number, const std::string& path, const std::string& what) {
   throw RunError(number, "画像ファイル \"" + path + "\" " + what);

@@ -11,6 +11,7 @@
 #include "model/run_error.h"
 #include "platform/workbook.h"
 #include "sheet/cell_store.h"
+#include "sheet/written_cells_check.h"
 #include "sheet/xls/biff_record_reader.h"
 #include "sheet/xls/biff_workbook.h"
 #include "sheet/xls/gobject_ptr.h"
@@ -825,6 +826,59 @@ class Patcher {
   std::int64_t delta_after_ = 0;
 };
 
+[[noreturn]] void ThrowUnchecked(const std::string& path, const std::string& what) {
+  throw RunError(err::kBadFileFormat,
+                 "ファイル \"" + path +
+                     "\" への書き込みを取りやめました: 書き込んだ結果を読み直すと、" + what +
+                     " (元のファイルはそのままです)");
+}
+
+// What the patch must not have touched: every other stream byte for byte, and the cells of
+// every other worksheet that read before (their positions moved with the patch).
+void CheckUntouchedParts(const ByteVec& file,
+                         const std::vector<std::pair<std::string, ByteVec>>& streams,
+                         const ByteVec& old_stream, const xls::WorkbookGlobals& old_globals,
+                         const std::string& path) {
+  auto by_name = [](std::vector<std::pair<std::string, ByteVec>> list) {
+    for (auto& [name, data] : list) {
+      if (g_ascii_strcasecmp(name.c_str(), "Workbook") == 0) {
+        data.clear();  // compared cell by cell below
+      }
+    }
+    std::sort(list.begin(), list.end());
+    return list;
+  };
+  if (by_name(xls::ReadRootStreams(file)) != by_name(streams)) {
+    ThrowUnchecked(path, "複合ファイルのストリームが元と一致しません");
+  }
+  const ByteVec new_stream = xls::ReadWorkbookStream(file);
+  const xls::WorkbookGlobals new_globals = xls::ParseGlobals(new_stream);
+  if (new_globals.sheets.size() != old_globals.sheets.size()) {
+    ThrowUnchecked(path, "シートの数が変わっています");
+  }
+  for (std::size_t i = 0; i < old_globals.sheets.size(); ++i) {
+    const xls::SheetEntry& sheet = old_globals.sheets[i];
+    if (i == old_globals.active_sheet || sheet.type != xls::SheetType::kWorksheet) {
+      continue;
+    }
+    CellStore before;
+    try {
+      xls::ParseSheetCells(old_stream, old_globals, i, before, nullptr);
+    } catch (const xls::XlsFormatError&) {
+      continue;  // a sheet we never read cannot be compared
+    }
+    CellStore after;
+    try {
+      xls::ParseSheetCells(new_stream, new_globals, i, after, nullptr);
+    } catch (const xls::XlsFormatError& e) {
+      ThrowUnchecked(path, "シート \"" + sheet.name + "\" が読めません (" + e.what() + ")");
+    }
+    before.Finish();
+    after.Finish();
+    CheckWrittenCells(before, after, {}, path, "シート \"" + sheet.name + "\" ");
+  }
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> EditXlsBytes(const std::vector<std::uint8_t>& bytes,
@@ -838,7 +892,7 @@ std::vector<std::uint8_t> EditXlsBytes(const std::vector<std::uint8_t>& bytes,
     auto streams = xls::ReadRootStreams(bytes);
     for (auto& [name, data] : streams) {
       if (g_ascii_strcasecmp(name.c_str(), "Workbook") == 0) {
-        data = std::move(patched);
+        data = patched;
       }
     }
     // The workbook's data goes first: some readers (FreeXL 1.0.6) misread a small workbook
@@ -846,7 +900,13 @@ std::vector<std::uint8_t> EditXlsBytes(const std::vector<std::uint8_t>& bytes,
     std::stable_partition(streams.begin(), streams.end(), [](const auto& s) {
       return g_ascii_strcasecmp(s.first.c_str(), "Workbook") == 0;
     });
-    return xls::WriteCompoundFile(streams);
+    ByteVec file = xls::WriteCompoundFile(streams);
+    try {
+      CheckUntouchedParts(file, streams, stream, globals, path);
+    } catch (const xls::XlsFormatError& e) {
+      ThrowUnchecked(path, std::string("ブックが読めません (") + e.what() + ")");
+    }
+    return file;
   } catch (const xls::XlsFormatError& e) {
     if (e.kind() == xls::XlsFormatError::Kind::kUnsupported) {
       throw RunError(err::kBadFileFormat,

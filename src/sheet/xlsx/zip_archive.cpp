@@ -21,8 +21,14 @@ std::string MiB(std::uint64_t bytes) {
 [[noreturn]] void ThrowOpenError(const std::string& path, zip_error_t* error) {
   const int code = zip_error_code_zip(error);
   switch (code) {
-    case ZIP_ER_NOENT:
+    case ZIP_ER_NOENT: {
+      // libzip says this also of an entry it cannot find in an archive that exists.
+      std::error_code ec;
+      if (std::filesystem::exists(path, ec)) {
+        ThrowNotWorkbook(path, "ZIP の目次にある項目が見つかりません");
+      }
       throw RunError(err::kFileNotFound, "ファイルが見つかりません: \"" + path + "\"");
+    }
     case ZIP_ER_OPEN:
     case ZIP_ER_READ:
     case ZIP_ER_SEEK:

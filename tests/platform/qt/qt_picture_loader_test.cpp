@@ -159,6 +159,25 @@ TEST_F(QtPictureLoaderTest, FailuresNameTheFile) {
   Write("cut.gif", cut);
   EXPECT_EQ(ErrorNumberOf([&] { loader.LoadPicture(Path("cut.gif")); }), err::kInvalidPicture);
 
+  // A header asking for 16000 x 16000 pixels (1 GB decoded): out of memory, with the size.
+  QByteArray huge("BM");
+  const auto le32 = [&huge](std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+      huge.append(static_cast<char>(v >> (8 * i)));
+  };
+  le32(54 + 64), le32(0), le32(54), le32(40), le32(16000), le32(16000);
+  huge.append("\x01\x00\x18\x00", 4);  // one plane, 24 bits a pixel
+  for (int i = 0; i < 6 + 16; ++i)
+    le32(0);
+  Write("huge.bmp", huge);
+  const RunError big = ErrorOf([&] { loader.LoadPicture(Path("huge.bmp")); });
+  EXPECT_EQ(big.number(), err::kOutOfMemory);
+  EXPECT_EQ(big.description().rfind("メモリが足りません: 画像ファイル \"" + Path("huge.bmp") +
+                                        "\" (16000 × 16000 ピクセル) の展開には 976 MB",
+                                    0),
+            0u)
+      << big.description();
+
   EXPECT_EQ(ErrorNumberOf([&] { loader.LoadPicture(dir.path().toStdString()); }),
             err::kPathFileAccess);
   EXPECT_EQ(ErrorNumberOf([&] { loader.LoadPicture(""); }), err::kFileNotFound);
