@@ -14,8 +14,10 @@ if ! command -v gmt >/dev/null; then
 fi
 cmake --build "$build" --target ombrix make_fit_inputs -j2 >/dev/null
 
+build=$(cd "$build" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+cd "$work"  # GMT leaves its history file in the current folder
 
 # Runs a command under /usr/bin/time; prints "wall_seconds cpu_seconds kilobytes". On a shared
 # machine the CPU seconds (user + system) are the steadier figure.
