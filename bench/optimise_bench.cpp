@@ -10,7 +10,13 @@
 
 #include "bench_workbooks.h"
 #include "model/form_load.h"
+#include "optimise/initial_values.h"
 #include "optimise/optimizing_calc.h"
+#include "optimise/point_cells.h"
+#include "optimise/relaxation.h"
+#include "optimise/sparse_system.h"
+#include "optimise/system_terms.h"
+#include "optimise/wavefront_sweep.h"
 
 namespace {
 
@@ -80,5 +86,41 @@ BENCHMARK(BM_Optimise)
     ->Args({300, 10000})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
+
+// One relaxation sweep at a time, from the fit's own system and starting values: the row-by-row
+// sweep (variant 0) against the wavefront sweep on 1 or 2 threads (variants 1, 2).
+void BM_Sweep(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  const int variant = static_cast<int>(state.range(2));
+  ombrix::MeshModel m;
+  MakeProblem(m, n, static_cast<int>(state.range(1)));
+  ombrix::SparseMatrix system(n, n);
+  ombrix::FillMembraneCurvature(system, m.MembraneWeight, m.CurvatureWeight);
+  std::vector<double> right_side(static_cast<std::size_t>(n) * static_cast<std::size_t>(n), 0.0);
+  const std::vector<ombrix::PointCell> pairs = ombrix::FindPointCells(m);
+  ombrix::SparseMatrix data(n, n);
+  ombrix::AddDataTerm(m, pairs, data, right_side);
+  for (std::size_t e = 0; e < data.entries(); ++e) {
+    system.value(e) = system.value(e) + m.DataWeight * data.value(e);
+  }
+  for (double& r : right_side) {
+    r = r * m.DataWeight;
+  }
+  std::vector<double> z = ombrix::InitialValues(m, pairs);
+  if (variant == 0) {
+    for (auto _ : state) {
+      benchmark::DoNotOptimize(ombrix::RelaxationSweep(system, right_side, 1.5, z));
+    }
+  } else {
+    ombrix::WavefrontSweep sweep(system, right_side, z, variant);
+    for (auto _ : state) {
+      benchmark::DoNotOptimize(sweep.Sweep(1.5));
+    }
+  }
+  state.counters["ns_per_node"] = benchmark::Counter(
+      static_cast<double>(n) * n * 1e-9,
+      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_Sweep)->ArgsProduct({{100, 300}, {1000}, {0, 1, 2}})->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer harnesses of the workbook readers with clang and runs each one that
-# exists (fuzz/xls_fuzzer.cpp, fuzz/xlsx_fuzzer.cpp, ...) for the given number of seconds.
+# Builds the libFuzzer harnesses of the workbook layer with clang and runs each one that
+# exists (fuzz/xls_fuzzer.cpp, fuzz/xlsx_fuzzer.cpp, fuzz/xls_writer_fuzzer.cpp, ...) for the
+# given number of seconds, or only those whose name contains the second argument.
 #
-#   bash scripts/fuzz.sh [seconds-per-fuzzer]      (default 300)
+#   bash scripts/fuzz.sh [seconds-per-fuzzer] [name-filter]     (default 300, all)
 #
 # The corpus of each fuzzer starts from the fixtures of its format (tests/fixtures/*.xls for
-# xls_fuzzer, *.xlsx for xlsx_fuzzer) plus its saved crashers (tests/fixtures/fuzz/<format>/)
-# and grows in build-fuzz/corpus/<format>/. Crashing inputs land in build-fuzz/artifacts/.
+# xls_fuzzer and xls_writer_fuzzer, *.xlsx for xlsx_fuzzer) plus the saved inputs of the format
+# and of the harness (tests/fixtures/fuzz/xls/, tests/fixtures/fuzz/xls_writer/) and grows in
+# build-fuzz/corpus/<harness>/. Crashing inputs land in build-fuzz/artifacts/.
 # Optional: clang is not part of scripts/install-deps.sh.
 set -euo pipefail
 
 seconds="${1:-300}"
+filter="${2:-}"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build-fuzz"
 
@@ -29,23 +32,30 @@ fi
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DOMBRIX_FUZZ=ON -DOMBRIX_BUILD_TESTS=OFF -DOMBRIX_BUILD_BENCH=OFF \
   -DCMAKE_BUILD_TYPE=Release
-cmake --build "$build" -j"$(nproc)"
+jobs="$(nproc)"
+if [ "$jobs" -gt 2 ]; then jobs=2; fi
+cmake --build "$build" -j"$jobs"
 
 mkdir -p "$build/artifacts"
 status=0
 for source in "$root"/fuzz/*_fuzzer.cpp; do
   [ -e "$source" ] || continue
-  name="$(basename "$source" .cpp)"      # xls_fuzzer
-  format="${name%_fuzzer}"                # xls
-  corpus="$build/corpus/$format"
+  name="$(basename "$source" .cpp)"      # xls_writer_fuzzer
+  harness="${name%_fuzzer}"               # xls_writer
+  format="${harness%%_*}"                 # xls
+  if [ -n "$filter" ] && [[ "$name" != *"$filter"* ]]; then continue; fi
+  corpus="$build/corpus/$harness"
   mkdir -p "$corpus"
   cp -n "$root"/tests/fixtures/*."$format" "$corpus"/ 2>/dev/null || true
-  if [ -d "$root/tests/fixtures/fuzz/$format" ]; then
-    cp -n "$root/tests/fixtures/fuzz/$format"/* "$corpus"/ 2>/dev/null || true
-  fi
+  for saved in "$root/tests/fixtures/fuzz/$format" "$root/tests/fixtures/fuzz/$harness" \
+      "$root/tests/fixtures/crafted"; do
+    if [ -d "$saved" ]; then
+      cp -n "$saved"/* "$corpus"/ 2>/dev/null || true
+    fi
+  done
   echo "== $name for ${seconds}s"
   if ! "$build/fuzz/$name" "$corpus" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
-      -max_len=131072 -artifact_prefix="$build/artifacts/$format-" -print_final_stats=1; then
+      -max_len=131072 -artifact_prefix="$build/artifacts/$harness-" -print_final_stats=1; then
     echo "$name found a problem: see $build/artifacts/" >&2
     status=1
   fi

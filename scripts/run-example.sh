@@ -11,7 +11,10 @@ echo "--- its levels"
 ./build/ombrix render examples/hills_mesh.xlsx -o build/hills_map.png
 echo "the contour map of the example is in $(pwd)/build/hills_map.png"
 echo "--- the mesh fitted to the 60 example points (examples/hills_points.xlsx)"
-./build/ombrix optimise examples/hills_mesh.xlsx examples/hills_points.xlsx | head -n 1
+# Captured whole, not piped into head: under pipefail a reader that stops early kills ombrix
+# with SIGPIPE and fails the job.
+fitted="$(./build/ombrix optimise examples/hills_mesh.xlsx examples/hills_points.xlsx)"
+echo "${fitted%%$'\n'*}"
 ./build/ombrix render examples/hills_mesh.xlsx --points examples/hills_points.xlsx --optimise \
   --mode normal -o build/hills_fitted.png
 echo "its colour map is in $(pwd)/build/hills_fitted.png"

@@ -32,17 +32,13 @@ std::int32_t BlankdataCheck(MeshModel& m, std::int32_t i, std::int32_t j) {
   if (n >= 3) {
     return kThreeOrMoreBlankCorners;
   }
-  const double centre_y = (m.NodeY(i) + m.NodeY(i + 1)) / 2;
-  const double centre_x = (m.NodeX(j) + m.NodeX(j + 1)) / 2;
-  // Blank nodes hold 0, so the sum over all four is the sum over the valued ones.
-  const double sum =
-      m.NodeValue(i, j) + m.NodeValue(i, j + 1) + m.NodeValue(i + 1, j) + m.NodeValue(i + 1, j + 1);
-  const double centre_z = n == 1 ? sum / 3 : sum / 2;
+  // Blank nodes hold 0, so the sum over all four corners is the sum over the valued ones.
+  const std::int32_t divisor = n == 1 ? 3 : 2;
   for (std::int32_t side = 1; side <= 4; ++side) {
     const SideCorners& corners = kSideCorners[static_cast<std::size_t>(side)];
     if (m.NodeBlank(i + corners.vertex1.row, j + corners.vertex1.col) != 1 &&
         m.NodeBlank(i + corners.vertex2.row, j + corners.vertex2.col) != 1) {
-      AppendTriangle(m, CellTriangle(m, i, j, side, centre_y, centre_x, centre_z));
+      AppendCellTriangle(m, i, j, side, divisor);
     }
   }
   return n == 1 ? kOneBlankCorner : kTwoBlankCorners;

@@ -1,9 +1,11 @@
 #include "cli/drawing_options.h"
 
+#include <cmath>
 #include <limits>
 
 #include "model/modes.h"
 #include "model/numeric.h"
+#include "model/run_error.h"
 
 namespace ombrix::cli {
 
@@ -35,8 +37,19 @@ void ApplyDrawingOptions(const Arguments& args, HeadlessSession& session) {
   if (args.Has("--color-range")) {
     // As if typed into the two input boxes of the absolute colour index.
     const std::vector<std::string>& bounds = args.options.at("--color-range");
-    const double low = LeadingNumber(bounds.at(0));
-    const double high = LeadingNumber(bounds.at(1));
+    double low = 0;
+    double high = 0;
+    try {
+      low = LeadingNumber(bounds.at(0));
+      high = LeadingNumber(bounds.at(1));
+    } catch (const RunError&) {  // beyond the range of a double
+      throw UsageError("--color-range needs two numbers within the range of a double, not '" +
+                       bounds.at(0) + "' '" + bounds.at(1) + "'");
+    }
+    if (!std::isfinite(low) || !std::isfinite(high) || !std::isfinite(high - low)) {
+      throw UsageError("--color-range needs two finite numbers whose difference is finite, not '" +
+                       bounds.at(0) + "' '" + bounds.at(1) + "'");
+    }
     if (!(high > low)) {
       throw UsageError("--color-range needs a maximum above its minimum");
     }

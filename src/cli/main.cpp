@@ -10,6 +10,8 @@
 #include "cli/gis_commands.h"
 #include "cli/import_commands.h"
 #include "cli/optimise_command.h"
+#include "cli/run_guard.h"
+#include "cli/runtime_folder.h"
 #include "cli/setcells_command.h"
 
 namespace {
@@ -40,6 +42,7 @@ void PrintUsage(std::ostream& out) {
 
 int main(int argc, char** argv) {
   using namespace ombrix::cli;
+  EnsureRuntimeFolder();
   if (argc == 1) {
     return ombrix::app::RunWindow(argc, argv);
   }
@@ -85,6 +88,10 @@ int main(int argc, char** argv) {
       return SetCells(rest, std::cout);
     }
     throw UsageError("unknown command or wrong arguments: '" + std::string(command) + "'");
+  } catch (const ombrix::RunError& e) {
+    // A run-time error outside a command's own handler still ends in the one error line.
+    std::cout << "error," << e.what() << '\n';
+    return kExitRunError;
   } catch (const UsageError& e) {
     std::cerr << "ombrix: " << e.what() << '\n';
     PrintUsage(std::cerr);

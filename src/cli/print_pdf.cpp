@@ -1,12 +1,17 @@
 #include "cli/print_pdf.h"
 
+#include <unistd.h>
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
-#include <system_error>
+#include <span>
 
 #include "model/run_error.h"
 #include "platform/qt/qt_text.h"
+#include "sheet/atomic_save.h"
 
 namespace ombrix::cli {
 namespace {
@@ -18,9 +23,14 @@ namespace {
 }  // namespace
 
 PdfPrintJob::PdfPrintJob(const std::string& path) : path_(path) {
-  const QFileInfo target(qt::ToQString(path));
-  temporary_.setFileTemplate(target.absoluteDir().filePath(QStringLiteral(".") + target.fileName() +
-                                                           QStringLiteral(".XXXXXX")));
+  // The target's folder is named by bytes the printer cannot take as a name: the printer
+  // writes into the system's temporary folder, and the result is copied into place at the end.
+  const std::filesystem::path target(path);
+  const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+    Fail(path, std::strerror(errno));
+  }
+  temporary_.setFileTemplate(QDir::temp().filePath(QStringLiteral("ombrix-print-XXXXXX.pdf")));
   if (!temporary_.open()) {
     Fail(path, qt::ToStdString(temporary_.errorString()));
   }
@@ -38,15 +48,18 @@ int PdfPrintJob::Commit() {
   if (printer_ == nullptr || printer_->pages_printed() == 0) {
     Fail(path_, "印刷されたページがありません");
   }
-  // A temporary file is private to its owner; the result is an ordinary file.
-  temporary_.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                            QFileDevice::ReadGroup | QFileDevice::ReadOther);
-  std::error_code error;
-  std::filesystem::rename(qt::ToStdString(temporary_.fileName()), path_, error);
-  if (error) {
-    Fail(path_, error.message());
+  QFile printed(temporary_.fileName());
+  if (!printed.open(QIODevice::ReadOnly)) {
+    Fail(path_, qt::ToStdString(printed.errorString()));
   }
-  temporary_.setAutoRemove(false);
+  const QByteArray bytes = printed.readAll();
+  try {
+    sheet::CreateOrReplace(path_,
+                           std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                     static_cast<std::size_t>(bytes.size())));
+  } catch (const RunError& e) {
+    Fail(path_, e.what());
+  }
   return printer_->pages_printed();
 }
 

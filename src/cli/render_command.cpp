@@ -1,6 +1,6 @@
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImageWriter>
-#include <QSaveFile>
 #include <cmath>
 #include <filesystem>
 #include <optional>
@@ -10,6 +10,7 @@
 #include "cli/drawing_options.h"
 #include "cli/headless.h"
 #include "cli/optimise_command.h"
+#include "cli/output_identity.h"
 #include "cli/print_pdf.h"
 #include "contour/colour_legend.h"
 #include "contour/contour_calc.h"
@@ -18,6 +19,7 @@
 #include "platform/null_surface.h"
 #include "platform/qt/qt_surface.h"
 #include "platform/qt/qt_text.h"
+#include "sheet/atomic_save.h"
 #include "view/background_map.h"
 
 namespace ombrix::cli {
@@ -47,19 +49,19 @@ const char* ImageFormat(const std::string& path) {
   throw UsageError("the output must end in .png or .bmp: " + path);
 }
 
-// Writes the image through a temporary file, so a failure leaves no half-written picture.
+// Encodes the image, then saves it through a temporary file under the name exactly as given
+// (its bytes, whatever their encoding), so a failure leaves no half-written picture.
 void SaveImage(const QImage& image, const std::string& path, const char* format) {
-  QSaveFile file(qt::ToQString(path));
-  if (!file.open(QIODevice::WriteOnly)) {
+  QByteArray encoded;
+  QBuffer buffer(&encoded);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, format);
+  if (!writer.write(image)) {
     throw RunError(err::kPathFileAccess, "画像ファイル \"" + path + "\" を作れません: " +
-                                             qt::ToStdString(file.errorString()));
-  }
-  QImageWriter writer(&file, format);
-  if (!writer.write(image) || !file.commit()) {
-    file.cancelWriting();
-    throw RunError(err::kPathFileAccess, "画像ファイル \"" + path + "\" を書けません: " +
                                              qt::ToStdString(writer.errorString()));
   }
+  sheet::CreateOrReplace(path, std::span(reinterpret_cast<const std::uint8_t*>(encoded.constData()),
+                                         static_cast<std::size_t>(encoded.size())));
 }
 
 // Fonts need a GUI application; headless, on the offscreen platform, never a window.
@@ -105,6 +107,17 @@ int RenderMap(const std::vector<std::string>& raw, std::ostream& out) {
   const std::optional<std::string> map_picture = args.Value("--map");
   const std::optional<std::string> pdf = args.Value("--print-pdf");
   return RunHeadless(out, [&](std::string& text) {
+    std::vector<std::string> outputs{output};
+    if (pdf) {
+      outputs.push_back(*pdf);
+    }
+    std::vector<std::string> inputs{path};
+    for (const auto& input : {map_picture, points}) {
+      if (input) {
+        inputs.push_back(*input);
+      }
+    }
+    RefuseOverwritingInputs(outputs, inputs);
     std::optional<PdfPrintJob> pdf_job;
     if (pdf) {
       pdf_job.emplace(*pdf);
@@ -166,6 +179,7 @@ int RenderLegend(const std::vector<std::string>& raw, std::ostream& out) {
       static_cast<int>(std::nearbyint(kLegendClientWidthTwips / screen.twips_per_pixel_x)),
       static_cast<int>(std::nearbyint(kLegendClientHeightTwips / screen.twips_per_pixel_y)));
   return RunHeadless(out, [&](std::string& text) {
+    RefuseOverwritingInputs({output}, {path});
     CommandContext ctx = session.Context();
     ctx.legend = &legend;
     ImportAndDraw(ctx, path);

@@ -24,7 +24,7 @@ int RunHeadless(std::ostream& out, Body&& body) {
     out << "error," << e.what() << '\n';
     return kExitRunError;
   } catch (const std::bad_alloc&) {
-    out << "error,メモリが不足しています。\n";
+    out << "error,メモリが足りません: 処理に要るメモリを確保できないため中止しました。\n";
     return kExitRunError;
   }
   out << text;

@@ -33,13 +33,12 @@ PixelPoint WholePixelPoint(const PixelMapping& map, double y, double x) {
 
 void FillTriangleBases(DrawingSurface& surface, const MeshModel& m, const MainWindowState& w,
                        const PixelMapping& map, const PrinterCopy& print) {
-  for (std::int32_t t = 1; t <= m.TriangleCount; ++t) {
-    const TriangleRecord& tri = m.Triangles(t);
+  m.Triangles.ForEach(1, m.TriangleCount, [&](std::int64_t, const TriangleRecord& tri) {
     const PixelPoint corners[3] = {WholePixelPoint(map, tri.Y[1], tri.X[1]),
                                    WholePixelPoint(map, tri.Y[2], tri.X[2]),
                                    WholePixelPoint(map, tri.Y[3], tri.X[3])};
     FillBandPolygon(surface, m, w, corners, tri.Z[1], tri.Z[2], tri.Z[3], print);
-  }
+  });
 }
 
 void ShadeCells(DrawingSurface& surface, const MeshModel& m, const PixelMapping& map,

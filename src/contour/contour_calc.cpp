@@ -249,9 +249,13 @@ ContourOutcome DrawMap(CommandContext& ctx, const ContourHooks& hooks,
         hooks.trace->clear();
       }
       const double at = static_cast<double>(level);
-      buckets.ForEachCandidate(k, at, [&](std::int32_t t) {
-        CutAtLevel(screen, m, w, map, tracer, m.Triangles(t), at, print);
+      buckets.ForEachCandidate(k, at, [&](std::int32_t t, const TriangleRecord& read) {
+        TriangleRecord tri = read;
+        CutAtLevel(screen, m, w, map, tracer, tri, at, print);
         tracer.Sync(m.Segments);
+        if (tri.Flags != read.Flags) {
+          m.Triangles.SetFlags(t, tri.Flags);
+        }
       });
       PairFlatTriangles(m.FlatTriangles, m.FlatEdges);
       SuppressFlatEdges(m.FlatEdges, m.Segments);

@@ -31,13 +31,12 @@ void DrawLevelSegments(DrawingSurface& surface, const GrowableList<SegmentRecord
 
 void DrawMeshOutline(DrawingSurface& surface, const MeshModel& m, const PixelMapping& map,
                      const PrinterCopy& print) {
-  for (std::int32_t t = 1; t <= m.TriangleCount; ++t) {
-    const TriangleRecord& tri = m.Triangles(t);
+  m.Triangles.ForEach(1, m.TriangleCount, [&](std::int64_t, const TriangleRecord& tri) {
     surface.Line(map.X(tri.X[1]), map.Y(tri.Y[1]), map.X(tri.X[2]), map.Y(tri.Y[2]), kFrameColour);
     print.OutlineSide(map.X(tri.X[1]), map.Y(tri.Y[1]), map.X(tri.X[2]), map.Y(tri.Y[2]));
     surface.Line(map.X(tri.X[2]), map.Y(tri.Y[2]), map.X(tri.X[3]), map.Y(tri.Y[3]), kFrameColour);
     surface.Line(map.X(tri.X[1]), map.Y(tri.Y[1]), map.X(tri.X[3]), map.Y(tri.Y[3]), kFrameColour);
-  }
+  });
 }
 
 void DrawCoordinateLabels(DrawingSurface& surface, const MeshModel& m, const PixelMapping& map,

@@ -65,8 +65,7 @@ LevelBuckets::LevelBuckets(const MeshModel& m, const LevelSeries& series, std::i
   const std::int32_t n = m.TriangleCount;
   // The levels a triangle can meet. A NaN value makes every edge test false: such a triangle
   // never meets a level.
-  const auto span_of = [&](std::int32_t t) {
-    const TriangleRecord& tri = m.Triangles(t);
+  const auto span_of = [&](const TriangleRecord& tri) {
     if (std::isnan(tri.Z[1]) || std::isnan(tri.Z[2]) || std::isnan(tri.Z[3])) {
       return LevelSpan{};
     }
@@ -77,28 +76,31 @@ LevelBuckets::LevelBuckets(const MeshModel& m, const LevelSeries& series, std::i
   // Two passes over the list, counting then filling, so the table needs no per-triangle store.
   offsets_.assign(static_cast<std::size_t>(level_count) + 1, 0);
   std::int64_t total = 0;
-  for (std::int32_t t = 1; t <= n; ++t) {
-    const LevelSpan s = span_of(t);
+  bool too_many = false;
+  m.Triangles.ForEach(1, n, [&](std::int64_t, const TriangleRecord& tri) {
+    const LevelSpan s = span_of(tri);
     total += s.last - s.first + 1;
-    if (total > kMaxEntries) {
-      offsets_ = {};
-      return;
-    }
-    for (std::int64_t k = s.first; k <= s.last; ++k) {
+    too_many = too_many || total > kMaxEntries;
+    for (std::int64_t k = s.first; !too_many && k <= s.last; ++k) {
       ++offsets_[static_cast<std::size_t>(k) + 1];
     }
+  });
+  if (too_many) {
+    offsets_ = {};
+    return;
   }
   for (std::size_t k = 1; k < offsets_.size(); ++k) {
     offsets_[k] += offsets_[k - 1];
   }
   entries_.resize(static_cast<std::size_t>(total));
   std::vector<std::size_t> fill(offsets_.begin(), offsets_.end() - 1);
-  for (std::int32_t t = 1; t <= n; ++t) {  // ascending, so every bucket stays in index order
-    const LevelSpan s = span_of(t);
+  // Ascending, so every bucket stays in index order.
+  m.Triangles.ForEach(1, n, [&](std::int64_t t, const TriangleRecord& tri) {
+    const LevelSpan s = span_of(tri);
     for (std::int64_t k = s.first; k <= s.last; ++k) {
-      entries_[fill[static_cast<std::size_t>(k)]++] = t;
+      entries_[fill[static_cast<std::size_t>(k)]++] = static_cast<std::int32_t>(t);
     }
-  }
+  });
   bucketed_ = true;
 }
 

@@ -17,21 +17,23 @@ class LevelBuckets {
   LevelBuckets(const MeshModel& model, const LevelSeries& series, std::int32_t interval,
                std::int64_t level_count);
 
-  // Calls visit(t) for every triangle t that may meet level number k (0-based), ascending.
+  // Calls visit(t, triangle) for every triangle t that may meet level number k (0-based),
+  // ascending.
   template <typename Visit>
   void ForEachCandidate(std::int64_t k, double level, Visit&& visit) const {
     if (bucketed_) {
       for (std::size_t e = offsets_[static_cast<std::size_t>(k)];
            e < offsets_[static_cast<std::size_t>(k) + 1]; ++e) {
-        visit(entries_[e]);
+        visit(entries_[e], triangles_->Triangles(entries_[e]));
       }
       return;
     }
-    for (std::int32_t t = 1; t <= triangles_->TriangleCount; ++t) {
-      if (MayMeet(triangles_->Triangles(t), level)) {
-        visit(t);
-      }
-    }
+    triangles_->Triangles.ForEach(1, triangles_->TriangleCount,
+                                  [&](std::int64_t t, const TriangleRecord& tri) {
+                                    if (MayMeet(tri, level)) {
+                                      visit(static_cast<std::int32_t>(t), tri);
+                                    }
+                                  });
   }
 
   // Whether level number k has no candidate at all (always false when not bucketed).

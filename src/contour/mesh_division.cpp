@@ -28,57 +28,6 @@ std::uint64_t MiB(std::uint64_t bytes) {
   return bytes / (1024 * 1024);
 }
 
-// A midpoint of a side: coordinates and value are the means, the flag the integer mean.
-struct Midpoint {
-  double y, x, z;
-  std::int32_t flag;
-};
-
-Midpoint MidpointOf(const TriangleRecord& t, std::size_t a, std::size_t b) {
-  return {(t.Y[a] + t.Y[b]) / 2, (t.X[a] + t.X[b]) / 2, (t.Z[a] + t.Z[b]) / 2,
-          static_cast<std::int32_t>((std::int64_t{t.Flags[a]} + t.Flags[b]) / 2)};
-}
-
-void SetVertex(TriangleRecord& t, std::size_t v, const Midpoint& p) {
-  t.Y[v] = p.y;
-  t.X[v] = p.x;
-  t.Z[v] = p.z;
-  t.Flags[v] = p.flag;
-}
-
-Midpoint Corner(const TriangleRecord& t, std::size_t v) {
-  return {t.Y[v], t.X[v], t.Z[v], t.Flags[v]};
-}
-
-TriangleRecord Piece(const Midpoint& p1, const Midpoint& p2, const Midpoint& p3) {
-  TriangleRecord t;
-  SetVertex(t, 1, p1);
-  SetVertex(t, 2, p2);
-  SetVertex(t, 3, p3);
-  return t;
-}
-
-// Writes the 4^passes parts that `passes` passes make of `t` to out[0..4^passes), in the order
-// the passes leave them: the four parts of one pass, each followed by nothing until its own
-// parts are complete, so that a part's descendants form one block.
-void Split(const TriangleRecord& t, std::int32_t passes, TriangleRecord* out) {
-  if (passes == 0) {
-    *out = t;
-    return;
-  }
-  const Midpoint p1 = Corner(t, 1);
-  const Midpoint p2 = Corner(t, 2);
-  const Midpoint p3 = Corner(t, 3);
-  const Midpoint m12 = MidpointOf(t, 1, 2);
-  const Midpoint m23 = MidpointOf(t, 2, 3);
-  const Midpoint m13 = MidpointOf(t, 1, 3);
-  const std::size_t block = std::size_t{1} << (2 * (passes - 1));
-  Split(Piece(p1, m12, m13), passes - 1, out);
-  Split(Piece(p2, m12, m23), passes - 1, out + block);
-  Split(Piece(p3, m13, m23), passes - 1, out + 2 * block);
-  Split(Piece(m12, m23, m13), passes - 1, out + 3 * block);
-}
-
 }  // namespace
 
 double DividedTriangleCount(std::int32_t triangles, double divisions) {
@@ -108,26 +57,14 @@ void DivideTriangles(MeshModel& model, std::int32_t divisions) {
     throw RunError(err::kOverflow,
                    "分割回数 " + std::to_string(divisions) + " は 1 以上ではありません。");
   }
-  const std::int32_t upper = ToLong(DividedTriangleCount(model.TriangleCount, divisions) + 2);
-  model.Triangles.ResizePreserve(upper);
-  const std::int32_t passes = divisions - 1;
+  // Error 6 when the new bound leaves 32 bits; then 4^(d-1) fits them too.
+  ToLong(DividedTriangleCount(model.TriangleCount, divisions) + 2);
   const std::int32_t count = model.TriangleCount;
-  if (passes == 0 || count == 0) {
-    return;
-  }
-  // The bound fits 32 bits, so 4^passes does too.
-  const std::int64_t block = std::int64_t{1} << (2 * passes);
-  // All passes are made at once, triangle by triangle: the parts of triangle k fill entries
-  // (k-1)*block+1..k*block, exactly where pass after pass would leave them. Working from the
-  // last triangle down, that block never holds a triangle still to be divided, so the list is
-  // divided in place and written once.
-  for (std::int32_t k = count; k >= 1; --k) {
-    const TriangleRecord t = model.Triangles(k);
-    const std::int64_t first = (k - 1) * block + 1;
-    model.Triangles(first + block - 1);  // the block's last entry is in range (error 9 if not)
-    Split(t, passes, &model.Triangles(first));
-  }
-  model.TriangleCount = static_cast<std::int32_t>(count * block);
+  const std::int32_t passes = count == 0 ? 0 : divisions - 1;
+  // The parts are not written out: the list works each one out from the triangle it came from
+  // when it is read, exactly as the passes would have left it.
+  model.Triangles.Divide(count, passes);
+  model.TriangleCount = static_cast<std::int32_t>(std::int64_t{count} << (2 * passes));
 }
 
 }  // namespace ombrix

@@ -27,8 +27,8 @@ std::string DivisionRefusal(std::int32_t triangles, double divisions,
 // 4^(d-1) entries. Each triangle P1 P2 P3 becomes (P1, M12, M13), (P2, M12, M23),
 // (P3, M13, M23), (M12, M23, M13): a midpoint takes the means (a + b) / 2 of the side's
 // coordinates and values, and the integer mean of its flags truncated toward zero; every other
-// field of the new records is 0. Error 6 for `divisions` < 1 or a bound beyond 32 bits, 7 when
-// the list cannot be held; the list is unchanged on error.
+// field of the new records is 0. Error 6 for `divisions` < 1 or a bound beyond 32 bits; the list
+// is unchanged on error. The parts take no memory of their own: they are worked out as read.
 void DivideTriangles(MeshModel& model, std::int32_t divisions);
 
 }  // namespace ombrix

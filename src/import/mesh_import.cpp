@@ -1,6 +1,7 @@
 #include "import/mesh_import.h"
 
 #include "import/cell_conversion.h"
+#include "import/mesh_value_checks.h"
 #include "import/plot_frame.h"
 #include "import/workbook_filter.h"
 #include "model/run_error.h"
@@ -79,6 +80,7 @@ MeshData ReadMeshWorkbook(const Workbook& book) {
       }
     }
   }
+  CheckMeshValues(d);
   return d;
 }
 

@@ -1,7 +1,10 @@
 #include "import/point_import.h"
 
+#include <cmath>
 #include "import/cell_conversion.h"
 #include "import/workbook_filter.h"
+
+#include "model/numeric.h"
 #include "model/run_error.h"
 #include "platform/command_guard.h"
 
@@ -35,6 +38,15 @@ PointData ReadPointWorkbook(const Workbook& book) {
     d.PointX(k) = CellToDouble(book.Cell(row, kXCol), row, kXCol);
     d.PointY(k) = CellToDouble(book.Cell(row, kYCol), row, kYCol);
     d.PointValue(k) = CellToDouble(book.Cell(row, kValueCol), row, kValueCol);
+    const std::pair<double, std::int32_t> read[] = {
+        {d.PointX(k), kXCol}, {d.PointY(k), kYCol}, {d.PointValue(k), kValueCol}};
+    for (const auto& [v, col] : read) {
+      if (!std::isfinite(v)) {
+        throw RunError(err::kTypeMismatch, "点 " + std::to_string(k) + " (" + std::to_string(row) +
+                                               " 行目) のセル " + CellName(row, col) + " の値 " +
+                                               RealText(v) + " は有限の数ではありません。");
+      }
+    }
   }
   return d;
 }

@@ -60,7 +60,7 @@ void CheckAllocation(const std::string& name, std::size_t count, std::size_t ele
 }
 
 void ThrowOutOfMemory(const std::string& name, std::size_t bytes) {
-  throw RunError(err::kOutOfMemory, "メモリが不足しています: 配列 " + name + " に " +
+  throw RunError(err::kOutOfMemory, "メモリが足りません: 配列 " + name + " に " +
                                         std::to_string(bytes / (1024 * 1024)) +
                                         " MiB を割り当てられません。");
 }

@@ -1,6 +1,8 @@
 #include "model/mesh_model.h"
 
+#include <array>
 #include <utility>
+#include <vector>
 
 #include "model/run_error.h"
 
@@ -55,13 +57,68 @@ std::int32_t TriangleListUpper(const MeshModel& model) {
 }
 
 void ResetTriangles(MeshModel& model) {
-  model.Triangles.Allocate(0, TriangleListUpper(model));
+  const std::int32_t upper = TriangleListUpper(model);
+  const std::int32_t nx = model.NodeCountX;
+  const std::int32_t ny = model.NodeCountY;
+  std::vector<double> y, x, z;
+  if (nx > 0 && ny > 0) {
+    y.reserve(static_cast<std::size_t>(ny));
+    x.reserve(static_cast<std::size_t>(nx));
+    z.reserve(static_cast<std::size_t>(nx) * static_cast<std::size_t>(ny));
+    for (std::int32_t i = 1; i <= ny; ++i) {
+      y.push_back(model.NodeY(i));
+    }
+    for (std::int32_t j = 1; j <= nx; ++j) {
+      x.push_back(model.NodeX(j));
+    }
+    for (std::int32_t i = 1; i <= ny; ++i) {
+      for (std::int32_t j = 1; j <= nx; ++j) {
+        z.push_back(model.NodeValue(i, j));
+      }
+    }
+  }
+  model.Triangles.AllocateForMesh(upper, std::move(y), std::move(x), std::move(z));
   model.TriangleCount = 0;
 }
 
 void AppendTriangle(MeshModel& model, const TriangleRecord& triangle) {
   const std::int64_t next = CheckedLong(std::int64_t{model.TriangleCount} + 1, "TriangleCount");
-  model.Triangles(next) = triangle;  // error 9 before the count moves when the list is full
+  model.Triangles.Set(next, triangle);  // error 9 before the count moves when the list is full
+  model.TriangleCount = static_cast<std::int32_t>(next);
+}
+
+void AppendCellTriangle(MeshModel& model, std::int32_t i, std::int32_t j, std::int32_t side,
+                        std::int32_t divisor) {
+  const std::int64_t next = CheckedLong(std::int64_t{model.TriangleCount} + 1, "TriangleCount");
+  const MeshModel& m = model;
+  const std::array<double, 8> live = {m.NodeY(i),
+                                      m.NodeY(i + 1),
+                                      m.NodeX(j),
+                                      m.NodeX(j + 1),
+                                      m.NodeValue(i, j),
+                                      m.NodeValue(i, j + 1),
+                                      m.NodeValue(i + 1, j),
+                                      m.NodeValue(i + 1, j + 1)};
+  if (model.Triangles.HoldsCell(i, j, live)) {
+    model.Triangles.SetCellTriangle(next, i, j, side, divisor);
+  } else {
+    // The mesh changed since the list was sized: the triangle keeps today's values whole.
+    TriangleRecord t;
+    const SideCorners& corners = kSideCorners[static_cast<std::size_t>(side)];
+    const CornerOffset ends[2] = {corners.vertex1, corners.vertex2};
+    for (std::size_t v = 0; v < 2; ++v) {
+      t.Y[v + 1] = m.NodeY(i + ends[v].row);
+      t.X[v + 1] = m.NodeX(j + ends[v].col);
+      t.Z[v + 1] = m.NodeValue(i + ends[v].row, j + ends[v].col);
+    }
+    t.Y[3] = (live[0] + live[1]) / 2;
+    t.X[3] = (live[2] + live[3]) / 2;
+    t.Z[3] = (live[4] + live[5] + live[6] + live[7]) / static_cast<double>(divisor);
+    t.CellRow = i;
+    t.CellCol = j;
+    t.Side = side;
+    model.Triangles.Set(next, t);
+  }
   model.TriangleCount = static_cast<std::int32_t>(next);
 }
 

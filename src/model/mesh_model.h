@@ -9,6 +9,7 @@
 #include "model/growable_list.h"
 #include "model/segment_record.h"
 #include "model/triangle_record.h"
+#include "model/triangle_store.h"
 
 namespace ombrix {
 
@@ -30,7 +31,7 @@ struct MeshModel {
   double DataMin = 0;
 
   // The triangle list; entries 1..TriangleCount are in use, entry 0 is never filled.
-  BoundedArray<TriangleRecord> Triangles{"Triangles"};
+  TriangleStore Triangles{"Triangles"};
   std::int32_t TriangleCount = 0;
 
   // Scattered observation points, 0..PointCount+2.
@@ -85,10 +86,16 @@ void AllocateMesh(MeshModel& model, std::int32_t nx, std::int32_t ny);
 std::int32_t TriangleListUpper(const MeshModel& model);
 
 // Sizes the triangle list for the current mesh (0..4*nx*ny+10) with every entry empty and
-// TriangleCount 0.
+// TriangleCount 0, and gives it a copy of the mesh its cell triangles are read from.
 void ResetTriangles(MeshModel& model);
 
 // Appends one triangle: TriangleCount grows by 1 and that entry is filled.
 void AppendTriangle(MeshModel& model, const TriangleRecord& triangle);
+
+// Appends triangle `side` of cell (i, j) as the list keeps it compactly: its centre value is
+// the sum of the cell's corner values divided by `divisor` (4 for a cell with every value, 3
+// or 2 for one with blank corners).
+void AppendCellTriangle(MeshModel& model, std::int32_t i, std::int32_t j, std::int32_t side,
+                        std::int32_t divisor);
 
 }  // namespace ombrix

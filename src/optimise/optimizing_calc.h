@@ -23,6 +23,12 @@ struct OptimizeObservers {
   std::function<void()> before_sweeps = nullptr;
 };
 
+struct OptimizeOptions {
+  // How the sweeps run: 0 chooses from the mesh size; 1 or more takes the wavefront sweep on
+  // that many threads. The result never depends on it.
+  int threads = 0;
+};
+
 enum class OptimizeOutcome { Converged, Cancelled };
 
 struct OptimizeResult {
@@ -38,6 +44,7 @@ struct OptimizeResult {
 // around a point (11, or 6 for 0 / 0), overflow (6), no convergence after kSweepLimit sweeps. A
 // cancelled or failed run leaves the model as it was.
 OptimizeResult OptimizingCalc(MeshModel& model, EventPump& events,
-                              const OptimizeObservers& observers = {});
+                              const OptimizeObservers& observers = {},
+                              const OptimizeOptions& options = {});
 
 }  // namespace ombrix

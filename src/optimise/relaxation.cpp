@@ -8,14 +8,11 @@
 #include "model/run_error.h"
 
 namespace ombrix {
-namespace {
 
-[[noreturn]] void ThrowOverflow(std::int32_t k) {
+void ThrowNodeOverflow(std::int32_t k) {
   throw RunError(err::kOverflow, "オーバーフローしました: 節点 " + std::to_string(k) +
                                      " の値が発散しました（緩和係数を確かめて下さい）。");
 }
-
-}  // namespace
 
 double RelaxationSweep(const SparseMatrix& a, const std::vector<double>& b, double omega,
                        std::vector<double>& z) {
@@ -37,7 +34,7 @@ double RelaxationSweep(const SparseMatrix& a, const std::vector<double>& b, doub
     const double change = old == 0 ? std::fabs(g - old) : std::fabs((g - old) / old);
     const double next = old + omega * (g - old);
     if (!std::isfinite(change) || !std::isfinite(next)) {
-      ThrowOverflow(k);
+      ThrowNodeOverflow(k);
     }
     if (max_change < change) {
       max_change = change;

@@ -1,6 +1,7 @@
 #pragma once
 // One sweep of successive over-relaxation over the system.
 
+#include <cstdint>
 #include <vector>
 
 #include "optimise/sparse_system.h"
@@ -13,5 +14,12 @@ namespace ombrix {
 // zero diagonal, 6 when a value overflows.
 double RelaxationSweep(const SparseMatrix& system, const std::vector<double>& right_side,
                        double omega, std::vector<double>& solution);
+
+}  // namespace ombrix
+
+namespace ombrix {
+
+// Error 6 for node k (numbered from 1) whose value overflowed in a sweep.
+[[noreturn]] void ThrowNodeOverflow(std::int32_t k);
 
 }  // namespace ombrix

@@ -13,7 +13,11 @@ bool RunGuarded(Dialogs& dialogs, Aborted aborted, const std::function<void()>& 
   } catch (const RunError& e) {
     ShowErrorReport(dialogs, e, aborted);
   } catch (const std::bad_alloc&) {
-    ShowErrorReport(dialogs, RunError(err::kOutOfMemory, "メモリが不足しています。"), aborted);
+    ShowErrorReport(
+        dialogs,
+        RunError(err::kOutOfMemory,
+                 "メモリが足りません: 処理に要るメモリを確保できないため中止しました。"),
+        aborted);
   } catch (const std::exception& e) {
     ShowErrorReport(dialogs, RunError(err::kInternalError, std::string("内部エラー: ") + e.what()),
                     aborted);

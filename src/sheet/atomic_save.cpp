@@ -20,6 +20,9 @@ namespace {
                                            "): " + std::strerror(error));
 }
 
+void Save(const std::string& path, std::span<const std::uint8_t> bytes, SaveSteps& steps,
+          bool may_create);
+
 }  // namespace
 
 int SaveSteps::CreateTemporary(std::string& path_template) {
@@ -53,9 +56,29 @@ void SaveAtomically(const std::string& path, std::span<const std::uint8_t> bytes
 
 void SaveAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
                     SaveSteps& steps) {
+  Save(path, bytes, steps, false);
+}
+
+void CreateOrReplace(const std::string& path, std::span<const std::uint8_t> bytes) {
+  SaveSteps steps;
+  Save(path, bytes, steps, true);
+}
+
+namespace {
+
+void Save(const std::string& path, std::span<const std::uint8_t> bytes, SaveSteps& steps,
+          bool may_create) {
   struct stat original {};
   if (::stat(path.c_str(), &original) != 0) {
-    Fail(path, "元のファイルを確認", errno);
+    if (!may_create || errno != ENOENT) {
+      Fail(path, "元のファイルを確認", errno);
+    }
+    // A new file gets the permissions any program would give it.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    original.st_mode = 0666 & ~mask;
+  } else if (!S_ISREG(original.st_mode)) {
+    Fail(path, "通常のファイルではありません", EINVAL);
   }
   if ((original.st_mode & 0222) == 0) {
     Fail(path, "書き込み禁止のファイル", EACCES);
@@ -106,5 +129,7 @@ void SaveAtomically(const std::string& path, std::span<const std::uint8_t> bytes
     ::close(dir);
   }
 }
+
+}  // namespace
 
 }  // namespace ombrix::sheet

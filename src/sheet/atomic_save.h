@@ -29,4 +29,7 @@ class SaveSteps {
 void SaveAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
 void SaveAtomically(const std::string& path, std::span<const std::uint8_t> bytes, SaveSteps& steps);
 
+// The same for an output that may not exist yet: a new file gets 0666 less the umask.
+void CreateOrReplace(const std::string& path, std::span<const std::uint8_t> bytes);
+
 }  // namespace ombrix::sheet

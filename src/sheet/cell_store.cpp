@@ -46,17 +46,21 @@ CellValue CellStore::Get(std::int32_t row, std::int32_t col) const {
   if (!finished_ || it == entries_.end() || it->key != key) {
     return {};
   }
-  switch (it->kind) {
+  return Value(*it);
+}
+
+CellValue CellStore::Value(const Entry& e) const {
+  switch (e.kind) {
     case CellKind::Empty:
       return {};
     case CellKind::Number:
-      return CellValue::Number(it->number);
+      return CellValue::Number(e.number);
     case CellKind::Boolean:
-      return CellValue::Boolean(it->number != 0);
+      return CellValue::Boolean(e.number != 0);
     case CellKind::Text:
-      return CellValue::Text(texts_[it->text]);
+      return CellValue::Text(texts_[e.text]);
     case CellKind::Error:
-      return CellValue::Error(texts_[it->text]);
+      return CellValue::Error(texts_[e.text]);
   }
   return {};
 }

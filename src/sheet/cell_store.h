@@ -17,6 +17,17 @@ class CellStore {
   // Sorts the cells for lookup; call once after the last Set.
   void Finish();
   CellValue Get(std::int32_t row, std::int32_t col) const;
+  // Calls f(row, col, value) for every stored cell that is not empty, in row-major order;
+  // only after Finish.
+  template <typename F>
+  void ForEach(F&& f) const {
+    for (const Entry& e : entries_) {
+      if (e.kind != CellKind::Empty) {
+        f(static_cast<std::int32_t>(e.key >> 32), static_cast<std::int32_t>(e.key & 0xFFFFFFFFu),
+          Value(e));
+      }
+    }
+  }
   std::size_t size() const { return entries_.size(); }
   std::size_t MemoryBytes() const;
 
@@ -28,6 +39,7 @@ class CellStore {
     std::uint32_t order;  // order of Set, so the last of duplicates wins
     CellKind kind;
   };
+  CellValue Value(const Entry& e) const;
   static std::uint64_t Key(std::int32_t row, std::int32_t col) {
     return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(row)) << 32) |
            static_cast<std::uint32_t>(col);

@@ -9,15 +9,27 @@
 
 #include "model/run_error.h"
 #include "sheet/atomic_save.h"
+#include "sheet/written_cells_check.h"
+#include "sheet/xls/xls_reader.h"
 #include "sheet/xls/xls_writer.h"
+#include "sheet/xlsx/xlsx_reader.h"
 #include "sheet/xlsx/xlsx_writer.h"
 
 namespace ombrix::sheet {
 
 void EditWorkbook(const std::string& path, std::span<const CellEdit> edits) {
   std::error_code ec;
-  if (path.empty() || !std::filesystem::is_regular_file(path, ec)) {
+  const auto status = std::filesystem::status(path, ec);
+  if (path.empty() || !std::filesystem::exists(status)) {
     throw RunError(err::kFileNotFound, "ファイルが見つかりません: \"" + path + "\"");
+  }
+  if (std::filesystem::is_directory(status)) {
+    throw RunError(err::kPathFileAccess,
+                   "\"" + path + "\" はフォルダーで、ファイルではありません。");
+  }
+  if (!std::filesystem::is_regular_file(status)) {
+    throw RunError(err::kPathFileAccess,
+                   "\"" + path + "\" は通常のファイルではないため書き込めません。");
   }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
@@ -26,18 +38,47 @@ void EditWorkbook(const std::string& path, std::span<const CellEdit> edits) {
   }
   const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
                                         std::istreambuf_iterator<char>());
+  SaveAtomically(path, EditWorkbookBytes(bytes, path, edits));
+}
+
+std::vector<std::uint8_t> EditWorkbookBytes(const std::vector<std::uint8_t>& bytes,
+                                            const std::string& path,
+                                            std::span<const CellEdit> edits) {
   static constexpr std::uint8_t kOle2[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-  std::vector<std::uint8_t> edited;
-  if (bytes.size() >= 8 && std::memcmp(bytes.data(), kOle2, 8) == 0) {
-    edited = EditXlsBytes(bytes, path, edits);
-  } else if (bytes.size() >= 4 && bytes[0] == 'P' && bytes[1] == 'K') {
-    edited = EditXlsxBytes(bytes, path, edits);
-  } else {
+  const bool xls = bytes.size() >= 8 && std::memcmp(bytes.data(), kOle2, 8) == 0;
+  if (!xls && !(bytes.size() >= 4 && bytes[0] == 'P' && bytes[1] == 'K')) {
     throw RunError(
         err::kBadFileFormat,
         "ファイル \"" + path + "\" は Excel のブック (.xls または .xlsx) ではありません。");
   }
-  SaveAtomically(path, edited);
+  auto read = [&](const std::vector<std::uint8_t>& b) {
+    return xls ? ReadXlsBytes(b, path) : ReadXlsxBytes(b, path);
+  };
+  // A workbook the reader refuses is not written either: what we cannot read back we cannot
+  // check.
+  const std::unique_ptr<SheetWorkbook> before = read(bytes);
+  const std::vector<std::uint8_t> edited =
+      xls ? EditXlsBytes(bytes, path, edits) : EditXlsxBytes(bytes, path, edits);
+  // The new content must read back with the edits in place and nothing else changed before
+  // it may replace the file.
+  std::unique_ptr<SheetWorkbook> after;
+  try {
+    after = read(edited);
+  } catch (const RunError& e) {
+    throw RunError(err::kBadFileFormat,
+                   "ファイル \"" + path +
+                       "\" への書き込みを取りやめました: 書き込んだ結果が読み直せません (" +
+                       e.what() + ")。元のファイルはそのままです。");
+  }
+  const std::string sheet = "シート \"" + before->ActiveSheetName() + "\" ";
+  if (after->ActiveSheetName() != before->ActiveSheetName()) {
+    throw RunError(err::kBadFileFormat,
+                   "ファイル \"" + path +
+                       "\" への書き込みを取りやめました: 書き込んだ結果の作業シートが " + sheet +
+                       "ではなくなりました (元のファイルはそのままです)");
+  }
+  CheckWrittenCells(before->cells(), after->cells(), edits, path, sheet);
+  return edited;
 }
 
 }  // namespace ombrix::sheet

@@ -3,6 +3,7 @@
 
 #include <span>
 #include <string>
+#include <vector>
 
 #include "sheet/cell_edit.h"
 
@@ -12,6 +13,13 @@ namespace ombrix::sheet {
 // it cannot be read or saved, 321 when it is not a workbook that can be written; the file is
 // untouched on every error.
 void EditWorkbook(const std::string& path, std::span<const CellEdit> edits);
+
+// The new content of the workbook in `bytes` (named `path` in errors) with the edits applied,
+// read back and checked: every written number in place, every other cell unchanged. Error 321
+// when the workbook cannot be read, cannot be patched, or the result does not check.
+std::vector<std::uint8_t> EditWorkbookBytes(const std::vector<std::uint8_t>& bytes,
+                                            const std::string& path,
+                                            std::span<const CellEdit> edits);
 
 class FileWorkbookWriter : public WorkbookWriter {
  public:

@@ -7,6 +7,7 @@
 #include "cli/arguments.h"
 #include "cli/contour_commands.h"
 #include "fakes/fixture_path.h"
+#include "fakes/temp_folder.h"
 
 namespace ombrix::cli {
 namespace {
@@ -20,15 +21,9 @@ class RenderMapOption : public ::testing::Test {
     map.fill(QColor(0x80, 0xC0, 0xE0));
     EXPECT_TRUE(map.save(QString::fromStdString(map_path), "BMP"));
   }
-  ~RenderMapOption() override {
-    std::filesystem::remove(map_path);
-    std::filesystem::remove(out_path);
-  }
-
-  const std::string map_path =
-      (std::filesystem::temp_directory_path() / "ombrix_render_map.bmp").string();
-  const std::string out_path =
-      (std::filesystem::temp_directory_path() / "ombrix_render_map_out.png").string();
+  ombrix::testing::TempFolder dir;
+  const std::string map_path = dir / "map.bmp";
+  const std::string out_path = dir / "out.png";
 };
 
 TEST_F(RenderMapOption, PaintsThePictureUnderThePlotFromTheFrameCorner) {

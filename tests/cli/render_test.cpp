@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/fixture_path.h"
+#include "fakes/temp_folder.h"
 
 #include <QImage>
 #include <algorithm>
@@ -33,7 +34,7 @@ int DifferingPixels(const QImage& a, const QImage& b, int frame_left, int frame_
 class RenderTest : public ::testing::Test {
  protected:
   QImage Render(std::vector<std::string> args) {
-    const std::string out = (fs::temp_directory_path() / "ombrix_render_test.png").string();
+    const std::string out = dir_ / "render.png";
     args.insert(args.end(), {"-o", out});
     std::ostringstream text;
     EXPECT_EQ(RenderMap(args, text), kExitOk) << text.str();
@@ -46,6 +47,7 @@ class RenderTest : public ::testing::Test {
     EXPECT_FALSE(golden.isNull()) << name;
     return golden;
   }
+  ombrix::testing::TempFolder dir_;
 };
 
 TEST_F(RenderTest, SmallMeshWithBlanksMatchesItsGoldenImage) {
@@ -91,16 +93,15 @@ TEST_F(RenderTest, DividedMapsAndAbsoluteColourRangesRepaintTheBands) {
   EXPECT_GT(DifferingPixels(absolute, plain, 30, 620), 1000);
 
   std::ostringstream text;
-  EXPECT_EQ(RenderMap({Fixture("mesh_small.lo.xls"), "-o", "/tmp/ombrix_never_divided.png",
-                       "--divide", "30"},
-                      text),
+  const std::string never_divided = dir_ / "never_divided.png";
+  EXPECT_EQ(RenderMap({Fixture("mesh_small.lo.xls"), "-o", never_divided, "--divide", "30"}, text),
             kExitRunError);
   EXPECT_NE(text.str().find("個になり"), std::string::npos) << text.str();
-  EXPECT_FALSE(fs::exists("/tmp/ombrix_never_divided.png"));
+  EXPECT_FALSE(fs::exists(never_divided));
 }
 
 TEST_F(RenderTest, LegendIsTheLegendWindowsPicture) {
-  const std::string out = (fs::temp_directory_path() / "ombrix_legend_test.png").string();
+  const std::string out = dir_ / "legend.png";
   std::ostringstream text;
   ASSERT_EQ(RenderLegend({Fixture("mesh_smooth_40x30.lo.xlsx"), "-o", out}, text), kExitOk)
       << text.str();
@@ -116,21 +117,22 @@ TEST_F(RenderTest, BadArgumentsAndBadFiles) {
   const std::string mesh = Fixture("mesh_small.lo.xls");
   const std::string points = Fixture("points_small.lo.xls");
   std::ostringstream text;
+  const std::string png = dir_ / "x.png";
   const std::vector<std::vector<std::string>> usage = {
       {mesh},  // no -o
-      {mesh, "-o", "/tmp/x.gif"},
-      {mesh, "-o", "/tmp/x.png", "--color-range", "5", "5"},
-      {mesh, "-o", "/tmp/x.png", "--mode", "fancy"},
-      {mesh, "-o", "/tmp/x.png", "--divide", "0"},
-      {mesh, "-o", "/tmp/x.png", "--optimise"},
-      {mesh, "-o", "/tmp/x.png", "--points", points},
-      {mesh, "-o", "/tmp/x.png", "--points", points, "--optimise", "--initial", "median"}};
+      {mesh, "-o", dir_ / "x.gif"},
+      {mesh, "-o", png, "--color-range", "5", "5"},
+      {mesh, "-o", png, "--mode", "fancy"},
+      {mesh, "-o", png, "--divide", "0"},
+      {mesh, "-o", png, "--optimise"},
+      {mesh, "-o", png, "--points", points},
+      {mesh, "-o", png, "--points", points, "--optimise", "--initial", "median"}};
   for (const auto& args : usage)
     EXPECT_THROW(RenderMap(args, text), UsageError) << args.back();
-  EXPECT_EQ(RenderMap({Fixture("mesh_text_value.lo.xls"), "-o", "/tmp/ombrix_never.png"}, text),
-            kExitRunError);
+  const std::string never = dir_ / "never.png";
+  EXPECT_EQ(RenderMap({Fixture("mesh_text_value.lo.xls"), "-o", never}, text), kExitRunError);
   EXPECT_EQ(text.str(), "error,セル H7 の値 \"n/a\" は数値ではありません。\n");
-  EXPECT_FALSE(fs::exists("/tmp/ombrix_never.png"));
+  EXPECT_FALSE(fs::exists(never));
   std::ostringstream unwritable;
   EXPECT_EQ(RenderMap({mesh, "-o", "/no/such/folder/map.png"}, unwritable), kExitRunError);
   EXPECT_EQ(unwritable.str().rfind("error,", 0), 0u);
@@ -142,7 +144,7 @@ TEST_F(RenderTest, TheOptimisedMeshIsDrawnAsIfItsValuesWereInTheWorkbook) {
   const QImage fitted = Render(
       {Fixture("mesh_blanks.lo.xlsx"), "--points", points, "--optimise", "--mode", "normal"});
   // Write the same fit into a copy of the workbook and draw that copy the ordinary way.
-  const fs::path copy = fs::temp_directory_path() / "ombrix_render_fitted.xlsx";
+  const fs::path copy = dir_ / "fitted.xlsx";
   fs::copy_file(Fixture("mesh_blanks.lo.xlsx"), copy, fs::copy_options::overwrite_existing);
   fs::permissions(copy, fs::perms::owner_read | fs::perms::owner_write);
   std::ostringstream written;
@@ -153,11 +155,12 @@ TEST_F(RenderTest, TheOptimisedMeshIsDrawnAsIfItsValuesWereInTheWorkbook) {
   EXPECT_EQ(DifferingPixels(fitted, reference, 0, fitted.height()), 0);
   EXPECT_GT(DifferingPixels(fitted, plain, 0, fitted.height()), 0);
   std::ostringstream text;
-  EXPECT_EQ(RenderMap({Fixture("mesh_blanks.lo.xlsx"), "-o", "/tmp/ombrix_never.png", "--points",
+  const std::string never = dir_ / "never.png";
+  EXPECT_EQ(RenderMap({Fixture("mesh_blanks.lo.xlsx"), "-o", never, "--points",
                        Fixture("points_empty_count.lo.xls"), "--optimise"},
                       text),
             kExitRunError);
-  EXPECT_FALSE(fs::exists("/tmp/ombrix_never.png"));
+  EXPECT_FALSE(fs::exists(never));
 }
 
 }  // namespace

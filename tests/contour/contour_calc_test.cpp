@@ -523,8 +523,10 @@ TEST(ContourCalc, LevelLoopMatchesTheSlowReferenceOnRandomMeshes) {
     const int divided = round % 5 == 4 ? 1 : 0;
     env.window.DividedMesh = divided;
     for (int t = 1; divided != 0 && t <= m.TriangleCount; ++t) {
+      std::array<std::int32_t, 4> flags{};
       for (int v = 1; v <= 3; ++v)  // the division leaves its own flags in the list
-        m.Triangles(t).Flags[v] = pick(3) - 1;
+        flags[static_cast<std::size_t>(v)] = pick(3) - 1;
+      m.Triangles.SetFlags(t, flags);
     }
     const int interval = std::array{1, 1, 1, 2, 3, -1}[pick(6)];
     env.panel.Text1 = std::to_string(interval);

@@ -135,7 +135,8 @@ TEST(TriangleList, ListBoundsAre0To4NxNyPlus10) {
     EXPECT_EQ(m.Triangles.lower(), 0);
     EXPECT_EQ(m.Triangles.upper(), 4 * nx * ny + 10);
     EXPECT_EQ(m.Triangles(0), TriangleRecord{});  // entry 0 is never filled
-    EXPECT_EQ(ErrorNumberOf([&] { (void)m.Triangles(4 * nx * ny + 11); }),
+    const int beyond = 4 * nx * ny + 11;          // clang captures no structured binding
+    EXPECT_EQ(ErrorNumberOf([&m, beyond] { (void)m.Triangles(beyond); }),
               err::kSubscriptOutOfRange);
   }
 }
@@ -146,8 +147,8 @@ TEST(TriangleList, RebuildingStartsFromEmptyEntries) {
   BuildTriangleList(m);
   const std::vector<TriangleRecord> first = Listed(m);
   for (int t = 1; t <= m.TriangleCount; ++t)
-    m.Triangles(t).Flags = {0, -1, 1, -1};
-  m.Triangles(m.TriangleCount + 1) = m.Triangles(1);
+    m.Triangles.SetFlags(t, {0, -1, 1, -1});
+  m.Triangles.Set(m.TriangleCount + 1, m.Triangles(1));
   m.NodeBlank(2, 2) = 1;  // fewer triangles this time: nothing of the old list may show
   m.NodeValue(2, 2) = 0;
   BuildTriangleList(m);

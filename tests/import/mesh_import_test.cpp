@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include "fakes/error_capture.h"
 #include "fakes/fake_context.h"
 #include "model/run_error.h"
@@ -147,15 +150,44 @@ TEST_F(MeshImportTest, AFailedImportChangesNothing) {
   assert_unchanged();
 
   MemoryWorkbook flat = SmallMesh();
-  flat.Set("I4", 0).Set("H4", 0).Set("E6", 0);  // no extent at all: 0 / 0
+  flat.Set("I4", 0).Set("H4", 0).Set("E6", 0);  // no extent at all
   Import(flat, "/data/flat.xls");
-  EXPECT_NE(env.dialogs.messages.back().text.find("エラー番号： 6　"), std::string::npos);
+  EXPECT_EQ(env.dialogs.messages.back().text.rfind("エラー番号： 6　x 座標は左から右へ増えて", 0),
+            0u);
+  EXPECT_NE(env.dialogs.messages.back().text.find("セル H4 の 0 が左隣のセル G4 の 0"),
+            std::string::npos);
   assert_unchanged();
 
   env.dialogs.file_answers.push_back(std::nullopt);  // cancelled
   MeshDataLoad_Click(ctx);
   EXPECT_EQ(env.dialogs.messages.size(), 3u);
   assert_unchanged();
+}
+
+TEST_F(MeshImportTest, NonFiniteValuesCoordinatesOutOfOrderAndOverflowingSpansNameTheCell) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const struct {
+    const char* cell;
+    double value;
+    int number;
+    const char* named;
+    const char* other = "G6";  // a second cell, so that a span can overflow
+    double other_value = 1.5;
+  } cases[] = {{"G6", std::nan(""), 13, "セル G6 の節点の値 nan"},
+               {"I4", inf, 13, "セル I4 の x 座標 inf"},
+               {"E7", -inf, 13, "セル E7 の y 座標 -inf"},
+               {"B19", inf, 13, "セル B19 のパラメーター inf"},
+               {"H4", -5, 6, "セル H4 の -5 が左隣のセル G4 の 0"},
+               {"E7", 10, 6, "セル E7 の 10 が上のセル E6 の 10"},
+               {"G4", -1.7e308, 6, "x 座標の幅 (セル G4 から I4)", "I4", 1.7e308},
+               {"I7", -1.7e308, 6, "セル I7 の -1.7e+308 からセル G6 の 1.7e+308", "G6", 1.7e308}};
+  for (const auto& c : cases) {
+    MemoryWorkbook book = SmallMesh();
+    book.Set(c.other, c.other_value).Set(c.cell, c.value);
+    const RunError e = ErrorOf([&] { ReadMeshWorkbook(book); });
+    EXPECT_EQ(e.number(), c.number) << c.cell;
+    EXPECT_NE(e.description().find(c.named), std::string::npos) << e.description();
+  }
 }
 
 TEST_F(MeshImportTest, CountsAreCheckedBeforeAnythingIsAllocated) {

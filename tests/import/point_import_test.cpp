@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
+#include "fakes/error_capture.h"
 #include "fakes/fake_context.h"
 #include "import/mesh_import.h"
+#include "model/run_error.h"
 
 namespace ombrix {
 namespace {
@@ -76,6 +80,14 @@ TEST_F(PointImportTest, LeavesTheMeshAloneAndFailuresLeaveThePoints) {
   EXPECT_EQ(env.dialogs.messages.back().text,
             "エラー番号： 9　セル A3 の点数 -3 は負の数です。\r読み込みを中断します。");
   EXPECT_EQ(env.model.PointCount, 2);
+}
+
+TEST_F(PointImportTest, NonFiniteNumbersNameThePointAndTheCell) {
+  MemoryWorkbook book = TwoPoints();
+  book.Set("D4", std::numeric_limits<double>::infinity());
+  const RunError e = ErrorOf([&] { ReadPointWorkbook(book); });
+  EXPECT_EQ(e.number(), err::kTypeMismatch);
+  EXPECT_EQ(e.description(), "点 2 (4 行目) のセル D4 の値 inf は有限の数ではありません。");
 }
 
 }  // namespace

@@ -53,8 +53,9 @@ std::unique_ptr<SheetWorkbook> ReadXlsBytes(const std::vector<std::uint8_t>& byt
     }
     throw RunError(err::kBadFileFormat, "ファイル \"" + path + "\" は壊れています: " + e.what());
   } catch (const std::bad_alloc&) {
-    throw RunError(err::kBadFileFormat,
-                   "ファイル \"" + path + "\" は壊れています: メモリーが足りません");
+    throw RunError(err::kOutOfMemory, "メモリが足りません: ファイル \"" + path + "\" (" +
+                                          std::to_string(bytes.size()) +
+                                          " バイト) を読むためのメモリを確保できません。");
   }
 }
 

@@ -72,7 +72,6 @@ constexpr std::uint16_t kDimensions = 0x0200;
 constexpr std::uint16_t kRow = 0x0208;
 constexpr std::uint16_t kIndex = 0x020B;
 constexpr std::uint16_t kDbCell = 0x00D7;
-constexpr std::uint16_t kDefColWidth = 0x0055;
 constexpr std::size_t kRowRecordSize = 20;  // header + 16-byte body
 
 void Put16(ByteVec& b, std::size_t at, std::uint32_t v) {
@@ -247,6 +246,11 @@ class Patcher {
             in_cell = true;
             break;
           case kRow:
+            if (r.body.size() != 16) {
+              xls::ThrowUnsupported("位置 " + std::to_string(r.offset) + " の ROW レコードの長さ " +
+                                    std::to_string(r.body.size()) +
+                                    " が 16 バイトではないため書き込めません");
+            }
             u.row = row;
             rows_with_record_[row] = units_.size();
             break;
@@ -264,7 +268,7 @@ class Patcher {
         any_row_ = true;
       }
       if (depth == 1 && r.type == kDimensions) {
-        dimensions_ = r.offset;
+        dimension_units_.push_back(units_.size());
       }
       if (depth == 1 && r.type == kIndex) {
         index_ = r.offset;
@@ -300,6 +304,9 @@ class Patcher {
       if (row_it != cell_units_of_row_.end()) {
         const auto& list = row_it->second;
         before = list.back() + 1;
+        bool before_found = false;
+        // Every record that holds the cell takes the edit: a row's cells may be out of column
+        // order, split into runs or stored twice, and a reader keeps the last of them.
         for (std::size_t u : list) {
           if (units_[u].first_col <= e.col && e.col <= units_[u].last_col) {
             if (e.value && units_[u].anchors_shared) {
@@ -308,11 +315,9 @@ class Patcher {
             }
             on_unit_[u].push_back(k);
             placed = true;
-            break;
-          }
-          if (units_[u].first_col > e.col) {
+          } else if (!before_found && units_[u].first_col > e.col) {
             before = u;
-            break;
+            before_found = true;
           }
         }
       } else {
@@ -395,6 +400,9 @@ class Patcher {
       auto it = clones_.find(xf);
       if (it != clones_.end()) {
         return;
+      }
+      if (xf_offsets_.empty()) {
+        xls::ThrowUnsupported("ブックに書式 (XF) の表がないため、塗りつぶしを付けられません");
       }
       if (xf >= xf_offsets_.size()) {
         xls::ThrowBroken("セルの書式番号 " + std::to_string(xf) + " が XF 表 (" +
@@ -534,6 +542,11 @@ class Patcher {
       EmitDbCell(u);
       return;
     }
+    if (!edits_.empty() &&
+        std::find(dimension_units_.begin(), dimension_units_.end(), i) != dimension_units_.end()) {
+      EmitDimensions(u);
+      return;
+    }
     if (u.row > 0) {
       NoteCell(u.row, pos);
     }
@@ -643,6 +656,46 @@ class Patcher {
     return {lo, hi};
   }
 
+  // The sheet's used range, widened to the written cells. A DIMENSIONS record too short to
+  // hold the range is rewritten whole from the cells themselves.
+  void EmitDimensions(const Unit& u) {
+    std::uint32_t r0 = static_cast<std::uint32_t>(min_row_ - 1);
+    std::uint32_t r1 = static_cast<std::uint32_t>(max_row_);
+    std::uint32_t c0 = static_cast<std::uint32_t>(min_col_ - 1);
+    std::uint32_t c1 = static_cast<std::uint32_t>(max_col_);
+    const std::size_t length = u.end - u.begin - 4;
+    ByteVec tail{0, 0};  // the reserved field
+    if (length >= 14) {
+      const std::size_t b = u.begin + 4;
+      const std::uint32_t o_r0 = Get32(in_, b);
+      const std::uint32_t o_r1 = Get32(in_, b + 4);
+      const std::uint16_t o_c0 = Get16(in_, b + 8);
+      const std::uint16_t o_c1 = Get16(in_, b + 10);
+      if (o_r0 < o_r1 && o_c0 < o_c1) {
+        r0 = std::min(r0, o_r0);
+        r1 = std::max(r1, o_r1);
+        c0 = std::min<std::uint32_t>(c0, o_c0);
+        c1 = std::max<std::uint32_t>(c1, o_c1);
+      }
+      tail.assign(in_.begin() + b + 12, in_.begin() + u.end);
+    } else {
+      for (const Unit& cell : units_) {
+        if (cell.row > 0 && cell.type != kRow) {
+          r0 = std::min<std::uint32_t>(r0, cell.row - 1);
+          r1 = std::max<std::uint32_t>(r1, cell.row);
+          c0 = std::min<std::uint32_t>(c0, cell.first_col - 1);
+          c1 = std::max<std::uint32_t>(c1, cell.last_col);
+        }
+      }
+    }
+    AppendHeader(out_, kDimensions, 12 + tail.size());
+    Append32(out_, r0);
+    Append32(out_, r1);
+    Append16(out_, c0);
+    Append16(out_, std::min<std::uint32_t>(c1, 0xFFFF));
+    out_.insert(out_.end(), tail.begin(), tail.end());
+  }
+
   // The block's DBCELL, rebuilt from where its rows and their first cells now lie: the
   // distance back to the first ROW, then for each row the step from the end of the first ROW
   // (and afterwards from the previous row's first cell) to the row's first cell.
@@ -701,18 +754,6 @@ class Patcher {
     if (index_ != 0) {
       FixIndex();
     }
-    if (dimensions_ != 0 && !edits_.empty()) {
-      const std::size_t b = MapOffset(dimensions_) + 4;
-      const std::uint32_t r0 = Get32(out_, b);
-      const std::uint32_t r1 = Get32(out_, b + 4);
-      const std::uint16_t c0 = Get16(out_, b + 8);
-      const std::uint16_t c1 = Get16(out_, b + 10);
-      const bool empty = r0 >= r1 || c0 >= c1;
-      Put32(out_, b, empty ? min_row_ - 1 : std::min<std::uint32_t>(r0, min_row_ - 1));
-      Put32(out_, b + 4, empty ? max_row_ : std::max<std::uint32_t>(r1, max_row_));
-      Put16(out_, b + 8, empty ? min_col_ - 1 : std::min<std::uint32_t>(c0, min_col_ - 1));
-      Put16(out_, b + 10, empty ? max_col_ : std::max<std::uint32_t>(c1, max_col_));
-    }
   }
 
   void FixIndex() {
@@ -760,7 +801,7 @@ class Patcher {
   bool any_cell_ = false;
   bool any_row_ = false;
   std::uint32_t sheet_end_ = 0;
-  std::uint32_t dimensions_ = 0;
+  std::vector<std::size_t> dimension_units_;
   std::uint32_t index_ = 0;
   std::map<std::size_t, std::vector<std::size_t>> on_unit_;
   std::map<std::size_t, std::vector<std::size_t>> insert_before_;

@@ -1,0 +1,87 @@
+// No command writes over one of its inputs, whatever names or links lead to it; names are
+// bytes, written and reported as given.
+
+#include "cli/output_identity.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "cli/contour_commands.h"
+#include "fakes/fixture_path.h"
+#include "fakes/temp_folder.h"
+
+namespace ombrix::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using ombrix::testing::Fixture;
+
+std::string Content(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(OutputIdentity, AnInputIsNeverOverwrittenThroughAnyNameOrLink) {
+  ombrix::testing::TempFolder dir;
+  const std::string mesh = dir / "m.xlsx";
+  fs::copy_file(Fixture("mesh_small.lo.xlsx"), mesh);
+  const std::string original = Content(mesh);
+  fs::create_hard_link(mesh, dir / "hard.png");
+  fs::create_symlink(mesh, dir / "soft.png");
+  fs::create_directory(dir / "sub");
+  const std::vector<std::vector<std::string>> runs = {
+      {mesh, "-o", dir / "hard.png"},
+      {mesh, "-o", dir / "soft.png"},
+      {mesh, "-o", dir / "sub/../out.png", "--print-pdf", mesh},
+      {mesh, "-o", dir / "out.png", "--print-pdf", dir / "sub/../hard.png"},
+      {mesh, "-o", dir / "same.png", "--print-pdf", dir / "sub/../same.png"}};
+  for (const auto& run : runs) {
+    std::ostringstream out;
+    EXPECT_EQ(RenderMap(run, out), kExitRunError) << run[2];
+    EXPECT_EQ(out.str().rfind("error,出力先 \"", 0), 0u) << out.str();
+    EXPECT_NE(out.str().find("同じファイルです"), std::string::npos) << out.str();
+    EXPECT_EQ(Content(mesh), original);
+  }
+  std::ostringstream out;
+  EXPECT_EQ(RenderLegend({mesh, "-o", dir / "hard.png"}, out), kExitRunError);
+  EXPECT_NE(out.str().find("\"" + mesh + "\""), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("\"" + (dir / "hard.png") + "\""), std::string::npos) << out.str();
+  EXPECT_EQ(Content(mesh), original);
+  EXPECT_FALSE(fs::exists(dir / "out.png"));
+  EXPECT_FALSE(fs::exists(dir / "same.png"));
+}
+
+TEST(OutputIdentity, NamesThatAreNotUtf8AreWrittenAndReadAsTheirBytes) {
+  ombrix::testing::TempFolder dir;
+  const std::string map = dir / "map\xff.bmp";
+  {
+    QImage picture(8, 4, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(picture.save(dir.path().string().append("/plain.bmp").c_str(), "BMP"));
+    fs::rename(dir / "plain.bmp", map);
+  }
+  const std::string image = dir / "o\xff.png";
+  const std::string pdf = dir / "p\xfe.pdf";
+  std::ostringstream out;
+  ASSERT_EQ(
+      RenderMap({Fixture("mesh_small.lo.xlsx"), "-o", image, "--map", map, "--print-pdf", pdf},
+                out),
+      kExitOk)
+      << out.str();
+  EXPECT_EQ(out.str().rfind("image," + image + ",", 0), 0u) << out.str();
+  EXPECT_NE(out.str().find("pdf," + pdf + ",1"), std::string::npos) << out.str();
+  EXPECT_EQ(Content(image).substr(1, 3), "PNG");
+  EXPECT_EQ(Content(pdf).substr(0, 5), "%PDF-");
+  int entries = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.path()))
+    ++entries;
+  EXPECT_EQ(entries, 3);  // the map, the image and the PDF: no stray names
+}
+
+}  // namespace
+}  // namespace ombrix::cli

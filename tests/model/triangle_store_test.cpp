@@ -1,0 +1,202 @@
+#include "model/triangle_store.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/error_capture.h"
+
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "contour/mesh_division.h"
+#include "contour/triangle_list.h"
+#include "model/mesh_model.h"
+#include "model/run_error.h"
+
+namespace ombrix {
+namespace {
+
+// --- The list of whole records it replaces, as it was built and divided -------------------
+
+std::vector<TriangleRecord> ReferenceList(const MeshModel& m) {
+  std::vector<TriangleRecord> out(1);  // entry 0 is never filled
+  const auto add = [&](int i, int j, int side, double cz) {
+    static const int ends[5][2][2] = {
+        {{0, 0}, {0, 0}}, {{0, 0}, {1, 0}}, {{0, 0}, {0, 1}}, {{0, 1}, {1, 1}}, {{1, 1}, {1, 0}}};
+    TriangleRecord t{.CellRow = i, .CellCol = j, .Side = side};
+    for (int v = 0; v < 2; ++v) {
+      const int r = i + ends[side][v][0], c = j + ends[side][v][1];
+      t.Y[v + 1] = m.NodeY(r);
+      t.X[v + 1] = m.NodeX(c);
+      t.Z[v + 1] = m.NodeValue(r, c);
+    }
+    t.Y[3] = (m.NodeY(i) + m.NodeY(i + 1)) / 2;
+    t.X[3] = (m.NodeX(j) + m.NodeX(j + 1)) / 2;
+    t.Z[3] = cz;
+    out.push_back(t);
+  };
+  for (int i = 1; i < m.NodeCountY; ++i) {
+    for (int j = 1; j < m.NodeCountX; ++j) {
+      const int corner[4][2] = {{i, j}, {i, j + 1}, {i + 1, j}, {i + 1, j + 1}};
+      int blanks = 0;
+      double sum = 0;
+      for (const auto& c : corner) {
+        blanks += m.NodeBlank(c[0], c[1]);
+        sum += m.NodeValue(c[0], c[1]);
+      }
+      if (blanks >= 3)
+        continue;
+      const bool side_ok[5] = {false, !m.NodeBlank(i, j) && !m.NodeBlank(i + 1, j),
+                               !m.NodeBlank(i, j) && !m.NodeBlank(i, j + 1),
+                               !m.NodeBlank(i, j + 1) && !m.NodeBlank(i + 1, j + 1),
+                               !m.NodeBlank(i + 1, j + 1) && !m.NodeBlank(i + 1, j)};
+      for (int side = 1; side <= 4; ++side) {
+        if (side_ok[side])
+          add(i, j, side, sum / (blanks == 0 ? 4 : blanks == 1 ? 3 : 2));
+      }
+    }
+  }
+  return out;
+}
+
+// One pass after another, each part a fresh record holding only its vertices.
+std::vector<TriangleRecord> ReferenceDivision(std::vector<TriangleRecord> list, int divisions) {
+  for (int pass = 1; pass < divisions; ++pass) {
+    std::vector<TriangleRecord> next(1);
+    for (std::size_t k = 1; k < list.size(); ++k) {
+      const TriangleRecord& t = list[k];
+      struct P {
+        double y, x, z;
+        std::int32_t f;
+      };
+      const auto at = [&](int v) { return P{t.Y[v], t.X[v], t.Z[v], t.Flags[v]}; };
+      const auto mid = [](P a, P b) {
+        return P{(a.y + b.y) / 2, (a.x + b.x) / 2, (a.z + b.z) / 2, (a.f + b.f) / 2};
+      };
+      const auto make = [](P a, P b, P c) {
+        return TriangleRecord{.Y = {0, a.y, b.y, c.y},
+                              .X = {0, a.x, b.x, c.x},
+                              .Z = {0, a.z, b.z, c.z},
+                              .Flags = {0, a.f, b.f, c.f}};
+      };
+      const P p1 = at(1), p2 = at(2), p3 = at(3);
+      const P m12 = mid(p1, p2), m23 = mid(p2, p3), m13 = mid(p1, p3);
+      next.push_back(make(p1, m12, m13));
+      next.push_back(make(p2, m12, m23));
+      next.push_back(make(p3, m13, m23));
+      next.push_back(make(m12, m23, m13));
+    }
+    list = std::move(next);
+  }
+  return list;
+}
+
+// A mesh of uneven spacing whose values make the order of every sum show, some nodes blank.
+void RandomMesh(MeshModel& m, std::mt19937& rng) {
+  std::uniform_int_distribution<int> size(2, 9);
+  const int nx = size(rng), ny = size(rng);
+  AllocateMesh(m, nx, ny);
+  std::uniform_real_distribution<double> step(0.1, 3.7), value(-40, 40);
+  double x = -5.3, y = 71.9;
+  for (int j = 1; j <= nx; ++j)
+    m.NodeX(j) = x += step(rng);
+  for (int i = 1; i <= ny; ++i)
+    m.NodeY(i) = y -= step(rng);
+  std::bernoulli_distribution blank(0.15), huge(0.05);
+  for (int i = 1; i <= ny; ++i) {
+    for (int j = 1; j <= nx; ++j) {
+      if (blank(rng)) {
+        m.NodeBlank(i, j) = 1;
+      } else {
+        m.NodeValue(i, j) = huge(rng) ? 1e16 * value(rng) : value(rng);
+      }
+    }
+  }
+}
+
+void ExpectSameList(const MeshModel& m, const std::vector<TriangleRecord>& want,
+                    const std::string& where) {
+  ASSERT_EQ(m.TriangleCount + 1, static_cast<int>(want.size())) << where;
+  for (int k = 0; k <= m.Triangles.upper(); ++k) {
+    const TriangleRecord got = m.Triangles(k);
+    const TriangleRecord& expected = static_cast<std::size_t>(k) < want.size()
+                                         ? want[static_cast<std::size_t>(k)]
+                                         : TriangleRecord{};
+    // The values compared as bytes too, so that a signed zero would show.
+    ASSERT_EQ(got, expected) << where << " entry " << k;
+    for (const auto field : {&TriangleRecord::Y, &TriangleRecord::X, &TriangleRecord::Z}) {
+      ASSERT_EQ(std::memcmp((got.*field).data(), (expected.*field).data(), 4 * sizeof(double)), 0)
+          << where << " entry " << k;
+    }
+  }
+}
+
+TEST(TriangleStore, MatchesTheRecordListOnRandomMeshesWithBlanksUndividedAndDivided) {
+  std::mt19937 rng(20261207);
+  for (int round = 0; round < 60; ++round) {
+    for (int d = 1; d <= 3; ++d) {
+      MeshModel m;
+      RandomMesh(m, rng);
+      BuildTriangleList(m);
+      std::vector<TriangleRecord> want = ReferenceList(m);
+      const std::string where = "round " + std::to_string(round) + " d " + std::to_string(d);
+      ExpectSameList(m, want, where + " undivided");
+      // Flags as a drawing leaves them, on some triangles.
+      std::uniform_int_distribution<int> flag(-1, 1);
+      for (int k = 1; k <= m.TriangleCount; k += 1 + round % 3) {
+        std::array<std::int32_t, 4> f{0, flag(rng), flag(rng), flag(rng)};
+        m.Triangles.SetFlags(k, f);
+        want[static_cast<std::size_t>(k)].Flags = f;
+      }
+      // A later change of the mesh (a fit) does not reach the list already built.
+      m.NodeValue(1, 1) += 1;
+      DivideTriangles(m, d);
+      want = ReferenceDivision(want, d);
+      ExpectSameList(m, want, where);
+      // Reading them all at once gives the same records.
+      int next = 1;
+      m.Triangles.ForEach(1, m.TriangleCount, [&](std::int64_t k, const TriangleRecord& t) {
+        ASSERT_EQ(k, next++);
+        ASSERT_EQ(t, want[static_cast<std::size_t>(k)]) << where << " entry " << k;
+      });
+    }
+  }
+}
+
+TEST(TriangleStore, HoldsAtMostEightBytesATriangleUndividedAndNothingMoreDivided) {
+  MeshModel m;
+  AllocateMesh(m, 200, 150);
+  for (int j = 1; j <= 200; ++j)
+    m.NodeX(j) = j;
+  for (int i = 1; i <= 150; ++i)
+    m.NodeY(i) = 150 - i;
+  BuildTriangleList(m);
+  const std::size_t undivided = m.Triangles.MemoryBytes();
+  EXPECT_LE(undivided,
+            static_cast<std::size_t>(m.TriangleCount) * 12);  // entries plus the mesh copy
+  DivideTriangles(m, 3);
+  EXPECT_LE(m.Triangles.MemoryBytes(), undivided + 1024);
+}
+
+TEST(TriangleStore, WritesAnywhereInBoundsAndErrorNineOutside) {
+  MeshModel m;
+  m.Triangles.Allocate(0, 6);
+  const TriangleRecord odd{.Y = {9, 1, 2, 3}, .CellRow = -4, .Flags = {5, 7, -8, 2}};
+  m.Triangles.Set(6, odd);
+  EXPECT_EQ(m.Triangles(6), odd);
+  EXPECT_EQ(m.Triangles(5), TriangleRecord{});
+  EXPECT_EQ(ErrorNumberOf([&] { (void)m.Triangles(7); }), err::kSubscriptOutOfRange);
+  EXPECT_EQ(ErrorNumberOf([&] { m.Triangles.Set(-1, odd); }), err::kSubscriptOutOfRange);
+  // A part of a divided list written whole keeps what was written, and its own parts follow it.
+  m.TriangleCount = 6;
+  DivideTriangles(m, 2);
+  m.Triangles.Set(24, odd);
+  EXPECT_EQ(m.Triangles(24), odd);
+  DivideTriangles(m, 2);
+  EXPECT_EQ(m.Triangles(96), DivisionPart(odd, 3));
+  EXPECT_EQ(m.Triangles(92), DivisionPart(DivisionPart(odd, 2), 3));
+}
+
+}  // namespace
+}  // namespace ombrix

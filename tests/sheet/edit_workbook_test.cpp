@@ -1,0 +1,100 @@
+// Writing into workbooks on disk: odd but readable .xls layouts are either written and read
+// back right (by our reader and by FreeXL) or refused with the file unchanged; workbooks the
+// reader refuses are not written.
+
+#include "sheet/edit_workbook.h"
+
+#include <freexl.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <utility>
+
+#include "fakes/temp_folder.h"
+#include "model/run_error.h"
+#include "sheet/xls/xls_reader.h"
+#include "sheet/xls/xls_test_helpers.h"
+#include "sheet/xlsx/cell_value_printer.h"
+
+namespace ombrix::sheet {
+namespace {
+
+namespace fs = std::filesystem;
+using xls::testing::ReadFile;
+
+// The number FreeXL reads at (row, col) of the active sheet; nullopt when it reads no number.
+std::optional<double> FreeXlNumber(const std::string& path, int row, int col) {
+  const void* h = nullptr;
+  std::optional<double> number;
+  unsigned short active = 0;
+  if (freexl_open(path.c_str(), &h) == FREEXL_OK &&
+      freexl_get_active_worksheet(h, &active) == FREEXL_OK &&
+      freexl_select_active_worksheet(h, active) == FREEXL_OK) {
+    FreeXL_CellValue v;
+    if (freexl_get_cell_value(h, row - 1, col - 1, &v) == FREEXL_OK) {
+      if (v.type == FREEXL_CELL_INT)
+        number = v.value.int_value;
+      if (v.type == FREEXL_CELL_DOUBLE)
+        number = v.value.double_value;
+    }
+  }
+  if (h != nullptr)
+    freexl_close(h);
+  return number;
+}
+
+TEST(EditWorkbook, EveryCraftedLayoutIsWrittenRightOrRefusedUntouched) {
+  int written = 0;
+  for (const auto& entry : fs::directory_iterator(std::string(OMBRIX_FIXTURES_DIR) + "/crafted")) {
+    SCOPED_TRACE(entry.path().filename().string());
+    ombrix::testing::TempFolder dir;
+    const std::string path = dir / "mesh.xls";
+    fs::copy_file(entry.path(), path);
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    const auto original = ReadFile(path);
+    const auto before = ReadXls(path);
+    const bool freexl_reads_it = FreeXlNumber(path, 6, 8).has_value();
+    const std::vector<CellEdit> edits = {{6, 7, 42.5, false}};
+    try {
+      EditWorkbook(path, edits);
+    } catch (const RunError& e) {
+      EXPECT_EQ(ReadFile(path), original) << e.what();
+      EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+      continue;
+    }
+    ++written;
+    const auto after = ReadXls(path);
+    for (int row = 1; row <= 12; ++row) {
+      for (int col = 1; col <= 300; ++col) {
+        const CellValue expected =
+            row == 6 && col == 7 ? CellValue::Number(42.5) : before->Cell(row, col);
+        ASSERT_EQ(after->Cell(row, col), expected) << CellName(row, col);
+      }
+    }
+    if (freexl_reads_it) {
+      EXPECT_EQ(FreeXlNumber(path, 6, 7), 42.5);
+      EXPECT_EQ(FreeXlNumber(path, 6, 8), FreeXlNumber(entry.path().string(), 6, 8));
+    }
+  }
+  // Short and repeated DIMENSIONS, cells out of order, twice, split or beyond IV: all written.
+  EXPECT_EQ(written, 12);
+}
+
+TEST(EditWorkbook, FoldersAndMissingFilesAreToldApart) {
+  ombrix::testing::TempFolder dir;
+  const std::vector<CellEdit> edits = {{6, 7, 1.0, false}};
+  const std::pair<std::string, int> cases[] = {{dir / "none.xls", err::kFileNotFound},
+                                               {dir.path().string(), err::kPathFileAccess}};
+  for (const auto& [path, number] : cases) {
+    try {
+      EditWorkbook(path, edits);
+      ADD_FAILURE() << path;
+    } catch (const RunError& e) {
+      EXPECT_EQ(e.number(), number) << e.what();
+      EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace ombrix::sheet

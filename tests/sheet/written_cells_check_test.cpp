@@ -1,0 +1,73 @@
+// The read-back check of the writers: the new content must be the old one with the written
+// numbers in place, nothing gained, lost or changed elsewhere.
+
+#include "sheet/written_cells_check.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "sheet/xlsx/error_expect.h"
+
+namespace ombrix::sheet {
+namespace {
+
+using xlsx::testing::Contains;
+using xlsx::testing::Error321;
+
+CellStore Store(std::initializer_list<std::tuple<int, int, CellValue>> cells) {
+  CellStore store;
+  for (const auto& [row, col, value] : cells)
+    store.Set(row, col, value);
+  store.Finish();
+  return store;
+}
+
+TEST(WrittenCellsCheck, AcceptsExactlyTheOldCellsWithTheNewNumbers) {
+  const CellStore before = Store({{1, 1, CellValue::Text("title")},
+                                  {6, 7, CellValue::Number(3)},
+                                  {6, 8, CellValue::Boolean(true)},
+                                  {7, 7, CellValue::Number(-0.0)},
+                                  {8, 8, CellValue::Number(std::nan(""))}});
+  const CellStore after = Store({{1, 1, CellValue::Text("title")},
+                                 {6, 7, CellValue::Number(5)},
+                                 {6, 8, CellValue::Boolean(true)},
+                                 {7, 7, CellValue::Number(-0.0)},
+                                 {8, 8, CellValue::Number(std::nan(""))},
+                                 {9, 9, CellValue::Number(0)}});
+  // The last of two edits of a cell counts; a mark without a number changes no value; a
+  // written zero may read back as either zero; numbers compare by their bits (NaN = NaN).
+  const std::vector<CellEdit> edits = {
+      {6, 7, 4.0, false}, {6, 7, 5.0, true}, {6, 8, std::nullopt, true}, {9, 9, -0.0, false}};
+  EXPECT_NO_THROW(CheckWrittenCells(before, after, edits, "/d/m.xls", "シート \"S\" "));
+}
+
+TEST(WrittenCellsCheck, NamesTheFirstCellThatDiffers) {
+  const CellStore before = Store({{6, 7, CellValue::Number(3)}, {6, 8, CellValue::Text("a")}});
+  const std::vector<CellEdit> edits = {{6, 7, 5.0, false}};
+  struct Case {
+    CellStore after;
+    std::string cell;
+    std::string detail;
+  };
+  const Case cases[] = {
+      // the old value came back
+      {Store({{6, 7, CellValue::Number(3)}, {6, 8, CellValue::Text("a")}}), "G6", "5 ではなく 3"},
+      // another cell changed, went missing, or appeared
+      {Store({{6, 7, CellValue::Number(5)}, {6, 8, CellValue::Text("b")}}), "H6", "\"a\""},
+      {Store({{6, 7, CellValue::Number(5)}}), "H6", "ではなく 空"},
+      {Store({{6, 7, CellValue::Number(5)},
+              {6, 8, CellValue::Text("a")},
+              {2, 2, CellValue::Number(1)}}),
+       "B2", "空 ではなく 1"}};
+  for (const Case& c : cases) {
+    const std::string d =
+        Error321([&] { CheckWrittenCells(before, c.after, edits, "/d/m.xls", "シート \"S\" "); });
+    EXPECT_TRUE(Contains(d, "/d/m.xls") && Contains(d, "シート \"S\" のセル " + c.cell) &&
+                Contains(d, c.detail) && Contains(d, "元のファイルはそのまま"))
+        << d;
+  }
+}
+
+}  // namespace
+}  // namespace ombrix::sheet
