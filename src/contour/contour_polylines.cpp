@@ -35,7 +35,7 @@ bool TraceCurrentLines(CommandContext& ctx, const LevelLinesSink& sink) {
   }
   const auto restore = [&] {
     for (std::int32_t t = 1; t <= m.TriangleCount; ++t) {
-      m.Triangles(t).Flags = flags[static_cast<std::size_t>(t - 1)];
+      m.Triangles.SetFlags(t, flags[static_cast<std::size_t>(t - 1)]);
     }
   };
 
