@@ -18,9 +18,9 @@ namespace {
 
 const std::map<std::string, int> kContourOptions = {
     {"-o", 1},         {"--interval", 1}, {"--divide", 1}, {"--points", 1},
-    {"--optimise", 0}, {"--initial", 1},  {"--srs", 1}};
+    {"--optimise", 0}, {"--initial", 1},  {"--solver", 1}, {"--srs", 1}};
 const std::map<std::string, int> kGridOptions = {
-    {"-o", 1}, {"--points", 1}, {"--optimise", 0}, {"--initial", 1}, {"--srs", 1}};
+    {"-o", 1}, {"--points", 1}, {"--optimise", 0}, {"--initial", 1}, {"--solver", 1}, {"--srs", 1}};
 
 struct Common {
   std::string mesh;
@@ -40,6 +40,9 @@ Common CommonOptions(const Arguments& args, const char* usage) {
   }
   if (args.Has("--initial") && !c.points) {
     throw UsageError("--initial needs --points POINTS --optimise");
+  }
+  if (args.Has("--solver") && !c.points) {
+    throw UsageError("--solver needs --points POINTS --optimise");
   }
   if (!c.srs.empty() && !gis::IsSpatialReference(c.srs)) {
     throw UsageError("--srs: not a spatial reference GDAL knows: '" + c.srs + "'");
@@ -61,6 +64,7 @@ int ExportContours(const std::vector<std::string>& raw, std::ostream& out) {
   HeadlessSession session(surface);
   ApplyDrawingOptions(args, session);
   ApplyInitialValueOption(args, session.model);
+  ApplySolverOption(args, session.model);
   const std::optional<std::int32_t> divisions = DivisionOption(args);
   return RunHeadless(out, [&](std::string& text) {
     CommandContext ctx = session.Context();
@@ -94,6 +98,7 @@ int ExportGrid(const std::vector<std::string>& raw, std::ostream& out) {
   NullSurface surface;
   HeadlessSession session(surface);
   ApplyInitialValueOption(args, session.model);
+  ApplySolverOption(args, session.model);
   return RunHeadless(out, [&](std::string& text) {
     CommandContext ctx = session.Context();
     ImportMesh(ctx, c.mesh);

@@ -35,8 +35,9 @@ void PrintUsage(std::ostream& out) {
          "       ombrix optimise MESH POINTS [--initial weighted|mean]\n"
          "                      [--solver relaxation|exact] [--write]\n"
          "       ombrix contours MESH -o OUT.gpkg|OUT.shp|OUT.geojson|OUT.dxf [--interval N]\n"
-         "                     [--divide D] [--points POINTS --optimise] [--srs SRS]\n"
-         "       ombrix grid MESH -o OUT.tif|OUT.asc [--points POINTS --optimise] [--srs SRS]\n"
+         "                     [--divide D] [--points POINTS --optimise [--solver S]] [--srs SRS]\n"
+         "       ombrix grid MESH -o OUT.tif|OUT.asc [--points POINTS --optimise [--solver S]]\n"
+         "                     [--srs SRS]\n"
          "       (MESH: a mesh workbook, or a raster grid GDAL reads)\n";
 }
 

@@ -12,6 +12,8 @@
 
 #include "cli/arguments.h"
 #include "cli/contour_commands.h"
+#include "cli/import_commands.h"
+#include "cli/optimise_command.h"
 #include "fakes/temp_folder.h"
 #include "gis/gdal_handles.h"
 
@@ -159,6 +161,34 @@ TEST(GridCommand, AGeoTiffOfAWorkbookRendersAsTheWorkbook) {
   }
 }
 
+// The node lines of a listing ("node,i,j,V"), in order.
+std::string NodeLines(const std::string& listing) {
+  std::istringstream in(listing);
+  std::string text;
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("node,", 0) == 0) {
+      text += line + "\n";
+    }
+  }
+  return text;
+}
+
+TEST(GridCommand, WritesTheMeshFittedByTheChosenSolver) {
+  TempFolder folder;
+  const std::string mesh = Fixture("hills_mesh.xlsx");
+  const std::string points = Fixture("hills_points.xlsx");
+  for (const char* solver : {"relaxation", "exact"}) {
+    SCOPED_TRACE(solver);
+    const std::string grid = folder / (std::string(solver) + ".tif");
+    Command(ExportGrid, {mesh, "-o", grid, "--points", points, "--optimise", "--solver", solver});
+    std::ostringstream fitted;
+    ASSERT_EQ(PrintOptimisedMesh({mesh, points, "--solver", solver}, fitted), kExitOk);
+    std::ostringstream read_back;
+    ASSERT_EQ(PrintMesh(grid, read_back), kExitOk);
+    EXPECT_EQ(NodeLines(read_back.str()), NodeLines(fitted.str()));
+  }
+}
+
 TEST(GisCommands, UsageAndRunTimeErrors) {
   TempFolder folder;
   const std::string mesh = Fixture("hills_mesh.xlsx");
@@ -166,7 +196,8 @@ TEST(GisCommands, UsageAndRunTimeErrors) {
            {mesh},
            {mesh, "-o", folder / "l.kml"},
            {mesh, "-o", folder / "l.gpkg", "--srs", "EPSG:nonsense"},
-           {mesh, "-o", folder / "l.gpkg", "--optimise"}}) {
+           {mesh, "-o", folder / "l.gpkg", "--optimise"},
+           {mesh, "-o", folder / "l.gpkg", "--solver", "exact"}}) {
     EXPECT_THROW(Command(ExportContours, args), UsageError);
   }
   EXPECT_THROW(Command(ExportGrid, {mesh, "-o", folder / "g.png"}), UsageError);
