@@ -31,19 +31,32 @@ PixelPoint WholePixelPoint(const PixelMapping& map, double y, double x) {
   return PixelPoint{ToLong(map.X(x)), ToLong(map.Y(y))};
 }
 
-void FillTriangleBases(DrawingSurface& surface, const MeshModel& m, const MainWindowState& w,
-                       const PixelMapping& map, const PrinterCopy& print) {
-  m.Triangles.ForEach(1, m.TriangleCount, [&](std::int64_t, const TriangleRecord& tri) {
-    const PixelPoint corners[3] = {WholePixelPoint(map, tri.Y[1], tri.X[1]),
-                                   WholePixelPoint(map, tri.Y[2], tri.X[2]),
-                                   WholePixelPoint(map, tri.Y[3], tri.X[3])};
-    FillBandPolygon(surface, m, w, corners, tri.Z[1], tri.Z[2], tri.Z[3], print);
-  });
+bool FillTriangleBases(DrawingSurface& surface, const MeshModel& m, const MainWindowState& w,
+                       const PixelMapping& map, const PrinterCopy& print,
+                       const FillStopCheck& stop) {
+  const std::int64_t n = m.TriangleCount;
+  for (std::int64_t from = 1; from <= n; from += kFillStopStride) {
+    if (stop && stop(from - 1, n)) {
+      return false;
+    }
+    m.Triangles.ForEach(from, std::min(from + kFillStopStride - 1, n),
+                        [&](std::int64_t, const TriangleRecord& tri) {
+                          const PixelPoint corners[3] = {WholePixelPoint(map, tri.Y[1], tri.X[1]),
+                                                         WholePixelPoint(map, tri.Y[2], tri.X[2]),
+                                                         WholePixelPoint(map, tri.Y[3], tri.X[3])};
+                          FillBandPolygon(surface, m, w, corners, tri.Z[1], tri.Z[2], tri.Z[3],
+                                          print);
+                        });
+  }
+  return true;
 }
 
-void ShadeCells(DrawingSurface& surface, const MeshModel& m, const PixelMapping& map,
-                const PrinterCopy& print) {
+bool ShadeCells(DrawingSurface& surface, const MeshModel& m, const PixelMapping& map,
+                const PrinterCopy& print, const FillStopCheck& stop) {
   for (std::int32_t i = 1; i <= m.NodeCountY - 1; ++i) {
+    if (stop && stop(i - 1, m.NodeCountY - 1)) {
+      return false;
+    }
     for (std::int32_t j = 1; j <= m.NodeCountX - 1; ++j) {
       const std::array<std::int32_t, 4> shade = BlankdataColor(m, i, j);
       const double mx = (m.NodeX(j) + m.NodeX(j + 1)) / 2;
@@ -64,6 +77,7 @@ void ShadeCells(DrawingSurface& surface, const MeshModel& m, const PixelMapping&
       }
     }
   }
+  return true;
 }
 
 }  // namespace ombrix

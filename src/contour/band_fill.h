@@ -3,6 +3,7 @@
 // the green quarter-cell shading (Easy mode).
 
 #include <cstdint>
+#include <functional>
 #include <span>
 
 #include "contour/pixel_mapping.h"
@@ -28,14 +29,22 @@ void FillBandPolygon(DrawingSurface& surface, const MeshModel& model, const Main
 // A mapped point rounded to whole pixels, halves to even; error 6 outside the 32-bit range.
 PixelPoint WholePixelPoint(const PixelMapping& map, double y, double x);
 
-// Every triangle filled in the colour of the mean of its three values, in list order.
-void FillTriangleBases(DrawingSurface& surface, const MeshModel& model,
+// Asked now and then during a long fill with the work done so far and all of it (triangles or
+// cell rows); returning true stops the fill where it is.
+using FillStopCheck = std::function<bool(std::int64_t done, std::int64_t total)>;
+
+// Triangles filled between two stop checks.
+inline constexpr std::int64_t kFillStopStride = 2048;
+
+// Every triangle filled in the colour of the mean of its three values, in list order. False
+// when the stop check ended it.
+bool FillTriangleBases(DrawingSurface& surface, const MeshModel& model,
                        const MainWindowState& window, const PixelMapping& map,
-                       const PrinterCopy& print = PrinterCopy());
+                       const PrinterCopy& print = PrinterCopy(), const FillStopCheck& stop = {});
 
 // Every cell's four quarters in the green shade of their interpolated value; blank quarters
-// stay unpainted.
-void ShadeCells(DrawingSurface& surface, const MeshModel& model, const PixelMapping& map,
-                const PrinterCopy& print = PrinterCopy());
+// stay unpainted. The stop check is asked before each row of cells; false when it ended it.
+bool ShadeCells(DrawingSurface& surface, const MeshModel& model, const PixelMapping& map,
+                const PrinterCopy& print = PrinterCopy(), const FillStopCheck& stop = {});
 
 }  // namespace ombrix

@@ -1,6 +1,5 @@
 #include "contour/contour_calc.h"
 
-#include <chrono>
 #include <string>
 
 #include "contour/band_fill.h"
@@ -12,6 +11,7 @@
 #include "contour/level_series.h"
 #include "contour/pixel_mapping.h"
 #include "contour/printer_copy.h"
+#include "contour/progress_pacer.h"
 #include "model/messages.h"
 #include "model/modes.h"
 #include "model/numeric.h"
@@ -19,10 +19,6 @@
 
 namespace ombrix {
 namespace {
-
-using Clock = std::chrono::steady_clock;
-// How often a long level loop lets the window breathe and shows its progress.
-constexpr auto kProgressInterval = std::chrono::milliseconds(30);
 
 // Where the segments of the level being cut came from, when a caller traces them.
 struct Tracer {
@@ -178,6 +174,12 @@ std::string ProgressText(std::int64_t done, std::int64_t total, std::int64_t lev
          std::to_string(total) + ")  Esc で中断";
 }
 
+// The status line of a phase before the levels, in percent of its work.
+std::string PhaseText(const char* phase, std::int64_t done, std::int64_t total) {
+  const std::int64_t percent = total > 0 ? done * 100 / total : 0;
+  return std::string(phase) + " (" + std::to_string(percent) + "%)  Esc で中断";
+}
+
 // Steps after the settings are read: the whole picture, and the printed copy beside it.
 ContourOutcome DrawMap(CommandContext& ctx, const ContourHooks& hooks,
                        const ContourSettings& settings, PrinterCopy& print) {
@@ -211,33 +213,47 @@ ContourOutcome DrawMap(CommandContext& ctx, const ContourHooks& hooks,
   m.DataMax = range.max;
   m.DataMin = range.min;
   const LevelSeries series = ChooseLevels(range, settings.LevelInterval);
+
+  // Every long phase below lets the window breathe and stops on Esc; a stopped drawing is
+  // not worth its paper.
+  ProgressPacer pacer(ctx.events, ctx.windows);
+  ctx.events.ResetCancel();
+  const auto cancelled = [&] {
+    print.KillDoc();
+    ctx.windows.ShowStatus("作図を中断しました。");
+    return ContourOutcome::Cancelled;
+  };
+  const auto phase_check = [&](const char* phase) {
+    pacer.Restart();
+    return [&pacer, phase](std::int64_t done, std::int64_t total) {
+      return pacer.Tick([&] { return PhaseText(phase, done, total); });
+    };
+  };
   if (w.ColorMode == kColorEasy) {
-    ShadeCells(screen, m, map, print);
+    if (!ShadeCells(screen, m, map, print, phase_check("濃淡を塗っています"))) {
+      return cancelled();
+    }
   }
   SetColor(m, w);
   if (w.ColorMode == kColorNormal) {
-    FillTriangleBases(screen, m, w, map, print);
+    if (!FillTriangleBases(screen, m, w, map, print, phase_check("下地を塗っています"))) {
+      return cancelled();
+    }
   }
   screen.Refresh();
 
   if (settings.LevelInterval != 0) {
     const std::int32_t interval = settings.LevelInterval;
     const std::int64_t total = LevelCount(series, interval);
-    const LevelBuckets buckets(m, series, interval, total);
-    ctx.events.ResetCancel();
-    Clock::time_point next_progress = Clock::now();
+    const LevelBuckets buckets(m, series, interval, total, phase_check("等高線の準備中"));
+    if (buckets.cancelled()) {
+      return cancelled();
+    }
+    pacer.Restart();
     for (std::int64_t k = 0; k < total; ++k) {
       const std::int64_t level = std::int64_t{series.FirstLevel} + k * interval;
-      if (Clock::now() >= next_progress) {
-        ctx.windows.ShowStatus(ProgressText(k + 1, total, level));
-        ctx.events.ProcessPendingEvents();
-        next_progress = Clock::now() + kProgressInterval;
-        if (ctx.events.CancelRequested()) {
-          // A drawing the user stopped is not worth its paper.
-          print.KillDoc();
-          ctx.windows.ShowStatus("作図を中断しました。");
-          return ContourOutcome::Cancelled;
-        }
+      if (pacer.Tick([&] { return ProgressText(k + 1, total, level); })) {
+        return cancelled();
       }
       if (buckets.Empty(k)) {
         continue;  // nothing can meet this level: it would draw nothing

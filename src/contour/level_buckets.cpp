@@ -57,7 +57,7 @@ bool LevelBuckets::MayMeet(const TriangleRecord& t, double level) {
 }
 
 LevelBuckets::LevelBuckets(const MeshModel& m, const LevelSeries& series, std::int32_t interval,
-                           std::int64_t level_count)
+                           std::int64_t level_count, const StopCheck& stop)
     : triangles_(&m) {
   if (level_count <= 0 || level_count > kMaxLevels) {
     return;
@@ -73,11 +73,24 @@ LevelBuckets::LevelBuckets(const MeshModel& m, const LevelSeries& series, std::i
                   std::max({tri.Z[1], tri.Z[2], tri.Z[3]}), series.FirstLevel, interval,
                   level_count);
   };
+  // Reads the list in strides with a stop check before each; false once stopped.
+  const auto walk = [&](std::int64_t pass, const auto& visit) {
+    for (std::int64_t from = 1; from <= n; from += kStopStride) {
+      if (stop && stop(pass * n + from - 1, 2 * std::int64_t{n})) {
+        cancelled_ = true;
+        offsets_ = {};
+        entries_ = {};
+        return false;
+      }
+      m.Triangles.ForEach(from, std::min<std::int64_t>(from + kStopStride - 1, n), visit);
+    }
+    return true;
+  };
   // Two passes over the list, counting then filling, so the table needs no per-triangle store.
   offsets_.assign(static_cast<std::size_t>(level_count) + 1, 0);
   std::int64_t total = 0;
   bool too_many = false;
-  m.Triangles.ForEach(1, n, [&](std::int64_t, const TriangleRecord& tri) {
+  const bool counted = walk(0, [&](std::int64_t, const TriangleRecord& tri) {
     const LevelSpan s = span_of(tri);
     total += s.last - s.first + 1;
     too_many = too_many || total > kMaxEntries;
@@ -85,6 +98,9 @@ LevelBuckets::LevelBuckets(const MeshModel& m, const LevelSeries& series, std::i
       ++offsets_[static_cast<std::size_t>(k) + 1];
     }
   });
+  if (!counted) {
+    return;
+  }
   if (too_many) {
     offsets_ = {};
     return;
@@ -95,13 +111,12 @@ LevelBuckets::LevelBuckets(const MeshModel& m, const LevelSeries& series, std::i
   entries_.resize(static_cast<std::size_t>(total));
   std::vector<std::size_t> fill(offsets_.begin(), offsets_.end() - 1);
   // Ascending, so every bucket stays in index order.
-  m.Triangles.ForEach(1, n, [&](std::int64_t t, const TriangleRecord& tri) {
+  bucketed_ = walk(1, [&](std::int64_t t, const TriangleRecord& tri) {
     const LevelSpan s = span_of(tri);
     for (std::int64_t k = s.first; k <= s.last; ++k) {
       entries_[fill[static_cast<std::size_t>(k)]++] = static_cast<std::int32_t>(t);
     }
   });
-  bucketed_ = true;
 }
 
 }  // namespace ombrix

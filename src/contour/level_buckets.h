@@ -4,6 +4,7 @@
 // Built once per drawing; when the table would be too large, every level scans all triangles.
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -14,8 +15,12 @@ namespace ombrix {
 
 class LevelBuckets {
  public:
+  // Asked every few thousand triangles, with the triangles read so far out of all the passes
+  // will read; returning true stops the building and leaves the table cancelled.
+  using StopCheck = std::function<bool(std::int64_t done, std::int64_t total)>;
+
   LevelBuckets(const MeshModel& model, const LevelSeries& series, std::int32_t interval,
-               std::int64_t level_count);
+               std::int64_t level_count, const StopCheck& stop = {});
 
   // Calls visit(t, triangle) for every triangle t that may meet level number k (0-based),
   // ascending.
@@ -42,10 +47,14 @@ class LevelBuckets {
            offsets_[static_cast<std::size_t>(k)] == offsets_[static_cast<std::size_t>(k) + 1];
   }
   bool bucketed() const { return bucketed_; }
+  // Whether the stop check ended the building; such a table must not be used.
+  bool cancelled() const { return cancelled_; }
 
   // Limits of the table.
   static constexpr std::int64_t kMaxLevels = 16'000'000;
   static constexpr std::int64_t kMaxEntries = 200'000'000;
+  // Triangles read between two stop checks.
+  static constexpr std::int64_t kStopStride = 16384;
 
  private:
   // Whether the level lies within the triangle's values.
@@ -53,6 +62,7 @@ class LevelBuckets {
 
   const MeshModel* triangles_;
   bool bucketed_ = false;
+  bool cancelled_ = false;
   std::vector<std::size_t> offsets_;
   std::vector<std::int32_t> entries_;
 };

@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "contour/level_buckets.h"
+#include "contour/level_series.h"
 #include "contour/triangle_list.h"
 #include "fakes/fake_context.h"
 #include "import/plot_frame.h"
@@ -581,6 +583,107 @@ TEST(ContourCalc, LevelLoopMatchesTheSlowReferenceOnRandomMeshes) {
   EXPECT_GT(levels_compared, 1000);
   EXPECT_GT(edges_dropped, 20);
   EXPECT_GT(suppressed_seen, 50);
+}
+
+// A 70 x 70 mesh: 19044 triangles, more than one stride of every long phase.
+void Large(FakeEnvironment& env) {
+  std::vector<double> xs, ys;
+  std::vector<std::vector<double>> values(70);
+  for (int k = 0; k < 70; ++k) {
+    xs.push_back(k);
+    ys.push_back(70 - k);
+    for (int j = 0; j < 70; ++j)
+      values[k].push_back(std::sin(k * 0.21) * 9 + std::cos(j * 0.17) * 7);
+  }
+  MakeMesh(env, xs, ys, values);
+}
+
+std::vector<TriangleRecord> TriangleList(const MeshModel& m) {
+  std::vector<TriangleRecord> out;
+  for (int t = 1; t <= m.TriangleCount; ++t)
+    out.push_back(m.Triangles(t));
+  return out;
+}
+
+TEST(ContourCalc, EscBeforeTheLevelsStopsEachLongPhaseAtOnce) {
+  struct Case {
+    std::string_view phase;
+    bool easy;
+  };
+  for (const Case& c : {Case{"下地を塗っています", false}, Case{"等高線の準備中", false},
+                        Case{"濃淡を塗っています", true}}) {
+    FakeEnvironment env;
+    Large(env);
+    env.panel.Option1 = false;
+    env.panel.Option3 = !c.easy;
+    env.panel.Option2 = c.easy;
+    env.printer.calls.clear();
+    env.panel.Check4 = 1;  // printing: a stopped drawing withdraws its job
+    const std::vector<TriangleRecord> before = TriangleList(env.model);
+    env.events.on_process = [&] {
+      if (env.windows.log.back().starts_with("Status " + std::string(c.phase)))
+        env.events.cancel = true;
+    };
+    EXPECT_EQ(Draw(env), ContourOutcome::Cancelled) << c.phase;
+    EXPECT_EQ(env.windows.log.back(), "Status 作図を中断しました。") << c.phase;
+    EXPECT_EQ(std::ranges::count(env.printer.calls, "KillDoc"), 1) << c.phase;
+    EXPECT_EQ(std::ranges::count(env.printer.calls, "EndDoc"), 0) << c.phase;
+    EXPECT_EQ(TriangleList(env.model), before) << c.phase;
+    const auto starting = [&](std::string_view call) {
+      return std::ranges::count_if(env.picture.calls,
+                                   [&](const std::string& s) { return s.starts_with(call); });
+    };
+    // Stopped at the phase's first check: the fill drew nothing, no level was drawn.
+    const bool after_fill = c.phase == "等高線の準備中";
+    EXPECT_EQ(starting("Polygon"), after_fill ? env.model.TriangleCount : 0) << c.phase;
+    EXPECT_EQ(starting("FilledBox"), 0) << c.phase;
+    EXPECT_EQ(starting("Line"), 0) << c.phase;
+
+    // The next drawing goes through to the end.
+    env.events.on_process = nullptr;
+    EXPECT_EQ(Draw(env), ContourOutcome::Drawn) << c.phase;
+    EXPECT_GT(starting("Line"), 0) << c.phase;
+    EXPECT_EQ(env.windows.log.back(), "Status ") << c.phase;
+  }
+}
+
+TEST(ContourCalc, LevelTableBuiltInStridesMatchesAScanOfEveryTriangle) {
+  FakeEnvironment env;
+  Large(env);
+  const MeshModel& m = env.model;
+  ASSERT_GT(m.TriangleCount, LevelBuckets::kStopStride);
+  const LevelSeries series = ChooseLevels(FindDataRange(m), 1);
+  const std::int64_t count = LevelCount(series, 1);
+  std::vector<std::pair<std::int64_t, std::int64_t>> asked;
+  const LevelBuckets buckets(m, series, 1, count, [&](std::int64_t done, std::int64_t total) {
+    asked.emplace_back(done, total);
+    return false;
+  });
+  ASSERT_TRUE(buckets.bucketed());
+  ASSERT_FALSE(buckets.cancelled());
+  // Two passes of two strides each, counted over both passes.
+  const std::int64_t n = m.TriangleCount, stride = LevelBuckets::kStopStride;
+  EXPECT_EQ(asked, (std::vector<std::pair<std::int64_t, std::int64_t>>{
+                       {0, 2 * n}, {stride, 2 * n}, {n, 2 * n}, {n + stride, 2 * n}}));
+  for (std::int64_t k = 0; k < count; ++k) {
+    const double level = series.FirstLevel + static_cast<double>(k);
+    std::vector<std::int32_t> got, expected;
+    buckets.ForEachCandidate(k, level,
+                             [&](std::int32_t t, const TriangleRecord&) { got.push_back(t); });
+    for (int t = 1; t <= m.TriangleCount; ++t) {
+      const TriangleRecord tri = m.Triangles(t);
+      if (std::min({tri.Z[1], tri.Z[2], tri.Z[3]}) <= level &&
+          level <= std::max({tri.Z[1], tri.Z[2], tri.Z[3]}))
+        expected.push_back(t);
+    }
+    EXPECT_EQ(got, expected) << level;
+  }
+  // Stopped in the second pass: no table is left to use.
+  int checks = 0;
+  const LevelBuckets stopped(m, series, 1, count,
+                             [&](std::int64_t, std::int64_t) { return ++checks == 3; });
+  EXPECT_TRUE(stopped.cancelled());
+  EXPECT_FALSE(stopped.bucketed());
 }
 
 }  // namespace
