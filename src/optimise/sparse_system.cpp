@@ -7,27 +7,12 @@
 
 #include "model/bounded_array.h"
 #include "model/run_error.h"
+#include "optimise/stencil_offsets.h"
 
 namespace ombrix {
 namespace {
 
-// Row and column offsets of the couplings, in increasing node-number order: for two nodes of
-// the mesh, row-major numbering orders them as (row, column) does.
-constexpr std::array<std::pair<std::int32_t, std::int32_t>, 13> kOffsets = {{
-    {-2, 0},
-    {-1, -1},
-    {-1, 0},
-    {-1, 1},
-    {0, -2},
-    {0, -1},
-    {0, 0},
-    {0, 1},
-    {0, 2},
-    {1, -1},
-    {1, 0},
-    {1, 1},
-    {2, 0},
-}};
+constexpr const auto& kOffsets = kStencilOffsets;
 
 }  // namespace
 

@@ -12,34 +12,20 @@
 #include <utility>
 
 #include "optimise/relaxation.h"
+#include "optimise/stencil_offsets.h"
 
 namespace ombrix {
 namespace {
 
 constexpr std::int32_t kLanes = 4;
-constexpr int kTerms = 13;
+constexpr int kTerms = static_cast<int>(kStencilOffsets.size());
 // A row of the table: the 13 coefficients in column order, the diagonal, the right side.
 constexpr int kRowWidth = 16;
 constexpr int kDiagonalSlot = 13;
 constexpr int kRightSlot = 14;
 constexpr std::uint32_t kNoNode = 0;
 
-// The couplings in increasing column order, as the sparse rows keep them.
-constexpr std::array<std::pair<std::int32_t, std::int32_t>, kTerms> kOffsets = {{
-    {-2, 0},
-    {-1, -1},
-    {-1, 0},
-    {-1, 1},
-    {0, -2},
-    {0, -1},
-    {0, 0},
-    {0, 1},
-    {0, 2},
-    {1, -1},
-    {1, 0},
-    {1, 1},
-    {2, 0},
-}};
+constexpr const auto& kOffsets = kStencilOffsets;
 
 // Below this many nodes a sweep is too short for threads to pay for their hand-over.
 constexpr std::int64_t kNodesPerThread = 40'000;
