@@ -7,6 +7,7 @@
 #include "model/error_report.h"
 #include "model/numeric.h"
 #include "model/run_error.h"
+#include "optimise/fit_captions.h"
 #include "optimise/optimizing_calc.h"
 #include "optimise/result_listings.h"
 #include "optimise/write_back.h"
@@ -37,6 +38,10 @@ bool RunFit(CommandContext& ctx) {
     observers.listings = &*listings;
   }
   observers.before_sweeps = [&] {
+    if (mode > 0 && ctx.result != nullptr) {
+      const FitCaptions captions = CaptionsOf(ctx.model.OptimizeSolver);
+      ctx.result->ShowCaptions(captions.count, captions.residual);
+    }
     if (mode == 2) {
       ctx.windows.Show(WindowId::Result);
     }

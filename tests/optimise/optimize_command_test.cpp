@@ -126,6 +126,21 @@ TEST_F(OptimizeCommand, ResidualInformationShowsProgressButNoListing) {
       std::find_if(env.windows.log.begin(), env.windows.log.end(),
                    [](const std::string& s) { return s.starts_with("Status メ"); });
   EXPECT_LT(shown, first_status);
+  EXPECT_EQ(result.captions, (std::vector<std::pair<std::string, std::string>>{
+                                 {"ＳＯＲ法繰り返し回数", "ＳＯＲ法残差（比率）"}}));
+}
+
+TEST_F(OptimizeCommand, TheExactSolverNamesItselfInTheResultWindow) {
+  env.model.InfoDisplayMode = 2;
+  env.model.OptimizeSolver = kSolverExact;
+  env.dialogs.yes_no_answers = {true, false};
+  Run();
+  ASSERT_EQ(env.dialogs.messages.size(), 1u);
+  EXPECT_EQ(env.dialogs.messages[0].text, kOptimizeFinished);
+  EXPECT_EQ(result.captions, (std::vector<std::pair<std::string, std::string>>{
+                                 {"ＣＧ法繰り返し回数", "ＣＧ法残差（比率）"}}));
+  ASSERT_FALSE(result.progress.empty());
+  EXPECT_EQ(result.progress[0].first, "1");
 }
 
 // Asks to cancel once the given number of sweeps has started.
