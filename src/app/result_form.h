@@ -2,6 +2,7 @@
 // The optimiser's result window "Form3": the sweep count and residual fields and the list of
 // listings. It is made on first use; closed by the user, it comes back empty on its next use.
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QWidget>

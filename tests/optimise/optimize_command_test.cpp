@@ -8,6 +8,7 @@
 #include "fakes/fake_context.h"
 #include "fakes/recording_result_window.h"
 #include "fakes/recording_workbook_writer.h"
+#include "model/modes.h"
 #include "model/numeric.h"
 #include "optimise_fixture.h"
 
