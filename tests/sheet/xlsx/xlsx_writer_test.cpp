@@ -287,6 +287,31 @@ TEST(XlsxWriterMarks, AWorkbookWithoutStylesGetsAStylesPart) {
   EXPECT_TRUE(Contains(after.at("[Content_Types].xml"), "PartName=\"/xl/styles.xml\""));
 }
 
+// Workbooks whose style sheet is empty: only the marked cells turn grey.
+TEST(XlsxWriterMarks, AnEmptyStyleSheetKeepsUnmarkedCellsPlain) {
+  for (const char* name : {"realworld/calamine__nonstandard-xml-ns-prefix.xlsx",
+                           "realworld/phpspreadsheet__issue.2246b.xlsx"}) {
+    const auto original = Fixture(name);
+    const WorkbookParts parts = Parts(original);
+    const auto result = EditAndCheck(original, {Value("G6", 1), Mark("G6"), Mark("H7")});
+    const auto after = Entries(result);
+    const std::string& sheet = after.at(parts.active_sheet);
+    const std::string& styles = after.at(parts.styles);
+    EXPECT_TRUE(IsGreyFill(styles, StyleOf(sheet, "G6"))) << name;
+    EXPECT_TRUE(IsGreyFill(styles, StyleOf(sheet, "H7"))) << name;
+    EXPECT_FALSE(IsGreyFill(styles, 0)) << name;
+    const auto doc = Xml(styles);
+    const pugi::xpath_node_set fills =
+        doc->select_nodes("/*[local-name()='styleSheet']/*[local-name()='fills']/*/*");
+    ASSERT_GE(fills.size(), 3u) << name;
+    EXPECT_STREQ(fills[0].node().attribute("patternType").value(), "none") << name;
+    EXPECT_STREQ(fills[1].node().attribute("patternType").value(), "gray125") << name;
+    const pugi::xpath_node xf0 =
+        doc->select_node("/*[local-name()='styleSheet']/*[local-name()='cellXfs']/*");
+    EXPECT_STREQ(xf0.node().attribute("fillId").value(), "0") << name;
+  }
+}
+
 // A macro workbook keeps its VBA project and the content types that make it one; an entry
 // stored without compression stays stored.
 TEST(XlsxWriterParts, MacrosAndStoredEntriesAreCopiedAsTheyAre) {
