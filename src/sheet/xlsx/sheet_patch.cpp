@@ -51,6 +51,9 @@ std::optional<CellRange> ParseRange(std::string_view text) {
 }
 
 std::string RangeName(const CellRange& range) {
+  if (range.SingleCell()) {
+    return CellName(range.first.row, range.first.col);
+  }
   return CellName(range.first.row, range.first.col) + ":" +
          CellName(range.last.row, range.last.col);
 }
@@ -225,7 +228,9 @@ class Patcher {
   }
 
   void AppendNewCell(const CellEdit& edit) {
-    RefuseBlockCell(edit.row, edit.col);
+    if (edit.value) {
+      RefuseBlockCell(edit.row, edit.col);
+    }
     std::string& out = result_.xml;
     out += '<';
     out.append(prefix_);
@@ -482,7 +487,9 @@ class Patcher {
       return;
     }
     const CellEdit& edit = edits_[next_++];
-    RefuseBlockCell(row_, col);
+    if (edit.value) {
+      RefuseBlockCell(row_, col);  // a mark alone changes the look, not the array
+    }
     std::string style;
     if (edit.mark) {
       std::uint32_t original = 0;

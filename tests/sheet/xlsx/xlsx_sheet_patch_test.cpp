@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
+#include <algorithm>
+
 #include "error_expect.h"
 #include "sheet/xlsx/cell_ref.h"
 
@@ -25,8 +27,12 @@ CellEdit Value(const std::string& ref, double value) {
   return {r.row, r.col, value, false};
 }
 
-std::string Patch(const std::string& xml, const std::vector<CellEdit>& edits,
+// `edits` in any order, one per cell.
+std::string Patch(const std::string& xml, std::vector<CellEdit> edits,
                   std::vector<CellRef>* removed = nullptr) {
+  std::sort(edits.begin(), edits.end(), [](const CellEdit& a, const CellEdit& b) {
+    return a.row != b.row ? a.row < b.row : a.col < b.col;
+  });
   const std::function<std::uint32_t(std::uint32_t)> marked = [](std::uint32_t s) { return s; };
   SheetPatchResult result = PatchSheet(xml, edits, marked, "book.xlsx", "xl/worksheets/sheet1.xml");
   if (removed != nullptr) {
@@ -73,7 +79,7 @@ TEST(PatchSheetSharedFormulas, AnOverwrittenFirstCellHandsTheFormulaToTheNextCel
   EXPECT_EQ(Formula(out, "B1"), "");
   EXPECT_EQ(Formula(out, "B2"), "shared B2:B3 0|A2*2+$A$1");
   EXPECT_EQ(Formula(out, "B3"), "shared  0|");  // still read from the moved formula
-  EXPECT_EQ(Formula(out, "E2"), "shared E2:E2 2|\"a&b\"&A2<3");
+  EXPECT_EQ(Formula(out, "E2"), "shared E2 2|\"a&b\"&A2<3");
   EXPECT_TRUE(Contains(out, R"(&quot;a&amp;b&quot;&amp;A2&lt;3)") ||
               Contains(out, R"("a&amp;b"&amp;A2&lt;3)"))
       << out;
@@ -145,10 +151,14 @@ TEST(PatchSheetBlocks, PartOfAnArrayOrADataTableIsRefusedNamingCellAndRange) {
     EXPECT_TRUE(Contains(why, "book.xlsx")) << why;
     EXPECT_FALSE(Contains(why, "\n")) << why;
   }
-  // A one-cell array is the cell's own formula; cells beside the blocks are free.
-  const std::string out = Patch(kBlocks, {Value("B1", 5), Value("B2", 6), Value("F1", 7)});
+  // A one-cell array is the cell's own formula; cells beside the blocks are free, and a mark
+  // alone changes only how an array's cell looks.
+  const std::string out =
+      Patch(kBlocks, {Value("B1", 5), Value("B2", 6), Value("F1", 7),
+                      CellEdit{2, 1, std::nullopt, true}, CellEdit{3, 1, std::nullopt, true}});
   EXPECT_EQ(Formula(out, "B1"), "");
   EXPECT_EQ(Formula(out, "A1"), "array A1:A3 |ROW(B1:B3)");
+  EXPECT_TRUE(Contains(out, R"(<c r="A3" s="0"/>)")) << out;
 }
 
 }  // namespace
