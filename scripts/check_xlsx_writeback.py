@@ -7,8 +7,11 @@ and after. Every cell of every sheet must hold the same formula (openpyxl spells
 shared formula out, translated, by its own rules) or value and the same number format and fill,
 except the cells written. A write that ombrix refuses must leave the file byte for byte as it was.
 
-    /usr/bin/python3 scripts/check_xlsx_writeback.py [--ombrix build/ombrix] [WORKBOOK ...]
+    /usr/bin/python3 scripts/check_xlsx_writeback.py [--ombrix build/ombrix] [--libreoffice]
+                     [WORKBOOK ...]
 
+With --libreoffice, LibreOffice (headless) reads both files too, as flat OpenDocument: every
+cell must keep its formula as LibreOffice spells it, or its value when it holds no formula.
 Needs python3-openpyxl (Debian package). Exit status 0 when every workbook checks.
 """
 
@@ -50,6 +53,42 @@ def dump(path):
     return book.active.title, cells
 
 
+def libreoffice_cells(path, folder):
+    """Every cell of every sheet as LibreOffice reads it: its formula, else its value."""
+    import xml.etree.ElementTree as ET
+
+    out_dir = os.path.join(folder, "lo")
+    os.makedirs(out_dir, exist_ok=True)
+    subprocess.run(["soffice", "--headless", "--norestore", "--convert-to", "fods", "--outdir",
+                    out_dir, path], capture_output=True, check=True, timeout=120)
+    fods = os.path.join(out_dir, os.path.splitext(os.path.basename(path))[0] + ".fods")
+    ns = {"table": "urn:oasis:names:tc:opendocument:xmlns:table:1.0",
+          "office": "urn:oasis:names:tc:opendocument:xmlns:office:1.0",
+          "text": "urn:oasis:names:tc:opendocument:xmlns:text:1.0"}
+    t = "{%s}" % ns["table"]
+    o = "{%s}" % ns["office"]
+    cells = {}
+    for sheet in ET.parse(fods).getroot().iter(t + "table"):
+        name = sheet.get(t + "name")
+        row = 0
+        for r in sheet.iter(t + "table-row"):
+            rows = int(r.get(t + "number-rows-repeated", "1"))
+            col = 0
+            for c in r:
+                cols = int(c.get(t + "number-columns-repeated", "1"))
+                formula = c.get(t + "formula")
+                value = c.get(o + "value") or "".join(c.itertext())
+                if (formula or value) and rows * cols <= 64:
+                    for i in range(rows):
+                        for j in range(cols):
+                            key = (name, openpyxl.utils.get_column_letter(col + j + 1) + str(row + i + 1))
+                            cells[key] = formula or value
+                col += cols
+            row += rows
+    os.remove(fods)
+    return cells
+
+
 def shared_anchors(path):
     """The first cells of the shared formulas of the active sheet, as (row, column)."""
     import re
@@ -77,13 +116,14 @@ def shared_anchors(path):
     return anchors
 
 
-def check(ombrix, source, cells, mark):
+def check(ombrix, source, cells, mark, libreoffice):
     """Writes 7.75 into each of `cells`; returns a list of problems."""
     problems = []
     with tempfile.TemporaryDirectory() as folder:
         path = os.path.join(folder, os.path.basename(source))
         shutil.copyfile(source, path)
         before_active, before = dump(path)
+        lo_before = libreoffice_cells(path, folder) if libreoffice else {}
         args = [f"{r},{c},7.75" + (",mark" if mark else "") for r, c in cells]
         run = subprocess.run([ombrix, "setcells", path] + args, capture_output=True, text=True)
         what = f"{os.path.basename(source)} {' '.join(args)}"
@@ -104,21 +144,30 @@ def check(ombrix, source, cells, mark):
                 continue
             if was != now:
                 problems.append(f"{what}: {key} was {was}, is {now}")
-        print(f"written  {what}: {len(before)} cells compared")
+        if libreoffice:
+            lo_after = libreoffice_cells(path, folder)
+            for key in sorted(set(lo_before) | set(lo_after)):
+                if key not in written and lo_before.get(key) != lo_after.get(key):
+                    problems.append(f"{what}: LibreOffice reads {key} as {lo_after.get(key)}, "
+                                    f"was {lo_before.get(key)}")
+            print(f"written  {what}: {len(before)} cells compared, {len(lo_before)} by LibreOffice")
+        else:
+            print(f"written  {what}: {len(before)} cells compared")
     return problems
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--ombrix", default=os.path.join(HERE, "..", "build", "ombrix"))
+    parser.add_argument("--libreoffice", action="store_true")
     parser.add_argument("workbooks", nargs="*")
     options = parser.parse_args()
     books = options.workbooks or [os.path.join(FIXTURES, b) for b in DEFAULT_BOOKS]
     problems = []
     for book in books:
         for anchor in shared_anchors(book):
-            problems += check(options.ombrix, book, [anchor], False)
-        problems += check(options.ombrix, book, [(6, 7)], True)
+            problems += check(options.ombrix, book, [anchor], False, options.libreoffice)
+        problems += check(options.ombrix, book, [(6, 7)], True, options.libreoffice)
     for p in problems:
         print("PROBLEM", p)
     print(f"{len(books)} workbooks, {len(problems)} problems")
