@@ -62,5 +62,35 @@ TEST(ShiftFormula, ReferencesPushedOffTheSheetBecomeRefErrors) {
   EXPECT_EQ(ShiftFormula("SUM(1048576:1048576)", 1, 0), "SUM(#REF!)");
 }
 
+// Moving there and back gives the formula as it was, whenever nothing fell off the sheet on the
+// way; not moving at all changes nothing.
+TEST(ShiftFormula, MovingThereAndBackIsTheIdentity) {
+  const char* formulas[] = {
+      "A1*2+$A$1",
+      "SUM($A1:A$3)",
+      "\"a&b\"&A1<3",
+      "SUMPRODUCT(((calNames=I3)*(calTiers=$K$2))*calHours)",
+      "IF(ISBLANK(B16), \"Düsseldorf\", B16)",
+      "SUM(A10:A14*B10:B14)",
+      "VLOOKUP(C5,'Price list'!$A$2:$D$500,4,FALSE)+Data!B$7",
+      "SUM(C:C)-SUM(5:5)+COUNTIF($D:$E,\">0\")",
+      "_xlfn.IFS(AB12>1,LOG10(XA3),TRUE,ATAN2(A1,B1))",
+      "[1]Sheet1!$B2+Table1[[#This Row],[Qty]]*Rate",
+      "{1,2;3,4}*H7^2-1.5E-3",
+      "IFERROR(1/F9,#DIV/0!)",
+  };
+  const std::pair<int, int> moves[] = {{0, 0}, {1, 0}, {0, 1}, {7, 3}, {250, 40}, {-2, -1}};
+  for (const char* f : formulas) {
+    EXPECT_EQ(ShiftFormula(f, 0, 0), f);
+    for (const auto& [rows, cols] : moves) {
+      const std::string there = ShiftFormula(f, rows, cols);
+      if (there.find("#REF!") != std::string::npos) {
+        continue;
+      }
+      EXPECT_EQ(ShiftFormula(there, -rows, -cols), f) << f << " by " << rows << "," << cols;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace ombrix::sheet::xlsx
