@@ -50,6 +50,7 @@ struct WorkbookDump {
   // first cells of shared formulas and cells of array formulas or tables there.
   std::string active;
   std::vector<std::string> shared_anchors;
+  std::vector<std::string> shared_followers;  // later cells of shared formulas
   std::vector<std::string> block_cells;
 };
 
@@ -197,6 +198,8 @@ inline void DumpXlsxSheet(const std::string& xml, const std::string& name,
           if (!Attr(f, "ref").empty()) {
             shared[si] = {text, *at};
             dump.shared_anchors.push_back(name + "!" + ref);
+          } else {
+            dump.shared_followers.push_back(name + "!" + ref);
           }
           const auto it = shared.find(si);
           cell.formula = it == shared.end() ? "shared formula without its first cell"

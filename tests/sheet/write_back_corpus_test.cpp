@@ -262,11 +262,14 @@ TEST(WriteBackCorpus, EveryWriteChangesOnlyItsCellsOrIsRefusedLeavingTheFileAsIt
     } catch (const std::exception&) {
       continue;  // not a workbook the dump reads: the node run had its say
     }
-    // The first cell of a shared formula, a later cell of an array formula or table, and the
-    // first formula cell of the active sheet.
+    // The first and a later cell of a shared formula, a later cell of an array formula or
+    // table, and the first formula cell of the active sheet.
     std::vector<std::pair<std::string, std::string>> targets;
     if (!dump->shared_anchors.empty()) {
       targets.emplace_back(dump->shared_anchors.front(), "shared formula's first cell");
+    }
+    if (!dump->shared_followers.empty()) {
+      targets.emplace_back(dump->shared_followers.back(), "shared formula's later cell");
     }
     if (!dump->block_cells.empty()) {
       targets.emplace_back(dump->block_cells.front(), "array or table cell");
