@@ -35,6 +35,7 @@ DEFAULT_BOOKS = [
     "realworld/calamine__nonstandard-xml-ns-prefix.xlsx",
     "realworld/phpspreadsheet__issue.2246b.xlsx",
     "mesh_formulas.lo.xlsx",
+    "crafted_xlsx/shared_2d.xlsx",
 ]
 
 
