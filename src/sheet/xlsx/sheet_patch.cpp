@@ -531,7 +531,9 @@ class Patcher {
                                             (block.table ? " のデータテーブル" : " の配列数式") +
                                             "の一部です (範囲の一部だけは変えられません)");
   }
-  void RefuseBlockCell(std::int32_t row, std::int32_t col) const {
+  void RefuseBlockCell(std::int32_t row, std::int32_t col) {
+    // Edits come row by row: blocks that end above this row can hold no later edit either.
+    std::erase_if(blocks_, [&](const Block& block) { return block.range.last.row < row; });
     for (const Block& block : blocks_) {
       if (block.range.Contains(row, col)) {
         RefuseBlock(row, col, block);
