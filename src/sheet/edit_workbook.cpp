@@ -3,12 +3,12 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "model/run_error.h"
 #include "sheet/atomic_save.h"
+#include "sheet/office_lock_file.h"
+#include "sheet/workbook_lock.h"
 #include "sheet/written_cells_check.h"
 #include "sheet/xls/xls_reader.h"
 #include "sheet/xls/xls_writer.h"
@@ -31,14 +31,18 @@ void EditWorkbook(const std::string& path, std::span<const CellEdit> edits) {
     throw RunError(err::kPathFileAccess,
                    "\"" + path + "\" は通常のファイルではないため書き込めません。");
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    throw RunError(err::kPathFileAccess,
-                   "ファイル \"" + path + "\" を開けません: " + std::strerror(errno));
+  // Through a symbolic link the target is read, locked and replaced; the link stays.
+  const std::string target = ResolveSaveTarget(path);
+  RequireReplaceable(target);
+  RefuseWhileOpenElsewhere(path, target);
+  if (target != path) {
+    RefuseWhileOpenElsewhere(path, path);
   }
-  const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                        std::istreambuf_iterator<char>());
-  SaveAtomically(path, EditWorkbookBytes(bytes, path, edits));
+  // Read under the lock, so that edits land on what the last writer saved, not on what was
+  // there before it.
+  const WorkbookLock lock(target, path);
+  const std::vector<std::uint8_t> bytes = lock.ReadAll();
+  SaveAtomically(target, EditWorkbookBytes(bytes, path, edits));
 }
 
 std::vector<std::uint8_t> EditWorkbookBytes(const std::vector<std::uint8_t>& bytes,
