@@ -2,9 +2,20 @@
 
 #include <unistd.h>
 
-#include "model/numeric.h"
+#include <cstdio>
 
 namespace ombrix::cli {
+
+namespace {
+
+// Three significant digits are plenty for watching a change shrink.
+std::string Short(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3g", value);
+  return text;
+}
+
+}  // namespace
 
 OptimiseProgress::OptimiseProgress(std::ostream& out, bool shown,
                                    std::chrono::milliseconds interval)
@@ -27,13 +38,12 @@ OptimizeObservers OptimiseProgress::Observers() {
   observers.on_sweep = [this](std::int32_t sweep, double change) {
     // Reading the clock costs far less than a sweep.
     if (std::chrono::steady_clock::now() >= next_) {
-      Report("sweep " + std::to_string(sweep) + ", largest change " + RealText(change));
+      Report("sweep " + std::to_string(sweep) + ", largest change " + Short(change));
     }
   };
   observers.on_iteration = [this](std::int32_t iteration, double residual) {
     if (std::chrono::steady_clock::now() >= next_) {
-      Report("iteration " + std::to_string(iteration) + ", relative residual " +
-             RealText(residual));
+      Report("iteration " + std::to_string(iteration) + ", relative residual " + Short(residual));
     }
   };
   return observers;
