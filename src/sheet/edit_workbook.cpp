@@ -33,14 +33,14 @@ void EditWorkbook(const std::string& path, std::span<const CellEdit> edits) {
   }
   // Through a symbolic link the target is read, locked and replaced; the link stays.
   const std::string target = ResolveSaveTarget(path);
+  // Checked and read under the lock, so that the edits land on what the last writer saved,
+  // not on what was there before it.
+  const WorkbookLock lock(target, path);
   RequireReplaceable(target);
   RefuseWhileOpenElsewhere(path, target);
   if (target != path) {
     RefuseWhileOpenElsewhere(path, path);
   }
-  // Read under the lock, so that edits land on what the last writer saved, not on what was
-  // there before it.
-  const WorkbookLock lock(target, path);
   const std::vector<std::uint8_t> bytes = lock.ReadAll();
   SaveAtomically(target, EditWorkbookBytes(bytes, path, edits));
 }
