@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <string>
 #include <thread>
 
 #include "cli/interrupt.h"
@@ -32,6 +33,23 @@ using ombrix::testing::TempFolder;
 std::string Content(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Waits until the process catches SIGINT (the fit has started), as /proc tells; false after
+// half a minute.
+bool WaitUntilCatchingCtrlC(pid_t pid) {
+  const auto deadline = std::chrono::steady_clock::now() + 30s;
+  while (std::chrono::steady_clock::now() < deadline) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+      if (line.rfind("SigCgt:", 0) == 0 &&
+          (std::stoull(line.substr(7), nullptr, 16) & (1ull << (SIGINT - 1))) != 0) {
+        return true;
+      }
+    }
+    std::this_thread::sleep_for(10ms);
+  }
+  return false;
 }
 
 class OptimiseInterrupt : public ::testing::Test {
@@ -62,11 +80,12 @@ TEST_F(OptimiseInterrupt, CtrlCStopsTheFitWithStatus130AndWritesNothing) {
   for (const auto& run : runs) {
     SCOPED_TRACE(run.args.front());
     ChildProcess child(OMBRIX_PROGRAM, run.args, dir_ / "out.txt", dir_ / "err.txt");
-    std::this_thread::sleep_for(1500ms);
+    ASSERT_TRUE(WaitUntilCatchingCtrlC(child.pid()));
+    std::this_thread::sleep_for(300ms);
     const auto sent = std::chrono::steady_clock::now();
     child.Signal(SIGINT);
     const int status = child.Wait();
-    EXPECT_LT(std::chrono::steady_clock::now() - sent, 2s);
+    EXPECT_LT(std::chrono::steady_clock::now() - sent, 5s);
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), kExitInterrupted);
     EXPECT_EQ(Content(dir_ / "out.txt"), "");
@@ -90,8 +109,12 @@ TEST_F(OptimiseInterrupt, ATerminalSeesTheSweepsAFewTimesASecond) {
             static_cast<char*>(nullptr));
     ::_exit(127);
   }
-  std::this_thread::sleep_for(2s);
-  ::kill(pid, SIGINT);
+  const bool fitting = WaitUntilCatchingCtrlC(pid);
+  EXPECT_TRUE(fitting);
+  if (fitting) {
+    std::this_thread::sleep_for(2s);
+  }
+  ::kill(pid, fitting ? SIGINT : SIGKILL);
   std::string seen;
   char buffer[4096];
   for (ssize_t n; (n = ::read(terminal, buffer, sizeof buffer)) > 0;) {

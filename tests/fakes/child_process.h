@@ -58,6 +58,7 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   bool started() const { return pid_ > 0; }
+  pid_t pid() const { return pid_; }
   void Signal(int signal) const { ::kill(pid_, signal); }
   // The wait status (as waitpid gives it).
   int Wait() {
