@@ -1,10 +1,13 @@
 #include "sheet/interrupt_cleanup.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <pthread.h>
 #include <unistd.h>
 
 #include <array>
 #include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <mutex>
 
@@ -26,10 +29,36 @@ int registered = 0;                                        // guarded by install
 std::array<struct sigaction, kSignals.size()> previous{};  // as it was before the first save
 std::array<bool, kSignals.size()> installed{};
 
+// A staging folder holds plain files only; they go, then the folder. Only system calls that
+// are safe in a signal handler: no allocation, no stdio, no opendir.
+void RemoveFolder(const char* path) {
+  const int dir = ::open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (dir < 0) {
+    return;
+  }
+  alignas(8) char entries[4096];
+  for (ssize_t n; (n = ::getdents64(dir, entries, sizeof entries)) > 0;) {
+    for (ssize_t at = 0; at < n;) {
+      const auto* entry = reinterpret_cast<const struct dirent64*>(entries + at);
+      const char* name = entry->d_name;
+      if (!(name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))) {
+        ::unlinkat(dir, name, 0);
+      }
+      at += entry->d_reclen;
+    }
+  }
+  ::close(dir);
+  ::rmdir(path);
+}
+
 void RemoveAndRaise(int signal) {
+  const int saved_errno = errno;
   for (int i = 0; i < kSlots; ++i) {
     if (slot_state[static_cast<std::size_t>(i)].load() == kArmed) {
-      ::unlink(slot_path[static_cast<std::size_t>(i)].data());
+      const char* path = slot_path[static_cast<std::size_t>(i)].data();
+      if (::unlink(path) != 0 && errno == EISDIR) {
+        RemoveFolder(path);
+      }
     }
   }
   // Then the signal does what it would have done without us: usually end the process.
@@ -39,6 +68,7 @@ void RemoveAndRaise(int signal) {
     }
   }
   ::raise(signal);
+  errno = saved_errno;
 }
 
 void Install() {

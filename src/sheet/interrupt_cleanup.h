@@ -1,5 +1,6 @@
 #pragma once
-// Temporary files that must not outlive an interrupted save. While one is registered, SIGINT,
+// Temporary files (and staging folders of plain files) that must not outlive an interrupted
+// save. While one is registered, SIGINT,
 // SIGTERM and SIGHUP first remove it and then take their usual course (the process still ends
 // by the signal), so Ctrl+C, a kill or a closed terminal in the middle of a save leave the
 // folder as it was. A signal the process ignores stays ignored.
@@ -12,8 +13,8 @@ namespace ombrix::sheet {
 
 class RemoveOnInterrupt {
  public:
-  // Registers `path` (a complete path) for removal; a path too long for the handler's fixed
-  // storage, or more saves at once than it has room for, are left to the stale-file sweep of
+  // Registers `path` (a file, or a folder of files) for removal; a path too long for the handler's
+  // fixed storage, or more saves at once than it has room for, are left to the stale-file sweep of
   // the next save.
   explicit RemoveOnInterrupt(const std::string& path);
   // Forgets the path without removing it (the save renamed it or removed it itself).

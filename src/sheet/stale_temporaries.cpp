@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <memory>
 #include <string_view>
 
@@ -21,6 +22,26 @@ constexpr std::size_t kRandomLength = 6;  // mkstemp's XXXXXX
 struct CloseDir {
   void operator()(DIR* dir) const { ::closedir(dir); }
 };
+
+// Removes the plain files of a staging folder; anything else keeps the folder (and rmdir then
+// leaves it).
+void EmptyFolder(int folder_fd) {
+  const int fd = ::dup(folder_fd);
+  const std::unique_ptr<DIR, CloseDir> dir(fd >= 0 ? ::fdopendir(fd) : nullptr);
+  if (!dir) {
+    if (fd >= 0) {
+      ::close(fd);
+    }
+    return;
+  }
+  while (const dirent* entry = ::readdir(dir.get())) {
+    struct stat file {};
+    if (::fstatat(folder_fd, entry->d_name, &file, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(file.st_mode) && file.st_uid == ::geteuid()) {
+      ::unlinkat(folder_fd, entry->d_name, 0);
+    }
+  }
+}
 
 }  // namespace
 
@@ -58,12 +79,16 @@ int RemoveStaleTemporaries(const std::filesystem::path& folder) {
       continue;
     }
     // O_NOFOLLOW: a link with our name shape is not ours to follow; O_NONBLOCK: never wait
-    // on a FIFO someone named so.
-    const FileDescriptor fd(
+    // on a FIFO someone named so. A folder (a staging folder) opens read-only.
+    FileDescriptor fd(
         ::openat(dir_fd, name.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (!fd.valid() && errno == EISDIR) {
+      fd = FileDescriptor(
+          ::openat(dir_fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    }
     struct stat opened {};
-    if (fd.get() < 0 || ::fstat(fd.get(), &opened) != 0 || !S_ISREG(opened.st_mode) ||
-        opened.st_uid != ::geteuid() || opened.st_nlink != 1) {
+    if (!fd.valid() || ::fstat(fd.get(), &opened) != 0 || opened.st_uid != ::geteuid() ||
+        !(S_ISDIR(opened.st_mode) || (S_ISREG(opened.st_mode) && opened.st_nlink == 1))) {
       continue;
     }
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
@@ -71,10 +96,15 @@ int RemoveStaleTemporaries(const std::filesystem::path& folder) {
     }
     // Remove the name only while it still names the file that was locked.
     struct stat named {};
-    if (::fstatat(dir_fd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-        named.st_dev == opened.st_dev && named.st_ino == opened.st_ino &&
-        ::unlinkat(dir_fd, name.c_str(), 0) == 0) {
-      ++removed;
+    if (::fstatat(dir_fd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
+        named.st_dev != opened.st_dev || named.st_ino != opened.st_ino) {
+      continue;
+    }
+    if (S_ISDIR(opened.st_mode)) {
+      EmptyFolder(fd.get());
+      removed += ::unlinkat(dir_fd, name.c_str(), AT_REMOVEDIR) == 0;
+    } else {
+      removed += ::unlinkat(dir_fd, name.c_str(), 0) == 0;
     }
   }
   return removed;

@@ -289,11 +289,17 @@ TEST_F(AtomicSave, TheSweepTakesOnlyOurUnlockedTemporaryFiles) {
         ".mesh.xls.ombrix-abcdefg", ".other.ombrix-abc?ef"}) {
     std::ofstream(folder_ / name) << "someone else's";
   }
-  fs::create_directory(folder_ / ".dir.ombrix-abcdef");
   fs::create_symlink(file_, folder_ / ".link.ombrix-abcdef");
+  // A staging folder with a subfolder is not one of ours as we make them.
+  fs::create_directories(folder_ / ".grid.tif.ombrix-Nested" / "sub");
   std::ofstream(folder_ / ".book.xlsx.ombrix-Stale9") << "left by a killed save";
-  EXPECT_EQ(RemoveStaleTemporaries(folder_), 1);
+  fs::create_directory(folder_ / ".lines.shp.ombrix-Stale8");
+  std::ofstream(folder_ / ".lines.shp.ombrix-Stale8" / "lines.shp") << "half";
+  std::ofstream(folder_ / ".lines.shp.ombrix-Stale8" / "lines.dbf") << "half";
+  EXPECT_EQ(RemoveStaleTemporaries(folder_), 2);
   EXPECT_FALSE(fs::exists(folder_ / ".book.xlsx.ombrix-Stale9"));
+  EXPECT_FALSE(fs::exists(folder_ / ".lines.shp.ombrix-Stale8"));
+  EXPECT_TRUE(fs::exists(folder_ / ".grid.tif.ombrix-Nested" / "sub"));
   EXPECT_TRUE(fs::exists(busy));
   EXPECT_EQ(Leftovers(), 8);
   ::close(holder);  // the writer went away: now it is stale
