@@ -54,6 +54,12 @@ WorkbookLock::WorkbookLock(const std::string& path, const std::string& shown,
       open_flags = O_RDWR;  // where flock is emulated by write locks (NFS)
       continue;
     }
+    if (errno == ENOLCK || errno == EOPNOTSUPP || errno == ENOSYS || errno == EINVAL) {
+      // A file system without locks (some network and FUSE mounts): the write goes ahead
+      // unlocked, as every other program's does there, rather than not at all.
+      fd_ = std::move(fd);
+      return;
+    }
     if (errno != EWOULDBLOCK && errno != EINTR) {
       CannotOpen(shown, errno);
     }

@@ -21,7 +21,7 @@ class WorkbookLock {
  public:
   // Locks the file at `path` (a regular file, not a link), waiting up to `patience` for another
   // writer to finish. Error 75 naming `shown` when the file cannot be opened or the wait is
-  // over.
+  // over. On a file system that has no locks the file is only opened.
   WorkbookLock(const std::string& path, const std::string& shown,
                std::chrono::milliseconds patience = kLockPatience);
 
