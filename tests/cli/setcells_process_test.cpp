@@ -123,16 +123,16 @@ void SignalDuringSaves(int signal, int rounds) {
 }
 
 TEST(SetCellsProcesses, SigtermDuringASaveLeavesNoTemporaryFile) {
-  SignalDuringSaves(SIGTERM, 20);
+  SignalDuringSaves(SIGTERM, 12);
 }
 
 TEST(SetCellsProcesses, SigintAndSighupToo) {
-  SignalDuringSaves(SIGINT, 10);
-  SignalDuringSaves(SIGHUP, 10);
+  SignalDuringSaves(SIGINT, 6);
+  SignalDuringSaves(SIGHUP, 6);
 }
 
 TEST(SetCellsProcesses, TheSaveAfterASigkillRemovesWhatItLeft) {
-  SignalDuringSaves(SIGKILL, 20);
+  SignalDuringSaves(SIGKILL, 10);
   // What a kill leaves, made on purpose: an unlocked temporary file of ours beside the
   // workbook, and files that are not ours.
   TempFolder dir;
