@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/run_error.h"
+#include "platform/work_stopped.h"
 #include "sheet/atomic_save.h"
 #include "sheet/office_lock_file.h"
 #include "sheet/workbook_lock.h"
@@ -17,7 +18,8 @@
 
 namespace ombrix::sheet {
 
-void EditWorkbook(const std::string& path, std::span<const CellEdit> edits) {
+void EditWorkbook(const std::string& path, std::span<const CellEdit> edits,
+                  const std::atomic<bool>* stop) {
   std::error_code ec;
   const auto status = std::filesystem::status(path, ec);
   if (path.empty() || !std::filesystem::exists(status)) {
@@ -35,14 +37,19 @@ void EditWorkbook(const std::string& path, std::span<const CellEdit> edits) {
   const std::string target = ResolveSaveTarget(path);
   // Checked and read under the lock, so that the edits land on what the last writer saved,
   // not on what was there before it.
-  const WorkbookLock lock(target, path);
+  const WorkbookLock lock(target, path, stop);
   RequireReplaceable(target);
   RefuseWhileOpenElsewhere(path, target);
   if (target != path) {
     RefuseWhileOpenElsewhere(path, path);
   }
   const std::vector<std::uint8_t> bytes = lock.ReadAll();
-  SaveAtomically(target, EditWorkbookBytes(bytes, path, edits));
+  const std::vector<std::uint8_t> edited = EditWorkbookBytes(bytes, path, edits);
+  // The last moment a stop leaves the file as it was.
+  if (stop != nullptr && stop->load()) {
+    throw WorkStopped{};
+  }
+  SaveAtomically(target, edited);
 }
 
 std::vector<std::uint8_t> EditWorkbookBytes(const std::vector<std::uint8_t>& bytes,

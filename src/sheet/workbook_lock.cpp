@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "model/run_error.h"
+#include "platform/work_stopped.h"
 
 namespace ombrix::sheet {
 namespace {
@@ -26,7 +27,7 @@ FileDescriptor Open(const std::string& path, int flags) {
 }  // namespace
 
 WorkbookLock::WorkbookLock(const std::string& path, const std::string& shown,
-                           std::chrono::milliseconds patience)
+                           const std::atomic<bool>* stop, std::chrono::milliseconds patience)
     : shown_(shown) {
   const auto deadline = std::chrono::steady_clock::now() + patience;
   auto pause = std::chrono::milliseconds(2);
@@ -62,6 +63,9 @@ WorkbookLock::WorkbookLock(const std::string& path, const std::string& shown,
     }
     if (errno != EWOULDBLOCK && errno != EINTR) {
       CannotOpen(shown, errno);
+    }
+    if (stop != nullptr && stop->load()) {
+      throw WorkStopped{};
     }
     if (std::chrono::steady_clock::now() >= deadline) {
       throw RunError(

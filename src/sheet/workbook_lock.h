@@ -6,6 +6,7 @@
 // the process. Because a save replaces the file by a rename, a writer that was waiting may hold
 // the lock on a file that is no longer the workbook; it then locks the new one.
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -21,8 +22,10 @@ class WorkbookLock {
  public:
   // Locks the file at `path` (a regular file, not a link), waiting up to `patience` for another
   // writer to finish. Error 75 naming `shown` when the file cannot be opened or the wait is
-  // over. On a file system that has no locks the file is only opened.
+  // over. On a file system that has no locks the file is only opened. A raised `stop` ends the
+  // wait with WorkStopped.
   WorkbookLock(const std::string& path, const std::string& shown,
+               const std::atomic<bool>* stop = nullptr,
                std::chrono::milliseconds patience = kLockPatience);
 
   // The whole content of the locked file.

@@ -192,5 +192,34 @@ TEST_F(OptimizeCommand, AFailedSaveIsReportedAndTheFitStays) {
   EXPECT_FALSE(Untouched());
 }
 
+TEST_F(OptimizeCommand, EscDuringTheSaveLeavesTheFileAndSaysSo) {
+  writer.wait_for_stop = true;
+  env.dialogs.yes_no_answers = {true, true};
+  // Esc only once the save is under way: the fit before it runs to the end.
+  env.events.on_process = [&] {
+    if (!env.windows.log.empty() &&
+        env.windows.log.back().starts_with("Status メッシュに書き込み中")) {
+      env.events.cancel = true;
+    }
+  };
+  Run();
+  EXPECT_TRUE(writer.saves.empty());
+  EXPECT_FALSE(Untouched());  // the fit stays in the model
+  ASSERT_EQ(env.dialogs.messages.size(), 1u);
+  EXPECT_EQ(env.dialogs.messages[0].text, kOptimizeFinished);
+  EXPECT_EQ(
+      env.windows.log.back(),
+      "Status ワークブックへの書き込みを中止しました。ファイルは元のままです: /data/mesh.xls");
+
+  // Without Esc the same slow save goes through.
+  writer.wait_for_stop = false;
+  env.events.on_process = nullptr;
+  env.dialogs.yes_no_answers = {true, true};
+  Run();
+  EXPECT_EQ(writer.saves.size(), 1u);
+  EXPECT_EQ(env.windows.log.back(),
+            "Status 最適化した値をワークブックに書き込みました: /data/mesh.xls");
+}
+
 }  // namespace
 }  // namespace ombrix

@@ -11,6 +11,7 @@
 
 #include "fakes/temp_folder.h"
 #include "model/run_error.h"
+#include "platform/work_stopped.h"
 
 namespace ombrix::sheet {
 namespace {
@@ -33,7 +34,7 @@ TEST_F(WorkbookLockTest, ASecondWriterWaitsAndGivesUpWithAMessage) {
   EXPECT_EQ(Text(held.ReadAll()), "first");
   const auto start = std::chrono::steady_clock::now();
   try {
-    WorkbookLock second(path_, "shown/mesh.xlsx", 150ms);
+    WorkbookLock second(path_, "shown/mesh.xlsx", nullptr, 150ms);
     ADD_FAILURE() << "locked twice";
   } catch (const RunError& e) {
     EXPECT_EQ(e.number(), err::kPathFileAccess);
@@ -54,9 +55,22 @@ TEST_F(WorkbookLockTest, AWaitingWriterLocksAndReadsWhatTheFirstOneSaved) {
     std::rename((dir_ / "new").c_str(), path_.c_str());
   });
   holding.get_future().wait();
-  const WorkbookLock second(path_, "mesh.xlsx", 5s);
+  const WorkbookLock second(path_, "mesh.xlsx", nullptr, 5s);
   EXPECT_EQ(Text(second.ReadAll()), "saved by the first writer");
   first.join();
+}
+
+TEST_F(WorkbookLockTest, AStopEndsTheWait) {
+  const WorkbookLock held(path_, "mesh.xlsx");
+  std::atomic<bool> stop{false};
+  std::thread stopper([&] {
+    std::this_thread::sleep_for(50ms);
+    stop = true;
+  });
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_THROW(WorkbookLock(path_, "mesh.xlsx", &stop, 10s), WorkStopped);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+  stopper.join();
 }
 
 TEST_F(WorkbookLockTest, AMissingFileIsAnError) {
