@@ -9,6 +9,7 @@
 #include "cli/contour_commands.h"
 #include "cli/gis_commands.h"
 #include "cli/import_commands.h"
+#include "cli/interrupt.h"
 #include "cli/optimise_command.h"
 #include "cli/run_guard.h"
 #include "cli/runtime_folder.h"
@@ -95,6 +96,9 @@ int main(int argc, char** argv) {
     // A run-time error outside a command's own handler still ends in the one error line.
     std::cout << "error," << ombrix::OneLine(e.what()) << '\n';
     return kExitRunError;
+  } catch (const Interrupted&) {
+    std::cerr << "ombrix: stopped by Ctrl+C; nothing was written\n";
+    return kExitInterrupted;
   } catch (const UsageError& e) {
     std::cerr << "ombrix: " << e.what() << '\n';
     PrintUsage(std::cerr);

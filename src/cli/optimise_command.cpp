@@ -2,6 +2,8 @@
 
 #include "cli/arguments.h"
 #include "cli/headless.h"
+#include "cli/interrupt.h"
+#include "cli/optimise_progress.h"
 #include "import/mesh_import.h"
 #include "import/point_import.h"
 #include "model/modes.h"
@@ -42,11 +44,21 @@ void ApplySolverOption(const Arguments& args, MeshModel& model) {
   }
 }
 
+OptimizeResult OptimiseWithProgress(MeshModel& model) {
+  // Ctrl+C is Esc here: the fit stops at its next sweep and the command writes nothing.
+  InterruptEvents events;
+  OptimiseProgress progress(std::cerr, StderrIsTerminal());
+  const OptimizeResult result = OptimizingCalc(model, events, progress.Observers());
+  if (result.outcome == OptimizeOutcome::Cancelled) {
+    throw Interrupted();
+  }
+  return result;
+}
+
 void ImportPointsAndOptimise(CommandContext& ctx, const std::string& points_path) {
   const std::unique_ptr<Workbook> points = ctx.workbooks.Open(points_path);
   CommitPoints(ctx.model, ReadPointWorkbook(*points));
-  // Headless runs have no Esc to cancel with, so the fit always ends one way or the other.
-  OptimizingCalc(ctx.model, ctx.events);
+  OptimiseWithProgress(ctx.model);
 }
 
 int PrintOptimisedMesh(const std::vector<std::string>& raw, std::ostream& out) {
@@ -64,7 +76,7 @@ int PrintOptimisedMesh(const std::vector<std::string>& raw, std::ostream& out) {
     CommitMesh(m, ReadMeshWorkbook(*mesh));
     const std::unique_ptr<Workbook> points = session.workbooks.Open(args.positional[1]);
     CommitPoints(m, ReadPointWorkbook(*points));
-    const OptimizeResult result = OptimizingCalc(m, session.events);
+    const OptimizeResult result = OptimiseWithProgress(m);
     if (args.Has("--write")) {
       CommandContext ctx = session.Context();
       ctx.window.MeshFileName = args.positional[0];

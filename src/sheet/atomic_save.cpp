@@ -1,6 +1,7 @@
 #include "sheet/atomic_save.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,8 +10,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "model/run_error.h"
+#include "sheet/file_descriptor.h"
+#include "sheet/interrupt_cleanup.h"
+#include "sheet/stale_temporaries.h"
 
 namespace ombrix::sheet {
 namespace {
@@ -20,13 +25,14 @@ namespace {
                                            "): " + std::strerror(error));
 }
 
+void CheckOriginal(const std::string& path, const struct stat& original);
 void Save(const std::string& path, std::span<const std::uint8_t> bytes, SaveSteps& steps,
           bool may_create);
 
 }  // namespace
 
 int SaveSteps::CreateTemporary(std::string& path_template) {
-  return ::mkstemp(path_template.data());
+  return ::mkostemp(path_template.data(), O_CLOEXEC);
 }
 
 long SaveSteps::Write(int fd, const std::uint8_t* data, std::size_t size) {
@@ -49,6 +55,27 @@ int SaveSteps::Remove(const std::string& path) {
   return ::unlink(path.c_str());
 }
 
+std::string ResolveSaveTarget(const std::string& path) {
+  struct stat link {};
+  if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) {
+    return path;
+  }
+  std::error_code ec;
+  const std::filesystem::path target = std::filesystem::canonical(path, ec);
+  if (ec) {
+    Fail(path, "シンボリックリンクのリンク先がありません", ec.value());
+  }
+  return target.string();
+}
+
+void RequireReplaceable(const std::string& path) {
+  struct stat original {};
+  if (::stat(path.c_str(), &original) != 0) {
+    Fail(path, "元のファイルを確認", errno);
+  }
+  CheckOriginal(path, original);
+}
+
 void SaveAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
   SaveSteps steps;
   SaveAtomically(path, bytes, steps);
@@ -66,8 +93,55 @@ void CreateOrReplace(const std::string& path, std::span<const std::uint8_t> byte
 
 namespace {
 
-void Save(const std::string& path, std::span<const std::uint8_t> bytes, SaveSteps& steps,
+void CheckOriginal(const std::string& path, const struct stat& original) {
+  if (!S_ISREG(original.st_mode)) {
+    Fail(path, "通常のファイルではありません", EINVAL);
+  }
+  if ((original.st_mode & 0222) == 0) {
+    Fail(path, "書き込み禁止のファイル", EACCES);
+  }
+  if (original.st_nlink > 1) {
+    throw RunError(
+        err::kPathFileAccess,
+        "ファイル \"" + path + "\" を保存できません: このファイルには別の名前 (ハードリンク) が " +
+            std::to_string(original.st_nlink - 1) +
+            " 個あります。置き換えると別の名前が古い内容のまま残り、その場で書き換えると途中で"
+            "止まったときにすべての名前のファイルが壊れるため、書き込みません。リンクのない"
+            "コピーに書き込んでください。元のファイルはそのままです。");
+  }
+}
+
+// Creates the temporary file, locked, and registers it for removal on an interrupt. The lock
+// tells the stale-file sweep of other saves that the file is in use; should such a sweep have
+// removed the new file before the lock was taken, another one is made.
+int CreateLockedTemporary(const std::string& path, const std::string& pattern, SaveSteps& steps,
+                          std::string& temporary, std::optional<RemoveOnInterrupt>& guard) {
+  for (int attempt = 0;; ++attempt) {
+    temporary = pattern;
+    const HoldInterrupts hold;
+    const int fd = steps.CreateTemporary(temporary);
+    if (fd < 0) {
+      Fail(path, "一時ファイルの作成", errno);
+    }
+    struct stat opened {};
+    struct stat named {};
+    if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &opened) == 0 &&
+        ::lstat(temporary.c_str(), &named) == 0 && opened.st_dev == named.st_dev &&
+        opened.st_ino == named.st_ino) {
+      guard.emplace(temporary);
+      return fd;
+    }
+    const int error = errno;
+    steps.Close(fd);
+    if (attempt == 3) {
+      Fail(path, "一時ファイルの作成", error != 0 ? error : EEXIST);
+    }
+  }
+}
+
+void Save(const std::string& requested, std::span<const std::uint8_t> bytes, SaveSteps& steps,
           bool may_create) {
+  const std::string path = ResolveSaveTarget(requested);
   struct stat original {};
   if (::stat(path.c_str(), &original) != 0) {
     if (!may_create || errno != ENOENT) {
@@ -76,21 +150,20 @@ void Save(const std::string& path, std::span<const std::uint8_t> bytes, SaveStep
     // A new file gets the permissions any program would give it.
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    original.st_mode = 0666 & ~mask;
-  } else if (!S_ISREG(original.st_mode)) {
-    Fail(path, "通常のファイルではありません", EINVAL);
+    original.st_mode = S_IFREG | (0666 & ~mask);
+    original.st_nlink = 0;
   }
-  if ((original.st_mode & 0222) == 0) {
-    Fail(path, "書き込み禁止のファイル", EACCES);
-  }
+  CheckOriginal(path, original);
   const std::filesystem::path target(path);
   const std::filesystem::path folder =
       target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-  std::string temporary = (folder / ("." + target.filename().string() + ".ombrix-XXXXXX")).string();
-  const int fd = steps.CreateTemporary(temporary);
-  if (fd < 0) {
-    Fail(path, "一時ファイルの作成", errno);
-  }
+  RemoveStaleTemporaries(folder);
+  std::string temporary;
+  std::optional<RemoveOnInterrupt> guard;
+  const int fd =
+      CreateLockedTemporary(path, TemporaryTemplate(folder, target), steps, temporary, guard);
+  // The lock must last until the rename, past the checked close of the written descriptor.
+  const FileDescriptor lock(::dup(fd));
   // From here on every failure removes the temporary file before it reports.
   const auto abandon = [&](const char* step, int error, bool open) {
     if (open) {
@@ -119,14 +192,19 @@ void Save(const std::string& path, std::span<const std::uint8_t> bytes, SaveStep
   if (steps.Close(fd) != 0) {
     abandon("一時ファイルを閉じる", errno, false);
   }
-  if (steps.Rename(temporary, path) != 0) {
-    abandon("置き換え", errno, false);
+  {
+    // The rename and forgetting the file belong together: an interrupt between them would
+    // remove a name that is no longer ours.
+    const HoldInterrupts hold;
+    if (steps.Rename(temporary, path) != 0) {
+      abandon("置き換え", errno, false);
+    }
+    guard.reset();
   }
   // Make the rename itself durable; a failure here leaves a complete file either way.
-  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
+  const FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.valid()) {
+    ::fsync(dir.get());
   }
 }
 

@@ -3,13 +3,13 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "model/run_error.h"
 #include "platform/work_stopped.h"
 #include "sheet/atomic_save.h"
+#include "sheet/office_lock_file.h"
+#include "sheet/workbook_lock.h"
 #include "sheet/written_cells_check.h"
 #include "sheet/xls/xls_reader.h"
 #include "sheet/xls/xls_writer.h"
@@ -33,19 +33,23 @@ void EditWorkbook(const std::string& path, std::span<const CellEdit> edits,
     throw RunError(err::kPathFileAccess,
                    "\"" + path + "\" は通常のファイルではないため書き込めません。");
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    throw RunError(err::kPathFileAccess,
-                   "ファイル \"" + path + "\" を開けません: " + std::strerror(errno));
+  // Through a symbolic link the target is read, locked and replaced; the link stays.
+  const std::string target = ResolveSaveTarget(path);
+  // Checked and read under the lock, so that the edits land on what the last writer saved,
+  // not on what was there before it.
+  const WorkbookLock lock(target, path, stop);
+  RequireReplaceable(target);
+  RefuseWhileOpenElsewhere(path, target);
+  if (target != path) {
+    RefuseWhileOpenElsewhere(path, path);
   }
-  const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                        std::istreambuf_iterator<char>());
+  const std::vector<std::uint8_t> bytes = lock.ReadAll();
   const std::vector<std::uint8_t> edited = EditWorkbookBytes(bytes, path, edits);
   // The last moment a stop leaves the file as it was.
   if (stop != nullptr && stop->load()) {
     throw WorkStopped{};
   }
-  SaveAtomically(path, edited);
+  SaveAtomically(target, edited);
 }
 
 std::vector<std::uint8_t> EditWorkbookBytes(const std::vector<std::uint8_t>& bytes,

@@ -14,6 +14,7 @@
 #include <QPrinterInfo>
 #include <QStatusBar>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <set>
 #include <vector>
@@ -331,6 +332,46 @@ TEST_F(MainWindowTest, OptimisationListsInTheResultWindowAndWritesTheWorkbook) {
   EXPECT_EQ(writer.saves[0].edits.size(), 6u);
   EXPECT_TRUE(window.menuBar()->isEnabled());
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MainWindowTest, TheWriteBackIsRefusedWhileLibreOfficeHasTheWorkbookOpen) {
+  // The window's own writer on a real workbook that LibreOffice has open.
+  testing::TempFolder folder;
+  const std::string book = folder / "mesh.xlsx";
+  std::filesystem::copy_file(std::string(OMBRIX_FIXTURES_DIR) + "/mesh_small.lo.xlsx", book);
+  std::filesystem::permissions(
+      book, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  const std::string lock = folder / ".~lock.mesh.xlsx#";
+  std::ofstream(lock) << "Jiro,jiro,office-pc,07.12.2026 11:00,file:///home/jiro/.config/lo/4;";
+  const auto original = std::filesystem::last_write_time(book);
+  const auto size = std::filesystem::file_size(book);
+  window.model() = testing::MakeModel({0, 1, 2}, {1, 0}, {{0.5, 0.5, 2}, {1.5, 0.25, 4}}, 1, 1, 10,
+                                      1.5, 1e-6, 0);
+  window.state().MeshFileName = book;
+  Click("InfomationDisp2");
+  dialogs.yes_no_answers = {true, true};
+  Click("MeshOptimizing");
+  bool refused = false;
+  for (const auto& m : dialogs.messages) {
+    refused = refused || m.text.find("Jiro (jiro@office-pc") != std::string::npos;
+  }
+  EXPECT_TRUE(refused);
+  EXPECT_EQ(std::filesystem::last_write_time(book), original);
+  EXPECT_EQ(std::filesystem::file_size(book), size);
+  EXPECT_TRUE(window.menuBar()->isEnabled());
+
+  // Closed there: the same write-back goes through.
+  std::filesystem::remove(lock);
+  dialogs.messages.clear();
+  dialogs.yes_no_answers = {true, true};
+  Click("MeshOptimizing");
+  for (const auto& m : dialogs.messages) {
+    EXPECT_EQ(m.text.find("エラー"), std::string::npos) << m.text;
+  }
+  EXPECT_NE(std::filesystem::last_write_time(book), original);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
+                          std::filesystem::directory_iterator()),
+            1);
 }
 
 TEST_F(MainWindowTest, ExactSolverItemChoosesTheSolverAndShowsItsProgress) {

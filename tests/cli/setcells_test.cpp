@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include "fakes/fixture_path.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,6 +13,7 @@
 #include <sstream>
 
 #include "cli/arguments.h"
+#include "fakes/temp_folder.h"
 #include "sheet/open_workbook.h"
 
 namespace ombrix::cli {
@@ -71,6 +73,46 @@ TEST_P(SetCellsTest, BadArgumentsAndErrorsLeaveTheFileUntouched) {
   EXPECT_EQ(SetCells({copy_.string(), "6,7,1"}, out), kExitRunError);
   EXPECT_EQ(out.str().rfind("error,", 0), 0u);
   EXPECT_EQ(Content(copy_), original);
+}
+
+TEST_P(SetCellsTest, ASymbolicLinkWritesItsTargetAndStaysALink) {
+  ombrix::testing::TempFolder links;
+  const fs::path link = links / "book";
+  fs::create_symlink(copy_, link);
+  std::ostringstream out;
+  ASSERT_EQ(SetCells({link.string(), "6,7,-7.5"}, out), kExitOk) << out.str();
+  EXPECT_EQ(out.str(), "saved," + link.string() + ",1\n");
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(fs::read_symlink(link), copy_);
+  EXPECT_EQ(sheet::OpenWorkbook(copy_.string())->Cell(6, 7), CellValue::Number(-7.5));
+  // Nothing was written beside the link.
+  EXPECT_EQ(std::distance(fs::directory_iterator(links.path()), fs::directory_iterator()), 1);
+}
+
+TEST_P(SetCellsTest, AHardLinkedWorkbookIsRefusedAndKeepsItsLinks) {
+  ombrix::testing::TempFolder names;
+  const fs::path other = names / "same-file";
+  fs::create_hard_link(copy_, other);
+  const std::string original = Content(copy_);
+  std::ostringstream out;
+  EXPECT_EQ(SetCells({copy_.string(), "6,7,1"}, out), kExitRunError);
+  const std::string line = out.str();
+  EXPECT_NE(line.find("ハードリンク"), std::string::npos) << line;
+  EXPECT_EQ(std::count(line.begin(), line.end(), '\n'), 1) << line;
+  EXPECT_EQ(Content(copy_), original);
+  EXPECT_TRUE(fs::equivalent(copy_, other));
+}
+
+TEST_P(SetCellsTest, AWorkbookLibreOfficeHasOpenIsRefusedUntouched) {
+  const fs::path lock = copy_.parent_path() / (".~lock." + copy_.filename().string() + "#");
+  std::ofstream(lock) << "Taro,taro,field-pc,07.12.2026 09:00,file:///home/taro/.config/lo/4;";
+  const std::string original = Content(copy_);
+  std::ostringstream out;
+  EXPECT_EQ(SetCells({copy_.string(), "6,7,1"}, out), kExitRunError);
+  fs::remove(lock);
+  EXPECT_NE(out.str().find("Taro (taro@field-pc"), std::string::npos) << out.str();
+  EXPECT_EQ(Content(copy_), original);
+  ASSERT_EQ(SetCells({copy_.string(), "6,7,1"}, out), kExitOk);  // closed: written
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, SetCellsTest,

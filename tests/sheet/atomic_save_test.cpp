@@ -1,6 +1,9 @@
 #include "sheet/atomic_save.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +14,7 @@
 #include <iterator>
 
 #include "model/run_error.h"
+#include "sheet/stale_temporaries.h"
 
 namespace ombrix::sheet {
 namespace {
@@ -133,6 +137,189 @@ TEST_F(AtomicSave, ReadOnlyFilesMissingFilesAndUnwritableFoldersAreRefused) {
     EXPECT_EQ(Content(file_), "original content");
   }
   EXPECT_EQ(Leftovers(), 0);
+}
+
+TEST_F(AtomicSave, ASymbolicLinkIsSavedThroughAndStaysALink) {
+  // link -> chain -> sub/real.xls, relative links, the file in another folder.
+  fs::create_directories(folder_ / "sub");
+  fs::rename(file_, folder_ / "sub" / "real.xls");
+  fs::create_symlink("sub/real.xls", folder_ / "chain");
+  fs::create_symlink("chain", file_);
+  SaveAtomically(file_.string(), Bytes("through the links"));
+  EXPECT_TRUE(fs::is_symlink(file_));
+  EXPECT_TRUE(fs::is_symlink(folder_ / "chain"));
+  EXPECT_EQ(Content(folder_ / "sub" / "real.xls"), "through the links");
+  EXPECT_EQ(fs::status(folder_ / "sub" / "real.xls").permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(ResolveSaveTarget(file_.string()), fs::canonical(folder_ / "sub" / "real.xls"));
+  EXPECT_EQ(ResolveSaveTarget((folder_ / "chain").string()),
+            fs::canonical(folder_ / "sub" / "real.xls"));
+  // The temporary file went to the target's folder and is gone; nothing else appeared.
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder_ / "sub"), fs::directory_iterator()), 1);
+  EXPECT_EQ(Leftovers(), 2);  // "sub" and "chain"
+  // A link to nothing is refused and stays as it was.
+  fs::create_symlink("nowhere.xls", folder_ / "dangling");
+  EXPECT_THROW(SaveAtomically((folder_ / "dangling").string(), Bytes("x")), RunError);
+  EXPECT_THROW(CreateOrReplace((folder_ / "dangling").string(), Bytes("x")), RunError);
+  EXPECT_TRUE(fs::is_symlink(folder_ / "dangling"));
+  EXPECT_FALSE(fs::exists(folder_ / "nowhere.xls"));
+}
+
+TEST_F(AtomicSave, AFileWithHardLinksIsRefusedAndStaysLinked) {
+  const fs::path other = folder_ / "other-name.xls";
+  fs::create_hard_link(file_, other);
+  try {
+    SaveAtomically(file_.string(), Bytes("would split the names"));
+    ADD_FAILURE() << "saved over a hard-linked file";
+  } catch (const RunError& e) {
+    EXPECT_EQ(e.number(), err::kPathFileAccess);
+    EXPECT_NE(e.description().find("ハードリンク"), std::string::npos) << e.description();
+    EXPECT_NE(e.description().find(file_.string()), std::string::npos) << e.description();
+  }
+  EXPECT_THROW(RequireReplaceable(file_.string()), RunError);
+  EXPECT_THROW(CreateOrReplace(other.string(), Bytes("x")), RunError);
+  EXPECT_EQ(Content(file_), "original content");
+  EXPECT_EQ(fs::hard_link_count(file_), 2u);
+  EXPECT_TRUE(fs::equivalent(file_, other));
+  fs::remove(other);
+  RequireReplaceable(file_.string());  // one name again: saved as usual
+  SaveAtomically(file_.string(), Bytes("single"));
+  EXPECT_EQ(Content(file_), "single");
+}
+
+// Steps that send the process `signal` at step `at` (2 write, 3 mode, 4 flush, 5 close,
+// 6 rename), before the step's system call.
+class SignalledSteps : public SaveSteps {
+ public:
+  SignalledSteps(int at, int signal) : at_(at), signal_(signal) {}
+  long Write(int fd, const std::uint8_t* d, std::size_t n) override {
+    Maybe(2);
+    return SaveSteps::Write(fd, d, n);
+  }
+  int ChangeMode(int fd, unsigned mode) override {
+    Maybe(3);
+    return SaveSteps::ChangeMode(fd, mode);
+  }
+  int Flush(int fd) override {
+    Maybe(4);
+    return SaveSteps::Flush(fd);
+  }
+  int Close(int fd) override {
+    Maybe(5);
+    return SaveSteps::Close(fd);
+  }
+  int Rename(const std::string& a, const std::string& b) override {
+    Maybe(6);
+    return SaveSteps::Rename(a, b);
+  }
+
+ private:
+  void Maybe(int step) const {
+    if (step == at_) {
+      ::kill(::getpid(), signal_);
+    }
+  }
+  int at_;
+  int signal_;
+};
+
+TEST_F(AtomicSave, AnInterruptAtAnyStepRemovesTheTemporaryFileAndEndsTheProcess) {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    for (int step = 2; step <= 6; ++step) {
+      SCOPED_TRACE(std::string(strsignal(signal)) + " at step " + std::to_string(step));
+      EXPECT_EXIT(
+          {
+            SignalledSteps steps(step, signal);
+            SaveAtomically(file_.string(), Bytes("interrupted"), steps);
+            std::exit(0);
+          },
+          ::testing::KilledBySignal(signal), "");
+      // Up to the rename the original stays; a signal during the rename waits for it to end,
+      // so the file is either the old one or the whole new one, never a part.
+      EXPECT_EQ(Content(file_), step < 6 ? "original content" : "interrupted");
+      EXPECT_EQ(Leftovers(), 0);
+      std::ofstream(file_, std::ios::binary) << "original content";
+    }
+  }
+}
+
+TEST_F(AtomicSave, AnIgnoredHangupDoesNotStopTheSave) {
+  EXPECT_EXIT(
+      {
+        ::signal(SIGHUP, SIG_IGN);  // as under nohup
+        SignalledSteps steps(2, SIGHUP);
+        SaveAtomically(file_.string(), Bytes("saved anyway"), steps);
+        // The disposition is the caller's again.
+        struct sigaction now {};
+        ::sigaction(SIGHUP, nullptr, &now);
+        std::exit(now.sa_handler == SIG_IGN ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_EQ(Content(file_), "saved anyway");
+  EXPECT_EQ(Leftovers(), 0);
+}
+
+TEST_F(AtomicSave, AfterAKillTheNextSaveRemovesTheStaleTemporaryFile) {
+  for (const int step : {2, 4, 6}) {
+    EXPECT_EXIT(
+        {
+          SignalledSteps steps(step, SIGKILL);
+          SaveAtomically(file_.string(), Bytes("killed"), steps);
+          std::exit(0);
+        },
+        ::testing::KilledBySignal(SIGKILL), "");
+    // Nothing can clean up after SIGKILL itself; the next save took the previous leftover.
+    EXPECT_EQ(Leftovers(), 1);
+  }
+  EXPECT_EQ(Content(file_), "original content");
+  SaveAtomically(file_.string(), Bytes("after the kills"));
+  EXPECT_EQ(Content(file_), "after the kills");
+  EXPECT_EQ(Leftovers(), 0);
+}
+
+TEST_F(AtomicSave, TheSweepTakesOnlyOurUnlockedTemporaryFiles) {
+  // A save in progress elsewhere: a temporary file that its writer holds locked.
+  const fs::path busy = folder_ / ".mesh.xls.ombrix-Busy01";
+  const int holder = ::open(busy.c_str(), O_RDWR | O_CREAT, 0600);
+  ASSERT_GE(holder, 0);
+  ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+  // Names that only look like ours, a folder and a link with our shape, and a stale one.
+  for (const char* name :
+       {".mesh.xls.ombrix-abc", "mesh.xls.ombrix-abcdef", ".mesh.xls.ombrix-ab.def",
+        ".mesh.xls.ombrix-abcdefg", ".other.ombrix-abc?ef"}) {
+    std::ofstream(folder_ / name) << "someone else's";
+  }
+  fs::create_symlink(file_, folder_ / ".link.ombrix-abcdef");
+  // A staging folder with a subfolder is not one of ours as we make them.
+  fs::create_directories(folder_ / ".grid.tif.ombrix-Nested" / "sub");
+  std::ofstream(folder_ / ".book.xlsx.ombrix-Stale9") << "left by a killed save";
+  fs::create_directory(folder_ / ".lines.shp.ombrix-Stale8");
+  std::ofstream(folder_ / ".lines.shp.ombrix-Stale8" / "lines.shp") << "half";
+  std::ofstream(folder_ / ".lines.shp.ombrix-Stale8" / "lines.dbf") << "half";
+  EXPECT_EQ(RemoveStaleTemporaries(folder_), 2);
+  EXPECT_FALSE(fs::exists(folder_ / ".book.xlsx.ombrix-Stale9"));
+  EXPECT_FALSE(fs::exists(folder_ / ".lines.shp.ombrix-Stale8"));
+  EXPECT_TRUE(fs::exists(folder_ / ".grid.tif.ombrix-Nested" / "sub"));
+  EXPECT_TRUE(fs::exists(busy));
+  EXPECT_EQ(Leftovers(), 8);
+  ::close(holder);  // the writer went away: now it is stale
+  EXPECT_EQ(RemoveStaleTemporaries(folder_), 1);
+  EXPECT_FALSE(fs::exists(busy));
+  EXPECT_TRUE(fs::is_symlink(folder_ / ".link.ombrix-abcdef"));
+  EXPECT_EQ(Content(file_), "original content");
+  EXPECT_EQ(RemoveStaleTemporaries(folder_ / "no-such-folder"), 0);
+}
+
+TEST(TemporaryName, IsTheShapeTheSweepLooksFor) {
+  std::string made = TemporaryTemplate("/some/folder", "/elsewhere/mesh book.xlsx");
+  EXPECT_EQ(made, "/some/folder/.mesh book.xlsx.ombrix-XXXXXX");
+  EXPECT_TRUE(IsTemporaryName(fs::path(made).filename().string()));
+  EXPECT_TRUE(IsTemporaryName(".a.ombrix-0aZ9xy"));
+  EXPECT_FALSE(IsTemporaryName(".ombrix-abcdef"));  // no name before the marker
+  EXPECT_FALSE(IsTemporaryName("a.ombrix-abcdef"));
+  EXPECT_FALSE(IsTemporaryName(".a.ombrix-abcde"));
+  EXPECT_FALSE(IsTemporaryName(".a.ombrix-abc-ef"));
+  EXPECT_FALSE(IsTemporaryName(".a.ombrix_abcdef"));
 }
 
 }  // namespace

@@ -1,0 +1,145 @@
+// Ctrl+C and progress of the command-line fit, in child processes on a mesh that never
+// converges (convergence limit 0): the fit shows its progress on a terminal, and SIGINT stops
+// it with status 130 and nothing written.
+
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "cli/interrupt.h"
+#include "cli/setcells_command.h"
+#include "fakes/child_process.h"
+#include "fakes/fixture_path.h"
+#include "fakes/temp_folder.h"
+
+namespace ombrix::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using ombrix::testing::ChildProcess;
+using ombrix::testing::Fixture;
+using ombrix::testing::TempFolder;
+
+std::string Content(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Waits until the process catches SIGINT (the fit has started), as /proc tells; false after
+// half a minute.
+bool WaitUntilCatchingCtrlC(pid_t pid) {
+  const auto deadline = std::chrono::steady_clock::now() + 30s;
+  while (std::chrono::steady_clock::now() < deadline) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+      if (line.rfind("SigCgt:", 0) == 0 &&
+          (std::stoull(line.substr(7), nullptr, 16) & (1ull << (SIGINT - 1))) != 0) {
+        return true;
+      }
+    }
+    std::this_thread::sleep_for(10ms);
+  }
+  return false;
+}
+
+class OptimiseInterrupt : public ::testing::Test {
+ protected:
+  OptimiseInterrupt() {
+    fs::copy_file(Fixture("hills_mesh.xlsx"), mesh_);
+    fs::permissions(mesh_, fs::perms::owner_read | fs::perms::owner_write);
+    std::ostringstream out;
+    SetCells({mesh_, "20,2,0"}, out);  // B20, the convergence limit
+  }
+  TempFolder dir_;
+  std::string mesh_ = dir_ / "mesh.xlsx";
+  std::string points_ = Fixture("hills_points.xlsx");
+};
+
+TEST_F(OptimiseInterrupt, CtrlCStopsTheFitWithStatus130AndWritesNothing) {
+  const std::string original = Content(mesh_);
+  const struct {
+    std::vector<std::string> args;
+    std::string output;
+  } runs[] = {
+      {{"optimise", mesh_, points_, "--write"}, ""},
+      {{"render", mesh_, "-o", dir_ / "map.png", "--points", points_, "--optimise"},
+       dir_ / "map.png"},
+      {{"grid", mesh_, "-o", dir_ / "grid.asc", "--points", points_, "--optimise"},
+       dir_ / "grid.asc"},
+  };
+  for (const auto& run : runs) {
+    SCOPED_TRACE(run.args.front());
+    ChildProcess child(OMBRIX_PROGRAM, run.args, dir_ / "out.txt", dir_ / "err.txt");
+    ASSERT_TRUE(WaitUntilCatchingCtrlC(child.pid()));
+    std::this_thread::sleep_for(300ms);
+    const auto sent = std::chrono::steady_clock::now();
+    child.Signal(SIGINT);
+    const int status = child.Wait();
+    EXPECT_LT(std::chrono::steady_clock::now() - sent, 5s);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), kExitInterrupted);
+    EXPECT_EQ(Content(dir_ / "out.txt"), "");
+    // Not a terminal: no progress, only the one line that says what happened.
+    EXPECT_EQ(Content(dir_ / "err.txt"), "ombrix: stopped by Ctrl+C; nothing was written\n");
+    EXPECT_EQ(Content(mesh_), original);
+    if (!run.output.empty()) {
+      EXPECT_FALSE(fs::exists(run.output));
+    }
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), 3);
+}
+
+TEST_F(OptimiseInterrupt, ATerminalSeesTheSweepsAFewTimesASecond) {
+  int terminal = -1;
+  const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    ::signal(SIGINT, SIG_DFL);
+    ::execl(OMBRIX_PROGRAM, OMBRIX_PROGRAM, "optimise", mesh_.c_str(), points_.c_str(),
+            static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  const bool fitting = WaitUntilCatchingCtrlC(pid);
+  EXPECT_TRUE(fitting);
+  if (fitting) {
+    std::this_thread::sleep_for(2s);
+  }
+  ::kill(pid, fitting ? SIGINT : SIGKILL);
+  std::string seen;
+  char buffer[4096];
+  for (ssize_t n; (n = ::read(terminal, buffer, sizeof buffer)) > 0;) {
+    seen.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(terminal);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), kExitInterrupted);
+  // Rewritten in place ("\r", erase line), at most four times a second for two seconds.
+  std::size_t lines = 0;
+  for (std::size_t at = seen.find("ombrix: optimising: sweep "); at != std::string::npos;
+       at = seen.find("ombrix: optimising: sweep ", at + 1)) {
+    ++lines;
+    EXPECT_EQ(seen.compare(at - 4, 4, "\r\x1b[K"), 0);
+  }
+  EXPECT_GE(lines, 2u) << seen;
+  EXPECT_LE(lines, 9u) << seen;
+  EXPECT_NE(seen.find(", largest change "), std::string::npos) << seen;
+  EXPECT_NE(seen.find("\r\x1b[Kombrix: stopped by Ctrl+C; nothing was written"), std::string::npos)
+      << seen;
+  // "node," lines would mean the fit was printed as if it had ended.
+  EXPECT_EQ(seen.find("node,"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace ombrix::cli

@@ -1,0 +1,150 @@
+// `ombrix setcells` as the user runs it, in child processes: two writers at once, and signals
+// in the middle of a save.
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/inotify.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+
+#include "fakes/child_process.h"
+#include "fakes/fixture_path.h"
+#include "fakes/temp_folder.h"
+#include "sheet/file_descriptor.h"
+#include "sheet/open_workbook.h"
+#include "sheet/stale_temporaries.h"
+
+namespace ombrix::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using ombrix::testing::ChildProcess;
+using ombrix::testing::Fixture;
+using ombrix::testing::TempFolder;
+
+// Everything in the folder but the workbook.
+int Leftovers(const fs::path& folder, const fs::path& workbook) {
+  int n = 0;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    n += entry.path() != workbook;
+  }
+  return n;
+}
+
+void Place(const std::string& fixture, const fs::path& path) {
+  fs::copy_file(Fixture(fixture), path, fs::copy_options::overwrite_existing);
+  fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST(SetCellsProcesses, TwoWritersAtOnceBothEditsLandEveryTime) {
+  TempFolder dir;
+  for (int round = 1; round <= 50; ++round) {
+    const bool xls = round % 2 == 0;
+    const fs::path book = dir / (xls ? "mesh.xls" : "mesh.xlsx");
+    Place(xls ? "mesh_small.lo.xls" : "mesh_small.lo.xlsx", book);
+    ChildProcess first(OMBRIX_PROGRAM, {"setcells", book.string(), "6,7," + std::to_string(round)});
+    ChildProcess second(OMBRIX_PROGRAM,
+                        {"setcells", book.string(), "8,9,-" + std::to_string(round) + ",mark"});
+    ASSERT_TRUE(first.started() && second.started());
+    const int a = first.Wait();
+    const int b = second.Wait();
+    ASSERT_TRUE(WIFEXITED(a) && WEXITSTATUS(a) == 0) << round;
+    ASSERT_TRUE(WIFEXITED(b) && WEXITSTATUS(b) == 0) << round;
+    const auto after = sheet::OpenWorkbook(book.string());
+    ASSERT_EQ(after->Cell(6, 7), CellValue::Number(round)) << "round " << round;
+    ASSERT_EQ(after->Cell(8, 9), CellValue::Number(-round)) << "round " << round;
+    ASSERT_EQ(Leftovers(dir.path(), book), 0) << round;
+    fs::remove(book);
+  }
+}
+
+// Starts a setcells and sends it `signal` the moment its temporary file appears (watched with
+// inotify), so that the signal lands inside the save. Returns whether it did: a run that
+// ended first is a miss.
+bool SignalInsideTheSave(const fs::path& folder, const fs::path& book, int signal, int& status) {
+  const sheet::FileDescriptor watch(::inotify_init1(IN_CLOEXEC));
+  EXPECT_GE(::inotify_add_watch(watch.get(), folder.c_str(), IN_CREATE), 0);
+  ChildProcess run(OMBRIX_PROGRAM, {"setcells", book.string(), "6,7,12345.5"});
+  bool hit = false;
+  alignas(inotify_event) char buffer[4096];
+  pollfd wait{watch.get(), POLLIN, 0};
+  while (!hit && ::poll(&wait, 1, 5000) > 0) {
+    const ssize_t n = ::read(watch.get(), buffer, sizeof buffer);
+    for (ssize_t at = 0; n > 0 && at < n;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+      if (event->len > 0 && sheet::IsTemporaryName(event->name)) {
+        run.Signal(signal);
+        hit = true;
+        break;
+      }
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+    }
+  }
+  status = run.Wait();
+  return hit;
+}
+
+// Signals runs inside their saves; after every round the folder holds only the workbook (once
+// a later save has run, for SIGKILL) and the workbook reads, with the old value or the new one
+// in the cell.
+void SignalDuringSaves(int signal, int rounds) {
+  TempFolder dir;
+  const fs::path book = dir / "mesh.xlsx";
+  int hits = 0;
+  int left_behind = 0;
+  for (int round = 0; round < rounds; ++round) {
+    Place("mesh_smooth_40x30.lo.xlsx", book);
+    const CellValue before = sheet::OpenWorkbook(book.string())->Cell(6, 7);
+    int status = 0;
+    hits += SignalInsideTheSave(dir.path(), book, signal, status);
+    ASSERT_TRUE(WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << round;
+    if (signal == SIGKILL) {
+      left_behind += Leftovers(dir.path(), book);
+      ChildProcess next(OMBRIX_PROGRAM, {"setcells", book.string(), "7,7,1"});
+      ASSERT_EQ(next.Wait(), 0) << round;
+    }
+    ASSERT_EQ(Leftovers(dir.path(), book), 0) << "round " << round;
+    const CellValue cell = sheet::OpenWorkbook(book.string())->Cell(6, 7);
+    ASSERT_TRUE(cell == before || cell == CellValue::Number(12345.5)) << round;
+  }
+  // Most signals land inside the save; the machine's load decides how many.
+  EXPECT_GE(hits, rounds / 2);
+  std::cout << strsignal(signal) << " inside " << hits << " of " << rounds << " saves";
+  if (signal == SIGKILL) {
+    std::cout << ", leaving " << left_behind << " temporary files the next save removed";
+  }
+  std::cout << "\n";
+}
+
+TEST(SetCellsProcesses, SigtermDuringASaveLeavesNoTemporaryFile) {
+  SignalDuringSaves(SIGTERM, 12);
+}
+
+TEST(SetCellsProcesses, SigintAndSighupToo) {
+  SignalDuringSaves(SIGINT, 6);
+  SignalDuringSaves(SIGHUP, 6);
+}
+
+TEST(SetCellsProcesses, TheSaveAfterASigkillRemovesWhatItLeft) {
+  SignalDuringSaves(SIGKILL, 10);
+  // What a kill leaves, made on purpose: an unlocked temporary file of ours beside the
+  // workbook, and files that are not ours.
+  TempFolder dir;
+  const fs::path book = dir / "mesh.xls";
+  Place("mesh_small.lo.xls", book);
+  std::ofstream(dir / ".mesh.xls.ombrix-k1LLed") << "half a workbook";
+  std::ofstream(dir / ".mesh.xls.backup") << "the user's";
+  ChildProcess next(OMBRIX_PROGRAM, {"setcells", book.string(), "6,7,2"});
+  ASSERT_EQ(next.Wait(), 0);
+  EXPECT_FALSE(fs::exists(dir / ".mesh.xls.ombrix-k1LLed"));
+  EXPECT_TRUE(fs::exists(dir / ".mesh.xls.backup"));
+}
+
+}  // namespace
+}  // namespace ombrix::cli

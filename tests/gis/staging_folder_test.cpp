@@ -1,0 +1,67 @@
+#include "gis/staging_folder.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "fakes/temp_folder.h"
+#include "sheet/stale_temporaries.h"
+
+namespace ombrix::gis {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::size_t Entries(const fs::path& folder) {
+  return static_cast<std::size_t>(
+      std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+TEST(StagingFolder, AnInterruptTakesTheFolderAndItsFiles) {
+  ombrix::testing::TempFolder dir;
+  const std::string target = dir / "lines.shp";
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    EXPECT_EXIT(
+        {
+          StagingFolder staging(target);
+          std::ofstream(staging.staged()) << "part";
+          std::ofstream(fs::path(staging.staged()).replace_extension(".dbf")) << "part";
+          ::kill(::getpid(), signal);
+          std::exit(0);
+        },
+        ::testing::KilledBySignal(signal), "");
+    EXPECT_EQ(Entries(dir.path()), 0u) << signal;
+  }
+}
+
+TEST(StagingFolder, AfterAKillTheNextStagingFolderTakesTheOldOne) {
+  ombrix::testing::TempFolder dir;
+  const std::string target = dir / "grid.tif";
+  EXPECT_EXIT(
+      {
+        StagingFolder staging(target);
+        std::ofstream(staging.staged()) << "part";
+        ::kill(::getpid(), SIGKILL);
+      },
+      ::testing::KilledBySignal(SIGKILL), "");
+  ASSERT_EQ(Entries(dir.path()), 1u);
+  {
+    StagingFolder staging(target);
+    // The old one is gone; the new one is locked, so a sweep leaves it.
+    EXPECT_EQ(Entries(dir.path()), 1u);
+    EXPECT_TRUE(sheet::IsTemporaryName(fs::path(staging.staged()).parent_path().filename()));
+    EXPECT_EQ(sheet::RemoveStaleTemporaries(dir.path()), 0);
+    std::ofstream(staging.staged()) << "whole";
+    staging.MoveIntoPlace();
+  }
+  EXPECT_EQ(Entries(dir.path()), 1u);
+  std::ifstream in(target);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()),
+            "whole");
+}
+
+}  // namespace
+}  // namespace ombrix::gis

@@ -1,0 +1,81 @@
+#include "sheet/workbook_lock.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <thread>
+
+#include "fakes/temp_folder.h"
+#include "model/run_error.h"
+#include "platform/work_stopped.h"
+
+namespace ombrix::sheet {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string Text(const std::vector<std::uint8_t>& bytes) {
+  return std::string(bytes.begin(), bytes.end());
+}
+
+class WorkbookLockTest : public ::testing::Test {
+ protected:
+  WorkbookLockTest() { std::ofstream(path_, std::ios::binary) << "first"; }
+  ombrix::testing::TempFolder dir_;
+  std::string path_ = dir_ / "mesh.xlsx";
+};
+
+TEST_F(WorkbookLockTest, ASecondWriterWaitsAndGivesUpWithAMessage) {
+  const WorkbookLock held(path_, "mesh.xlsx");
+  EXPECT_EQ(Text(held.ReadAll()), "first");
+  const auto start = std::chrono::steady_clock::now();
+  try {
+    WorkbookLock second(path_, "shown/mesh.xlsx", nullptr, 150ms);
+    ADD_FAILURE() << "locked twice";
+  } catch (const RunError& e) {
+    EXPECT_EQ(e.number(), err::kPathFileAccess);
+    EXPECT_NE(e.description().find("\"shown/mesh.xlsx\""), std::string::npos) << e.what();
+    EXPECT_NE(e.description().find("別の書き込み"), std::string::npos) << e.what();
+  }
+  EXPECT_GE(std::chrono::steady_clock::now() - start, 150ms);
+}
+
+TEST_F(WorkbookLockTest, AWaitingWriterLocksAndReadsWhatTheFirstOneSaved) {
+  std::promise<void> holding;
+  std::thread first([&] {
+    const WorkbookLock lock(path_, "mesh.xlsx");
+    holding.set_value();
+    std::this_thread::sleep_for(100ms);
+    // Saved as a save does: a new file renamed over the name, then the lock let go.
+    std::ofstream(dir_ / "new", std::ios::binary) << "saved by the first writer";
+    std::rename((dir_ / "new").c_str(), path_.c_str());
+  });
+  holding.get_future().wait();
+  const WorkbookLock second(path_, "mesh.xlsx", nullptr, 5s);
+  EXPECT_EQ(Text(second.ReadAll()), "saved by the first writer");
+  first.join();
+}
+
+TEST_F(WorkbookLockTest, AStopEndsTheWait) {
+  const WorkbookLock held(path_, "mesh.xlsx");
+  std::atomic<bool> stop{false};
+  std::thread stopper([&] {
+    std::this_thread::sleep_for(50ms);
+    stop = true;
+  });
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_THROW(WorkbookLock(path_, "mesh.xlsx", &stop, 10s), WorkStopped);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+  stopper.join();
+}
+
+TEST_F(WorkbookLockTest, AMissingFileIsAnError) {
+  EXPECT_THROW(WorkbookLock(dir_ / "missing.xlsx", "missing.xlsx"), RunError);
+}
+
+}  // namespace
+}  // namespace ombrix::sheet
