@@ -475,5 +475,22 @@ TEST(XlsWriter, RefusesWhatCannotBeStored) {
   }
 }
 
+// A workbook saved with its chart sheet as the active tab (a worksheet "Data" beside it):
+// reading and writing both stop with the same message, and nothing is written.
+TEST(XlsWriter, ActiveChartSheetIsRefusedLikeTheReader) {
+  const std::string path = Fixture("realworld/phpspreadsheet__chartsheet.xls");
+  const ByteVec file = ReadFile(path);
+  const std::string read = xlsx::testing::Error321([&] { ReadXls(path); });
+  const std::string write = xlsx::testing::Error321([&] {
+    EditXlsBytes(file, path, std::vector<CellEdit>{{1, 1, 2.0, false}});
+  });
+  const std::string says = "the active sheet is a chart; make a worksheet active and save";
+  for (const std::string& why : {read, write}) {
+    EXPECT_NE(why.find(path), std::string::npos) << why;
+    EXPECT_NE(why.find(says), std::string::npos) << why;
+    EXPECT_EQ(why.find('\n'), std::string::npos) << why;
+  }
+}
+
 }  // namespace
 }  // namespace ombrix::sheet
