@@ -164,8 +164,7 @@ std::vector<std::string> Ranges(const Dump& d, std::uint16_t type) {
 
 // Writes `edits`; every cell not written keeps its formula and value, every block sits right
 // after its anchor's FORMULA. Returns the dump after the write.
-Dump WriteAndCompare(const std::vector<CellEdit>& edits) {
-  const ByteVec before_file = Workbook();
+Dump WriteAndCompare(const std::vector<CellEdit>& edits, const ByteVec& before_file = Workbook()) {
   const ByteVec after_file = EditXlsBytes(before_file, "shared.xls", edits);
   const Dump before = Formulas(before_file);
   const Dump after = Formulas(after_file);
@@ -242,6 +241,37 @@ TEST(XlsWriterFormulas, RefusesPartOfAnArrayOrADataTable) {
   const Dump after = WriteAndCompare({{3, 5, std::nullopt, true}, {2, 6, 4.5, false}});
   EXPECT_EQ(Ranges(after, 0x0221), std::vector<std::string>{"E2:E3"});
   EXPECT_EQ(Ranges(after, 0x0236), std::vector<std::string>{"G2:G3"});
+}
+
+// Workbooks saved by Excel, their Workbook stream alone in a new compound file and the first
+// sheet made the active tab: every anchor of a shared formula overwritten at once, and one
+// at a time with a grey mark.
+TEST(XlsWriterFormulas, ExcelsSharedFormulasMoveOn) {
+  for (const char* name :
+       {"realworld/phpspreadsheet__chartsheet.xls", "realworld/phpspreadsheet__pr607.sum_data.xls",
+        "realworld/calamine__optional_records.xls"}) {
+    SCOPED_TRACE(name);
+    ByteVec stream = xls::ReadWorkbookStream(ReadFile(Fixture(name)));
+    xls::BiffRecordReader reader(stream, 0);
+    xls::BiffRecord r;
+    while (reader.Next(r) && r.type != 0x003D) {
+    }
+    ASSERT_EQ(r.type, 0x003D);  // WINDOW1: its itabCur
+    stream[r.offset + 4 + 10] = 0;
+    stream[r.offset + 4 + 11] = 0;
+    const ByteVec file = CompoundFile(stream);
+    const Dump before = Formulas(file);
+    std::vector<CellEdit> anchors;
+    for (const Block& b : before.blocks) {
+      if (b.type == 0x04BC)
+        anchors.push_back({b.r0, b.c0, b.r0 * 1000.0 + b.c0, false});
+    }
+    ASSERT_FALSE(anchors.empty());
+    const Dump all = WriteAndCompare(anchors, file);
+    EXPECT_GT(all.blocks.size(), 0u);
+    for (const CellEdit& anchor : anchors)
+      WriteAndCompare({anchor, {anchor.row + 1, anchor.col, std::nullopt, true}}, file);
+  }
 }
 
 }  // namespace
