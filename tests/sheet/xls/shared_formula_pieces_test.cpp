@@ -36,6 +36,8 @@ TEST(SharedPieces, CutsAroundTheRemovedCells) {
   EXPECT_EQ(Text(SharedPieces(Block(7, 7, 1, 9, {{7, 1}}))), "7,2-7,9 ");  // a row
   EXPECT_EQ(Text(SharedPieces(Block(1, 3, 1, 3, {{1, 1}, {2, 2}}))),
             "1,2-1,3 2,1-2,1 2,3-2,3 3,1-3,3 ");
+  // Rows apart stay apart.
+  EXPECT_EQ(Text(SharedPieces({{1, 1}, {1, 2}, {3, 1}, {3, 2}})), "1,1-1,2 3,1-3,2 ");
   // Order and duplicates of the input do not matter.
   EXPECT_EQ(Text(SharedPieces({{3, 2}, {2, 3}, {3, 3}, {2, 3}, {2, 2}, {3, 2}})), "2,2-3,3 ");
 }
