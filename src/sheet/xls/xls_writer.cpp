@@ -357,10 +357,28 @@ class Patcher {
 
   // ---- where each edit goes ----
   void PlanEdits() {
+    // The blocks a number may not go into, swept along the edits' rows.
+    std::vector<const FormulaBlock*> whole;
+    for (const FormulaBlock& b : blocks_) {
+      if (b.type == rec::kTable || (b.type == rec::kArray && !b.OneCell())) {
+        whole.push_back(&b);
+      }
+    }
+    std::sort(whole.begin(), whole.end(), [](const FormulaBlock* a, const FormulaBlock* b) {
+      return a->first_row < b->first_row;
+    });
+    std::size_t next_whole = 0;
+    std::vector<const FormulaBlock*> across;  // blocks that reach the current row
     for (std::size_t k = 0; k < edits_.size(); ++k) {
       const Edit& e = edits_[k];
+      while (next_whole < whole.size() && whole[next_whole]->first_row <= e.row) {
+        across.push_back(whole[next_whole++]);
+      }
+      std::erase_if(across, [&](const FormulaBlock* b) { return b->last_row < e.row; });
       if (e.value) {
-        RefusePartOfArray(e);
+        for (const FormulaBlock* b : across) {
+          RefusePartOfArray(e, *b);
+        }
       }
       auto row_it = cell_units_of_row_.find(e.row);
       bool placed = false;
@@ -414,21 +432,17 @@ class Patcher {
 
   // A number cannot replace one cell of a multi-cell array formula or of a data table: their
   // cells are one formula, and a spreadsheet application refuses the same.
-  void RefusePartOfArray(const Edit& e) const {
-    for (const FormulaBlock& b : blocks_) {
-      if (b.type == rec::kShrFmla || !b.Holds(e.row, e.col)) {
-        continue;
-      }
-      if (b.type == rec::kTable) {
-        xls::ThrowUnsupported("セル " + CellName(e.row, e.col) + " はデータ テーブル (範囲 " +
-                              b.Name() + ") の一部のため書き換えられません");
-      }
-      if (!b.OneCell()) {
-        xls::ThrowUnsupported("セル " + CellName(e.row, e.col) + " は配列数式 (範囲 " + b.Name() +
-                              ") の一部のため書き換えられません。配列の一部だけを変えることは"
-                              "できません");
-      }
+  static void RefusePartOfArray(const Edit& e, const FormulaBlock& b) {
+    if (!b.Holds(e.row, e.col)) {
+      return;
     }
+    if (b.type == rec::kTable) {
+      xls::ThrowUnsupported("セル " + CellName(e.row, e.col) + " はデータ テーブル (範囲 " +
+                            b.Name() + ") の一部のため書き換えられません");
+    }
+    xls::ThrowUnsupported("セル " + CellName(e.row, e.col) + " は配列数式 (範囲 " + b.Name() +
+                          ") の一部のため書き換えられません。配列の一部だけを変えることは"
+                          "できません");
   }
 
   // A number over the cell that anchors a shared formula: the formula moves on to the cells
@@ -483,8 +497,18 @@ class Patcher {
       }
       const std::size_t body = anchor.follower + 4;
       const std::size_t length = anchor.follower_end - body;
-      for (const xls::SharedPiece& piece : xls::SharedPieces(cells)) {
-        ByteVec record;
+      const std::vector<xls::SharedPiece> pieces = xls::SharedPieces(cells);
+      std::map<std::pair<int, int>, std::size_t> piece_of;
+      for (std::size_t p = 0; p < pieces.size(); ++p) {
+        for (int row = pieces[p].first_row; row <= pieces[p].last_row; ++row) {
+          for (int col = pieces[p].first_col; col <= pieces[p].last_col; ++col) {
+            piece_of[{row, col}] = p;
+          }
+        }
+      }
+      std::vector<ByteVec> records;
+      for (const xls::SharedPiece& piece : pieces) {
+        ByteVec& record = records.emplace_back();
         AppendHeader(record, rec::kShrFmla, length);
         Append16(record, static_cast<std::uint32_t>(piece.first_row - 1));
         Append16(record, static_cast<std::uint32_t>(piece.last_row - 1));
@@ -493,17 +517,17 @@ class Patcher {
         record.push_back(in_[body + 6]);  // reserved
         record.push_back(static_cast<std::uint8_t>(std::min<std::size_t>(piece.cells(), 255)));
         record.insert(record.end(), in_.begin() + body + 8, in_.begin() + body + length);
-        bool placed = false;
-        for (std::size_t u : refs) {
-          const Unit& c = units_[u];
-          if (!piece.Holds(c.row, c.first_col)) {
-            continue;
-          }
-          retarget_[u] = {piece.first_row, piece.first_col};
-          if (!placed && c.row == piece.first_row && c.first_col == piece.first_col) {
-            new_follower_[u] = record;
-            placed = true;
-          }
+      }
+      // Each piece's SHRFMLA goes after the first record of its top-left cell (refs are in
+      // stream order).
+      for (std::size_t u : refs) {
+        const Unit& c = units_[u];
+        const std::size_t p = piece_of.at({c.row, c.first_col});
+        retarget_[u] = {pieces[p].first_row, pieces[p].first_col};
+        if (!records[p].empty() && c.row == pieces[p].first_row &&
+            c.first_col == pieces[p].first_col) {
+          new_follower_[u] = std::move(records[p]);
+          records[p].clear();
         }
       }
     }
