@@ -154,12 +154,10 @@ struct Unit {
   bool exp_table = false;
 };
 
-// The range of an array formula, a data table or a shared formula, and the cell whose
-// FORMULA record it follows.
+// The range of an array formula, a data table or a shared formula.
 struct FormulaBlock {
   std::uint16_t type = 0;  // ARRAY, TABLE or SHRFMLA
-  std::size_t unit = 0;
-  int first_row = 0;  // from 1
+  int first_row = 0;       // from 1
   int last_row = 0;
   int first_col = 0;
   int last_col = 0;
@@ -255,7 +253,7 @@ class Patcher {
             cell.follower_end = end;
             cell.follower_type = r.type;
             if (r.body.size() >= 6) {
-              blocks_.push_back({r.type, units_.size() - 1, xls::U16(r.body, 0, "ref") + 1,
+              blocks_.push_back({r.type, xls::U16(r.body, 0, "ref") + 1,
                                  xls::U16(r.body, 2, "ref") + 1, r.body[4] + 1, r.body[5] + 1});
             }
           }
