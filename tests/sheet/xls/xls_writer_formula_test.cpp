@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -191,6 +192,29 @@ Dump WriteAndCompare(const std::vector<CellEdit>& edits, const ByteVec& before_f
   }
   for (const Block& b : after.blocks)
     EXPECT_TRUE(b.after_own_formula) << CellName(b.r0, b.c0);
+  // Every cell not edited keeps its format.
+  const auto formats = [](const ByteVec& file) {
+    const ByteVec stream = xls::ReadWorkbookStream(file);
+    const xls::WorkbookGlobals globals = xls::ParseGlobals(stream);
+    CellStore cells;
+    xls::SheetLayout layout;
+    xls::ParseSheetCells(stream, globals, globals.active_sheet, cells, &layout);
+    std::map<Cell, int> xf;
+    for (const xls::CellLocation& c : layout.cells)
+      xf[{c.row, c.col}] = c.xf;
+    return xf;
+  };
+  const std::map<Cell, int> xf_before = formats(before_file);
+  const std::map<Cell, int> xf_after = formats(after_file);
+  std::set<Cell> edited;
+  for (const CellEdit& e : edits)
+    edited.insert({e.row, e.col});
+  for (const auto& [at, xf] : xf_before) {
+    if (!edited.count(at)) {
+      EXPECT_EQ(xf_after.count(at) == 1 ? xf_after.at(at) : -1, xf)
+          << CellName(at.first, at.second);
+    }
+  }
   return after;
 }
 
