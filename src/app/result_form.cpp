@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "app/twips.h"
+#include "optimise/fit_captions.h"
 #include "platform/qt/qt_child.h"
 
 namespace ombrix::app {
@@ -49,11 +50,13 @@ QWidget* ResultForm::Window() {
   w->resize(TwipsToPixels(kClientWidthTwips, ScreenTwipsPerPixelX()),
             TwipsToPixels(kClientHeightTwips, ScreenTwipsPerPixelY()));
 
-  auto* label1 = Make<QLabel>(w, "Label1", 840, 280, 1692, 252);
-  label1->setText(QString::fromUtf8("ＳＯＲ法繰り返し回数"));
+  label1_ = Make<QLabel>(w, "Label1", 840, 280, 1692, 252);
+  label1_->setText(QString::fromUtf8(kRelaxationCaptions.count.data(),
+                                     static_cast<qsizetype>(kRelaxationCaptions.count.size())));
   text1_ = Make<QLineEdit>(w, "Text1", 2640, 240, 972, 264);
-  auto* label2 = Make<QLabel>(w, "Label2", 4320, 276, 1572, 252);
-  label2->setText(QString::fromUtf8("ＳＯＲ法残差（比率）"));
+  label2_ = Make<QLabel>(w, "Label2", 4320, 276, 1572, 252);
+  label2_->setText(QString::fromUtf8(kRelaxationCaptions.residual.data(),
+                                     static_cast<qsizetype>(kRelaxationCaptions.residual.size())));
   text2_ = Make<QLineEdit>(w, "Text2", 6120, 240, 1452, 264);
   // Twelve decimals and a few whole digits must show whole, not scrolled to their end.
   QStyleOptionFrame frame;
@@ -93,6 +96,12 @@ bool ResultForm::eventFilter(QObject* watched, QEvent* event) {
 void ResultForm::ShowListing(std::shared_ptr<const ListingRows> rows) {
   Window();
   rows_->SetRows(std::move(rows));
+}
+
+void ResultForm::ShowCaptions(std::string_view count, std::string_view residual) {
+  Window();
+  label1_->setText(QString::fromUtf8(count.data(), static_cast<qsizetype>(count.size())));
+  label2_->setText(QString::fromUtf8(residual.data(), static_cast<qsizetype>(residual.size())));
 }
 
 void ResultForm::ShowProgress(std::string_view sweeps, std::string_view residual) {

@@ -2,6 +2,7 @@
 // The optimiser's result window "Form3": the sweep count and residual fields and the list of
 // listings. It is made on first use; closed by the user, it comes back empty on its next use.
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QWidget>
@@ -31,6 +32,7 @@ class ResultForm : public QObject, public ResultWindow {
 
   void ShowListing(std::shared_ptr<const ListingRows> rows) override;
   void ShowProgress(std::string_view sweeps, std::string_view residual) override;
+  void ShowCaptions(std::string_view count, std::string_view residual) override;
 
  protected:
   // A window the user closed comes back as a new one: empty fields, empty list.
@@ -38,6 +40,8 @@ class ResultForm : public QObject, public ResultWindow {
 
  private:
   std::unique_ptr<QWidget> window_;
+  QLabel* label1_ = nullptr;
+  QLabel* label2_ = nullptr;
   QLineEdit* text1_ = nullptr;
   QLineEdit* text2_ = nullptr;
   QListView* list1_ = nullptr;

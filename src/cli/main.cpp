@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
     throw UsageError("unknown command or wrong arguments: '" + std::string(command) + "'");
   } catch (const ombrix::RunError& e) {
     // A run-time error outside a command's own handler still ends in the one error line.
-    std::cout << "error," << e.what() << '\n';
+    std::cout << "error," << ombrix::OneLine(e.what()) << '\n';
     return kExitRunError;
   } catch (const UsageError& e) {
     std::cerr << "ombrix: " << e.what() << '\n';

@@ -5,6 +5,7 @@
 #include <ostream>
 #include <string>
 
+#include "model/quoted_text.h"
 #include "model/run_error.h"
 
 namespace ombrix::cli {
@@ -21,7 +22,7 @@ int RunHeadless(std::ostream& out, Body&& body) {
   try {
     body(text);
   } catch (const RunError& e) {
-    out << "error," << e.what() << '\n';
+    out << "error," << OneLine(e.what()) << '\n';
     return kExitRunError;
   } catch (const std::bad_alloc&) {
     out << "error,メモリが足りません: 処理に要るメモリを確保できないため中止しました。\n";

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "model/numeric.h"
+#include "model/quoted_text.h"
 #include "model/run_error.h"
 
 namespace ombrix {
@@ -19,8 +20,8 @@ double CellToDouble(const CellValue& cell, std::int32_t row, std::int32_t col) {
       try {
         return TextToNumber(cell.text);
       } catch (const RunError&) {
-        throw RunError(err::kTypeMismatch, "セル " + CellName(row, col) + " の値 \"" + cell.text +
-                                               "\" は数値ではありません。");
+        throw RunError(err::kTypeMismatch, "セル " + CellName(row, col) + " の値 \"" +
+                                               QuotedText(cell.text) + "\" は数値ではありません。");
       }
     case CellKind::Error:
       throw RunError(err::kTypeMismatch, "セル " + CellName(row, col) + " はエラー値 " + cell.text +

@@ -6,6 +6,7 @@
 #include "import/workbook_filter.h"
 #include "model/run_error.h"
 #include "platform/command_guard.h"
+#include "platform/work_beside.h"
 
 namespace ombrix {
 namespace {
@@ -115,12 +116,15 @@ void CommitMesh(MeshModel& model, MeshData&& data) {
   model.TriangleCount = 0;
 }
 
-void ImportMesh(CommandContext& ctx, const std::string& path) {
+MeshData ReadMeshFile(WorkbookOpener& workbooks, const std::string& path) {
+  const std::unique_ptr<Workbook> book = workbooks.Open(path);
+  return ReadMeshWorkbook(*book);
+}
+
+void ShowImportedMesh(CommandContext& ctx, const std::string& path, MeshData&& data) {
   {
     BusyPointer busy(ctx.windows);
     // Everything that can fail happens before the model is touched.
-    const std::unique_ptr<Workbook> book = ctx.workbooks.Open(path);
-    MeshData data = ReadMeshWorkbook(*book);
     const PlotFrameSetup frame =
         ComputePlotFrame(data.NodeX, data.NodeY, data.NodeCountX, data.NodeCountY, ctx.panel);
     CommitMesh(ctx.model, std::move(data));
@@ -150,13 +154,38 @@ void ImportMesh(CommandContext& ctx, const std::string& path) {
   ctx.windows.Hide(WindowId::Legend);
 }
 
+void ImportMesh(CommandContext& ctx, const std::string& path) {
+  MeshData data;
+  {
+    BusyPointer busy(ctx.windows);
+    data = ReadMeshFile(ctx.workbooks, path);
+  }
+  ShowImportedMesh(ctx, path, std::move(data));
+}
+
 void MeshDataLoad_Click(CommandContext& ctx) {
   const std::optional<std::string> path = ctx.dialogs.OpenFile(kMeshFileFilter, kMeshDialogTitle);
   if (!path) {
     return;  // cancelled: nothing changes
   }
-  ctx.windows.ShowStatus("メッシュを読み込み中: " + *path);
-  if (RunGuarded(ctx.dialogs, Aborted::Loading, [&] { ImportMesh(ctx, *path); })) {
+  bool stopped = false;
+  const bool imported = RunGuarded(ctx.dialogs, Aborted::Loading, [&] {
+    BesideOutcome<MeshData> read;
+    {
+      BusyPointer busy(ctx.windows);
+      read =
+          RunBeside(ctx.events, ctx.windows, "メッシュを読み込み", *path,
+                    [&](const std::atomic<bool>&) { return ReadMeshFile(ctx.workbooks, *path); });
+    }
+    // What was read after Esc is dropped: the user asked to keep the mesh they had.
+    stopped = read.stop_requested;
+    if (!stopped) {
+      ShowImportedMesh(ctx, *path, std::move(*read.result));
+    }
+  });
+  if (imported && stopped) {
+    ctx.windows.ShowStatus("メッシュの読み込みを中止しました。");
+  } else if (imported) {
     ctx.windows.ShowStatus("メッシュを読み込みました: " + std::to_string(ctx.model.NodeCountX) +
                            " × " + std::to_string(ctx.model.NodeCountY) + " 節点  " + *path);
   } else {

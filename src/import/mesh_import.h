@@ -40,13 +40,20 @@ MeshData ReadMeshWorkbook(const Workbook& book);
 // Replaces the model's mesh and parameters with `data`.
 void CommitMesh(MeshModel& model, MeshData&& data);
 
-// Reads the workbook at `path` and, only when everything read and the plot frame computed,
-// replaces the mesh, sizes the frame and the windows and draws the empty frame. Throws
-// RunError and then changes nothing.
+// Opens and reads the mesh workbook at `path`; touches neither the model nor any window, so it
+// may run beside the window.
+MeshData ReadMeshFile(WorkbookOpener& workbooks, const std::string& path);
+
+// Only when the plot frame of `data` computes: replaces the mesh, sizes the frame and the
+// windows and draws the empty frame. Throws RunError and then changes nothing.
+void ShowImportedMesh(CommandContext& ctx, const std::string& path, MeshData&& data);
+
+// ReadMeshFile, then ShowImportedMesh.
 void ImportMesh(CommandContext& ctx, const std::string& path);
 
-// The menu command: file dialog, then ImportMesh; a cancelled dialog changes nothing and a
-// failure ends in the error report.
+// The menu command: file dialog, then the import, its reading beside the window (the status
+// line counts the seconds; Esc stops it and keeps the old mesh); a cancelled dialog changes
+// nothing and a failure ends in the error report.
 void MeshDataLoad_Click(CommandContext& ctx);
 
 }  // namespace ombrix

@@ -7,6 +7,7 @@
 #include "model/numeric.h"
 #include "model/run_error.h"
 #include "platform/command_guard.h"
+#include "platform/work_beside.h"
 
 namespace ombrix {
 namespace {
@@ -63,13 +64,26 @@ void RandomDataLoad_Click(CommandContext& ctx) {
   if (!path) {
     return;
   }
-  ctx.windows.ShowStatus("ランダム数値データを読み込み中: " + *path);
+  bool stopped = false;
   const bool loaded = RunGuarded(ctx.dialogs, Aborted::Loading, [&] {
-    BusyPointer busy(ctx.windows);
-    const std::unique_ptr<Workbook> book = ctx.workbooks.Open(*path);
-    CommitPoints(ctx.model, ReadPointWorkbook(*book));
+    BesideOutcome<PointData> read;
+    {
+      BusyPointer busy(ctx.windows);
+      read = RunBeside(ctx.events, ctx.windows, "ランダム数値データを読み込み", *path,
+                       [&](const std::atomic<bool>&) {
+                         const std::unique_ptr<Workbook> book = ctx.workbooks.Open(*path);
+                         return ReadPointWorkbook(*book);
+                       });
+    }
+    // Points read after Esc are dropped: the ones loaded before stay.
+    stopped = read.stop_requested;
+    if (!stopped) {
+      CommitPoints(ctx.model, std::move(*read.result));
+    }
   });
-  if (loaded) {
+  if (loaded && stopped) {
+    ctx.windows.ShowStatus("ランダム数値データの読み込みを中止しました。");
+  } else if (loaded) {
     ctx.windows.ShowStatus("ランダム数値データを読み込みました: " +
                            std::to_string(ctx.model.PointCount) + " 点  " + *path);
   } else {

@@ -2,6 +2,7 @@
 
 #include "model/messages.h"
 #include "model/numeric.h"
+#include "model/quoted_text.h"
 
 namespace ombrix {
 
@@ -21,7 +22,7 @@ std::string ErrorReportText(int number, std::string_view description, Aborted ab
   std::string text(msg::kErrorNumberPrefix);
   text += NumberText(number);
   text += msg::kFullWidthBlank;
-  text += description;
+  text += OneLine(description);
   text += '\r';
   text += ClosingLine(aborted);
   return text;

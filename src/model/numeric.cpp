@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "model/quoted_text.h"
 #include "model/run_error.h"
 
 namespace ombrix {
@@ -140,7 +141,7 @@ double TextToNumber(std::string_view text) {
   double value = 0;
   if (body.empty() || LiteralLength(body) != body.size() || !ParseLiteral(body, value)) {
     throw RunError(err::kTypeMismatch,
-                   "型が一致しません: \"" + std::string(text) + "\" は数値として読めません。");
+                   "型が一致しません: \"" + QuotedText(text) + "\" は数値として読めません。");
   }
   return value;
 }

@@ -15,10 +15,26 @@
 namespace ombrix {
 namespace {
 
+// A matrix's rows in compressed form, read in place: row k's entries are start[k] ..
+// start[k + 1] - 1, their columns in increasing order counted from `base`. The finest level reads
+// the fitted system's own arrays this way, so the system is never held twice.
+struct RowView {
+  std::int32_t n = 0;
+  const std::size_t* start = nullptr;
+  const std::int32_t* column_at = nullptr;
+  const double* value_at = nullptr;
+  std::int32_t base = 0;
+
+  std::size_t Begin(std::int32_t k) const { return start[static_cast<std::size_t>(k)]; }
+  std::size_t End(std::int32_t k) const { return start[static_cast<std::size_t>(k) + 1]; }
+  std::int32_t Column(std::size_t e) const { return column_at[e] - base; }
+  double Value(std::size_t e) const { return value_at[e]; }
+};
+
 // Rows kept in compressed form, columns from 0 in increasing order.
 struct Rows {
   std::int32_t n = 0;
-  std::vector<std::int64_t> start{0};
+  std::vector<std::size_t> start{0};
   std::vector<std::int32_t> column;
   std::vector<double> value;
 
@@ -27,9 +43,10 @@ struct Rows {
     value.push_back(v);
   }
   void EndRow() {
-    start.push_back(static_cast<std::int64_t>(column.size()));
+    start.push_back(column.size());
     ++n;
   }
+  RowView View() const { return {n, start.data(), column.data(), value.data(), 0}; }
 };
 
 // Coarse points of one mesh direction: every second node and the last one. Directions of three
@@ -69,7 +86,8 @@ Axis Coarsen(std::int32_t n) {
 
 struct Level {
   std::int32_t nx = 0, ny = 0;
-  Rows a;
+  Rows owned;  // the matrix of a coarse level; the finest one reads the system's
+  RowView a;
   std::vector<double> inverse_diagonal;
   Rows p;  // prolongation to this level from the next coarser one: rows of this level
   Axis ax, ay;
@@ -84,13 +102,11 @@ double Dot(const std::vector<double>& u, const std::vector<double>& v) {
   return s;
 }
 
-void Multiply(const Rows& a, const std::vector<double>& x, std::vector<double>& y) {
+void Multiply(const RowView& a, const std::vector<double>& x, std::vector<double>& y) {
   for (std::int32_t k = 0; k < a.n; ++k) {
     double s = 0;
-    for (std::int64_t e = a.start[static_cast<std::size_t>(k)];
-         e < a.start[static_cast<std::size_t>(k) + 1]; ++e) {
-      s += a.value[static_cast<std::size_t>(e)] *
-           x[static_cast<std::size_t>(a.column[static_cast<std::size_t>(e)])];
+    for (std::size_t e = a.Begin(k); e < a.End(k); ++e) {
+      s += a.Value(e) * x[static_cast<std::size_t>(a.Column(e))];
     }
     y[static_cast<std::size_t>(k)] = s;
   }
@@ -99,14 +115,13 @@ void Multiply(const Rows& a, const std::vector<double>& x, std::vector<double>& 
 // One Gauss-Seidel pass, forward or backward.
 void GaussSeidel(const Level& l, std::vector<double>& x, const std::vector<double>& b,
                  bool forward) {
-  const Rows& a = l.a;
+  const RowView& a = l.a;
   for (std::int32_t step = 0; step < a.n; ++step) {
     const std::int32_t k = forward ? step : a.n - 1 - step;
     const auto kk = static_cast<std::size_t>(k);
     double s = b[kk];
-    for (std::int64_t e = a.start[kk]; e < a.start[kk + 1]; ++e) {
-      s -= a.value[static_cast<std::size_t>(e)] *
-           x[static_cast<std::size_t>(a.column[static_cast<std::size_t>(e)])];
+    for (std::size_t e = a.Begin(k); e < a.End(k); ++e) {
+      s -= a.Value(e) * x[static_cast<std::size_t>(a.Column(e))];
     }
     x[kk] += s * l.inverse_diagonal[kk];
   }
@@ -139,7 +154,7 @@ Rows Prolongation(const Axis& ax, const Axis& ay) {
 
 // The Galerkin coarse matrix P'AP, row by row: coarse couplings reach at most three coarse
 // nodes each way, so each row is gathered in a small window.
-Rows Galerkin(const Rows& a, const Rows& p, const Axis& ax, const Axis& ay) {
+Rows Galerkin(const RowView& a, const Rows& p, const Axis& ax, const Axis& ay) {
   constexpr std::int32_t kReach = 3;
   constexpr std::int32_t kSide = 2 * kReach + 1;
   // Fine rows of each coarse node (P transposed).
@@ -156,7 +171,7 @@ Rows Galerkin(const Rows& a, const Rows& p, const Axis& ax, const Axis& ay) {
   {
     std::vector<std::int64_t> fill(first.begin(), first.end() - 1);
     for (std::int32_t k = 0; k < p.n; ++k) {
-      for (std::int64_t e = p.start[static_cast<std::size_t>(k)];
+      for (std::size_t e = p.start[static_cast<std::size_t>(k)];
            e < p.start[static_cast<std::size_t>(k) + 1]; ++e) {
         const auto at = static_cast<std::size_t>(
             fill[static_cast<std::size_t>(p.column[static_cast<std::size_t>(e)])]++);
@@ -176,11 +191,10 @@ Rows Galerkin(const Rows& a, const Rows& p, const Axis& ax, const Axis& ay) {
          f < first[static_cast<std::size_t>(c) + 1]; ++f) {
       const std::int32_t k = fine_rows[static_cast<std::size_t>(f)];
       const double wk = fine_weights[static_cast<std::size_t>(f)];
-      for (std::int64_t e = a.start[static_cast<std::size_t>(k)];
-           e < a.start[static_cast<std::size_t>(k) + 1]; ++e) {
-        const std::int32_t m = a.column[static_cast<std::size_t>(e)];
-        const double wa = wk * a.value[static_cast<std::size_t>(e)];
-        for (std::int64_t g = p.start[static_cast<std::size_t>(m)];
+      for (std::size_t e = a.Begin(k); e < a.End(k); ++e) {
+        const std::int32_t m = a.Column(e);
+        const double wa = wk * a.Value(e);
+        for (std::size_t g = p.start[static_cast<std::size_t>(m)];
              g < p.start[static_cast<std::size_t>(m) + 1]; ++g) {
           const std::int32_t d = p.column[static_cast<std::size_t>(g)];
           const std::int32_t di = d / ax.coarse - ci + kReach;
@@ -216,14 +230,12 @@ Rows Galerkin(const Rows& a, const Rows& p, const Axis& ax, const Axis& ay) {
 void SetDiagonal(Level& l) {
   l.inverse_diagonal.assign(static_cast<std::size_t>(l.a.n), 0.0);
   for (std::int32_t k = 0; k < l.a.n; ++k) {
-    for (std::int64_t e = l.a.start[static_cast<std::size_t>(k)];
-         e < l.a.start[static_cast<std::size_t>(k) + 1]; ++e) {
-      if (l.a.column[static_cast<std::size_t>(e)] == k) {
-        if (!(l.a.value[static_cast<std::size_t>(e)] > 0)) {
+    for (std::size_t e = l.a.Begin(k); e < l.a.End(k); ++e) {
+      if (l.a.Column(e) == k) {
+        if (!(l.a.Value(e) > 0)) {
           NotPositiveDefinite();
         }
-        l.inverse_diagonal[static_cast<std::size_t>(k)] =
-            1 / l.a.value[static_cast<std::size_t>(e)];
+        l.inverse_diagonal[static_cast<std::size_t>(k)] = 1 / l.a.Value(e);
       }
     }
   }
@@ -238,14 +250,7 @@ class Multigrid {
     auto fine = std::make_unique<Level>();
     fine->nx = nx;
     fine->ny = ny;
-    fine->a.column.reserve(system.entries());
-    fine->a.value.reserve(system.entries());
-    for (std::int32_t k = 1; k <= system.size(); ++k) {
-      for (std::size_t e = system.begin(k); e < system.end(k); ++e) {
-        fine->a.Add(system.column(e) - 1, system.value(e));
-      }
-      fine->a.EndRow();
-    }
+    fine->a = {system.size(), system.row_starts(), system.columns(), system.values(), 1};
     levels_.push_back(std::move(fine));
     for (;;) {
       Level& l = *levels_.back();
@@ -263,16 +268,15 @@ class Multigrid {
       auto coarse = std::make_unique<Level>();
       coarse->nx = ax.coarse;
       coarse->ny = ay.coarse;
-      coarse->a = Galerkin(l.a, l.p, ax, ay);
+      coarse->owned = Galerkin(l.a, l.p, ax, ay);
+      coarse->a = coarse->owned.View();
       levels_.push_back(std::move(coarse));
     }
-    const Rows& a = levels_.back()->a;
+    const RowView& a = levels_.back()->a;
     std::vector<Eigen::Triplet<double>> entries;
     for (std::int32_t k = 0; k < a.n; ++k) {
-      for (std::int64_t e = a.start[static_cast<std::size_t>(k)];
-           e < a.start[static_cast<std::size_t>(k) + 1]; ++e) {
-        entries.emplace_back(k, a.column[static_cast<std::size_t>(e)],
-                             a.value[static_cast<std::size_t>(e)]);
+      for (std::size_t e = a.Begin(k); e < a.End(k); ++e) {
+        entries.emplace_back(k, a.Column(e), a.Value(e));
       }
     }
     Eigen::SparseMatrix<double> coarsest(a.n, a.n);
@@ -288,7 +292,7 @@ class Multigrid {
     }
   }
 
-  const Rows& Fine() const { return levels_.front()->a; }
+  const RowView& Fine() const { return levels_.front()->a; }
 
   // z = M r: one V-cycle from zero.
   void Apply(const std::vector<double>& r, std::vector<double>& z) {
@@ -316,7 +320,7 @@ class Multigrid {
     Level& c = *levels_[index + 1];
     std::fill(c.b.begin(), c.b.end(), 0.0);
     for (std::int32_t k = 0; k < l.p.n; ++k) {
-      for (std::int64_t e = l.p.start[static_cast<std::size_t>(k)];
+      for (std::size_t e = l.p.start[static_cast<std::size_t>(k)];
            e < l.p.start[static_cast<std::size_t>(k) + 1]; ++e) {
         c.b[static_cast<std::size_t>(l.p.column[static_cast<std::size_t>(e)])] +=
             l.p.value[static_cast<std::size_t>(e)] * l.r[static_cast<std::size_t>(k)];
@@ -325,7 +329,7 @@ class Multigrid {
     Cycle(index + 1);
     for (std::int32_t k = 0; k < l.p.n; ++k) {
       double s = 0;
-      for (std::int64_t e = l.p.start[static_cast<std::size_t>(k)];
+      for (std::size_t e = l.p.start[static_cast<std::size_t>(k)];
            e < l.p.start[static_cast<std::size_t>(k) + 1]; ++e) {
         s += l.p.value[static_cast<std::size_t>(e)] *
              c.x[static_cast<std::size_t>(l.p.column[static_cast<std::size_t>(e)])];
@@ -370,7 +374,7 @@ ExactSolveResult SolveExact(const SparseMatrix& system, const std::vector<double
     return result;
   }
   Multigrid mg(system, nx, ny);
-  const Rows& a = mg.Fine();
+  const RowView& a = mg.Fine();
   const std::size_t n = x.size();
   std::vector<double> r(n), z(n), p(n), q(n);
   auto true_residual = [&] {

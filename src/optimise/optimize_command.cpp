@@ -7,10 +7,12 @@
 #include "model/error_report.h"
 #include "model/numeric.h"
 #include "model/run_error.h"
+#include "optimise/fit_captions.h"
 #include "optimise/optimizing_calc.h"
 #include "optimise/result_listings.h"
 #include "optimise/write_back.h"
 #include "platform/command_guard.h"
+#include "platform/work_beside.h"
 
 namespace ombrix {
 namespace {
@@ -36,6 +38,10 @@ bool RunFit(CommandContext& ctx) {
     observers.listings = &*listings;
   }
   observers.before_sweeps = [&] {
+    if (mode > 0 && ctx.result != nullptr) {
+      const FitCaptions captions = CaptionsOf(ctx.model.OptimizeSolver);
+      ctx.result->ShowCaptions(captions.count, captions.residual);
+    }
     if (mode == 2) {
       ctx.windows.Show(WindowId::Result);
     }
@@ -57,9 +63,8 @@ bool RunFit(CommandContext& ctx) {
   return OptimizingCalc(ctx.model, ctx.events, observers).outcome == OptimizeOutcome::Converged;
 }
 
-}  // namespace
-
-void WriteOptimizedMesh(CommandContext& ctx) {
+// The workbook the write-back goes to: the one the mesh came from.
+std::string WriteBackTarget(const CommandContext& ctx) {
   const std::string path = ctx.window.MeshFileName;
   if (path.empty()) {
     throw RunError(
@@ -69,6 +74,13 @@ void WriteOptimizedMesh(CommandContext& ctx) {
   if (ctx.writer == nullptr) {
     throw RunError(err::kInternalError, "ワークブックに書き込む手段がありません。");
   }
+  return path;
+}
+
+}  // namespace
+
+void WriteOptimizedMesh(CommandContext& ctx) {
+  const std::string path = WriteBackTarget(ctx);
   ctx.windows.ShowStatus("メッシュに書き込み中: " + path);
   const std::vector<CellEdit> edits = WriteBackEdits(ctx.model);
   ctx.writer->Write(path, edits);
@@ -93,13 +105,28 @@ void MeshOptimizing_Click(CommandContext& ctx) {
   if (!ctx.dialogs.AskYesNo(kWriteBackQuestion, kOptimizeTitle)) {
     return;
   }
+  // The save runs beside the window; Esc before the new file replaces the old one stops it.
+  bool stopped = false;
   const bool written = RunGuarded(ctx.dialogs, Aborted::Loading, [&] {
     BusyPointer busy(ctx.windows);
-    WriteOptimizedMesh(ctx);
+    const std::string path = WriteBackTarget(ctx);
+    const std::vector<CellEdit> edits = WriteBackEdits(ctx.model);
+    const BesideOutcome<bool> saved = RunBeside(ctx.events, ctx.windows, "メッシュに書き込み", path,
+                                                [&](const std::atomic<bool>& stop) {
+                                                  ctx.writer->WriteUnlessStopped(path, edits, stop);
+                                                  return true;
+                                                });
+    stopped = !saved.result.has_value();
   });
-  ctx.windows.ShowStatus(written ? "最適化した値をワークブックに書き込みました: " +
-                                       ctx.window.MeshFileName
-                                 : std::string());
+  if (written && stopped) {
+    ctx.windows.ShowStatus("ワークブックへの書き込みを中止しました。ファイルは元のままです: " +
+                           ctx.window.MeshFileName);
+  } else if (written) {
+    ctx.windows.ShowStatus("最適化した値をワークブックに書き込みました: " +
+                           ctx.window.MeshFileName);
+  } else {
+    ctx.windows.ShowStatus("");
+  }
 }
 
 }  // namespace ombrix

@@ -35,6 +35,11 @@ class SparseMatrix {
   double At(std::int32_t k, std::int32_t m) const;
 
   std::size_t entries() const { return values_.size(); }
+  // The arrays behind the accessors above, for solvers that walk every row: size() + 1 row
+  // starts, and entries() columns and values.
+  const std::size_t* row_starts() const { return row_start_.data(); }
+  const std::int32_t* columns() const { return columns_.data(); }
+  const double* values() const { return values_.data(); }
 
  private:
   std::int32_t nx_ = 0;

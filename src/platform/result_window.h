@@ -25,6 +25,8 @@ class ResultWindow {
   virtual void ShowListing(std::shared_ptr<const ListingRows> rows) = 0;
   // The sweep count field and the residual field.
   virtual void ShowProgress(std::string_view sweeps, std::string_view residual) = 0;
+  // The labels of those two fields, which name the method that fills them.
+  virtual void ShowCaptions(std::string_view count, std::string_view residual) = 0;
 };
 
 }  // namespace ombrix

@@ -2,6 +2,7 @@
 // Writing cells back into a workbook file: new numbers and grey marks on its active sheet,
 // saved once. Implemented by the sheet layer.
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -23,6 +24,13 @@ class WorkbookWriter {
   // Applies the edits and saves the file once; on any error (53 missing, 75 unreadable or
   // unsaveable, 321 not a workbook that can be written) the file is left as it was.
   virtual void Write(const std::string& path, std::span<const CellEdit> edits) = 0;
+  // As Write, but throws WorkStopped, the file untouched, when `stop` is raised before the new
+  // content replaces the file. Writers that cannot stop simply write.
+  virtual void WriteUnlessStopped(const std::string& path, std::span<const CellEdit> edits,
+                                  const std::atomic<bool>& stop) {
+    (void)stop;
+    Write(path, edits);
+  }
 };
 
 }  // namespace ombrix

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/run_error.h"
+#include "platform/work_stopped.h"
 #include "sheet/atomic_save.h"
 #include "sheet/written_cells_check.h"
 #include "sheet/xls/xls_reader.h"
@@ -17,7 +18,8 @@
 
 namespace ombrix::sheet {
 
-void EditWorkbook(const std::string& path, std::span<const CellEdit> edits) {
+void EditWorkbook(const std::string& path, std::span<const CellEdit> edits,
+                  const std::atomic<bool>* stop) {
   std::error_code ec;
   const auto status = std::filesystem::status(path, ec);
   if (path.empty() || !std::filesystem::exists(status)) {
@@ -38,7 +40,12 @@ void EditWorkbook(const std::string& path, std::span<const CellEdit> edits) {
   }
   const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
                                         std::istreambuf_iterator<char>());
-  SaveAtomically(path, EditWorkbookBytes(bytes, path, edits));
+  const std::vector<std::uint8_t> edited = EditWorkbookBytes(bytes, path, edits);
+  // The last moment a stop leaves the file as it was.
+  if (stop != nullptr && stop->load()) {
+    throw WorkStopped{};
+  }
+  SaveAtomically(path, edited);
 }
 
 std::vector<std::uint8_t> EditWorkbookBytes(const std::vector<std::uint8_t>& bytes,

@@ -1,6 +1,7 @@
 #pragma once
 // Writing cells into a workbook file on disk, .xls or .xlsx by its content, saved atomically.
 
+#include <atomic>
 #include <span>
 #include <string>
 #include <vector>
@@ -11,8 +12,10 @@ namespace ombrix::sheet {
 
 // Applies the edits to the active sheet and saves once. Errors: 53 for a missing file, 75 when
 // it cannot be read or saved, 321 when it is not a workbook that can be written; the file is
-// untouched on every error.
-void EditWorkbook(const std::string& path, std::span<const CellEdit> edits);
+// untouched on every error. A raised `stop`, seen before the save begins, throws WorkStopped
+// with the file untouched.
+void EditWorkbook(const std::string& path, std::span<const CellEdit> edits,
+                  const std::atomic<bool>* stop = nullptr);
 
 // The new content of the workbook in `bytes` (named `path` in errors) with the edits applied,
 // read back and checked: every written number in place, every other cell unchanged. Error 321
@@ -25,6 +28,10 @@ class FileWorkbookWriter : public WorkbookWriter {
  public:
   void Write(const std::string& path, std::span<const CellEdit> edits) override {
     EditWorkbook(path, edits);
+  }
+  void WriteUnlessStopped(const std::string& path, std::span<const CellEdit> edits,
+                          const std::atomic<bool>& stop) override {
+    EditWorkbook(path, edits, &stop);
   }
 };
 

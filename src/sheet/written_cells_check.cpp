@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "model/numeric.h"
+#include "model/quoted_text.h"
 #include "model/run_error.h"
 
 namespace ombrix::sheet {
@@ -40,7 +41,7 @@ std::string Describe(const CellValue& v) {
     case CellKind::Boolean:
       return v.number != 0 ? "TRUE" : "FALSE";
     case CellKind::Text:
-      return "文字列 \"" + v.text.substr(0, 40) + "\"";
+      return "文字列 \"" + QuotedText(v.text) + "\"";
     case CellKind::Error:
       return v.text;
   }

@@ -60,6 +60,9 @@ TEST(ResultForm, ClosedByTheUserItComesBackEmpty) {
   EXPECT_TRUE(w->findChild<QLineEdit*>("Text1")->text().isEmpty());
   EXPECT_TRUE(w->findChild<QLineEdit*>("Text2")->text().isEmpty());
   EXPECT_EQ(w->findChild<QListView*>("List1")->model()->rowCount(), 0);
+  form.ShowCaptions("ＣＧ法繰り返し回数", "ＣＧ法残差（比率）");
+  EXPECT_EQ(w->findChild<QLabel*>("Label1")->text(), QStringLiteral("ＣＧ法繰り返し回数"));
+  EXPECT_EQ(w->findChild<QLabel*>("Label2")->text(), QStringLiteral("ＣＧ法残差（比率）"));
   form.ShowProgress("17", "0.000123000000");  // the next run fills it again
   EXPECT_EQ(w->findChild<QLineEdit*>("Text1")->text(), QStringLiteral("17"));
   EXPECT_EQ(w->findChild<QLineEdit*>("Text2")->text(), QStringLiteral("0.000123000000"));

@@ -24,6 +24,9 @@ CellValue MemoryWorkbook::Cell(std::int32_t row, std::int32_t col) const {
 }
 
 std::unique_ptr<Workbook> MemoryWorkbookOpener::Open(const std::string& path) {
+  if (on_open) {
+    on_open();
+  }
   const auto it = books.find(path);
   if (it == books.end()) {
     throw RunError(err::kFileNotFound, "ファイルが見つかりません: \"" + path + "\"");

@@ -1,6 +1,7 @@
 #pragma once
 // Workbooks held in memory, cell by cell, and an opener that serves them by path.
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -28,6 +29,8 @@ class MemoryWorkbook : public Workbook {
 class MemoryWorkbookOpener : public WorkbookOpener {
  public:
   std::map<std::string, MemoryWorkbook> books;
+  // Runs at each open, before the book is served: a test holds a slow read with it.
+  std::function<void()> on_open;
   std::unique_ptr<Workbook> Open(const std::string& path) override;
 };
 

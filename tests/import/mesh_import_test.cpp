@@ -6,9 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <thread>
 
 #include "fakes/error_capture.h"
 #include "fakes/fake_context.h"
@@ -121,6 +125,48 @@ TEST_F(MeshImportTest, BlankCellsTextNumbersBooleansAndCountsRoundingHalvesToEve
   Import(book);
   EXPECT_EQ(env.model.NodeCountX, 4);
   EXPECT_EQ(env.model.NodeValue(2, 4), 2);
+}
+
+// A read that waits until the window side has served `rounds` rounds of events, as a large
+// workbook keeps the reader busy while the user watches the status line.
+void HoldReads(testing::FakeEnvironment& env, std::atomic<int>& seen, int rounds) {
+  env.workbooks.on_open = [&seen, rounds] {
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (seen.load() < rounds && std::chrono::steady_clock::now() < give_up) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  };
+}
+
+TEST_F(MeshImportTest, ASlowReadKeepsTheWindowServedAndEscKeepsTheMeshItHad) {
+  std::atomic<int> seen{0};
+  env.events.on_process = [&] { ++seen; };
+  HoldReads(env, seen, 2);
+  Import(SmallMesh(), "/data/slow.xls");
+  EXPECT_TRUE(env.dialogs.messages.empty());
+  EXPECT_EQ(env.window.MeshFileName, "/data/slow.xls");
+  EXPECT_GE(env.events.processed, 2);
+  EXPECT_NE(std::find(env.windows.log.begin(), env.windows.log.end(),
+                      "Status メッシュを読み込み中（0 秒、Esc で中止）: /data/slow.xls"),
+            env.windows.log.end());
+  EXPECT_EQ(env.windows.log.back(), "Status メッシュを読み込みました: 3 × 2 節点  /data/slow.xls");
+
+  env.picture.calls.clear();
+  MemoryWorkbook other = SmallMesh();
+  other.Set("F3", 2).Set("G6", 99);
+  seen = 0;
+  env.events.on_process = [&] {
+    ++seen;
+    env.events.cancel = true;
+  };
+  Import(other, "/data/other.xls");
+  EXPECT_TRUE(env.dialogs.messages.empty());
+  EXPECT_EQ(env.window.MeshFileName, "/data/slow.xls");
+  EXPECT_EQ(env.model.NodeCountX, 3);
+  EXPECT_EQ(env.model.NodeValue(1, 1), 1.5);
+  EXPECT_TRUE(env.picture.calls.empty());
+  EXPECT_EQ(env.windows.pointer, MousePointer::Default);
+  EXPECT_EQ(env.windows.log.back(), "Status メッシュの読み込みを中止しました。");
 }
 
 TEST_F(MeshImportTest, AFailedImportChangesNothing) {

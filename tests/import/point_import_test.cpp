@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <limits>
+#include <thread>
 
 #include "fakes/error_capture.h"
 #include "fakes/fake_context.h"
@@ -88,6 +91,29 @@ TEST_F(PointImportTest, NonFiniteNumbersNameThePointAndTheCell) {
   const RunError e = ErrorOf([&] { ReadPointWorkbook(book); });
   EXPECT_EQ(e.number(), err::kTypeMismatch);
   EXPECT_EQ(e.description(), "点 2 (4 行目) のセル D4 の値 inf は有限の数ではありません。");
+}
+
+TEST_F(PointImportTest, EscWhileReadingKeepsThePointsItHad) {
+  Import(TwoPoints());
+  MemoryWorkbook three = TwoPoints();
+  three.Set("A3", 3).Set("C5", 5).Set("D5", 6).Set("E5", 30);
+  std::atomic<bool> esc{false};
+  env.events.on_process = [&] {
+    env.events.cancel = true;
+    esc = true;
+  };
+  env.workbooks.on_open = [&] {
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!esc.load() && std::chrono::steady_clock::now() < give_up) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  };
+  Import(three, "/data/three.xls");
+  EXPECT_TRUE(env.dialogs.messages.empty());
+  EXPECT_EQ(env.model.PointCount, 2);
+  EXPECT_EQ(env.model.PointValue(2), 20);
+  EXPECT_EQ(env.windows.log.back(), "Status ランダム数値データの読み込みを中止しました。");
+  EXPECT_EQ(env.windows.pointer, MousePointer::Default);
 }
 
 }  // namespace

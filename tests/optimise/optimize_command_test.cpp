@@ -8,6 +8,7 @@
 #include "fakes/fake_context.h"
 #include "fakes/recording_result_window.h"
 #include "fakes/recording_workbook_writer.h"
+#include "model/modes.h"
 #include "model/numeric.h"
 #include "optimise_fixture.h"
 
@@ -126,6 +127,21 @@ TEST_F(OptimizeCommand, ResidualInformationShowsProgressButNoListing) {
       std::find_if(env.windows.log.begin(), env.windows.log.end(),
                    [](const std::string& s) { return s.starts_with("Status メ"); });
   EXPECT_LT(shown, first_status);
+  EXPECT_EQ(result.captions, (std::vector<std::pair<std::string, std::string>>{
+                                 {"ＳＯＲ法繰り返し回数", "ＳＯＲ法残差（比率）"}}));
+}
+
+TEST_F(OptimizeCommand, TheExactSolverNamesItselfInTheResultWindow) {
+  env.model.InfoDisplayMode = 2;
+  env.model.OptimizeSolver = kSolverExact;
+  env.dialogs.yes_no_answers = {true, false};
+  Run();
+  ASSERT_EQ(env.dialogs.messages.size(), 1u);
+  EXPECT_EQ(env.dialogs.messages[0].text, kOptimizeFinished);
+  EXPECT_EQ(result.captions, (std::vector<std::pair<std::string, std::string>>{
+                                 {"ＣＧ法繰り返し回数", "ＣＧ法残差（比率）"}}));
+  ASSERT_FALSE(result.progress.empty());
+  EXPECT_EQ(result.progress[0].first, "1");
 }
 
 // Asks to cancel once the given number of sweeps has started.
@@ -190,6 +206,35 @@ TEST_F(OptimizeCommand, AFailedSaveIsReportedAndTheFitStays) {
   EXPECT_NE(env.dialogs.messages[1].text.find("/data/mesh.xls"), std::string::npos);
   EXPECT_TRUE(env.dialogs.messages[1].text.ends_with("読み込みを中断します。"));
   EXPECT_FALSE(Untouched());
+}
+
+TEST_F(OptimizeCommand, EscDuringTheSaveLeavesTheFileAndSaysSo) {
+  writer.wait_for_stop = true;
+  env.dialogs.yes_no_answers = {true, true};
+  // Esc only once the save is under way: the fit before it runs to the end.
+  env.events.on_process = [&] {
+    if (!env.windows.log.empty() &&
+        env.windows.log.back().starts_with("Status メッシュに書き込み中")) {
+      env.events.cancel = true;
+    }
+  };
+  Run();
+  EXPECT_TRUE(writer.saves.empty());
+  EXPECT_FALSE(Untouched());  // the fit stays in the model
+  ASSERT_EQ(env.dialogs.messages.size(), 1u);
+  EXPECT_EQ(env.dialogs.messages[0].text, kOptimizeFinished);
+  EXPECT_EQ(
+      env.windows.log.back(),
+      "Status ワークブックへの書き込みを中止しました。ファイルは元のままです: /data/mesh.xls");
+
+  // Without Esc the same slow save goes through.
+  writer.wait_for_stop = false;
+  env.events.on_process = nullptr;
+  env.dialogs.yes_no_answers = {true, true};
+  Run();
+  EXPECT_EQ(writer.saves.size(), 1u);
+  EXPECT_EQ(env.windows.log.back(),
+            "Status 最適化した値をワークブックに書き込みました: /data/mesh.xls");
 }
 
 }  // namespace

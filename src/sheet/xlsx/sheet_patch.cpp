@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <charconv>
+#include <map>
 #include <optional>
-#include <set>
 
+#include "model/run_error.h"
 #include "platform/workbook.h"
 #include "sheet/xlsx/cell_number.h"
+#include "sheet/xlsx/formula_shift.h"
 #include "sheet/xlsx/xlsx_error.h"
 #include "sheet/xlsx/xml_scanner.h"
 
@@ -26,6 +28,69 @@ std::string_view Prefix(std::string_view name) {
   return colon == std::string_view::npos ? std::string_view() : name.substr(0, colon + 1);
 }
 
+// A range as written in a ref attribute ("B7:E7", or "C10" for one cell), corners ordered.
+struct CellRange {
+  CellRef first;
+  CellRef last;
+  bool Contains(std::int32_t row, std::int32_t col) const {
+    return row >= first.row && row <= last.row && col >= first.col && col <= last.col;
+  }
+  bool SingleCell() const { return first.row == last.row && first.col == last.col; }
+};
+
+std::optional<CellRange> ParseRange(std::string_view text) {
+  const std::size_t colon = text.find(':');
+  const std::optional<CellRef> a = ParseCellRef(text.substr(0, colon));
+  const std::optional<CellRef> b =
+      colon == std::string_view::npos ? a : ParseCellRef(text.substr(colon + 1));
+  if (!a || !b) {
+    return std::nullopt;
+  }
+  return CellRange{{std::min(a->row, b->row), std::min(a->col, b->col)},
+                   {std::max(a->row, b->row), std::max(a->col, b->col)}};
+}
+
+std::string RangeName(const CellRange& range) {
+  if (range.SingleCell()) {
+    return CellName(range.first.row, range.first.col);
+  }
+  return CellName(range.first.row, range.first.col) + ":" +
+         CellName(range.last.row, range.last.col);
+}
+
+void AppendEscaped(std::string& out, std::string_view text) {
+  for (const char c : text) {
+    switch (c) {
+      case '&':
+        out.append("&amp;");
+        break;
+      case '<':
+        out.append("&lt;");
+        break;
+      case '>':
+        out.append("&gt;");
+        break;
+      default:
+        out += c;
+    }
+  }
+}
+
+// A shared formula whose first cell was overwritten: its text, where it was stored, and the
+// cell that now stores it for the rest of the range.
+struct MovedGroup {
+  std::string formula;
+  CellRef anchor;
+  CellRange range;
+  std::optional<CellRange> new_range;
+};
+
+// A multi-cell array formula or data table: its cells change only together.
+struct Block {
+  CellRange range;
+  bool table = false;
+};
+
 void AppendNumber(std::string& out, double value) {
   char buffer[32];
   const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
@@ -37,7 +102,11 @@ class Patcher {
   Patcher(std::string_view xml, const std::vector<CellEdit>& edits,
           const std::function<std::uint32_t(std::uint32_t)>& marked_style, const std::string& path,
           const std::string& part)
-      : xml_(xml), edits_(edits), marked_style_(marked_style), scanner_(xml, path, part) {}
+      : xml_(xml),
+        edits_(edits),
+        marked_style_(marked_style),
+        scanner_(xml, path, part),
+        path_(path) {}
 
   SheetPatchResult Run() {
     result_.xml.reserve(xml_.size() + xml_.size() / 8 + edits_.size() * 40);
@@ -49,6 +118,9 @@ class Patcher {
         break;
       }
       if (event == XmlScanner::Event::kText) {
+        if (capturing_formula_) {
+          scanner_.AppendText(captured_formula_);
+        }
         continue;
       }
       if (event == XmlScanner::Event::kEnd) {
@@ -156,6 +228,9 @@ class Patcher {
   }
 
   void AppendNewCell(const CellEdit& edit) {
+    if (edit.value) {
+      RefuseBlockCell(edit.row, edit.col);
+    }
     std::string& out = result_.xml;
     out += '<';
     out.append(prefix_);
@@ -292,6 +367,12 @@ class Patcher {
         }
         break;
       case Place::kFormula:
+        if (capturing_formula_) {
+          capturing_formula_ = false;
+          moved_groups_[captured_group_] =
+              MovedGroup{std::move(captured_formula_), {row_, col_}, captured_range_, std::nullopt};
+          captured_formula_.clear();
+        }
         if (dropping_formula_) {
           dropping_formula_ = false;
           SkipTo(scanner_.position());
@@ -406,6 +487,9 @@ class Patcher {
       return;
     }
     const CellEdit& edit = edits_[next_++];
+    if (edit.value) {
+      RefuseBlockCell(row_, col);  // a mark alone changes the look, not the array
+    }
     std::string style;
     if (edit.mark) {
       std::uint32_t original = 0;
@@ -439,36 +523,92 @@ class Patcher {
     replacing_cell_ = true;
   }
 
+  // Part of an array or a table cannot be changed alone; a spreadsheet application refuses it
+  // too, so the write is refused before anything is saved.
+  [[noreturn]] void RefuseBlock(std::int32_t row, std::int32_t col, const Block& block) const {
+    throw RunError(err::kBadFileFormat, "ファイル \"" + path_ + "\" のセル " + CellName(row, col) +
+                                            " に書き込めません: " + RangeName(block.range) +
+                                            (block.table ? " のデータテーブル" : " の配列数式") +
+                                            "の一部です (範囲の一部だけは変えられません)");
+  }
+  void RefuseBlockCell(std::int32_t row, std::int32_t col) {
+    // Edits come row by row: blocks that end above this row can hold no later edit either.
+    std::erase_if(blocks_, [&](const Block& block) { return block.range.last.row < row; });
+    for (const Block& block : blocks_) {
+      if (block.range.Contains(row, col)) {
+        RefuseBlock(row, col, block);
+      }
+    }
+  }
+
   void StartFormula() {
-    if (replacing_cell_) {
-      cell_had_formula_ = true;
-      if (const std::optional<std::string_view> t = Attribute("t");
-          t && Decoded(*t) == "shared" && Attribute("ref")) {
-        if (const std::optional<std::string_view> si = Attribute("si")) {
-          // The cells that share this formula lose the text they refer to.
-          orphaned_groups_.insert(Decoded(*si));
-        }
+    const std::optional<std::string_view> t_raw = Attribute("t");
+    const std::string type = t_raw ? Decoded(*t_raw) : std::string();
+    const std::optional<std::string_view> ref_raw = Attribute("ref");
+    const std::optional<CellRange> range =
+        ref_raw ? ParseRange(Decoded(*ref_raw)) : std::optional<CellRange>();
+    if ((type == "array" || type == "dataTable") && range && !range->SingleCell()) {
+      const Block block{*range, type == "dataTable"};
+      if (replacing_cell_) {
+        RefuseBlock(row_, col_, block);
+      }
+      blocks_.push_back(block);
+      return;
+    }
+    const std::optional<std::string_view> si_raw = Attribute("si");
+    if (type != "shared" || !si_raw) {
+      if (replacing_cell_) {
+        cell_had_formula_ = true;
       }
       return;
     }
-    if (orphaned_groups_.empty()) {
+    const std::string si = Decoded(*si_raw);
+    if (replacing_cell_) {
+      cell_had_formula_ = true;
+      if (range) {
+        // The other cells of the range read their formula from this one: keep its text.
+        capturing_formula_ = true;
+        captured_group_ = si;
+        captured_range_ = *range;
+      }
       return;
     }
-    const std::optional<std::string_view> t = Attribute("t");
-    const std::optional<std::string_view> si = Attribute("si");
-    if (t && si && Decoded(*t) == "shared" && orphaned_groups_.contains(Decoded(*si))) {
-      // Its master was overwritten: the cell keeps its last result as a plain value.
-      CopyTo(TagBegin());
-      SkipTo(scanner_.position());
-      dropping_formula_ = true;
-      result_.removed_formulas.push_back({row_, col_});
+    const auto group = moved_groups_.find(si);
+    if (group == moved_groups_.end() || range) {
+      return;
     }
+    MovedGroup& g = group->second;
+    const std::string formula = ShiftFormula(g.formula, row_ - g.anchor.row, col_ - g.anchor.col);
+    const std::string_view prefix = Prefix(scanner_.name());
+    std::string attributes;
+    if (!g.new_range) {
+      // The first remaining cell of the range stores the formula for the cells after it.
+      g.new_range = CellRange{{row_, col_}, g.range.last};
+      attributes = " ref=\"" + RangeName(*g.new_range) + "\"";
+    } else if (g.new_range->Contains(row_, col_)) {
+      return;
+    }
+    // A cell the moved range no longer covers gets the formula as its own.
+    CopyTo(TagBegin());
+    std::string& out = result_.xml;
+    if (!attributes.empty()) {
+      AppendStartTag({"ref"}, attributes, false);
+    } else {
+      AppendStartTag({"t", "si", "ref"}, "", false);
+    }
+    AppendEscaped(out, formula);
+    out.append("</");
+    out.append(prefix);
+    out.append("f>");
+    SkipTo(scanner_.position());
+    dropping_formula_ = true;
   }
 
   std::string_view xml_;
   const std::vector<CellEdit>& edits_;
   const std::function<std::uint32_t(std::uint32_t)>& marked_style_;
   XmlScanner scanner_;
+  std::string path_;
   SheetPatchResult result_;
   std::size_t copied_ = 0;
   std::size_t next_ = 0;  // the first edit not yet written
@@ -480,7 +620,12 @@ class Patcher {
   bool replacing_cell_ = false;
   bool cell_had_formula_ = false;
   bool dropping_formula_ = false;
-  std::set<std::string> orphaned_groups_;
+  bool capturing_formula_ = false;
+  std::string captured_formula_;
+  std::string captured_group_;
+  CellRange captured_range_;
+  std::map<std::string, MovedGroup> moved_groups_;
+  std::vector<Block> blocks_;
 };
 
 }  // namespace

@@ -61,8 +61,23 @@ StylePatch::StylePatch(const std::string& xml, const std::string& path, const st
   const std::size_t colon = name.rfind(':');
   prefix_ = colon == std::string_view::npos ? "" : std::string(name.substr(0, colon + 1));
 
+  // Fills 0 (none) and 1 (gray125) are reserved: a style sheet that lacks them gets them
+  // before the grey fill, or the grey would become the fill of every unformatted cell.
   pugi::xml_node fills = Section("fills");
-  fill_ = static_cast<std::uint32_t>(ChildrenByLocalName(fills, "fill").size());
+  std::size_t fill_count = ChildrenByLocalName(fills, "fill").size();
+  const auto add_pattern = [&](const char* type) {
+    fills.append_child((prefix_ + "fill").c_str())
+        .append_child((prefix_ + "patternFill").c_str())
+        .append_attribute("patternType") = type;
+    ++fill_count;
+  };
+  if (fill_count == 0) {
+    add_pattern("none");
+  }
+  if (fill_count == 1) {
+    add_pattern("gray125");
+  }
+  fill_ = static_cast<std::uint32_t>(fill_count);
   pugi::xml_node pattern = fills.append_child((prefix_ + "fill").c_str())
                                .append_child((prefix_ + "patternFill").c_str());
   pattern.append_attribute("patternType") = "solid";
@@ -73,12 +88,41 @@ StylePatch::StylePatch(const std::string& xml, const std::string& path, const st
 
   formats_ = ChildrenByLocalName(Section("cellXfs"), "xf");
   if (formats_.empty()) {
-    // Cells without a style use format 0; it must exist for the clone.
+    // Cells without a style use format 0; it must exist for the clone, and be the plain default
+    // with the font, border and cell style it names.
+    AddDefaultFormatParts();
     pugi::xml_node xf = Section("cellXfs").append_child((prefix_ + "xf").c_str());
-    for (const char* attr : {"numFmtId", "fontId", "fillId", "borderId"}) {
+    for (const char* attr : {"numFmtId", "fontId", "fillId", "borderId", "xfId"}) {
       xf.append_attribute(attr) = 0;
     }
     formats_.push_back(xf);
+  }
+}
+
+void StylePatch::AddDefaultFormatParts() {
+  pugi::xml_node fonts = Section("fonts");
+  if (ChildrenByLocalName(fonts, "font").empty()) {
+    pugi::xml_node font = fonts.append_child((prefix_ + "font").c_str());
+    font.append_child((prefix_ + "sz").c_str()).append_attribute("val") = 11;
+    font.append_child((prefix_ + "name").c_str()).append_attribute("val") = "Calibri";
+    font.append_child((prefix_ + "family").c_str()).append_attribute("val") = 2;
+    SetCount(fonts, 1);
+  }
+  pugi::xml_node borders = Section("borders");
+  if (ChildrenByLocalName(borders, "border").empty()) {
+    pugi::xml_node border = borders.append_child((prefix_ + "border").c_str());
+    for (const char* side : {"left", "right", "top", "bottom", "diagonal"}) {
+      border.append_child((prefix_ + side).c_str());
+    }
+    SetCount(borders, 1);
+  }
+  pugi::xml_node style_xfs = Section("cellStyleXfs");
+  if (ChildrenByLocalName(style_xfs, "xf").empty()) {
+    pugi::xml_node xf = style_xfs.append_child((prefix_ + "xf").c_str());
+    for (const char* attr : {"numFmtId", "fontId", "fillId", "borderId"}) {
+      xf.append_attribute(attr) = 0;
+    }
+    SetCount(style_xfs, 1);
   }
 }
 

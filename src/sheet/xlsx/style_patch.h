@@ -15,7 +15,9 @@ namespace ombrix::sheet::xlsx {
 class StylePatch {
  public:
   // `xml` is the styles part `part` of file `path`, or empty when the workbook has none (a
-  // minimal one is made). Error 321 when the part is not a style sheet.
+  // minimal one is made). What a minimal or empty style sheet lacks of the defaults (fills 0
+  // and 1, format 0) is added first, so unmarked cells look as before. Error 321 when the part
+  // is not a style sheet.
   StylePatch(const std::string& xml, const std::string& path, const std::string& part);
   StylePatch(const StylePatch&) = delete;
   StylePatch& operator=(const StylePatch&) = delete;
@@ -29,6 +31,8 @@ class StylePatch {
 
  private:
   pugi::xml_node Section(const char* local);
+  // The font, border and cell style a default format 0 names, where the sheet has none.
+  void AddDefaultFormatParts();
 
   std::unique_ptr<pugi::xml_document> doc_;
   std::string path_;

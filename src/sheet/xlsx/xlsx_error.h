@@ -15,8 +15,8 @@ namespace ombrix::sheet::xlsx {
 [[noreturn]] void ThrowBrokenPart(const std::string& path, const std::string& part,
                                   const std::string& detail);
 
-// `text` cut to at most `max_bytes` (at a character boundary, "..." marking the cut), so a
-// message quoting a file's content stays readable however long that content is.
-std::string Excerpt(std::string_view text, std::size_t max_bytes = 40);
+// `text` as QuotedText gives it, at most `max_chars` characters, so a message quoting a file's
+// content stays one readable line whatever that content is.
+std::string Excerpt(std::string_view text, std::size_t max_chars = 40);
 
 }  // namespace ombrix::sheet::xlsx

@@ -369,9 +369,16 @@ class Writer {
       if (const auto it = replaced_.find(entry.name); it != replaced_.end()) {
         add_text(entry.name, it->second, &st);
       } else {
-        // The packed bytes are copied as they are: nothing is inflated or deflated again.
+        // The packed bytes are copied as they are: nothing is inflated or deflated again. The
+        // entry keeps its method too; left to its default, libzip would deflate a stored entry.
         add(entry.name, zip_source_zip(out.get(), in.get(), entry.index, ZIP_FL_COMPRESSED, 0, -1),
             &st);
+        if ((st.valid & ZIP_STAT_COMP_METHOD) != 0 &&
+            zip_set_file_compression(
+                out.get(), static_cast<zip_uint64_t>(zip_get_num_entries(out.get(), 0) - 1),
+                st.comp_method, 0) != 0) {
+          ThrowWriteFailed(path_, entry.name + " (" + zip_strerror(out.get()) + ")");
+        }
       }
     }
     for (const std::string& name : added_) {

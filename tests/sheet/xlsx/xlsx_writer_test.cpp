@@ -80,6 +80,19 @@ bool HasFormula(const std::string& sheet_xml, const std::string& ref) {
       doc->select_node(("//*[local-name()='c'][@r='" + ref + "']/*[local-name()='f']").c_str()));
 }
 
+// The formula of cell `ref` in the sheet XML as "t ref si|text", "" when it has none.
+std::string FormulaOf(const std::string& sheet_xml, const std::string& ref) {
+  const auto doc = Xml(sheet_xml);
+  const pugi::xpath_node f =
+      doc->select_node(("//*[local-name()='c'][@r='" + ref + "']/*[local-name()='f']").c_str());
+  if (!f) {
+    return "";
+  }
+  const pugi::xml_node n = f.node();
+  return std::string(n.attribute("t").value()) + " " + n.attribute("ref").value() + " " +
+         n.attribute("si").value() + "|" + n.text().get();
+}
+
 // Whether cell format `s` of the styles part fills solid with palette index 23.
 bool IsGreyFill(const std::string& styles_xml, int s) {
   const auto doc = Xml(styles_xml);
@@ -274,6 +287,50 @@ TEST(XlsxWriterMarks, AWorkbookWithoutStylesGetsAStylesPart) {
   EXPECT_TRUE(Contains(after.at("[Content_Types].xml"), "PartName=\"/xl/styles.xml\""));
 }
 
+// Workbooks whose style sheet is empty: only the marked cells turn grey.
+TEST(XlsxWriterMarks, AnEmptyStyleSheetKeepsUnmarkedCellsPlain) {
+  for (const char* name : {"realworld/calamine__nonstandard-xml-ns-prefix.xlsx",
+                           "realworld/phpspreadsheet__issue.2246b.xlsx"}) {
+    const auto original = Fixture(name);
+    const WorkbookParts parts = Parts(original);
+    const auto result = EditAndCheck(original, {Value("G6", 1), Mark("G6"), Mark("H7")});
+    const auto after = Entries(result);
+    const std::string& sheet = after.at(parts.active_sheet);
+    const std::string& styles = after.at(parts.styles);
+    EXPECT_TRUE(IsGreyFill(styles, StyleOf(sheet, "G6"))) << name;
+    EXPECT_TRUE(IsGreyFill(styles, StyleOf(sheet, "H7"))) << name;
+    EXPECT_FALSE(IsGreyFill(styles, 0)) << name;
+    const auto doc = Xml(styles);
+    const pugi::xpath_node_set fills =
+        doc->select_nodes("/*[local-name()='styleSheet']/*[local-name()='fills']/*/*");
+    ASSERT_GE(fills.size(), 3u) << name;
+    EXPECT_STREQ(fills[0].node().attribute("patternType").value(), "none") << name;
+    EXPECT_STREQ(fills[1].node().attribute("patternType").value(), "gray125") << name;
+    const pugi::xpath_node xf0 =
+        doc->select_node("/*[local-name()='styleSheet']/*[local-name()='cellXfs']/*");
+    EXPECT_STREQ(xf0.node().attribute("fillId").value(), "0") << name;
+  }
+}
+
+// A macro workbook keeps its VBA project and the content types that make it one; an entry
+// stored without compression stays stored.
+TEST(XlsxWriterParts, MacrosAndStoredEntriesAreCopiedAsTheyAre) {
+  const auto original = Fixture("realworld/calamine__vba.xlsm");
+  const auto result = EditAndCheck(original, {Value("G6", 1.5), Mark("G6"), Mark("B2")});
+  const auto before = Entries(original);
+  const auto after = Entries(result);
+  ASSERT_TRUE(after.contains("xl/vbaProject.bin"));
+  EXPECT_EQ(after.at("xl/vbaProject.bin"), before.at("xl/vbaProject.bin"));
+  EXPECT_TRUE(Contains(after.at("[Content_Types].xml"), "application/vnd.ms-office.vbaProject"));
+  EXPECT_TRUE(Contains(after.at("[Content_Types].xml"), "sheet.macroEnabled.main+xml"));
+
+  auto entries = WithContentTypes(OneSheetWorkbook(R"(<row r="1"><c r="A1"><v>1</v></c></row>)"));
+  entries.push_back({"docProps/thumbnail.jpeg", std::string(5000, 'x'), true});
+  entries.push_back({"customXml/item1.xml", "<a/>", true});
+  EditAndCheck(BuildZip(entries), {Value("A1", 2), Mark("A1")},
+               {"xl/_rels/workbook.xml.rels", "[Content_Types].xml"});
+}
+
 TEST(XlsxWriterSheets, PrefixesSelfClosingElementsAndCellsWithoutReferences) {
   const std::string sheet =
       R"(<?xml version="1.0"?><x:worksheet xmlns:x="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)"
@@ -335,21 +392,59 @@ std::vector<TestEntry> FormulaWorkbook(const std::string& chain) {
 TEST(XlsxWriterFormulas, OverwrittenFormulasLeaveTheCalculationChain) {
   const auto original = BuildZip(FormulaWorkbook(
       R"(<c r="C1" i="1"/><c r="A3"/><c r="B2"/><c r="A1" i="2"/><c r="B3" i="1"/>)"));
-  // B1 is the master of a shared formula: B2 and B3 keep their results as plain values.
+  // B1 stores the formula B1:B3 share: B2 stores it now, moved, and B3 reads it from there.
   const auto result =
       EditAndCheck(original, {Value("C1", 10), Value("B1", 11)}, {"xl/calcChain.xml"});
   const auto after = Entries(result);
   const std::string& sheet = after.at("xl/worksheets/sheet1.xml");
-  for (const char* ref : {"B1", "B2", "B3", "C1"}) {
-    EXPECT_FALSE(HasFormula(sheet, ref)) << ref;
-  }
+  EXPECT_FALSE(HasFormula(sheet, "B1"));
+  EXPECT_FALSE(HasFormula(sheet, "C1"));
+  EXPECT_EQ(FormulaOf(sheet, "B2"), "shared B2:B3 0|A2*2");
+  EXPECT_EQ(FormulaOf(sheet, "B3"), "shared  0|");
   const auto chain = Xml(after.at("xl/calcChain.xml"));
   std::vector<std::string> left;
   for (pugi::xml_node c : chain->document_element().children()) {
     left.push_back(std::string(c.attribute("r").value()) + "/" + c.attribute("i").value());
   }
   // A3 followed C1 and named its sheet through it; it now names it itself.
-  EXPECT_EQ(left, (std::vector<std::string>{"A3/1", "A1/2"}));
+  EXPECT_EQ(left, (std::vector<std::string>{"A3/1", "B2/", "A1/2", "B3/1"}));
+}
+
+// Shared formulas and arrays of workbooks Excel wrote.
+TEST(XlsxWriterFormulas, SharedFormulasOfRealWorkbooksMoveArraysRefuse) {
+  {
+    const auto original = Fixture("realworld/phpspreadsheet__ignoreerror.xlsx");
+    const std::string active = Parts(original).active_sheet;
+    ASSERT_EQ(FormulaOf(Entries(original).at(active), "D3"), "shared D3:D8 2|C3+2");
+    const auto result = EditAndCheck(original, {Value("D3", 1.25)}, {"xl/calcChain.xml"});
+    const std::string sheet = Entries(result).at(active);
+    EXPECT_EQ(FormulaOf(sheet, "D3"), "");
+    EXPECT_EQ(FormulaOf(sheet, "D4"), "shared D4:D8 2|C4+2");
+    EXPECT_EQ(FormulaOf(sheet, "D8"), "shared  2|");
+  }
+  {
+    const auto original = Fixture("realworld/phpspreadsheet__issue.3909b.xlsx");
+    const std::string active = Parts(original).active_sheet;
+    const auto result =
+        EditAndCheck(original, {Value("B10", 2), Value("E10", 3)}, {"xl/calcChain.xml"});
+    const std::string sheet = Entries(result).at(active);
+    EXPECT_EQ(FormulaOf(sheet, "C10"), "shared C10:G10 0|SUM(C3:C9)");
+    EXPECT_EQ(FormulaOf(sheet, "E10"), "");
+    EXPECT_EQ(FormulaOf(sheet, "G10"), "shared  0|");
+  }
+  {
+    const auto original = Fixture("realworld/openpyxl__formulae.xlsx");
+    const std::string active = Parts(original).active_sheet;
+    const auto result = EditAndCheck(original, {Value("B7", 4)}, {"xl/calcChain.xml"});
+    EXPECT_EQ(FormulaOf(Entries(result).at(active), "C7"), "shared C7:E7 0|C4*2");
+    for (const char* cell : {"C10", "C12", "C14"}) {
+      const std::string why = Error321([&] {
+        EditXlsxBytes(original, "formulae.xlsx", std::vector{Value("A1", 1), Value(cell, 1)});
+      });
+      EXPECT_TRUE(Contains(why, std::string("セル ") + cell + " ")) << why;
+      EXPECT_TRUE(Contains(why, "C10:C14")) << why;
+    }
+  }
 }
 
 TEST(XlsxWriterFormulas, AnEmptiedChainIsRemovedWithItsReferences) {
