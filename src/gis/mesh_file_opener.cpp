@@ -26,11 +26,14 @@ bool LooksLikeWorkbook(const std::string& path) {
 }  // namespace
 
 std::unique_ptr<Workbook> MeshFileOpener::Open(const std::string& path) {
-  if (LooksLikeWorkbook(path) || !IsRaster(path)) {
+  const bool workbook = LooksLikeWorkbook(path);
+  if (workbook || !IsRaster(path)) {
     try {
       return sheet::OpenWorkbook(path);
     } catch (const RunError& e) {
-      if (e.number() != err::kBadFileFormat) {
+      // A file that starts like a workbook was never offered to GDAL: its refusal is the
+      // workbook's alone.
+      if (e.number() != err::kBadFileFormat || workbook) {
         throw;
       }
       throw RunError(e.number(), std::string(e.what()) + " (GDAL の読めるラスターでもありません)");

@@ -27,12 +27,20 @@ double ReadDouble(const Workbook& book, std::int32_t row, std::int32_t col) {
 }
 
 // A mesh needs two nodes each way to hold a cell; fewer (a points workbook opened as a mesh
-// reads 0 here) would only collapse the frame and fail at the next drawing.
+// reads 0 here) would only collapse the frame and fail at the next drawing. A count that
+// exceeds the limit with the other axis at its least is no mesh either, whatever that axis
+// says, and is refused by its own cell.
 void CheckCount(std::int32_t count, std::int32_t row, std::int32_t col, const char* what) {
   if (count < 2) {
     throw RunError(err::kSubscriptOutOfRange,
                    "セル " + CellName(row, col) + " の" + what + " " + std::to_string(count) +
                        " ではメッシュになりません。メッシュの" + what + "は 2 以上です。");
+  }
+  if (count > kMaxMeshAxisNodes) {
+    throw RunError(err::kSubscriptOutOfRange, "セル " + CellName(row, col) + " の" + what + " " +
+                                                  std::to_string(count) + " はメッシュの上限 " +
+                                                  std::to_string(kMaxMeshAxisNodes) +
+                                                  " を超えます: メッシュのブックではありません。");
   }
 }
 
@@ -62,14 +70,17 @@ MeshData ReadMeshWorkbook(const Workbook& book) {
 
   d.NodeX.Allocate(0, std::int64_t{nx} + 2);
   d.NodeY.Allocate(0, std::int64_t{ny} + 2);
-  d.NodeValue.Allocate(-1, std::int64_t{ny} + 2, -1, std::int64_t{nx} + 2);
-  d.NodeBlank.Allocate(-1, std::int64_t{ny} + 2, -1, std::int64_t{nx} + 2);
   for (std::int32_t j = 1; j <= nx; ++j) {
     d.NodeX(j) = ReadDouble(book, kXRow, j + kFirstColOffset);
   }
   for (std::int32_t i = 1; i <= ny; ++i) {
     d.NodeY(i) = ReadDouble(book, i + kFirstRowOffset, kYCol);
   }
+  // Counts that the coordinates do not bear out (empty cells read 0, which never increases)
+  // stop here, before the node block is allocated.
+  CheckMeshAxes(d);
+  d.NodeValue.Allocate(-1, std::int64_t{ny} + 2, -1, std::int64_t{nx} + 2);
+  d.NodeBlank.Allocate(-1, std::int64_t{ny} + 2, -1, std::int64_t{nx} + 2);
   for (std::int32_t i = 1; i <= ny; ++i) {
     for (std::int32_t j = 1; j <= nx; ++j) {
       const std::int32_t row = i + kFirstRowOffset;
@@ -84,7 +95,7 @@ MeshData ReadMeshWorkbook(const Workbook& book) {
       }
     }
   }
-  CheckMeshValues(d);
+  CheckNodeValues(d);
   return d;
 }
 

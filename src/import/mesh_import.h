@@ -15,6 +15,8 @@ namespace ombrix {
 
 // Largest mesh the import accepts, in nodes.
 inline constexpr std::int64_t kMaxMeshNodes = 25'000'000;
+// Most nodes along one axis: the whole limit over the fewest nodes the other axis can have.
+inline constexpr std::int64_t kMaxMeshAxisNodes = kMaxMeshNodes / 2;
 
 // What a mesh workbook holds, read into fresh arrays with the model's bounds.
 struct MeshData {
@@ -31,7 +33,8 @@ struct MeshData {
   BoundedArray2<std::int32_t> NodeBlank{"NodeBlank"};
 };
 
-// Reads the mesh; errors name the cell. Counts are checked before anything is allocated.
+// Reads the mesh; errors name the cell. Counts are checked before anything is allocated, and
+// the coordinates before the node block is.
 MeshData ReadMeshWorkbook(const Workbook& book);
 
 // Replaces the model's mesh and parameters with `data`.

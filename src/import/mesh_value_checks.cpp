@@ -30,7 +30,7 @@ void RequireFinite(double v, const std::string& cell, const char* what) {
 
 }  // namespace
 
-void CheckMeshValues(const MeshData& d) {
+void CheckMeshAxes(const MeshData& d) {
   const std::int32_t nx = d.NodeCountX;
   const std::int32_t ny = d.NodeCountY;
   const std::pair<double, const char*> params[] = {{d.MembraneWeight, "B13"},
@@ -67,6 +67,11 @@ void CheckMeshValues(const MeshData& d) {
     throw RunError(err::kOverflow, "y 座標の幅 (セル " + YCell(1) + " から " + YCell(ny) +
                                        ") が大きすぎて計算できません。");
   }
+}
+
+void CheckNodeValues(const MeshData& d) {
+  const std::int32_t nx = d.NodeCountX;
+  const std::int32_t ny = d.NodeCountY;
   // The value range: the contour levels are computed from its width.
   double low = 0;
   double high = 0;

@@ -7,8 +7,11 @@
 
 namespace ombrix {
 
-// Raises error 13 for a number that is not finite, 6 for coordinates out of order or a span
-// that overflows, naming the cell.
-void CheckMeshValues(const MeshData& d);
+// Each raises error 13 for a number that is not finite, 6 for coordinates out of order or a
+// span that overflows, naming the cell. The parameters and the coordinates need only NodeX
+// and NodeY, so a workbook that is no mesh is refused before the node block is allocated;
+// the node values come after.
+void CheckMeshAxes(const MeshData& d);
+void CheckNodeValues(const MeshData& d);
 
 }  // namespace ombrix

@@ -121,6 +121,11 @@ TEST(RasterGrid, RastersThatMakeNoMeshAreRefusedClearly) {
   EXPECT_NE(std::string(neither.what()).find("ラスター"), std::string::npos);
   EXPECT_EQ(ErrorOf([&] { MeshFileOpener().Open(folder / "missing.tif"); }).number(),
             err::kFileNotFound);
+  // A broken workbook is not said to be no raster either: GDAL never saw it.
+  std::ofstream(folder / "broken.xlsx") << "PK\x03\x04 not an archive";
+  const RunError broken = ErrorOf([&] { MeshFileOpener().Open(folder / "broken.xlsx"); });
+  EXPECT_EQ(broken.number(), err::kBadFileFormat);
+  EXPECT_EQ(std::string(broken.what()).find("ラスター"), std::string::npos) << broken.what();
 }
 
 }  // namespace

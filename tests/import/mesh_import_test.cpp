@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <thread>
 
 #include "fakes/error_capture.h"
@@ -262,6 +263,34 @@ TEST_F(MeshImportTest, CountsAreCheckedBeforeAnythingIsAllocated) {
   EXPECT_NE(e.description().find("30000000"), std::string::npos);
   EXPECT_LE(served.reads, 7);  // the counts and parameters only
   EXPECT_FALSE(env.model.NodeX.allocated());
+}
+
+// A count far beyond any mesh is refused by its own cell before anything is allocated, and
+// counts that the coordinates do not bear out stop before the node block is read: a mesh
+// workbook's count of rows alone must not reserve gigabytes.
+TEST_F(MeshImportTest, CountsTheCoordinatesDoNotBearOutAreRefusedCheaply) {
+  const struct {
+    std::optional<double> f3;
+    double d5;
+    const char* named;
+    int most_reads;
+  } cases[] = {
+      {std::nullopt, 198'905'700, "セル F3 の列数 0 ではメッシュになりません", 7},
+      {2, 198'905'700, "セル D5 の行数 198905700 はメッシュの上限 12500000 を超えます", 7},
+      {14'000'000, 2, "セル F3 の列数 14000000 はメッシュの上限", 7},
+      {2, 12'000'000, "セル E8 の 0 が上のセル E7 の 0 より小さくありません", 7 + 2 + 12'000'000}};
+  for (const auto& c : cases) {
+    MemoryWorkbook book = SmallMesh();
+    book.Set("D5", c.d5);
+    if (c.f3) {
+      book.Set("F3", *c.f3);
+    } else {
+      book.Set("F3", CellValue::Empty());
+    }
+    const RunError e = ErrorOf([&] { ReadMeshWorkbook(book); });
+    EXPECT_NE(e.description().find(c.named), std::string::npos) << e.description();
+    EXPECT_LE(book.reads, c.most_reads) << c.named;  // no node cell read
+  }
 }
 
 TEST_F(MeshImportTest, LineWidthMessageKeepsTheOldFrameButStillImports) {

@@ -175,8 +175,6 @@ std::vector<std::string> Differences(const WorkbookDump& before, const WorkbookD
 // Defects of the .xls writer that this corpus shows and that are being repaired beside it;
 // their runs are counted and printed, not failed, until the repair lands.
 const std::map<std::string, std::string> kKnownXlsDefects = {
-    {"phpspreadsheet__chartsheet.xls",
-     "the active tab is a chart sheet; the values go into a worksheet instead"},
     {"e_mulrk_after_far_cell.xls",
      "after the write FreeXL no longer reads the sheet (a cell beyond column IV)"},
 };

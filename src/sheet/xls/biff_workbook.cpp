@@ -1,5 +1,6 @@
 #include "sheet/xls/biff_workbook.h"
 
+#include "sheet/active_chart_message.h"
 #include "sheet/xls/biff_record_reader.h"
 #include "sheet/xls/biff_string.h"
 #include "sheet/xls/rk_number.h"
@@ -148,9 +149,16 @@ WorkbookGlobals ParseGlobals(Bytes stream) {
 
 std::size_t ChooseActiveSheet(const WorkbookGlobals& globals) {
   const auto& sheets = globals.sheets;
-  if (globals.itab_cur >= 0 && static_cast<std::size_t>(globals.itab_cur) < sheets.size() &&
-      sheets[globals.itab_cur].type == SheetType::kWorksheet) {
-    return static_cast<std::size_t>(globals.itab_cur);
+  if (globals.itab_cur >= 0 && static_cast<std::size_t>(globals.itab_cur) < sheets.size()) {
+    const SheetEntry& tab = sheets[globals.itab_cur];
+    if (tab.type == SheetType::kWorksheet) {
+      return static_cast<std::size_t>(globals.itab_cur);
+    }
+    // The workbook opens on a chart: another worksheet would be a guess, and a write-back
+    // into it would land where the user is not looking.
+    if (tab.type == SheetType::kChart) {
+      ThrowUnsupported(ActiveChartMessage(tab.name));
+    }
   }
   for (std::size_t i = 0; i < sheets.size(); ++i) {
     if (sheets[i].type == SheetType::kWorksheet) {

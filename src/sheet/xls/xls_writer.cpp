@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <utility>
 
 #include "model/run_error.h"
@@ -18,6 +19,8 @@
 #include "sheet/xls/ole_root_streams.h"
 #include "sheet/xls/ole_stream.h"
 #include "sheet/xls/ole_writer.h"
+#include "sheet/xls/shared_formula_pieces.h"
+#include "sheet/xls/xf_checksum.h"
 #include "sheet/xls/xls_format_error.h"
 
 namespace ombrix::sheet {
@@ -68,6 +71,7 @@ using ByteVec = std::vector<std::uint8_t>;
 namespace rec = xls::rec;
 
 constexpr std::uint16_t kXf = 0x00E0;
+constexpr std::uint16_t kXfCrc = 0x087C;
 constexpr std::uint16_t kExtSst = 0x00FF;
 constexpr std::uint16_t kDimensions = 0x0200;
 constexpr std::uint16_t kRow = 0x0208;
@@ -137,6 +141,33 @@ struct Unit {
   int first_col = 0;
   int last_col = 0;
   bool anchors_shared = false;  // followed by SHRFMLA, ARRAY or TABLE
+  // A FORMULA: where its own record ends (CONTINUEs included), and the SHRFMLA, ARRAY or
+  // TABLE record after it (0 when none).
+  std::uint32_t formula_end = 0;
+  std::uint32_t follower = 0;
+  std::uint32_t follower_end = 0;
+  std::uint16_t follower_type = 0;
+  // A FORMULA whose tokens are one PtgExp (or PtgTbl): the cell of the shared formula, array
+  // or data table it stands for (from 1; 0 when none).
+  int exp_row = 0;
+  int exp_col = 0;
+  bool exp_table = false;
+};
+
+// The range of an array formula, a data table or a shared formula.
+struct FormulaBlock {
+  std::uint16_t type = 0;  // ARRAY, TABLE or SHRFMLA
+  int first_row = 0;       // from 1
+  int last_row = 0;
+  int first_col = 0;
+  int last_col = 0;
+  bool Holds(int row, int col) const {
+    return first_row <= row && row <= last_row && first_col <= col && col <= last_col;
+  }
+  bool OneCell() const { return first_row == last_row && first_col == last_col; }
+  std::string Name() const {
+    return CellName(first_row, first_col) + ":" + CellName(last_row, last_col);
+  }
 };
 
 class Patcher {
@@ -178,10 +209,12 @@ class Patcher {
     const xls::SheetEntry& sheet = globals_.sheets[globals_.active_sheet];
     ScanSheet(sheet.bof_offset);
     PlanEdits();
+    PlanSharedMoves();
     ScanXfs();
     PlanMarks();
     Emit();
     FixPositions();
+    FixXfChecksum();
     return std::move(out_);
   }
 
@@ -206,10 +239,26 @@ class Patcher {
                             r.type == rec::kArray || r.type == rec::kTable ||
                             r.type == rec::kContinue;
       if (depth == 1 && in_cell && follower) {
-        units_.back().end = end;
-        if (r.type != rec::kString && r.type != rec::kContinue) {
-          units_.back().anchors_shared = true;
+        Unit& cell = units_.back();
+        if (r.type == rec::kContinue) {
+          if (cell.end == cell.formula_end) {
+            cell.formula_end = end;
+          } else if (cell.follower != 0 && cell.end == cell.follower_end) {
+            cell.follower_end = end;
+          }
+        } else if (r.type != rec::kString) {
+          cell.anchors_shared = true;
+          if (cell.type == rec::kFormula && cell.follower == 0) {
+            cell.follower = r.offset;
+            cell.follower_end = end;
+            cell.follower_type = r.type;
+            if (r.body.size() >= 6) {
+              blocks_.push_back({r.type, xls::U16(r.body, 0, "ref") + 1,
+                                 xls::U16(r.body, 2, "ref") + 1, r.body[4] + 1, r.body[5] + 1});
+            }
+          }
         }
+        cell.end = end;
         continue;
       }
       Unit u{r.offset, end, r.type, 0, 0, 0, false};
@@ -245,6 +294,15 @@ class Patcher {
             u.row = row;
             u.first_col = u.last_col = col;
             in_cell = true;
+            if (r.type == rec::kFormula) {
+              u.formula_end = end;
+              if (r.body.size() >= 27 && xls::U16(r.body, 20, "FORMULA") == 5 &&
+                  (r.body[22] == 0x01 || r.body[22] == 0x02)) {
+                u.exp_row = xls::U16(r.body, 23, "FORMULA") + 1;
+                u.exp_col = xls::U16(r.body, 25, "FORMULA") + 1;
+                u.exp_table = r.body[22] == 0x02;
+              }
+            }
             break;
           case kRow:
             if (r.body.size() != 16) {
@@ -297,8 +355,29 @@ class Patcher {
 
   // ---- where each edit goes ----
   void PlanEdits() {
+    // The blocks a number may not go into, swept along the edits' rows.
+    std::vector<const FormulaBlock*> whole;
+    for (const FormulaBlock& b : blocks_) {
+      if (b.type == rec::kTable || (b.type == rec::kArray && !b.OneCell())) {
+        whole.push_back(&b);
+      }
+    }
+    std::sort(whole.begin(), whole.end(), [](const FormulaBlock* a, const FormulaBlock* b) {
+      return a->first_row < b->first_row;
+    });
+    std::size_t next_whole = 0;
+    std::vector<const FormulaBlock*> across;  // blocks that reach the current row
     for (std::size_t k = 0; k < edits_.size(); ++k) {
       const Edit& e = edits_[k];
+      while (next_whole < whole.size() && whole[next_whole]->first_row <= e.row) {
+        across.push_back(whole[next_whole++]);
+      }
+      std::erase_if(across, [&](const FormulaBlock* b) { return b->last_row < e.row; });
+      if (e.value) {
+        for (const FormulaBlock* b : across) {
+          RefusePartOfArray(e, *b);
+        }
+      }
       auto row_it = cell_units_of_row_.find(e.row);
       bool placed = false;
       std::size_t before = 0;
@@ -311,8 +390,7 @@ class Patcher {
         for (std::size_t u : list) {
           if (units_[u].first_col <= e.col && e.col <= units_[u].last_col) {
             if (e.value && units_[u].anchors_shared) {
-              xls::ThrowUnsupported("セル " + CellName(e.row, e.col) +
-                                    " は共有数式・配列数式の基点のため書き換えられません");
+              PlanAnchorWrite(u, e);
             }
             on_unit_[u].push_back(k);
             placed = true;
@@ -350,6 +428,109 @@ class Patcher {
     }
   }
 
+  // A number cannot replace one cell of a multi-cell array formula or of a data table: their
+  // cells are one formula, and a spreadsheet application refuses the same.
+  static void RefusePartOfArray(const Edit& e, const FormulaBlock& b) {
+    if (!b.Holds(e.row, e.col)) {
+      return;
+    }
+    if (b.type == rec::kTable) {
+      xls::ThrowUnsupported("セル " + CellName(e.row, e.col) + " はデータ テーブル (範囲 " +
+                            b.Name() + ") の一部のため書き換えられません");
+    }
+    xls::ThrowUnsupported("セル " + CellName(e.row, e.col) + " は配列数式 (範囲 " + b.Name() +
+                          ") の一部のため書き換えられません。配列の一部だけを変えることは"
+                          "できません");
+  }
+
+  // A number over the cell that anchors a shared formula: the formula moves on to the cells
+  // that remain. A one-cell array formula simply gives way to the number.
+  void PlanAnchorWrite(std::size_t unit, const Edit& e) {
+    const Unit& u = units_[unit];
+    if (u.follower_type == rec::kArray) {
+      return;
+    }
+    const std::size_t length = u.follower_end - u.follower - 4;
+    if (u.follower_type != rec::kShrFmla || length < 10 || length > xls::kMaxRecordBody ||
+        Get16(in_, u.follower + 2) != length) {
+      xls::ThrowUnsupported("セル " + CellName(e.row, e.col) +
+                            " は共有数式の基点で、その共有数式の形に対応していないため書き換えられ"
+                            "ません");
+    }
+    moved_anchors_.push_back(unit);
+  }
+
+  bool WritesValue(std::size_t unit) const {
+    auto it = on_unit_.find(unit);
+    if (it == on_unit_.end()) {
+      return false;
+    }
+    return std::any_of(it->second.begin(), it->second.end(),
+                       [&](std::size_t k) { return edits_[k].value.has_value(); });
+  }
+
+  // Each overwritten anchor's shared formula goes to the cells that still refer to it, cut
+  // into rectangles: a SHRFMLA after the FORMULA of each rectangle's top-left cell, and every
+  // cell's PtgExp pointing at that cell.
+  void PlanSharedMoves() {
+    if (moved_anchors_.empty()) {
+      return;
+    }
+    std::map<std::pair<int, int>, std::vector<std::size_t>> referring;
+    for (std::size_t u = 0; u < units_.size(); ++u) {
+      const Unit& c = units_[u];
+      if (c.type == rec::kFormula && c.exp_row > 0 && !c.exp_table) {
+        referring[{c.exp_row, c.exp_col}].push_back(u);
+      }
+    }
+    for (std::size_t a : moved_anchors_) {
+      const Unit& anchor = units_[a];
+      std::vector<std::size_t> refs;
+      std::vector<std::pair<int, int>> cells;
+      for (std::size_t u : referring[{anchor.row, anchor.first_col}]) {
+        if (u != a && !WritesValue(u)) {
+          refs.push_back(u);
+          cells.emplace_back(units_[u].row, units_[u].first_col);
+        }
+      }
+      const std::size_t body = anchor.follower + 4;
+      const std::size_t length = anchor.follower_end - body;
+      const std::vector<xls::SharedPiece> pieces = xls::SharedPieces(cells);
+      std::map<std::pair<int, int>, std::size_t> piece_of;
+      for (std::size_t p = 0; p < pieces.size(); ++p) {
+        for (int row = pieces[p].first_row; row <= pieces[p].last_row; ++row) {
+          for (int col = pieces[p].first_col; col <= pieces[p].last_col; ++col) {
+            piece_of[{row, col}] = p;
+          }
+        }
+      }
+      std::vector<ByteVec> records;
+      for (const xls::SharedPiece& piece : pieces) {
+        ByteVec& record = records.emplace_back();
+        AppendHeader(record, rec::kShrFmla, length);
+        Append16(record, static_cast<std::uint32_t>(piece.first_row - 1));
+        Append16(record, static_cast<std::uint32_t>(piece.last_row - 1));
+        record.push_back(static_cast<std::uint8_t>(piece.first_col - 1));
+        record.push_back(static_cast<std::uint8_t>(piece.last_col - 1));
+        record.push_back(in_[body + 6]);  // reserved
+        record.push_back(static_cast<std::uint8_t>(std::min<std::size_t>(piece.cells(), 255)));
+        record.insert(record.end(), in_.begin() + body + 8, in_.begin() + body + length);
+      }
+      // Each piece's SHRFMLA goes after the first record of its top-left cell (refs are in
+      // stream order).
+      for (std::size_t u : refs) {
+        const Unit& c = units_[u];
+        const std::size_t p = piece_of.at({c.row, c.first_col});
+        retarget_[u] = {pieces[p].first_row, pieces[p].first_col};
+        if (!records[p].empty() && c.row == pieces[p].first_row &&
+            c.first_col == pieces[p].first_col) {
+          new_follower_[u] = std::move(records[p]);
+          records[p].clear();
+        }
+      }
+    }
+  }
+
   // ---- XF table of the globals ----
   void ScanXfs() {
     xls::BiffRecordReader reader(in_, 0);
@@ -361,6 +542,8 @@ class Patcher {
         }
         xf_offsets_.push_back(r.offset);
         xf_end_ = static_cast<std::uint32_t>(reader.position());
+      } else if (r.type == kXfCrc && r.body.size() >= 20) {
+        xf_crc_ = r.offset;
       }
     }
   }
@@ -441,8 +624,10 @@ class Patcher {
         rec[4 + 9] &= 0x03;
       }
       rec[4 + 9] |= 0x40;  // the fill is this format's own, not the parent style's
+      // A solid pattern; and no extended format (XFEXT) of its own, whose colours would
+      // otherwise override the grey.
       const std::uint32_t border = Get32(rec, 4 + 14);
-      Put32(rec, 4 + 14, (border & 0x03FFFFFFu) | (1u << 26));  // solid pattern
+      Put32(rec, 4 + 14, (border & 0x01FFFFFFu) | (1u << 26));
       const std::uint16_t colours = Get16(rec, 4 + 18);
       Put16(rec, 4 + 18,
             static_cast<std::uint16_t>((colours & 0xC000) | kMarkColourIndex | (64u << 7)));
@@ -553,7 +738,7 @@ class Patcher {
     }
     auto it = on_unit_.find(i);
     if (it == on_unit_.end()) {
-      Copy(u.begin, u.end);
+      CopyKeptUnit(i);
       return;
     }
     const std::vector<std::size_t>& ks = it->second;
@@ -564,11 +749,29 @@ class Patcher {
     const Edit& e = edits_[ks.front()];
     const std::uint16_t xf = XfFor(OriginalXf(i, e.col), e.mark);
     if (e.value) {
-      // The record and its STRING give way to the number.
+      // The record and its STRING (and SHRFMLA, planned to move on) give way to the number.
       AppendNumber(out_, e.row, e.col, xf, *e.value);
     } else {
-      Copy(u.begin, u.end);
+      CopyKeptUnit(i);
       Put16(out_, pos + 4 + 4, xf);
+    }
+  }
+
+  // A cell record that stays, with its PtgExp pointed at its shared formula's new anchor and
+  // the moved SHRFMLA right after the FORMULA that now anchors it.
+  void CopyKeptUnit(std::size_t i) {
+    const Unit& u = units_[i];
+    const std::size_t pos = out_.size();
+    auto follower = new_follower_.find(i);
+    const std::uint32_t split = follower != new_follower_.end() ? u.formula_end : u.end;
+    Copy(u.begin, split);
+    if (auto target = retarget_.find(i); target != retarget_.end()) {
+      Put16(out_, pos + 4 + 23, static_cast<std::uint32_t>(target->second.first - 1));
+      Put16(out_, pos + 4 + 25, static_cast<std::uint32_t>(target->second.second - 1));
+    }
+    if (follower != new_follower_.end()) {
+      out_.insert(out_.end(), follower->second.begin(), follower->second.end());
+      Copy(split, u.end);
     }
   }
 
@@ -757,6 +960,31 @@ class Patcher {
     }
   }
 
+  // The XFCRC record vouches for the XF table its extended formats (XFEXT) were written
+  // against; with the count and checksum carried over to the longer table, an application
+  // keeps honouring them. A checksum that no longer matched before the write is left as found:
+  // renewing it would revive extended formats that some other program has made stale.
+  void FixXfChecksum() {
+    if (xf_records_.empty() || !xf_crc_) {
+      return;
+    }
+    const std::size_t body = *xf_crc_ + 4;
+    std::uint32_t crc = 0;
+    for (std::uint32_t at : xf_offsets_) {
+      crc = xls::XfChecksum(crc, xls::Bytes(in_).subspan(at + 4, Get16(in_, at + 2)));
+    }
+    if (Get16(in_, body + 14) != xf_offsets_.size() || Get32(in_, body + 16) != crc) {
+      return;
+    }
+    for (std::size_t at = 0; at < xf_records_.size(); at += 4 + Get16(xf_records_, at + 2)) {
+      crc =
+          xls::XfChecksum(crc, xls::Bytes(xf_records_).subspan(at + 4, Get16(xf_records_, at + 2)));
+    }
+    const std::uint32_t out = MapOffset(*xf_crc_) + 4;
+    Put16(out_, out + 14, static_cast<std::uint32_t>(xf_offsets_.size() + clone_order_.size()));
+    Put32(out_, out + 16, crc);
+  }
+
   void FixIndex() {
     const std::size_t b = MapOffset(index_) + 4;
     const std::uint16_t length = Get16(out_, b - 2);
@@ -805,6 +1033,10 @@ class Patcher {
   std::vector<std::size_t> dimension_units_;
   std::uint32_t index_ = 0;
   std::map<std::size_t, std::vector<std::size_t>> on_unit_;
+  std::vector<FormulaBlock> blocks_;
+  std::vector<std::size_t> moved_anchors_;
+  std::map<std::size_t, std::pair<int, int>> retarget_;
+  std::map<std::size_t, ByteVec> new_follower_;
   std::map<std::size_t, std::vector<std::size_t>> insert_before_;
   std::map<int, NewRow> new_rows_;
   std::map<std::size_t, std::vector<int>> row_inserts_;
@@ -814,6 +1046,7 @@ class Patcher {
   int max_col_ = 0;
   std::vector<std::uint32_t> xf_offsets_;
   std::uint32_t xf_end_ = 0;
+  std::optional<std::uint32_t> xf_crc_;  // the XFCRC record, when there is one
   std::uint16_t default_xf_ = 15;
   std::map<std::uint16_t, std::uint16_t> clones_;
   std::vector<std::uint16_t> clone_order_;

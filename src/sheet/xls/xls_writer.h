@@ -1,6 +1,8 @@
 #pragma once
 // Writing cells into a BIFF8 .xls workbook: the active sheet's substream is patched in place;
-// every other stream and every other cell stays as it was.
+// every other stream and every other cell stays as it was. A shared formula whose first cell
+// is overwritten moves on to the cells that remain; a number into one cell of a multi-cell
+// array formula or of a data table is refused. Added cell formats keep the XFCRC checksum.
 
 #include <cstdint>
 #include <span>

@@ -4,6 +4,8 @@
 #include <optional>
 #include <vector>
 
+#include "model/run_error.h"
+#include "sheet/active_chart_message.h"
 #include "sheet/xlsx/part_names.h"
 #include "sheet/xlsx/relationships.h"
 #include "sheet/xlsx/xlsx_error.h"
@@ -118,6 +120,10 @@ WorkbookParts LocateWorkbookParts(const ZipArchive& archive) {
   if (sheet_rel == nullptr) {
     ThrowBrokenPart(path, rels_part,
                     quoted_name + " の参照 " + Excerpt(id) + " に当たる関係がありません");
+  }
+  if (IsOfKind(*sheet_rel, "chartsheet")) {
+    throw RunError(err::kBadFileFormat, "ファイル \"" + path + "\" は読み込めません: " +
+                                            ActiveChartMessage(Excerpt(parts.active_sheet_name)));
   }
   if (!IsOfKind(*sheet_rel, "worksheet")) {
     ThrowNotWorkbook(

@@ -142,11 +142,19 @@ TEST(XlsCrafted, ActiveSheetFromWindow1) {
   const auto second = ReadStream(WorkbookStream(Window1(1), sheets));
   EXPECT_EQ(second->ActiveSheetName(), "second");
   EXPECT_EQ(second->Cell(1, 1), CellValue::Number(2));
-  // No WINDOW1, or one naming no sheet: the first worksheet; an active chart: the first one.
+  // No WINDOW1, or one naming no sheet: the first worksheet.
   EXPECT_EQ(ReadStream(WorkbookStream({}, sheets))->ActiveSheetName(), "first");
   EXPECT_EQ(ReadStream(WorkbookStream(Window1(7), sheets))->ActiveSheetName(), "first");
+  // An active chart is refused, not swapped for the worksheet beside it; a chart that is not
+  // the active tab is no obstacle.
   const std::vector<SheetSpec> chart_first{{"chart", {}, 2}, {"data", Number(0, 0, 5)}};
-  EXPECT_EQ(ReadStream(WorkbookStream(Window1(0), chart_first))->ActiveSheetName(), "data");
+  const std::string why = StreamError(WorkbookStream(Window1(0), chart_first));
+  EXPECT_NE(why.find("\"chart\""), std::string::npos) << why;
+  EXPECT_NE(why.find("the active sheet is a chart; make a worksheet active and save"),
+            std::string::npos)
+      << why;
+  EXPECT_EQ(why.find('\n'), std::string::npos) << why;
+  EXPECT_EQ(ReadStream(WorkbookStream(Window1(1), chart_first))->ActiveSheetName(), "data");
 }
 
 TEST(XlsCrafted, EmbeddedChartSubstreamIsSkipped) {

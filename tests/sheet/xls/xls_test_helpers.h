@@ -112,6 +112,18 @@ inline ByteVec SpecialResult(int type, int value) {
   return Le().u8(type).u8(0).u8(value).u8(0).u16(0).u16(0xFFFF).b;
 }
 
+// The 16 XF records of a new workbook: 15 styles, then the default cell format 15.
+inline ByteVec XfTable() {
+  Le t;
+  for (int i = 0; i < 16; ++i) {
+    ByteVec body(20, 0);
+    body[4] = i < 15 ? 0xF4 : 0x00;  // style (parent 0xFFF) or cell XF under style 0
+    body[5] = i < 15 ? 0xFF : 0x00;
+    t.bytes(Record(0x00E0, body));
+  }
+  return t.b;
+}
+
 // A whole workbook stream: globals (BOF, `globals_extra`, BOUNDSHEETs, EOF) then each sheet's
 // records between its BOF and EOF. The BOUNDSHEET positions are computed.
 struct SheetSpec {

@@ -390,18 +390,6 @@ TEST(XlsWriter, EditsEveryKindOfCellInEveryFixture) {
   EXPECT_GT(freexl_files, 10);
 }
 
-// The 16 XF records of a new workbook: 15 styles, then the default cell format 15.
-ByteVec XfTable() {
-  xls::testing::Le t;
-  for (int i = 0; i < 16; ++i) {
-    ByteVec body(20, 0);
-    body[4] = i < 15 ? 0xF4 : 0x00;  // style (parent 0xFFF) or cell XF under style 0
-    body[5] = i < 15 ? 0xFF : 0x00;
-    t.bytes(xls::testing::Record(0x00E0, body));
-  }
-  return t.b;
-}
-
 // A hand-built sheet: a three-cell MULRK split in the middle, a two-cell MULBLANK at its
 // first cell, a FORMULA with its STRING replaced.
 TEST(XlsWriter, SplitsMultiCellRecordsAndDropsTheFormulasString) {
@@ -420,7 +408,7 @@ TEST(XlsWriter, SplitsMultiCellRecordsAndDropsTheFormulasString) {
                             .bytes(BoolErr(4, 1, 1, false))
                             .bytes(Label(4, 2, "kept"))
                             .b;
-  const ByteVec file = CompoundFile(WorkbookStream(XfTable(), {{"s", cells}}));
+  const ByteVec file = CompoundFile(WorkbookStream(xls::testing::XfTable(), {{"s", cells}}));
   const std::vector<CellEdit> edits = {{1, 2, 9.5, false}, {2, 1, 7.25, false},
                                        {3, 1, 1.5, false}, {4, 1, -2.0, false},
                                        {5, 1, 0.75, true}, {5, 2, 3.0, false}};
@@ -487,18 +475,21 @@ TEST(XlsWriter, RefusesWhatCannotBeStored) {
   }
 }
 
-TEST(XlsWriter, RefusesToReplaceTheAnchorOfASharedFormula) {
-  using namespace xls::testing;
-  const ByteVec cells = Le().bytes(Formula(0, 0, Le().f64(1).b))
-                            .bytes(Record(0x04BC, ByteVec(10, 0)))
-                            .bytes(Formula(1, 0, Le().f64(1).b))
-                            .b;
-  const ByteVec file = CompoundFile(WorkbookStream(XfTable(), {{"s", cells}}));
-  EXPECT_THROW(EditXlsBytes(file, "shared.xls", std::vector<CellEdit>{{1, 1, 2.0, false}}),
-               RunError);
-  const Parsed after =
-      Parse(EditXlsBytes(file, "shared.xls", std::vector<CellEdit>{{2, 1, 2.0, false}}));
-  EXPECT_EQ(after.wb->Cell(2, 1), CellValue::Number(2.0));
+// A workbook saved with its chart sheet as the active tab (a worksheet "Data" beside it):
+// reading and writing both stop with the same message, and nothing is written.
+TEST(XlsWriter, ActiveChartSheetIsRefusedLikeTheReader) {
+  const std::string path = Fixture("realworld/phpspreadsheet__chartsheet.xls");
+  const ByteVec file = ReadFile(path);
+  const std::string read = xlsx::testing::Error321([&] { ReadXls(path); });
+  const std::string write = xlsx::testing::Error321([&] {
+    EditXlsBytes(file, path, std::vector<CellEdit>{{1, 1, 2.0, false}});
+  });
+  const std::string says = "the active sheet is a chart; make a worksheet active and save";
+  for (const std::string& why : {read, write}) {
+    EXPECT_NE(why.find(path), std::string::npos) << why;
+    EXPECT_NE(why.find(says), std::string::npos) << why;
+    EXPECT_EQ(why.find('\n'), std::string::npos) << why;
+  }
 }
 
 }  // namespace

@@ -107,6 +107,12 @@ TEST(WorkbookPartsErrors, EachMissingOrBrokenPieceIsNamed) {
                  Locate(WithWorkbook(
                      kOneSheet, WorkbookRels(Rel("rId1", "chartsheet", "worksheets/sheet1.xml"))));
                }),
+               "the active sheet is a chart; make a worksheet active and save"));
+  EXPECT_TRUE(
+      Contains(Error321([] {
+                 Locate(WithWorkbook(
+                     kOneSheet, WorkbookRels(Rel("rId1", "dialogsheet", "worksheets/sheet1.xml"))));
+               }),
                "ワークシートではありません"));
   EXPECT_TRUE(Contains(Error321([] {
                          Locate(WithWorkbook(kOneSheet, WorkbookRels(Rel("rId1", "worksheet",
