@@ -31,18 +31,30 @@ bool IsBareOldBiff(std::span<const std::uint8_t> head) {
   return type == 0x0809 && length >= 8 && length <= 20 && Le16(head, 4) <= 0x0500;
 }
 
+bool IsOle2(std::span<const std::uint8_t> head) {
+  return head.size() >= kOle2Magic.size() &&
+         std::equal(kOle2Magic.begin(), kOle2Magic.end(), head.begin());
+}
+
+bool IsZip(std::span<const std::uint8_t> head) {
+  return head.size() >= 4 && head[0] == 'P' && head[1] == 'K' &&
+         ((head[2] == 3 && head[3] == 4) || (head[2] == 5 && head[3] == 6));
+}
+
 }  // namespace
+
+bool StartsLikeWorkbook(std::span<const std::uint8_t> head) {
+  return IsOle2(head) || IsZip(head) || IsBareOldBiff(head);
+}
 
 WorkbookFormat RecognizeWorkbook(std::span<const std::uint8_t> head, const std::string& path) {
   if (head.empty()) {
     throw RunError(err::kBadFileFormat, "ファイル \"" + path + "\" は空で、ブックではありません。");
   }
-  if (head.size() >= kOle2Magic.size() &&
-      std::equal(kOle2Magic.begin(), kOle2Magic.end(), head.begin())) {
+  if (IsOle2(head)) {
     return WorkbookFormat::kXls;
   }
-  if (head.size() >= 4 && head[0] == 'P' && head[1] == 'K' &&
-      ((head[2] == 3 && head[3] == 4) || (head[2] == 5 && head[3] == 6))) {
+  if (IsZip(head)) {
     return WorkbookFormat::kXlsx;
   }
   if (IsBareOldBiff(head)) {
