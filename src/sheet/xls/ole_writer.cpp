@@ -2,7 +2,6 @@
 
 #include <gsf/gsf.h>
 
-#include <algorithm>
 #include <memory>
 #include <stdexcept>
 
@@ -34,9 +33,8 @@ void WriteChildren(GsfOutfile* storage, const OleEntry& entry, const std::string
       SetClassId(GSF_OUTFILE(out.get()), child, where);
       WriteChildren(GSF_OUTFILE(out.get()), child, where);
     } else {
-      if (std::any_of(child.class_id.begin(), child.class_id.end(), [](auto b) { return b; })) {
-        Fail("stream " + where + " has a class ID, which libgsf cannot write");
-      }
+      // A stream's class ID is not written: libgsf writes none, and the format gives streams
+      // none. The write-back's read-back check refuses a workbook that had one.
       if (!child.data.empty() &&
           !gsf_output_write(out.get(), child.data.size(), child.data.data())) {
         Fail("writing " + where);

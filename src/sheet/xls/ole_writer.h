@@ -15,9 +15,9 @@ namespace ombrix::sheet::xls {
 
 // The compound file holding `root`'s entries. Each storage's entries are created in the order
 // given (so the first stream's data comes first in the file); readers list them in the
-// directory's sorted order whatever that order is. Throws std::runtime_error when libgsf fails
-// and for a stream with a nonzero class ID (the format gives streams none, and libgsf writes
-// none).
+// directory's sorted order whatever that order is. A stream's class ID is not written (the
+// format gives streams none, and libgsf writes none). Throws std::runtime_error when libgsf
+// fails.
 std::vector<std::uint8_t> WriteCompoundFile(const OleEntry& root);
 
 // Streams in the root storage, by name.

@@ -17,6 +17,7 @@
 #include "sheet/xls/ole_writer.h"
 #include "sheet/xls/xls_reader.h"
 #include "sheet/xls/xls_test_helpers.h"
+#include "sheet/xlsx/error_expect.h"
 
 namespace ombrix::sheet {
 namespace {
@@ -140,6 +141,41 @@ TEST(XlsWriterStorages, BuiltStoragesAndClassIdsAreCopied) {
   EXPECT_EQ(ole.u32(root + 0x50), 0x00020820u);
   EXPECT_EQ(ole.u32(root + 0x5C), 0x46000000u);
   EXPECT_EQ(ole.u32(ole.dirent_offset("Workbook") + 0x74), 0u);
+}
+
+// The directory entry of `name` (ASCII), searched along the whole directory's sector chain.
+std::size_t DirentOffset(const OleView& ole, const std::string& name) {
+  for (std::uint32_t s = ole.u32(0x30); s < 0xFFFFFFFA; s = ole.fat(s)) {
+    const std::size_t dir = ole.sector_offset(s);
+    for (std::size_t e = dir; e + 128 <= dir + ole.sector_size(); e += 128) {
+      std::string n;
+      for (std::size_t i = 0; i + 1 < 64 && ole.file[e + i] != 0; i += 2)
+        n.push_back(static_cast<char>(ole.file[e + i]));
+      if (n == name)
+        return e;
+    }
+  }
+  throw std::runtime_error("no directory entry " + name);
+}
+
+// What the compound-file writer cannot reproduce is caught by the read-back check: a stream
+// with a class ID (libgsf writes none) makes the write-back refuse, naming the stream.
+TEST(XlsWriterStorages, WhatDoesNotReadBackTheSameIsRefused) {
+  OleEntry tree = xls::ReadCompoundTree(WithStorages(ReadFile(Fixture("mesh_small.lo.xls"))));
+  xls::FindChild(*xls::FindChild(tree, "MBD00A1B2C3"), "CONTENTS")->class_id.fill(1);
+  // Written by hand with the class ID in place: libgsf's writer would drop it.
+  ByteVec file = xls::WriteCompoundFile(tree);
+  OleView ole{file};
+  const std::size_t contents = DirentOffset(ole, "CONTENTS");
+  for (std::size_t i = 0; i < 16; ++i)
+    file[contents + 0x50 + i] = 1;
+  ASSERT_EQ(xls::FirstDifference(xls::ReadCompoundTree(file), tree), std::nullopt);
+
+  const std::string d = xlsx::testing::Error321([&] {
+    EditWorkbookBytes(file, "objects.xls", {{{7, 8, 42.0, true}}});
+  });
+  EXPECT_NE(d.find("\"MBD00A1B2C3/CONTENTS\" が元と一致しません"), std::string::npos) << d;
+  EXPECT_NE(d.find("元のファイルはそのままです"), std::string::npos) << d;
 }
 
 }  // namespace
