@@ -12,7 +12,7 @@ bool SameName(std::string_view a, std::string_view b) {
 }
 
 std::string Join(const std::string& parent, const std::string& name) {
-  return parent.empty() ? name : parent + "/" + name;
+  return parent.empty() ? DisplayName(name) : parent + "/" + DisplayName(name);
 }
 
 // Walks both trees side by side; `path` names `a` and `b`, empty for the root.
@@ -36,6 +36,22 @@ std::optional<std::string> Compare(const OleEntry& a, const OleEntry& b, const s
 }
 
 }  // namespace
+
+std::string DisplayName(std::string_view name) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const char c : name) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F) {
+      out += "\\x";
+      out += kHex[u >> 4];
+      out += kHex[u & 0x0F];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
 
 const OleEntry* FindChild(const OleEntry& storage, std::string_view name) {
   for (const OleEntry& child : storage.children) {

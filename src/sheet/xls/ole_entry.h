@@ -28,9 +28,13 @@ struct OleEntry {
 OleEntry* FindChild(OleEntry& storage, std::string_view name);
 const OleEntry* FindChild(const OleEntry& storage, std::string_view name);
 
-// The path ("_VBA_PROJECT_CUR/VBA/dir") of the first entry in which `a` and `b` differ (name,
-// kind, class ID, bytes, or the list of entries), or nothing when they are equal; the root
-// itself is "/".
+// `name` fit for a one-line message: the control characters that open some names
+// ("\x05SummaryInformation") spelt out as \x05.
+std::string DisplayName(std::string_view name);
+
+// The path ("_VBA_PROJECT_CUR/VBA/dir", names as DisplayName gives them) of the first entry in
+// which `a` and `b` differ (name, kind, class ID, bytes, or the list of entries), or nothing when
+// they are equal; the root itself is "/".
 std::optional<std::string> FirstDifference(const OleEntry& a, const OleEntry& b);
 
 }  // namespace ombrix::sheet::xls

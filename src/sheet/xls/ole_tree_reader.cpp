@@ -19,8 +19,9 @@ std::array<std::uint8_t, 16> ClassId(GsfInput* entry) {
   return id;
 }
 
+// Where an entry lies, for messages.
 std::string Join(const std::string& parent, const char* name) {
-  return parent.empty() ? std::string(name) : parent + "/" + name;
+  return parent.empty() ? DisplayName(name) : parent + "/" + DisplayName(name);
 }
 
 // A storage still to be listed: libgsf's handle, the value it fills and where it lies.

@@ -141,6 +141,10 @@ TEST(OleTree, FirstDifferenceNamesTheEntry) {
   EXPECT_EQ(FirstDifference(a, b), "MBD0001A2B3");
 
   b = a;
+  FindChild(b, "\x05SummaryInformation")->data.push_back(0);
+  EXPECT_EQ(FirstDifference(a, b), "\\x05SummaryInformation");
+
+  b = a;
   FindChild(b, "Лист1")->name = "Лист2";
   EXPECT_EQ(FirstDifference(a, b), "Лист1");
 
