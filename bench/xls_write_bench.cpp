@@ -9,7 +9,7 @@
 #include <iterator>
 
 #include "bench_workbooks.h"
-#include "sheet/xls/ole_root_streams.h"
+#include "sheet/xls/ole_stream.h"
 #include "sheet/xls/ole_writer.h"
 #include "sheet/xls/xls_reader.h"
 #include "sheet/xls/xls_writer.h"
@@ -33,38 +33,33 @@ const ombrix::bench::BenchFile& Workbook() {
 // records every workbook has (15 styles, then the default cell format 15) after the globals'
 // BOF, and moves the sheet's BOUNDSHEET position past them.
 std::vector<std::uint8_t> WithXfTable(const std::vector<std::uint8_t>& file) {
-  auto streams = ombrix::sheet::xls::ReadRootStreams(file);
-  for (auto& [name, s] : streams) {
-    if (name != "Workbook") {
-      continue;
-    }
-    const std::size_t bof_end = 4 + (s[2] | (s[3] << 8));
-    std::vector<std::uint8_t> xfs;
-    for (int i = 0; i < 16; ++i) {
-      const std::uint16_t flags = i < 15 ? 0xFFF5 : 0x0001;  // style / cell XF under Normal
-      const std::uint8_t rec[24] = {0xE0,
-                                    0x00,
-                                    20,
-                                    0,
-                                    0,
-                                    0,
-                                    0,
-                                    0,
-                                    static_cast<std::uint8_t>(flags),
-                                    static_cast<std::uint8_t>(flags >> 8),
-                                    0x20};
-      xfs.insert(xfs.end(), rec, rec + 24);
-    }
-    s.insert(s.begin() + static_cast<std::ptrdiff_t>(bof_end), xfs.begin(), xfs.end());
-    const std::size_t boundsheet = bof_end + xfs.size();  // right after the new XFs
-    std::uint32_t pos = s[boundsheet + 4] | (s[boundsheet + 5] << 8) | (s[boundsheet + 6] << 16) |
-                        (static_cast<std::uint32_t>(s[boundsheet + 7]) << 24);
-    pos += static_cast<std::uint32_t>(xfs.size());
-    for (int k = 0; k < 4; ++k) {
-      s[boundsheet + 4 + k] = static_cast<std::uint8_t>(pos >> (8 * k));
-    }
+  std::vector<std::uint8_t> s = ombrix::sheet::xls::ReadWorkbookStream(file);
+  const std::size_t bof_end = 4 + (s[2] | (s[3] << 8));
+  std::vector<std::uint8_t> xfs;
+  for (int i = 0; i < 16; ++i) {
+    const std::uint16_t flags = i < 15 ? 0xFFF5 : 0x0001;  // style / cell XF under Normal
+    const std::uint8_t rec[24] = {0xE0,
+                                  0x00,
+                                  20,
+                                  0,
+                                  0,
+                                  0,
+                                  0,
+                                  0,
+                                  static_cast<std::uint8_t>(flags),
+                                  static_cast<std::uint8_t>(flags >> 8),
+                                  0x20};
+    xfs.insert(xfs.end(), rec, rec + 24);
   }
-  return ombrix::sheet::xls::WriteCompoundFile(streams);
+  s.insert(s.begin() + static_cast<std::ptrdiff_t>(bof_end), xfs.begin(), xfs.end());
+  const std::size_t boundsheet = bof_end + xfs.size();  // right after the new XFs
+  std::uint32_t pos = s[boundsheet + 4] | (s[boundsheet + 5] << 8) | (s[boundsheet + 6] << 16) |
+                      (static_cast<std::uint32_t>(s[boundsheet + 7]) << 24);
+  pos += static_cast<std::uint32_t>(xfs.size());
+  for (int k = 0; k < 4; ++k) {
+    s[boundsheet + 4 + k] = static_cast<std::uint8_t>(pos >> (8 * k));
+  }
+  return ombrix::sheet::xls::WriteCompoundFile({{"Workbook", s}});
 }
 
 void BM_EditXls250x1000(benchmark::State& state) {

@@ -6,21 +6,19 @@
 #include "gis/raster_mesh.h"
 #include "model/run_error.h"
 #include "sheet/open_workbook.h"
+#include "sheet/workbook_format.h"
 
 namespace ombrix::gis {
 namespace {
 
-// Whether the file starts like a workbook: an OLE2 compound file or a ZIP archive. A file that
-// cannot be read counts as one, so the workbook layer reports why.
+// Whether the file starts like a workbook (see StartsLikeWorkbook): then its errors are the
+// workbook's own. A file that cannot be read counts as one, so the workbook layer reports why.
 bool LooksLikeWorkbook(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  std::array<unsigned char, 4> head{};
-  if (!in.read(reinterpret_cast<char*>(head.data()), head.size())) {
-    return true;
-  }
-  const bool ole2 = head == std::array<unsigned char, 4>{0xD0, 0xCF, 0x11, 0xE0};
-  const bool zip = head == std::array<unsigned char, 4>{'P', 'K', 3, 4};
-  return ole2 || zip;
+  std::array<std::uint8_t, sheet::kWorkbookHeadSize> head{};
+  in.read(reinterpret_cast<char*>(head.data()), head.size());
+  const auto got = static_cast<std::size_t>(in.gcount());
+  return got < 4 || sheet::StartsLikeWorkbook(std::span(head).first(got));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "platform/work_stopped.h"
 #include "sheet/atomic_save.h"
 #include "sheet/office_lock_file.h"
+#include "sheet/workbook_format.h"
 #include "sheet/workbook_lock.h"
 #include "sheet/written_cells_check.h"
 #include "sheet/xls/xls_reader.h"
@@ -55,13 +56,7 @@ void EditWorkbook(const std::string& path, std::span<const CellEdit> edits,
 std::vector<std::uint8_t> EditWorkbookBytes(const std::vector<std::uint8_t>& bytes,
                                             const std::string& path,
                                             std::span<const CellEdit> edits) {
-  static constexpr std::uint8_t kOle2[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-  const bool xls = bytes.size() >= 8 && std::memcmp(bytes.data(), kOle2, 8) == 0;
-  if (!xls && !(bytes.size() >= 4 && bytes[0] == 'P' && bytes[1] == 'K')) {
-    throw RunError(
-        err::kBadFileFormat,
-        "ファイル \"" + path + "\" は Excel のブック (.xls または .xlsx) ではありません。");
-  }
+  const bool xls = RecognizeWorkbook(bytes, path) == WorkbookFormat::kXls;
   auto read = [&](const std::vector<std::uint8_t>& b) {
     return xls ? ReadXlsBytes(b, path) : ReadXlsxBytes(b, path);
   };

@@ -7,16 +7,11 @@
 #include <fstream>
 
 #include "model/run_error.h"
+#include "sheet/workbook_format.h"
 #include "sheet/xls/xls_reader.h"
 #include "sheet/xlsx/xlsx_reader.h"
 
 namespace ombrix::sheet {
-namespace {
-
-constexpr std::array<unsigned char, 8> kOle2Magic = {0xD0, 0xCF, 0x11, 0xE0,
-                                                     0xA1, 0xB1, 0x1A, 0xE1};
-
-}  // namespace
 
 std::unique_ptr<Workbook> OpenWorkbook(const std::string& path) {
   std::error_code ec;
@@ -32,23 +27,14 @@ std::unique_ptr<Workbook> OpenWorkbook(const std::string& path) {
     throw RunError(err::kPathFileAccess,
                    "ファイル \"" + path + "\" を開けません: " + std::strerror(errno));
   }
-  std::array<unsigned char, 8> head{};
+  std::array<std::uint8_t, kWorkbookHeadSize> head{};
   in.read(reinterpret_cast<char*>(head.data()), head.size());
-  const std::streamsize got = in.gcount();
+  const auto got = static_cast<std::size_t>(in.gcount());
   in.close();
-  if (got == 0) {
-    throw RunError(err::kBadFileFormat, "ファイル \"" + path + "\" は空で、ブックではありません。");
-  }
-  if (got == 8 && head == kOle2Magic) {
+  if (RecognizeWorkbook(std::span(head).first(got), path) == WorkbookFormat::kXls) {
     return ReadXls(path);
   }
-  if (got >= 4 && head[0] == 'P' && head[1] == 'K' &&
-      ((head[2] == 3 && head[3] == 4) || (head[2] == 5 && head[3] == 6))) {
-    return ReadXlsx(path);
-  }
-  throw RunError(
-      err::kBadFileFormat,
-      "ファイル \"" + path + "\" は Excel のブック (.xls または .xlsx) ではありません。");
+  return ReadXlsx(path);
 }
 
 }  // namespace ombrix::sheet

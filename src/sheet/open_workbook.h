@@ -1,6 +1,6 @@
 #pragma once
-// Opens a workbook by what its content is, not by its name: an OLE2 compound file is read as
-// .xls (BIFF8), a ZIP archive as .xlsx.
+// Opens a workbook by what its content is, not by its name (see workbook_format.h): an OLE2
+// compound file is read as .xls (BIFF8), a ZIP archive as .xlsx.
 
 #include <memory>
 #include <string>

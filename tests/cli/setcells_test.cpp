@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "cli/arguments.h"
+#include "cli/import_commands.h"
 #include "fakes/temp_folder.h"
 #include "sheet/open_workbook.h"
 
@@ -125,6 +126,35 @@ TEST(SetCells, NotAWorkbookIsAnErrorLine) {
   EXPECT_EQ(SetCells({Fixture("broken_text_renamed.xls"), "1,1,1"}, out), kExitRunError);
   EXPECT_EQ(out.str().rfind("error,", 0), 0u);
   EXPECT_EQ(SetCells({"/no/such/book.xlsx", "1,1,1"}, out), kExitRunError);
+}
+
+// A sound workbook of a kind we do not read gets one error line naming what it is, the same
+// from `setcells` as from the imports, and stays as it was.
+TEST(SetCells, WorkbooksWeDoNotReadGetTheImportsErrorLine) {
+  for (const char* name :
+       {"unreadable/calamine__pass_protected.xlsx", "unreadable/xlrd__sample.xlsb",
+        "unreadable/calamine__misc_biff5_parsing.xls"}) {
+    // A copy, so that a write that should not happen cannot touch the fixture.
+    const fs::path copy =
+        fs::temp_directory_path() / ("ombrix_setcells_" + std::to_string(::getpid()) + "_refused");
+    fs::copy_file(Fixture(name), copy, fs::copy_options::overwrite_existing);
+    fs::permissions(copy, fs::perms::owner_read | fs::perms::owner_write);
+    const std::string path = copy.string();
+    const std::string original = Content(path);
+    std::ostringstream write;
+    EXPECT_EQ(SetCells({path, "6,7,1.5,mark"}, write), kExitRunError) << name;
+    std::ostringstream mesh;
+    EXPECT_EQ(PrintMesh(path, mesh), kExitRunError) << name;
+    std::ostringstream points;
+    EXPECT_EQ(PrintPoints(path, points), kExitRunError) << name;
+    EXPECT_EQ(write.str(), mesh.str()) << name;
+    EXPECT_EQ(write.str(), points.str()) << name;
+    EXPECT_EQ(write.str().rfind("error,", 0), 0u) << write.str();
+    EXPECT_EQ(write.str().find('\n'), write.str().size() - 1) << write.str();
+    EXPECT_NE(write.str().find("save it"), std::string::npos) << write.str();
+    EXPECT_EQ(Content(path), original) << name;
+    fs::remove(copy);
+  }
 }
 
 }  // namespace

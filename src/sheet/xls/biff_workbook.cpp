@@ -1,6 +1,7 @@
 #include "sheet/xls/biff_workbook.h"
 
 #include "sheet/active_chart_message.h"
+#include "sheet/refusal_reasons.h"
 #include "sheet/xls/biff_record_reader.h"
 #include "sheet/xls/biff_string.h"
 #include "sheet/xls/rk_number.h"
@@ -19,9 +20,7 @@ std::string At(const BiffRecord& r) {
 }
 
 [[noreturn]] void ThrowOld() {
-  ThrowUnsupported(
-      "Excel 95 以前の形式 (BIFF5/7 以前) のブックには対応していません "
-      "(unsupported: Excel 95 or older)");
+  ThrowUnsupported(reason::kExcel2To95);
 }
 
 // Checks a BOF record of a BIFF8 substream and returns its substream type.
@@ -119,8 +118,7 @@ WorkbookGlobals ParseGlobals(Bytes stream) {
     }
     switch (r.type) {
       case rec::kFilePass:
-        ThrowUnsupported(
-            "パスワードで暗号化されたブックには対応していません (encrypted, unsupported)");
+        ThrowUnsupported(reason::kPasswordProtected);
       case rec::kBoundSheet:
         globals.sheets.push_back(ParseBoundSheet(r, stream.size()));
         break;

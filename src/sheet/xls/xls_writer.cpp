@@ -1,7 +1,5 @@
 #include "sheet/xls/xls_writer.h"
 
-#include <gsf/gsf.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -15,54 +13,15 @@
 #include "sheet/written_cells_check.h"
 #include "sheet/xls/biff_record_reader.h"
 #include "sheet/xls/biff_workbook.h"
-#include "sheet/xls/gobject_ptr.h"
-#include "sheet/xls/ole_root_streams.h"
+#include "sheet/xls/ole_entry.h"
 #include "sheet/xls/ole_stream.h"
+#include "sheet/xls/ole_tree_reader.h"
 #include "sheet/xls/ole_writer.h"
 #include "sheet/xls/shared_formula_pieces.h"
 #include "sheet/xls/xf_checksum.h"
 #include "sheet/xls/xls_format_error.h"
 
 namespace ombrix::sheet {
-
-namespace xls {
-
-// Every stream of the compound file's root, by name, in directory order.
-std::vector<std::pair<std::string, std::vector<std::uint8_t>>> ReadRootStreams(Bytes file) {
-  gsf_init();
-  GPtr<GsfInput> input(
-      gsf_input_memory_new(file.data(), static_cast<gsf_off_t>(file.size()), FALSE));
-  GError* error = nullptr;
-  GPtr<GsfInfile> ole(gsf_infile_msole_new(input.get(), &error));
-  if (!ole) {
-    if (error != nullptr) {
-      g_error_free(error);
-    }
-    ThrowBroken("OLE2 複合ファイルとして開けません");
-  }
-  std::vector<std::pair<std::string, std::vector<std::uint8_t>>> streams;
-  const int children = gsf_infile_num_children(ole.get());
-  for (int i = 0; i < children; ++i) {
-    const char* name = gsf_infile_name_by_index(ole.get(), i);
-    GPtr<GsfInput> child(gsf_infile_child_by_index(ole.get(), i));
-    if (!child || name == nullptr) {
-      ThrowBroken("複合ファイルのストリームを開けません");
-    }
-    if (GSF_IS_INFILE(child.get()) && gsf_infile_num_children(GSF_INFILE(child.get())) >= 0) {
-      ThrowUnsupported("複合ファイルのサブ ストレージ \"" + std::string(name) +
-                       "\" を含むブックへの書き込みには対応していません");
-    }
-    const gsf_off_t size = gsf_input_size(child.get());
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::max<gsf_off_t>(size, 0)));
-    if (size > 0 && gsf_input_read(child.get(), size, bytes.data()) == nullptr) {
-      ThrowBroken("ストリーム \"" + std::string(name) + "\" を読めません");
-    }
-    streams.emplace_back(name, std::move(bytes));
-  }
-  return streams;
-}
-
-}  // namespace xls
 
 namespace {
 
@@ -1066,23 +1025,21 @@ class Patcher {
                      " (元のファイルはそのままです)");
 }
 
-// What the patch must not have touched: every other stream byte for byte, and the cells of
-// every other worksheet that read before (their positions moved with the patch).
-void CheckUntouchedParts(const ByteVec& file,
-                         const std::vector<std::pair<std::string, ByteVec>>& streams,
-                         const ByteVec& old_stream, const xls::WorkbookGlobals& old_globals,
-                         const std::string& path) {
-  auto by_name = [](std::vector<std::pair<std::string, ByteVec>> list) {
-    for (auto& [name, data] : list) {
-      if (g_ascii_strcasecmp(name.c_str(), "Workbook") == 0) {
-        data.clear();  // compared cell by cell below
-      }
-    }
-    std::sort(list.begin(), list.end());
-    return list;
+// What the patch must not have touched: every other stream and storage of the compound file
+// byte for byte, with its name, place and class ID, and the cells of every other worksheet
+// that read before (their positions moved with the patch).
+void CheckUntouchedParts(const ByteVec& file, const xls::OleEntry& tree, const ByteVec& old_stream,
+                         const xls::WorkbookGlobals& old_globals, const std::string& path) {
+  auto without_workbook = [](xls::OleEntry root) {
+    xls::FindChild(root, "Workbook")->data.clear();  // compared cell by cell below
+    return root;
   };
-  if (by_name(xls::ReadRootStreams(file)) != by_name(streams)) {
-    ThrowUnchecked(path, "複合ファイルのストリームが元と一致しません");
+  xls::OleEntry written = xls::ReadCompoundTree(file);
+  if (xls::FindChild(written, "Workbook") == nullptr) {
+    ThrowUnchecked(path, "\"Workbook\" ストリームがありません");
+  }
+  if (auto diff = xls::FirstDifference(without_workbook(tree), without_workbook(written))) {
+    ThrowUnchecked(path, "複合ファイルの \"" + *diff + "\" が元と一致しません");
   }
   const ByteVec new_stream = xls::ReadWorkbookStream(file);
   const xls::WorkbookGlobals new_globals = xls::ParseGlobals(new_stream);
@@ -1122,20 +1079,17 @@ std::vector<std::uint8_t> EditXlsBytes(const std::vector<std::uint8_t>& bytes,
     CellStore check;  // the sheet must read before it is patched
     xls::ParseSheetCells(stream, globals, globals.active_sheet, check, nullptr);
     ByteVec patched = Patcher(stream, globals, edits).Run();
-    auto streams = xls::ReadRootStreams(bytes);
-    for (auto& [name, data] : streams) {
-      if (g_ascii_strcasecmp(name.c_str(), "Workbook") == 0) {
-        data = patched;
-      }
-    }
+    const xls::OleEntry tree = xls::ReadCompoundTree(bytes);
     // The workbook's data goes first: some readers (FreeXL 1.0.6) misread a small workbook
     // stream that does not start the mini stream.
-    std::stable_partition(streams.begin(), streams.end(), [](const auto& s) {
-      return g_ascii_strcasecmp(s.first.c_str(), "Workbook") == 0;
-    });
-    ByteVec file = xls::WriteCompoundFile(streams);
+    xls::OleEntry out = tree;
+    xls::OleEntry* workbook = xls::FindChild(out, "Workbook");
+    workbook->data = std::move(patched);
+    const auto at = out.children.begin() + (workbook - out.children.data());
+    std::rotate(out.children.begin(), at, at + 1);
+    ByteVec file = xls::WriteCompoundFile(out);
     try {
-      CheckUntouchedParts(file, streams, stream, globals, path);
+      CheckUntouchedParts(file, tree, stream, globals, path);
     } catch (const xls::XlsFormatError& e) {
       ThrowUnchecked(path, std::string("ブックが読めません (") + e.what() + ")");
     }

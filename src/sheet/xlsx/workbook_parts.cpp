@@ -1,11 +1,14 @@
 #include "sheet/xlsx/workbook_parts.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <optional>
 #include <vector>
 
 #include "model/run_error.h"
 #include "sheet/active_chart_message.h"
+#include "sheet/refusal_reasons.h"
 #include "sheet/xlsx/part_names.h"
 #include "sheet/xlsx/relationships.h"
 #include "sheet/xlsx/xlsx_error.h"
@@ -15,6 +18,20 @@ namespace ombrix::sheet::xlsx {
 namespace {
 
 constexpr const char* kDefaultWorkbookPart = "xl/workbook.xml";
+
+bool EndsWithBin(std::string_view part) {
+  const std::string_view ext = ".bin";
+  return part.size() >= ext.size() &&
+         std::equal(ext.begin(), ext.end(), part.end() - ext.size(), [](char e, char c) {
+           return e == std::tolower(static_cast<unsigned char>(c));
+         });
+}
+
+// An .xlsb is a sound workbook, only not one we read: said so, never called broken.
+[[noreturn]] void ThrowBinaryWorkbook(const std::string& path) {
+  throw RunError(err::kBadFileFormat,
+                 "ファイル \"" + path + "\" は読み込めません: " + reason::kBinaryWorkbook);
+}
 
 // The workbook part named by the package's officeDocument relationship, else the usual name.
 std::string FindWorkbookPart(const ZipArchive& archive) {
@@ -29,6 +46,9 @@ std::string FindWorkbookPart(const ZipArchive& archive) {
         ThrowBrokenPart(archive.path(), "_rels/.rels",
                         "ブック本体への参照先 \"" + Excerpt(r.target) + "\" が不正です");
       }
+      if (EndsWithBin(*part)) {
+        ThrowBinaryWorkbook(archive.path());
+      }
       if (archive.Find(*part) == nullptr) {
         ThrowNotWorkbook(archive.path(),
                          "_rels/.rels が指すブック本体 " + Excerpt(*part) + " がありません");
@@ -38,6 +58,9 @@ std::string FindWorkbookPart(const ZipArchive& archive) {
   }
   const ZipEntry* fallback = archive.Find(kDefaultWorkbookPart);
   if (fallback == nullptr) {
+    if (archive.Find("xl/workbook.bin") != nullptr) {
+      ThrowBinaryWorkbook(archive.path());
+    }
     ThrowNotWorkbook(archive.path(), std::string(kDefaultWorkbookPart) + " がありません");
   }
   return fallback->name;

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "model/run_error.h"
+#include "sheet/refusal_reasons.h"
 #include "sheet/xlsx/xlsx_error.h"
 #include "sheet/xlsx/zip_handles.h"
 
@@ -134,7 +135,9 @@ const ZipEntry* ZipArchive::Find(std::string_view name) const {
 std::string ZipArchive::Read(const ZipEntry& entry) const {
   const auto refuse = [&](const std::string& why) { ThrowBrokenPart(path_, entry.name, why); };
   if (entry.encrypted) {
-    refuse("暗号化されているため読めません");
+    // A package whose parts are zip-encrypted is locked, not damaged.
+    throw RunError(err::kBadFileFormat,
+                   "ファイル \"" + path_ + "\" は読み込めません: " + reason::kPasswordProtected);
   }
   if (entry.size > limits_.max_entry_bytes) {
     refuse("展開すると " + std::to_string(entry.size) + " バイトになり、上限の " +

@@ -212,11 +212,12 @@ TEST(XlsCrafted, BrokenStreamsAreError321) {
       {WorkbookStream({}, {}), ""},
       {Number(0, 0, 1), ""},
       {{}, ""},
-      {Le().bytes(Bof(5, 0x0500)).bytes(Eof()).b, "Excel 95"},
-      {Le().bytes(Record(0x0409, Le().u16(0).u16(0x10).u16(0).b)).bytes(Eof()).b, "Excel 95"},
+      {Le().bytes(Bof(5, 0x0500)).bytes(Eof()).b, "an Excel 2–95 workbook"},
+      {Le().bytes(Record(0x0409, Le().u16(0).u16(0x10).u16(0).b)).bytes(Eof()).b,
+       "an Excel 2–95 workbook"},
       {WorkbookStream(Record(0x002F, Le().u16(1).bytes(ByteVec(52, 0)).b),
                       {{"s", Number(0, 0, 1)}}),
-       "暗号化"},
+       "password-protected: save it without a password"},
   };
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     const std::string d = StreamError(cases[i].stream);
@@ -228,8 +229,11 @@ TEST(XlsCrafted, BrokenStreamsAreError321) {
 TEST(XlsCrafted, BookStreamIsExcel95AndOtherStreamsAreNoWorkbook) {
   const ByteVec biff5 = Le().bytes(Bof(5, 0x0500)).bytes(Eof()).b;
   const std::string d = Error321([&] { ReadXlsBytes(CompoundFile(biff5, "Book"), kPath); });
-  EXPECT_NE(d.find("Excel 95"), std::string::npos) << d;
-  Error321([&] { ReadXlsBytes(CompoundFile(Eof(), "Other"), kPath); });
+  EXPECT_NE(d.find("an Excel 2–95 workbook"), std::string::npos) << d;
+  EXPECT_EQ(d.find("壊れて"), std::string::npos) << d;
+  const std::string other = Error321([&] { ReadXlsBytes(CompoundFile(Eof(), "Other"), kPath); });
+  EXPECT_NE(other.find("Excel のブックではありません"), std::string::npos) << other;
+  EXPECT_EQ(other.find("壊れて"), std::string::npos) << other;
 }
 
 // ---- Compound-file damage ------------------------------------------------------------------

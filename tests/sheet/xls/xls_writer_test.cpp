@@ -20,8 +20,8 @@
 #include "model/run_error.h"
 #include "sheet/xls/biff_record_reader.h"
 #include "sheet/xls/biff_workbook.h"
-#include "sheet/xls/ole_root_streams.h"
 #include "sheet/xls/ole_stream.h"
+#include "sheet/xls/ole_tree_reader.h"
 #include "sheet/xls/xls_reader.h"
 #include "sheet/xls/xls_test_helpers.h"
 #include "sheet/xlsx/cell_value_printer.h"
@@ -257,7 +257,9 @@ std::vector<std::string> XlsFixtures() {
 TEST(XlsWriter, NoEditsKeepsEveryStreamByteForByte) {
   for (const std::string& name : XlsFixtures()) {
     const ByteVec file = ReadFile(Fixture(name));
-    EXPECT_TRUE(xls::ReadRootStreams(file) == xls::ReadRootStreams(EditXlsBytes(file, name, {})))
+    EXPECT_EQ(xls::FirstDifference(xls::ReadCompoundTree(file),
+                                   xls::ReadCompoundTree(EditXlsBytes(file, name, {}))),
+              std::nullopt)
         << name;
   }
 }
@@ -322,12 +324,12 @@ TEST(XlsWriter, EditsEveryKindOfCellInEveryFixture) {
     }
 
     // The other streams unchanged; every sheet's position points at its BOF.
-    auto streams = [](const ByteVec& f) {
-      auto s = xls::ReadRootStreams(f);
-      std::erase_if(s, [](const auto& e) { return e.first == "Workbook"; });
-      return s;
+    auto other_streams = [](const ByteVec& f) {
+      xls::OleEntry root = xls::ReadCompoundTree(f);
+      std::erase_if(root.children, [](const auto& e) { return e.name == "Workbook"; });
+      return root;
     };
-    EXPECT_TRUE(streams(file) == streams(out));
+    EXPECT_EQ(xls::FirstDifference(other_streams(file), other_streams(out)), std::nullopt);
     ASSERT_EQ(after.globals.sheets.size(), before.globals.sheets.size());
     for (std::size_t i = 0; i < after.globals.sheets.size(); ++i) {
       const std::uint32_t at = after.globals.sheets[i].bof_offset;

@@ -1,0 +1,157 @@
+// Recognising workbooks by their bytes, and naming the sound ones we do not read (encrypted
+// packages, .xlsb, Excel 2-95) in one line, the same when reading and when writing, never as
+// damaged and never touching the file.
+
+#include "sheet/workbook_format.h"
+
+#include <gtest/gtest.h>
+#include <zip.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "fakes/temp_folder.h"
+#include "model/run_error.h"
+#include "sheet/edit_workbook.h"
+#include "sheet/open_workbook.h"
+#include "sheet/xls/ole_writer.h"
+#include "sheet/xls/xls_test_helpers.h"
+#include "sheet/xlsx/error_expect.h"
+#include "sheet/xlsx/test_archive.h"
+
+namespace ombrix::sheet {
+namespace {
+
+namespace fs = std::filesystem;
+using xls::testing::ByteVec;
+using xls::testing::Fixture;
+using xls::testing::ReadFile;
+using xlsx::testing::Contains;
+using xlsx::testing::Error321;
+
+constexpr const char* kPassword = "password-protected: save it without a password";
+constexpr const char* kXlsb = "binary workbook (.xlsb): save it as .xlsx or .xls";
+constexpr const char* kOld = "an Excel 2–95 workbook: save it as .xls (97–2003) or .xlsx";
+
+std::string Refusal(const ByteVec& head) {
+  return Error321([&] { RecognizeWorkbook(head, "w.xls"); });
+}
+
+TEST(WorkbookFormat, KnowsTheContainersAndBareOldBiff) {
+  EXPECT_EQ(RecognizeWorkbook(ByteVec{0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1}, "a"),
+            WorkbookFormat::kXls);
+  EXPECT_EQ(RecognizeWorkbook(ByteVec{'P', 'K', 3, 4, 20, 0, 0, 0}, "a"), WorkbookFormat::kXlsx);
+  EXPECT_EQ(RecognizeWorkbook(ByteVec{'P', 'K', 5, 6, 0, 0, 0, 0}, "a"), WorkbookFormat::kXlsx);
+
+  // BOF records as Excel 2, 3, 4 and 5 wrote them at the start of a bare file.
+  const ByteVec old[] = {
+      {0x09, 0x00, 0x04, 0x00, 0x02, 0x00, 0x10, 0x00},
+      {0x09, 0x02, 0x06, 0x00, 0x00, 0x00, 0x10, 0x00},
+      {0x09, 0x04, 0x06, 0x00, 0x00, 0x00, 0x10, 0x00},
+      {0x09, 0x08, 0x08, 0x00, 0x00, 0x05, 0x05, 0x00},
+  };
+  for (const ByteVec& head : old) {
+    const std::string d = Refusal(head);
+    EXPECT_TRUE(Contains(d, kOld) && Contains(d, "\"w.xls\"")) << d;
+  }
+  // Not workbooks: a bare BIFF8 stream, text starting with a tab, half a signature, nothing.
+  for (const ByteVec& head : {ByteVec{0x09, 0x08, 0x10, 0x00, 0x00, 0x06, 0x05, 0x00},
+                              ByteVec{'\t', 0, 'a', 'b', 'c', 'd', 'e', 'f'},
+                              ByteVec{0x09, 0x00, 0x40, 0x00, 0x02, 0x00, 0x10, 0x00},
+                              ByteVec{0xD0, 0xCF, 0x11, 0xE0}, ByteVec{'P', 'K'}}) {
+    const std::string d = Refusal(head);
+    EXPECT_TRUE(Contains(d, "Excel のブック (.xls または .xlsx) ではありません")) << d;
+  }
+  EXPECT_TRUE(Contains(Refusal({}), "空"));
+}
+
+ByteVec WriteBytes(const fs::path& path, const ByteVec& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+  return bytes;
+}
+
+// The workbooks to be refused, each with the words its refusal must hold: the real samples and
+// small ones built here.
+std::vector<std::pair<fs::path, const char*>> Unreadable(const fs::path& dir) {
+  std::vector<std::pair<fs::path, const char*>> files = {
+      {Fixture("unreadable/calamine__pass_protected.xlsx"), kPassword},
+      {Fixture("unreadable/calamine__pass_protected.xlsb"), kPassword},
+      {Fixture("unreadable/calamine__issues.xlsb"), kXlsb},
+      {Fixture("unreadable/xlrd__sample.xlsb"), kXlsb},
+      {Fixture("unreadable/calamine__misc_biff5_parsing.xls"), kOld},
+      {Fixture("unreadable/phpspreadsheet__maccentraleurope.biff5.xls"), kOld},
+  };
+  using xls::testing::Bof;
+  using xls::testing::Eof;
+  using xls::testing::Le;
+  using xls::testing::Number;
+  using xls::testing::Record;
+  using xls::testing::WorkbookStream;
+
+  // An encrypted package as Office writes it, reduced to its two telling streams.
+  WriteBytes(dir / "encrypted.xlsx",
+             xls::WriteCompoundFile(
+                 {{"EncryptionInfo", ByteVec(200, 4)}, {"EncryptedPackage", ByteVec(5000, 9)}}));
+  files.emplace_back(dir / "encrypted.xlsx", kPassword);
+  // An .xls whose workbook stream is encrypted (FILEPASS in the globals).
+  WriteBytes(dir / "filepass.xls",
+             xls::testing::CompoundFile(WorkbookStream(
+                 Record(0x002F, Le().u16(1).bytes(ByteVec(52, 0)).b), {{"s", Number(0, 0, 1)}})));
+  files.emplace_back(dir / "filepass.xls", kPassword);
+  // A BIFF5 stream under the name BIFF8 uses.
+  WriteBytes(dir / "biff5_in_workbook.xls",
+             xls::testing::CompoundFile(Le().bytes(Bof(5, 0x0500)).bytes(Eof()).b));
+  files.emplace_back(dir / "biff5_in_workbook.xls", kOld);
+  // A bare Excel 4 worksheet: BOF, one NUMBER, EOF.
+  WriteBytes(dir / "excel4.xls",
+             Le().bytes(Record(0x0409, Le().u16(0).u16(0x10).u16(0).b))
+                 .bytes(Record(0x0203, Le().u16(0).u16(0).u16(0).u32(0).u32(0).b))
+                 .bytes(Eof())
+                 .b);
+  files.emplace_back(dir / "excel4.xls", kOld);
+  // An .xlsb found without relationships: only its binary workbook part.
+  xlsx::testing::WriteZipFile(dir / "bare.xlsb", {{"xl/workbook.bin", std::string(40, 'b')}});
+  files.emplace_back(dir / "bare.xlsb", kXlsb);
+  // An .xlsx whose parts are zip-encrypted.
+  {
+    int code = 0;
+    zip_t* z = zip_open((dir / "zip_encrypted.xlsx").c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    static const char kRels[] = "<Relationships/>";
+    zip_source_t* src = zip_source_buffer(z, kRels, sizeof kRels - 1, 0);
+    const zip_int64_t index = zip_file_add(z, "_rels/.rels", src, ZIP_FL_ENC_UTF_8);
+    EXPECT_EQ(zip_file_set_encryption(z, static_cast<zip_uint64_t>(index), ZIP_EM_AES_256, "pw"),
+              0);
+    EXPECT_EQ(zip_close(z), 0);
+  }
+  files.emplace_back(dir / "zip_encrypted.xlsx", kPassword);
+  return files;
+}
+
+TEST(WorkbookFormat, ReadingAndWritingRefuseWithTheSameOneLineReason) {
+  ombrix::testing::TempFolder dir;
+  int refused = 0;
+  for (const auto& [source, words] : Unreadable(dir.path())) {
+    SCOPED_TRACE(source.filename().string());
+    // A copy under the same name in the temporary folder: the refusals name the same path.
+    const fs::path path = dir.path() / ("copy_" + source.filename().string());
+    const ByteVec original = WriteBytes(path, ReadFile(source.string()));
+
+    const std::string read = Error321([&] { OpenWorkbook(path.string()); });
+    const std::string write = Error321([&] {
+      EditWorkbook(path.string(), std::vector<CellEdit>{{6, 7, 1.5, true}});
+    });
+    EXPECT_EQ(read, write);
+    EXPECT_TRUE(Contains(read, words)) << read;
+    EXPECT_TRUE(Contains(read, "\"" + path.string() + "\"")) << read;
+    EXPECT_FALSE(Contains(read, "\n")) << read;
+    EXPECT_FALSE(Contains(read, "壊れて")) << read;
+    EXPECT_EQ(ReadFile(path.string()), original);
+    ++refused;
+  }
+  EXPECT_EQ(refused, 12);
+}
+
+}  // namespace
+}  // namespace ombrix::sheet
