@@ -16,6 +16,22 @@
 
 namespace ombrix {
 
+// A vertex as a division pass sees it.
+struct DivisionPoint {
+  double y = 0, x = 0, z = 0;
+  std::int32_t flag = 0;
+};
+
+inline DivisionPoint DivisionVertex(const TriangleRecord& t, std::size_t v) {
+  return {t.Y[v], t.X[v], t.Z[v], t.Flags[v]};
+}
+
+// The midpoint of a side, as DivisionPart makes it.
+inline DivisionPoint DivisionMidpoint(const DivisionPoint& a, const DivisionPoint& b) {
+  return {(a.y + b.y) / 2, (a.x + b.x) / 2, (a.z + b.z) / 2,
+          static_cast<std::int32_t>((std::int64_t{a.flag} + b.flag) / 2)};
+}
+
 class TriangleStore {
  public:
   explicit TriangleStore(std::string name) : name_(std::move(name)) {}
@@ -99,6 +115,10 @@ class TriangleStore {
   template <typename Visit>
   static void EmitParts(const TriangleRecord& t, std::int32_t passes, std::int64_t first,
                         Visit& visit);
+  template <typename Visit>
+  static void EmitPoints(const DivisionPoint& p1, const DivisionPoint& p2, const DivisionPoint& p3,
+                         std::int32_t passes, std::int64_t first, TriangleRecord& part,
+                         Visit& visit);
 
   std::string name_;
   bool allocated_ = false;
@@ -125,10 +145,37 @@ void TriangleStore::EmitParts(const TriangleRecord& t, std::int32_t passes, std:
     visit(first, t);
     return;
   }
-  const std::int64_t block = std::int64_t{1} << (2 * (passes - 1));
-  for (std::int32_t digit = 0; digit < 4; ++digit) {
-    EmitParts(DivisionPart(t, digit), passes - 1, first + digit * block, visit);
+  // Only the vertices change from part to part; every other field stays 0.
+  TriangleRecord part;
+  EmitPoints(DivisionVertex(t, 1), DivisionVertex(t, 2), DivisionVertex(t, 3), passes, first, part,
+             visit);
+}
+
+// The parts of triangle p1 p2 p3 in the order repeated DivisionPart numbers them; each
+// midpoint is worked out once for the four parts that share it.
+template <typename Visit>
+void TriangleStore::EmitPoints(const DivisionPoint& p1, const DivisionPoint& p2,
+                               const DivisionPoint& p3, std::int32_t passes, std::int64_t first,
+                               TriangleRecord& part, Visit& visit) {
+  if (passes == 0) {
+    const DivisionPoint* const points[3] = {&p1, &p2, &p3};
+    for (std::size_t v = 1; v <= 3; ++v) {
+      part.Y[v] = points[v - 1]->y;
+      part.X[v] = points[v - 1]->x;
+      part.Z[v] = points[v - 1]->z;
+      part.Flags[v] = points[v - 1]->flag;
+    }
+    visit(first, static_cast<const TriangleRecord&>(part));
+    return;
   }
+  const DivisionPoint m12 = DivisionMidpoint(p1, p2);
+  const DivisionPoint m13 = DivisionMidpoint(p1, p3);
+  const DivisionPoint m23 = DivisionMidpoint(p2, p3);
+  const std::int64_t block = std::int64_t{1} << (2 * (passes - 1));
+  EmitPoints(p1, m12, m13, passes - 1, first, part, visit);
+  EmitPoints(p2, m12, m23, passes - 1, first + block, part, visit);
+  EmitPoints(p3, m13, m23, passes - 1, first + 2 * block, part, visit);
+  EmitPoints(m12, m23, m13, passes - 1, first + 3 * block, part, visit);
 }
 
 template <typename Visit>
