@@ -33,12 +33,14 @@ class LevelBuckets {
       }
       return;
     }
-    triangles_->Triangles.ForEach(1, triangles_->TriangleCount,
-                                  [&](std::int64_t t, const TriangleRecord& tri) {
-                                    if (MayMeet(tri, level)) {
-                                      visit(static_cast<std::int32_t>(t), tri);
-                                    }
-                                  });
+    triangles_->Triangles.ForEachWanted(
+        1, triangles_->TriangleCount,
+        [level](double lo, double hi) { return lo <= level && level <= hi; },
+        [&](std::int64_t t, const TriangleRecord& tri) {
+          if (MayMeet(tri, level)) {
+            visit(static_cast<std::int32_t>(t), tri);
+          }
+        });
   }
 
   // Whether level number k has no candidate at all (always false when not bucketed).

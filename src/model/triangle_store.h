@@ -7,6 +7,8 @@
 // any other shape (and parts whose flags were changed) are kept whole beside them. Reading
 // entry k gives exactly the record a list of whole records would hold there.
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -71,7 +73,19 @@ class TriangleStore {
 
   // Calls visit(k, record) for k = first..last ascending; faster than reading one by one.
   template <typename Visit>
-  void ForEach(std::int64_t first, std::int64_t last, Visit&& visit) const;
+  void ForEach(std::int64_t first, std::int64_t last, Visit&& visit) const {
+    Walk(
+        first, last, [](double, double) { return true; }, visit);
+  }
+  // ForEach for a caller that only wants triangles with some value in a range: the parts of a
+  // divided triangle are passed over together when wanted(least, greatest) is false for the
+  // values of the triangle they come from. A part's values lie between those (midpoints of
+  // finite values below 1e300 in size neither overflow nor leave the side), so nothing is
+  // passed over that wanted would have taken; other triangles are all visited.
+  template <typename Wanted, typename Visit>
+  void ForEachWanted(std::int64_t first, std::int64_t last, Wanted&& wanted, Visit&& visit) const {
+    Walk(first, last, wanted, visit);
+  }
 
   // Bytes the list holds, for the memory reports.
   std::size_t MemoryBytes() const;
@@ -112,6 +126,8 @@ class TriangleStore {
   TriangleRecord FromEntry(const Entry& e) const;
   Entry* EntryFor(std::int64_t k);
   std::uint32_t StoreWhole(const TriangleRecord& t);
+  template <typename Wanted, typename Visit>
+  void Walk(std::int64_t first, std::int64_t last, const Wanted& wanted, Visit& visit) const;
   template <typename Visit>
   static void EmitParts(const TriangleRecord& t, std::int32_t passes, std::int64_t first,
                         Visit& visit);
@@ -178,8 +194,22 @@ void TriangleStore::EmitPoints(const DivisionPoint& p1, const DivisionPoint& p2,
   EmitPoints(m12, m23, m13, passes - 1, first + 3 * block, part, visit);
 }
 
-template <typename Visit>
-void TriangleStore::ForEach(std::int64_t first, std::int64_t last, Visit&& visit) const {
+// Whether a block of parts of `t` can be passed over: its values are safe to bound and
+// wanted() has no use for them.
+template <typename Wanted>
+bool PartsUnwanted(const TriangleRecord& t, const Wanted& wanted) {
+  constexpr double kSafe = 1e300;
+  const double a = t.Z[1], b = t.Z[2], c = t.Z[3];
+  // False for NaN too.
+  if (!(std::abs(a) <= kSafe && std::abs(b) <= kSafe && std::abs(c) <= kSafe)) {
+    return false;
+  }
+  return !wanted(std::min({a, b, c}), std::max({a, b, c}));
+}
+
+template <typename Wanted, typename Visit>
+void TriangleStore::Walk(std::int64_t first, std::int64_t last, const Wanted& wanted,
+                         Visit& visit) const {
   if (first > last) {
     return;
   }
@@ -228,7 +258,10 @@ void TriangleStore::ForEach(std::int64_t first, std::int64_t last, Visit&& visit
       ++k;
       continue;
     }
-    EmitParts(Resolve(layers_.size() - 1, parent), top.passes, block_first, visit);
+    const TriangleRecord whole = Resolve(layers_.size() - 1, parent);
+    if (!PartsUnwanted(whole, wanted)) {
+      EmitParts(whole, top.passes, block_first, visit);
+    }
     k = block_last + 1;
   }
   for (; k <= last; ++k) {
