@@ -49,6 +49,10 @@ class LevelBuckets {
            offsets_[static_cast<std::size_t>(k)] == offsets_[static_cast<std::size_t>(k) + 1];
   }
   bool bucketed() const { return bucketed_; }
+  // Bytes the table holds, for the memory reports.
+  std::size_t MemoryBytes() const {
+    return offsets_.capacity() * sizeof(offsets_[0]) + entries_.capacity() * sizeof(entries_[0]);
+  }
   // Whether the stop check ended the building; such a table must not be used.
   bool cancelled() const { return cancelled_; }
 

@@ -289,6 +289,12 @@ bool SolidPolygonFits(std::span<const PixelPoint> corners, int width, int height
 
 void PaintSolidPolygon(std::span<const PixelPoint> corners, std::uint32_t* pixels, int width,
                        int height, std::ptrdiff_t stride, std::uint32_t colour) {
+  // A polygon whose corners all fall on one pixel has no row to fill and no edge to walk, so
+  // it sets nothing; the small parts of a divided mesh often are such polygons.
+  if (std::all_of(corners.begin() + 1, corners.end(),
+                  [&](const PixelPoint& p) { return p == corners[0]; })) {
+    return;
+  }
   const PixelSink sink(pixels, width, height, stride, colour);
   Fill(corners, sink);
   Pen pen(sink);
