@@ -2,8 +2,9 @@
 # Whole commands as a user runs them, side by side on the same grid: ombrix from the workbook
 # to a PNG (each colour mode), ombrix segments, ombrix with a threefold division, matplotlib
 # drawing bands and lines from a NumPy file to an 870 x 650 PNG, and gdal_contour drawing the
-# lines alone from an ASCII grid. Each runs ROUNDS times, interleaved; the median wall time and
-# the largest peak resident memory (/usr/bin/time) are printed with ratios to matplotlib.
+# lines alone from an ASCII grid. Each runs ROUNDS times, interleaved; the median wall time, the
+# median CPU time (user + system: what the run costs on a shared machine) and the largest peak
+# resident memory (/usr/bin/time) are printed with ratios to matplotlib.
 #
 #   bash bench/whole_commands.sh [N] [DIVIDED_N] [ROUNDS]    (defaults 1000 600 3)
 #
@@ -65,15 +66,16 @@ commands=(
   "ombrix segments ${DN}x${DN} divide 3|$OMBRIX segments $WORK/mesh_$DN.xlsx --divide 3"
 )
 
-declare -A times peaks
+declare -A times cpus peaks
 for ((r = 1; r <= ROUNDS; r++)); do
   for entry in "${commands[@]}"; do
     name=${entry%%|*}
     cmd=${entry#*|}
     cmd=${cmd//RUN/$r}
-    /usr/bin/time -f "%e %M" -o "$WORK/time" $cmd >/dev/null
-    read -r t kb <"$WORK/time"
+    /usr/bin/time -f "%e %U %S %M" -o "$WORK/time" $cmd >/dev/null
+    read -r t user sys kb <"$WORK/time"
     times[$name]+="$t "
+    cpus[$name]+="$(awk -v u="$user" -v s="$sys" 'BEGIN { print u + s }') "
     peak=${peaks[$name]:-0}
     ((kb > peak)) && peaks[$name]=$kb || peaks[$name]=$peak
   done
@@ -81,14 +83,17 @@ done
 
 median() { tr ' ' '\n' | grep -v '^$' | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 mpl_t=$(echo "${times[matplotlib bands+lines]}" | median)
+mpl_c=$(echo "${cpus[matplotlib bands+lines]}" | median)
 mpl_m=${peaks[matplotlib bands+lines]}
 
 echo "grid ${N}x${N} (divided runs ${DN}x${DN}), $ROUNDS rounds, $(nproc) cores, load: $(uptime | sed 's/.*load average: //')"
-printf '%-34s %9s %9s %12s %10s\n' command "time s" "peak MB" "time/mpl" "peak/mpl"
+printf '%-34s %9s %9s %9s %12s %11s %10s\n' command "time s" "cpu s" "peak MB" "time/mpl" "cpu/mpl" \
+  "peak/mpl"
 for entry in "${commands[@]}"; do
   name=${entry%%|*}
   t=$(echo "${times[$name]}" | median)
+  c=$(echo "${cpus[$name]}" | median)
   m=${peaks[$name]}
-  awk -v n="$name" -v t="$t" -v m="$m" -v mt="$mpl_t" -v mm="$mpl_m" \
-    'BEGIN { printf "%-34s %9.2f %9.0f %12.2f %10.2f\n", n, t, m / 1024, t / mt, m / mm }'
+  awk -v n="$name" -v t="$t" -v c="$c" -v m="$m" -v mt="$mpl_t" -v mc="$mpl_c" -v mm="$mpl_m" \
+    'BEGIN { printf "%-34s %9.2f %9.2f %9.0f %12.2f %11.2f %10.2f\n", n, t, c, m / 1024, t / mt, c / mc, m / mm }'
 done

@@ -1,12 +1,54 @@
 #include "contour/band_fill.h"
 
 #include <algorithm>
+#include <array>
 
 #include "blank/blank_colour.h"
 #include "contour/colour_scale.h"
 #include "model/numeric.h"
 
 namespace ombrix {
+namespace {
+
+// The colour steps read once for a whole fill of the list, so that each triangle's colour is a
+// scan of a plain table, as BandColour scans the thresholds.
+class BandPalette {
+ public:
+  BandPalette(const MeshModel& m, const MainWindowState& w) {
+    for (std::int32_t i = 0; i <= kColorSteps; ++i) {
+      levels_[static_cast<std::size_t>(i)] = w.ColorLevel(i);
+    }
+    for (std::int32_t k = 0; k <= kColorSteps + 1; ++k) {
+      colours_[static_cast<std::size_t>(k)] = ColorOfIndex(m, k);
+    }
+  }
+
+  Rgb Colour(double value_a, double value_b, double value_c) const {
+    const double mean = (value_a + value_b + value_c) / 3;
+    std::size_t i = 0;
+    while (i < levels_.size() && !(levels_[i] < mean)) {
+      ++i;
+    }
+    return colours_[i];
+  }
+
+ private:
+  std::array<double, kColorSteps + 1> levels_{};
+  std::array<Rgb, kColorSteps + 2> colours_{};
+};
+
+void FillInColour(DrawingSurface& surface, std::span<const PixelPoint> corners, Rgb colour,
+                  const PrinterCopy& print) {
+  surface.SetFillStyle(FillStyle::Solid);
+  surface.SetForeColor(colour);
+  surface.SetFillColor(colour);
+  surface.Polygon(corners);
+  print.Polygon(corners, colour);
+  surface.Refresh();
+  surface.SetFillStyle(FillStyle::Transparent);
+}
+
+}  // namespace
 
 Rgb BandColour(const MeshModel& m, const MainWindowState& w, double value_a, double value_b,
                double value_c) {
@@ -17,24 +59,14 @@ Rgb BandColour(const MeshModel& m, const MainWindowState& w, double value_a, dou
 void FillBandPolygon(DrawingSurface& surface, const MeshModel& m, const MainWindowState& w,
                      std::span<const PixelPoint> corners, double value_a, double value_b,
                      double value_c, const PrinterCopy& print) {
-  const Rgb colour = BandColour(m, w, value_a, value_b, value_c);
-  surface.SetFillStyle(FillStyle::Solid);
-  surface.SetForeColor(colour);
-  surface.SetFillColor(colour);
-  surface.Polygon(corners);
-  print.Polygon(corners, colour);
-  surface.Refresh();
-  surface.SetFillStyle(FillStyle::Transparent);
-}
-
-PixelPoint WholePixelPoint(const PixelMapping& map, double y, double x) {
-  return PixelPoint{ToLong(map.X(x)), ToLong(map.Y(y))};
+  FillInColour(surface, corners, BandColour(m, w, value_a, value_b, value_c), print);
 }
 
 bool FillTriangleBases(DrawingSurface& surface, const MeshModel& m, const MainWindowState& w,
                        const PixelMapping& map, const PrinterCopy& print,
                        const FillStopCheck& stop) {
   const std::int64_t n = m.TriangleCount;
+  const BandPalette palette(m, w);
   for (std::int64_t from = 1; from <= n; from += kFillStopStride) {
     if (stop && stop(from - 1, n)) {
       return false;
@@ -44,8 +76,8 @@ bool FillTriangleBases(DrawingSurface& surface, const MeshModel& m, const MainWi
                           const PixelPoint corners[3] = {WholePixelPoint(map, tri.Y[1], tri.X[1]),
                                                          WholePixelPoint(map, tri.Y[2], tri.X[2]),
                                                          WholePixelPoint(map, tri.Y[3], tri.X[3])};
-                          FillBandPolygon(surface, m, w, corners, tri.Z[1], tri.Z[2], tri.Z[3],
-                                          print);
+                          FillInColour(surface, corners,
+                                       palette.Colour(tri.Z[1], tri.Z[2], tri.Z[3]), print);
                         });
   }
   return true;

@@ -10,6 +10,7 @@
 #include "contour/printer_copy.h"
 #include "model/main_window_state.h"
 #include "model/mesh_model.h"
+#include "model/numeric.h"
 #include "platform/drawing_surface.h"
 
 namespace ombrix {
@@ -27,7 +28,9 @@ void FillBandPolygon(DrawingSurface& surface, const MeshModel& model, const Main
                      double value_c, const PrinterCopy& print = PrinterCopy());
 
 // A mapped point rounded to whole pixels, halves to even; error 6 outside the 32-bit range.
-PixelPoint WholePixelPoint(const PixelMapping& map, double y, double x);
+inline PixelPoint WholePixelPoint(const PixelMapping& map, double y, double x) {
+  return PixelPoint{ToLong(map.X(x)), ToLong(map.Y(y))};
+}
 
 // Asked now and then during a long fill with the work done so far and all of it (triangles or
 // cell rows); returning true stops the fill where it is.

@@ -1,7 +1,9 @@
 #include "contour/contour_calc.h"
 
+#include <optional>
 #include <string>
 
+#include "contour/background_buckets.h"
 #include "contour/band_fill.h"
 #include "contour/colour_scale.h"
 #include "contour/contour_lines.h"
@@ -229,6 +231,13 @@ ContourOutcome DrawMap(CommandContext& ctx, const ContourHooks& hooks,
       return pacer.Tick([&] { return PhaseText(phase, done, total); });
     };
   };
+  // The level table is built on the second core while the base is painted.
+  const std::int32_t interval = settings.LevelInterval;
+  const std::int64_t total = interval != 0 ? LevelCount(series, interval) : 0;
+  std::optional<BackgroundBuckets> background;
+  if (interval != 0) {
+    background.emplace(m, series, interval, total);
+  }
   if (w.ColorMode == kColorEasy) {
     if (!ShadeCells(screen, m, map, print, phase_check("濃淡を塗っています"))) {
       return cancelled();
@@ -242,13 +251,12 @@ ContourOutcome DrawMap(CommandContext& ctx, const ContourHooks& hooks,
   }
   screen.Refresh();
 
-  if (settings.LevelInterval != 0) {
-    const std::int32_t interval = settings.LevelInterval;
-    const std::int64_t total = LevelCount(series, interval);
-    const LevelBuckets buckets(m, series, interval, total, phase_check("等高線の準備中"));
-    if (buckets.cancelled()) {
+  if (background) {
+    const LevelBuckets* const table = background->Wait(phase_check("等高線の準備中"));
+    if (table == nullptr) {
       return cancelled();
     }
+    const LevelBuckets& buckets = *table;
     pacer.Restart();
     for (std::int64_t k = 0; k < total; ++k) {
       const std::int64_t level = std::int64_t{series.FirstLevel} + k * interval;

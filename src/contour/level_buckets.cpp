@@ -73,6 +73,11 @@ LevelBuckets::LevelBuckets(const MeshModel& m, const LevelSeries& series, std::i
                   std::max({tri.Z[1], tri.Z[2], tri.Z[3]}), series.FirstLevel, interval,
                   level_count);
   };
+  // Parts of a divided triangle that meets no level meet none either: they are not read.
+  const auto meets_a_level = [&](double lo, double hi) {
+    const LevelSpan s = SpanOf(lo, hi, series.FirstLevel, interval, level_count);
+    return s.first <= s.last;
+  };
   // Reads the list in strides with a stop check before each; false once stopped.
   const auto walk = [&](std::int64_t pass, const auto& visit) {
     for (std::int64_t from = 1; from <= n; from += kStopStride) {
@@ -82,7 +87,8 @@ LevelBuckets::LevelBuckets(const MeshModel& m, const LevelSeries& series, std::i
         entries_ = {};
         return false;
       }
-      m.Triangles.ForEach(from, std::min<std::int64_t>(from + kStopStride - 1, n), visit);
+      m.Triangles.ForEachWanted(from, std::min<std::int64_t>(from + kStopStride - 1, n),
+                                meets_a_level, visit);
     }
     return true;
   };

@@ -33,12 +33,14 @@ class LevelBuckets {
       }
       return;
     }
-    triangles_->Triangles.ForEach(1, triangles_->TriangleCount,
-                                  [&](std::int64_t t, const TriangleRecord& tri) {
-                                    if (MayMeet(tri, level)) {
-                                      visit(static_cast<std::int32_t>(t), tri);
-                                    }
-                                  });
+    triangles_->Triangles.ForEachWanted(
+        1, triangles_->TriangleCount,
+        [level](double lo, double hi) { return lo <= level && level <= hi; },
+        [&](std::int64_t t, const TriangleRecord& tri) {
+          if (MayMeet(tri, level)) {
+            visit(static_cast<std::int32_t>(t), tri);
+          }
+        });
   }
 
   // Whether level number k has no candidate at all (always false when not bucketed).
@@ -47,6 +49,10 @@ class LevelBuckets {
            offsets_[static_cast<std::size_t>(k)] == offsets_[static_cast<std::size_t>(k) + 1];
   }
   bool bucketed() const { return bucketed_; }
+  // Bytes the table holds, for the memory reports.
+  std::size_t MemoryBytes() const {
+    return offsets_.capacity() * sizeof(offsets_[0]) + entries_.capacity() * sizeof(entries_[0]);
+  }
   // Whether the stop check ended the building; such a table must not be used.
   bool cancelled() const { return cancelled_; }
 

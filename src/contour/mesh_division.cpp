@@ -34,6 +34,11 @@ double DividedTriangleCount(std::int32_t triangles, double divisions) {
   return std::pow(4.0, divisions - 1) * triangles;
 }
 
+std::uint64_t DividedDrawingBytes(std::uint64_t parts) {
+  // The list keeps two spare entries past the parts, and entry 0.
+  return (parts + 3) * kDrawingBytesPerPart;
+}
+
 std::string DivisionRefusal(std::int32_t triangles, double divisions,
                             std::uint64_t available_bytes) {
   const double count = DividedTriangleCount(triangles, divisions);
@@ -42,10 +47,9 @@ std::string DivisionRefusal(std::int32_t triangles, double divisions,
            std::to_string(static_cast<std::int64_t>(kMaxDividedTriangles)) +
            " 個を超えます。メッシュは分割しませんでした。";
   }
-  // The list keeps two spare entries past the triangles, and entry 0.
-  const std::uint64_t bytes = (static_cast<std::uint64_t>(count) + 3) * sizeof(TriangleRecord);
+  const std::uint64_t bytes = DividedDrawingBytes(static_cast<std::uint64_t>(count));
   if (available_bytes != 0 && bytes > available_bytes) {
-    return "分割すると三角形が " + CountText(triangles, divisions) + " 個になり、その一覧に要る " +
+    return "分割すると三角形が " + CountText(triangles, divisions) + " 個になり、その作図に要る " +
            std::to_string(MiB(bytes)) + " MiB が使えるメモリ " +
            std::to_string(MiB(available_bytes)) + " MiB を超えます。メッシュは分割しませんでした。";
   }

@@ -16,8 +16,19 @@ inline constexpr double kMaxDividedTriangles = 50'000'000;
 // How many triangles `divisions` (d) makes of `triangles` (T): 4^(d-1) * T, in floating point.
 double DividedTriangleCount(std::int32_t triangles, double divisions);
 
+// What a drawing of a divided list holds for each part. The list itself keeps nothing per part
+// (a part is worked out from the triangle it came from when read); the drawing's level table
+// keeps a 4-byte triangle number for each level a part meets, and a part small enough to be
+// worth dividing for meets one level at most.
+inline constexpr std::uint64_t kDrawingBytesPerPart = sizeof(std::int32_t);
+
+// The memory a drawing of `parts` divided triangles is expected to take beyond the undivided
+// list: kDrawingBytesPerPart for each entry of the list.
+std::uint64_t DividedDrawingBytes(std::uint64_t parts);
+
 // Why `triangles` triangles cannot be divided `divisions` times: the list would pass
-// kMaxDividedTriangles, or would need more than `available_bytes` (0: unknown, not checked).
+// kMaxDividedTriangles, or its drawing would need more than `available_bytes` (DividedDrawingBytes;
+// 0: unknown, not checked).
 // The text says how many triangles the division would make. Empty when the division can go on.
 std::string DivisionRefusal(std::int32_t triangles, double divisions,
                             std::uint64_t available_bytes);

@@ -98,7 +98,7 @@ std::size_t LiteralLength(std::string_view s) {
 
 }  // namespace
 
-std::int32_t ToLong(double value) {
+std::int32_t ToLongChecked(double value) {
   return static_cast<std::int32_t>(
       RoundChecked(value, -2147483648.0, 2147483647.0, "32 ビット整数"));
 }

@@ -8,8 +8,23 @@
 
 namespace ombrix {
 
+// ToLong for the values the fast path leaves: error 6 outside the range or for NaN.
+std::int32_t ToLongChecked(double value);
+
 // Nearest 32-bit integer, halves to the even neighbour; error 6 outside the range or for NaN.
-std::int32_t ToLong(double value);
+// Inline, as the drawing converts every vertex of millions of triangles with it.
+inline std::int32_t ToLong(double value) {
+  if (value > -2147483649.0 && value < 2147483648.0) {
+    // Adding 1.5 * 2^52 leaves no fraction bits, so the sum is rounded as nearbyint rounds
+    // (to nearest, halves to even); taking it away again is exact.
+    constexpr double kShift = 6755399441055744.0;
+    const double rounded = (value + kShift) - kShift;
+    if (rounded >= -2147483648.0 && rounded <= 2147483647.0) {
+      return static_cast<std::int32_t>(rounded);
+    }
+  }
+  return ToLongChecked(value);
+}
 
 // Nearest 16-bit integer, halves to the even neighbour; error 6 outside -32768..32767.
 std::int16_t ToInteger16(double value);

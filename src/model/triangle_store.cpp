@@ -34,23 +34,9 @@ std::int32_t UnpackFlag(std::uint8_t packed, std::size_t v) {
   return kValue[(packed >> (2 * (v - 1))) & 3];
 }
 
-struct Point {
-  double y, x, z;
-  std::int32_t flag;
-};
-
-Point VertexOf(const TriangleRecord& t, std::size_t v) {
-  return {t.Y[v], t.X[v], t.Z[v], t.Flags[v]};
-}
-
-Point Midpoint(const Point& a, const Point& b) {
-  return {(a.y + b.y) / 2, (a.x + b.x) / 2, (a.z + b.z) / 2,
-          static_cast<std::int32_t>((std::int64_t{a.flag} + b.flag) / 2)};
-}
-
-TriangleRecord Piece(const Point& p1, const Point& p2, const Point& p3) {
+TriangleRecord Piece(const DivisionPoint& p1, const DivisionPoint& p2, const DivisionPoint& p3) {
   TriangleRecord t;
-  const Point* const points[3] = {&p1, &p2, &p3};
+  const DivisionPoint* const points[3] = {&p1, &p2, &p3};
   for (std::size_t v = 1; v <= 3; ++v) {
     t.Y[v] = points[v - 1]->y;
     t.X[v] = points[v - 1]->x;
@@ -63,18 +49,18 @@ TriangleRecord Piece(const Point& p1, const Point& p2, const Point& p3) {
 }  // namespace
 
 TriangleRecord DivisionPart(const TriangleRecord& t, std::int32_t digit) {
-  const Point p1 = VertexOf(t, 1);
-  const Point p2 = VertexOf(t, 2);
-  const Point p3 = VertexOf(t, 3);
+  const DivisionPoint p1 = DivisionVertex(t, 1);
+  const DivisionPoint p2 = DivisionVertex(t, 2);
+  const DivisionPoint p3 = DivisionVertex(t, 3);
   switch (digit) {
     case 0:
-      return Piece(p1, Midpoint(p1, p2), Midpoint(p1, p3));
+      return Piece(p1, DivisionMidpoint(p1, p2), DivisionMidpoint(p1, p3));
     case 1:
-      return Piece(p2, Midpoint(p1, p2), Midpoint(p2, p3));
+      return Piece(p2, DivisionMidpoint(p1, p2), DivisionMidpoint(p2, p3));
     case 2:
-      return Piece(p3, Midpoint(p1, p3), Midpoint(p2, p3));
+      return Piece(p3, DivisionMidpoint(p1, p3), DivisionMidpoint(p2, p3));
     default:
-      return Piece(Midpoint(p1, p2), Midpoint(p2, p3), Midpoint(p1, p3));
+      return Piece(DivisionMidpoint(p1, p2), DivisionMidpoint(p2, p3), DivisionMidpoint(p1, p3));
   }
 }
 

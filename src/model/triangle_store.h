@@ -7,6 +7,8 @@
 // any other shape (and parts whose flags were changed) are kept whole beside them. Reading
 // entry k gives exactly the record a list of whole records would hold there.
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -15,6 +17,22 @@
 #include "model/triangle_record.h"
 
 namespace ombrix {
+
+// A vertex as a division pass sees it.
+struct DivisionPoint {
+  double y = 0, x = 0, z = 0;
+  std::int32_t flag = 0;
+};
+
+inline DivisionPoint DivisionVertex(const TriangleRecord& t, std::size_t v) {
+  return {t.Y[v], t.X[v], t.Z[v], t.Flags[v]};
+}
+
+// The midpoint of a side, as DivisionPart makes it.
+inline DivisionPoint DivisionMidpoint(const DivisionPoint& a, const DivisionPoint& b) {
+  return {(a.y + b.y) / 2, (a.x + b.x) / 2, (a.z + b.z) / 2,
+          static_cast<std::int32_t>((std::int64_t{a.flag} + b.flag) / 2)};
+}
 
 class TriangleStore {
  public:
@@ -55,7 +73,19 @@ class TriangleStore {
 
   // Calls visit(k, record) for k = first..last ascending; faster than reading one by one.
   template <typename Visit>
-  void ForEach(std::int64_t first, std::int64_t last, Visit&& visit) const;
+  void ForEach(std::int64_t first, std::int64_t last, Visit&& visit) const {
+    Walk(
+        first, last, [](double, double) { return true; }, visit);
+  }
+  // ForEach for a caller that only wants triangles with some value in a range: the parts of a
+  // divided triangle are passed over together when wanted(least, greatest) is false for the
+  // values of the triangle they come from. A part's values lie between those (midpoints of
+  // finite values below 1e300 in size neither overflow nor leave the side), so nothing is
+  // passed over that wanted would have taken; other triangles are all visited.
+  template <typename Wanted, typename Visit>
+  void ForEachWanted(std::int64_t first, std::int64_t last, Wanted&& wanted, Visit&& visit) const {
+    Walk(first, last, wanted, visit);
+  }
 
   // Bytes the list holds, for the memory reports.
   std::size_t MemoryBytes() const;
@@ -96,9 +126,15 @@ class TriangleStore {
   TriangleRecord FromEntry(const Entry& e) const;
   Entry* EntryFor(std::int64_t k);
   std::uint32_t StoreWhole(const TriangleRecord& t);
+  template <typename Wanted, typename Visit>
+  void Walk(std::int64_t first, std::int64_t last, const Wanted& wanted, Visit& visit) const;
   template <typename Visit>
   static void EmitParts(const TriangleRecord& t, std::int32_t passes, std::int64_t first,
                         Visit& visit);
+  template <typename Visit>
+  static void EmitPoints(const DivisionPoint& p1, const DivisionPoint& p2, const DivisionPoint& p3,
+                         std::int32_t passes, std::int64_t first, TriangleRecord& part,
+                         Visit& visit);
 
   std::string name_;
   bool allocated_ = false;
@@ -125,14 +161,55 @@ void TriangleStore::EmitParts(const TriangleRecord& t, std::int32_t passes, std:
     visit(first, t);
     return;
   }
-  const std::int64_t block = std::int64_t{1} << (2 * (passes - 1));
-  for (std::int32_t digit = 0; digit < 4; ++digit) {
-    EmitParts(DivisionPart(t, digit), passes - 1, first + digit * block, visit);
-  }
+  // Only the vertices change from part to part; every other field stays 0.
+  TriangleRecord part;
+  EmitPoints(DivisionVertex(t, 1), DivisionVertex(t, 2), DivisionVertex(t, 3), passes, first, part,
+             visit);
 }
 
+// The parts of triangle p1 p2 p3 in the order repeated DivisionPart numbers them; each
+// midpoint is worked out once for the four parts that share it.
 template <typename Visit>
-void TriangleStore::ForEach(std::int64_t first, std::int64_t last, Visit&& visit) const {
+void TriangleStore::EmitPoints(const DivisionPoint& p1, const DivisionPoint& p2,
+                               const DivisionPoint& p3, std::int32_t passes, std::int64_t first,
+                               TriangleRecord& part, Visit& visit) {
+  if (passes == 0) {
+    const DivisionPoint* const points[3] = {&p1, &p2, &p3};
+    for (std::size_t v = 1; v <= 3; ++v) {
+      part.Y[v] = points[v - 1]->y;
+      part.X[v] = points[v - 1]->x;
+      part.Z[v] = points[v - 1]->z;
+      part.Flags[v] = points[v - 1]->flag;
+    }
+    visit(first, static_cast<const TriangleRecord&>(part));
+    return;
+  }
+  const DivisionPoint m12 = DivisionMidpoint(p1, p2);
+  const DivisionPoint m13 = DivisionMidpoint(p1, p3);
+  const DivisionPoint m23 = DivisionMidpoint(p2, p3);
+  const std::int64_t block = std::int64_t{1} << (2 * (passes - 1));
+  EmitPoints(p1, m12, m13, passes - 1, first, part, visit);
+  EmitPoints(p2, m12, m23, passes - 1, first + block, part, visit);
+  EmitPoints(p3, m13, m23, passes - 1, first + 2 * block, part, visit);
+  EmitPoints(m12, m23, m13, passes - 1, first + 3 * block, part, visit);
+}
+
+// Whether a block of parts of `t` can be passed over: its values are safe to bound and
+// wanted() has no use for them.
+template <typename Wanted>
+bool PartsUnwanted(const TriangleRecord& t, const Wanted& wanted) {
+  constexpr double kSafe = 1e300;
+  const double a = t.Z[1], b = t.Z[2], c = t.Z[3];
+  // False for NaN too.
+  if (!(std::abs(a) <= kSafe && std::abs(b) <= kSafe && std::abs(c) <= kSafe)) {
+    return false;
+  }
+  return !wanted(std::min({a, b, c}), std::max({a, b, c}));
+}
+
+template <typename Wanted, typename Visit>
+void TriangleStore::Walk(std::int64_t first, std::int64_t last, const Wanted& wanted,
+                         Visit& visit) const {
   if (first > last) {
     return;
   }
@@ -181,7 +258,10 @@ void TriangleStore::ForEach(std::int64_t first, std::int64_t last, Visit&& visit
       ++k;
       continue;
     }
-    EmitParts(Resolve(layers_.size() - 1, parent), top.passes, block_first, visit);
+    const TriangleRecord whole = Resolve(layers_.size() - 1, parent);
+    if (!PartsUnwanted(whole, wanted)) {
+      EmitParts(whole, top.passes, block_first, visit);
+    }
     k = block_last + 1;
   }
   for (; k <= last; ++k) {

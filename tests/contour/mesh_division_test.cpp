@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "contour/contour_calc.h"
+#include "contour/level_buckets.h"
 #include "contour/triangle_list.h"
 #include "fakes/fake_context.h"
 #include "import/plot_frame.h"
@@ -173,13 +174,46 @@ TEST(DivisionRefusal, CountsAboveFiftyMillionAreRefusedWithTheCount) {
   EXPECT_NE(huge.find("4 の 1999999999 乗 × 4"), std::string::npos) << huge;
 }
 
-TEST(DivisionRefusal, ListsLargerThanTheMemoryAtHandAreRefused) {
-  // 4000 triangles plus entries 0, 4001 and 4002, 128 bytes each.
-  const std::uint64_t bytes = 4003 * sizeof(TriangleRecord);
+TEST(DivisionRefusal, DrawingsLargerThanTheMemoryAtHandAreRefused) {
+  // 4000 parts plus entries 0, 4001 and 4002, 4 bytes each in the drawing's level table.
+  const std::uint64_t bytes = 4003 * 4;
+  EXPECT_EQ(DividedDrawingBytes(4000), bytes);
   EXPECT_EQ(DivisionRefusal(1000, 2, bytes), "");
   const std::string refusal = DivisionRefusal(1000, 2, bytes - 1);
   EXPECT_NE(refusal.find(" 4000 個"), std::string::npos) << refusal;
   EXPECT_NE(refusal.find("メモリ"), std::string::npos) << refusal;
+  // An absurd division for a small machine: 64 MiB at hand, 200 MiB wanted, both named.
+  const std::string absurd = DivisionRefusal(3'125'000, 3, std::uint64_t{64} << 20);
+  EXPECT_NE(absurd.find(" 50000000 個"), std::string::npos) << absurd;
+  EXPECT_NE(absurd.find("190 MiB"), std::string::npos) << absurd;
+  EXPECT_NE(absurd.find("64 MiB"), std::string::npos) << absurd;
+}
+
+TEST(DivisionRefusal, TheLargestDivisionFitsWhatADivisionReallyTakes) {
+  // The cap of 50 million parts needs 200 MB, not the 6.4 GB whole records would.
+  EXPECT_LT(DividedDrawingBytes(50'000'000), std::uint64_t{200} << 20);
+  // A 600 x 600 mesh divided three times is not refused on a machine with 1 GB at hand.
+  EXPECT_EQ(DivisionRefusal(4 * 599 * 599, 3, std::uint64_t{1} << 30), "");
+  // What a drawing of a divided list really holds, against the estimate: a 200 x 200 mesh's
+  // list divided three times drawn with its level table.
+  MeshModel m;
+  AllocateMesh(m, 200, 200);
+  for (int i = 1; i <= 200; ++i) {
+    m.NodeY(i) = 200 - i;
+    m.NodeX(i) = i;
+    for (int j = 1; j <= 200; ++j)
+      m.NodeValue(i, j) = 0.37 * i + 0.11 * j;
+  }
+  BuildTriangleList(m);
+  const std::size_t before = m.Triangles.MemoryBytes();
+  DivideTriangles(m, 3);
+  const std::uint64_t estimate = DividedDrawingBytes(static_cast<std::uint64_t>(m.TriangleCount));
+  EXPECT_LE(m.Triangles.MemoryBytes() - before, 1024u);
+  LevelSeries series;
+  series.FirstLevel = 0;
+  const LevelBuckets buckets(m, series, 1, 100, {});
+  ASSERT_TRUE(buckets.bucketed());
+  EXPECT_LE(buckets.MemoryBytes(), estimate);
 }
 
 // --- The divided list in the drawing ---------------------------------------------------------

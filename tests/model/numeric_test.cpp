@@ -34,6 +34,25 @@ TEST(ToLong, OverflowsOutsideThe32BitRange) {
     EXPECT_EQ(ErrorNumberOf([bad] { ToLong(bad); }), err::kOverflow) << bad;
 }
 
+TEST(ToLong, AgreesWithNearbyintAcrossTheRange) {
+  std::mt19937_64 rng(17);
+  std::uniform_real_distribution<double> scale(-31.5, 31.5);
+  std::uniform_int_distribution<int> whole(-2000000, 2000000);
+  for (int n = 0; n < 200000; ++n) {
+    const double magnitude = std::exp2(scale(rng));
+    const double values[] = {magnitude, -magnitude, whole(rng) + 0.5,
+                             std::nextafter(whole(rng) + 0.5, 0.0)};
+    for (double v : values) {
+      const double expected = std::nearbyint(v);
+      if (expected >= -2147483648.0 && expected <= 2147483647.0) {
+        ASSERT_EQ(ToLong(v), static_cast<std::int32_t>(expected)) << v;
+      } else {
+        ASSERT_EQ(ErrorNumberOf([v] { ToLong(v); }), err::kOverflow) << v;
+      }
+    }
+  }
+}
+
 TEST(ToInteger16, RoundsAndOverflowsAtSixteenBits) {
   EXPECT_EQ(ToInteger16(32766.5), 32766);
   EXPECT_EQ(ErrorNumberOf([] { ToInteger16(32767.5); }), err::kOverflow);

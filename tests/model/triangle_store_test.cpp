@@ -4,6 +4,7 @@
 
 #include "fakes/error_capture.h"
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
@@ -162,6 +163,49 @@ TEST(TriangleStore, MatchesTheRecordListOnRandomMeshesWithBlanksUndividedAndDivi
       });
     }
   }
+}
+
+TEST(TriangleStore, ForEachWantedSkipsOnlyPartsWithNoValueInTheRange) {
+  std::mt19937 rng(17);
+  std::uniform_real_distribution<double> edge(-45, 45);
+  std::int64_t visited_total = 0, triangles_total = 0;
+  for (int round = 0; round < 40; ++round) {
+    MeshModel m;
+    RandomMesh(m, rng);
+    // Values whose sums overflow, read as they are.
+    if (round % 4 == 0) {
+      m.NodeValue(1, 1) = 1.6e308;
+      m.NodeValue(1, 2) = 1.7e308;
+      m.NodeValue(2, 1) = -1.7e308;
+    }
+    BuildTriangleList(m);
+    DivideTriangles(m, 1 + round % 3);
+    const double a = edge(rng);
+    const double b = a + edge(rng) / 4 + 11.25;
+    const auto in_range = [&](const TriangleRecord& t) {
+      return std::any_of(t.Z.begin() + 1, t.Z.end(), [&](double z) { return z >= a && z <= b; }) ||
+             (std::min({t.Z[1], t.Z[2], t.Z[3]}) <= a && std::max({t.Z[1], t.Z[2], t.Z[3]}) >= b);
+    };
+    std::vector<bool> visited(static_cast<std::size_t>(m.TriangleCount) + 1, false);
+    std::int64_t last = 0;
+    m.Triangles.ForEachWanted(
+        1, m.TriangleCount, [&](double lo, double hi) { return lo <= b && hi >= a; },
+        [&](std::int64_t k, const TriangleRecord& t) {
+          ASSERT_GT(k, last);
+          last = k;
+          ASSERT_EQ(t, m.Triangles(k)) << "round " << round << " entry " << k;
+          visited[static_cast<std::size_t>(k)] = true;
+          ++visited_total;
+        });
+    for (int k = 1; k <= m.TriangleCount; ++k) {
+      if (in_range(m.Triangles(k))) {
+        ASSERT_TRUE(visited[static_cast<std::size_t>(k)]) << "round " << round << " entry " << k;
+      }
+    }
+    triangles_total += m.TriangleCount;
+  }
+  // The point of it: most parts are never made.
+  EXPECT_LT(visited_total, triangles_total / 2);
 }
 
 TEST(TriangleStore, HoldsAtMostEightBytesATriangleUndividedAndNothingMoreDivided) {

@@ -271,6 +271,13 @@ void Pen::Edge(PixelPoint from, PixelPoint to) {
   }
 }
 
+// A polygon whose corners all fall on one pixel has no row to fill and no edge to walk, so it
+// sets nothing; the small parts of a divided mesh often are such polygons.
+bool OnOnePixel(std::span<const PixelPoint> corners) {
+  return std::all_of(corners.begin() + 1, corners.end(),
+                     [&](const PixelPoint& p) { return p == corners[0]; });
+}
+
 }  // namespace
 
 bool SolidPolygonFits(std::span<const PixelPoint> corners, int width, int height) {
@@ -289,6 +296,9 @@ bool SolidPolygonFits(std::span<const PixelPoint> corners, int width, int height
 
 void PaintSolidPolygon(std::span<const PixelPoint> corners, std::uint32_t* pixels, int width,
                        int height, std::ptrdiff_t stride, std::uint32_t colour) {
+  if (OnOnePixel(corners)) {
+    return;
+  }
   const PixelSink sink(pixels, width, height, stride, colour);
   Fill(corners, sink);
   Pen pen(sink);
@@ -303,6 +313,10 @@ void PaintSolidPolygon(std::span<const PixelPoint> corners, std::uint32_t* pixel
 }
 
 void PaintSolidPolygon(std::span<const PixelPoint> corners, QImage& image, QRgb colour) {
+  // Before the pixels are asked for, which may copy a shared image.
+  if (OnOnePixel(corners)) {
+    return;
+  }
   PaintSolidPolygon(corners, reinterpret_cast<std::uint32_t*>(image.bits()), image.width(),
                     image.height(), image.bytesPerLine() / 4, colour | 0xff000000u);
 }
