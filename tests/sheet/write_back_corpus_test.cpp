@@ -69,6 +69,7 @@ std::string Cause(const std::string& message) {
                {"workbook.bin", ".xlsb, reported as a broken part"},
                {"\"Workbook\" ストリームがなく", "no Workbook stream, reported as broken"},
                {"Excel のブック", "not a workbook"},
+               {"は空で", "empty file"},
                {"壊れて", "broken part or record"}};
   for (const auto& k : known) {
     if (message.find(k.says) != std::string::npos) {
