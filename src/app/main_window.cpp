@@ -20,6 +20,7 @@
 #include "optimise/optimize_command.h"
 #include "platform/qt/qt_child.h"
 #include "platform/qt/qt_printer.h"
+#include "sheet/atomic_save.h"
 #include "view/background_map.h"
 #include "view/colour_index.h"
 #include "view/contour_image_save.h"
@@ -86,6 +87,9 @@ MainWindow::MainWindow(std::function<void()> end_program)
 
   const QRect area = TwipsRect(kPictureLeft, kPictureTop, kPictureWidth, kPictureHeight);
   surface_ = std::make_unique<qt::QtSurface>(area.width(), area.height());
+  // The picture is saved as the command line saves its images: under the name's own bytes, with
+  // the saves' temporary-file cleanup on signals.
+  surface_->SetFileSaver(&sheet::CreateOrReplace);
   drawing_area_ = qt::MakeChild<qt::SurfaceView>(client, *surface_);
   drawing_area_->setObjectName(QStringLiteral("Picture1"));
   drawing_area_->setGeometry(area);

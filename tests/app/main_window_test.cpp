@@ -298,12 +298,17 @@ TEST_F(MainWindowTest, ShrinkButtonAndImageSaveWorkFromTheWindow) {
     EXPECT_TRUE(window.statusBar()->currentMessage().contains(QStringLiteral("mesh.pdf")));
   }
 
-  dialogs.input_answers.push_back("map");
+  // A name that is not UTF-8 is saved under its own bytes.
+  dialogs.input_answers.push_back("map\xff");
   Click("SaveContour");
   EXPECT_TRUE(dialogs.messages.empty());
-  EXPECT_TRUE(window.statusBar()->currentMessage().endsWith(
-      QString::fromStdString((folder / "map.BMP").string())));
-  const QImage saved(QString::fromStdString((folder / "map.BMP").string()));
+  const std::string saved_path = (folder / "map\xff.BMP").string();
+  EXPECT_TRUE(window.statusBar()->currentMessage().endsWith(QString::fromStdString(saved_path)));
+  std::ifstream file(saved_path, std::ios::binary);
+  ASSERT_TRUE(file) << saved_path;
+  const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const QImage saved =
+      QImage::fromData(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())), "BMP");
   EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32),
             window.surface().image().convertToFormat(QImage::Format_RGB32));
   std::filesystem::remove_all(folder);

@@ -216,6 +216,11 @@ void QtSurface::SavePicture(const std::string& path) {
       fail(writer.errorString());
     }
   }
+  if (save_file_) {
+    save_file_(path, std::span(reinterpret_cast<const std::uint8_t*>(bitmap.constData()),
+                               static_cast<std::size_t>(bitmap.size())));
+    return;
+  }
   QSaveFile file(ToQString(path));
   // Never fall back to writing the target in place: a failure must leave no partial file.
   file.setDirectWriteFallback(false);

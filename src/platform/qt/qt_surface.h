@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <functional>
 #include <optional>
+#include <span>
+#include <string>
 
 #include "platform/drawing_surface.h"
 
@@ -25,6 +27,10 @@ class QtSurface : public DrawingSurface {
   void Resize(int width, int height);
   // Called by Refresh; the window uses it to schedule a repaint.
   void SetRefreshHandler(std::function<void()> handler) { on_refresh_ = std::move(handler); }
+  // Writes the encoded picture under a path given as bytes, whatever their encoding. Without
+  // one, SavePicture goes through Qt, which takes the path as UTF-8.
+  using FileSaver = std::function<void(const std::string&, std::span<const std::uint8_t>)>;
+  void SetFileSaver(FileSaver saver) { save_file_ = std::move(saver); }
 
   void SetScaleMode(ScaleMode mode) override { scale_.SetMode(mode); }
   void SetScale(double x1, double y1, double x2, double y2) override;
@@ -80,6 +86,7 @@ class QtSurface : public DrawingSurface {
   double current_x_ = 0;
   double current_y_ = 0;
   std::function<void()> on_refresh_;
+  FileSaver save_file_;
   mutable std::optional<QPainter> painter_;
 };
 

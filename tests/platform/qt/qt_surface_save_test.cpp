@@ -62,6 +62,22 @@ QStringList Entries(const QTemporaryDir& dir) {
       .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
+TEST(QtSurfaceSave, AFileSaverGetsTheBitmapAndThePathAsTheyAre) {
+  QtSurface s(20, 10);
+  DrawSample(s);
+  std::string seen_path;
+  QByteArray seen_bytes;
+  s.SetFileSaver([&](const std::string& path, std::span<const std::uint8_t> bytes) {
+    seen_path = path;
+    seen_bytes = QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                            static_cast<qsizetype>(bytes.size()));
+  });
+  s.SavePicture("/no/such/folder/m\xff.BMP");
+  EXPECT_EQ(seen_path, "/no/such/folder/m\xff.BMP");
+  EXPECT_EQ(QImage::fromData(seen_bytes, "BMP").convertToFormat(QImage::Format_RGB32),
+            s.image().convertToFormat(QImage::Format_RGB32));
+}
+
 TEST(QtSurfaceSave, WritesAWindowsBitmapThatReadsBackPixelForPixel) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
