@@ -13,7 +13,6 @@ namespace {
 constexpr Rgb kWhite = RGB(255, 255, 255);
 constexpr Rgb kRed = RGB(255, 0, 0);
 constexpr Rgb kBlue = RGB(0, 0, 255);
-constexpr Rgb kGreen = RGB(0, 160, 0);
 
 Rgb At(const QtSurface& s, int x, int y) {
   const QRgb p = s.image().pixel(x, y);
