@@ -11,11 +11,29 @@ void CellStore::Set(std::int32_t row, std::int32_t col, const CellValue& value) 
     entry.kind = CellKind::Empty;  // empty text reads as an empty cell
   }
   if (entry.kind == CellKind::Text || entry.kind == CellKind::Error) {
-    entry.text = static_cast<std::uint32_t>(texts_.size());
-    texts_.push_back(value.text);
+    entry.text = AddText(value.text);
   }
   entries_.push_back(entry);
   finished_ = false;
+}
+
+std::uint32_t CellStore::AddText(std::string text) {
+  text_bytes_ += text.size();
+  texts_.push_back(std::move(text));
+  return static_cast<std::uint32_t>(texts_.size() - 1);
+}
+
+void CellStore::SetText(std::int32_t row, std::int32_t col, std::uint32_t text_id) {
+  entries_.push_back(
+      {Key(row, col), 0, text_id, static_cast<std::uint32_t>(entries_.size()), CellKind::Text});
+  finished_ = false;
+}
+
+void CellStore::ReplaceText(std::uint32_t text_id, std::string text) {
+  std::string& kept = texts_.at(text_id);
+  text_bytes_ = text_bytes_ - kept.size() + text.size();
+  kept = std::move(text);
+  kept.shrink_to_fit();
 }
 
 void CellStore::Finish() {
@@ -58,6 +76,9 @@ CellValue CellStore::Value(const Entry& e) const {
     case CellKind::Boolean:
       return CellValue::Boolean(e.number != 0);
     case CellKind::Text:
+      if (texts_[e.text].empty()) {
+        return {};  // a shared text that turned out empty
+      }
       return CellValue::Text(texts_[e.text]);
     case CellKind::Error:
       return CellValue::Error(texts_[e.text]);
