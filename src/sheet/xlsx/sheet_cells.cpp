@@ -208,10 +208,12 @@ class SheetReader {
         FailCell("の共有文字列の番号 \"" + Excerpt(value_) + "\" が整数ではありません");
       }
       SharedStringUses& uses = context_.deferred_strings ? *context_.deferred_strings : uses_;
-      if (!context_.deferred_strings || index >= kMaxSharedStrings) {
-        const std::size_t count = context_.deferred_strings ? kMaxSharedStrings
-                                  : context_.shared_strings ? context_.shared_strings->size()
-                                                            : 0;
+      if (index >= kMaxSharedStrings) {
+        FailCell("が共有文字列 " + std::to_string(index) + " 番を指していますが、共有文字列は " +
+                 "上限の " + std::to_string(kMaxSharedStrings) + " 個までです");
+      }
+      if (!context_.deferred_strings) {
+        const std::size_t count = context_.shared_strings ? context_.shared_strings->size() : 0;
         if (index >= count) {
           FailCell("が共有文字列 " + std::to_string(index) + " 番を指していますが、共有文字列は " +
                    std::to_string(count) + " 個しかありません");
@@ -231,6 +233,7 @@ class SheetReader {
       } else if (has_value_) {
         store_.Set(row_, col_, CellValue::Text(DecodeExcelEscapes(value_)));
       }
+      CheckTextLimit(store_, context_.text_limit, context_.path, context_.part);
     } else if (type_ == "str") {
       if (has_value_) {
         store_.Set(row_, col_, CellValue::Text(DecodeExcelEscapes(value_)));
