@@ -37,20 +37,24 @@ void CellStore::ReplaceText(std::uint32_t text_id, std::string text) {
 }
 
 void CellStore::Finish() {
-  std::stable_sort(entries_.begin(), entries_.end(),
-                   [](const Entry& a, const Entry& b) { return a.key < b.key; });
+  // Sheets store their cells in order, so the sort (and the buffer a stable sort takes, as large
+  // as the cells) is usually not needed. The cells are kept in place rather than copied: the
+  // reader's text of the sheet is still alive here, and a second copy of a sheet of millions
+  // of cells is what would push reading past its memory.
+  const auto by_key = [](const Entry& a, const Entry& b) { return a.key < b.key; };
+  if (!std::is_sorted(entries_.begin(), entries_.end(), by_key)) {
+    std::stable_sort(entries_.begin(), entries_.end(), by_key);
+  }
   // Keep the last Set of each cell.
-  std::vector<Entry> unique;
-  unique.reserve(entries_.size());
-  for (const Entry& e : entries_) {
-    if (!unique.empty() && unique.back().key == e.key) {
-      unique.back() = e;
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    if (kept > 0 && entries_[kept - 1].key == entries_[i].key) {
+      entries_[kept - 1] = entries_[i];
     } else {
-      unique.push_back(e);
+      entries_[kept++] = entries_[i];
     }
   }
-  unique.shrink_to_fit();
-  entries_ = std::move(unique);
+  entries_.resize(kept);
   finished_ = true;
 }
 

@@ -45,11 +45,15 @@ TEST(CellStore, TextsFilledInLaterAndEmptyOnesReadAsEmpty) {
 TEST(CellStore, TheLastRecordOfACellWinsWhicheverWayItWasSet) {
   CellStore store;
   const std::uint32_t id = store.AddText("text");
+  store.Set(3, 3, CellValue::Number(3));  // out of order: the store sorts
   store.Set(1, 1, CellValue::Number(1));
   store.SetText(1, 1, id);
   store.SetText(2, 2, id);
   store.Set(2, 2, CellValue::Number(2));
+  store.Set(3, 3, CellValue::Number(4));
   store.Finish();
+  EXPECT_EQ(store.size(), 3u);
+  EXPECT_EQ(store.Get(3, 3), CellValue::Number(4));
   EXPECT_EQ(store.Get(1, 1), CellValue::Text("text"));
   EXPECT_EQ(store.Get(2, 2), CellValue::Number(2));
 }
