@@ -11,28 +11,50 @@ void CellStore::Set(std::int32_t row, std::int32_t col, const CellValue& value) 
     entry.kind = CellKind::Empty;  // empty text reads as an empty cell
   }
   if (entry.kind == CellKind::Text || entry.kind == CellKind::Error) {
-    entry.text = static_cast<std::uint32_t>(texts_.size());
-    texts_.push_back(value.text);
+    entry.text = AddText(value.text);
   }
   entries_.push_back(entry);
   finished_ = false;
 }
 
+std::uint32_t CellStore::AddText(std::string text) {
+  text_bytes_ += text.size();
+  texts_.push_back(std::move(text));
+  return static_cast<std::uint32_t>(texts_.size() - 1);
+}
+
+void CellStore::SetText(std::int32_t row, std::int32_t col, std::uint32_t text_id) {
+  entries_.push_back(
+      {Key(row, col), 0, text_id, static_cast<std::uint32_t>(entries_.size()), CellKind::Text});
+  finished_ = false;
+}
+
+void CellStore::ReplaceText(std::uint32_t text_id, std::string text) {
+  std::string& kept = texts_.at(text_id);
+  text_bytes_ = text_bytes_ - kept.size() + text.size();
+  kept = std::move(text);
+  kept.shrink_to_fit();
+}
+
 void CellStore::Finish() {
-  std::stable_sort(entries_.begin(), entries_.end(),
-                   [](const Entry& a, const Entry& b) { return a.key < b.key; });
+  // Sheets store their cells in order, so the sort (and the buffer a stable sort takes, as large
+  // as the cells) is usually not needed. The cells are kept in place rather than copied: the
+  // reader's text of the sheet is still alive here, and a second copy of a sheet of millions
+  // of cells is what would push reading past its memory.
+  const auto by_key = [](const Entry& a, const Entry& b) { return a.key < b.key; };
+  if (!std::is_sorted(entries_.begin(), entries_.end(), by_key)) {
+    std::stable_sort(entries_.begin(), entries_.end(), by_key);
+  }
   // Keep the last Set of each cell.
-  std::vector<Entry> unique;
-  unique.reserve(entries_.size());
-  for (const Entry& e : entries_) {
-    if (!unique.empty() && unique.back().key == e.key) {
-      unique.back() = e;
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    if (kept > 0 && entries_[kept - 1].key == entries_[i].key) {
+      entries_[kept - 1] = entries_[i];
     } else {
-      unique.push_back(e);
+      entries_[kept++] = entries_[i];
     }
   }
-  unique.shrink_to_fit();
-  entries_ = std::move(unique);
+  entries_.resize(kept);
   finished_ = true;
 }
 
@@ -58,6 +80,9 @@ CellValue CellStore::Value(const Entry& e) const {
     case CellKind::Boolean:
       return CellValue::Boolean(e.number != 0);
     case CellKind::Text:
+      if (texts_[e.text].empty()) {
+        return {};  // a shared text that turned out empty
+      }
       return CellValue::Text(texts_[e.text]);
     case CellKind::Error:
       return CellValue::Error(texts_[e.text]);

@@ -14,6 +14,15 @@ class CellStore {
  public:
   // Records a cell; a later Set of the same cell wins. Empty cells need not be recorded.
   void Set(std::int32_t row, std::int32_t col, const CellValue& value);
+  // Keeps `text` once and returns its id, so a text that many cells show (a shared string)
+  // costs its bytes once, not once per cell.
+  std::uint32_t AddText(std::string text);
+  // Records a text cell showing the text `text_id` (from AddText); empty text reads as empty.
+  void SetText(std::int32_t row, std::int32_t col, std::uint32_t text_id);
+  // Replaces the text `text_id`, for readers that learn a text after the cells showing it.
+  void ReplaceText(std::uint32_t text_id, std::string text);
+  // The bytes of every text kept, each counted once.
+  std::size_t text_bytes() const { return text_bytes_; }
   // Sorts the cells for lookup; call once after the last Set.
   void Finish();
   CellValue Get(std::int32_t row, std::int32_t col) const;
@@ -22,9 +31,13 @@ class CellStore {
   template <typename F>
   void ForEach(F&& f) const {
     for (const Entry& e : entries_) {
-      if (e.kind != CellKind::Empty) {
+      if (e.kind == CellKind::Empty) {
+        continue;
+      }
+      CellValue value = Value(e);
+      if (value.kind != CellKind::Empty) {
         f(static_cast<std::int32_t>(e.key >> 32), static_cast<std::int32_t>(e.key & 0xFFFFFFFFu),
-          Value(e));
+          std::move(value));
       }
     }
   }
@@ -47,6 +60,7 @@ class CellStore {
 
   std::vector<Entry> entries_;
   std::vector<std::string> texts_;
+  std::size_t text_bytes_ = 0;
   bool finished_ = false;
 };
 

@@ -1,6 +1,9 @@
 #include "sheet/xls/biff_workbook.h"
 
+#include <unordered_map>
+
 #include "sheet/active_chart_message.h"
+#include "sheet/read_limits.h"
 #include "sheet/refusal_reasons.h"
 #include "sheet/xls/biff_record_reader.h"
 #include "sheet/xls/biff_string.h"
@@ -120,6 +123,9 @@ WorkbookGlobals ParseGlobals(Bytes stream) {
       case rec::kFilePass:
         ThrowUnsupported(reason::kPasswordProtected);
       case rec::kBoundSheet:
+        if (globals.sheets.size() >= kMaxSheets) {
+          ThrowUnsupported("シートが上限の " + std::to_string(kMaxSheets) + " 枚を超えています");
+        }
         globals.sheets.push_back(ParseBoundSheet(r, stream.size()));
         break;
       case rec::kWindow1:
@@ -287,8 +293,12 @@ class SheetParser {
                       std::to_string(index) + " が共有文字列表 (" +
                       std::to_string(globals_.shared_strings.size()) + " 個) の外です");
         }
-        text_.text.assign(globals_.shared_strings[index]);
-        SetText(p);
+        // A string shown by many cells is kept once, however often the sheet shows it.
+        const auto [kept, first] = sst_texts_.try_emplace(index, 0);
+        if (first) {
+          kept->second = cells_.AddText(globals_.shared_strings[index]);
+        }
+        cells_.SetText(p.row, p.col, kept->second);
         Keep(r, p);
         break;
       }
@@ -380,6 +390,7 @@ class SheetParser {
   CellStore& cells_;
   SheetLayout* layout_;
   CellValue text_;  // reused for every text cell, so reading allocates no string per cell
+  std::unordered_map<std::uint32_t, std::uint32_t> sst_texts_;  // SST index -> the store's text
   std::vector<BiffSegment> segments_;
   bool pending_string_ = false;
   Pos pending_{};

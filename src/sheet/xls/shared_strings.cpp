@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "sheet/read_limits.h"
 #include "sheet/xls/biff_string.h"
 #include "sheet/xls/segment_cursor.h"
+#include "sheet/xls/xls_format_error.h"
 
 namespace ombrix::sheet::xls {
 
@@ -11,6 +13,10 @@ std::vector<std::string> ParseSharedStrings(const std::vector<BiffSegment>& segm
   SegmentCursor cursor(segments, "SST");
   cursor.ReadU32();  // total number of references to the strings, not needed
   const std::uint32_t unique = cursor.ReadU32();
+  if (unique > kMaxSharedStrings) {
+    ThrowUnsupported("共有文字列 (SST) が " + std::to_string(unique) + " 個あり、上限の " +
+                     std::to_string(kMaxSharedStrings) + " 個を超えています");
+  }
   std::size_t bytes = 0;
   for (const BiffSegment& s : segments) {
     bytes += s.body.size();

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "platform/workbook.h"
+#include "sheet/read_limits.h"
 #include "sheet/xlsx/cell_number.h"
 #include "sheet/xlsx/cell_ref.h"
 #include "sheet/xlsx/excel_escapes.h"
@@ -65,6 +66,7 @@ class SheetReader {
           if (!seen_worksheet_) {
             scanner_.Fail("ワークシートではありません");
           }
+          CheckTextLimit(store_, context_.text_limit, context_.path, context_.part);
           store_.Finish();
           return std::move(store_);
         case XmlScanner::Event::kStart: {
@@ -205,18 +207,33 @@ class SheetReader {
       if (ec != std::errc() || end != trimmed.data() + trimmed.size()) {
         FailCell("の共有文字列の番号 \"" + Excerpt(value_) + "\" が整数ではありません");
       }
-      const std::size_t count = context_.shared_strings ? context_.shared_strings->size() : 0;
-      if (index >= count) {
+      SharedStringUses& uses = context_.deferred_strings ? *context_.deferred_strings : uses_;
+      if (index >= kMaxSharedStrings) {
         FailCell("が共有文字列 " + std::to_string(index) + " 番を指していますが、共有文字列は " +
-                 std::to_string(count) + " 個しかありません");
+                 "上限の " + std::to_string(kMaxSharedStrings) + " 個までです");
       }
-      store_.Set(row_, col_, CellValue::Text((*context_.shared_strings)[index]));
+      if (!context_.deferred_strings) {
+        const std::size_t count = context_.shared_strings ? context_.shared_strings->size() : 0;
+        if (index >= count) {
+          FailCell("が共有文字列 " + std::to_string(index) + " 番を指していますが、共有文字列は " +
+                   std::to_string(count) + " 個しかありません");
+        }
+      }
+      const auto [use, first] =
+          uses.try_emplace(static_cast<std::uint32_t>(index), SharedStringUse{0, row_, col_});
+      if (first) {
+        use->second.text_id = store_.AddText(
+            context_.deferred_strings ? std::string() : (*context_.shared_strings)[index]);
+        CheckTextLimit(store_, context_.text_limit, context_.path, context_.part);
+      }
+      store_.SetText(row_, col_, use->second.text_id);
     } else if (type_ == "inlineStr") {
       if (has_inline_) {
         store_.Set(row_, col_, CellValue::Text(DecodeExcelEscapes(inline_)));
       } else if (has_value_) {
         store_.Set(row_, col_, CellValue::Text(DecodeExcelEscapes(value_)));
       }
+      CheckTextLimit(store_, context_.text_limit, context_.path, context_.part);
     } else if (type_ == "str") {
       if (has_value_) {
         store_.Set(row_, col_, CellValue::Text(DecodeExcelEscapes(value_)));
@@ -250,6 +267,7 @@ class SheetReader {
   XmlScanner scanner_;
   const SheetContext& context_;
   CellStore store_;
+  SharedStringUses uses_;  // shared strings already kept, when they are looked up at once
   bool seen_worksheet_ = false;
   std::int32_t row_ = 0;  // the current row; 0 before the first
   std::int32_t col_ = 0;  // the column of the last cell in the row; 0 before the first

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sheet/cell_store.h"
+#include "sheet/xlsx/shared_strings.h"
 
 namespace ombrix::sheet::xlsx {
 
@@ -14,12 +15,16 @@ struct SheetContext {
   std::string part;                                          // the sheet's entry name, for messages
   const std::vector<std::string>* shared_strings = nullptr;  // may be null: no table
   bool date1904 = false;
+  // When set, cells of type "s" are recorded here with an empty text, to be filled from the
+  // table afterwards (FillSharedStrings), and `shared_strings` is not consulted.
+  SharedStringUses* deferred_strings = nullptr;
+  std::size_t text_limit = std::size_t{256} * 1024 * 1024;  // bytes of text kept, at most
 };
 
 // Reads every cell of the worksheet `xml` into a finished store: numbers, texts (shared, inline,
 // formula results), booleans, errors, and ISO dates (type "d") as serial numbers. A cell without
 // a value is not stored. Error 321 naming the file, the part and the cell for anything that
-// cannot be read as written.
+// cannot be read as written. A shared string shown by many cells is kept once.
 CellStore ReadSheetCells(std::string_view xml, const SheetContext& context);
 
 }  // namespace ombrix::sheet::xlsx

@@ -8,6 +8,7 @@
 
 #include "model/run_error.h"
 #include "sheet/active_chart_message.h"
+#include "sheet/read_limits.h"
 #include "sheet/refusal_reasons.h"
 #include "sheet/xlsx/part_names.h"
 #include "sheet/xlsx/relationships.h"
@@ -106,6 +107,11 @@ WorkbookParts LocateWorkbookParts(const ZipArchive& archive) {
   for (pugi::xml_node node = ChildByLocalName(workbook, "sheets").first_child(); node;
        node = node.next_sibling()) {
     if (node.type() == pugi::node_element && LocalName(node.name()) == "sheet") {
+      if (sheets.size() >= kMaxSheets) {
+        throw RunError(err::kBadFileFormat,
+                       "ファイル \"" + path + "\" は読み込めません: " + parts.workbook +
+                           " のシートが上限の " + std::to_string(kMaxSheets) + " 枚を超えています");
+      }
       sheets.push_back(node);
     }
   }

@@ -1,5 +1,10 @@
 #include "sheet/xlsx/xlsx_reader.h"
 
+#include <filesystem>
+#include <limits>
+#include <system_error>
+
+#include "sheet/read_limits.h"
 #include "sheet/xlsx/shared_strings.h"
 #include "sheet/xlsx/sheet_cells.h"
 #include "sheet/xlsx/workbook_parts.h"
@@ -8,21 +13,27 @@
 namespace ombrix::sheet {
 namespace {
 
-std::unique_ptr<SheetWorkbook> ReadArchive(const xlsx::ZipArchive& archive) {
+std::unique_ptr<SheetWorkbook> ReadArchive(const xlsx::ZipArchive& archive,
+                                           std::uint64_t file_bytes) {
   const xlsx::WorkbookParts parts = xlsx::LocateWorkbookParts(archive);
-  std::vector<std::string> shared_strings;
-  if (!parts.shared_strings.empty()) {
-    shared_strings = xlsx::ReadSharedStrings(archive.Read(*archive.Find(parts.shared_strings)),
-                                             archive.path(), parts.shared_strings);
-  }
-  const xlsx::SheetContext context{archive.path(), parts.active_sheet,
-                                   parts.shared_strings.empty() ? nullptr : &shared_strings,
-                                   parts.date1904};
+  // The sheet comes first: only the shared strings it shows are then kept from the table.
+  xlsx::SharedStringUses uses;
+  xlsx::SheetContext context{archive.path(), parts.active_sheet, nullptr, parts.date1904};
+  context.deferred_strings = &uses;
+  context.text_limit = MaxTextBytes(file_bytes);
   CellStore cells;
   {
     // The unpacked sheet is the largest buffer; it goes as soon as its cells are stored.
     const std::string xml = archive.Read(*archive.Find(parts.active_sheet));
     cells = xlsx::ReadSheetCells(xml, context);
+  }
+  if (!uses.empty() && !parts.shared_strings.empty()) {
+    const std::string xml = archive.Read(*archive.Find(parts.shared_strings));
+    xlsx::FillSharedStrings(xml, archive.path(), parts.shared_strings, parts.active_sheet, uses,
+                            context.text_limit, cells);
+  } else {
+    xlsx::FillSharedStrings({}, archive.path(), {}, parts.active_sheet, uses, context.text_limit,
+                            cells);
   }
   return std::make_unique<SheetWorkbook>(parts.active_sheet_name, std::move(cells));
 }
@@ -30,12 +41,16 @@ std::unique_ptr<SheetWorkbook> ReadArchive(const xlsx::ZipArchive& archive) {
 }  // namespace
 
 std::unique_ptr<SheetWorkbook> ReadXlsx(const std::string& path) {
-  return ReadArchive(xlsx::ZipArchive::OpenFile(path));
+  std::error_code ec;
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  // An unknown size leaves only the fixed ceiling on text.
+  return ReadArchive(xlsx::ZipArchive::OpenFile(path),
+                     ec ? std::numeric_limits<std::uint64_t>::max() / 64 : size);
 }
 
 std::unique_ptr<SheetWorkbook> ReadXlsxBytes(const std::vector<std::uint8_t>& bytes,
                                              const std::string& path) {
-  return ReadArchive(xlsx::ZipArchive::OpenBytes(bytes, path));
+  return ReadArchive(xlsx::ZipArchive::OpenBytes(bytes, path), bytes.size());
 }
 
 }  // namespace ombrix::sheet

@@ -6,6 +6,14 @@ namespace ombrix::sheet::xlsx {
 
 std::unique_ptr<pugi::xml_document> ParseXmlPart(const std::string& text, const std::string& path,
                                                  const std::string& part) {
+  // A tree costs several times its text; these parts are small in any real workbook, so one
+  // that is not (a crafted list of a million sheets or relationships) is refused before the
+  // tree is built.
+  if (text.size() > kMaxTreePartBytes) {
+    ThrowBrokenPart(path, part,
+                    std::to_string(text.size()) + " バイトあり、この部品の上限の " +
+                        std::to_string(kMaxTreePartBytes / (1024 * 1024)) + " MiB を超えます");
+  }
   auto doc = std::make_unique<pugi::xml_document>();
   // The document type node is kept only so it can be seen and refused; pugixml never expands
   // entities other than the predefined and numeric ones.

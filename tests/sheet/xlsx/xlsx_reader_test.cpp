@@ -77,6 +77,32 @@ TEST(XlsxReaderWriters, ReadsFromAFileAsFromBytes) {
   EXPECT_EQ(At(*book, "B3"), CellValue::Number(7.25));
 }
 
+TEST(XlsxReaderStrings, OnlyTheStringsTheSheetShowsAreKeptEachOnce) {
+  std::string table = kSstOpen;
+  for (int i = 0; i < 1000; ++i) {
+    table += "<si><t>" + std::string(i == 998 ? 5000 : 10, static_cast<char>('a' + i % 26)) +
+             "</t></si>";
+  }
+  std::string rows;
+  for (int r = 1; r <= 400; ++r) {
+    rows += "<row r=\"" + std::to_string(r) + "\"><c r=\"A" + std::to_string(r) +
+            "\" t=\"s\"><v>998</v></c><c r=\"B" + std::to_string(r) +
+            "\" t=\"s\"><v>3</v></c></row>";
+  }
+  const auto book = Read(OneSheetWorkbook(rows, table + "</sst>"));
+  EXPECT_EQ(At(*book, "A400"), CellValue::Text(std::string(5000, 'k')));
+  EXPECT_EQ(At(*book, "B1"), CellValue::Text("dddddddddd"));
+  // The two texts shown, once each: not the table, nor a copy per cell (400 x 5,000 bytes).
+  EXPECT_EQ(book->cells().text_bytes(), 5010u);
+  // A cell past the table's end is named, however far down the table the sheet looks.
+  const std::string why = Error321([&] {
+    Read(OneSheetWorkbook(R"(<row r="2"><c r="C2" t="s"><v>1000</v></c></row>)", table + "</sst>"));
+  });
+  EXPECT_TRUE(Contains(
+      why, "セル C2 が共有文字列 1000 番を指していますが、共有文字列は 1000 個しかありません"))
+      << why;
+}
+
 TEST(XlsxReaderHostile, EntityDefinitionsAreNeverExpanded) {
   const std::string bomb =
       R"(<?xml version="1.0"?><!DOCTYPE worksheet [<!ENTITY a "aaaaaaaaaa"><!ENTITY b "&a;&a;&a;&a;&a;">]>)"
@@ -87,6 +113,25 @@ TEST(XlsxReaderHostile, EntityDefinitionsAreNeverExpanded) {
   auto sst = OneSheetWorkbook(R"(<row><c t="s"><v>0</v></c></row>)",
                               R"(<!DOCTYPE sst [<!ENTITY e "x">]><sst><si><t>&e;</t></si></sst>)");
   EXPECT_TRUE(Contains(Error321([&] { Read(sst); }), "xl/sharedStrings.xml"));
+}
+
+// One policy for every part read: a document type is refused, naming the part, before any
+// entity it declares could be used.
+TEST(XlsxReaderHostile, EveryPartReadRefusesADocumentType) {
+  for (const char* part : {"_rels/.rels", "xl/workbook.xml", "xl/_rels/workbook.xml.rels",
+                           "xl/worksheets/sheet1.xml", "xl/sharedStrings.xml"}) {
+    auto entries = OneSheetWorkbook(R"(<row r="1"><c r="A1" t="s"><v>0</v></c></row>)",
+                                    std::string(kSstOpen) + "<si><t>x</t></si></sst>");
+    for (TestEntry& e : entries) {
+      if (e.name == part) {
+        const std::size_t root = e.data.find('<', e.data.find("?>") + 1);
+        e.data.insert(root, "<!DOCTYPE x>");
+      }
+    }
+    const std::string why = Error321([&] { Read(entries); });
+    EXPECT_TRUE(Contains(why, part)) << why;
+    EXPECT_TRUE(Contains(why, "DOCTYPE")) << why;
+  }
 }
 
 TEST(XlsxReaderHostile, TruncatedArchiveAndTruncatedSheet) {

@@ -140,5 +140,39 @@ TEST(SheetCellErrors, NotAWorksheetOrCutShort) {
   Error321([&] { ReadSheetCells(std::string_view(cut).substr(0, cut.size() - 20), context); });
 }
 
+TEST(SheetCells, SharedStringsDeferredAreRecordedOncePerIndex) {
+  SharedStringUses uses;
+  SheetContext context{"f.xlsx", "s.xml", nullptr, false};
+  context.deferred_strings = &uses;
+  CellStore cells = ReadSheetCells(
+      SheetXml(R"(<row r="2"><c r="C2" t="s"><v>7</v></c><c r="D2" t="s"><v>7</v></c></row>)"
+               R"(<row r="3"><c r="A3" t="s"><v>1</v></c><c r="B3"><v>5</v></c></row>)"),
+      context);
+  ASSERT_EQ(uses.size(), 2u);
+  EXPECT_EQ(uses.at(7).row, 2);
+  EXPECT_EQ(uses.at(7).col, 3);  // the first cell showing it
+  cells.ReplaceText(uses.at(7).text_id, "seven");
+  EXPECT_EQ(cells.Get(2, 4), CellValue::Text("seven"));
+  EXPECT_EQ(cells.Get(2, 3), CellValue::Text("seven"));
+  EXPECT_EQ(cells.Get(3, 1), CellValue::Empty());  // not filled yet
+  EXPECT_EQ(cells.text_bytes(), 5u);
+  // An index no table may reach is refused at once, naming the cell.
+  const std::string why = Error321([&] {
+    ReadSheetCells(SheetXml(R"(<row r="1"><c r="B1" t="s"><v>16777216</v></c></row>)"), context);
+  });
+  EXPECT_TRUE(Contains(why, "セル B1 が共有文字列 16777216 番を指していますが")) << why;
+}
+
+TEST(SheetCells, TextBeyondTheLimitIsRefused) {
+  SheetContext context{"f.xlsx", "s.xml", &kStrings, false};
+  context.text_limit = 8;
+  const std::string sheet = R"(<row r="1"><c r="A1" t="inlineStr"><is><t>abcde</t></is></c>)"
+                            R"(<c r="B1" t="s"><v>0</v></c><c r="C1" t="s"><v>0</v></c></row>)";
+  const std::string why = Error321([&] { ReadSheetCells(SheetXml(sheet), context); });
+  EXPECT_TRUE(Contains(why, "s.xml のセルの文字列が合わせて 8 バイト")) << why;
+  context.text_limit = 9;  // "abcde" and "zero" once, however many cells show it
+  EXPECT_EQ(ReadSheetCells(SheetXml(sheet), context).text_bytes(), 9u);
+}
+
 }  // namespace
 }  // namespace ombrix::sheet::xlsx

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "error_expect.h"
+#include "sheet/xlsx/xml_part.h"
 #include "test_archive.h"
 
 namespace ombrix::sheet::xlsx {
@@ -140,6 +141,34 @@ TEST(WorkbookPartsErrors, EachMissingOrBrokenPieceIsNamed) {
   EXPECT_TRUE(Contains(Error321([] { Locate(WithWorkbook("<workbook><sheets>", kSheetRel)); }),
                        "xl/workbook.xml"));
   EXPECT_TRUE(Contains(Error321([] { Locate(WithWorkbook("<book/>", kSheetRel)); }), "book"));
+}
+
+TEST(WorkbookParts, MoreSheetsThanTheCapAreRefused) {
+  const auto book = [](std::size_t count) {
+    std::string sheets;
+    for (std::size_t i = 1; i <= count; ++i) {
+      sheets += "<sheet name=\"S" + std::to_string(i) + "\" sheetId=\"1\" r:id=\"rId1\"/>";
+    }
+    return std::vector<TestEntry>{
+        {"_rels/.rels", PackageRels()},
+        {"xl/workbook.xml", WorkbookXml(sheets)},
+        {"xl/_rels/workbook.xml.rels", WorkbookRels(Rel("rId1", "worksheet", "s.xml"))},
+        {"xl/s.xml", SheetXml("")}};
+  };
+  const std::string why = Error321([&] { Locate(book(65536)); });
+  EXPECT_TRUE(Contains(why,
+                       "\"book.xlsx\" は読み込めません: xl/workbook.xml のシートが上限の "
+                       "65535 枚を超えています"))
+      << why;
+  EXPECT_EQ(Locate(book(65535)).active_sheet_name, "S1");
+}
+
+TEST(WorkbookParts, APartTooLongForATreeIsRefusedBeforeParsing) {
+  std::string padded = WorkbookXml(kTwoSheets);
+  padded.insert(padded.find("<sheets>"), kMaxTreePartBytes, ' ');
+  const std::string why = Error321([&] { ParseXmlPart(padded, "book.xlsx", "xl/workbook.xml"); });
+  EXPECT_TRUE(Contains(why, "xl/workbook.xml")) << why;
+  EXPECT_TRUE(Contains(why, "上限の 64 MiB を超えます")) << why;
 }
 
 }  // namespace

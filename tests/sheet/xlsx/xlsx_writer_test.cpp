@@ -484,5 +484,25 @@ TEST(XlsxWriterErrors, NonFiniteValuesCellsOutsideTheSheetAndUnreadableSheetsAre
   }
 }
 
+// The parts a write reads besides the sheet refuse a document type as the reader's parts do.
+TEST(XlsxWriterErrors, ADocumentTypeInStylesOrContentTypesIsRefused) {
+  const std::string doctype = R"(<!DOCTYPE x [<!ENTITY e "boom">]>)";
+  auto styled = OneSheetWorkbook(R"(<row r="1"><c r="A1"><v>1</v></c></row>)");
+  styled.back().data =
+      testing::WorkbookRels(testing::Rel("rId1", "worksheet", "worksheets/sheet1.xml") +
+                            testing::Rel("rId3", "styles", "styles.xml"));
+  styled.push_back({"xl/styles.xml", doctype + "<styleSheet>&e;</styleSheet>"});
+  auto typed = WithContentTypes(OneSheetWorkbook(R"(<row r="1"><c r="A1"><v>1</v></c></row>)"));
+  typed.front().data.insert(typed.front().data.find("<Types"), doctype);
+  for (const auto& [entries, part] :
+       {std::pair{styled, "xl/styles.xml"}, std::pair{typed, "[Content_Types].xml"}}) {
+    const auto book = BuildZip(entries);
+    const std::string why =
+        Error321([&] { EditXlsxBytes(book, "mesh.xlsx", std::vector{Mark("A1")}); });
+    EXPECT_TRUE(Contains(why, part)) << why;
+    EXPECT_TRUE(Contains(why, "DOCTYPE")) << why;
+  }
+}
+
 }  // namespace
 }  // namespace ombrix::sheet::xlsx
