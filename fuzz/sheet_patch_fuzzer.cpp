@@ -18,7 +18,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   const std::string_view first_line = text.substr(0, text.find('\n'));
-  for (const auto [rows, cols] : {std::pair{1, 0}, {0, 1}, {-3, 2}, {1048575, 16383}}) {
+  for (const auto& [rows, cols] : {std::pair{1, 0}, {0, 1}, {-3, 2}, {1048575, 16383}}) {
     const std::string moved = ombrix::sheet::xlsx::ShiftFormula(first_line, rows, cols);
     if (moved.size() > 3 * first_line.size() + 8) {
       __builtin_trap();  // each reference grows to "#REF!" at most
