@@ -5,7 +5,9 @@
 - many_strings.xlsx: a shared-string table of 2,000,000 items, of which the sheet shows one;
 - many_strings.xls: an SST of 1,500,000 empty strings, of which the sheet shows one;
 - one_string_many_cells.xlsx: one 64 KB shared string shown by 1,000,000 cells;
-- one_string_many_cells.xls: one 8,000-character string shown by 350,000 cells.
+- one_string_many_cells.xls: one 8,000-character string shown by 350,000 cells;
+- many_cells.xlsx: 17.9 million one-digit cells, a sheet part just under the 256 MiB that a
+  reader unpacks, from a file of a few megabytes.
 
 Read naively (every sheet, every string, a copy of the text per cell) each costs gigabytes.
 Run it as `make_hostile.py FOLDER`; it writes (or overwrites) the files there. The tests make
@@ -33,7 +35,7 @@ def column_name(n):
     return name
 
 
-def write_xlsx(path, sheet_count, sheet_xml, sst_xml):
+def write_xlsx(path, sheet_count, sheet_xml, sst_xml, level=9):
     """An .xlsx whose sheet 1 (active) holds `sheet_xml`; sheets 2.. are named but absent."""
     sheets = "".join(f'<sheet name="S{i}" sheetId="{i}" r:id="rId{i + 10}"/>'
                      for i in range(1, sheet_count + 1))
@@ -49,7 +51,7 @@ def write_xlsx(path, sheet_count, sheet_xml, sst_xml):
              f'<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.'
              f'relationships+xml"/><Default Extension="xml" ContentType="application/xml"/>'
              f'<Override PartName="/xl/workbook.xml" ContentType="{CT}.sheet.main+xml"/></Types>')
-    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED, compresslevel=9) as z:
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED, compresslevel=level) as z:
         z.writestr("[Content_Types].xml", types)
         z.writestr("_rels/.rels",
                    f'<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns="{PKG}">'
@@ -59,7 +61,12 @@ def write_xlsx(path, sheet_count, sheet_xml, sst_xml):
         z.writestr("xl/_rels/workbook.xml.rels",
                    f'<?xml version="1.0" encoding="UTF-8"?><Relationships xmlns="{PKG}">'
                    + "".join(rels) + "</Relationships>")
-        z.writestr("xl/worksheets/sheet1.xml", sheet_xml)
+        if isinstance(sheet_xml, str):
+            z.writestr("xl/worksheets/sheet1.xml", sheet_xml)
+        else:
+            with z.open("xl/worksheets/sheet1.xml", "w") as part:
+                for piece in sheet_xml:
+                    part.write(piece.encode("ascii"))
         if sst_xml is not None:
             z.writestr("xl/sharedStrings.xml", sst_xml)
 
@@ -77,6 +84,18 @@ def text_cells(count, columns):
             f'<c r="{column_name(c)}{r}" t="s"><v>0</v></c>' for c in range(1, columns + 1))
             + "</row>")
     return "".join(rows)
+
+
+def tiny_cells(rng, rows, columns):
+    """Rows of the smallest cells a sheet can hold, <c><v>1</v></c> or 2 at random (so the part
+    compresses well, yet below 200:1), without positions; F3 holds 0. Yields the part piecewise."""
+    yield f'<?xml version="1.0" encoding="UTF-8"?><worksheet xmlns="{NS}"><sheetData>'
+    for r in range(1, rows + 1):
+        cells = [("<c><v>1</v></c>", "<c><v>2</v></c>")[b & 1] for b in rng.randbytes(columns)]
+        if r == 3:
+            cells[5] = "<c><v>0</v></c>"
+        yield "<row>" + "".join(cells) + "</row>"
+    yield "</sheetData></worksheet>"
 
 
 def noise(rng, n):
@@ -173,6 +192,7 @@ def main():
                f'<sst xmlns="{NS}">{items}</sst>')
     write_xlsx("one_string_many_cells.xlsx", 1, sheet_of(text_cells(1_000_000, 100)),
                f'<sst xmlns="{NS}"><si><t>{noise(rng, 65536)}</t></si></sst>')
+    write_xlsx("many_cells.xlsx", 1, tiny_cells(rng, 1092, 16384), None, level=1)
     with open("many_sheets.xls", "wb") as f:
         f.write(compound_file(workbook_stream(100_000, ["x"], b"")))
     with open("many_strings.xls", "wb") as f:

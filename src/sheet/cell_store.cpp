@@ -5,15 +5,18 @@
 namespace ombrix::sheet {
 
 void CellStore::Set(std::int32_t row, std::int32_t col, const CellValue& value) {
-  Entry entry{Key(row, col), value.number, 0, static_cast<std::uint32_t>(entries_.size()),
-              value.kind};
-  if (value.kind == CellKind::Text && value.text.empty()) {
-    entry.kind = CellKind::Empty;  // empty text reads as an empty cell
+  if (!Storable(row, col)) {
+    return;  // Get never finds such a cell either
   }
-  if (entry.kind == CellKind::Text || entry.kind == CellKind::Error) {
-    entry.text = AddText(value.text);
+  CellKind kind = value.kind;
+  std::uint64_t payload = std::bit_cast<std::uint64_t>(value.number);
+  if (kind == CellKind::Text && value.text.empty()) {
+    kind = CellKind::Empty;  // empty text reads as an empty cell
   }
-  entries_.push_back(entry);
+  if (kind == CellKind::Text || kind == CellKind::Error) {
+    payload = AddText(value.text);
+  }
+  entries_.push_back(Make(row, col, kind, payload));
   finished_ = false;
 }
 
@@ -24,8 +27,10 @@ std::uint32_t CellStore::AddText(std::string text) {
 }
 
 void CellStore::SetText(std::int32_t row, std::int32_t col, std::uint32_t text_id) {
-  entries_.push_back(
-      {Key(row, col), 0, text_id, static_cast<std::uint32_t>(entries_.size()), CellKind::Text});
+  if (!Storable(row, col)) {
+    return;
+  }
+  entries_.push_back(Make(row, col, CellKind::Text, text_id));
   finished_ = false;
 }
 
@@ -41,14 +46,14 @@ void CellStore::Finish() {
   // as the cells) is usually not needed. The cells are kept in place rather than copied: the
   // reader's text of the sheet is still alive here, and a second copy of a sheet of millions
   // of cells is what would push reading past its memory.
-  const auto by_key = [](const Entry& a, const Entry& b) { return a.key < b.key; };
+  const auto by_key = [](const Entry& a, const Entry& b) { return a.Position() < b.Position(); };
   if (!std::is_sorted(entries_.begin(), entries_.end(), by_key)) {
     std::stable_sort(entries_.begin(), entries_.end(), by_key);
   }
   // Keep the last Set of each cell.
   std::size_t kept = 0;
   for (std::size_t i = 0; i < entries_.size(); ++i) {
-    if (kept > 0 && entries_[kept - 1].key == entries_[i].key) {
+    if (kept > 0 && entries_[kept - 1].Position() == entries_[i].Position()) {
       entries_[kept - 1] = entries_[i];
     } else {
       entries_[kept++] = entries_[i];
@@ -59,33 +64,36 @@ void CellStore::Finish() {
 }
 
 CellValue CellStore::Get(std::int32_t row, std::int32_t col) const {
-  if (row < 1 || col < 1) {
+  if (!Storable(row, col)) {
     return {};
   }
-  const std::uint64_t key = Key(row, col);
-  const auto it = std::lower_bound(entries_.begin(), entries_.end(), key,
-                                   [](const Entry& e, std::uint64_t k) { return e.key < k; });
-  if (!finished_ || it == entries_.end() || it->key != key) {
+  const std::uint64_t key = Position(row, col);
+  const auto it =
+      std::lower_bound(entries_.begin(), entries_.end(), key,
+                       [](const Entry& e, std::uint64_t k) { return e.Position() < k; });
+  if (!finished_ || it == entries_.end() || it->Position() != key) {
     return {};
   }
   return Value(*it);
 }
 
 CellValue CellStore::Value(const Entry& e) const {
-  switch (e.kind) {
+  const auto text = static_cast<std::size_t>(e.payload);
+  const double number = std::bit_cast<double>(e.payload);
+  switch (e.Kind()) {
     case CellKind::Empty:
       return {};
     case CellKind::Number:
-      return CellValue::Number(e.number);
+      return CellValue::Number(number);
     case CellKind::Boolean:
-      return CellValue::Boolean(e.number != 0);
+      return CellValue::Boolean(number != 0);
     case CellKind::Text:
-      if (texts_[e.text].empty()) {
+      if (texts_[text].empty()) {
         return {};  // a shared text that turned out empty
       }
-      return CellValue::Text(texts_[e.text]);
+      return CellValue::Text(texts_[text]);
     case CellKind::Error:
-      return CellValue::Error(texts_[e.text]);
+      return CellValue::Error(texts_[text]);
   }
   return {};
 }

@@ -2,6 +2,7 @@
 // The cells of one sheet, indexed once after reading so every lookup is a binary search and
 // memory stays close to one small record per stored cell.
 
+#include <bit>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,6 +24,9 @@ class CellStore {
   void ReplaceText(std::uint32_t text_id, std::string text);
   // The bytes of every text kept, each counted once.
   std::size_t text_bytes() const { return text_bytes_; }
+  // Room for `cells` cells ahead of the first Set, so a reader that can bound its count avoids
+  // the doubling growth that briefly holds the cells twice and a half over.
+  void Reserve(std::size_t cells) { entries_.reserve(cells); }
   // Sorts the cells for lookup; call once after the last Set.
   void Finish();
   CellValue Get(std::int32_t row, std::int32_t col) const;
@@ -31,13 +35,13 @@ class CellStore {
   template <typename F>
   void ForEach(F&& f) const {
     for (const Entry& e : entries_) {
-      if (e.kind == CellKind::Empty) {
+      if (e.Kind() == CellKind::Empty) {
         continue;
       }
       CellValue value = Value(e);
       if (value.kind != CellKind::Empty) {
-        f(static_cast<std::int32_t>(e.key >> 32), static_cast<std::int32_t>(e.key & 0xFFFFFFFFu),
-          std::move(value));
+        f(static_cast<std::int32_t>(e.key >> 32),
+          static_cast<std::int32_t>((e.key >> kKindBits) & kColumnMask), std::move(value));
       }
     }
   }
@@ -45,17 +49,30 @@ class CellStore {
   std::size_t MemoryBytes() const;
 
  private:
+  // Sixteen bytes a cell: a sheet of millions of small cells costs little more than its text.
+  // The key holds the row in its high half, then the column, then the kind in its low bits, so
+  // cells sort by position and the kind rides along; the payload is the number's bits for
+  // Number and Boolean and the index into texts_ for Text and Error.
+  static constexpr int kKindBits = 3;
+  static constexpr std::uint64_t kColumnMask = (std::uint64_t{1} << (32 - kKindBits)) - 1;
   struct Entry {
-    std::uint64_t key;    // row in the high half, column in the low half
-    double number;        // Number and Boolean
-    std::uint32_t text;   // index into texts_ for Text and Error
-    std::uint32_t order;  // order of Set, so the last of duplicates wins
-    CellKind kind;
+    std::uint64_t key;
+    std::uint64_t payload;
+    std::uint64_t Position() const { return key >> kKindBits; }
+    CellKind Kind() const { return static_cast<CellKind>(key & ((1u << kKindBits) - 1)); }
   };
+  static_assert(sizeof(Entry) == 16);
   CellValue Value(const Entry& e) const;
-  static std::uint64_t Key(std::int32_t row, std::int32_t col) {
-    return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(row)) << 32) |
-           static_cast<std::uint32_t>(col);
+  // Columns beyond what the key holds are never stored (no workbook format has them).
+  static bool Storable(std::int32_t row, std::int32_t col) {
+    return row >= 1 && col >= 1 && static_cast<std::uint64_t>(col) <= kColumnMask;
+  }
+  static std::uint64_t Position(std::int32_t row, std::int32_t col) {
+    return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(row)) << (32 - kKindBits)) |
+           static_cast<std::uint64_t>(col);
+  }
+  static Entry Make(std::int32_t row, std::int32_t col, CellKind kind, std::uint64_t payload) {
+    return {(Position(row, col) << kKindBits) | static_cast<std::uint64_t>(kind), payload};
   }
 
   std::vector<Entry> entries_;

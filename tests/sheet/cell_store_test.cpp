@@ -1,10 +1,14 @@
 // CellStore: texts kept once however many cells show them, filled in after the cells, and the
-// last record of a cell winning whichever way it was set.
+// last record of a cell winning whichever way it was set, and every kind of value kept whole at
+// the far corners of a sheet in sixteen bytes a cell.
 
 #include "sheet/cell_store.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+#include <tuple>
 #include <vector>
 
 namespace ombrix::sheet {
@@ -56,6 +60,44 @@ TEST(CellStore, TheLastRecordOfACellWinsWhicheverWayItWasSet) {
   EXPECT_EQ(store.Get(3, 3), CellValue::Number(4));
   EXPECT_EQ(store.Get(1, 1), CellValue::Text("text"));
   EXPECT_EQ(store.Get(2, 2), CellValue::Number(2));
+}
+
+TEST(CellStore, EveryValueKeepsItsKindAndBitsAtTheCornersOfASheet) {
+  const double denormal = std::numeric_limits<double>::denorm_min();
+  const std::vector<std::tuple<std::int32_t, std::int32_t, CellValue>> cells = {
+      {1, 1, CellValue::Number(-0.0)},
+      {1, 2, CellValue::Boolean(true)},
+      {2, 1, CellValue::Error("#DIV/0!")},
+      {65536, 256, CellValue::Number(-denormal)},
+      {1048576, 16383, CellValue::Text("x")},
+      {1048576, 16384, CellValue::Number(1.5e308)},
+      {2147483647, 536870911, CellValue::Boolean(false)},
+  };
+  CellStore store;
+  store.Reserve(cells.size());
+  for (auto it = cells.rbegin(); it != cells.rend(); ++it) {
+    store.Set(std::get<0>(*it), std::get<1>(*it), std::get<2>(*it));
+  }
+  store.Set(7, 536870912, CellValue::Number(9));  // beyond any sheet: not kept
+  store.Finish();
+  EXPECT_LE(store.MemoryBytes(), 16 * cells.size() + 3 * sizeof(std::string));
+  std::vector<std::tuple<std::int32_t, std::int32_t, CellValue>> seen;
+  store.ForEach([&](std::int32_t row, std::int32_t col, CellValue value) {
+    seen.emplace_back(row, col, std::move(value));
+  });
+  ASSERT_EQ(seen.size(), cells.size());
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    const auto& [row, col, value] = cells[i];
+    EXPECT_EQ(std::get<0>(seen[i]), row);
+    EXPECT_EQ(std::get<1>(seen[i]), col);
+    EXPECT_EQ(store.Get(row, col), value) << row << "," << col;
+  }
+  EXPECT_TRUE(std::signbit(store.Get(1, 1).number));
+  EXPECT_EQ(store.Get(65536, 256).number, -denormal);
+  EXPECT_EQ(store.Get(1, 3), CellValue::Empty());
+  EXPECT_EQ(store.Get(65537, 256), CellValue::Empty());
+  EXPECT_EQ(store.Get(7, 536870912), CellValue::Empty());
+  EXPECT_EQ(store.Get(0, 1), CellValue::Empty());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "sheet/xlsx/sheet_cells.h"
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 
@@ -52,10 +53,20 @@ Place Enter(Place parent, std::string_view local) {
   }
 }
 
+// At most as many cells as the sheet can hold: a stored cell takes four tags (<c>, <v> and
+// their ends) and at least 15 bytes (<c><v>1</v></c>). Reserving that much up front keeps
+// a sheet of millions of cells from doubling its way there.
+std::size_t MostCells(std::string_view xml) {
+  const auto tags = static_cast<std::size_t>(std::count(xml.begin(), xml.end(), '<'));
+  return std::min(tags / 4, xml.size() / 15);
+}
+
 class SheetReader {
  public:
   SheetReader(std::string_view xml, const SheetContext& context)
-      : scanner_(xml, context.path, context.part), context_(context) {}
+      : scanner_(xml, context.path, context.part), context_(context) {
+    store_.Reserve(MostCells(xml));
+  }
 
   CellStore Run() {
     std::vector<Place> places;

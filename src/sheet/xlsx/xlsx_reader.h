@@ -11,7 +11,7 @@
 namespace ombrix::sheet {
 
 // `path` names the file in error descriptions. Errors: 321 for an archive that is not a
-// workbook or breaks the limits (entry over 512 MiB unpacked, or packed more than 200:1).
+// workbook or breaks the limits (entry over 256 MiB unpacked, or packed more than 200:1).
 std::unique_ptr<SheetWorkbook> ReadXlsx(const std::string& path);
 std::unique_ptr<SheetWorkbook> ReadXlsxBytes(const std::vector<std::uint8_t>& bytes,
                                              const std::string& path);

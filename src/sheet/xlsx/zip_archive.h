@@ -12,9 +12,11 @@ struct zip;
 
 namespace ombrix::sheet::xlsx {
 
-// What one entry may cost when it is unpacked.
+// What one entry may cost when it is unpacked. 256 MiB holds the sheet of a mesh several times
+// the size the program draws comfortably, and keeps a sheet of the smallest cells (16 bytes of
+// XML each, 16 bytes each once read) within 1 GiB while its text and cells are both alive.
 struct ZipLimits {
-  std::uint64_t max_entry_bytes = std::uint64_t{512} * 1024 * 1024;
+  std::uint64_t max_entry_bytes = std::uint64_t{256} * 1024 * 1024;
   std::uint64_t max_ratio = 200;  // unpacked bytes per packed byte
 };
 
