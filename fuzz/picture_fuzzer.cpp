@@ -1,0 +1,74 @@
+// libFuzzer harness of the picture loader (background maps and sprites): any bytes must give an
+// opaque picture whose pixels match its size and stay within the decoding limit, or a RunError
+// naming the file (unreadable picture, or too large). Anything else traps.
+
+#include <QByteArray>
+#include <QGuiApplication>
+#include <QtGlobal>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "model/run_error.h"
+#include "platform/qt/qt_picture_loader.h"
+
+namespace {
+
+// Far below the program's limit, so that a header claiming a large picture costs the fuzzer
+// milliseconds; the limit is checked the same way whatever its value.
+constexpr std::uint64_t kFuzzMaxPictureBytes = std::uint64_t{4} << 20;
+const std::string kName = "fuzz.picture";
+
+// The decoders' complaints about broken input are expected by the thousand; a fatal message
+// still aborts.
+void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) {
+    fprintf(stderr, "%s\n", qPrintable(message));
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  // The program reads pictures inside a GUI application (the window, or headless on the
+  // offscreen platform); the image format plugins are found the same way here.
+  static int argc = 1;
+  static char name[] = "picture_fuzzer";
+  static char* argv[] = {name, nullptr};
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  static const auto application = std::make_unique<QGuiApplication>(argc, argv);
+  qInstallMessageHandler(QuietMessages);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const QByteArray bytes =
+      QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+  ombrix::Picture picture;
+  try {
+    picture = ombrix::qt::DecodePicture(bytes, kName, kFuzzMaxPictureBytes);
+  } catch (const ombrix::RunError& error) {
+    if (error.number() != ombrix::err::kInvalidPicture &&
+        error.number() != ombrix::err::kOutOfMemory) {
+      __builtin_trap();
+    }
+    if (error.description().find(kName) == std::string::npos) {
+      __builtin_trap();
+    }
+    return 0;
+  }
+  const std::uint64_t count =
+      static_cast<std::uint64_t>(picture.width) * static_cast<std::uint64_t>(picture.height);
+  if (picture.width <= 0 || picture.height <= 0 || picture.pixels.size() != count ||
+      4 * count > kFuzzMaxPictureBytes) {
+    __builtin_trap();
+  }
+  for (const std::uint32_t pixel : picture.pixels) {
+    if ((pixel >> 24) != 0xffu) {
+      __builtin_trap();
+    }
+  }
+  return 0;
+}
