@@ -32,12 +32,35 @@ namespace {
                                         std::to_string(needed >> 20) + " MB 要ります。");
 }
 
+// Whether a picture stored as 0xffRRGGBB holds a pixel whose top byte says otherwise.
+bool HasClearPixels(const QImage& rgb) {
+  for (int y = 0; y < rgb.height(); ++y) {
+    const auto* line = reinterpret_cast<const std::uint32_t*>(rgb.constScanLine(y));
+    for (int x = 0; x < rgb.width(); ++x) {
+      if ((line[x] >> 24) != 0xffu) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
 // Opaque pixels: a transparent part shows what lies under it on the white drawing area.
 QImage OnWhite(const QImage& image) {
   if (!image.hasAlphaChannel()) {
-    return image.convertToFormat(QImage::Format_RGB32);
+    QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    if (!HasClearPixels(rgb)) {
+      return rgb;
+    }
+    // The GIF reader marks a colour transparent in a picture it began without transparency
+    // and leaves those pixels clear although the format claims none: they are what they say.
+    rgb.reinterpretAsFormat(QImage::Format_ARGB32);
+    return OnWhite(rgb);
   }
   QImage opaque(image.size(), QImage::Format_RGB32);
+  if (opaque.isNull()) {
+    return opaque;
+  }
   opaque.fill(Qt::white);
   QPainter painter(&opaque);
   painter.drawImage(0, 0, image);
