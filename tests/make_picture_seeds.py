@@ -7,6 +7,7 @@ format Qt has. Python's standard library only; the output is the same on every r
     python3 tests/make_picture_seeds.py [FOLDER]
 """
 
+import heapq
 import math
 import os
 import struct
@@ -249,7 +250,6 @@ def category(value):
 def huffman_lengths(frequencies):
     """Code lengths of an optimal prefix code; a reserved symbol of the lowest weight takes the
     all-ones code, which JPEG forbids."""
-    import heapq
     heap = [(0, 256, [256])]
     heap += [(f, s, [s]) for s, f in sorted(frequencies.items())]
     heapq.heapify(heap)
@@ -281,8 +281,8 @@ def huffman_table(frequencies):
     counts = [0] * 16
     for s in codes:
         counts[lengths[s] - 1] += 1
-    spec = bytes(counts) + bytes(sorted(codes, key=lambda s: (lengths[s], s)))
-    return codes, spec
+    table_bytes = bytes(counts) + bytes(sorted(codes, key=lambda s: (lengths[s], s)))
+    return codes, table_bytes
 
 
 class BitWriter:
@@ -456,8 +456,8 @@ def jpeg(width, height, colour=True, sampling=(1, 1), restart=0, progressive=Fal
                 for i in members:
                     for s, f in dc_freq.get(i, {}).items():
                         merged[s] = merged.get(s, 0) + f
-                dc_codes, dc_spec = huffman_table(merged)
-                out += segment(0xC4, bytes([t]) + dc_spec)
+                dc_codes, dc_bytes = huffman_table(merged)
+                out += segment(0xC4, bytes([t]) + dc_bytes)
             else:
                 dc_codes = None
             if se > 0:
@@ -465,8 +465,8 @@ def jpeg(width, height, colour=True, sampling=(1, 1), restart=0, progressive=Fal
                 for i in members:
                     for s, f in ac_freq.get(i, {}).items():
                         merged[s] = merged.get(s, 0) + f
-                ac_codes, ac_spec = huffman_table(merged or {0: 1})
-                out += segment(0xC4, bytes([0x10 | t]) + ac_spec)
+                ac_codes, ac_bytes = huffman_table(merged or {0: 1})
+                out += segment(0xC4, bytes([0x10 | t]) + ac_bytes)
             else:
                 ac_codes = None
             for i in members:
