@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer harnesses of the workbook layer with clang and runs each one that
-# exists (fuzz/xls_fuzzer.cpp, fuzz/xlsx_fuzzer.cpp, fuzz/xls_writer_fuzzer.cpp, ...) for the
-# given number of seconds, or only those whose name contains the second argument.
+# Builds the libFuzzer harnesses of the workbook layer and the picture loader with clang and
+# runs each one that exists (fuzz/xls_fuzzer.cpp, fuzz/xlsx_fuzzer.cpp, fuzz/xls_writer_fuzzer.cpp,
+# fuzz/picture_fuzzer.cpp, ...) for the given number of seconds, or only those whose name
+# contains the second argument.
 #
 #   bash scripts/fuzz.sh [seconds-per-fuzzer] [name-filter]     (default 300, all)
 #
 # The corpus of each fuzzer starts from the fixtures of its format (tests/fixtures/*.xls for
 # xls_fuzzer and xls_writer_fuzzer, *.xlsx for xlsx_fuzzer) plus the saved inputs of the format
-# and of the harness (tests/fixtures/fuzz/xls/, tests/fixtures/fuzz/xls_writer/) and grows in
-# build-fuzz/corpus/<harness>/. Crashing inputs land in build-fuzz/artifacts/.
+# and of the harness (tests/fixtures/fuzz/xls/, tests/fixtures/fuzz/xls_writer/; the seed
+# pictures of picture_fuzzer in tests/fixtures/fuzz/picture/, written by
+# tests/make_picture_seeds.py) and grows in build-fuzz/corpus/<harness>/. Crashing inputs land
+# in build-fuzz/artifacts/.
 # Optional: clang is not part of scripts/install-deps.sh.
 set -euo pipefail
 
@@ -36,10 +39,14 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DOMBRIX_FUZZ=ON -DOMBRIX_BUIL
   -DCMAKE_BUILD_TYPE=Release "${launcher[@]}"
 jobs="$(nproc)"
 if [ "$jobs" -gt 2 ]; then jobs=2; fi
-# Only the harnesses and what they link (the workbook layer and the core), not the window.
+# Only the harnesses and what they link (the core, the workbook layer, the Qt adapters), not
+# the window.
 targets=()
 for source in "$root"/fuzz/*_fuzzer.cpp; do
-  [ -e "$source" ] && targets+=(--target "$(basename "$source" .cpp)")
+  name="$(basename "$source" .cpp)"
+  if [ -e "$source" ] && { [ -z "$filter" ] || [[ "$name" == *"$filter"* ]]; }; then
+    targets+=(--target "$name")
+  fi
 done
 cmake --build "$build" -j"$jobs" "${targets[@]}"
 
@@ -54,8 +61,10 @@ for source in "$root"/fuzz/*_fuzzer.cpp; do
   corpus="$build/corpus/$harness"
   mkdir -p "$corpus"
   cp -n "$root"/tests/fixtures/*."$format" "$corpus"/ 2>/dev/null || true
-  for saved in "$root/tests/fixtures/fuzz/$format" "$root/tests/fixtures/fuzz/$harness" \
-      "$root/tests/fixtures/crafted"; do
+  saved_dirs=("$root/tests/fixtures/fuzz/$format" "$root/tests/fixtures/fuzz/$harness")
+  # The odd .xls layouts seed the workbook harnesses only.
+  if [ "$format" != picture ]; then saved_dirs+=("$root/tests/fixtures/crafted"); fi
+  for saved in "${saved_dirs[@]}"; do
     if [ -d "$saved" ]; then
       cp -n "$saved"/* "$corpus"/ 2>/dev/null || true
     fi

@@ -5,7 +5,9 @@
 #include <QImage>
 #include <QImageReader>
 #include <QPainter>
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -17,20 +19,48 @@
 namespace ombrix::qt {
 namespace {
 
-// Largest decoded picture: 256 MB of pixels (8192 x 8192), which with its opaque copy and the
-// map's own copy keeps a command under 1 GB.
-constexpr std::uint64_t kMaxPictureBytes = std::uint64_t{256} << 20;
-
 [[noreturn]] void Fail(int number, const std::string& path, const std::string& what) {
   throw RunError(number, "画像ファイル \"" + path + "\" " + what);
+}
+
+[[noreturn]] void TooLarge(const std::string& path, QSize size) {
+  const std::uint64_t needed =
+      std::uint64_t{4} * static_cast<std::uint64_t>(size.width()) * size.height();
+  throw RunError(err::kOutOfMemory, "メモリが足りません: 画像ファイル \"" + path + "\" (" +
+                                        std::to_string(size.width()) + " × " +
+                                        std::to_string(size.height()) + " ピクセル) の展開には " +
+                                        std::to_string(needed >> 20) + " MB 要ります。");
+}
+
+// Whether a picture stored as 0xffRRGGBB holds a pixel whose top byte says otherwise.
+bool HasClearPixels(const QImage& rgb) {
+  for (int y = 0; y < rgb.height(); ++y) {
+    const auto* line = reinterpret_cast<const std::uint32_t*>(rgb.constScanLine(y));
+    for (int x = 0; x < rgb.width(); ++x) {
+      if ((line[x] >> 24) != 0xffu) {
+        return true;
+      }
+    }
+  }
+  return false;
 }
 
 // Opaque pixels: a transparent part shows what lies under it on the white drawing area.
 QImage OnWhite(const QImage& image) {
   if (!image.hasAlphaChannel()) {
-    return image.convertToFormat(QImage::Format_RGB32);
+    QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    if (!HasClearPixels(rgb)) {
+      return rgb;
+    }
+    // The GIF reader marks a colour transparent in a picture it began without transparency
+    // and leaves those pixels clear although the format claims none: they are what they say.
+    rgb.reinterpretAsFormat(QImage::Format_ARGB32);
+    return OnWhite(rgb);
   }
   QImage opaque(image.size(), QImage::Format_RGB32);
+  if (opaque.isNull()) {
+    return opaque;
+  }
   opaque.fill(Qt::white);
   QPainter painter(&opaque);
   painter.drawImage(0, 0, image);
@@ -39,6 +69,56 @@ QImage OnWhite(const QImage& image) {
 }
 
 }  // namespace
+
+Picture DecodePicture(const QByteArray& bytes, const std::string& path, std::uint64_t max_bytes) {
+  QByteArray content = bytes;  // shared, not copied: the buffer only reads
+  QBuffer buffer(&content);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer);
+  // The picture as stored: orientation tags of photographs are not applied.
+  reader.setAutoTransform(false);
+  // The limit is the memory the decoded picture and its opaque copy need, checked on the
+  // header's size first so that the message can name it. The decoder's own limit (128 MB)
+  // would refuse an ordinary large photograph with a vague reason; it is set to ours instead
+  // of lifted, since a frame may claim more than the header did.
+  const QSize size = reader.size();
+  if (size.isValid()) {
+    const std::uint64_t needed =
+        std::uint64_t{4} * static_cast<std::uint64_t>(size.width()) * size.height();
+    const std::uint64_t available = AvailableMemoryBytes();
+    if (needed > max_bytes || (available != 0 && 2 * needed > available)) {
+      TooLarge(path, size);
+    }
+  }
+  const std::uint64_t limit_mb = std::max<std::uint64_t>(1, (max_bytes + (1u << 20) - 1) >> 20);
+  QImageReader::setAllocationLimit(static_cast<int>(std::min<std::uint64_t>(limit_mb, INT_MAX)));
+  const QImage image = reader.read();
+  if (image.isNull()) {
+    Fail(err::kInvalidPicture, path,
+         "を画像として読めません: " + ToStdString(reader.errorString()));
+  }
+  // A decoder that allocates on its own is held to the same limit after the fact.
+  if (std::uint64_t{4} * static_cast<std::uint64_t>(image.width()) * image.height() > max_bytes) {
+    TooLarge(path, image.size());
+  }
+  const QImage opaque = OnWhite(image);
+  if (opaque.isNull()) {
+    throw RunError(err::kOutOfMemory, "画像ファイル \"" + path + "\" (" +
+                                          std::to_string(image.width()) + " × " +
+                                          std::to_string(image.height()) +
+                                          " ピクセル) を展開するメモリが足りません。");
+  }
+  Picture picture;
+  picture.width = opaque.width();
+  picture.height = opaque.height();
+  picture.pixels.resize(static_cast<std::size_t>(picture.width) *
+                        static_cast<std::size_t>(picture.height));
+  for (int y = 0; y < picture.height; ++y) {
+    std::memcpy(picture.pixels.data() + static_cast<std::size_t>(y) * picture.width,
+                opaque.constScanLine(y), static_cast<std::size_t>(picture.width) * 4);
+  }
+  return picture;
+}
 
 Picture QtPictureLoader::LoadPicture(const std::string& path) {
   // Read by the name's bytes, whatever their encoding; the decoder sees only the content.
@@ -59,49 +139,7 @@ Picture QtPictureLoader::LoadPicture(const std::string& path) {
   if (ec || !in.read(bytes.data(), bytes.size())) {
     Fail(err::kPathFileAccess, path, "を読み切れません。");
   }
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::ReadOnly);
-  QImageReader reader(&buffer);
-  // The picture as stored: orientation tags of photographs are not applied.
-  reader.setAutoTransform(false);
-  // The decoder's own limit (128 MB) would refuse an ordinary large photograph with a vague
-  // reason; the limit is the memory the decoded picture and its opaque copy need.
-  const QSize size = reader.size();
-  if (size.isValid()) {
-    const std::uint64_t needed =
-        std::uint64_t{4} * static_cast<std::uint64_t>(size.width()) * size.height();
-    const std::uint64_t available = AvailableMemoryBytes();
-    if (needed > kMaxPictureBytes || (available != 0 && 2 * needed > available)) {
-      throw RunError(err::kOutOfMemory, "メモリが足りません: 画像ファイル \"" + path + "\" (" +
-                                            std::to_string(size.width()) + " × " +
-                                            std::to_string(size.height()) +
-                                            " ピクセル) の展開には " +
-                                            std::to_string(needed >> 20) + " MB 要ります。");
-    }
-    reader.setAllocationLimit(0);  // checked above
-  }
-  const QImage image = reader.read();
-  if (image.isNull()) {
-    Fail(err::kInvalidPicture, path,
-         "を画像として読めません: " + ToStdString(reader.errorString()));
-  }
-  const QImage opaque = OnWhite(image);
-  if (opaque.isNull()) {
-    throw RunError(err::kOutOfMemory, "画像ファイル \"" + path + "\" (" +
-                                          std::to_string(image.width()) + " × " +
-                                          std::to_string(image.height()) +
-                                          " ピクセル) を展開するメモリが足りません。");
-  }
-  Picture picture;
-  picture.width = opaque.width();
-  picture.height = opaque.height();
-  picture.pixels.resize(static_cast<std::size_t>(picture.width) *
-                        static_cast<std::size_t>(picture.height));
-  for (int y = 0; y < picture.height; ++y) {
-    std::memcpy(picture.pixels.data() + static_cast<std::size_t>(y) * picture.width,
-                opaque.constScanLine(y), static_cast<std::size_t>(picture.width) * 4);
-  }
-  return picture;
+  return DecodePicture(bytes, path);
 }
 
 }  // namespace ombrix::qt

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -142,6 +144,66 @@ TEST_F(QtPictureLoaderTest, TransparentPartsComeOutWhite) {
   ASSERT_EQ(gif.pixels.size(), 2u);
   EXPECT_EQ(gif.pixels[0], 0xffffffffu);
   EXPECT_EQ(gif.pixels[1], 0xff00ff00u);
+}
+
+TEST_F(QtPictureLoaderTest, PixelsAGifNeverPaintsComeOutWhite) {
+  // The codes stop after three of eight pixels: the rest stay clear in a picture stored as
+  // opaque, and must not come out as black.
+  const QByteArray gif = TinyGif(4, 2, {0xFF0000, 0x00FF00, 0x0000FF}, {0, 1, 2});
+  const Picture picture = DecodePicture(gif, "short.gif");
+  ASSERT_EQ(picture.pixels.size(), 8u);
+  EXPECT_EQ(picture.pixels[0], 0xffff0000u);
+  EXPECT_EQ(picture.pixels[2], 0xff0000ffu);
+  for (std::size_t i = 3; i < 8; ++i) {
+    EXPECT_EQ(picture.pixels[i], 0xffffffffu) << i;
+  }
+}
+
+TEST_F(QtPictureLoaderTest, TheLimitHoldsWhateverTheFormat) {
+  const QByteArray gif = TinyGif(64, 32, {0x102030}, std::vector<int>(64 * 32, 0));
+  EXPECT_EQ(DecodePicture(gif, "edge.gif", 4 * 64 * 32).pixels.size(), 64u * 32u);
+  const RunError over = ErrorOf([&] { DecodePicture(gif, "edge.gif", 4 * 64 * 32 - 1); });
+  EXPECT_EQ(over.number(), err::kOutOfMemory);
+  EXPECT_NE(over.description().find("\"edge.gif\" (64 × 32 ピクセル)"), std::string::npos)
+      << over.description();
+
+  QImage photo(300, 200, QImage::Format_RGB32);
+  photo.fill(QColor(10, 20, 30));
+  QByteArray jpeg;
+  QBuffer buffer(&jpeg);
+  ASSERT_TRUE(buffer.open(QIODevice::WriteOnly));
+  ASSERT_TRUE(photo.save(&buffer, "JPEG"));
+  EXPECT_EQ(ErrorNumberOf([&] { DecodePicture(jpeg, "photo.jpg", 4 * 300 * 200 - 4); }),
+            err::kOutOfMemory);
+  EXPECT_EQ(DecodePicture(jpeg, "photo.jpg", 4 * 300 * 200).width, 300);
+}
+
+// The fuzzer's seeds (every layout of GIF, BMP and JPEG the decoders branch on) all read, and
+// what it once tripped over reads or is refused with a reason; whatever reads is opaque.
+TEST_F(QtPictureLoaderTest, FuzzInputsReadOrAreRefused) {
+  const std::filesystem::path folder =
+      std::filesystem::path(OMBRIX_FIXTURES_DIR) / "fuzz" / "picture";
+  int seeds = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    SCOPED_TRACE(name);
+    const bool found = name.starts_with("found_");
+    try {
+      const Picture picture = loader.LoadPicture(entry.path().string());
+      ASSERT_GT(picture.width, 0);
+      ASSERT_EQ(picture.pixels.size(),
+                static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height));
+      for (const std::uint32_t pixel : picture.pixels) {
+        ASSERT_EQ(pixel >> 24, 0xffu);
+      }
+    } catch (const RunError& e) {
+      EXPECT_TRUE(found) << e.description();
+      EXPECT_TRUE(e.number() == err::kInvalidPicture || e.number() == err::kOutOfMemory)
+          << e.description();
+    }
+    seeds += found ? 0 : 1;
+  }
+  EXPECT_GE(seeds, 20);
 }
 
 TEST_F(QtPictureLoaderTest, FailuresNameTheFile) {
