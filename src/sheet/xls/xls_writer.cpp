@@ -166,6 +166,12 @@ class Patcher {
 
   ByteVec Run() {
     const xls::SheetEntry& sheet = globals_.sheets[globals_.active_sheet];
+    // The globals are copied up to the sheet and the sheet after them; a sheet that starts
+    // inside the globals would be written twice over itself.
+    if (sheet.bof_offset <= globals_.eof_offset) {
+      xls::ThrowBroken("シート \"" + sheet.name + "\" の始まり (位置 " +
+                       std::to_string(sheet.bof_offset) + ") がブック全体のレコードの中にあります");
+    }
     ScanSheet(sheet.bof_offset);
     PlanEdits();
     PlanSharedMoves();
@@ -600,6 +606,12 @@ class Patcher {
 
   // ---- the new stream ----
   void Copy(std::uint32_t begin, std::uint32_t end) {
+    // Spans come from offsets the file states; one that runs backwards or off the end means
+    // the records overlap in a way this rewrite cannot follow.
+    if (begin > end || end > in_.size()) {
+      xls::ThrowBroken("位置 " + std::to_string(begin) + " から " + std::to_string(end) +
+                       " までのレコードが重なり合っていて書き直せません");
+    }
     out_.insert(out_.end(), in_.begin() + begin, in_.begin() + end);
   }
 
