@@ -43,15 +43,9 @@ std::unique_ptr<SheetWorkbook> ReadXlsBytes(const std::vector<std::uint8_t>& byt
     const std::vector<std::uint8_t> stream = xls::ReadWorkbookStream(bytes);
     const xls::WorkbookGlobals globals = xls::ParseGlobals(stream);
     CellStore cells;
-    // Where each cell lives, with its format, is kept only when someone asks about marks.
-    xls::SheetLayout layout;
-    xls::ParseSheetCells(stream, globals, globals.active_sheet, cells,
-                         marks != nullptr ? &layout : nullptr);
+    xls::ParseSheetCells(stream, globals, globals.active_sheet, cells, nullptr, marks);
     cells.Finish();
     if (marks != nullptr) {
-      for (const xls::CellLocation& cell : layout.cells) {
-        marks->NoteFormat(cell.row, cell.col, cell.xf);
-      }
       marks->Resolve(xls::MarkedXfs(stream, globals));
     }
     return std::make_unique<SheetWorkbook>(globals.sheets[globals.active_sheet].name,
