@@ -57,34 +57,40 @@ std::vector<std::uint8_t> EditWorkbookBytes(const std::vector<std::uint8_t>& byt
                                             const std::string& path,
                                             std::span<const CellEdit> edits) {
   const bool xls = RecognizeWorkbook(bytes, path) == WorkbookFormat::kXls;
-  auto read = [&](const std::vector<std::uint8_t>& b) {
-    return xls ? ReadXlsBytes(b, path) : ReadXlsxBytes(b, path);
-  };
   // A workbook the reader refuses is not written either: what we cannot read back we cannot
   // check.
-  const std::unique_ptr<SheetWorkbook> before = read(bytes);
-  const std::vector<std::uint8_t> edited =
+  const std::unique_ptr<SheetWorkbook> before =
+      xls ? ReadXlsBytes(bytes, path) : ReadXlsxBytes(bytes, path);
+  std::vector<std::uint8_t> edited =
       xls ? EditXlsBytes(bytes, path, edits) : EditXlsxBytes(bytes, path, edits);
-  // The new content must read back with the edits in place and nothing else changed before
-  // it may replace the file.
+  CheckEditedWorkbook(*before, edited, path, edits);
+  return edited;
+}
+
+void CheckEditedWorkbook(const SheetWorkbook& before, const std::vector<std::uint8_t>& edited,
+                         const std::string& path, std::span<const CellEdit> edits) {
+  const bool xls = RecognizeWorkbook(edited, path) == WorkbookFormat::kXls;
+  // The marks are looked up while the new content is read, only when there are any.
+  MarkQuery marks = MarksToCheck(edits);
+  MarkQuery* asked = marks.cells().empty() ? nullptr : &marks;
   std::unique_ptr<SheetWorkbook> after;
   try {
-    after = read(edited);
+    after = xls ? ReadXlsBytes(edited, path, asked) : ReadXlsxBytes(edited, path, asked);
   } catch (const RunError& e) {
     throw RunError(err::kBadFileFormat,
                    "ファイル \"" + path +
                        "\" への書き込みを取りやめました: 書き込んだ結果が読み直せません (" +
                        e.what() + ")。元のファイルはそのままです。");
   }
-  const std::string sheet = "シート \"" + before->ActiveSheetName() + "\" ";
-  if (after->ActiveSheetName() != before->ActiveSheetName()) {
+  const std::string sheet = "シート \"" + before.ActiveSheetName() + "\" ";
+  if (after->ActiveSheetName() != before.ActiveSheetName()) {
     throw RunError(err::kBadFileFormat,
                    "ファイル \"" + path +
                        "\" への書き込みを取りやめました: 書き込んだ結果の作業シートが " + sheet +
                        "ではなくなりました (元のファイルはそのままです)");
   }
-  CheckWrittenCells(before->cells(), after->cells(), edits, path, sheet);
-  return edited;
+  CheckWrittenCells(before.cells(), after->cells(), edits, path, sheet);
+  CheckWrittenMarks(marks, path, sheet);
 }
 
 }  // namespace ombrix::sheet

@@ -1,5 +1,6 @@
 #include "sheet/written_cells_check.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <utility>
@@ -90,6 +91,38 @@ void CheckWrittenCells(const CellStore& before, const CellStore& after,
   };
   compare(after, before, true);
   compare(before, after, false);
+}
+
+MarkQuery MarksToCheck(std::span<const CellEdit> edits) {
+  std::vector<CellPosition> cells;
+  for (const CellEdit& e : edits) {
+    if (e.mark) {
+      cells.push_back({e.row, e.col});
+    }
+  }
+  const auto order = [](const CellPosition& a, const CellPosition& b) {
+    return a.row != b.row ? a.row < b.row : a.col < b.col;
+  };
+  std::sort(cells.begin(), cells.end(), order);
+  cells.erase(std::unique(cells.begin(), cells.end(),
+                          [](const CellPosition& a, const CellPosition& b) {
+                            return a.row == b.row && a.col == b.col;
+                          }),
+              cells.end());
+  return MarkQuery(std::move(cells));
+}
+
+void CheckWrittenMarks(const MarkQuery& marks, const std::string& path, const std::string& where) {
+  for (std::size_t i = 0; i < marks.cells().size(); ++i) {
+    if (!marks.marked(i)) {
+      const CellPosition& cell = marks.cells()[i];
+      throw RunError(err::kBadFileFormat,
+                     "ファイル \"" + path +
+                         "\" への書き込みを取りやめました: 書き込んだ結果を読み直すと、" + where +
+                         "のセル " + CellName(cell.row, cell.col) +
+                         " に灰色の印 (塗りつぶし) が付いていません (元のファイルはそのままです)");
+    }
+  }
 }
 
 }  // namespace ombrix::sheet

@@ -7,6 +7,7 @@
 
 #include "sheet/cell_edit.h"
 #include "sheet/cell_store.h"
+#include "sheet/mark_query.h"
 
 namespace ombrix::sheet {
 
@@ -15,5 +16,12 @@ namespace ombrix::sheet {
 void CheckWrittenCells(const CellStore& before, const CellStore& after,
                        std::span<const CellEdit> edits, const std::string& path,
                        const std::string& where);
+
+// The cells the edits mark, each once, in row-major order: what to ask the read-back about.
+MarkQuery MarksToCheck(std::span<const CellEdit> edits);
+
+// Raises error 321 naming `path`, `where` and the first asked cell that does not read back as
+// marked. `marks` has been answered by a reader.
+void CheckWrittenMarks(const MarkQuery& marks, const std::string& path, const std::string& where);
 
 }  // namespace ombrix::sheet

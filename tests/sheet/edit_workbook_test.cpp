@@ -15,9 +15,16 @@
 #include "fakes/temp_folder.h"
 #include "model/run_error.h"
 #include "platform/work_stopped.h"
+#include "sheet/xls/biff_record_reader.h"
+#include "sheet/xls/ole_stream.h"
+#include "sheet/xls/ole_writer.h"
 #include "sheet/xls/xls_reader.h"
 #include "sheet/xls/xls_test_helpers.h"
 #include "sheet/xlsx/cell_value_printer.h"
+#include "sheet/xlsx/error_expect.h"
+#include "sheet/xlsx/test_archive.h"
+#include "sheet/xlsx/xlsx_reader.h"
+#include "sheet/xlsx/zip_archive.h"
 
 namespace ombrix::sheet {
 namespace {
@@ -118,6 +125,74 @@ TEST(EditWorkbook, AStopRaisedBeforeTheSaveLeavesTheFileAsItWas) {
   const std::atomic<bool> go_on{false};
   writer.WriteUnlessStopped(path, edits, go_on);
   EXPECT_EQ(ReadXls(path)->Cell(6, 7), CellValue::Number(42.5));
+}
+
+// The written workbook with its grey taken off again: every solid fill in colour 23 becomes
+// colour 22, as a writer whose marks went astray would leave it.
+std::vector<std::uint8_t> WithoutGrey(const std::vector<std::uint8_t>& file, bool xls) {
+  if (xls) {
+    std::vector<std::uint8_t> stream = xls::ReadWorkbookStream(file);
+    xls::BiffRecordReader reader(stream, 0);
+    xls::BiffRecord r;
+    while (reader.Next(r) && r.type != 0x000A) {  // XF records stand in the globals only
+      const std::size_t body = r.offset + 4;
+      if (r.type == 0x00E0 && r.body.size() >= 20 && (stream[body + 17] >> 2) == 1 &&
+          (stream[body + 18] & 0x7F) == 23) {
+        stream[body + 18] = static_cast<std::uint8_t>((stream[body + 18] & 0x80) | 22);
+      }
+    }
+    return xls::WriteCompoundFile({{"Workbook", stream}});
+  }
+  const xlsx::ZipArchive archive = xlsx::ZipArchive::OpenBytes(file, "written.xlsx");
+  std::vector<xlsx::testing::TestEntry> entries;
+  for (const xlsx::ZipEntry& e : archive.entries()) {
+    std::string data = archive.Read(e);
+    const std::string grey = "indexed=\"23\"";
+    for (std::size_t at; (at = data.find(grey)) != std::string::npos;) {
+      data.replace(at, grey.size(), "indexed=\"22\"");
+    }
+    entries.push_back({e.name, std::move(data)});
+  }
+  return xlsx::testing::BuildZip(entries);
+}
+
+TEST(EditWorkbook, MarksReadBackGreyAndAMarkThatDidNotLandStopsTheSave) {
+  const char* workbooks[] = {"mesh_small.xlwt.xls",
+                             "mesh_small.lo.xls",
+                             "mesh_small.openpyxl.xlsx",
+                             "mesh_small.lo.xlsx",
+                             "realworld/phpspreadsheet__biff8cover.xls",
+                             "realworld/calamine__vba.xlsm",
+                             "realworld/phpspreadsheet__sharedformulae.xlsx"};
+  // A number with a mark, a mark alone, a number alone, a new marked cell far off.
+  const std::vector<CellEdit> edits = {
+      {6, 7, 1.5, true}, {8, 9, std::nullopt, true}, {7, 7, 3.0, false}, {40, 30, 2.0, true}};
+  for (const char* name : workbooks) {
+    SCOPED_TRACE(name);
+    const std::string path = std::string(OMBRIX_FIXTURES_DIR) + "/" + name;
+    const bool xls = fs::path(path).extension() == ".xls";
+    const auto read = [&](const std::vector<std::uint8_t>& bytes, MarkQuery* marks) {
+      return xls ? ReadXlsBytes(bytes, path, marks) : ReadXlsxBytes(bytes, path, marks);
+    };
+    const std::vector<std::uint8_t> original = ReadFile(path);
+    const std::vector<std::uint8_t> edited = EditWorkbookBytes(original, path, edits);
+
+    MarkQuery was({{7, 7}});
+    read(original, &was);
+    MarkQuery is({{6, 7}, {8, 9}, {40, 30}, {7, 7}});
+    read(edited, &is);
+    EXPECT_TRUE(is.marked(0) && is.marked(1) && is.marked(2));
+    EXPECT_EQ(is.marked(3), was.marked(0));  // the unmarked cell looks as it did
+
+    const auto before = read(original, nullptr);
+    EXPECT_NO_THROW(CheckEditedWorkbook(*before, edited, path, edits));
+    const std::vector<std::uint8_t> astray = WithoutGrey(edited, xls);
+    const std::string d =
+        xlsx::testing::Error321([&] { CheckEditedWorkbook(*before, astray, path, edits); });
+    EXPECT_TRUE(xlsx::testing::Contains(d, path) && xlsx::testing::Contains(d, "のセル G6 ") &&
+                xlsx::testing::Contains(d, "灰色の印"))
+        << d;
+  }
 }
 
 }  // namespace

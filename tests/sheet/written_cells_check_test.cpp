@@ -69,5 +69,30 @@ TEST(WrittenCellsCheck, NamesTheFirstCellThatDiffers) {
   }
 }
 
+TEST(WrittenMarksCheck, AsksOnceForEachMarkedCellAndNamesTheFirstThatIsNotGrey) {
+  // A mark given twice, a mark without a number, and an edit without a mark.
+  const std::vector<CellEdit> edits = {
+      {7, 8, 1.0, true}, {6, 7, 2.0, false}, {6, 9, std::nullopt, true}, {7, 8, 3.0, true}};
+  MarkQuery marks = MarksToCheck(edits);
+  ASSERT_EQ(marks.cells().size(), 2u);
+  EXPECT_TRUE(marks.cells()[0].row == 6 && marks.cells()[0].col == 9);
+  EXPECT_TRUE(marks.cells()[1].row == 7 && marks.cells()[1].col == 8);
+
+  const std::vector<bool> grey_format_1 = {false, true};
+  marks.NoteFormat(6, 9, 1);
+  marks.NoteFormat(7, 8, 1);
+  marks.Resolve(grey_format_1);
+  EXPECT_NO_THROW(CheckWrittenMarks(marks, "/d/m.xlsx", "シート \"S\" "));
+
+  marks.NoteFormat(7, 8, 0);  // H7 kept its plain format
+  marks.Resolve(grey_format_1);
+  const std::string d = Error321([&] { CheckWrittenMarks(marks, "/d/m.xlsx", "シート \"S\" "); });
+  EXPECT_TRUE(Contains(d, "/d/m.xlsx") && Contains(d, "シート \"S\" のセル H7") &&
+              Contains(d, "灰色の印") && Contains(d, "元のファイルはそのまま"))
+      << d;
+
+  EXPECT_TRUE(MarksToCheck(std::vector<CellEdit>{{6, 7, 2.0, false}}).cells().empty());
+}
+
 }  // namespace
 }  // namespace ombrix::sheet

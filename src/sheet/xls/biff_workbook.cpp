@@ -178,8 +178,13 @@ namespace {
 class SheetParser {
  public:
   SheetParser(Bytes stream, const WorkbookGlobals& globals, const SheetEntry& sheet,
-              CellStore& cells, SheetLayout* layout)
-      : stream_(stream), globals_(globals), sheet_(sheet), cells_(cells), layout_(layout) {
+              CellStore& cells, SheetLayout* layout, MarkQuery* marks)
+      : stream_(stream),
+        globals_(globals),
+        sheet_(sheet),
+        cells_(cells),
+        layout_(layout),
+        marks_(marks) {
     text_.kind = CellKind::Text;
   }
 
@@ -231,6 +236,9 @@ class SheetParser {
     if (layout_ != nullptr) {
       layout_->cells.push_back({p.row, p.col, r.offset, r.type, p.xf, index});
     }
+    if (marks_ != nullptr) {
+      marks_->NoteFormat(p.row, p.col, p.xf);
+    }
   }
 
   void SetText(const Pos& p) { cells_.Set(p.row, p.col, text_); }
@@ -279,7 +287,7 @@ class SheetParser {
         const std::int32_t row = static_cast<std::int32_t>(U16(r.body, 0, "MULBLANK")) + 1;
         const std::int32_t first = static_cast<std::int32_t>(U16(r.body, 2, "MULBLANK")) + 1;
         const std::size_t n = (r.body.size() - 6) / 2;
-        for (std::size_t i = 0; i < n && layout_ != nullptr; ++i) {
+        for (std::size_t i = 0; i < n && (layout_ != nullptr || marks_ != nullptr); ++i) {
           Keep(r, {row, first + static_cast<std::int32_t>(i), U16(r.body, 4 + 2 * i, "MULBLANK")},
                static_cast<std::uint16_t>(i));
         }
@@ -389,6 +397,7 @@ class SheetParser {
   const SheetEntry& sheet_;
   CellStore& cells_;
   SheetLayout* layout_;
+  MarkQuery* marks_;
   CellValue text_;  // reused for every text cell, so reading allocates no string per cell
   std::unordered_map<std::uint32_t, std::uint32_t> sst_texts_;  // SST index -> the store's text
   std::vector<BiffSegment> segments_;
@@ -399,11 +408,11 @@ class SheetParser {
 }  // namespace
 
 void ParseSheetCells(Bytes stream, const WorkbookGlobals& globals, std::size_t sheet_index,
-                     CellStore& cells, SheetLayout* layout) {
+                     CellStore& cells, SheetLayout* layout, MarkQuery* marks) {
   if (sheet_index >= globals.sheets.size()) {
     ThrowBroken("シート番号 " + std::to_string(sheet_index) + " のシートがありません");
   }
-  SheetParser(stream, globals, globals.sheets[sheet_index], cells, layout).Run();
+  SheetParser(stream, globals, globals.sheets[sheet_index], cells, layout, marks).Run();
 }
 
 }  // namespace ombrix::sheet::xls

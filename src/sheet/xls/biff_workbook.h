@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "sheet/cell_store.h"
+#include "sheet/mark_query.h"
 #include "sheet/xls/byte_span.h"
 
 namespace ombrix::sheet::xls {
@@ -57,9 +58,10 @@ WorkbookGlobals ParseGlobals(Bytes stream);
 std::size_t ChooseActiveSheet(const WorkbookGlobals& globals);
 
 // Reads the cell table of sheet `sheet_index` into `cells` (not finished); fills `layout`
-// when it is not null. Throws XlsFormatError.
+// when it is not null, and notes in `marks`, when it is not null, the XF index of the cells it
+// asks about. Throws XlsFormatError.
 void ParseSheetCells(Bytes stream, const WorkbookGlobals& globals, std::size_t sheet_index,
-                     CellStore& cells, SheetLayout* layout);
+                     CellStore& cells, SheetLayout* layout, MarkQuery* marks = nullptr);
 
 // The name of a BIFF error code: 0x07 is "#DIV/0!".
 const char* ErrorCodeName(std::uint8_t code);

@@ -7,6 +7,7 @@
 
 #include "model/run_error.h"
 #include "sheet/xls/biff_workbook.h"
+#include "sheet/xls/mark_fill.h"
 #include "sheet/xls/ole_stream.h"
 #include "sheet/xls/xls_format_error.h"
 
@@ -37,13 +38,16 @@ std::unique_ptr<SheetWorkbook> ReadXls(const std::string& path) {
 }
 
 std::unique_ptr<SheetWorkbook> ReadXlsBytes(const std::vector<std::uint8_t>& bytes,
-                                            const std::string& path) {
+                                            const std::string& path, MarkQuery* marks) {
   try {
     const std::vector<std::uint8_t> stream = xls::ReadWorkbookStream(bytes);
     const xls::WorkbookGlobals globals = xls::ParseGlobals(stream);
     CellStore cells;
-    xls::ParseSheetCells(stream, globals, globals.active_sheet, cells, nullptr);
+    xls::ParseSheetCells(stream, globals, globals.active_sheet, cells, nullptr, marks);
     cells.Finish();
+    if (marks != nullptr) {
+      marks->Resolve(xls::MarkedXfs(stream, globals));
+    }
     return std::make_unique<SheetWorkbook>(globals.sheets[globals.active_sheet].name,
                                            std::move(cells));
   } catch (const xls::XlsFormatError& e) {

@@ -187,10 +187,26 @@ class SheetReader {
       ++col_;
     }
     type_.assign(TrimXmlSpace(DecodedAttribute("t", attr_buffer_)));
+    if (context_.marks != nullptr) {
+      NoteFormat();
+    }
     value_.clear();
     inline_.clear();
     has_value_ = false;
     has_inline_ = false;
+  }
+
+  // A cell without `s` has format 0; one whose `s` is not a number has none that marks it.
+  void NoteFormat() {
+    const std::string_view text = TrimXmlSpace(DecodedAttribute("s", attr_buffer_));
+    std::uint32_t format = 0;
+    if (!text.empty()) {
+      const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), format);
+      if (ec != std::errc() || end != text.data() + text.size()) {
+        format = 0xFFFFFFFFu;
+      }
+    }
+    context_.marks->NoteFormat(row_, col_, format);
   }
 
   [[noreturn]] void FailCell(const std::string& what) const {

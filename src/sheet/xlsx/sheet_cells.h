@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sheet/cell_store.h"
+#include "sheet/mark_query.h"
 #include "sheet/xlsx/shared_strings.h"
 
 namespace ombrix::sheet::xlsx {
@@ -19,6 +20,8 @@ struct SheetContext {
   // table afterwards (FillSharedStrings), and `shared_strings` is not consulted.
   SharedStringUses* deferred_strings = nullptr;
   std::size_t text_limit = std::size_t{256} * 1024 * 1024;  // bytes of text kept, at most
+  // When set, the format index (`s`) of the cells it asks about is noted in it.
+  MarkQuery* marks = nullptr;
 };
 
 // Reads every cell of the worksheet `xml` into a finished store: numbers, texts (shared, inline,

@@ -68,6 +68,34 @@ struct FixtureCase {
   std::vector<Cell> cells;
 };
 
+TEST(XlsReaderMarks, AskedCellsLearnTheirFillThroughTheirXf) {
+  namespace t = xls::testing;
+  // XF 16: a cell format with a solid fill in colour index 23.
+  t::ByteVec mark(20, 0);
+  mark[17] = 1 << 2;  // fill pattern 1 in the top bits of the word at 14
+  mark[18] = 23;
+  mark[19] = 64 >> 1;  // background colour 64 in bits 7..13
+  const t::ByteVec globals = t::Le().bytes(t::XfTable()).bytes(t::Record(0x00E0, mark)).b;
+  const t::ByteVec cells =
+      t::Le()
+          .bytes(t::Number(1, 0, 1.0, 16))
+          .bytes(t::Number(1, 1, 2.0))
+          .bytes(t::Number(1, 3, 3.0, 40))
+          .bytes(t::Record(0x00BE, t::Le().u16(2).u16(0).u16(15).u16(16).u16(16).u16(2).b))
+          .bytes(t::Blank(3, 0, 16))
+          .b;
+  MarkQuery marks({{2, 1}, {2, 2}, {2, 4}, {3, 1}, {3, 2}, {3, 3}, {4, 1}, {5, 5}});
+  const auto book = ReadXlsBytes(t::CompoundFile(t::WorkbookStream(globals, {{"S", cells}})),
+                                 "crafted.xls", &marks);
+  EXPECT_EQ(book->Cell(2, 1), CellValue::Number(1));
+  // A2 marked, B2 plain, D2 beyond the XF table, a MULBLANK run of plain, marked, marked, a
+  // marked BLANK, and a cell the sheet lacks.
+  const bool expected[] = {true, false, false, false, true, true, true, false};
+  for (std::size_t i = 0; i < std::size(expected); ++i) {
+    EXPECT_EQ(marks.marked(i), expected[i]) << i;
+  }
+}
+
 TEST(XlsReaderFixtures, BothWritersHoldTheListedCells) {
   const CellValue empty = CellValue::Empty();
   const std::vector<FixtureCase> cases = {

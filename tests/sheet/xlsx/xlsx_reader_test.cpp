@@ -103,6 +103,32 @@ TEST(XlsxReaderStrings, OnlyTheStringsTheSheetShowsAreKeptEachOnce) {
       << why;
 }
 
+TEST(XlsxReaderMarks, AskedCellsLearnTheirFillThroughTheirFormat) {
+  // Format 0 (the format of a cell without `s`) is the grey one here, format 1 is plain.
+  std::vector<TestEntry> entries = OneSheetWorkbook(
+      R"(<row r="2"><c r="A2" s="1"><v>1</v></c><c r="B2"/><c r="C2" s="x"><v>3</v></c>)"
+      R"(<c r="D2" s="7"><v>4</v></c><c s=" 0 "><v>5</v></c></row>)");
+  entries.back().data =
+      testing::WorkbookRels(testing::Rel("rId1", "worksheet", "worksheets/sheet1.xml") +
+                            testing::Rel("rId2", "styles", "styles.xml"));
+  entries.push_back(
+      {"xl/styles.xml",
+       std::string(R"(<styleSheet xmlns=")") + testing::kMainNs +
+           R"("><fills><fill><patternFill patternType="none"/></fill>)"
+           R"(<fill><patternFill patternType="gray125"/></fill>)"
+           R"(<fill><patternFill patternType="solid"><fgColor indexed="23"/></patternFill></fill>)"
+           R"(</fills><cellXfs><xf fillId="2"/><xf fillId="0"/></cellXfs></styleSheet>)"});
+  MarkQuery marks({{2, 1}, {2, 2}, {2, 3}, {2, 4}, {2, 5}, {9, 26}});
+  const auto book = ReadXlsxBytes(BuildZip(entries), "crafted.xlsx", &marks);
+  EXPECT_EQ(book->Cell(2, 5), CellValue::Number(5));
+  // Plain; grey without a value; `s` not a number; beyond the formats; grey at a position
+  // counted on from D2; a cell the sheet lacks.
+  const bool expected[] = {false, true, false, false, true, false};
+  for (std::size_t i = 0; i < std::size(expected); ++i) {
+    EXPECT_EQ(marks.marked(i), expected[i]) << i;
+  }
+}
+
 TEST(XlsxReaderHostile, EntityDefinitionsAreNeverExpanded) {
   const std::string bomb =
       R"(<?xml version="1.0"?><!DOCTYPE worksheet [<!ENTITY a "aaaaaaaaaa"><!ENTITY b "&a;&a;&a;&a;&a;">]>)"
