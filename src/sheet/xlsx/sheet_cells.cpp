@@ -437,6 +437,9 @@ CellStore ReadSheetCells(std::string_view xml, const SheetContext& context) {
   SharedStringUses own_uses;  // when shared strings are looked up at once
   SharedStringUses& uses = context.deferred_strings ? *context.deferred_strings : own_uses;
   const std::size_t split = SplitPoint(xml, context.split_bytes);
+  if (context.read_in_halves != nullptr) {
+    *context.read_in_halves = false;
+  }
   if (split == std::string_view::npos) {
     SheetReader reader(xml, context, MostCells(xml), uses, context.marks);
     reader.Run();
@@ -479,7 +482,11 @@ CellStore ReadSheetCells(std::string_view xml, const SheetContext& context) {
   if (first.StandsAt(split) && second.read &&
       first.TakeRest(std::move(second.cells), second.uses,
                      second.marks ? &*second.marks : nullptr)) {
-    return first.Finish();
+    CellStore cells = first.Finish();
+    if (context.read_in_halves != nullptr) {
+      *context.read_in_halves = true;
+    }
+    return cells;
   }
   second = SecondHalf{};
   first.Run();

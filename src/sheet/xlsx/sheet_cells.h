@@ -24,6 +24,8 @@ struct SheetContext {
   MarkQuery* marks = nullptr;
   // A part at least this long is read in two halves on two threads, with the same result.
   std::size_t split_bytes = std::size_t{4} * 1024 * 1024;
+  // When set, told whether the part was read in two halves (false: in one pass).
+  bool* read_in_halves = nullptr;
 };
 
 // Reads every cell of the worksheet `xml` into a finished store: numbers, texts (shared, inline,
