@@ -174,20 +174,14 @@ class SheetReader {
 
   // Takes the cells, shared strings and formats that a reader of the rest of the part found, as
   // if this reader had gone on to read them itself: the same cells in the same order, each
-  // shared string kept once, with the text id and first cell of its first use. False, and
-  // nothing taken, when the texts together exceed the limit: then only reading on from here
-  // finds the cell at which the single pass refuses the file.
-  bool TakeRest(CellStore rest, const SharedStringUses& rest_uses, const MarkQuery* rest_marks) {
+  // shared string kept once, with the text id and first cell of its first use. The text limit
+  // is checked by Finish, on the whole: its refusal names no cell, so it reads the same.
+  void TakeRest(CellStore rest, const SharedStringUses& rest_uses, const MarkQuery* rest_marks) {
     std::vector<std::uint32_t> reuse(rest.text_count(), CellStore::kNewText);
-    std::size_t repeated_bytes = 0;
     for (const auto& [index, use] : rest_uses) {
       if (const auto it = uses_.find(index); it != uses_.end()) {
         reuse[use.text_id] = it->second.text_id;
-        repeated_bytes += rest.text_size(use.text_id);
       }
-    }
-    if (store_.text_bytes() + rest.text_bytes() - repeated_bytes > context_.text_limit) {
-      return false;
     }
     const std::vector<std::uint32_t> ids = store_.Append(std::move(rest), reuse);
     for (const auto& [index, use] : rest_uses) {
@@ -196,7 +190,6 @@ class SheetReader {
     if (marks_ != nullptr && rest_marks != nullptr) {
       marks_->NoteLater(*rest_marks);
     }
-    return true;
   }
 
  private:
@@ -479,9 +472,8 @@ CellStore ReadSheetCells(std::string_view xml, const SheetContext& context) {
       worker.join();  // its result counts; leaving the scope would tell it to stop
     }
   }
-  if (first.StandsAt(split) && second.read &&
-      first.TakeRest(std::move(second.cells), second.uses,
-                     second.marks ? &*second.marks : nullptr)) {
+  if (first.StandsAt(split) && second.read) {
+    first.TakeRest(std::move(second.cells), second.uses, second.marks ? &*second.marks : nullptr);
     CellStore cells = first.Finish();
     if (context.read_in_halves != nullptr) {
       *context.read_in_halves = true;
