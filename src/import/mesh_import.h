@@ -33,9 +33,12 @@ struct MeshData {
   BoundedArray2<std::int32_t> NodeBlank{"NodeBlank"};
 };
 
+// A node block of at least this many nodes is read in two halves on two threads.
+inline constexpr std::int64_t kNodesToShare = 100'000;
+
 // Reads the mesh; errors name the cell. Counts are checked before anything is allocated, and
 // the coordinates before the node block is.
-MeshData ReadMeshWorkbook(const Workbook& book);
+MeshData ReadMeshWorkbook(const Workbook& book, std::int64_t nodes_to_share = kNodesToShare);
 
 // Replaces the model's mesh and parameters with `data`.
 void CommitMesh(MeshModel& model, MeshData&& data);

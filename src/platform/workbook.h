@@ -30,7 +30,8 @@ class Workbook {
   virtual ~Workbook() = default;
 
   // The cell at (row, column) of the active sheet, both counted from 1. A cell that is not
-  // stored, or lies outside the sheet, is Empty; so is a cell holding empty text.
+  // stored, or lies outside the sheet, is Empty; so is a cell holding empty text. Safe to call
+  // from two threads at once: the import reads a large block in halves.
   virtual CellValue Cell(std::int32_t row, std::int32_t col) const = 0;
   // Name of the active sheet.
   virtual std::string ActiveSheetName() const = 0;

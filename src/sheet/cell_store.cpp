@@ -41,6 +41,23 @@ void CellStore::ReplaceText(std::uint32_t text_id, std::string text) {
   kept.shrink_to_fit();
 }
 
+std::vector<std::uint32_t> CellStore::Append(CellStore later,
+                                             const std::vector<std::uint32_t>& reuse) {
+  std::vector<std::uint32_t> ids(later.texts_.size());
+  for (std::size_t t = 0; t < ids.size(); ++t) {
+    ids[t] = reuse.at(t) != kNewText ? reuse[t] : AddText(std::move(later.texts_[t]));
+  }
+  entries_.reserve(entries_.size() + later.entries_.size());
+  for (Entry e : later.entries_) {
+    if (e.Kind() == CellKind::Text || e.Kind() == CellKind::Error) {
+      e.payload = ids[e.payload];
+    }
+    entries_.push_back(e);
+  }
+  finished_ = false;
+  return ids;
+}
+
 void CellStore::Finish() {
   // Sheets store their cells in order, so the sort (and the buffer a stable sort takes, as large
   // as the cells) is usually not needed. The cells are kept in place rather than copied: the

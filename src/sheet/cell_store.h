@@ -24,6 +24,14 @@ class CellStore {
   void ReplaceText(std::uint32_t text_id, std::string text);
   // The bytes of every text kept, each counted once.
   std::size_t text_bytes() const { return text_bytes_; }
+  std::size_t text_count() const { return texts_.size(); }
+  std::size_t text_size(std::uint32_t text_id) const { return texts_.at(text_id).size(); }
+  // Takes the cells of `later`, read after this store's last Set, as if they had been Set here
+  // in the same order. The text `t` of `later` becomes `reuse[t]` when that is one of this
+  // store's texts (kNewText: it is added here, after this store's own). Returns the id each
+  // text of `later` has here.
+  static constexpr std::uint32_t kNewText = 0xFFFFFFFFu;
+  std::vector<std::uint32_t> Append(CellStore later, const std::vector<std::uint32_t>& reuse);
   // Room for `cells` cells ahead of the first Set, so a reader that can bound its count avoids
   // the doubling growth that briefly holds the cells twice and a half over.
   void Reserve(std::size_t cells) { entries_.reserve(cells); }

@@ -28,8 +28,12 @@ class MarkQuery {
   void NoteFormat(std::int32_t row, std::int32_t col, std::uint32_t format) {
     if (const auto it = index_.find(Key(row, col)); it != index_.end()) {
       formats_[it->second] = format;
+      noted_[it->second] = true;
     }
   }
+  // For a reader that read the sheet in pieces: takes the notes of `later` (asked the same cells,
+  // told of a later stretch of the sheet) as if they had been noted here after this one's.
+  void NoteLater(const MarkQuery& later);
   // For the reader, once the sheet is read: which formats show the mark (by format index).
   void Resolve(const std::vector<bool>& marked_formats);
 
@@ -46,6 +50,7 @@ class MarkQuery {
   std::vector<CellPosition> cells_;
   std::unordered_map<std::uint64_t, std::size_t> index_;
   std::vector<std::uint32_t> formats_;
+  std::vector<bool> noted_;  // any format, even one that reads as kNoCell
   std::vector<bool> marked_;
 };
 

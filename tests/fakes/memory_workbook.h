@@ -1,6 +1,7 @@
 #pragma once
 // Workbooks held in memory, cell by cell, and an opener that serves them by path.
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -14,7 +15,19 @@ namespace ombrix::testing {
 class MemoryWorkbook : public Workbook {
  public:
   std::map<std::pair<std::int32_t, std::int32_t>, CellValue> cells;
-  mutable int reads = 0;
+  // Reads so far; Cell may be called from two threads at once, and the count copies along.
+  struct ReadCount {
+    std::atomic<int> n = 0;
+    ReadCount() = default;
+    ReadCount(const ReadCount& other) : n(other.n.load()) {}
+    ReadCount& operator=(const ReadCount& other) {
+      n = other.n.load();
+      return *this;
+    }
+    void operator++() { ++n; }
+    operator int() const { return n.load(); }
+  };
+  mutable ReadCount reads;
 
   // Sets a cell by its A1 name: Set("G6", CellValue::Number(1.5)).
   MemoryWorkbook& Set(const std::string& a1, CellValue value);

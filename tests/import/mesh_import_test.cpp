@@ -307,5 +307,57 @@ TEST_F(MeshImportTest, LineWidthMessageKeepsTheOldFrameButStillImports) {
   EXPECT_EQ(env.picture.calls[env.picture.calls.size() - 2], "Box 30 20 830 420 #f0f000");
 }
 
+// A 7 x 9 mesh with blanks, texts of numbers and booleans, read in one pass and in two halves
+// of rows: the same arrays, and the same refusal naming the first bad cell in the sheet's order.
+TEST(MeshImportHalves, RowHalvesReadWhatOnePassReads) {
+  MemoryWorkbook book;
+  book.Set("F3", 7).Set("D5", 9);
+  for (int j = 1; j <= 7; ++j) {
+    book.Set(CellName(4, j + 6), j * 10.0);
+  }
+  for (int i = 1; i <= 9; ++i) {
+    book.Set(CellName(i + 5, 5), 100.0 - i);
+    for (int j = 1; j <= 7; ++j) {
+      if ((i * 7 + j) % 5 == 0) {
+        continue;  // a blank node
+      }
+      book.Set(CellName(i + 5, j + 6), j % 3 == 0 ? CellValue::Text(std::to_string(i * 0.5 + j))
+                                                  : CellValue::Number(i * 1.25 - j));
+    }
+  }
+  const auto same = [](const MeshData& a, const MeshData& b) {
+    for (int i = -1; i <= 10; ++i) {
+      for (int j = -1; j <= 8; ++j) {
+        EXPECT_EQ(a.NodeValue(i, j), b.NodeValue(i, j)) << i << " " << j;
+        EXPECT_EQ(a.NodeBlank(i, j), b.NodeBlank(i, j)) << i << " " << j;
+      }
+    }
+  };
+  const MeshData one = ReadMeshWorkbook(book, std::numeric_limits<std::int64_t>::max());
+  same(one, ReadMeshWorkbook(book, 0));
+  EXPECT_EQ(one.NodeBlank(9, 2), 1);             // (9 * 7 + 2) % 5 == 0
+  EXPECT_EQ(one.NodeValue(9, 4), 9 * 1.25 - 4);  // a row of the second half
+
+  const auto refusal = [](const MemoryWorkbook& bad, std::int64_t share) {
+    try {
+      ReadMeshWorkbook(bad, share);
+    } catch (const RunError& e) {
+      return std::to_string(e.number()) + " " + e.description();
+    }
+    return std::string("no error");
+  };
+  MemoryWorkbook later_bad = book;
+  later_bad.Set("H13", CellValue::Text("x"));  // node row 8: the second half
+  MemoryWorkbook both_bad = later_bad;
+  both_bad.Set("I7", CellValue::Error("#N/A"));  // node row 2: the first half
+  for (const MemoryWorkbook* bad : {&later_bad, &both_bad}) {
+    const std::string expected = refusal(*bad, std::numeric_limits<std::int64_t>::max());
+    EXPECT_NE(expected, "no error");
+    EXPECT_EQ(refusal(*bad, 0), expected);
+  }
+  EXPECT_NE(refusal(both_bad, 0).find("I7"), std::string::npos);
+  EXPECT_NE(refusal(later_bad, 0).find("H13"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace ombrix

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <optional>
+#include <stop_token>
+#include <thread>
 
 #include "platform/workbook.h"
 #include "sheet/read_limits.h"
@@ -61,29 +63,63 @@ std::size_t MostCells(std::string_view xml) {
   return std::min(tags / 4, xml.size() / 15);
 }
 
+// Where a reader's Run stopped.
+enum class Stop : std::uint8_t {
+  kEnd,     // the end of the document
+  kPaused,  // first at the level of <sheetData>'s children at or past the pause offset
+};
+
+// Thrown inside a reader of the second half when it has to give up; never leaves this file.
+struct Abandoned {};
+
 class SheetReader {
  public:
-  SheetReader(std::string_view xml, const SheetContext& context)
-      : scanner_(xml, context.path, context.part), context_(context) {
-    store_.Reserve(MostCells(xml));
+  // `uses` and `marks` are where this reader notes shared strings and formats; a reader of the
+  // second half keeps its own and hands them over afterwards.
+  SheetReader(std::string_view xml, const SheetContext& context, std::size_t reserve_cells,
+              SharedStringUses& uses, MarkQuery* marks)
+      : scanner_(xml, context.path, context.part), context_(context), uses_(uses), marks_(marks) {
+    store_.Reserve(reserve_cells);
+    places_.reserve(16);
   }
 
-  CellStore Run() {
-    std::vector<Place> places;
-    places.reserve(16);
+  // For the reader of the second half: starts at `pos`, a row start inside <sheetData> (the
+  // open elements `open`), as the reader of the whole part stood there. That row must carry its
+  // number; otherwise, or once `stop` is requested, the reader throws Abandoned.
+  void ResumeInRow(std::size_t pos, std::vector<std::string_view> open,
+                   const std::stop_token& stop) {
+    scanner_.ResumeAt(pos, std::move(open));
+    places_ = {Place::kWorksheet, Place::kSheetData};
+    seen_worksheet_ = true;
+    needs_numbered_row_ = true;
+    stop_ = &stop;
+  }
+
+  // Stops the next Run where the scanner stands inside <sheetData> (or any other child of the
+  // root) at or past `offset`; npos never stops.
+  void PauseAt(std::size_t offset) { pause_at_ = offset; }
+  // Whether the reader stands exactly at `offset` between two children of <sheetData>, in
+  // the state the reader of the second half assumes.
+  bool StandsAt(std::size_t offset) const {
+    return places_.size() == 2 && places_.back() == Place::kSheetData &&
+           scanner_.position() == offset && !scanner_.owes_end();
+  }
+  const std::vector<std::string_view>& open_elements() const { return scanner_.open_elements(); }
+  bool InSheetData() const { return places_.size() == 2 && places_.back() == Place::kSheetData; }
+  std::size_t position() const { return scanner_.position(); }
+
+  Stop Run() {
     while (true) {
       switch (scanner_.Next()) {
         case XmlScanner::Event::kEndOfDocument:
           if (!seen_worksheet_) {
             scanner_.Fail("ワークシートではありません");
           }
-          CheckTextLimit(store_, context_.text_limit, context_.path, context_.part);
-          store_.Finish();
-          return std::move(store_);
+          return Stop::kEnd;
         case XmlScanner::Event::kStart: {
           const std::string_view local = Local(scanner_.name());
           Place place;
-          if (places.empty()) {
+          if (places_.empty()) {
             if (local != "worksheet") {
               scanner_.Fail("ワークシートではありません (根の要素が " + Excerpt(scanner_.name()) +
                             ")");
@@ -91,9 +127,9 @@ class SheetReader {
             seen_worksheet_ = true;
             place = Place::kWorksheet;
           } else {
-            place = Enter(places.back(), local);
+            place = Enter(places_.back(), local);
           }
-          places.push_back(place);
+          places_.push_back(place);
           if (place == Place::kRow) {
             StartRow();
           } else if (place == Place::kCell) {
@@ -106,19 +142,53 @@ class SheetReader {
           break;
         }
         case XmlScanner::Event::kEnd:
-          if (places.back() == Place::kCell) {
+          if (places_.back() == Place::kCell) {
             FinishCell();
           }
-          places.pop_back();
+          places_.pop_back();
           break;
         case XmlScanner::Event::kText:
-          if (places.back() == Place::kValue) {
+          if (places_.back() == Place::kValue) {
             scanner_.AppendText(value_);
-          } else if (places.back() == Place::kInlineText) {
+          } else if (places_.back() == Place::kInlineText) {
             scanner_.AppendText(inline_);
           }
           break;
       }
+      if (places_.size() == 2 && scanner_.position() >= pause_at_) {
+        pause_at_ = std::string_view::npos;
+        return Stop::kPaused;
+      }
+    }
+  }
+
+  // The store once the whole part is read.
+  CellStore Finish() {
+    CheckTextLimit(store_, context_.text_limit, context_.path, context_.part);
+    store_.Finish();
+    return std::move(store_);
+  }
+  // The cells as read, not yet finished: for handing over to the reader of the first half.
+  CellStore TakeCells() { return std::move(store_); }
+  const CellStore& cells() const { return store_; }
+
+  // Takes the cells, shared strings and formats that a reader of the rest of the part found, as
+  // if this reader had gone on to read them itself: the same cells in the same order, each
+  // shared string kept once, with the text id and first cell of its first use. The text limit
+  // is checked by Finish, on the whole: its refusal names no cell, so it reads the same.
+  void TakeRest(CellStore rest, const SharedStringUses& rest_uses, const MarkQuery* rest_marks) {
+    std::vector<std::uint32_t> reuse(rest.text_count(), CellStore::kNewText);
+    for (const auto& [index, use] : rest_uses) {
+      if (const auto it = uses_.find(index); it != uses_.end()) {
+        reuse[use.text_id] = it->second.text_id;
+      }
+    }
+    const std::vector<std::uint32_t> ids = store_.Append(std::move(rest), reuse);
+    for (const auto& [index, use] : rest_uses) {
+      uses_.try_emplace(index, SharedStringUse{ids[use.text_id], use.row, use.col});
+    }
+    if (marks_ != nullptr && rest_marks != nullptr) {
+      marks_->NoteLater(*rest_marks);
     }
   }
 
@@ -151,6 +221,12 @@ class SheetReader {
   }
 
   void StartRow() {
+    if (stop_ != nullptr) {
+      if (stop_->stop_requested() || (needs_numbered_row_ && !HasAttribute("r"))) {
+        throw Abandoned{};
+      }
+      needs_numbered_row_ = false;
+    }
     if (HasAttribute("r")) {
       const std::string_view text = DecodedAttribute("r", attr_buffer_);
       const std::optional<std::int32_t> row = ParseRowNumber(TrimXmlSpace(text));
@@ -187,7 +263,7 @@ class SheetReader {
       ++col_;
     }
     type_.assign(TrimXmlSpace(DecodedAttribute("t", attr_buffer_)));
-    if (context_.marks != nullptr) {
+    if (marks_ != nullptr) {
       NoteFormat();
     }
     value_.clear();
@@ -206,7 +282,7 @@ class SheetReader {
         format = 0xFFFFFFFFu;
       }
     }
-    context_.marks->NoteFormat(row_, col_, format);
+    marks_->NoteFormat(row_, col_, format);
   }
 
   [[noreturn]] void FailCell(const std::string& what) const {
@@ -234,7 +310,6 @@ class SheetReader {
       if (ec != std::errc() || end != trimmed.data() + trimmed.size()) {
         FailCell("の共有文字列の番号 \"" + Excerpt(value_) + "\" が整数ではありません");
       }
-      SharedStringUses& uses = context_.deferred_strings ? *context_.deferred_strings : uses_;
       if (index >= kMaxSharedStrings) {
         FailCell("が共有文字列 " + std::to_string(index) + " 番を指していますが、共有文字列は " +
                  "上限の " + std::to_string(kMaxSharedStrings) + " 個までです");
@@ -247,7 +322,7 @@ class SheetReader {
         }
       }
       const auto [use, first] =
-          uses.try_emplace(static_cast<std::uint32_t>(index), SharedStringUse{0, row_, col_});
+          uses_.try_emplace(static_cast<std::uint32_t>(index), SharedStringUse{0, row_, col_});
       if (first) {
         use->second.text_id = store_.AddText(
             context_.deferred_strings ? std::string() : (*context_.shared_strings)[index]);
@@ -294,7 +369,12 @@ class SheetReader {
   XmlScanner scanner_;
   const SheetContext& context_;
   CellStore store_;
-  SharedStringUses uses_;  // shared strings already kept, when they are looked up at once
+  SharedStringUses& uses_;  // shared strings already kept
+  MarkQuery* marks_;
+  std::vector<Place> places_;
+  std::size_t pause_at_ = std::string_view::npos;
+  const std::stop_token* stop_ = nullptr;  // only in the reader of the second half
+  bool needs_numbered_row_ = false;
   bool seen_worksheet_ = false;
   std::int32_t row_ = 0;  // the current row; 0 before the first
   std::int32_t col_ = 0;  // the column of the last cell in the row; 0 before the first
@@ -306,10 +386,103 @@ class SheetReader {
   bool has_inline_ = false;
 };
 
+// Where the part splits in two: the first row start at or after its middle, when the part is
+// at least `split_bytes` long. npos for none.
+std::size_t SplitPoint(std::string_view xml, std::size_t split_bytes) {
+  if (xml.size() < split_bytes || xml.size() < 2) {
+    return std::string_view::npos;
+  }
+  return xml.find("<row ", xml.size() / 2);
+}
+
+// What the reader of the second half hands back.
+struct SecondHalf {
+  bool read = false;  // false: it gave up or failed, and nothing else here counts
+  CellStore cells;
+  SharedStringUses uses;
+  std::optional<MarkQuery> marks;
+};
+
+// Reads the rest of the part from the row start `split` on, as the reader of the whole part
+// would have read it from there. Any failure only means the first reader reads on by itself: its
+// single pass then reports exactly what it always would have.
+void ReadSecondHalf(std::string_view xml, const SheetContext& context, std::size_t split,
+                    std::vector<std::string_view> open, const std::stop_token& stop,
+                    SecondHalf& out) {
+  try {
+    if (context.marks != nullptr) {
+      out.marks.emplace(context.marks->cells());
+    }
+    SheetReader reader(xml, context, MostCells(xml.substr(split)), out.uses,
+                       out.marks ? &*out.marks : nullptr);
+    reader.ResumeInRow(split, std::move(open), stop);
+    reader.Run();
+    out.cells = reader.TakeCells();
+    out.read = true;
+  } catch (...) {
+    out = SecondHalf{};
+  }
+}
+
 }  // namespace
 
 CellStore ReadSheetCells(std::string_view xml, const SheetContext& context) {
-  return SheetReader(xml, context).Run();
+  SharedStringUses own_uses;  // when shared strings are looked up at once
+  SharedStringUses& uses = context.deferred_strings ? *context.deferred_strings : own_uses;
+  const std::size_t split = SplitPoint(xml, context.split_bytes);
+  if (context.read_in_halves != nullptr) {
+    *context.read_in_halves = false;
+  }
+  if (split == std::string_view::npos) {
+    SheetReader reader(xml, context, MostCells(xml), uses, context.marks);
+    reader.Run();
+    return reader.Finish();
+  }
+  // A long part is read in two halves at once. This thread reads the first and stops where the
+  // second begins; when the second reader succeeded there, its cells join this reader's as if it
+  // had read them itself. Otherwise this reader reads on, and the result is the single pass's.
+  // The cells of the second half are reserved here too: they are appended in place.
+  SheetReader first(xml, context, MostCells(xml.substr(0, split)) + (xml.size() - split) / 15, uses,
+                    context.marks);
+  // The second reader starts inside the open <worksheet> and <sheetData>, by their names as
+  // written: read up to the start of <sheetData>, a child of the root at a time.
+  while (true) {
+    first.PauseAt(0);
+    if (first.Run() == Stop::kEnd) {
+      return first.Finish();
+    }
+    if (first.InSheetData()) {
+      break;
+    }
+    if (first.position() >= split) {  // no sheet data before the split: nothing to share
+      first.Run();
+      return first.Finish();
+    }
+  }
+  SecondHalf second;
+  {
+    std::jthread worker([&, open = first.open_elements()](const std::stop_token& stop) {
+      ReadSecondHalf(xml, context, split, open, stop, second);
+    });
+    first.PauseAt(split);
+    if (first.Run() == Stop::kEnd) {
+      return first.Finish();  // the split lay where no row starts; leaving stops the worker
+    }
+    if (first.StandsAt(split)) {
+      worker.join();  // its result counts; leaving the scope would tell it to stop
+    }
+  }
+  if (first.StandsAt(split) && second.read) {
+    first.TakeRest(std::move(second.cells), second.uses, second.marks ? &*second.marks : nullptr);
+    CellStore cells = first.Finish();
+    if (context.read_in_halves != nullptr) {
+      *context.read_in_halves = true;
+    }
+    return cells;
+  }
+  second = SecondHalf{};
+  first.Run();
+  return first.Finish();
 }
 
 }  // namespace ombrix::sheet::xlsx

@@ -22,6 +22,10 @@ struct SheetContext {
   std::size_t text_limit = std::size_t{256} * 1024 * 1024;  // bytes of text kept, at most
   // When set, the format index (`s`) of the cells it asks about is noted in it.
   MarkQuery* marks = nullptr;
+  // A part at least this long is read in two halves on two threads, with the same result.
+  std::size_t split_bytes = std::size_t{4} * 1024 * 1024;
+  // When set, told whether the part was read in two halves (false: in one pass).
+  bool* read_in_halves = nullptr;
 };
 
 // Reads every cell of the worksheet `xml` into a finished store: numbers, texts (shared, inline,

@@ -35,6 +35,13 @@ XmlScanner::XmlScanner(std::string_view xml, std::string path, std::string part)
   }
 }
 
+void XmlScanner::ResumeAt(std::size_t pos, std::vector<std::string_view> open) {
+  pos_ = pos;
+  open_ = std::move(open);
+  seen_root_ = true;
+  pending_end_ = false;
+}
+
 void XmlScanner::Fail(const std::string& what) const {
   ThrowBrokenPart(path_, part_, what + " (" + std::to_string(pos_) + " バイト目)");
 }

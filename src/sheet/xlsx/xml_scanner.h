@@ -35,6 +35,13 @@ class XmlScanner {
   std::size_t depth() const { return open_.size(); }
   // The offset just past what the last event consumed (a start tag's ">", an end tag's ">").
   std::size_t position() const { return pos_; }
+  // The qualified names of the open elements, outermost first.
+  const std::vector<std::string_view>& open_elements() const { return open_; }
+  // Whether a self-closing tag just started still owes its end event.
+  bool owes_end() const { return pending_end_; }
+  // Goes on from offset `pos` inside the elements `open` (names into the same text), as another
+  // scanner of the same text stood there; for reading a long part in pieces.
+  void ResumeAt(std::size_t pos, std::vector<std::string_view> open);
 
   [[noreturn]] void Fail(const std::string& what) const;
 
