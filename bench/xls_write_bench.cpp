@@ -80,15 +80,20 @@ std::vector<ombrix::sheet::CellEdit> Edits() {
   return edits;
 }
 
+// The workbook's bytes, with the cell-format table a mark needs.
+std::vector<std::uint8_t> BookBytes(const ombrix::bench::BenchFile& book) {
+  std::ifstream in(book.path, std::ios::binary);
+  return WithXfTable(std::vector<std::uint8_t>((std::istreambuf_iterator<char>(in)),
+                                               std::istreambuf_iterator<char>()));
+}
+
 void BM_EditXls250x1000(benchmark::State& state) {
   const ombrix::bench::BenchFile& book = Workbook();
   if (book.path.empty()) {
     state.SkipWithError("could not write the benchmark workbook");
     return;
   }
-  std::ifstream in(book.path, std::ios::binary);
-  const std::vector<std::uint8_t> bytes = WithXfTable(std::vector<std::uint8_t>(
-      (std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+  const std::vector<std::uint8_t> bytes = BookBytes(book);
   const std::vector<ombrix::sheet::CellEdit> edits = Edits();
   std::size_t size = 0;
   for (auto _ : state) {
@@ -112,9 +117,7 @@ void BM_CheckedEditXls250x1000(benchmark::State& state) {
     state.SkipWithError("could not write the benchmark workbook");
     return;
   }
-  std::ifstream in(book.path, std::ios::binary);
-  const std::vector<std::uint8_t> bytes = WithXfTable(std::vector<std::uint8_t>(
-      (std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+  const std::vector<std::uint8_t> bytes = BookBytes(book);
   const std::vector<ombrix::sheet::CellEdit> edits = Edits();
   for (auto _ : state) {
     const std::vector<std::uint8_t> out = ombrix::sheet::EditWorkbookBytes(bytes, "b.xls", edits);
