@@ -20,8 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view first_line = text.substr(0, text.find('\n'));
   for (const auto& [rows, cols] : {std::pair{1, 0}, {0, 1}, {-3, 2}, {1048575, 16383}}) {
     const std::string moved = ombrix::sheet::xlsx::ShiftFormula(first_line, rows, cols);
-    if (moved.size() > 3 * first_line.size() + 8) {
-      __builtin_trap();  // each reference grows to "#REF!" at most
+    // A two-character reference grows fivefold at most: "A1" to "XFD1048576", "1:1" to
+    // "1048576:1048576"; one that falls off the sheet becomes "#REF!".
+    if (moved.size() > 5 * first_line.size() + 8) {
+      __builtin_trap();
     }
   }
   const std::vector<ombrix::CellEdit> edits = {{1, 1, 1.5, false}, {1, 2, 2.0, true},
