@@ -24,6 +24,8 @@ constexpr int kRowWidth = 16;
 constexpr int kDiagonalSlot = 13;
 constexpr int kRightSlot = 14;
 constexpr std::uint32_t kNoNode = 0;
+// Marks a vector whose four slots do not share a row of the table.
+constexpr std::uint32_t kPacked = 0x80000000u;
 
 constexpr const auto& kOffsets = kStencilOffsets;
 
@@ -47,6 +49,11 @@ struct WavefrontSweep::Shared {
   std::vector<double> z;
   std::vector<std::uint32_t> row_of;  // table row of each slot, kNoNode where no node is
   std::vector<double> table;
+  // Per vector of four slots, where its coefficients are: the table row all four share, or,
+  // with kPacked, its pack in `packs`, the four rows interleaved lane by lane (entry e of
+  // lane l at kLanes * e + l), so that a sweep loads vectors, never single lanes.
+  std::vector<std::uint32_t> vector_code;
+  std::vector<double> packs;
   std::uint32_t common = 1;  // the row most nodes share
   std::array<std::int64_t, kTerms> offset{};
 
@@ -135,6 +142,20 @@ WavefrontSweep::WavefrontSweep(const SparseMatrix& a, const std::vector<double>&
       const std::int64_t slot = s.Slot(i + 1, j + 1);
       s.row_of[static_cast<std::size_t>(slot)] = it->second;
       s.z[static_cast<std::size_t>(slot)] = solution[static_cast<std::size_t>(k - 1)];
+    }
+  }
+  s.vector_code.resize(static_cast<std::size_t>(slots / kLanes));
+  for (std::size_t v = 0; v < s.vector_code.size(); ++v) {
+    const std::uint32_t* ids = s.row_of.data() + v * kLanes;
+    if (ids[0] == ids[1] && ids[1] == ids[2] && ids[2] == ids[3]) {
+      s.vector_code[v] = ids[0];
+      continue;
+    }
+    s.vector_code[v] = kPacked | static_cast<std::uint32_t>(s.packs.size() / (kLanes * kRowWidth));
+    for (int e = 0; e < kRowWidth; ++e) {
+      for (int l = 0; l < kLanes; ++l) {
+        s.packs.push_back(s.table[std::size_t{ids[l]} * kRowWidth + static_cast<std::size_t>(e)]);
+      }
     }
   }
   std::int64_t most = 0;
