@@ -116,11 +116,15 @@ def main():
         if case in by_case:
             per_exe[exe][1] += 1
             per_exe[exe][2] |= by_case[case]
+    idle = sorted(exe for exe, (_, k, _) in per_exe.items() if k == 0)
     print("\nexecutables: cases, cases that kill, mutants killed, mutants only it kills")
     for exe, (n, k, mutants) in sorted(per_exe.items(), key=lambda e: -len(e[1][2])):
+        if k == 0:
+            continue
         alone = sum(1 for m in mutants
                     if all(c.split(":", 1)[0] == exe for c in kills[m]))
         print(f"  {exe:40} {n:4} {k:4} {len(mutants):4} {alone:4}")
+    print(f"\nexecutables that kill none of the sample ({len(idle)}): " + ", ".join(idle))
 
 
 if __name__ == "__main__":
