@@ -35,10 +35,9 @@ TEST(XlsxReaderStrings, RichRunsPhoneticRunsAndSpacesInSharedStrings) {
           R"(<rPh sb="0" eb="2"><t>ソクテン</t></rPh></si>)"
           R"(<si><t xml:space="preserve">   </t></si><si><t>x_x0009_y</t></si><si><t></t></si></sst>)"));
   EXPECT_EQ(book->ActiveSheetName(), "data");
-  EXPECT_EQ(At(*book, "A1"), CellValue::Text("測点 4 "));
-  EXPECT_EQ(At(*book, "B1"), CellValue::Text("   "));
-  EXPECT_EQ(At(*book, "C1"), CellValue::Text("x\ty"));
-  EXPECT_EQ(At(*book, "D1"), CellValue::Empty());
+  EXPECT_EQ(testing::CellsAt(*book, {"A1", "B1", "C1", "D1"}),
+            (std::vector<CellValue>{CellValue::Text("測点 4 "), CellValue::Text("   "),
+                                    CellValue::Text("x\ty"), CellValue::Empty()}));
 }
 
 TEST(XlsxReaderWriters, PrefixedNamespacesEverywhere) {
@@ -64,9 +63,9 @@ TEST(XlsxReaderWriters, PrefixedNamespacesEverywhere) {
            R"(</x:row></x:sheetData></x:worksheet>)"},
   });
   EXPECT_EQ(book->ActiveSheetName(), "Blatt");
-  EXPECT_EQ(At(*book, "A2"), CellValue::Text("prefixed"));
-  EXPECT_EQ(At(*book, "B2"), CellValue::Number(2.5));
-  EXPECT_EQ(At(*book, "C2"), CellValue::Text("in"));
+  EXPECT_EQ(testing::CellsAt(*book, {"A2", "B2", "C2"}),
+            (std::vector<CellValue>{CellValue::Text("prefixed"), CellValue::Number(2.5),
+                                    CellValue::Text("in")}));
 }
 
 TEST(XlsxReaderWriters, ReadsFromAFileAsFromBytes) {
