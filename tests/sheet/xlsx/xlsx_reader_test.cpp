@@ -68,14 +68,6 @@ TEST(XlsxReaderWriters, PrefixedNamespacesEverywhere) {
                                     CellValue::Text("in")}));
 }
 
-TEST(XlsxReaderWriters, ReadsFromAFileAsFromBytes) {
-  const testing::TempPath file("file");
-  testing::WriteZipFile(file.path(),
-                        OneSheetWorkbook(R"(<row r="3"><c r="B3"><v>7.25</v></c></row>)"));
-  const auto book = ReadXlsx(file.string());
-  EXPECT_EQ(At(*book, "B3"), CellValue::Number(7.25));
-}
-
 TEST(XlsxReaderStrings, OnlyTheStringsTheSheetShowsAreKeptEachOnce) {
   std::string table = kSstOpen;
   for (int i = 0; i < 1000; ++i) {
@@ -170,14 +162,6 @@ TEST(XlsxReaderHostile, TruncatedArchiveAndTruncatedSheet) {
   auto entries = OneSheetWorkbook(R"(<row r="1"><c r="A1"><v>1</v></c></row>)");
   entries[2].data.resize(entries[2].data.size() - 30);
   EXPECT_TRUE(Contains(Error321([&] { Read(entries); }), "途中で終わって"));
-}
-
-TEST(XlsxReaderHostile, NotAWorkbookAtAll) {
-  EXPECT_TRUE(Contains(Error321([] {
-                         Read({{"readme.txt", "hello"}});
-                       }),
-                       "は Excel のブックではありません: xl/workbook.xml がありません"));
-  EXPECT_TRUE(Contains(Error321([] { ReadXlsxBytes({}, "e.xlsx"); }), "e.xlsx"));
 }
 
 }  // namespace

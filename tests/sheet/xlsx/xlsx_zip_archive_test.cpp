@@ -8,7 +8,6 @@
 #include <cstring>
 
 #include "error_expect.h"
-#include "model/run_error.h"
 #include "test_archive.h"
 
 namespace ombrix::sheet::xlsx {
@@ -113,7 +112,8 @@ TEST(ZipArchiveLimits, HeaderOverstatingTheSizeIsCaught) {
 }
 
 TEST(ZipArchiveOpen, EmptyGarbageAndTruncatedBytesAreNotWorkbooks) {
-  EXPECT_TRUE(testing::Contains(Error321([] { ZipArchive::OpenBytes({}, "empty.xlsx"); }), "空"));
+  const std::string empty = Error321([] { ZipArchive::OpenBytes({}, "empty.xlsx"); });
+  EXPECT_TRUE(testing::Contains(empty, "empty.xlsx") && testing::Contains(empty, "空")) << empty;
   const std::vector<std::uint8_t> text = {'h', 'e', 'l', 'l', 'o', ',', 'w', 'o', 'r', 'l', 'd'};
   EXPECT_TRUE(
       testing::Contains(Error321([&] { ZipArchive::OpenBytes(text, "text.xlsx"); }), "text.xlsx"));
@@ -133,21 +133,6 @@ TEST(ZipArchiveOpen, DamagedDataIsAnErrorNotGarbage) {
     const ZipArchive archive = ZipArchive::OpenBytes(bytes, "bad.xlsx");
     archive.Read(archive.entries()[0]);
   });
-}
-
-TEST(ZipArchiveOpen, OpensAFileOnDiskAndAMissingFileIsError53) {
-  const testing::TempPath file("open");
-  testing::WriteZipFile(file.path(), {{"x", "y"}});
-  const ZipArchive archive = ZipArchive::OpenFile(file.string());
-  ASSERT_NE(archive.Find("x"), nullptr);
-  EXPECT_EQ(archive.Read(*archive.Find("x")), "y");
-  EXPECT_EQ(archive.path(), file.string());
-  try {
-    ZipArchive::OpenFile("/nonexistent/dir/x.xlsx");
-    ADD_FAILURE() << "no error";
-  } catch (const RunError& e) {
-    EXPECT_EQ(e.number(), err::kFileNotFound);
-  }
 }
 
 }  // namespace
