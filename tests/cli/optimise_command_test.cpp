@@ -84,13 +84,11 @@ TEST(OptimiseCommand, ErrorsAndUsage) {
   EXPECT_EQ(none.status, kExitRunError);
   EXPECT_EQ(none.text.rfind("error,", 0), 0u);
   EXPECT_EQ(none.text.find('\n'), none.text.size() - 1);
-  EXPECT_THROW(Optimise({Fixture("mesh_small.lo.xls")}), UsageError);
-  EXPECT_THROW(Optimise({Fixture("mesh_small.lo.xls"), Fixture("points_small.lo.xls"), "--initial",
-                         "median"}),
-               UsageError);
-  EXPECT_THROW(Optimise({Fixture("mesh_small.lo.xls"), Fixture("points_small.lo.xls"), "--solver",
-                         "direct"}),
-               UsageError);
+  const std::string mesh = Fixture("mesh_small.lo.xls");
+  const std::string points = Fixture("points_small.lo.xls");
+  EXPECT_THROW(Optimise({mesh}), UsageError);
+  EXPECT_THROW(Optimise({mesh, points, "--initial", "median"}), UsageError);
+  EXPECT_THROW(Optimise({mesh, points, "--solver", "direct"}), UsageError);
 }
 
 // Whether the cell's format in an .xlsx fills it solid with palette entry 23, read with pugixml.
