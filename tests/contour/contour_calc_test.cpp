@@ -2,12 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "contour_fixture.h"
 #include "fakes/error_capture.h"
-#include "fakes/fitted_frame.h"
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cmath>
 #include <random>
 #include <sstream>
@@ -29,25 +28,14 @@ namespace ombrix {
 namespace {
 
 using testing::FakeEnvironment;
+using testing::Listed;
+using testing::MakeMesh;
+using testing::ReferencePairing;
+using testing::ReferenceSuppression;
+using testing::SameBits;
+using testing::Split;
 using Calls = std::vector<std::string>;
 using Levels = std::vector<std::int32_t>;
-
-// A mesh with its plot frame fitted the way the import fits it, and its triangles listed.
-void MakeMesh(FakeEnvironment& env, const std::vector<double>& xs, const std::vector<double>& ys,
-              const std::vector<std::vector<double>>& values) {
-  MeshModel& m = env.model;
-  AllocateMesh(m, static_cast<int>(xs.size()), static_cast<int>(ys.size()));
-  for (int j = 1; j <= m.NodeCountX; ++j)
-    m.NodeX(j) = xs[j - 1];
-  for (int i = 1; i <= m.NodeCountY; ++i) {
-    m.NodeY(i) = ys[i - 1];
-    for (int j = 1; j <= m.NodeCountX; ++j)
-      m.NodeValue(i, j) = values[i - 1][j - 1];
-  }
-  testing::FitPlotFrame(m);
-  env.window.MeshFileName = "mesh.xlsx";
-  BuildTriangleList(m);
-}
 
 // What reached on_level, level by level.
 struct LevelLog {
@@ -88,17 +76,6 @@ Calls Drawn(const testing::RecordingSurface& surface) {
 // 5.5 in the centre: levels 5 and 6, each cut by three triangles.
 void TwoByTwo(FakeEnvironment& env) {
   MakeMesh(env, {0, 10}, {10, 0}, {{4.5, 6.5}, {4.5, 6.5}});
-}
-
-// Calls written one after another, separated by ';'.
-Calls Split(std::string_view text) {
-  Calls out;
-  for (std::size_t at = 0; at <= text.size();) {
-    const std::size_t end = std::min(text.find(';', at), text.size());
-    out.emplace_back(text.substr(at, end - at));
-    at = end + 1;
-  }
-  return out;
 }
 
 const Calls kHead = Split("DrawWidth 1;ScaleMode 3;Cls;Box 30 20 630 620 #f0f000;FontSize 11");
@@ -313,10 +290,6 @@ TEST(ContourCalc, SingleRowOrColumnMeshEndsInError6AfterTheFrame) {
 
 // --- The level loop against a slow reference --------------------------------------------------
 
-bool SameBits(double a, double b) {
-  return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
-}
-
 bool SameSegment(const SegmentRecord& a, const SegmentRecord& b) {
   return SameBits(a.Y1, b.Y1) && SameBits(a.X1, b.X1) && SameBits(a.Y2, b.Y2) &&
          SameBits(a.X2, b.X2) && a.State == b.State;
@@ -454,33 +427,7 @@ std::vector<ReferenceLevel> ReferenceLoop(const MeshModel& m,
       }
     }
     // Flat pass: every pair, an entry at the first shared corner, out again after only one.
-    std::vector<TriangleRecord> edges;
-    for (std::size_t p1 = 0; p1 < flats.size(); ++p1) {
-      for (std::size_t p2 = p1 + 1; p2 < flats.size(); ++p2) {
-        int count = 0;
-        for (int l = 1; l <= 3; ++l) {
-          for (int p = 1; p <= 3; ++p) {
-            if (flats[p1].Y[p] != flats[p2].Y[l] || flats[p1].X[p] != flats[p2].X[l])
-              continue;
-            if (++count == 1)
-              edges.emplace_back();
-            if (count <= 3) {
-              edges.back().Y[count] = flats[p1].Y[p];
-              edges.back().X[count] = flats[p1].X[p];
-            }
-          }
-        }
-        if (count == 1)
-          edges.pop_back();
-      }
-    }
-    for (const TriangleRecord& e : edges) {
-      for (SegmentRecord& s : segments) {
-        if ((s.Y1 == e.Y[1] && s.X1 == e.X[1] && s.Y2 == e.Y[2] && s.X2 == e.X[2]) ||
-            (s.Y1 == e.Y[2] && s.X1 == e.X[2] && s.Y2 == e.Y[1] && s.X2 == e.X[1]))
-          s.State = kSegmentSuppressed;
-      }
-    }
+    ReferenceSuppression(ReferencePairing(flats), segments);
     out.push_back({level, std::move(segments)});
   }
   return out;
@@ -598,13 +545,6 @@ void Large(FakeEnvironment& env) {
   MakeMesh(env, xs, ys, values);
 }
 
-std::vector<TriangleRecord> TriangleList(const MeshModel& m) {
-  std::vector<TriangleRecord> out;
-  for (int t = 1; t <= m.TriangleCount; ++t)
-    out.push_back(m.Triangles(t));
-  return out;
-}
-
 TEST(ContourCalc, EscBeforeTheLevelsStopsEachLongPhaseAtOnce) {
   struct Case {
     std::string_view phase;
@@ -619,7 +559,7 @@ TEST(ContourCalc, EscBeforeTheLevelsStopsEachLongPhaseAtOnce) {
     env.panel.Option2 = c.easy;
     env.printer.calls.clear();
     env.panel.Check4 = 1;  // printing: a stopped drawing withdraws its job
-    const std::vector<TriangleRecord> before = TriangleList(env.model);
+    const std::vector<TriangleRecord> before = Listed(env.model);
     env.events.on_process = [&] {
       if (env.windows.log.back().starts_with("Status " + std::string(c.phase)))
         env.events.cancel = true;
@@ -628,7 +568,7 @@ TEST(ContourCalc, EscBeforeTheLevelsStopsEachLongPhaseAtOnce) {
     EXPECT_EQ(env.windows.log.back(), "Status 作図を中断しました。") << c.phase;
     EXPECT_EQ(std::ranges::count(env.printer.calls, "KillDoc"), 1) << c.phase;
     EXPECT_EQ(std::ranges::count(env.printer.calls, "EndDoc"), 0) << c.phase;
-    EXPECT_EQ(TriangleList(env.model), before) << c.phase;
+    EXPECT_EQ(Listed(env.model), before) << c.phase;
     const auto starting = [&](std::string_view call) {
       return std::ranges::count_if(env.picture.calls,
                                    [&](const std::string& s) { return s.starts_with(call); });

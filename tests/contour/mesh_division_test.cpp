@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "fakes/error_capture.h"
-#include "fakes/fitted_frame.h"
 
 #include <array>
 #include <limits>
@@ -13,11 +12,14 @@
 #include "contour/contour_calc.h"
 #include "contour/level_buckets.h"
 #include "contour/triangle_list.h"
+#include "contour_fixture.h"
 #include "fakes/fake_context.h"
 #include "import/plot_frame.h"
 
 namespace ombrix {
 namespace {
+
+using testing::Listed;
 
 struct Vertex {
   double y, x, z;
@@ -70,13 +72,6 @@ std::vector<TriangleRecord> Reference(std::vector<TriangleRecord> list, int divi
   return list;
 }
 
-std::vector<TriangleRecord> Entries(const MeshModel& m) {
-  std::vector<TriangleRecord> out;
-  for (int k = 1; k <= m.TriangleCount; ++k)
-    out.push_back(m.Triangles(k));
-  return out;
-}
-
 const TriangleRecord kA = Make({0, 0, 1, 0}, {4, 0, 3, 1}, {0, 8, 6, 1});
 const TriangleRecord kB = Make({-2, 5, 0.1, -1}, {3, 7, 0.2, 0}, {6, -3, 0.7, 1});
 
@@ -105,7 +100,7 @@ TEST(DivideTriangles, EachPassCutsEveryTriangleIntoFourInItsBlock) {
       Make({0, 8, 6, 1}, {0, 4, 3.5, 0}, {2, 4, 4.5, 1}),
       Make({2, 0, 2, 0}, {2, 4, 4.5, 1}, {0, 4, 3.5, 0}),
   };
-  const std::vector<TriangleRecord> entries = Entries(m);
+  const std::vector<TriangleRecord> entries = Listed(m);
   EXPECT_EQ(std::vector<TriangleRecord>(entries.begin(), entries.begin() + 4), a_parts);
   EXPECT_EQ(m.Triangles(9), TriangleRecord{});
   // Three passes nest the blocks and match the reference bit for bit; dividing twice by two is
@@ -115,9 +110,9 @@ TEST(DivideTriangles, EachPassCutsEveryTriangleIntoFourInItsBlock) {
   DivideTriangles(three, 3);
   ASSERT_EQ(three.TriangleCount, 32);
   EXPECT_EQ(three.Triangles.upper(), 34);
-  EXPECT_EQ(Entries(three), Reference({kA, kB}, 3));
+  EXPECT_EQ(Listed(three), Reference({kA, kB}, 3));
   DivideTriangles(m, 2);
-  EXPECT_EQ(Entries(m), Entries(three));
+  EXPECT_EQ(Listed(m), Listed(three));
 }
 
 TEST(DivideTriangles, MidpointsAreTheHalvedSumEvenWhereTheSumOverflows) {
@@ -150,10 +145,10 @@ TEST(DivideTriangles, MidpointFlagIsTheMeanTruncatedTowardZeroForEveryPair) {
 TEST(DivideTriangles, BadCountsAndOversizedListsLeaveTheListAlone) {
   MeshModel m;
   Fill(m, {kA, kB});
-  const std::vector<TriangleRecord> before = Entries(m);
+  const std::vector<TriangleRecord> before = Listed(m);
   EXPECT_NE(ErrorNumberOf([&] { DivideTriangles(m, 0); }), 0);
   EXPECT_EQ(ErrorNumberOf([&] { DivideTriangles(m, 17); }), 6);  // 2 * 4^16 + 2 > 2^31 - 1
-  EXPECT_EQ(Entries(m), before);
+  EXPECT_EQ(Listed(m), before);
   EXPECT_EQ(m.Triangles.upper(), 26);
   // An empty list stays empty however often it is divided.
   MeshModel empty;
@@ -222,19 +217,9 @@ TEST(DivisionRefusal, TheLargestDivisionFitsWhatADivisionReallyTakes) {
 // triangle of cell (2, 2) and the side-3 triangle of cell (2, 1) have that edge on level 5,
 // and both its ends are strict maxima, so the undivided drawing drops the edge.
 void Ridge(testing::FakeEnvironment& env) {
-  MeshModel& m = env.model;
-  AllocateMesh(m, 5, 5);
-  for (int i = 1; i <= 5; ++i) {
-    m.NodeY(i) = 10.0 * (5 - i);
-    m.NodeX(i) = 10.0 * (i - 1);
-    for (int j = 1; j <= 5; ++j)
-      m.NodeValue(i, j) = 3;
-  }
-  m.NodeValue(2, 2) = 5;
-  m.NodeValue(3, 2) = 5;
-  testing::FitPlotFrame(m);
-  env.window.MeshFileName = "ridge.xlsx";
-  BuildTriangleList(m);
+  std::vector<std::vector<double>> values(5, std::vector<double>(5, 3));
+  values[1][1] = values[2][1] = 5;
+  testing::MakeMesh(env, {0, 10, 20, 30, 40}, {40, 30, 20, 10, 0}, values);
 }
 
 // The segments drawn at level 5.
