@@ -5,6 +5,7 @@
 #include "contour/colour_scale.h"
 #include "contour/contour_calc.h"
 #include "contour/triangle_list.h"
+#include "contour_fixture.h"
 #include "fakes/fake_context.h"
 
 namespace ombrix {
@@ -65,23 +66,13 @@ testing::FakeEnvironment CellMesh(double z11, double z12, double z21, double z22
   return env;
 }
 
-std::vector<std::string> Polygons(const testing::RecordingSurface& s) {
-  std::vector<std::string> out;
-  for (const std::string& c : s.calls) {
-    if (c.rfind("Polygon", 0) == 0) {
-      out.push_back(c);
-    }
-  }
-  return out;
-}
-
 TEST(NormalMode, BaseFillsThenBandPolygonsAboveEachLevel) {
   // Corners 0, 0 on the top row and 2, 2 on the bottom: level 1 cuts every triangle but none
   // through a vertex. Pixels: x 31..431, y 19..419.
   testing::FakeEnvironment env = CellMesh(0, 0, 2, 2);
   CommandContext ctx = env.Context();
   ContourCalc(ctx);
-  const std::vector<std::string> polygons = Polygons(env.picture);
+  const std::vector<std::string> polygons = testing::Starting(env.picture.calls, "Polygon");
   // Four base fills, then the band triangles of sides 1 and 3 at level 1; level 2 only
   // touches vertices or lies along the bottom edge, which fills nothing.
   ASSERT_EQ(polygons.size(), 4u + 2u);
@@ -99,7 +90,7 @@ TEST(NormalMode, TwoCrossingsGiveATriangleOrAQuadrilateral) {
   testing::FakeEnvironment env = CellMesh(3, 3, 0, 0);
   CommandContext ctx = env.Context();
   ContourCalc(ctx);
-  const std::vector<std::string> polygons = Polygons(env.picture);
+  const std::vector<std::string> polygons = testing::Starting(env.picture.calls, "Polygon");
   ASSERT_GT(polygons.size(), 5u);
   // Side 1 (vertex 1 = 3 at the top, vertex 2 = 0 below, centre 1.5) at level 1: E1 and E2
   // cross, their higher ends are vertex 1 and the centre: the quadrilateral crossing 1,
@@ -116,17 +107,12 @@ TEST(EasyMode, FourGreenQuartersPerCellMeetingAtTheCentre) {
   env.panel.Option2 = true;
   CommandContext ctx = env.Context();
   ContourCalc(ctx);
-  std::vector<std::string> boxes;
-  for (const std::string& c : env.picture.calls) {
-    if (c.rfind("FilledBox", 0) == 0) {
-      boxes.push_back(c);
-    }
-  }
   // Range 0..2: quarter values 0.5, 1.5, 0.5, 1.5 -> 100 + 38.75 -> 139 and 100 + 116.25 -> 216.
-  EXPECT_EQ(boxes, (std::vector<std::string>{
-                       "FilledBox 31 19 231 219 #008b00", "FilledBox 31 219 231 419 #00d800",
-                       "FilledBox 231 19 431 219 #008b00", "FilledBox 231 219 431 419 #00d800"}));
-  EXPECT_TRUE(Polygons(env.picture).empty());
+  EXPECT_EQ(testing::Starting(env.picture.calls, "FilledBox"),
+            (std::vector<std::string>{
+                "FilledBox 31 19 231 219 #008b00", "FilledBox 31 219 231 419 #00d800",
+                "FilledBox 231 19 431 219 #008b00", "FilledBox 231 219 431 419 #00d800"}));
+  EXPECT_TRUE(testing::Starting(env.picture.calls, "Polygon").empty());
 }
 
 }  // namespace

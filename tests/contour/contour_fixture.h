@@ -55,6 +55,17 @@ inline std::vector<std::string> Split(std::string_view text) {
   return out;
 }
 
+// The calls that start with `prefix`, in order.
+inline std::vector<std::string> Starting(const std::vector<std::string>& calls,
+                                         std::string_view prefix) {
+  std::vector<std::string> out;
+  for (const std::string& call : calls) {
+    if (call.starts_with(prefix))
+      out.push_back(call);
+  }
+  return out;
+}
+
 // Equal to the bit, so that -0 and 0 differ and NaN equals NaN.
 inline bool SameBits(double a, double b) {
   return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);

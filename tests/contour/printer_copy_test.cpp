@@ -28,6 +28,7 @@ namespace {
 using testing::FakeEnvironment;
 using testing::RecordingSurface;
 using testing::Split;
+using testing::Starting;
 using Calls = std::vector<std::string>;
 
 // A mesh of two columns and two rows, values 4.5 on the left and 6.5 on the right: levels 5
@@ -46,13 +47,6 @@ void Prepare(FakeEnvironment& env, double width, double height, std::int32_t mod
 ContourOutcome Draw(FakeEnvironment& env) {
   CommandContext ctx = env.Context();
   return ContourCalc(ctx);
-}
-
-Calls Starting(const Calls& calls, const std::string& prefix) {
-  Calls out;
-  std::ranges::copy_if(calls, std::back_inserter(out),
-                       [&](const std::string& call) { return call.starts_with(prefix); });
-  return out;
 }
 
 // A screen polygon as the printer gets it: every corner times `factor`, rounded with halves to
