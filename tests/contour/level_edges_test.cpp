@@ -182,27 +182,6 @@ TriangleRecord EdgeEntry(Point a, Point b) {
   return {.Y = {0, a.y, b.y, 0}, .X = {0, a.x, b.x, 0}};
 }
 
-TEST(Plateau, OneFlatCellKeepsItsFourSidesOnly) {
-  const Point tl{100.5, 31}, tr{100.5, 91.25}, bl{160.75, 31}, br{160.75, 91.25},
-      c{130.625, 61.125};
-  Plateau p;
-  p.AddFlat(tl, bl, c);  // side 1
-  p.AddFlat(tl, tr, c);  // side 2
-  p.AddFlat(tr, br, c);  // side 3
-  p.AddFlat(br, bl, c);  // side 4
-  ASSERT_EQ(p.segments.count(), 12);
-  p.Run();
-  ASSERT_EQ(p.flat_edges.count(), 4);
-  // Pairs (1, 2), (1, 4), (2, 3), (3, 4) share an edge to the centre; (1, 3) and (2, 4) only
-  // the centre, and their entries are taken out again.
-  EXPECT_EQ(p.flat_edges(1), EdgeEntry(tl, c));
-  EXPECT_EQ(p.flat_edges(2), EdgeEntry(bl, c));
-  EXPECT_EQ(p.flat_edges(3), EdgeEntry(tr, c));
-  EXPECT_EQ(p.flat_edges(4), EdgeEntry(br, c));
-  const std::vector<std::int32_t> want = {-1, 1, 1, -1, 1, 1, -1, 1, 1, -1, 1, 1};
-  EXPECT_EQ(p.States(), want);
-}
-
 TEST(Plateau, FewerThanTwoFlatTrianglesEmptyTheEdgeList) {
   Plateau p;
   p.flat_edges.Clear();

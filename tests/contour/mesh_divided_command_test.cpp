@@ -125,18 +125,16 @@ TEST_F(MeshDivided, EscWhileTheDividedListIsDrawnPutsTheListBack) {
   LoadAndDraw();
   const std::vector<TriangleRecord> before = List();
   // Esc in the first level of the drawing of the divided list.
-  for (const char* moment : {"Status 等高線"}) {
-    env.events.on_process = [&, moment] {
-      if (!env.windows.log.empty() && env.windows.log.back().starts_with(moment))
-        env.events.cancel = true;
-    };
-    Divide("2");
-    EXPECT_EQ(List(), before) << moment;
-    EXPECT_EQ(env.model.TriangleCount, 8);
-    EXPECT_EQ(env.window.DividedMesh, 0);
-    EXPECT_EQ(env.windows.log.back(), "Status メッシュ分割を中断しました。");
-    EXPECT_TRUE(env.dialogs.messages.empty());
-  }
+  env.events.on_process = [&] {
+    if (!env.windows.log.empty() && env.windows.log.back().starts_with("Status 等高線"))
+      env.events.cancel = true;
+  };
+  Divide("2");
+  EXPECT_EQ(List(), before);
+  EXPECT_EQ(env.model.TriangleCount, 8);
+  EXPECT_EQ(env.window.DividedMesh, 0);
+  EXPECT_EQ(env.windows.log.back(), "Status メッシュ分割を中断しました。");
+  EXPECT_TRUE(env.dialogs.messages.empty());
   env.events.on_process = nullptr;
   Divide("2");  // and the next division goes through
   EXPECT_EQ(env.model.TriangleCount, 32);

@@ -92,16 +92,8 @@ TEST(DivideTriangles, EachPassCutsEveryTriangleIntoFourInItsBlock) {
   DivideTriangles(m, 2);
   ASSERT_EQ(m.TriangleCount, 8);
   EXPECT_EQ(m.Triangles.upper(), 10);
-  // Triangle A's four parts, written out: M12 = (2, 0, 2), M23 = (2, 4, 4.5), M13 = (0, 4, 3.5).
-  // Cell fields and element 0 are 0 in every part.
-  const std::vector<TriangleRecord> a_parts = {
-      Make({0, 0, 1, 0}, {2, 0, 2, 0}, {0, 4, 3.5, 0}),
-      Make({4, 0, 3, 1}, {2, 0, 2, 0}, {2, 4, 4.5, 1}),
-      Make({0, 8, 6, 1}, {0, 4, 3.5, 0}, {2, 4, 4.5, 1}),
-      Make({2, 0, 2, 0}, {2, 4, 4.5, 1}, {0, 4, 3.5, 0}),
-  };
-  const std::vector<TriangleRecord> entries = Listed(m);
-  EXPECT_EQ(std::vector<TriangleRecord>(entries.begin(), entries.begin() + 4), a_parts);
+  // Parts in the blocks of their triangles; cell fields and element 0 are 0 in every part.
+  EXPECT_EQ(Listed(m), Reference({kA, kB}, 2));
   EXPECT_EQ(m.Triangles(9), TriangleRecord{});
   // Three passes nest the blocks and match the reference bit for bit; dividing twice by two is
   // dividing once by three.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -218,13 +219,13 @@ DataTerm Assemble(const MeshModel& m, const std::vector<PointCell>& pairs) {
   return d;
 }
 
-void ExpectPairs(const std::vector<PointCell>& got, const std::vector<PointCell>& expected) {
-  ASSERT_EQ(got.size(), expected.size());
-  for (std::size_t n = 0; n < got.size(); ++n) {
-    EXPECT_EQ(got[n].p, expected[n].p) << "pair " << n;
-    EXPECT_EQ(got[n].i, expected[n].i) << "pair " << n;
-    EXPECT_EQ(got[n].j, expected[n].j) << "pair " << n;
+// Point, row and column of each pair.
+std::vector<std::array<std::int32_t, 3>> Triples(const std::vector<PointCell>& pairs) {
+  std::vector<std::array<std::int32_t, 3>> out;
+  for (const PointCell& c : pairs) {
+    out.push_back({c.p, c.i, c.j});
   }
+  return out;
 }
 
 // Nothing outside the listed nodes' block of the matrix or the right side.
@@ -248,7 +249,7 @@ TEST(AddDataTerm, PointStrictlyInsideACellUsesItsOwnWidthAndHeight) {
   // Cell (1, 2): x 1..3, y 10..6. s = 1.5 / 2 = 0.75; t = (9.5 - 10) / (6 - 10) = 0.125.
   const MeshModel m = DataMesh({{2.5, 9.5, 8}});
   const std::vector<PointCell> pairs = FindPointCells(m);
-  ExpectPairs(pairs, {{1, 1, 2}});
+  ASSERT_EQ(Triples(pairs), (std::vector<std::array<std::int32_t, 3>>{{1, 1, 2}}));
   const CornerWeights cw = WeightsInCell(m, pairs[0]);
   const double w[4] = {0.21875, 0.65625, 0.03125, 0.09375};  // (1-s)(1-t), s(1-t), (1-s)t, st
   const std::int32_t node[4] = {2, 3, 6, 7};
@@ -267,7 +268,7 @@ TEST(AddDataTerm, OutsidePointsAreSkippedAndTheOthersKeepTheirNumbers) {
   // Point 2 on the top-left corner node, point 4 on the bottom side (s = 0.5, t = 1).
   const MeshModel m = DataMesh({{-1, 8, 100}, {0, 10, 2}, {20, 8, 100}, {5, 5, 6}, {2, 4.5, 4}});
   const std::vector<PointCell> pairs = FindPointCells(m);
-  ExpectPairs(pairs, {{2, 1, 1}, {4, 2, 3}});
+  EXPECT_EQ(Triples(pairs), (std::vector<std::array<std::int32_t, 3>>{{2, 1, 1}, {4, 2, 3}}));
   const DataTerm d = Assemble(m, pairs);
   EXPECT_EQ(d.data.At(1, 1), 1.0);
   EXPECT_EQ(d.right_side[0], 2.0);
