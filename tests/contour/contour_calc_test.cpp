@@ -19,7 +19,6 @@
 #include "contour/level_series.h"
 #include "contour/triangle_list.h"
 #include "fakes/fake_context.h"
-#include "import/plot_frame.h"
 #include "model/messages.h"
 #include "model/modes.h"
 #include "model/run_error.h"

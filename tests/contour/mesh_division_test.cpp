@@ -14,7 +14,6 @@
 #include "contour/triangle_list.h"
 #include "contour_fixture.h"
 #include "fakes/fake_context.h"
-#include "import/plot_frame.h"
 
 namespace ombrix {
 namespace {

@@ -18,7 +18,6 @@
 #include "contour_fixture.h"
 #include "fakes/error_capture.h"
 #include "fakes/fake_context.h"
-#include "import/plot_frame.h"
 #include "model/modes.h"
 #include "model/numeric.h"
 
