@@ -115,38 +115,34 @@ TEST(ContourCalc, DrawsFrameLevelsLabelAndCoordinatesInOrder) {
   EXPECT_EQ(log.levels[0].second, level5);
 }
 
-TEST(ContourCalc, OutlineNeedsTheCheckBoxAtExactly1AndComesBeforeTheLevels) {
+TEST(ContourCalc, OutlineLabelAndRedLineSwitches) {
+  // The outline needs its box at exactly 1 and comes before the levels. Red line off: multiples
+  // are drawn blue but still labelled. Labels off: red stays.
   const Calls outline = Split(
       "Line 31 19 31 619 #f0f000;Line 31 619 331 319 #f0f000;Line 31 19 331 319 #f0f000;"
       "Line 31 19 631 19 #f0f000;Line 631 19 331 319 #f0f000;Line 31 19 331 319 #f0f000;"
       "Line 631 19 631 619 #f0f000;Line 631 619 331 319 #f0f000;Line 631 19 331 319 #f0f000;"
       "Line 631 619 31 619 #f0f000;Line 31 619 331 319 #f0f000;Line 631 619 331 319 #f0f000");
-  for (const std::int32_t check : {1, 2}) {
-    FakeEnvironment env;
-    TwoByTwo(env);
-    env.panel.Check1 = check;
-    Draw(env);
-    EXPECT_EQ(Drawn(env.picture), check == 1 ? Join({kHead, outline, kLevels, kCoordinateLabels})
-                                             : Join({kHead, kLevels, kCoordinateLabels}));
-  }
-}
-
-TEST(ContourCalc, RedLineAndLabelSwitches) {
-  // Red line off: multiples are drawn blue but still labelled. Labels off: red stays.
   Calls blue = kLevels, unlabelled = kLevels;
   for (std::string& call : blue) {
     if (call.ends_with("#ff0000"))
       call.replace(call.size() - 7, 7, "#0000ff");
   }
   unlabelled.erase(unlabelled.begin() + 1, unlabelled.begin() + 5);
-  for (const auto& [check2, check3] : {std::pair{1, 0}, std::pair{0, 1}}) {
+  struct Case {
+    std::int32_t outline, label, red;
+    Calls levels;
+  };
+  for (const Case& c : {Case{1, 1, 1, Join({outline, kLevels})}, Case{2, 1, 1, kLevels},
+                        Case{0, 1, 0, blue}, Case{0, 0, 1, unlabelled}}) {
     FakeEnvironment env;
     TwoByTwo(env);
-    env.panel.Check2 = check2;
-    env.panel.Check3 = check3;
+    env.panel.Check1 = c.outline;
+    env.panel.Check2 = c.label;
+    env.panel.Check3 = c.red;
     Draw(env);
-    EXPECT_EQ(Drawn(env.picture),
-              Join({kHead, check3 == 0 ? blue : unlabelled, kCoordinateLabels}));
+    EXPECT_EQ(Drawn(env.picture), Join({kHead, c.levels, kCoordinateLabels}))
+        << c.outline << c.label << c.red;
   }
 }
 
