@@ -45,24 +45,14 @@ TEST(FillBandPolygon, SolidOutlineAndFillInOneColourThenTransparent) {
 // A 2 x 2 mesh: x 0..1, y 1..0 over a 400 x 400 frame.
 testing::FakeEnvironment CellMesh(double z11, double z12, double z21, double z22) {
   testing::FakeEnvironment env;
+  testing::MakeMesh(env, {0, 1}, {1, 0}, {{z11, z12}, {z21, z22}});
   MeshModel& m = env.model;
-  AllocateMesh(m, 2, 2);
-  m.NodeX(1) = 0;
-  m.NodeX(2) = 1;
-  m.NodeY(1) = 1;
-  m.NodeY(2) = 0;
-  m.NodeValue(1, 1) = z11;
-  m.NodeValue(1, 2) = z12;
-  m.NodeValue(2, 1) = z21;
-  m.NodeValue(2, 2) = z22;
   m.RangeX = m.RangeY = 1;
   m.FrameLeft = 30;
   m.FrameTop = 20;
   m.FrameWidth = m.FrameHeight = 400;
-  env.window.MeshFileName = "mesh";
   env.panel.Option1 = false;
   env.panel.Option3 = true;
-  BuildTriangleList(m);
   return env;
 }
 
