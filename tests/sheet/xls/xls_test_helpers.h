@@ -3,15 +3,20 @@
 // written around them with libgsf's writer (GsfOutfileMSOle, through WriteCompoundFile, so
 // the tests need no libgsf header), and fixture access.
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "platform/workbook.h"
 #include "sheet/xls/ole_writer.h"
+#include "sheet/xlsx/cell_value_printer.h"
 
 namespace ombrix::sheet::xls::testing {
 
@@ -27,6 +32,16 @@ inline ByteVec ReadFile(const std::string& path) {
     throw std::runtime_error("cannot read " + path);
   }
   return ByteVec(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The cells named in `refs` ("A1 B2"), each printed whole (numbers to the last bit), one
+// space apart: a sheet's expected cells in one comparison.
+inline std::string Cells(const Workbook& book, const std::string& refs) {
+  std::istringstream in(refs);
+  std::string out;
+  for (std::string ref; in >> ref;)
+    out += (out.empty() ? "" : " ") + ::testing::PrintToString(xlsx::testing::At(book, ref));
+  return out;
 }
 
 // Little-endian byte appenders.
