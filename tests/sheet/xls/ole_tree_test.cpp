@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 
 #include "sheet/xls/ole_entry.h"
 #include "sheet/xls/ole_tree_reader.h"
@@ -124,28 +123,34 @@ TEST(OleTree, FirstDifferenceNamesTheEntry) {
   const OleEntry a = ReadCompoundTree(WriteCompoundFile(BuiltTree()));
   EXPECT_EQ(FirstDifference(a, a), std::nullopt);
 
-  const std::pair<std::function<void(OleEntry&)>, const char*> changes[] = {
-      {[](OleEntry& b) {
-         FindChild(*FindChild(*FindChild(b, "_VBA_PROJECT_CUR"), "VBA"), "dir")->data[10] ^= 1;
-       },
-       "_VBA_PROJECT_CUR/VBA/dir"},
-      {[](OleEntry& b) { FindChild(b, "MBD0001A2B3")->class_id[0] ^= 1; }, "MBD0001A2B3"},
-      {[](OleEntry& b) { b.class_id = {}; }, "/"},
-      {[](OleEntry& b) {
-         std::erase_if(FindChild(b, "MBD0001A2B3")->children,
-                       [](const OleEntry& e) { return e.name == "CONTENTS"; });
-       },
-       "MBD0001A2B3"},
-      {[](OleEntry& b) { FindChild(b, "\x05SummaryInformation")->data.push_back(0); },
-       "\\x05SummaryInformation"},
-      {[](OleEntry& b) { FindChild(b, "Лист1")->name = "Лист2"; }, "Лист1"},
-      {[](OleEntry& b) { FindChild(b, "ObjectPool")->is_storage = false; }, "ObjectPool"},
-  };
-  for (const auto& [change, where] : changes) {
-    OleEntry b = a;
-    change(b);
-    EXPECT_EQ(FirstDifference(a, b), where);
-  }
+  OleEntry b = a;
+  FindChild(*FindChild(*FindChild(b, "_VBA_PROJECT_CUR"), "VBA"), "dir")->data[10] ^= 1;
+  EXPECT_EQ(FirstDifference(a, b), "_VBA_PROJECT_CUR/VBA/dir");
+
+  b = a;
+  FindChild(b, "MBD0001A2B3")->class_id[0] ^= 1;
+  EXPECT_EQ(FirstDifference(a, b), "MBD0001A2B3");
+
+  b = a;
+  b.class_id = {};
+  EXPECT_EQ(FirstDifference(a, b), "/");
+
+  b = a;
+  std::erase_if(FindChild(b, "MBD0001A2B3")->children,
+                [](const OleEntry& e) { return e.name == "CONTENTS"; });
+  EXPECT_EQ(FirstDifference(a, b), "MBD0001A2B3");
+
+  b = a;
+  FindChild(b, "\x05SummaryInformation")->data.push_back(0);
+  EXPECT_EQ(FirstDifference(a, b), "\\x05SummaryInformation");
+
+  b = a;
+  FindChild(b, "Лист1")->name = "Лист2";
+  EXPECT_EQ(FirstDifference(a, b), "Лист1");
+
+  b = a;
+  FindChild(b, "ObjectPool")->is_storage = false;
+  EXPECT_EQ(FirstDifference(a, b), "ObjectPool");
 }
 
 // Storages nested `depth` deep below the root, a stream at the bottom.
