@@ -23,14 +23,6 @@ using namespace xls::testing;  // NOLINT
 
 const std::string kPath = "/data/crafted.xls";
 
-ByteVec SstRecord(const std::vector<std::string>& latin1) {
-  Le b;
-  b.u32(static_cast<std::uint32_t>(latin1.size())).u32(static_cast<std::uint32_t>(latin1.size()));
-  for (const std::string& s : latin1)
-    b.u16(s.size()).u8(0).latin1(s);
-  return Record(0x00FC, b.b);
-}
-
 std::unique_ptr<SheetWorkbook> ReadStream(const ByteVec& stream) {
   return ReadXlsBytes(CompoundFile(stream), kPath);
 }
@@ -64,7 +56,7 @@ TEST(XlsCrafted, EveryCellRecordKind) {
   cells.bytes(Record(0x00BE, Le().u16(2).u16(1).u16(30).u16(31).u16(32).u16(3).b));
   cells.bytes(BoolErr(3, 0, 0x00, true)).bytes(BoolErr(4, 0, 0x17, true));
   cells.bytes(BoolErr(5, 0, 0x24, true));
-  const ByteVec stream = WorkbookStream(SstRecord({"zero", "one"}), {{"cells", cells.b}});
+  const ByteVec stream = WorkbookStream(Sst({"zero", "one"}), {{"cells", cells.b}});
   const auto wb = ReadStream(stream);
   EXPECT_EQ(wb->ActiveSheetName(), "cells");
   EXPECT_EQ(Cells(*wb, "A1 B1 C1 D1 E1 F1 G1 B2 C2 D2 E2 C3 A4 A5 A6"),
@@ -170,16 +162,14 @@ TEST(XlsCrafted, BrokenStreamsAreError321) {
     ByteVec stream;
     const char* says;
   } cases[] = {
-      {WorkbookStream(SstRecord({"a", "b"}), {{"s", LabelSst(6, 7, 2)}}), "LABELSST"},
+      {WorkbookStream(Sst({"a", "b"}), {{"s", LabelSst(6, 7, 2)}}), "LABELSST"},
       {WorkbookStream({}, {{"s", LabelSst(0, 0, 0)}}), ""},
       // A NUMBER whose body holds 10 bytes instead of 14.
       {WorkbookStream({}, {{"s", Record(0x0203, Le().u16(0).u16(0).u16(15).u32(0).b)}}), "NUMBER"},
       {cut_record, ""},
       {no_eof, "EOF"},
       {WorkbookStream({}, {{"s", Record(0x00BD, Le().u16(0).u16(0).u16(15).u32(2).u8(0).b)}}), ""},
-      {WorkbookStream(Record(0x00FC, Le().u32(9).u32(9).u16(1).u8(0).latin1("a").b),
-                      {{"s", Number(0, 0, 1)}}),
-       "SST"},
+      {WorkbookStream(Sst({"a"}, 9), {{"s", Number(0, 0, 1)}}), "SST"},
       {bound_sheet(100000), "BOUNDSHEET"},
       {bound_sheet(4), ""},
       {WorkbookStream({}, {}), ""},

@@ -184,6 +184,17 @@ inline ByteVec SpecialResult(int type, int value) {
   return Le().u8(type).u8(0).u8(value).u8(0).u16(0).u16(0xFFFF).b;
 }
 
+// An SST record of Latin-1 strings, claiming `claimed` of them (by default, as many as given).
+inline ByteVec Sst(const std::vector<std::string>& latin1,
+                   std::optional<std::uint32_t> claimed = std::nullopt) {
+  const std::uint32_t count = claimed.value_or(static_cast<std::uint32_t>(latin1.size()));
+  Le b;
+  b.u32(count).u32(count);
+  for (const std::string& s : latin1)
+    b.u16(static_cast<std::uint32_t>(s.size())).u8(0).latin1(s);
+  return Record(0x00FC, b.b);
+}
+
 // The 16 XF records of a new workbook: 15 styles, then the default cell format 15.
 inline ByteVec XfTable() {
   Le t;
