@@ -325,19 +325,11 @@ inline WorkbookDump DumpXls(const std::vector<std::uint8_t>& bytes) {
           if (freexl_get_cell_value(h, r, c, &v) != FREEXL_OK || v.type == FREEXL_CELL_NULL) {
             continue;
           }
-          std::string value;
-          char buffer[40];
-          switch (v.type) {
-            case FREEXL_CELL_INT:
-              value = "n:" + std::to_string(v.value.int_value);
-              break;
-            case FREEXL_CELL_DOUBLE:
-              std::snprintf(buffer, sizeof buffer, "n:%.17g", v.value.double_value);
-              value = buffer;
-              break;
-            default:
-              value = std::string("t:") + (v.value.text_value ? v.value.text_value : "");
-          }
+          const bool whole = v.type == FREEXL_CELL_INT;
+          const std::string value =
+              whole || v.type == FREEXL_CELL_DOUBLE
+                  ? ValueText(CellValue::Number(whole ? v.value.int_value : v.value.double_value))
+                  : std::string("t:") + (v.value.text_value ? v.value.text_value : "");
           dump.cells[std::to_string(s) + "!" + CellName(static_cast<int>(r) + 1, c + 1)]
               .independent = value;
         }

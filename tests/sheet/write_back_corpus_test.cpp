@@ -89,6 +89,18 @@ std::string Key(const std::string& sheet, const CellEdit& e) {
   return sheet + "!" + CellName(e.row, e.col);
 }
 
+// Each key of either map with its values in both ("" or an empty dump where it has none).
+template <typename V>
+std::map<std::string, std::pair<V, V>> Paired(const std::map<std::string, V>& a,
+                                              const std::map<std::string, V>& b) {
+  std::map<std::string, std::pair<V, V>> out;
+  for (const auto& [key, v] : a)
+    out[key].first = v;
+  for (const auto& [key, v] : b)
+    out[key].second = v;
+  return out;
+}
+
 // What differs between the dumps before and after a write of `edits` on the active sheet
 // beyond the edits themselves, one line each.
 std::vector<std::string> Differences(const WorkbookDump& before, const WorkbookDump& after,
@@ -100,28 +112,14 @@ std::vector<std::string> Differences(const WorkbookDump& before, const WorkbookD
                     "\"");
     }
   };
-  std::map<std::string, std::pair<std::string, std::string>> others;
-  for (const auto& [key, v] : before.others) {
-    others[key].first = v;
-  }
-  for (const auto& [key, v] : after.others) {
-    others[key].second = v;
-  }
-  for (const auto& [key, pair] : others) {
+  for (const auto& [key, pair] : Paired(before.others, after.others)) {
     differ(key, pair.first, pair.second);
   }
   std::map<std::string, const CellEdit*> edited;
   for (const CellEdit& e : edits) {
     edited[Key(before.active, e)] = &e;
   }
-  std::map<std::string, std::pair<CellDump, CellDump>> all;
-  for (const auto& [key, cell] : before.cells) {
-    all[key].first = cell;
-  }
-  for (const auto& [key, cell] : after.cells) {
-    all[key].second = cell;
-  }
-  for (const auto& [key, pair] : all) {
+  for (const auto& [key, pair] : Paired(before.cells, after.cells)) {
     const auto& [was, is] = pair;
     const auto it = edited.find(key);
     if (it == edited.end()) {
