@@ -23,14 +23,12 @@ struct Output {
 
 Output Segments(std::vector<std::string> args) {
   std::ostringstream out;
-  const int status = PrintSegments(args, out);
-  return {status, out.str()};
+  return {PrintSegments(args, out), out.str()};  // braced: the call runs first
 }
 
 Output Levels(std::vector<std::string> args) {
   std::ostringstream out;
-  const int status = PrintLevels(args, out);
-  return {status, out.str()};
+  return {PrintLevels(args, out), out.str()};
 }
 
 TEST(SegmentsCommand, PrintsEveryLevelsSegmentsInListOrder) {

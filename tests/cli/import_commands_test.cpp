@@ -19,8 +19,7 @@ struct Output {
 
 Output Mesh(const std::string& name) {
   std::ostringstream out;
-  const int status = PrintMesh(Fixture(name), out);
-  return {status, out.str()};
+  return {PrintMesh(Fixture(name), out), out.str()};  // braced: the call runs first
 }
 
 // Whether every one of `lines` appears as a whole line of the output.

@@ -1,20 +1,18 @@
 #include "cli/optimise_command.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <pugixml.hpp>
 #include <set>
 #include <sstream>
 
 #include "cli/arguments.h"
-#include "fakes/fixture_path.h"
+#include "cli_files.h"
+#include "fakes/temp_folder.h"
 #include "import/mesh_import.h"
 #include "import/point_import.h"
 #include "optimise/point_cells.h"
@@ -86,13 +84,11 @@ TEST(OptimiseCommand, ErrorsAndUsage) {
   EXPECT_EQ(none.status, kExitRunError);
   EXPECT_EQ(none.text.rfind("error,", 0), 0u);
   EXPECT_EQ(none.text.find('\n'), none.text.size() - 1);
-  EXPECT_THROW(Optimise({Fixture("mesh_small.lo.xls")}), UsageError);
-  EXPECT_THROW(Optimise({Fixture("mesh_small.lo.xls"), Fixture("points_small.lo.xls"), "--initial",
-                         "median"}),
-               UsageError);
-  EXPECT_THROW(Optimise({Fixture("mesh_small.lo.xls"), Fixture("points_small.lo.xls"), "--solver",
-                         "direct"}),
-               UsageError);
+  const std::string mesh = Fixture("mesh_small.lo.xls");
+  const std::string points = Fixture("points_small.lo.xls");
+  EXPECT_THROW(Optimise({mesh}), UsageError);
+  EXPECT_THROW(Optimise({mesh, points, "--initial", "median"}), UsageError);
+  EXPECT_THROW(Optimise({mesh, points, "--solver", "direct"}), UsageError);
 }
 
 // Whether the cell's format in an .xlsx fills it solid with palette entry 23, read with pugixml.
@@ -120,20 +116,9 @@ bool MarkedInXlsx(const std::string& path, const std::string& ref) {
 
 class OptimiseWrite : public ::testing::TestWithParam<const char*> {
  protected:
-  OptimiseWrite() {
-    fs::copy_file(Fixture(GetParam()), copy_, fs::copy_options::overwrite_existing);
-    fs::permissions(copy_, fs::perms::owner_read | fs::perms::owner_write);
-  }
-  ~OptimiseWrite() override {
-    fs::permissions(copy_, fs::perms::owner_read | fs::perms::owner_write);
-    fs::remove(copy_);
-  }
-  std::string Content() const {
-    std::ifstream in(copy_, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  const fs::path copy_ =
-      fs::temp_directory_path() / ("ombrix_optimise_" + std::to_string(::getpid()) + GetParam());
+  OptimiseWrite() { ombrix::testing::PlaceFixture(GetParam(), copy_); }
+  ombrix::testing::TempFolder dir_;
+  const fs::path copy_ = dir_ / GetParam();
 };
 
 TEST_P(OptimiseWrite, WritesEveryNodeCellAndMarksTheCellsHoldingPoints) {
@@ -175,12 +160,12 @@ TEST_P(OptimiseWrite, WritesEveryNodeCellAndMarksTheCellsHoldingPoints) {
 }
 
 TEST_P(OptimiseWrite, WriteIntoAReadOnlyWorkbookIsAnErrorAndChangesNothing) {
-  const std::string original = Content();
+  const std::string original = ombrix::testing::Content(copy_);
   fs::permissions(copy_, fs::perms::owner_read);
   const Output out = Optimise({copy_.string(), Fixture("points_small.lo.xls"), "--write"});
   EXPECT_EQ(out.status, kExitRunError);
   EXPECT_EQ(out.text.rfind("error,", 0), 0u) << out.text;
-  EXPECT_EQ(Content(), original);
+  EXPECT_EQ(ombrix::testing::Content(copy_), original);
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, OptimiseWrite,

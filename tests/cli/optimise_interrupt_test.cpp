@@ -10,15 +10,14 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>
 
 #include "cli/interrupt.h"
 #include "cli/setcells_command.h"
+#include "cli_files.h"
 #include "fakes/child_process.h"
-#include "fakes/fixture_path.h"
 #include "fakes/temp_folder.h"
 
 namespace ombrix::cli {
@@ -27,13 +26,9 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using ombrix::testing::ChildProcess;
+using ombrix::testing::Content;
 using ombrix::testing::Fixture;
 using ombrix::testing::TempFolder;
-
-std::string Content(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // Waits until the process catches SIGINT (the fit has started), as /proc tells; false after
 // half a minute.
@@ -55,8 +50,7 @@ bool WaitUntilCatchingCtrlC(pid_t pid) {
 class OptimiseInterrupt : public ::testing::Test {
  protected:
   OptimiseInterrupt() {
-    fs::copy_file(Fixture("hills_mesh.xlsx"), mesh_);
-    fs::permissions(mesh_, fs::perms::owner_read | fs::perms::owner_write);
+    ombrix::testing::PlaceFixture("hills_mesh.xlsx", mesh_);
     std::ostringstream out;
     SetCells({mesh_, "20,2,0"}, out);  // B20, the convergence limit
   }

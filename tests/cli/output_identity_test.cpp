@@ -7,24 +7,18 @@
 
 #include <QImage>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "cli/contour_commands.h"
-#include "fakes/fixture_path.h"
+#include "cli_files.h"
 #include "fakes/temp_folder.h"
 
 namespace ombrix::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using ombrix::testing::Content;
 using ombrix::testing::Fixture;
-
-std::string Content(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 TEST(OutputIdentity, AnInputIsNeverOverwrittenThroughAnyNameOrLink) {
   ombrix::testing::TempFolder dir;

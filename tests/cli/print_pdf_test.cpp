@@ -4,14 +4,12 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include "fakes/fixture_path.h"
+#include "cli_files.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <regex>
 #include <set>
@@ -28,11 +26,6 @@ namespace {
 namespace fs = std::filesystem;
 using ombrix::testing::Fixture;
 using Colour = std::tuple<int, int, int>;
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // Every stream of the file joined, inflated where it is compressed (inflate fails otherwise).
 std::string Streams(const std::string& pdf) {
@@ -109,7 +102,7 @@ class PrintPdfTest : public ::testing::Test {
     for (const auto& entry : fs::directory_iterator(dir_))
       names.insert(entry.path().filename().string());
     EXPECT_EQ(names, (std::set<std::string>{"map.pdf", "map.png"}));
-    const std::string file = ReadFile(pdf);
+    const std::string file = ombrix::testing::Content(pdf);
     const std::string content = Streams(file);
     EXPECT_NE(file.find("/Count 1"), std::string::npos);
     EXPECT_NE(file.find("/MediaBox [0 0 842.000000 595.000000]"), std::string::npos);

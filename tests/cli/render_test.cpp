@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "fakes/fixture_path.h"
+#include "cli_files.h"
 #include "fakes/temp_folder.h"
 
 #include <QImage>
@@ -145,8 +145,7 @@ TEST_F(RenderTest, TheOptimisedMeshIsDrawnAsIfItsValuesWereInTheWorkbook) {
       {Fixture("mesh_blanks.lo.xlsx"), "--points", points, "--optimise", "--mode", "normal"});
   // Write the same fit into a copy of the workbook and draw that copy the ordinary way.
   const fs::path copy = dir_ / "fitted.xlsx";
-  fs::copy_file(Fixture("mesh_blanks.lo.xlsx"), copy, fs::copy_options::overwrite_existing);
-  fs::permissions(copy, fs::perms::owner_read | fs::perms::owner_write);
+  ombrix::testing::PlaceFixture("mesh_blanks.lo.xlsx", copy);
   std::ostringstream written;
   ASSERT_EQ(PrintOptimisedMesh({copy.string(), points, "--write"}, written), kExitOk)
       << written.str();

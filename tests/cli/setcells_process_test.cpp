@@ -13,8 +13,8 @@
 #include <iostream>
 #include <iterator>
 
+#include "cli_files.h"
 #include "fakes/child_process.h"
-#include "fakes/fixture_path.h"
 #include "fakes/temp_folder.h"
 #include "sheet/file_descriptor.h"
 #include "sheet/open_workbook.h"
@@ -25,7 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using ombrix::testing::ChildProcess;
-using ombrix::testing::Fixture;
+using ombrix::testing::PlaceFixture;
 using ombrix::testing::TempFolder;
 
 // Everything in the folder but the workbook.
@@ -37,17 +37,12 @@ int Leftovers(const fs::path& folder, const fs::path& workbook) {
   return n;
 }
 
-void Place(const std::string& fixture, const fs::path& path) {
-  fs::copy_file(Fixture(fixture), path, fs::copy_options::overwrite_existing);
-  fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
-}
-
 TEST(SetCellsProcesses, TwoWritersAtOnceBothEditsLandEveryTime) {
   TempFolder dir;
   for (int round = 1; round <= 50; ++round) {
     const bool xls = round % 2 == 0;
     const fs::path book = dir / (xls ? "mesh.xls" : "mesh.xlsx");
-    Place(xls ? "mesh_small.lo.xls" : "mesh_small.lo.xlsx", book);
+    PlaceFixture(xls ? "mesh_small.lo.xls" : "mesh_small.lo.xlsx", book);
     ChildProcess first(OMBRIX_PROGRAM, {"setcells", book.string(), "6,7," + std::to_string(round)});
     ChildProcess second(OMBRIX_PROGRAM,
                         {"setcells", book.string(), "8,9,-" + std::to_string(round) + ",mark"});
@@ -99,7 +94,7 @@ void SignalDuringSaves(int signal, int rounds) {
   int hits = 0;
   int left_behind = 0;
   for (int round = 0; round < rounds; ++round) {
-    Place("mesh_smooth_40x30.lo.xlsx", book);
+    PlaceFixture("mesh_smooth_40x30.lo.xlsx", book);
     const CellValue before = sheet::OpenWorkbook(book.string())->Cell(6, 7);
     int status = 0;
     hits += SignalInsideTheSave(dir.path(), book, signal, status);
@@ -137,7 +132,7 @@ TEST(SetCellsProcesses, TheSaveAfterASigkillRemovesWhatItLeft) {
   // workbook, and files that are not ours.
   TempFolder dir;
   const fs::path book = dir / "mesh.xls";
-  Place("mesh_small.lo.xls", book);
+  PlaceFixture("mesh_small.lo.xls", book);
   std::ofstream(dir / ".mesh.xls.ombrix-k1LLed") << "half a workbook";
   std::ofstream(dir / ".mesh.xls.backup") << "the user's";
   ChildProcess next(OMBRIX_PROGRAM, {"setcells", book.string(), "6,7,2"});

@@ -2,15 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-#include "fakes/fixture_path.h"
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <sstream>
+
+#include "cli_files.h"
 
 #include "cli/arguments.h"
 #include "cli/import_commands.h"
@@ -22,23 +20,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using ombrix::testing::Content;
 using ombrix::testing::Fixture;
-
-std::string Content(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using ombrix::testing::PlaceFixture;
 
 class SetCellsTest : public ::testing::TestWithParam<const char*> {
  protected:
-  SetCellsTest() {
-    copy_ = fs::temp_directory_path() /
-            ("ombrix_setcells_" + std::to_string(::getpid()) + "_" + GetParam());
-    fs::copy_file(Fixture(GetParam()), copy_, fs::copy_options::overwrite_existing);
-    fs::permissions(copy_, fs::perms::owner_read | fs::perms::owner_write);
-  }
-  ~SetCellsTest() override { fs::remove(copy_); }
-  fs::path copy_;
+  SetCellsTest() { PlaceFixture(GetParam(), copy_); }
+  ombrix::testing::TempFolder dir_;
+  const fs::path copy_ = dir_ / GetParam();
 };
 
 TEST_P(SetCellsTest, WritesTheCellsAndLeavesTheRestAsItWas) {
@@ -135,11 +125,9 @@ TEST(SetCells, WorkbooksWeDoNotReadGetTheImportsErrorLine) {
        {"unreadable/calamine__pass_protected.xlsx", "unreadable/xlrd__sample.xlsb",
         "unreadable/calamine__misc_biff5_parsing.xls"}) {
     // A copy, so that a write that should not happen cannot touch the fixture.
-    const fs::path copy =
-        fs::temp_directory_path() / ("ombrix_setcells_" + std::to_string(::getpid()) + "_refused");
-    fs::copy_file(Fixture(name), copy, fs::copy_options::overwrite_existing);
-    fs::permissions(copy, fs::perms::owner_read | fs::perms::owner_write);
-    const std::string path = copy.string();
+    ombrix::testing::TempFolder dir;
+    const std::string path = dir / "refused";
+    PlaceFixture(name, path);
     const std::string original = Content(path);
     std::ostringstream write;
     EXPECT_EQ(SetCells({path, "6,7,1.5,mark"}, write), kExitRunError) << name;
@@ -153,7 +141,6 @@ TEST(SetCells, WorkbooksWeDoNotReadGetTheImportsErrorLine) {
     EXPECT_EQ(write.str().find('\n'), write.str().size() - 1) << write.str();
     EXPECT_NE(write.str().find("save it"), std::string::npos) << write.str();
     EXPECT_EQ(Content(path), original) << name;
-    fs::remove(copy);
   }
 }
 

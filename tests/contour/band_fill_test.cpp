@@ -5,6 +5,7 @@
 #include "contour/colour_scale.h"
 #include "contour/contour_calc.h"
 #include "contour/triangle_list.h"
+#include "contour_fixture.h"
 #include "fakes/fake_context.h"
 
 namespace ombrix {
@@ -44,35 +45,15 @@ TEST(FillBandPolygon, SolidOutlineAndFillInOneColourThenTransparent) {
 // A 2 x 2 mesh: x 0..1, y 1..0 over a 400 x 400 frame.
 testing::FakeEnvironment CellMesh(double z11, double z12, double z21, double z22) {
   testing::FakeEnvironment env;
+  testing::MakeMesh(env, {0, 1}, {1, 0}, {{z11, z12}, {z21, z22}});
   MeshModel& m = env.model;
-  AllocateMesh(m, 2, 2);
-  m.NodeX(1) = 0;
-  m.NodeX(2) = 1;
-  m.NodeY(1) = 1;
-  m.NodeY(2) = 0;
-  m.NodeValue(1, 1) = z11;
-  m.NodeValue(1, 2) = z12;
-  m.NodeValue(2, 1) = z21;
-  m.NodeValue(2, 2) = z22;
   m.RangeX = m.RangeY = 1;
   m.FrameLeft = 30;
   m.FrameTop = 20;
   m.FrameWidth = m.FrameHeight = 400;
-  env.window.MeshFileName = "mesh";
   env.panel.Option1 = false;
   env.panel.Option3 = true;
-  BuildTriangleList(m);
   return env;
-}
-
-std::vector<std::string> Polygons(const testing::RecordingSurface& s) {
-  std::vector<std::string> out;
-  for (const std::string& c : s.calls) {
-    if (c.rfind("Polygon", 0) == 0) {
-      out.push_back(c);
-    }
-  }
-  return out;
 }
 
 TEST(NormalMode, BaseFillsThenBandPolygonsAboveEachLevel) {
@@ -81,7 +62,7 @@ TEST(NormalMode, BaseFillsThenBandPolygonsAboveEachLevel) {
   testing::FakeEnvironment env = CellMesh(0, 0, 2, 2);
   CommandContext ctx = env.Context();
   ContourCalc(ctx);
-  const std::vector<std::string> polygons = Polygons(env.picture);
+  const std::vector<std::string> polygons = testing::Starting(env.picture.calls, "Polygon");
   // Four base fills, then the band triangles of sides 1 and 3 at level 1; level 2 only
   // touches vertices or lies along the bottom edge, which fills nothing.
   ASSERT_EQ(polygons.size(), 4u + 2u);
@@ -99,7 +80,7 @@ TEST(NormalMode, TwoCrossingsGiveATriangleOrAQuadrilateral) {
   testing::FakeEnvironment env = CellMesh(3, 3, 0, 0);
   CommandContext ctx = env.Context();
   ContourCalc(ctx);
-  const std::vector<std::string> polygons = Polygons(env.picture);
+  const std::vector<std::string> polygons = testing::Starting(env.picture.calls, "Polygon");
   ASSERT_GT(polygons.size(), 5u);
   // Side 1 (vertex 1 = 3 at the top, vertex 2 = 0 below, centre 1.5) at level 1: E1 and E2
   // cross, their higher ends are vertex 1 and the centre: the quadrilateral crossing 1,
@@ -116,17 +97,12 @@ TEST(EasyMode, FourGreenQuartersPerCellMeetingAtTheCentre) {
   env.panel.Option2 = true;
   CommandContext ctx = env.Context();
   ContourCalc(ctx);
-  std::vector<std::string> boxes;
-  for (const std::string& c : env.picture.calls) {
-    if (c.rfind("FilledBox", 0) == 0) {
-      boxes.push_back(c);
-    }
-  }
   // Range 0..2: quarter values 0.5, 1.5, 0.5, 1.5 -> 100 + 38.75 -> 139 and 100 + 116.25 -> 216.
-  EXPECT_EQ(boxes, (std::vector<std::string>{
-                       "FilledBox 31 19 231 219 #008b00", "FilledBox 31 219 231 419 #00d800",
-                       "FilledBox 231 19 431 219 #008b00", "FilledBox 231 219 431 419 #00d800"}));
-  EXPECT_TRUE(Polygons(env.picture).empty());
+  EXPECT_EQ(testing::Starting(env.picture.calls, "FilledBox"),
+            (std::vector<std::string>{
+                "FilledBox 31 19 231 219 #008b00", "FilledBox 31 219 231 419 #00d800",
+                "FilledBox 231 19 431 219 #008b00", "FilledBox 231 219 431 419 #00d800"}));
+  EXPECT_TRUE(testing::Starting(env.picture.calls, "Polygon").empty());
 }
 
 }  // namespace

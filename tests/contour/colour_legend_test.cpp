@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "contour/colour_scale.h"
+#include "contour_fixture.h"
 #include "fakes/error_capture.h"
 #include "fakes/fake_context.h"
 #include "model/modes.h"
@@ -22,18 +23,12 @@ namespace {
 
 using testing::FakeEnvironment;
 using testing::RecordingSurface;
+using testing::Starting;
 
 // The thresholds of a drawing of the data range 3.2 .. 17.9, as the legend prints them.
 const std::array<const char*, 17> kWorkedLabels = {
     " 17",  " 16.1", " 15.3", " 14.5", " 13.7", " 12.9", " 12.1", " 11.3", " 10.5",
     " 9.6", " 8.8",  " 8",    " 7.2",  " 6.4",  " 5.6",  " 4.8",  " 4"};
-
-std::vector<std::string> Matching(const std::vector<std::string>& calls, const std::string& head) {
-  std::vector<std::string> found;
-  std::ranges::copy_if(calls, std::back_inserter(found),
-                       [&](const std::string& call) { return call.starts_with(head); });
-  return found;
-}
 
 class ColourLegend : public ::testing::Test {
  protected:
@@ -79,7 +74,7 @@ TEST_F(ColourLegend, NegativeThresholdsPrintWithTheirSign) {
   model.DataMax = -3.2;  // low -20, high -4, step 1
   SetColor(model, window);
   DrawColorLegend(surface, model, window);
-  const std::vector<std::string> prints = Matching(surface.calls, "Print ");
+  const std::vector<std::string> prints = Starting(surface.calls, "Print ");
   ASSERT_EQ(prints.size(), 17u);
   EXPECT_EQ(prints.front(), "Print \"-4\"");
   EXPECT_EQ(prints.back(), "Print \"-20\"");
@@ -90,7 +85,7 @@ TEST_F(ColourLegend, LargeThresholdsPrintInOrdinaryDecimalForm) {
   model.DataMax = 123456.789;
   SetColor(model, window);
   DrawColorLegend(surface, model, window);
-  const std::vector<std::string> prints = Matching(surface.calls, "Print ");
+  const std::vector<std::string> prints = Starting(surface.calls, "Print ");
   ASSERT_EQ(prints.size(), 17u);
   for (int i = 0; i < 17; ++i) {
     const std::string& print = prints[static_cast<std::size_t>(i)];
@@ -142,7 +137,7 @@ TEST_F(ShowLegend, PlacedBesideTheMainWindowShownDrawnKeptOnTop) {
                                                        "KeepOnTop Legend", "FocusMain"}));
   EXPECT_TRUE(env.windows.visible[WindowId::Legend]);
   EXPECT_TRUE(env.windows.on_top[WindowId::Legend]);
-  EXPECT_EQ(Matching(legend.calls, "Print ").size(), 17u);
+  EXPECT_EQ(Starting(legend.calls, "Print ").size(), 17u);
   EXPECT_EQ(legend.calls.back(), "Refresh");
   EXPECT_TRUE(env.picture.calls.empty());  // the map is not touched
 }

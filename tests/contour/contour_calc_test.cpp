@@ -2,12 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "contour_fixture.h"
 #include "fakes/error_capture.h"
-#include "fakes/fitted_frame.h"
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cmath>
 #include <random>
 #include <sstream>
@@ -20,7 +19,6 @@
 #include "contour/level_series.h"
 #include "contour/triangle_list.h"
 #include "fakes/fake_context.h"
-#include "import/plot_frame.h"
 #include "model/messages.h"
 #include "model/modes.h"
 #include "model/run_error.h"
@@ -29,25 +27,14 @@ namespace ombrix {
 namespace {
 
 using testing::FakeEnvironment;
+using testing::Listed;
+using testing::MakeMesh;
+using testing::ReferencePairing;
+using testing::ReferenceSuppression;
+using testing::SameBits;
+using testing::Split;
 using Calls = std::vector<std::string>;
 using Levels = std::vector<std::int32_t>;
-
-// A mesh with its plot frame fitted the way the import fits it, and its triangles listed.
-void MakeMesh(FakeEnvironment& env, const std::vector<double>& xs, const std::vector<double>& ys,
-              const std::vector<std::vector<double>>& values) {
-  MeshModel& m = env.model;
-  AllocateMesh(m, static_cast<int>(xs.size()), static_cast<int>(ys.size()));
-  for (int j = 1; j <= m.NodeCountX; ++j)
-    m.NodeX(j) = xs[j - 1];
-  for (int i = 1; i <= m.NodeCountY; ++i) {
-    m.NodeY(i) = ys[i - 1];
-    for (int j = 1; j <= m.NodeCountX; ++j)
-      m.NodeValue(i, j) = values[i - 1][j - 1];
-  }
-  testing::FitPlotFrame(m);
-  env.window.MeshFileName = "mesh.xlsx";
-  BuildTriangleList(m);
-}
 
 // What reached on_level, level by level.
 struct LevelLog {
@@ -90,17 +77,6 @@ void TwoByTwo(FakeEnvironment& env) {
   MakeMesh(env, {0, 10}, {10, 0}, {{4.5, 6.5}, {4.5, 6.5}});
 }
 
-// Calls written one after another, separated by ';'.
-Calls Split(std::string_view text) {
-  Calls out;
-  for (std::size_t at = 0; at <= text.size();) {
-    const std::size_t end = std::min(text.find(';', at), text.size());
-    out.emplace_back(text.substr(at, end - at));
-    at = end + 1;
-  }
-  return out;
-}
-
 const Calls kHead = Split("DrawWidth 1;ScaleMode 3;Cls;Box 30 20 630 620 #f0f000;FontSize 11");
 const Calls kCoordinateLabels = Split(
     "ForeColor #006400;CurrentX 29;CurrentY 624;Print \" 0\";CurrentX 615;CurrentY 624;"
@@ -132,45 +108,37 @@ TEST(ContourCalc, DrawsFrameLevelsLabelAndCoordinatesInOrder) {
   EXPECT_EQ(env.model.DataMin, 4.5);
   EXPECT_EQ(env.model.DataMax, 6.5);
 
-  ASSERT_EQ(log.Numbers(), (Levels{5, 6}));
-  // Segments in pixels, first end then second, from triangles 1, 2, 4 in list order.
-  const std::vector<SegmentRecord> level5 = {
-      {469, 181, 169, 181, -1}, {19, 181, 169, 181, -1}, {619, 181, 469, 181, -1}};
-  EXPECT_EQ(log.levels[0].second, level5);
+  EXPECT_EQ(log.Numbers(), (Levels{5, 6}));
 }
 
-TEST(ContourCalc, OutlineNeedsTheCheckBoxAtExactly1AndComesBeforeTheLevels) {
+TEST(ContourCalc, OutlineLabelAndRedLineSwitches) {
+  // The outline needs its box at exactly 1 and comes before the levels. Red line off: multiples
+  // are drawn blue but still labelled. Labels off: red stays.
   const Calls outline = Split(
       "Line 31 19 31 619 #f0f000;Line 31 619 331 319 #f0f000;Line 31 19 331 319 #f0f000;"
       "Line 31 19 631 19 #f0f000;Line 631 19 331 319 #f0f000;Line 31 19 331 319 #f0f000;"
       "Line 631 19 631 619 #f0f000;Line 631 619 331 319 #f0f000;Line 631 19 331 319 #f0f000;"
       "Line 631 619 31 619 #f0f000;Line 31 619 331 319 #f0f000;Line 631 619 331 319 #f0f000");
-  for (const std::int32_t check : {1, 2}) {
-    FakeEnvironment env;
-    TwoByTwo(env);
-    env.panel.Check1 = check;
-    Draw(env);
-    EXPECT_EQ(Drawn(env.picture), check == 1 ? Join({kHead, outline, kLevels, kCoordinateLabels})
-                                             : Join({kHead, kLevels, kCoordinateLabels}));
-  }
-}
-
-TEST(ContourCalc, RedLineAndLabelSwitches) {
-  // Red line off: multiples are drawn blue but still labelled. Labels off: red stays.
   Calls blue = kLevels, unlabelled = kLevels;
   for (std::string& call : blue) {
     if (call.ends_with("#ff0000"))
       call.replace(call.size() - 7, 7, "#0000ff");
   }
   unlabelled.erase(unlabelled.begin() + 1, unlabelled.begin() + 5);
-  for (const auto& [check2, check3] : {std::pair{1, 0}, std::pair{0, 1}}) {
+  struct Case {
+    std::int32_t outline, label, red;
+    Calls levels;
+  };
+  for (const Case& c : {Case{1, 1, 1, Join({outline, kLevels})}, Case{2, 1, 1, kLevels},
+                        Case{0, 1, 0, blue}, Case{0, 0, 1, unlabelled}}) {
     FakeEnvironment env;
     TwoByTwo(env);
-    env.panel.Check2 = check2;
-    env.panel.Check3 = check3;
+    env.panel.Check1 = c.outline;
+    env.panel.Check2 = c.label;
+    env.panel.Check3 = c.red;
     Draw(env);
-    EXPECT_EQ(Drawn(env.picture),
-              Join({kHead, check3 == 0 ? blue : unlabelled, kCoordinateLabels}));
+    EXPECT_EQ(Drawn(env.picture), Join({kHead, c.levels, kCoordinateLabels}))
+        << c.outline << c.label << c.red;
   }
 }
 
@@ -313,10 +281,6 @@ TEST(ContourCalc, SingleRowOrColumnMeshEndsInError6AfterTheFrame) {
 
 // --- The level loop against a slow reference --------------------------------------------------
 
-bool SameBits(double a, double b) {
-  return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
-}
-
 bool SameSegment(const SegmentRecord& a, const SegmentRecord& b) {
   return SameBits(a.Y1, b.Y1) && SameBits(a.X1, b.X1) && SameBits(a.Y2, b.Y2) &&
          SameBits(a.X2, b.X2) && a.State == b.State;
@@ -454,33 +418,7 @@ std::vector<ReferenceLevel> ReferenceLoop(const MeshModel& m,
       }
     }
     // Flat pass: every pair, an entry at the first shared corner, out again after only one.
-    std::vector<TriangleRecord> edges;
-    for (std::size_t p1 = 0; p1 < flats.size(); ++p1) {
-      for (std::size_t p2 = p1 + 1; p2 < flats.size(); ++p2) {
-        int count = 0;
-        for (int l = 1; l <= 3; ++l) {
-          for (int p = 1; p <= 3; ++p) {
-            if (flats[p1].Y[p] != flats[p2].Y[l] || flats[p1].X[p] != flats[p2].X[l])
-              continue;
-            if (++count == 1)
-              edges.emplace_back();
-            if (count <= 3) {
-              edges.back().Y[count] = flats[p1].Y[p];
-              edges.back().X[count] = flats[p1].X[p];
-            }
-          }
-        }
-        if (count == 1)
-          edges.pop_back();
-      }
-    }
-    for (const TriangleRecord& e : edges) {
-      for (SegmentRecord& s : segments) {
-        if ((s.Y1 == e.Y[1] && s.X1 == e.X[1] && s.Y2 == e.Y[2] && s.X2 == e.X[2]) ||
-            (s.Y1 == e.Y[2] && s.X1 == e.X[2] && s.Y2 == e.Y[1] && s.X2 == e.X[1]))
-          s.State = kSegmentSuppressed;
-      }
-    }
+    ReferenceSuppression(ReferencePairing(flats), segments);
     out.push_back({level, std::move(segments)});
   }
   return out;
@@ -598,13 +536,6 @@ void Large(FakeEnvironment& env) {
   MakeMesh(env, xs, ys, values);
 }
 
-std::vector<TriangleRecord> TriangleList(const MeshModel& m) {
-  std::vector<TriangleRecord> out;
-  for (int t = 1; t <= m.TriangleCount; ++t)
-    out.push_back(m.Triangles(t));
-  return out;
-}
-
 TEST(ContourCalc, EscBeforeTheLevelsStopsEachLongPhaseAtOnce) {
   struct Case {
     std::string_view phase;
@@ -619,7 +550,7 @@ TEST(ContourCalc, EscBeforeTheLevelsStopsEachLongPhaseAtOnce) {
     env.panel.Option2 = c.easy;
     env.printer.calls.clear();
     env.panel.Check4 = 1;  // printing: a stopped drawing withdraws its job
-    const std::vector<TriangleRecord> before = TriangleList(env.model);
+    const std::vector<TriangleRecord> before = Listed(env.model);
     env.events.on_process = [&] {
       if (env.windows.log.back().starts_with("Status " + std::string(c.phase)))
         env.events.cancel = true;
@@ -628,7 +559,7 @@ TEST(ContourCalc, EscBeforeTheLevelsStopsEachLongPhaseAtOnce) {
     EXPECT_EQ(env.windows.log.back(), "Status 作図を中断しました。") << c.phase;
     EXPECT_EQ(std::ranges::count(env.printer.calls, "KillDoc"), 1) << c.phase;
     EXPECT_EQ(std::ranges::count(env.printer.calls, "EndDoc"), 0) << c.phase;
-    EXPECT_EQ(TriangleList(env.model), before) << c.phase;
+    EXPECT_EQ(Listed(env.model), before) << c.phase;
     const auto starting = [&](std::string_view call) {
       return std::ranges::count_if(env.picture.calls,
                                    [&](const std::string& s) { return s.starts_with(call); });

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace ombrix {
 namespace {
 
@@ -13,6 +15,11 @@ TriangleRecord Tri(std::array<double, 3> y, std::array<double, 3> x, std::array<
     t.Z[v] = z[v - 1];
   }
   return t;
+}
+
+// A crossing's point and edge ends, comparable as a whole.
+std::tuple<double, double, int, int> Of(const Crossing& c) {
+  return {c.y, c.x, c.a, c.b};
 }
 
 constexpr double kL = 7;
@@ -30,14 +37,9 @@ TEST(LevelCutting, TwoCrossingsOnE1AndE3WhicheverSideVertex1Lies) {
     EXPECT_EQ(cut.crossings, 2);
     EXPECT_EQ(cut.on_level, 0);
     // E1 from vertex 2 (from vertex 1 it would be 0.4), E3 from vertex 1.
-    EXPECT_EQ(cut.crossing[1].y, 0.39999999999999997);
-    EXPECT_EQ(cut.crossing[1].x, 1.6);
-    EXPECT_EQ(cut.crossing[1].a, 1);
-    EXPECT_EQ(cut.crossing[1].b, 2);
-    EXPECT_EQ(cut.crossing[2].y, 0.7);  // 0.7000000000000001 from vertex 3
-    EXPECT_EQ(cut.crossing[2].x, 12.100000000000001);
-    EXPECT_EQ(cut.crossing[2].a, 1);
-    EXPECT_EQ(cut.crossing[2].b, 3);
+    EXPECT_EQ(Of(cut.crossing[1]), std::tuple(0.39999999999999997, 1.6, 1, 2));
+    // 0.7000000000000001 from vertex 3.
+    EXPECT_EQ(Of(cut.crossing[2]), std::tuple(0.7, 12.100000000000001, 1, 3));
     // Above the level: vertex 1 alone (a triangle) or vertices 2 and 3 (a quadrilateral).
     EXPECT_EQ(HigherEnd(t, cut.crossing[1]), d > 0 ? 1 : 2);
     EXPECT_EQ(HigherEnd(t, cut.crossing[2]), d > 0 ? 1 : 3);
@@ -62,10 +64,7 @@ TEST(LevelCutting, VertexOnLevelAndOppositeEdgeCrossed) {
   EXPECT_EQ(cut.crossings, 1);
   EXPECT_EQ(cut.on_level, 2);  // vertex 1, by E1 and again by E3
   // E2 from vertex 3.
-  EXPECT_EQ(cut.crossing[1].y, 1.7999999999999998);
-  EXPECT_EQ(cut.crossing[1].x, 6.1000000000000005);
-  EXPECT_EQ(cut.crossing[1].a, 2);
-  EXPECT_EQ(cut.crossing[1].b, 3);
+  EXPECT_EQ(Of(cut.crossing[1]), std::tuple(1.7999999999999998, 6.1000000000000005, 2, 3));
   for (const std::size_t k : {1u, 2u}) {
     EXPECT_EQ(cut.on_level_y[k], 0.1);
     EXPECT_EQ(cut.on_level_x[k], 2.9);
@@ -114,8 +113,7 @@ TEST(LevelCutting, TheProductOfTheDifferencesDecides) {
   EXPECT_EQ(cut.crossings, 1);
   EXPECT_EQ(cut.on_level, 0);
   EXPECT_EQ(cut.kind, CutKind::None);
-  EXPECT_EQ(cut.crossing[1].a, 2);
-  EXPECT_EQ(cut.crossing[1].b, 3);
+  EXPECT_EQ(std::tuple(cut.crossing[1].a, cut.crossing[1].b), std::tuple(2, 3));
 }
 
 TEST(LevelCutting, HigherEndTakesTheSecondEndOnATie) {

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -13,9 +12,14 @@
 #include <vector>
 
 #include "blank/blank_check.h"
+#include "contour_fixture.h"
 
 namespace ombrix {
 namespace {
+
+using testing::ReferencePairing;
+using testing::ReferenceSuppression;
+using testing::SameBits;
 
 // --- Edges on the level: strict extrema ------------------------------------------------------
 
@@ -126,10 +130,6 @@ struct Point {
   double y, x;
 };
 
-bool SameBits(double a, double b) {
-  return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
-}
-
 // Equal to the bit, so that -0 and 0 differ and NaN equals NaN.
 bool SameRecord(const TriangleRecord& a, const TriangleRecord& b) {
   for (std::size_t v = 0; v <= 3; ++v) {
@@ -182,27 +182,6 @@ TriangleRecord EdgeEntry(Point a, Point b) {
   return {.Y = {0, a.y, b.y, 0}, .X = {0, a.x, b.x, 0}};
 }
 
-TEST(Plateau, OneFlatCellKeepsItsFourSidesOnly) {
-  const Point tl{100.5, 31}, tr{100.5, 91.25}, bl{160.75, 31}, br{160.75, 91.25},
-      c{130.625, 61.125};
-  Plateau p;
-  p.AddFlat(tl, bl, c);  // side 1
-  p.AddFlat(tl, tr, c);  // side 2
-  p.AddFlat(tr, br, c);  // side 3
-  p.AddFlat(br, bl, c);  // side 4
-  ASSERT_EQ(p.segments.count(), 12);
-  p.Run();
-  ASSERT_EQ(p.flat_edges.count(), 4);
-  // Pairs (1, 2), (1, 4), (2, 3), (3, 4) share an edge to the centre; (1, 3) and (2, 4) only
-  // the centre, and their entries are taken out again.
-  EXPECT_EQ(p.flat_edges(1), EdgeEntry(tl, c));
-  EXPECT_EQ(p.flat_edges(2), EdgeEntry(bl, c));
-  EXPECT_EQ(p.flat_edges(3), EdgeEntry(tr, c));
-  EXPECT_EQ(p.flat_edges(4), EdgeEntry(br, c));
-  const std::vector<std::int32_t> want = {-1, 1, 1, -1, 1, 1, -1, 1, 1, -1, 1, 1};
-  EXPECT_EQ(p.States(), want);
-}
-
 TEST(Plateau, FewerThanTwoFlatTrianglesEmptyTheEdgeList) {
   Plateau p;
   p.flat_edges.Clear();
@@ -235,44 +214,6 @@ TEST(Plateau, ManyEntriesGrowTheEdgeList) {
 }
 
 // --- Against the pairing and suppression as first written -------------------------------------
-
-// Every pair m < n; an entry is appended at the pair's first matching corner and taken out
-// again when the pair matched exactly once. Points past 3 are not stored.
-std::vector<TriangleRecord> ReferencePairing(const std::vector<TriangleRecord>& flats) {
-  std::vector<TriangleRecord> edges;
-  for (std::size_t m = 0; m < flats.size(); ++m) {
-    for (std::size_t n = m + 1; n < flats.size(); ++n) {
-      int count = 0;
-      for (int l = 1; l <= 3; ++l) {
-        for (int p = 1; p <= 3; ++p) {
-          if (flats[m].Y[p] != flats[n].Y[l] || flats[m].X[p] != flats[n].X[l])
-            continue;
-          if (++count == 1)
-            edges.emplace_back();
-          if (count <= 3) {
-            edges.back().Y[count] = flats[m].Y[p];
-            edges.back().X[count] = flats[m].X[p];
-          }
-        }
-      }
-      if (count == 1)
-        edges.pop_back();
-    }
-  }
-  return edges;
-}
-
-// A segment matching any entry's first two points, either way round, is suppressed.
-void ReferenceSuppression(const std::vector<TriangleRecord>& edges,
-                          std::vector<SegmentRecord>& segments) {
-  for (const TriangleRecord& e : edges) {
-    for (SegmentRecord& s : segments) {
-      if ((s.Y1 == e.Y[1] && s.X1 == e.X[1] && s.Y2 == e.Y[2] && s.X2 == e.X[2]) ||
-          (s.Y1 == e.Y[2] && s.X1 == e.X[2] && s.Y2 == e.Y[1] && s.X2 == e.X[1]))
-        s.State = kSegmentSuppressed;
-    }
-  }
-}
 
 TEST(Plateau, MatchesTheQuadraticPairingOnRandomPlateaus) {
   std::mt19937 rng(20240611);

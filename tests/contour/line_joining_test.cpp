@@ -10,6 +10,7 @@
 #include "contour/contour_polylines.h"
 #include "contour/mesh_division.h"
 #include "contour/triangle_list.h"
+#include "contour_fixture.h"
 #include "fakes/fake_context.h"
 #include "fakes/fitted_frame.h"
 
@@ -164,18 +165,16 @@ TEST(LineJoining, RandomMeshesWithBlanksAndPlateausJoinEverySegmentOnce) {
 
 TEST(LineJoining, OneHillGivesOneRingPerLevelAndOpenLinesAtTheBorder) {
   FakeEnvironment env;
-  MeshModel& m = env.model;
-  AllocateMesh(m, 9, 9);
+  std::vector<double> xs, ys;
+  std::vector<std::vector<double>> values(9);
   for (int k = 1; k <= 9; ++k) {
-    m.NodeX(k) = k * 10.0;
-    m.NodeY(k) = (10 - k) * 10.0;
-  }
-  for (int i = 1; i <= 9; ++i)
+    xs.push_back(k * 10.0);
+    ys.push_back((10 - k) * 10.0);
     for (int j = 1; j <= 9; ++j)
-      m.NodeValue(i, j) = 10.3 - std::hypot(i - 5.0, j - 5.0) * 2.0 + 0.001 * j;
-  testing::FitPlotFrame(m);
-  env.window.MeshFileName = "mesh.xlsx";
-  BuildTriangleList(m);
+      values[k - 1].push_back(10.3 - std::hypot(k - 5.0, j - 5.0) * 2.0 + 0.001 * j);
+  }
+  testing::MakeMesh(env, xs, ys, values);
+  MeshModel& m = env.model;
   std::vector<LevelLines> levels;
   SegmentTrace trace;
   CommandContext ctx = env.Context();

@@ -15,11 +15,9 @@
 
 #include "contour/contour_calc.h"
 #include "contour/contour_command.h"
-#include "contour/triangle_list.h"
+#include "contour_fixture.h"
 #include "fakes/error_capture.h"
 #include "fakes/fake_context.h"
-#include "fakes/fitted_frame.h"
-#include "import/plot_frame.h"
 #include "model/modes.h"
 #include "model/numeric.h"
 
@@ -28,30 +26,16 @@ namespace {
 
 using testing::FakeEnvironment;
 using testing::RecordingSurface;
+using testing::Split;
+using testing::Starting;
 using Calls = std::vector<std::string>;
 
-// A mesh of two columns and two rows, its frame fitted as the import fits it, its triangles
-// listed. Values 4.5 on the left and 6.5 on the right: levels 5 (labelled, red) and 6.
-void Mesh(FakeEnvironment& env, double width, double height) {
-  MeshModel& m = env.model;
-  AllocateMesh(m, 2, 2);
-  m.NodeX(1) = 0;
-  m.NodeX(2) = width;
-  m.NodeY(1) = height;
-  m.NodeY(2) = 0;
-  for (int i = 1; i <= 2; ++i) {
-    m.NodeValue(i, 1) = 4.5;
-    m.NodeValue(i, 2) = 6.5;
-  }
-  testing::FitPlotFrame(m);
-  env.window.MeshFileName = "mesh.xlsx";
-  BuildTriangleList(m);
-}
-
-// The mesh drawn in `mode`, with the outline if asked, for the printer too if `print`.
+// A mesh of two columns and two rows, values 4.5 on the left and 6.5 on the right: levels 5
+// (labelled, red) and 6. Drawn in `mode`, with the outline if asked, for the printer too if
+// `print`.
 void Prepare(FakeEnvironment& env, double width, double height, std::int32_t mode,
              bool outline = false, bool print = true) {
-  Mesh(env, width, height);
+  testing::MakeMesh(env, {0, width}, {height, 0}, {{4.5, 6.5}, {4.5, 6.5}});
   env.panel.Option1 = mode == kColorNothing;
   env.panel.Option2 = mode == kColorEasy;
   env.panel.Option3 = mode == kColorNormal;
@@ -62,24 +46,6 @@ void Prepare(FakeEnvironment& env, double width, double height, std::int32_t mod
 ContourOutcome Draw(FakeEnvironment& env) {
   CommandContext ctx = env.Context();
   return ContourCalc(ctx);
-}
-
-// Calls written one after another, separated by ';'.
-Calls Split(std::string_view text) {
-  Calls out;
-  for (std::size_t at = 0; at <= text.size();) {
-    const std::size_t end = std::min(text.find(';', at), text.size());
-    out.emplace_back(text.substr(at, end - at));
-    at = end + 1;
-  }
-  return out;
-}
-
-Calls Starting(const Calls& calls, const std::string& prefix) {
-  Calls out;
-  std::ranges::copy_if(calls, std::back_inserter(out),
-                       [&](const std::string& call) { return call.starts_with(prefix); });
-  return out;
 }
 
 // A screen polygon as the printer gets it: every corner times `factor`, rounded with halves to

@@ -172,16 +172,6 @@ TEST(ExactSolver, AgreesWithTheRelaxationRunToATinyLimit) {
 }
 
 TEST(ExactSolver, CancelledFailedAndUnsolvableRunsLeaveTheMeshUnchanged) {
-  const auto untouched = [](const MeshModel& m) {
-    for (std::int32_t i = 1; i <= m.NodeCountY; ++i) {
-      for (std::int32_t j = 1; j <= m.NodeCountX; ++j) {
-        if (m.NodeValue(i, j) != 7 || m.NodeBlank(i, j) != 1) {
-          return false;
-        }
-      }
-    }
-    return true;
-  };
   std::mt19937 rng(4);
   MeshModel m = RandomMesh(20, 20, 50, rng);
   m.OptimizeSolver = kSolverExact;
@@ -192,15 +182,15 @@ TEST(ExactSolver, CancelledFailedAndUnsolvableRunsLeaveTheMeshUnchanged) {
     void ResetCancel() override {}
   } cancel;
   EXPECT_EQ(OptimizingCalc(m, cancel).outcome, OptimizeOutcome::Cancelled);
-  EXPECT_TRUE(untouched(m));
+  EXPECT_TRUE(testing::Untouched(m));
 
   MeshModel bad = m;
   bad.PointValue(3) = std::nan("");
   EXPECT_THROW(OptimizingCalc(bad, events), RunError);
-  EXPECT_TRUE(untouched(bad));
+  EXPECT_TRUE(testing::Untouched(bad));
   bad.PointValue(3) = HUGE_VAL;
   EXPECT_THROW(OptimizingCalc(bad, events), RunError);
-  EXPECT_TRUE(untouched(bad));
+  EXPECT_TRUE(testing::Untouched(bad));
 
   // No membrane, no curvature, one point: the nodes away from it are free.
   MeshModel free = MakeModel({0, 1, 2}, {2, 1, 0}, {{0.5, 1.5, 3}}, 0, 0, 1, 1.5, 1e-9, 0);
@@ -211,7 +201,7 @@ TEST(ExactSolver, CancelledFailedAndUnsolvableRunsLeaveTheMeshUnchanged) {
   } catch (const RunError& e) {
     EXPECT_EQ(e.number(), err::kDivisionByZero);
   }
-  EXPECT_TRUE(untouched(free));
+  EXPECT_TRUE(testing::Untouched(free));
 }
 
 }  // namespace

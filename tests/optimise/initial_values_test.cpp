@@ -1,7 +1,5 @@
-// The optimiser's starting values on a 3 x 3 mesh (x = 0, 1, 2; y = 2, 1, 0). The expected
-// values are literal arithmetic in the defined order, compared bit for bit. Smoothing runs in
-// place, rows then columns: T(i, j) = (U + W + E + SE + 4 * own) / 8 with U, W already
-// smoothed, E and SE not, and 0 outside the mesh.
+// The optimiser's starting values on a 3 x 3 mesh (x = 0, 1, 2; y = 2, 1, 0), compared bit for
+// bit with the node means worked out by hand and smoothed by the rule written plainly.
 
 #include <gtest/gtest.h>
 
@@ -40,6 +38,18 @@ void ExpectGrid(const std::vector<double>& got, const Grid& expected) {
   }
 }
 
+// Smoothing in place, rows then columns: T(i, j) = (U + W + E + SE + 4 * own) / 8 with U, W
+// already smoothed, E and SE not, and 0 outside the mesh.
+Grid Smoothed(Grid g) {
+  const auto at = [&](int i, int j) { return i < 0 || j < 0 || i > 2 || j > 2 ? 0.0 : g[i][j]; };
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) {
+      g[i][j] = (at(i - 1, j) + at(i, j - 1) + at(i, j + 1) + at(i + 1, j + 1) + 4 * g[i][j]) / 8;
+    }
+  }
+  return g;
+}
+
 // Mode 1: the overall mean.
 TEST(InitialValuesMode1, EveryNodeStartsAtTheMeanOfAllPointsOutsideOnesIncluded) {
   // Point 2 lies outside the mesh but is part of the mean.
@@ -61,18 +71,9 @@ TEST(InitialValuesMode0, ANodeTouchedOnceStartsFromTheMeanNotThePointValue) {
   // outside. total = 8, M = 2, mean = 4, so every node enters the smoothing with 4 (with the
   // point's value the corners would enter with 8).
   const MeshModel m = Mesh3x3({{0.5, 1.5, 8}, {5, 5, 0}}, 0);
-  const double c = 4.0;
-  const double t11 = (c + c + 4 * c) / 8;
-  const double t12 = (t11 + c + c + 4 * c) / 8;
-  const double t13 = (t12 + 4 * c) / 8;
-  const double t21 = (t11 + c + c + 4 * c) / 8;
-  const double t22 = (t12 + t21 + c + c + 4 * c) / 8;
-  const double t23 = (t13 + t22 + 4 * c) / 8;
-  const double t31 = (t21 + c + 4 * c) / 8;
-  const double t32 = (t22 + t31 + c + 4 * c) / 8;
-  const double t33 = (t23 + t32 + 4 * c) / 8;
-  EXPECT_EQ(t11, 3.0);
-  ExpectGrid(Start(m), {{{t11, t12, t13}, {t21, t22, t23}, {t31, t32, t33}}});
+  const Grid t = Smoothed({{{4, 4, 4}, {4, 4, 4}, {4, 4, 4}}});
+  EXPECT_EQ(t[0][0], 3.0);
+  ExpectGrid(Start(m), t);
 }
 
 TEST(InitialValuesMode0, SmoothingRunsInPlaceWithTheLowerRightDiagonalNeighbour) {
@@ -86,36 +87,15 @@ TEST(InitialValuesMode0, SmoothingRunsInPlaceWithTheLowerRightDiagonalNeighbour)
   //   (3, 1): no hit -> mean                 (3, 2), (3, 3): 10, one hit -> mean
   const MeshModel m = Mesh3x3(
       {{0.5, 1.5, 2}, {0.25, 1.75, 7}, {1.5, 0.5, 10}, {1, 1.5, 1}, {5, 5, 3}, {-1, 0.5, 100}}, 0);
-  const double s11 = 10.0 / 3.0;
-  const double s12 = 11.0 / 4.0;
-  const double s13 = 21.0 / 6.0;
-  const double s21 = 10.0 / 3.0;
-  const double s22 = 21.0 / 5.0;
-  const double s23 = 11.0 / 2.0;
-  const double s31 = 21.0 / 6.0;
-  const double s32 = 21.0 / 6.0;
-  const double s33 = 21.0 / 6.0;
-  // Top-left: U and W are outside (0): (E + SE + 4 own) / 8.
-  const double t11 = (s12 + s22 + 4 * s11) / 8;
-  // Top row: U outside, W the smoothed t11.
-  const double t12 = (t11 + s13 + s23 + 4 * s12) / 8;
-  // Top-right: E and SE outside.
-  const double t13 = (t12 + 4 * s13) / 8;
-  const double t21 = (t11 + s22 + s32 + 4 * s21) / 8;
-  const double t22 = (t12 + t21 + s23 + s33 + 4 * s22) / 8;
-  const double t23 = (t13 + t22 + 4 * s23) / 8;
-  // Bottom row: SE outside.
-  const double t31 = (t21 + s32 + 4 * s31) / 8;
-  const double t32 = (t22 + t31 + s33 + 4 * s32) / 8;
-  const double t33 = (t23 + t32 + 4 * s33) / 8;
-
+  const double s11 = 10.0 / 3.0, s12 = 11.0 / 4.0, s13 = 21.0 / 6.0;
+  const double s21 = 10.0 / 3.0, s22 = 21.0 / 5.0, s23 = 11.0 / 2.0, s3 = 21.0 / 6.0;
+  const Grid t = Smoothed({{{s11, s12, s13}, {s21, s22, s23}, {s3, s3, s3}}});
   // The case tells the defined rule from the likely slips.
-  EXPECT_NE(t11, (s12 + s21 + 4 * s11) / 8);        // S (below) instead of SE
-  EXPECT_NE(t12, (s11 + s13 + s23 + 4 * s12) / 8);  // W not yet smoothed
-  EXPECT_NE(t22, (s12 + s21 + s23 + s33 + 4 * s22) / 8);
-  EXPECT_NE(t11, (s12 + s22 + 4 * s11) / 6);  // divisor 4 + the existing neighbours
-
-  ExpectGrid(Start(m), {{{t11, t12, t13}, {t21, t22, t23}, {t31, t32, t33}}});
+  EXPECT_NE(t[0][0], (s12 + s21 + 4 * s11) / 8);        // S (below) instead of SE
+  EXPECT_NE(t[0][1], (s11 + s13 + s23 + 4 * s12) / 8);  // W not yet smoothed
+  EXPECT_NE(t[1][1], (s12 + s21 + s23 + s3 + 4 * s22) / 8);
+  EXPECT_NE(t[0][0], (s12 + s22 + 4 * s11) / 6);  // divisor 4 + the existing neighbours
+  ExpectGrid(Start(m), t);
 }
 
 TEST(InitialValues, NoPointIsAnErrorInBothModes) {

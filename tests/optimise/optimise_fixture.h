@@ -56,6 +56,38 @@ inline MeshModel MakeModel(const std::vector<double>& xs, const std::vector<doub
   return m;
 }
 
+// Every node still 7 with blank flag 1, as MakeModel left it: the run wrote nothing.
+inline bool Untouched(const MeshModel& m) {
+  for (std::int32_t i = 1; i <= m.NodeCountY; ++i) {
+    for (std::int32_t j = 1; j <= m.NodeCountX; ++j) {
+      if (m.NodeValue(i, j) != 7 || m.NodeBlank(i, j) != 1) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+// The node values row by row, and the blank flags likewise.
+inline std::vector<double> NodeValues(const MeshModel& m) {
+  std::vector<double> out;
+  for (std::int32_t i = 1; i <= m.NodeCountY; ++i) {
+    for (std::int32_t j = 1; j <= m.NodeCountX; ++j) {
+      out.push_back(m.NodeValue(i, j));
+    }
+  }
+  return out;
+}
+inline std::vector<std::int32_t> NodeBlanks(const MeshModel& m) {
+  std::vector<std::int32_t> out;
+  for (std::int32_t i = 1; i <= m.NodeCountY; ++i) {
+    for (std::int32_t j = 1; j <= m.NodeCountX; ++j) {
+      out.push_back(m.NodeBlank(i, j));
+    }
+  }
+  return out;
+}
+
 // The fit's system (w1 L + w2 H + w3 P'P) z = w3 P'v, assembled as the optimiser does.
 struct FitSystem {
   SparseMatrix system{0, 0};

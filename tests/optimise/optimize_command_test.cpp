@@ -40,16 +40,6 @@ class OptimizeCommand : public ::testing::Test {
   }
   void Run() { Run(env.events); }
 
-  bool Untouched() const {
-    for (std::int32_t i = 1; i <= env.model.NodeCountY; ++i) {
-      for (std::int32_t j = 1; j <= env.model.NodeCountX; ++j) {
-        if (env.model.NodeValue(i, j) != 7 || env.model.NodeBlank(i, j) != 1)
-          return false;
-      }
-    }
-    return true;
-  }
-
   testing::FakeEnvironment env;
   testing::RecordingResultWindow result;
   testing::RecordingWorkbookWriter writer;
@@ -60,7 +50,7 @@ TEST_F(OptimizeCommand, NoToTheFirstQuestionDoesNothing) {
   Run();
   EXPECT_EQ(env.dialogs.questions, std::vector<std::string>{kAskFit});
   EXPECT_TRUE(env.dialogs.messages.empty());
-  EXPECT_TRUE(Untouched());
+  EXPECT_TRUE(testing::Untouched(env.model));
   EXPECT_EQ(env.events.processed, 0);
   EXPECT_TRUE(writer.saves.empty());
 }
@@ -72,7 +62,7 @@ TEST_F(OptimizeCommand, NoToWritingKeepsTheFitInTheModelOnly) {
   ASSERT_EQ(env.dialogs.messages.size(), 1u);
   EXPECT_EQ(env.dialogs.messages[0].text, "メッシュ最適化計算終了");
   EXPECT_EQ(env.dialogs.messages[0].icon, MessageIcon::Information);
-  EXPECT_FALSE(Untouched());
+  EXPECT_FALSE(testing::Untouched(env.model));
   EXPECT_TRUE(writer.saves.empty());
   // Mode 0: the result window is never used.
   EXPECT_TRUE(result.progress.empty());
@@ -161,7 +151,7 @@ TEST_F(OptimizeCommand, EscLeavesTheMeshAsItWasAndAsksNothingMore) {
   env.dialogs.yes_no_answers = {true};
   CancelAfter events(2);
   Run(events);
-  EXPECT_TRUE(Untouched());
+  EXPECT_TRUE(testing::Untouched(env.model));
   EXPECT_EQ(env.dialogs.questions, std::vector<std::string>{kAskFit});
   ASSERT_EQ(env.dialogs.messages.size(), 1u);
   EXPECT_EQ(env.dialogs.messages[0].text, kOptimizeCancelled);
@@ -172,7 +162,7 @@ TEST_F(OptimizeCommand, AFailedFitIsReportedAndTheProgramGoesOn) {
   env.model.RelaxationFactor = 3.5;  // diverges until the values overflow
   env.dialogs.yes_no_answers = {true};
   Run();
-  EXPECT_TRUE(Untouched());
+  EXPECT_TRUE(testing::Untouched(env.model));
   ASSERT_EQ(env.dialogs.messages.size(), 1u);
   EXPECT_EQ(env.dialogs.messages[0].title, "エラー報告");
   EXPECT_TRUE(env.dialogs.messages[0].text.starts_with("エラー番号： 6"));
@@ -183,7 +173,7 @@ TEST_F(OptimizeCommand, NoPointsIsAClearReportBeforeAnyWork) {
   env.model.PointCount = 0;
   env.dialogs.yes_no_answers = {true};
   Run();
-  EXPECT_TRUE(Untouched());
+  EXPECT_TRUE(testing::Untouched(env.model));
   EXPECT_EQ(env.events.processed, 0);
   ASSERT_EQ(env.dialogs.messages.size(), 1u);
   EXPECT_NE(env.dialogs.messages[0].text.find("散布データがありません"), std::string::npos);
@@ -205,7 +195,7 @@ TEST_F(OptimizeCommand, AFailedSaveIsReportedAndTheFitStays) {
   ASSERT_EQ(env.dialogs.messages.size(), 2u);
   EXPECT_NE(env.dialogs.messages[1].text.find("/data/mesh.xls"), std::string::npos);
   EXPECT_TRUE(env.dialogs.messages[1].text.ends_with("読み込みを中断します。"));
-  EXPECT_FALSE(Untouched());
+  EXPECT_FALSE(testing::Untouched(env.model));
 }
 
 TEST_F(OptimizeCommand, EscDuringTheSaveLeavesTheFileAndSaysSo) {
@@ -220,7 +210,7 @@ TEST_F(OptimizeCommand, EscDuringTheSaveLeavesTheFileAndSaysSo) {
   };
   Run();
   EXPECT_TRUE(writer.saves.empty());
-  EXPECT_FALSE(Untouched());  // the fit stays in the model
+  EXPECT_FALSE(testing::Untouched(env.model));  // the fit stays in the model
   ASSERT_EQ(env.dialogs.messages.size(), 1u);
   EXPECT_EQ(env.dialogs.messages[0].text, kOptimizeFinished);
   EXPECT_EQ(

@@ -1,10 +1,11 @@
 // The three terms of the optimiser's normal equations: membrane L, curvature H and the data
 // term. Representative rows are written out by hand from the stencil; the rest is checked by
-// the quadratic forms against the energies by their definition.
+// the quadratic forms against the energies by their definitions.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -57,15 +58,6 @@ double QuadraticForm(const SparseMatrix& a, const std::vector<double>& z) {
   return q;
 }
 
-std::vector<double> RandomDigits(std::mt19937& rng, std::int32_t n) {
-  std::uniform_int_distribution<int> digit(-9, 9);
-  std::vector<double> z(static_cast<std::size_t>(n));
-  for (double& v : z) {
-    v = digit(rng);
-  }
-  return z;
-}
-
 TEST(FillMembrane, CornerSideAndInnerRowsByHand) {
   //   1  2  3  4
   //   5  6  7  8
@@ -77,32 +69,6 @@ TEST(FillMembrane, CornerSideAndInnerRowsByHand) {
   ExpectRow(a, 1, {{1, 2 * w}, {2, -w}, {5, -w}});
   ExpectRow(a, 2, {{1, -w}, {2, 3 * w}, {3, -w}, {6, -w}});
   ExpectRow(a, 7, {{3, -w}, {6, -w}, {7, 4 * w}, {8, -w}, {11, -w}});
-}
-
-TEST(FillMembrane, QuadraticFormIsTheSumOfSquaredNeighbourDifferences) {
-  const std::int32_t nx = 5;
-  const std::int32_t ny = 7;
-  SparseMatrix l(nx, ny);
-  FillMembrane(l, 1);
-  std::mt19937 rng(20261206);
-  for (int round = 0; round < 5; ++round) {
-    const std::vector<double> z = RandomDigits(rng, nx * ny);
-    auto at = [&](std::int32_t i, std::int32_t j) {
-      return z[static_cast<std::size_t>((i - 1) * nx + (j - 1))];
-    };
-    double sum = 0;
-    for (std::int32_t i = 1; i <= ny; ++i) {
-      for (std::int32_t j = 1; j <= nx; ++j) {
-        if (j < nx) {
-          sum += (at(i, j) - at(i, j + 1)) * (at(i, j) - at(i, j + 1));
-        }
-        if (i < ny) {
-          sum += (at(i, j) - at(i + 1, j)) * (at(i, j) - at(i + 1, j));
-        }
-      }
-    }
-    EXPECT_EQ(QuadraticForm(l, z), sum) << "round " << round;  // small integers: exact
-  }
 }
 
 TEST(FillMembraneCurvature, RepresentativeRowsByHand) {
@@ -136,64 +102,70 @@ TEST(FillMembraneCurvature, TwoByTwoMeshHasOnlyTheMixedTerm) {
   ExpectRow(h, 2, {{1, -2}, {2, 2}, {3, 2}, {4, -2}});
 }
 
-TEST(FillMembraneCurvature, IsSymmetric) {
+TEST(FillMembraneCurvature, IsSymmetricAndTheWeightedSumOfCurvatureAndMembrane) {
   for (const auto& [nx, ny] :
        {std::pair{6, 7}, std::pair{7, 6}, std::pair{3, 5}, std::pair{1, 4}, std::pair{4, 2}}) {
+    SparseMatrix l(nx, ny);
+    FillMembrane(l, 1);
     const SparseMatrix h = Curvature(nx, ny);
+    SparseMatrix s(nx, ny);
+    Poison(s);
+    FillMembraneCurvature(s, 0.75, 2.5);
     for (std::int32_t k = 1; k <= h.size(); ++k) {
       for (std::int32_t m = 1; m <= h.size(); ++m) {
         EXPECT_EQ(h.At(k, m), h.At(m, k)) << nx << " x " << ny << ": " << k << ", " << m;
+        EXPECT_EQ(s.At(k, m), 2.5 * h.At(k, m) + 0.75 * l.At(k, m)) << k << ", " << m;
       }
     }
   }
 }
 
-TEST(FillMembraneCurvature, IsTheWeightedSumOfCurvatureAndMembrane) {
-  SparseMatrix l(6, 7);
-  FillMembrane(l, 1);
-  const SparseMatrix h = Curvature(6, 7);
-  SparseMatrix s(6, 7);
-  Poison(s);
-  FillMembraneCurvature(s, 0.75, 2.5);
-  for (std::int32_t k = 1; k <= s.size(); ++k) {
-    for (std::int32_t m = 1; m <= s.size(); ++m) {
-      EXPECT_EQ(s.At(k, m), 2.5 * h.At(k, m) + 0.75 * l.At(k, m)) << k << ", " << m;
-    }
-  }
-}
-
-// The thin-plate energy by its definition: row and column triples, and 2 x 2 blocks.
-double ThinPlateEnergy(const std::vector<double>& z, std::int32_t nx, std::int32_t ny) {
+// The membrane energy (squared neighbour differences) and the thin-plate energy (row and column
+// triples, and 2 x 2 blocks) by their definitions.
+std::pair<double, double> Energies(const std::vector<double>& z, std::int32_t nx, std::int32_t ny) {
   auto at = [&](std::int32_t i, std::int32_t j) {
     return z[static_cast<std::size_t>((i - 1) * nx + (j - 1))];
   };
-  double e = 0;
+  double membrane = 0, plate = 0;
   for (std::int32_t i = 1; i <= ny; ++i) {
     for (std::int32_t j = 1; j <= nx; ++j) {
+      if (j < nx) {
+        membrane += (at(i, j) - at(i, j + 1)) * (at(i, j) - at(i, j + 1));
+      }
+      if (i < ny) {
+        membrane += (at(i, j) - at(i + 1, j)) * (at(i, j) - at(i + 1, j));
+      }
       if (1 < j && j < nx) {
         const double d = at(i, j - 1) - 2 * at(i, j) + at(i, j + 1);
-        e += d * d;
+        plate += d * d;
       }
       if (1 < i && i < ny) {
         const double d = at(i - 1, j) - 2 * at(i, j) + at(i + 1, j);
-        e += d * d;
+        plate += d * d;
       }
       if (i < ny && j < nx) {
         const double d = at(i, j) - at(i, j + 1) - at(i + 1, j) + at(i + 1, j + 1);
-        e += 2 * d * d;
+        plate += 2 * d * d;
       }
     }
   }
-  return e;
+  return {membrane, plate};
 }
 
-TEST(FillMembraneCurvature, QuadraticFormIsTheThinPlateEnergy) {
+TEST(SystemTerms, QuadraticFormsAreTheMembraneAndThinPlateEnergies) {
   for (const auto& [nx, ny] : {std::pair{5, 7}, std::pair{7, 4}, std::pair{2, 6}}) {
+    SparseMatrix l(nx, ny);
+    FillMembrane(l, 1);
     const SparseMatrix h = Curvature(nx, ny);
     std::mt19937 rng(static_cast<std::uint32_t>(nx * 100 + ny));
+    std::uniform_int_distribution<int> digit(-9, 9);
     for (int round = 0; round < 5; ++round) {
-      const std::vector<double> z = RandomDigits(rng, nx * ny);
-      EXPECT_EQ(QuadraticForm(h, z), ThinPlateEnergy(z, nx, ny))
+      std::vector<double> z(static_cast<std::size_t>(nx * ny));
+      for (double& v : z) {
+        v = digit(rng);
+      }
+      // Small integers: exact.
+      EXPECT_EQ(std::pair(QuadraticForm(l, z), QuadraticForm(h, z)), Energies(z, nx, ny))
           << nx << " x " << ny << ", round " << round;
     }
   }
@@ -218,13 +190,13 @@ DataTerm Assemble(const MeshModel& m, const std::vector<PointCell>& pairs) {
   return d;
 }
 
-void ExpectPairs(const std::vector<PointCell>& got, const std::vector<PointCell>& expected) {
-  ASSERT_EQ(got.size(), expected.size());
-  for (std::size_t n = 0; n < got.size(); ++n) {
-    EXPECT_EQ(got[n].p, expected[n].p) << "pair " << n;
-    EXPECT_EQ(got[n].i, expected[n].i) << "pair " << n;
-    EXPECT_EQ(got[n].j, expected[n].j) << "pair " << n;
+// Point, row and column of each pair.
+std::vector<std::array<std::int32_t, 3>> Triples(const std::vector<PointCell>& pairs) {
+  std::vector<std::array<std::int32_t, 3>> out;
+  for (const PointCell& c : pairs) {
+    out.push_back({c.p, c.i, c.j});
   }
+  return out;
 }
 
 // Nothing outside the listed nodes' block of the matrix or the right side.
@@ -248,7 +220,7 @@ TEST(AddDataTerm, PointStrictlyInsideACellUsesItsOwnWidthAndHeight) {
   // Cell (1, 2): x 1..3, y 10..6. s = 1.5 / 2 = 0.75; t = (9.5 - 10) / (6 - 10) = 0.125.
   const MeshModel m = DataMesh({{2.5, 9.5, 8}});
   const std::vector<PointCell> pairs = FindPointCells(m);
-  ExpectPairs(pairs, {{1, 1, 2}});
+  ASSERT_EQ(Triples(pairs), (std::vector<std::array<std::int32_t, 3>>{{1, 1, 2}}));
   const CornerWeights cw = WeightsInCell(m, pairs[0]);
   const double w[4] = {0.21875, 0.65625, 0.03125, 0.09375};  // (1-s)(1-t), s(1-t), (1-s)t, st
   const std::int32_t node[4] = {2, 3, 6, 7};
@@ -267,7 +239,7 @@ TEST(AddDataTerm, OutsidePointsAreSkippedAndTheOthersKeepTheirNumbers) {
   // Point 2 on the top-left corner node, point 4 on the bottom side (s = 0.5, t = 1).
   const MeshModel m = DataMesh({{-1, 8, 100}, {0, 10, 2}, {20, 8, 100}, {5, 5, 6}, {2, 4.5, 4}});
   const std::vector<PointCell> pairs = FindPointCells(m);
-  ExpectPairs(pairs, {{2, 1, 1}, {4, 2, 3}});
+  EXPECT_EQ(Triples(pairs), (std::vector<std::array<std::int32_t, 3>>{{2, 1, 1}, {4, 2, 3}}));
   const DataTerm d = Assemble(m, pairs);
   EXPECT_EQ(d.data.At(1, 1), 1.0);
   EXPECT_EQ(d.right_side[0], 2.0);

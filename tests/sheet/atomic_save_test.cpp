@@ -66,45 +66,51 @@ TEST_F(AtomicSave, ReplacesTheContentAndKeepsThePermissions) {
   EXPECT_EQ(Leftovers(), 0);
 }
 
-// Steps that fail at step number `fail_at` (1 create, 2 write, 3 mode, 4 flush, 5 close,
-// 6 rename) with the given errno.
-class FailingSteps : public SaveSteps {
+// Steps that trip at step `at` (1 create, 2 write, 3 mode, 4 flush, 5 close, 6 rename): with a
+// `signal`, the process is sent it before the step's system call; otherwise the step fails with
+// `error`. Writes are short, so the loop has to come back for the rest.
+class TrippedSteps : public SaveSteps {
  public:
-  FailingSteps(int fail_at, int error) : fail_at_(fail_at), error_(error) {}
+  TrippedSteps(int at, int error, int signal = 0) : at_(at), error_(error), signal_(signal) {}
   int CreateTemporary(std::string& t) override {
-    return Fails(1) ? -1 : SaveSteps::CreateTemporary(t);
+    return Trips(1) ? -1 : SaveSteps::CreateTemporary(t);
   }
   long Write(int fd, const std::uint8_t* d, std::size_t n) override {
-    // A short write first, so the loop has to come back for the rest.
-    return Fails(2) ? -1 : SaveSteps::Write(fd, d, std::min<std::size_t>(n, 3));
+    return Trips(2) ? -1 : SaveSteps::Write(fd, d, std::min<std::size_t>(n, 3));
   }
   int ChangeMode(int fd, unsigned mode) override {
-    return Fails(3) ? -1 : SaveSteps::ChangeMode(fd, mode);
+    return Trips(3) ? -1 : SaveSteps::ChangeMode(fd, mode);
   }
-  int Flush(int fd) override { return Fails(4) ? -1 : SaveSteps::Flush(fd); }
+  int Flush(int fd) override { return Trips(4) ? -1 : SaveSteps::Flush(fd); }
   int Close(int fd) override {
+    if (signal_ != 0)
+      Trips(5);
     const int result = SaveSteps::Close(fd);  // the descriptor is released either way
-    return Fails(5) ? -1 : result;
+    return signal_ == 0 && Trips(5) ? -1 : result;
   }
   int Rename(const std::string& a, const std::string& b) override {
-    return Fails(6) ? -1 : SaveSteps::Rename(a, b);
+    return Trips(6) ? -1 : SaveSteps::Rename(a, b);
   }
 
  private:
-  bool Fails(int step) const {
-    if (step == fail_at_) {
-      errno = error_;
-      return true;
+  bool Trips(int step) const {
+    if (step != at_)
+      return false;
+    if (signal_ != 0) {
+      ::kill(::getpid(), signal_);
+      return false;
     }
-    return false;
+    errno = error_;
+    return true;
   }
-  int fail_at_;
+  int at_;
   int error_;
+  int signal_;
 };
 
 TEST_F(AtomicSave, AFailureAtAnyStepLeavesTheOriginalAndNoTemporaryFile) {
   for (int step = 1; step <= 6; ++step) {
-    FailingSteps steps(step, step == 2 ? ENOSPC : EIO);
+    TrippedSteps steps(step, step == 2 ? ENOSPC : EIO);
     try {
       SaveAtomically(file_.string(), Bytes("replacement that must not land"), steps);
       ADD_FAILURE() << "step " << step << " did not fail";
@@ -118,7 +124,7 @@ TEST_F(AtomicSave, AFailureAtAnyStepLeavesTheOriginalAndNoTemporaryFile) {
     EXPECT_EQ(Leftovers(), 0) << step;
   }
   // The steps without a failure save through the short writes.
-  FailingSteps none(0, 0);
+  TrippedSteps none(0, 0);
   SaveAtomically(file_.string(), Bytes("written three bytes at a time"), none);
   EXPECT_EQ(Content(file_), "written three bytes at a time");
 }
@@ -187,49 +193,13 @@ TEST_F(AtomicSave, AFileWithHardLinksIsRefusedAndStaysLinked) {
   EXPECT_EQ(Content(file_), "single");
 }
 
-// Steps that send the process `signal` at step `at` (2 write, 3 mode, 4 flush, 5 close,
-// 6 rename), before the step's system call.
-class SignalledSteps : public SaveSteps {
- public:
-  SignalledSteps(int at, int signal) : at_(at), signal_(signal) {}
-  long Write(int fd, const std::uint8_t* d, std::size_t n) override {
-    Maybe(2);
-    return SaveSteps::Write(fd, d, n);
-  }
-  int ChangeMode(int fd, unsigned mode) override {
-    Maybe(3);
-    return SaveSteps::ChangeMode(fd, mode);
-  }
-  int Flush(int fd) override {
-    Maybe(4);
-    return SaveSteps::Flush(fd);
-  }
-  int Close(int fd) override {
-    Maybe(5);
-    return SaveSteps::Close(fd);
-  }
-  int Rename(const std::string& a, const std::string& b) override {
-    Maybe(6);
-    return SaveSteps::Rename(a, b);
-  }
-
- private:
-  void Maybe(int step) const {
-    if (step == at_) {
-      ::kill(::getpid(), signal_);
-    }
-  }
-  int at_;
-  int signal_;
-};
-
 TEST_F(AtomicSave, AnInterruptAtAnyStepRemovesTheTemporaryFileAndEndsTheProcess) {
   for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
     for (int step = 2; step <= 6; ++step) {
       SCOPED_TRACE(std::string(strsignal(signal)) + " at step " + std::to_string(step));
       EXPECT_EXIT(
           {
-            SignalledSteps steps(step, signal);
+            TrippedSteps steps(step, 0, signal);
             SaveAtomically(file_.string(), Bytes("interrupted"), steps);
             std::exit(0);
           },
@@ -247,7 +217,7 @@ TEST_F(AtomicSave, AnIgnoredHangupDoesNotStopTheSave) {
   EXPECT_EXIT(
       {
         ::signal(SIGHUP, SIG_IGN);  // as under nohup
-        SignalledSteps steps(2, SIGHUP);
+        TrippedSteps steps(2, 0, SIGHUP);
         SaveAtomically(file_.string(), Bytes("saved anyway"), steps);
         // The disposition is the caller's again.
         struct sigaction now {};
@@ -263,7 +233,7 @@ TEST_F(AtomicSave, AfterAKillTheNextSaveRemovesTheStaleTemporaryFile) {
   for (const int step : {2, 4, 6}) {
     EXPECT_EXIT(
         {
-          SignalledSteps steps(step, SIGKILL);
+          TrippedSteps steps(step, 0, SIGKILL);
           SaveAtomically(file_.string(), Bytes("killed"), steps);
           std::exit(0);
         },
@@ -315,11 +285,10 @@ TEST(TemporaryName, IsTheShapeTheSweepLooksFor) {
   EXPECT_EQ(made, "/some/folder/.mesh book.xlsx.ombrix-XXXXXX");
   EXPECT_TRUE(IsTemporaryName(fs::path(made).filename().string()));
   EXPECT_TRUE(IsTemporaryName(".a.ombrix-0aZ9xy"));
-  EXPECT_FALSE(IsTemporaryName(".ombrix-abcdef"));  // no name before the marker
-  EXPECT_FALSE(IsTemporaryName("a.ombrix-abcdef"));
-  EXPECT_FALSE(IsTemporaryName(".a.ombrix-abcde"));
-  EXPECT_FALSE(IsTemporaryName(".a.ombrix-abc-ef"));
-  EXPECT_FALSE(IsTemporaryName(".a.ombrix_abcdef"));
+  // No name before the marker, no leading dot, a short or odd suffix, another marker.
+  for (const char* name : {".ombrix-abcdef", "a.ombrix-abcdef", ".a.ombrix-abcde",
+                           ".a.ombrix-abc-ef", ".a.ombrix_abcdef"})
+    EXPECT_FALSE(IsTemporaryName(name)) << name;
 }
 
 }  // namespace

@@ -85,13 +85,9 @@ TEST(CellStore, EveryValueKeepsItsKindAndBitsAtTheCornersOfASheet) {
   store.ForEach([&](std::int32_t row, std::int32_t col, CellValue value) {
     seen.emplace_back(row, col, std::move(value));
   });
-  ASSERT_EQ(seen.size(), cells.size());
-  for (std::size_t i = 0; i < cells.size(); ++i) {
-    const auto& [row, col, value] = cells[i];
-    EXPECT_EQ(std::get<0>(seen[i]), row);
-    EXPECT_EQ(std::get<1>(seen[i]), col);
+  EXPECT_EQ(seen, cells);  // in order
+  for (const auto& [row, col, value] : cells)
     EXPECT_EQ(store.Get(row, col), value) << row << "," << col;
-  }
   EXPECT_TRUE(std::signbit(store.Get(1, 1).number));
   EXPECT_EQ(store.Get(65536, 256).number, -denormal);
   EXPECT_EQ(store.Get(1, 3), CellValue::Empty());

@@ -34,23 +34,12 @@ using xls::testing::ReadFile;
 
 // The number FreeXL reads at (row, col) of the active sheet; nullopt when it reads no number.
 std::optional<double> FreeXlNumber(const std::string& path, int row, int col) {
-  const void* h = nullptr;
-  std::optional<double> number;
+  const xls::testing::FreeXlBook book(path);
   unsigned short active = 0;
-  if (freexl_open(path.c_str(), &h) == FREEXL_OK &&
-      freexl_get_active_worksheet(h, &active) == FREEXL_OK &&
-      freexl_select_active_worksheet(h, active) == FREEXL_OK) {
-    FreeXL_CellValue v;
-    if (freexl_get_cell_value(h, row - 1, col - 1, &v) == FREEXL_OK) {
-      if (v.type == FREEXL_CELL_INT)
-        number = v.value.int_value;
-      if (v.type == FREEXL_CELL_DOUBLE)
-        number = v.value.double_value;
-    }
-  }
-  if (h != nullptr)
-    freexl_close(h);
-  return number;
+  if (book.h == nullptr || freexl_get_active_worksheet(book.h, &active) != FREEXL_OK ||
+      !book.Select(active))
+    return std::nullopt;
+  return book.Number(row, col);
 }
 
 TEST(EditWorkbook, EveryCraftedLayoutIsWrittenRightOrRefusedUntouched) {

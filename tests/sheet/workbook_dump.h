@@ -6,14 +6,11 @@
 // FreeXL (an independent reader), formats and formulas from the cell records themselves.
 
 #include <freexl.h>
-#include <unistd.h>
-
 #include <pugixml.hpp>
 
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <optional>
@@ -25,6 +22,7 @@
 #include "sheet/xls/biff_record_reader.h"
 #include "sheet/xls/ole_stream.h"
 #include "sheet/xls/xls_reader.h"
+#include "sheet/xls/xls_test_helpers.h"
 #include "sheet/xlsx/formula_shift.h"
 #include "sheet/xlsx/part_names.h"
 #include "sheet/xlsx/relationships.h"
@@ -65,15 +63,6 @@ inline std::string Local(std::string_view name) {
   return std::string(colon == std::string_view::npos ? name : name.substr(colon + 1));
 }
 
-inline pugi::xml_node Child(pugi::xml_node node, std::string_view local) {
-  for (pugi::xml_node c : node.children()) {
-    if (c.type() == pugi::node_element && Local(c.name()) == local) {
-      return c;
-    }
-  }
-  return {};
-}
-
 inline std::vector<pugi::xml_node> Children(pugi::xml_node node, std::string_view local) {
   std::vector<pugi::xml_node> out;
   for (pugi::xml_node c : node.children()) {
@@ -82,6 +71,11 @@ inline std::vector<pugi::xml_node> Children(pugi::xml_node node, std::string_vie
     }
   }
   return out;
+}
+
+inline pugi::xml_node Child(pugi::xml_node node, std::string_view local) {
+  const std::vector<pugi::xml_node> all = Children(node, local);
+  return all.empty() ? pugi::xml_node() : all.front();
 }
 
 inline std::string Attr(pugi::xml_node node, std::string_view local) {
@@ -312,17 +306,9 @@ inline std::string ValueText(const CellValue& v) {
 // formats and formulas.
 inline WorkbookDump DumpXls(const std::vector<std::uint8_t>& bytes) {
   WorkbookDump dump;
-  const std::filesystem::path temp =
-      std::filesystem::temp_directory_path() /
-      ("ombrix_dump_" + std::to_string(::getpid()) + "_" +
-       std::to_string(std::hash<std::string>{}(std::string(bytes.begin(), bytes.end()))) + ".xls");
-  {
-    std::ofstream out(temp, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-  }
-  const void* h = nullptr;
-  if (freexl_open(temp.c_str(), &h) == FREEXL_OK) {
+  const xls::testing::FreeXlBook book(bytes);
+  if (book.h != nullptr) {
+    const void* h = book.h;
     unsigned int sheets = 0;
     freexl_get_info(h, FREEXL_BIFF_SHEET_COUNT, &sheets);
     for (unsigned short s = 0; s < sheets; ++s) {
@@ -339,29 +325,19 @@ inline WorkbookDump DumpXls(const std::vector<std::uint8_t>& bytes) {
           if (freexl_get_cell_value(h, r, c, &v) != FREEXL_OK || v.type == FREEXL_CELL_NULL) {
             continue;
           }
-          std::string value;
-          char buffer[40];
-          switch (v.type) {
-            case FREEXL_CELL_INT:
-              value = "n:" + std::to_string(v.value.int_value);
-              break;
-            case FREEXL_CELL_DOUBLE:
-              std::snprintf(buffer, sizeof buffer, "n:%.17g", v.value.double_value);
-              value = buffer;
-              break;
-            default:
-              value = std::string("t:") + (v.value.text_value ? v.value.text_value : "");
-          }
+          const bool whole = v.type == FREEXL_CELL_INT;
+          const std::string value =
+              whole || v.type == FREEXL_CELL_DOUBLE
+                  ? ValueText(CellValue::Number(whole ? v.value.int_value : v.value.double_value))
+                  : std::string("t:") + (v.value.text_value ? v.value.text_value : "");
           dump.cells[std::to_string(s) + "!" + CellName(static_cast<int>(r) + 1, c + 1)]
               .independent = value;
         }
       }
     }
-    freexl_close(h);
-  } else {
+  } else if (book.code != FREEXL_OK) {
     dump.others["freexl"] = "cannot open";
   }
-  std::filesystem::remove(temp);
 
   // Formats and formulas straight from the cell records of each worksheet substream; the
   // active tab from WINDOW1 and the sheet list, as a worksheet number ("chart" when the tab is

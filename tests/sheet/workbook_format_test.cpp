@@ -8,7 +8,6 @@
 #include <zip.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "fakes/temp_folder.h"
 #include "model/run_error.h"
@@ -26,6 +25,7 @@ namespace fs = std::filesystem;
 using xls::testing::ByteVec;
 using xls::testing::Fixture;
 using xls::testing::ReadFile;
+using xls::testing::WriteFile;
 using xlsx::testing::Contains;
 using xlsx::testing::Error321;
 
@@ -65,13 +65,6 @@ TEST(WorkbookFormat, KnowsTheContainersAndBareOldBiff) {
   EXPECT_TRUE(Contains(Refusal({}), "空"));
 }
 
-ByteVec WriteBytes(const fs::path& path, const ByteVec& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
-  return bytes;
-}
-
 // The workbooks to be refused, each with the words its refusal must hold: the real samples and
 // small ones built here.
 std::vector<std::pair<fs::path, const char*>> Unreadable(const fs::path& dir) {
@@ -91,25 +84,25 @@ std::vector<std::pair<fs::path, const char*>> Unreadable(const fs::path& dir) {
   using xls::testing::WorkbookStream;
 
   // An encrypted package as Office writes it, reduced to its two telling streams.
-  WriteBytes(dir / "encrypted.xlsx",
-             xls::WriteCompoundFile(
-                 {{"EncryptionInfo", ByteVec(200, 4)}, {"EncryptedPackage", ByteVec(5000, 9)}}));
+  WriteFile(dir / "encrypted.xlsx",
+            xls::WriteCompoundFile(
+                {{"EncryptionInfo", ByteVec(200, 4)}, {"EncryptedPackage", ByteVec(5000, 9)}}));
   files.emplace_back(dir / "encrypted.xlsx", kPassword);
   // An .xls whose workbook stream is encrypted (FILEPASS in the globals).
-  WriteBytes(dir / "filepass.xls",
-             xls::testing::CompoundFile(WorkbookStream(
-                 Record(0x002F, Le().u16(1).bytes(ByteVec(52, 0)).b), {{"s", Number(0, 0, 1)}})));
+  WriteFile(dir / "filepass.xls",
+            xls::testing::CompoundFile(WorkbookStream(
+                Record(0x002F, Le().u16(1).bytes(ByteVec(52, 0)).b), {{"s", Number(0, 0, 1)}})));
   files.emplace_back(dir / "filepass.xls", kPassword);
   // A BIFF5 stream under the name BIFF8 uses.
-  WriteBytes(dir / "biff5_in_workbook.xls",
-             xls::testing::CompoundFile(Le().bytes(Bof(5, 0x0500)).bytes(Eof()).b));
+  WriteFile(dir / "biff5_in_workbook.xls",
+            xls::testing::CompoundFile(Le().bytes(Bof(5, 0x0500)).bytes(Eof()).b));
   files.emplace_back(dir / "biff5_in_workbook.xls", kOld);
   // A bare Excel 4 worksheet: BOF, one NUMBER, EOF.
-  WriteBytes(dir / "excel4.xls",
-             Le().bytes(Record(0x0409, Le().u16(0).u16(0x10).u16(0).b))
-                 .bytes(Record(0x0203, Le().u16(0).u16(0).u16(0).u32(0).u32(0).b))
-                 .bytes(Eof())
-                 .b);
+  WriteFile(dir / "excel4.xls",
+            Le().bytes(Record(0x0409, Le().u16(0).u16(0x10).u16(0).b))
+                .bytes(Record(0x0203, Le().u16(0).u16(0).u16(0).u32(0).u32(0).b))
+                .bytes(Eof())
+                .b);
   files.emplace_back(dir / "excel4.xls", kOld);
   // An .xlsb found without relationships: only its binary workbook part.
   xlsx::testing::WriteZipFile(dir / "bare.xlsb", {{"xl/workbook.bin", std::string(40, 'b')}});
@@ -136,7 +129,8 @@ TEST(WorkbookFormat, ReadingAndWritingRefuseWithTheSameOneLineReason) {
     SCOPED_TRACE(source.filename().string());
     // A copy under the same name in the temporary folder: the refusals name the same path.
     const fs::path path = dir.path() / ("copy_" + source.filename().string());
-    const ByteVec original = WriteBytes(path, ReadFile(source.string()));
+    const ByteVec original = ReadFile(source.string());
+    WriteFile(path, original);
 
     const std::string read = Error321([&] { OpenWorkbook(path.string()); });
     const std::string write = Error321([&] {

@@ -3,11 +3,11 @@
 // one-line message, the file left byte for byte as it was.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <map>
 #include <string>
@@ -24,17 +24,8 @@ namespace {
 namespace fs = std::filesystem;
 using testing::CellDump;
 using testing::WorkbookDump;
-
-std::vector<std::uint8_t> ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-}
+using xls::testing::ReadFile;
+using xls::testing::WriteFile;
 
 // Every file of the fixtures folder that is not documentation or a picture.
 std::vector<fs::path> Workbooks() {
@@ -98,6 +89,18 @@ std::string Key(const std::string& sheet, const CellEdit& e) {
   return sheet + "!" + CellName(e.row, e.col);
 }
 
+// Each key of either map with its values in both ("" or an empty dump where it has none).
+template <typename V>
+std::map<std::string, std::pair<V, V>> Paired(const std::map<std::string, V>& a,
+                                              const std::map<std::string, V>& b) {
+  std::map<std::string, std::pair<V, V>> out;
+  for (const auto& [key, v] : a)
+    out[key].first = v;
+  for (const auto& [key, v] : b)
+    out[key].second = v;
+  return out;
+}
+
 // What differs between the dumps before and after a write of `edits` on the active sheet
 // beyond the edits themselves, one line each.
 std::vector<std::string> Differences(const WorkbookDump& before, const WorkbookDump& after,
@@ -109,28 +112,14 @@ std::vector<std::string> Differences(const WorkbookDump& before, const WorkbookD
                     "\"");
     }
   };
-  std::map<std::string, std::pair<std::string, std::string>> others;
-  for (const auto& [key, v] : before.others) {
-    others[key].first = v;
-  }
-  for (const auto& [key, v] : after.others) {
-    others[key].second = v;
-  }
-  for (const auto& [key, pair] : others) {
+  for (const auto& [key, pair] : Paired(before.others, after.others)) {
     differ(key, pair.first, pair.second);
   }
   std::map<std::string, const CellEdit*> edited;
   for (const CellEdit& e : edits) {
     edited[Key(before.active, e)] = &e;
   }
-  std::map<std::string, std::pair<CellDump, CellDump>> all;
-  for (const auto& [key, cell] : before.cells) {
-    all[key].first = cell;
-  }
-  for (const auto& [key, cell] : after.cells) {
-    all[key].second = cell;
-  }
-  for (const auto& [key, pair] : all) {
+  for (const auto& [key, pair] : Paired(before.cells, after.cells)) {
     const auto& [was, is] = pair;
     const auto it = edited.find(key);
     if (it == edited.end()) {
@@ -188,15 +177,15 @@ void WriteOnce(const fs::path& source, const std::vector<CellEdit>& edits, const
                Tally& tally) {
   ++tally.runs;
   const std::string label = source.filename().string() + " [" + what + "]";
-  const std::vector<std::uint8_t> original = ReadBytes(source);
+  const std::vector<std::uint8_t> original = ReadFile(source);
   const fs::path path = fs::temp_directory_path() / ("ombrix_corpus_" + std::to_string(::getpid()) +
                                                      "_" + source.filename().string());
-  WriteBytes(path, original);
+  WriteFile(path, original);
   try {
     EditWorkbook(path.string(), edits);
   } catch (const RunError& e) {
     std::string message = e.description();
-    EXPECT_EQ(ReadBytes(path), original) << label << ": refused but the file changed";
+    EXPECT_EQ(ReadFile(path), original) << label << ": refused but the file changed";
     EXPECT_EQ(message.find('\n'), std::string::npos) << label << ": " << message;
     EXPECT_EQ(message.find('\r'), std::string::npos) << label << ": " << message;
     EXPECT_FALSE(message.empty()) << label;
@@ -211,7 +200,7 @@ void WriteOnce(const fs::path& source, const std::vector<CellEdit>& edits, const
     return;
   }
   ++tally.written;
-  const std::vector<std::uint8_t> result = ReadBytes(path);
+  const std::vector<std::uint8_t> result = ReadFile(path);
   fs::remove(path);
   const bool xlsx = !(original.size() >= 2 && original[0] == 0xD0 && original[1] == 0xCF);
   std::vector<std::string> differences;
@@ -261,7 +250,7 @@ TEST(WriteBackCorpus, EveryWriteChangesOnlyItsCellsOrIsRefusedLeavingTheFileAsIt
     WriteOnce(source, {CellEdit{300, 40, -0.25, false}, CellEdit{2, 1, 3, false}}, "values", tally);
     std::optional<WorkbookDump> dump;
     try {
-      dump = testing::DumpWorkbook(ReadBytes(source));
+      dump = testing::DumpWorkbook(ReadFile(source));
     } catch (const std::exception&) {
       continue;  // not a workbook the dump reads: the node run had its say
     }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "sheet/xls/biff_record_reader.h"
 #include "sheet/xls/biff_string.h"
@@ -43,19 +44,25 @@ TEST(RkNumber, AllFourEncodings) {
   }
 }
 
-TEST(BiffRecordReader, IteratesRecordsWithOffsets) {
+TEST(BiffRecordReader, IteratesRecordsWithOffsetsAndCollectsContinues) {
   Le s;
-  s.bytes(Record(0x0809, {1, 2, 3, 4})).bytes(Record(0x000A, {}));
+  s.bytes(Record(0x0809, {1, 2, 3, 4})).bytes(Record(0x00FC, {1, 2})).bytes(Record(0x003C, {3}));
+  s.bytes(Record(0x003C, {4, 5})).bytes(Record(0x000A, {}));
   BiffRecordReader reader(s.b, 0);
   BiffRecord r;
-  ASSERT_TRUE(reader.Next(r));
-  EXPECT_EQ(r.type, 0x0809);
-  EXPECT_EQ(r.offset, 0u);
-  EXPECT_EQ(r.body.size(), 4u);
-  ASSERT_TRUE(reader.Next(r));
-  EXPECT_EQ(r.type, 0x000A);
-  EXPECT_EQ(r.offset, 8u);
-  EXPECT_FALSE(reader.Next(r));
+  std::vector<std::tuple<int, std::uint32_t, std::size_t>> records;
+  std::vector<BiffSegment> segments;
+  while (reader.Next(r)) {
+    records.emplace_back(r.type, r.offset, r.body.size());
+    if (r.type == 0x00FC)
+      reader.ReadContinues(r, segments);
+  }
+  const std::vector<std::tuple<int, std::uint32_t, std::size_t>> want = {
+      {0x0809, 0, 4}, {0x00FC, 8, 2}, {0x000A, 25, 0}};
+  EXPECT_EQ(records, want);
+  ASSERT_EQ(segments.size(), 3u);
+  EXPECT_EQ(segments[1].offset, 14u);
+  EXPECT_EQ(segments[2].offset, 19u);
 }
 
 TEST(BiffRecordReader, TruncatedRecordsThrow) {
@@ -76,22 +83,6 @@ TEST(BiffRecordReader, TruncatedRecordsThrow) {
   }
   const ByteVec eof = Record(0x000A, {});
   EXPECT_THROW(BiffRecordReader(eof, 5), XlsFormatError);
-}
-
-TEST(BiffRecordReader, ReadContinuesCollectsPieces) {
-  Le s;
-  s.bytes(Record(0x00FC, {1, 2})).bytes(Record(0x003C, {3})).bytes(Record(0x003C, {4, 5}));
-  s.bytes(Record(0x000A, {}));
-  BiffRecordReader reader(s.b, 0);
-  BiffRecord r;
-  ASSERT_TRUE(reader.Next(r));
-  std::vector<BiffSegment> segments;
-  reader.ReadContinues(r, segments);
-  ASSERT_EQ(segments.size(), 3u);
-  EXPECT_EQ(segments[1].offset, 6u);
-  EXPECT_EQ(segments[2].offset, 11u);
-  ASSERT_TRUE(reader.Next(r));
-  EXPECT_EQ(r.type, 0x000A);
 }
 
 std::vector<BiffSegment> Segments(const std::vector<ByteVec>& pieces) {

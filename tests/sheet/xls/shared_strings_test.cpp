@@ -40,54 +40,30 @@ TEST(SharedStrings, StringsSplitAcrossContinues) {
       // A string starting a CONTINUE has no extra option byte.
       {{Le().u32(2).u32(2).u16(1).u8(0).latin1("a").b, Le().u16(1).u8(0).latin1("b").b},
        {"a", "b"}},
+      // "Hello" with 2 rich-text runs and 10 bytes of phonetic data: the runs end in the second
+      // piece, the phonetic data starts there and ends in the third; none of that carries an
+      // option byte. Then "next".
+      {{Le().u32(2).u32(2).u16(5).u8(0x0C).u16(2).u32(10).latin1("Hel").b,
+        Le().u8(0).latin1("lo").u16(1).u16(2).u16(3).u16(4).u32(0x09090909).b,
+        Le().u32(0x09090909).u16(0x0909).u16(4).u8(0).latin1("next").b},
+       {"Hello", "next"}},
+      // Rich-text runs split in the middle of a run.
+      {{Le().u32(2).u32(2).u16(2).u8(0x08).u16(1).latin1("ab").u8(7).u8(7).b,
+        Le().u8(7).u8(7).u16(1).u8(1).utf16(u"c").b},
+       {"ab", "c"}},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(Parse(c.pieces), c.want);
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(Parse(cases[i].pieces), cases[i].want) << "case " << i;
   }
 }
 
-TEST(SharedStrings, RichRunsAndPhoneticSpanContinues) {
-  // "Hello" with 2 rich-text runs and 10 bytes of phonetic data: the runs end in the second
-  // piece, the phonetic data starts there and ends in the third; none of that carries an
-  // option byte. Then "next".
-  ByteVec runs{1, 0, 2, 0, 3, 0, 4, 0};
-  ByteVec phonetic{9, 9, 9, 9, 9, 9, 9, 9, 9, 9};
-  Le first;
-  first.u32(2).u32(2).u16(5).u8(0x0C).u16(2).u32(10).latin1("Hel");
-  Le second;
-  second.u8(0)
-      .latin1("lo")
-      .bytes(ByteVec(runs.begin(), runs.begin() + 8))
-      .bytes(ByteVec(phonetic.begin(), phonetic.begin() + 4));
-  Le third;
-  third.bytes(ByteVec(phonetic.begin() + 4, phonetic.end())).u16(4).u8(0).latin1("next");
-  const auto s = Parse({first.b, second.b, third.b});
-  ASSERT_EQ(s.size(), 2u);
-  EXPECT_EQ(s[0], "Hello");
-  EXPECT_EQ(s[1], "next");
-}
-
-TEST(SharedStrings, RunsSplitMidRun) {
-  Le first;
-  first.u32(2).u32(2).u16(2).u8(0x08).u16(1).latin1("ab").u8(7).u8(7);
-  Le second;
-  second.u8(7).u8(7).u16(1).u8(1).utf16(u"c");
-  const auto s = Parse({first.b, second.b});
-  ASSERT_EQ(s.size(), 2u);
-  EXPECT_EQ(s[0], "ab");
-  EXPECT_EQ(s[1], "c");
-}
-
-TEST(SharedStrings, CountBeyondBytesThrows) {
+TEST(SharedStrings, CountsBeyondTheBytesThrow) {
   try {
     Parse({Le().u32(5).u32(5).u16(1).u8(0).latin1("a").u16(1).u8(0).latin1("b").b});
     FAIL();
   } catch (const XlsFormatError& e) {
     EXPECT_NE(std::string(e.what()).find("SST"), std::string::npos);
   }
-}
-
-TEST(SharedStrings, HugeCountsAndLengthsThrow) {
   EXPECT_THROW(Parse({Le().u32(0xFFFFFFFF).u32(0xFFFFFFFF).u16(1).u8(0).latin1("a").b}),
                XlsFormatError);
   EXPECT_THROW(Parse({Le().u32(1).u32(1).u16(1).u8(0x04).u32(0xFFFFFFF0).latin1("a").b}),

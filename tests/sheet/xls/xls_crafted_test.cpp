@@ -23,14 +23,6 @@ using namespace xls::testing;  // NOLINT
 
 const std::string kPath = "/data/crafted.xls";
 
-ByteVec SstRecord(const std::vector<std::string>& latin1) {
-  Le b;
-  b.u32(static_cast<std::uint32_t>(latin1.size())).u32(static_cast<std::uint32_t>(latin1.size()));
-  for (const std::string& s : latin1)
-    b.u16(s.size()).u8(0).latin1(s);
-  return Record(0x00FC, b.b);
-}
-
 std::unique_ptr<SheetWorkbook> ReadStream(const ByteVec& stream) {
   return ReadXlsBytes(CompoundFile(stream), kPath);
 }
@@ -60,30 +52,24 @@ TEST(XlsCrafted, EveryCellRecordKind) {
   Le mulrk;
   mulrk.u16(1).u16(1).u16(20).u32((1u << 2) | 2).u16(21).u32((0xFFFFFFFEu << 2) | 2);
   cells.bytes(Record(0x00BD, mulrk.u16(22).u32(0x3FE00000).u16(3).b));
-  // MULBLANK B3:D3
+  // MULBLANK B3:D3, then the other error codes in A4:A6.
   cells.bytes(Record(0x00BE, Le().u16(2).u16(1).u16(30).u16(31).u16(32).u16(3).b));
-  const ByteVec stream = WorkbookStream(SstRecord({"zero", "one"}), {{"cells", cells.b}});
+  cells.bytes(BoolErr(3, 0, 0x00, true)).bytes(BoolErr(4, 0, 0x17, true));
+  cells.bytes(BoolErr(5, 0, 0x24, true));
+  const ByteVec stream = WorkbookStream(Sst({"zero", "one"}), {{"cells", cells.b}});
   const auto wb = ReadStream(stream);
   EXPECT_EQ(wb->ActiveSheetName(), "cells");
-  EXPECT_EQ(wb->Cell(1, 1), CellValue::Number(1.25));
-  EXPECT_EQ(wb->Cell(1, 2), CellValue::Number(7));
-  EXPECT_EQ(wb->Cell(1, 3), CellValue::Text("one"));
-  EXPECT_EQ(wb->Cell(1, 4), CellValue::Text("caf\u00E9"));
-  EXPECT_EQ(wb->Cell(1, 5), CellValue::Boolean(true));
-  EXPECT_EQ(wb->Cell(1, 6), CellValue::Error("#N/A"));
-  EXPECT_EQ(wb->Cell(1, 7), CellValue::Empty());
-  EXPECT_EQ(wb->Cell(2, 2), CellValue::Number(1));
-  EXPECT_EQ(wb->Cell(2, 3), CellValue::Number(-2));
-  EXPECT_EQ(wb->Cell(2, 4), CellValue::Number(0.5));
-  EXPECT_EQ(wb->Cell(2, 5), CellValue::Empty());
-  EXPECT_EQ(wb->Cell(3, 3), CellValue::Empty());
+  EXPECT_EQ(Cells(*wb, "A1 B1 C1 D1 E1 F1 G1 B2 C2 D2 E2 C3 A4 A5 A6"),
+            "Number(1.25) Number(7) Text(\"one\") Text(\"caf\u00E9\") Boolean(1) Error(\"#N/A\") "
+            "Empty Number(1) Number(-2) Number(0.5) Empty Empty Error(\"#NULL!\") Error(\"#REF!\") "
+            "Error(\"#NUM!\")");
 
   // The layout keeps each cell's record offset and XF, blanks included.
   const auto globals = xls::ParseGlobals(stream);
   CellStore store;
   xls::SheetLayout layout;
   xls::ParseSheetCells(stream, globals, 0, store, &layout);
-  ASSERT_EQ(layout.cells.size(), 13u);
+  ASSERT_EQ(layout.cells.size(), 16u);
   const xls::CellLocation& mulrk_c2 = layout.cells[8];
   EXPECT_EQ(mulrk_c2.row, 2);
   EXPECT_EQ(mulrk_c2.col, 3);
@@ -98,17 +84,6 @@ TEST(XlsCrafted, EveryCellRecordKind) {
   EXPECT_EQ(stream[layout.eof_offset], 0x0A);
 }
 
-TEST(XlsCrafted, ErrorCodes) {
-  const std::pair<int, const char*> codes[] = {{0x00, "#NULL!"}, {0x17, "#REF!"}, {0x24, "#NUM!"}};
-  Le cells;
-  for (int i = 0; i < 3; ++i)
-    cells.bytes(BoolErr(i, 0, codes[i].first, true));
-  const auto wb = ReadStream(WorkbookStream({}, {{"s", cells.b}}));
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(wb->Cell(i + 1, 1), CellValue::Error(codes[i].second));
-  }
-}
-
 TEST(XlsCrafted, FormulaResults) {
   Le cells;
   cells.bytes(Formula(0, 0, Le().f64(3.8333333333333335).b))
@@ -121,20 +96,11 @@ TEST(XlsCrafted, FormulaResults) {
       .bytes(Record(0x003C, Le().u8(1).utf16(u"A").b))  // ... and go on in 16 bits
       .bytes(Formula(5, 0, SpecialResult(0, 0)))
       .bytes(Record(0x0207, Le().u16(0).u8(0).b));  // empty string result
-  const auto wb = ReadStream(WorkbookStream({}, {{"f", cells.b}}));
-  EXPECT_EQ(wb->Cell(1, 1), CellValue::Number(3.8333333333333335));
-  EXPECT_EQ(wb->Cell(2, 1), CellValue::Boolean(true));
-  EXPECT_EQ(wb->Cell(3, 1), CellValue::Error("#DIV/0!"));
-  EXPECT_EQ(wb->Cell(4, 1), CellValue::Empty());
-  EXPECT_EQ(wb->Cell(5, 1), CellValue::Text("mesh A"));
-  EXPECT_EQ(wb->Cell(6, 1), CellValue::Empty());
-}
-
-TEST(XlsCrafted, StringRecordWithoutFormulaIsIgnored) {
-  Le cells;
-  cells.bytes(Number(0, 0, 1)).bytes(Record(0x0207, Le().u16(1).u8(0).latin1("x").b));
-  const auto wb = ReadStream(WorkbookStream({}, {{"f", cells.b}}));
-  EXPECT_EQ(wb->Cell(1, 1), CellValue::Number(1));
+  // A STRING record without its formula is ignored.
+  cells.bytes(Number(6, 0, 1)).bytes(Record(0x0207, Le().u16(1).u8(0).latin1("x").b));
+  EXPECT_EQ(Cells(*ReadStream(WorkbookStream({}, {{"f", cells.b}})), "A1 A2 A3 A4 A5 A6 A7"),
+            "Number(3.8333333333333335) Boolean(1) Error(\"#DIV/0!\") Empty Text(\"mesh A\") Empty "
+            "Number(1)");
 }
 
 TEST(XlsCrafted, ActiveSheetFromWindow1) {
@@ -161,9 +127,8 @@ TEST(XlsCrafted, EmbeddedChartSubstreamIsSkipped) {
   Le cells;
   cells.bytes(Number(0, 0, 1)).bytes(Bof(0x0020)).bytes(Number(0, 0, 99)).bytes(Eof());
   cells.bytes(Number(1, 0, 2));
-  const auto wb = ReadStream(WorkbookStream({}, {{"s", cells.b}}));
-  EXPECT_EQ(wb->Cell(1, 1), CellValue::Number(1));
-  EXPECT_EQ(wb->Cell(2, 1), CellValue::Number(2));
+  EXPECT_EQ(Cells(*ReadStream(WorkbookStream({}, {{"s", cells.b}})), "A1 A2"),
+            "Number(1) Number(2)");
 }
 
 TEST(XlsCrafted, Utf16SheetName) {
@@ -197,16 +162,14 @@ TEST(XlsCrafted, BrokenStreamsAreError321) {
     ByteVec stream;
     const char* says;
   } cases[] = {
-      {WorkbookStream(SstRecord({"a", "b"}), {{"s", LabelSst(6, 7, 2)}}), "LABELSST"},
+      {WorkbookStream(Sst({"a", "b"}), {{"s", LabelSst(6, 7, 2)}}), "LABELSST"},
       {WorkbookStream({}, {{"s", LabelSst(0, 0, 0)}}), ""},
       // A NUMBER whose body holds 10 bytes instead of 14.
       {WorkbookStream({}, {{"s", Record(0x0203, Le().u16(0).u16(0).u16(15).u32(0).b)}}), "NUMBER"},
       {cut_record, ""},
       {no_eof, "EOF"},
       {WorkbookStream({}, {{"s", Record(0x00BD, Le().u16(0).u16(0).u16(15).u32(2).u8(0).b)}}), ""},
-      {WorkbookStream(Record(0x00FC, Le().u32(9).u32(9).u16(1).u8(0).latin1("a").b),
-                      {{"s", Number(0, 0, 1)}}),
-       "SST"},
+      {WorkbookStream(Sst({"a"}, 9), {{"s", Number(0, 0, 1)}}), "SST"},
       {bound_sheet(100000), "BOUNDSHEET"},
       {bound_sheet(4), ""},
       {WorkbookStream({}, {}), ""},
@@ -246,35 +209,34 @@ ByteVec BigStream() {
   return WorkbookStream({}, {{"s", cells.b}});
 }
 
-template <typename F>
-void ExpectQuick321(F read) {
-  const auto start = std::chrono::steady_clock::now();
-  Error321(read);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
-}
-
 TEST(XlsCompoundFile, DamageIsAQuickError321) {
   const ByteVec intact = CompoundFile(BigStream());
   EXPECT_EQ(ReadXlsBytes(intact, kPath)->Cell(600, 1), CellValue::Number(599));
   auto start_of = [](OleView& o) { return o.u32(o.dirent_offset("Workbook") + 0x74); };
-  const std::vector<std::function<void(OleView&)>> damage = {
-      [&](OleView& o) { o.set_fat(start_of(o), start_of(o)); },  // chain pointing to itself
-      [&](OleView& o) { o.set_fat(o.fat(o.fat(start_of(o))), start_of(o)); },  // looping back
-      [&](OleView& o) { o.set_fat(start_of(o), 0x00FFFFF0); },  // chain beyond the file
-      [](OleView& o) { o.put32(o.dirent_offset("Workbook") + 0x74, 0x00FFFFF0); },
-      [](OleView& o) { o.put32(o.dirent_offset("Workbook") + 0x78, 0x7FFFFFF0); },  // size
-      [](OleView& o) { o.put32(0x30, 0x00FFFFF0); },  // directory outside the file
-      [](OleView& o) { o.put32(0x2C, 0x7FFFFFFF); },  // FAT count
-      [](OleView& o) { o.file[0x1E] = 30; },          // sector shift
-      [](OleView& o) { o.file.resize(o.file.size() / 2); },
-      [](OleView& o) { o.file.resize(300); },
+  const std::vector<std::pair<std::function<void(OleView&)>, const char*>> damage = {
+      {[&](OleView& o) { o.set_fat(start_of(o), start_of(o)); }, ""},  // chain pointing to itself
+      {[&](OleView& o) { o.set_fat(o.fat(o.fat(start_of(o))), start_of(o)); }, ""},  // looping back
+      {[&](OleView& o) { o.set_fat(start_of(o), 0x00FFFFF0); }, ""},  // chain beyond the file
+      {[](OleView& o) { o.put32(o.dirent_offset("Workbook") + 0x74, 0x00FFFFF0); }, ""},
+      {[](OleView& o) { o.put32(o.dirent_offset("Workbook") + 0x78, 0x7FFFFFF0); }, ""},  // size
+      {[](OleView& o) { o.put32(0x30, 0x00FFFFF0); }, ""},  // directory outside the file
+      {[](OleView& o) { o.put32(0x2C, 0x7FFFFFFF); }, ""},  // FAT count
+      {[](OleView& o) { o.file[0x1E] = 30; }, ""},          // sector shift
+      {[](OleView& o) { o.file.resize(o.file.size() / 2); }, ""},
+      {[](OleView& o) { o.file.resize(300); }, ""},
+      // A root entry with siblings: refused before libgsf 1.14.50, which leaks them (found by
+      // fuzzing).
+      {[](OleView& o) { o.put32(o.sector_offset(o.u32(0x30)) + 0x44, 1); }, "ルート"},
   };
   for (std::size_t i = 0; i < damage.size(); ++i) {
     SCOPED_TRACE(i);
     ByteVec file = intact;
     OleView ole{file};
-    damage[i](ole);
-    ExpectQuick321([&] { ReadXlsBytes(file, kPath); });
+    damage[i].first(ole);
+    const auto start = std::chrono::steady_clock::now();
+    const std::string d = Error321([&] { ReadXlsBytes(file, kPath); });
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_NE(d.find(damage[i].second), std::string::npos) << d;
   }
 }
 
@@ -293,18 +255,10 @@ TEST(XlsCompoundFile, DirectoryChainLoop) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 }
 
-TEST(XlsCompoundFile, RootEntryWithSiblingsRefusedBeforeLibgsf) {
-  // libgsf 1.14.50 leaks the siblings of the root entry (found by fuzzing).
-  ByteVec file = CompoundFile(BigStream());
-  OleView ole{file};
-  ole.put32(ole.sector_offset(ole.u32(0x30)) + 0x44, 1);
-  const std::string d = Error321([&] { ReadXlsBytes(file, kPath); });
-  EXPECT_NE(d.find("ルート"), std::string::npos) << d;
-}
+// ---- Size --------------------------------------------------------------------------------------
 
-// ---- Speed -----------------------------------------------------------------------------------
-
-TEST(XlsSpeed, NumericSheet250By1000UnderASecond) {
+// Its reading time is BM_ReadXls250x1000's business; here only that every one of the cells arrives.
+TEST(XlsSize, NumericSheet250By1000ReadsWhole) {
   Le cells;
   for (int r = 0; r < 1000; ++r) {
     // Half the row as NUMBER records, half as one MULRK.
@@ -318,10 +272,7 @@ TEST(XlsSpeed, NumericSheet250By1000UnderASecond) {
     cells.bytes(Record(0x00BD, mulrk.b));
   }
   const ByteVec file = CompoundFile(WorkbookStream({}, {{"big", cells.b}}));
-  const auto start = std::chrono::steady_clock::now();
   const auto wb = ReadXlsBytes(file, kPath);
-  const auto elapsed = std::chrono::steady_clock::now() - start;
-  EXPECT_LT(elapsed, std::chrono::milliseconds(1000));
   EXPECT_EQ(wb->cells().size(), 250000u);
   EXPECT_EQ(wb->Cell(1000, 1), CellValue::Number(999 * 0.5));
   EXPECT_EQ(wb->Cell(1000, 250), CellValue::Number(999 + 249));

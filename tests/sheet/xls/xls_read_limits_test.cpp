@@ -14,21 +14,11 @@ namespace {
 using xls::testing::ByteVec;
 using xls::testing::CompoundFile;
 using xls::testing::LabelSst;
-using xls::testing::Le;
-using xls::testing::Record;
 using xls::testing::SheetSpec;
+using xls::testing::Sst;
 using xls::testing::WorkbookStream;
 using xlsx::testing::Contains;
 using xlsx::testing::Error321;
-
-ByteVec Sst(std::uint32_t unique, const std::vector<std::string>& latin1) {
-  Le b;
-  b.u32(unique).u32(unique);
-  for (const std::string& s : latin1) {
-    b.u16(static_cast<std::uint32_t>(s.size())).u8(0).latin1(s);
-  }
-  return Record(0x00FC, b.b);
-}
 
 TEST(XlsReadLimits, AStringShownByManyCellsIsKeptOnce) {
   const std::string long_text(8000, 'q');
@@ -38,7 +28,7 @@ TEST(XlsReadLimits, AStringShownByManyCellsIsKeptOnce) {
     cells.insert(cells.end(), c.begin(), c.end());
   }
   const auto book = ReadXlsBytes(
-      CompoundFile(WorkbookStream(Sst(2, {long_text, "short"}), {{"data", cells}})), "k.xls");
+      CompoundFile(WorkbookStream(Sst({long_text, "short"}), {{"data", cells}})), "k.xls");
   EXPECT_EQ(book->Cell(1, 1), CellValue::Text(long_text));
   EXPECT_EQ(book->Cell(1, 2), CellValue::Text("short"));
   EXPECT_EQ(book->Cell(20, 100), CellValue::Text("short"));
@@ -52,21 +42,21 @@ TEST(XlsReadLimits, MoreSheetsThanTheCapAreRefused) {
   for (std::size_t i = 0; i < sheets.size(); ++i) {
     sheets[i].name = "S" + std::to_string(i);
   }
-  const std::string why = Error321(
-      [&] { ReadXlsBytes(CompoundFile(WorkbookStream(Sst(1, {"x"}), sheets)), "many.xls"); });
+  const std::string why =
+      Error321([&] { ReadXlsBytes(CompoundFile(WorkbookStream(Sst({"x"}), sheets)), "many.xls"); });
   EXPECT_TRUE(Contains(why, "\"many.xls\" は読み込めません")) << why;
   EXPECT_TRUE(Contains(why, "シートが上限の 65535 枚を超えています")) << why;
 
   sheets.resize(kMaxSheets);  // exactly the cap is read
-  EXPECT_EQ(ReadXlsBytes(CompoundFile(WorkbookStream(Sst(1, {"x"}), sheets)), "cap.xls")
-                ->ActiveSheetName(),
-            "S0");
+  EXPECT_EQ(
+      ReadXlsBytes(CompoundFile(WorkbookStream(Sst({"x"}), sheets)), "cap.xls")->ActiveSheetName(),
+      "S0");
 }
 
 TEST(XlsReadLimits, AnSstClaimingMoreStringsThanTheCapIsRefusedBeforeReadingThem) {
   const ByteVec sheet = LabelSst(0, 0, 0);
   const std::string why = Error321([&] {
-    ReadXlsBytes(CompoundFile(WorkbookStream(Sst(kMaxSharedStrings + 1, {"x"}), {{"d", sheet}})),
+    ReadXlsBytes(CompoundFile(WorkbookStream(Sst({"x"}, kMaxSharedStrings + 1), {{"d", sheet}})),
                  "sst.xls");
   });
   EXPECT_TRUE(Contains(why, "\"sst.xls\" は読み込めません")) << why;

@@ -3,15 +3,24 @@
 // written around them with libgsf's writer (GsfOutfileMSOle, through WriteCompoundFile, so
 // the tests need no libgsf header), and fixture access.
 
+#include <freexl.h>
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "fakes/temp_folder.h"
+#include "platform/workbook.h"
 #include "sheet/xls/ole_writer.h"
+#include "sheet/xlsx/cell_value_printer.h"
 
 namespace ombrix::sheet::xls::testing {
 
@@ -27,6 +36,69 @@ inline ByteVec ReadFile(const std::string& path) {
     throw std::runtime_error("cannot read " + path);
   }
   return ByteVec(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteFile(const std::string& path, const ByteVec& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+}
+
+// A workbook as FreeXL, an independent reader, sees it, opened from a file or from bytes
+// (through a file of its own); `h` stays null when FreeXL cannot open it. FreeXL 1.0.6 answers
+// OK with a null handle for some files it refuses.
+class FreeXlBook {
+ public:
+  explicit FreeXlBook(const std::string& path) { Open(path); }
+  explicit FreeXlBook(const ByteVec& bytes) {
+    WriteFile(folder_ / "book.xls", bytes);
+    Open(folder_ / "book.xls");
+  }
+  ~FreeXlBook() {
+    if (h != nullptr)
+      freexl_close(h);
+  }
+  FreeXlBook(const FreeXlBook&) = delete;
+  FreeXlBook& operator=(const FreeXlBook&) = delete;
+
+  bool Select(unsigned short sheet) const {
+    return h != nullptr && freexl_select_active_worksheet(h, sheet) == FREEXL_OK;
+  }
+  // The cell at (row, col), from 1, of the selected sheet.
+  bool Get(int row, int col, FreeXL_CellValue& v) const {
+    return freexl_get_cell_value(h, row - 1, static_cast<unsigned short>(col - 1), &v) == FREEXL_OK;
+  }
+  std::optional<double> Number(int row, int col) const {
+    FreeXL_CellValue v;
+    if (!Get(row, col, v))
+      return std::nullopt;
+    if (v.type == FREEXL_CELL_INT)
+      return v.value.int_value;
+    if (v.type == FREEXL_CELL_DOUBLE)
+      return v.value.double_value;
+    return std::nullopt;
+  }
+
+  const void* h = nullptr;
+  int code = FREEXL_OK;  // what opening answered
+
+ private:
+  void Open(const std::string& path) {
+    code = freexl_open(path.c_str(), &h);
+    if (code != FREEXL_OK && h != nullptr)
+      freexl_close(std::exchange(h, nullptr));
+  }
+  ombrix::testing::TempFolder folder_;
+};
+
+// The cells named in `refs` ("A1 B2"), each printed whole (numbers to the last bit), one
+// space apart: a sheet's expected cells in one comparison.
+inline std::string Cells(const Workbook& book, const std::string& refs) {
+  std::istringstream in(refs);
+  std::string out;
+  for (std::string ref; in >> ref;)
+    out += (out.empty() ? "" : " ") + ::testing::PrintToString(xlsx::testing::At(book, ref));
+  return out;
 }
 
 // Little-endian byte appenders.
@@ -112,6 +184,17 @@ inline ByteVec SpecialResult(int type, int value) {
   return Le().u8(type).u8(0).u8(value).u8(0).u16(0).u16(0xFFFF).b;
 }
 
+// An SST record of Latin-1 strings, claiming `claimed` of them (by default, as many as given).
+inline ByteVec Sst(const std::vector<std::string>& latin1,
+                   std::optional<std::uint32_t> claimed = std::nullopt) {
+  const std::uint32_t count = claimed.value_or(static_cast<std::uint32_t>(latin1.size()));
+  Le b;
+  b.u32(count).u32(count);
+  for (const std::string& s : latin1)
+    b.u16(static_cast<std::uint32_t>(s.size())).u8(0).latin1(s);
+  return Record(0x00FC, b.b);
+}
+
 // The 16 XF records of a new workbook: 15 styles, then the default cell format 15.
 inline ByteVec XfTable() {
   Le t;
@@ -179,15 +262,17 @@ struct OleView {
   }
   std::uint32_t fat(std::uint32_t index) const { return u32(fat_entry_offset(index)); }
   void set_fat(std::uint32_t index, std::uint32_t v) { put32(fat_entry_offset(index), v); }
-  // The directory entry of `name` in the first directory sector.
+  // The directory entry of `name`, along the directory's whole sector chain.
   std::size_t dirent_offset(const std::string& name) const {
-    const std::size_t dir = sector_offset(u32(0x30));
-    for (std::size_t e = dir; e + 128 <= dir + sector_size(); e += 128) {
-      std::string n;
-      for (std::size_t i = 0; i + 1 < 64 && file[e + i] != 0; i += 2)
-        n.push_back(file[e + i]);
-      if (n == name)
-        return e;
+    for (std::uint32_t s = u32(0x30); s < 0xFFFFFFFA; s = fat(s)) {
+      const std::size_t dir = sector_offset(s);
+      for (std::size_t e = dir; e + 128 <= dir + sector_size(); e += 128) {
+        std::string n;
+        for (std::size_t i = 0; i + 1 < 64 && file[e + i] != 0; i += 2)
+          n.push_back(static_cast<char>(file[e + i]));
+        if (n == name)
+          return e;
+      }
     }
     throw std::runtime_error("no directory entry " + name);
   }

@@ -4,11 +4,9 @@
 
 #include <freexl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 
 #include "sheet/edit_workbook.h"
 #include "sheet/xls/ole_entry.h"
@@ -38,31 +36,17 @@ OleEntry Unpatched(OleEntry tree) {
 // when it reads none. (FreeXL's own "active worksheet" is only its current selection, so the
 // sheet is found by name.)
 double FreeXlNumber(const ByteVec& file, const std::string& sheet, int row, int col) {
-  const std::string path = (std::filesystem::temp_directory_path() /
-                            ("ombrix_storages_" + std::to_string(::getpid()) + ".xls"))
-                               .string();
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
-  const void* h = nullptr;
-  double number = std::nan("");
+  const xls::testing::FreeXlBook book(file);
   unsigned int count = 0;
-  if (freexl_open(path.c_str(), &h) == FREEXL_OK &&
-      freexl_get_info(h, FREEXL_BIFF_SHEET_COUNT, &count) == FREEXL_OK) {
-    for (unsigned short i = 0; i < count; ++i) {
-      const char* name = nullptr;
-      FreeXL_CellValue v;
-      if (freexl_get_worksheet_name(h, i, &name) == FREEXL_OK && name != nullptr && sheet == name &&
-          freexl_select_active_worksheet(h, i) == FREEXL_OK &&
-          freexl_get_cell_value(h, row - 1, static_cast<unsigned short>(col - 1), &v) ==
-              FREEXL_OK &&
-          v.type == FREEXL_CELL_DOUBLE)
-        number = v.value.double_value;
-    }
+  if (book.h != nullptr && freexl_get_info(book.h, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK)
+    count = 0;
+  for (unsigned short i = 0; i < count; ++i) {
+    const char* name = nullptr;
+    if (freexl_get_worksheet_name(book.h, i, &name) == FREEXL_OK && name != nullptr &&
+        sheet == name && book.Select(i))
+      return book.Number(row, col).value_or(std::nan(""));
   }
-  if (h != nullptr)
-    freexl_close(h);
-  std::filesystem::remove(path);
-  return number;
+  return std::nan("");
 }
 
 TEST(XlsWriterStorages, RealWorkbooksKeepTheirMacrosAndObjects) {
@@ -143,21 +127,6 @@ TEST(XlsWriterStorages, BuiltStoragesAndClassIdsAreCopied) {
   EXPECT_EQ(ole.u32(ole.dirent_offset("Workbook") + 0x74), 0u);
 }
 
-// The directory entry of `name` (ASCII), searched along the whole directory's sector chain.
-std::size_t DirentOffset(const OleView& ole, const std::string& name) {
-  for (std::uint32_t s = ole.u32(0x30); s < 0xFFFFFFFA; s = ole.fat(s)) {
-    const std::size_t dir = ole.sector_offset(s);
-    for (std::size_t e = dir; e + 128 <= dir + ole.sector_size(); e += 128) {
-      std::string n;
-      for (std::size_t i = 0; i + 1 < 64 && ole.file[e + i] != 0; i += 2)
-        n.push_back(static_cast<char>(ole.file[e + i]));
-      if (n == name)
-        return e;
-    }
-  }
-  throw std::runtime_error("no directory entry " + name);
-}
-
 // What the compound-file writer cannot reproduce is caught by the read-back check: a stream
 // with a class ID (libgsf writes none) makes the write-back refuse, naming the stream.
 TEST(XlsWriterStorages, WhatDoesNotReadBackTheSameIsRefused) {
@@ -166,7 +135,7 @@ TEST(XlsWriterStorages, WhatDoesNotReadBackTheSameIsRefused) {
   // Written by hand with the class ID in place: libgsf's writer would drop it.
   ByteVec file = xls::WriteCompoundFile(tree);
   OleView ole{file};
-  const std::size_t contents = DirentOffset(ole, "CONTENTS");
+  const std::size_t contents = ole.dirent_offset("CONTENTS");
   for (std::size_t i = 0; i < 16; ++i)
     file[contents + 0x50 + i] = 1;
   ASSERT_EQ(xls::FirstDifference(xls::ReadCompoundTree(file), tree), std::nullopt);

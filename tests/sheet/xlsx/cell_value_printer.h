@@ -3,6 +3,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "platform/workbook.h"
 #include "sheet/cell_store.h"
@@ -30,6 +31,15 @@ inline CellValue At(const Workbook& book, const std::string& ref) {
     throw std::invalid_argument("bad cell name in test: " + ref);
   }
   return book.Cell(r->row, r->col);
+}
+
+// The cells named `refs` of `book`, in order: one comparison shows every cell that differs.
+inline std::vector<CellValue> CellsAt(const Workbook& book, const std::vector<std::string>& refs) {
+  std::vector<CellValue> out;
+  for (const std::string& ref : refs) {
+    out.push_back(At(book, ref));
+  }
+  return out;
 }
 
 }  // namespace sheet::xlsx::testing

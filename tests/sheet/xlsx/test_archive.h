@@ -2,7 +2,6 @@
 // Builds small .xlsx archives for the tests with libzip: entries in the given order, deflated
 // unless asked otherwise, written to a temporary file and read back as bytes.
 
-#include <unistd.h>
 #include <zip.h>
 
 #include <cstdint>
@@ -12,6 +11,8 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "fakes/temp_folder.h"
 
 namespace ombrix::sheet::xlsx::testing {
 
@@ -25,28 +26,6 @@ inline std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-
-// A fresh path in the temporary folder, removed when the object goes.
-class TempPath {
- public:
-  explicit TempPath(const std::string& stem) {
-    static int counter = 0;
-    path_ = std::filesystem::temp_directory_path() /
-            ("ombrix_xlsx_" + stem + "_" + std::to_string(::getpid()) + "_" +
-             std::to_string(++counter) + ".xlsx");
-  }
-  ~TempPath() {
-    std::error_code ec;
-    std::filesystem::remove(path_, ec);
-  }
-  TempPath(const TempPath&) = delete;
-  TempPath& operator=(const TempPath&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-  std::string string() const { return path_.string(); }
-
- private:
-  std::filesystem::path path_;
-};
 
 inline void WriteZipFile(const std::filesystem::path& path, const std::vector<TestEntry>& entries) {
   int code = 0;
@@ -73,9 +52,10 @@ inline void WriteZipFile(const std::filesystem::path& path, const std::vector<Te
 }
 
 inline std::vector<std::uint8_t> BuildZip(const std::vector<TestEntry>& entries) {
-  const TempPath file("build");
-  WriteZipFile(file.path(), entries);
-  return ReadFileBytes(file.path());
+  const ombrix::testing::TempFolder dir;
+  const std::string file = dir / "build.xlsx";
+  WriteZipFile(file, entries);
+  return ReadFileBytes(file);
 }
 
 inline const char* kMainNs = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";

@@ -10,19 +10,18 @@
 #include <vector>
 
 #include "cell_value_printer.h"
+#include "error_expect.h"
 #include "model/run_error.h"
 #include "sheet/xlsx/xlsx_reader.h"
 
 namespace ombrix::sheet::xlsx {
 namespace {
 
-using testing::At;
+using testing::Error321;
 
 std::string Fixture(const std::string& name) {
   return std::string(OMBRIX_FIXTURES_DIR) + "/" + name;
 }
-
-using Cells = std::vector<std::pair<std::string, CellValue>>;
 
 CellValue N(double v) {
   return CellValue::Number(v);
@@ -32,86 +31,50 @@ CellValue T(const char* s) {
 }
 const CellValue kEmpty = CellValue::Empty();
 
-void ExpectCells(const Workbook& book, const Cells& cells, const std::string& file) {
-  for (const auto& [ref, value] : cells) {
-    EXPECT_EQ(At(book, ref), value) << file << " " << ref;
+// The parameter block every mesh fixture carries.
+const std::vector<std::string> kParameterCells = {"A13", "B13", "B15", "A19", "A20", "B20"};
+const std::vector<CellValue> kParameters = {
+    T("membrane weight"),   N(1),    N(10), T("over-relaxation factor"),
+    T("convergence limit"), N(1e-06)};
+
+// Reads `file` and checks its active sheet (unless null), the cells `refs` and, when
+// `parameters`, the parameter block.
+void ExpectFixture(const std::string& file, const char* sheet, bool parameters,
+                   const std::vector<std::string>& refs, const std::vector<CellValue>& values) {
+  const auto book = ReadXlsx(Fixture(file));
+  if (sheet != nullptr) {
+    EXPECT_EQ(book->ActiveSheetName(), sheet) << file;
+  }
+  EXPECT_EQ(testing::CellsAt(*book, refs), values) << file;
+  if (parameters) {
+    EXPECT_EQ(testing::CellsAt(*book, kParameterCells), kParameters) << file;
   }
 }
-
-// The parameter block every mesh fixture carries.
-const Cells kParameters = {{"A13", T("membrane weight")},
-                           {"B13", N(1)},
-                           {"B15", N(10)},
-                           {"A19", T("over-relaxation factor")},
-                           {"A20", T("convergence limit")},
-                           {"B20", N(1e-06)}};
 
 class BothWriters : public ::testing::TestWithParam<const char*> {};
 INSTANTIATE_TEST_SUITE_P(Writers, BothWriters, ::testing::Values("lo", "openpyxl"));
 
-struct FixtureCase {
-  const char* base;
-  const char* sheet;  // expected active sheet, or nullptr
-  bool parameters;
-  Cells cells;
-};
-
 TEST_P(BothWriters, FixturesHoldTheListedCells) {
-  const std::vector<FixtureCase> cases = {
-      {"mesh_small",
-       "mesh",
-       true,
-       {{"A1", T("small mesh 3 x 2")},
-        {"F3", N(3)},
-        {"I6", N(3.25)},
-        {"H7", N(0)},
-        {"A2", kEmpty},
-        {"J6", kEmpty}}},
-      {"mesh_blanks",
-       nullptr,
-       true,
-       {{"H7", kEmpty},
-        {"J7", kEmpty},
-        {"I8", kEmpty},
-        {"K9", kEmpty},
-        {"I9", N(0)},
-        {"G6", N(5.5)}}},
-      {"mesh_text_value", nullptr, false, {{"H7", T("n/a")}, {"G7", N(2.5)}}},
-      {"mesh_numeric_text",
-       nullptr,
-       false,
-       {{"G6", T("7.25")}, {"I6", T("-3.5")}, {"B19", T("1.5")}, {"H6", N(8)}}},
-      {"mesh_counts_halves", nullptr, false, {{"F3", N(2.5)}, {"D5", N(3.5)}, {"E10", N(-10)}}},
-      {"mesh_second_sheet_active",
-       "mesh",
-       false,
-       {{"A1", T("the active sheet")}, {"F3", N(4)}, {"J8", N(6.5)}}},
-      {"mesh_labels_notes",
-       nullptr,
-       true,
-       {{"A1", T("Survey mesh, site 4 (heights in m)")},
-        {"B1", kEmpty},
-        {"J12", N(12345)},
-        {"A22", T("end of sheet")}}},
-      {"mesh_dates_booleans",
-       nullptr,
-       false,
-       {{"B2", N(44270.5)}, {"K7", CellValue::Boolean(true)}, {"B22", CellValue::Boolean(false)}}},
-      {"points_small", "points", false, {{"A1", T("two points")}, {"D2", T("y")}, {"E4", N(20)}}},
-      {"points_25", nullptr, false, {{"A3", N(25)}, {"D9", kEmpty}}},
-  };
-  for (const FixtureCase& c : cases) {
-    const std::string file = std::string(c.base) + "." + GetParam() + ".xlsx";
-    const auto book = ReadXlsx(Fixture(file));
-    if (c.sheet != nullptr) {
-      EXPECT_EQ(book->ActiveSheetName(), c.sheet) << file;
-    }
-    ExpectCells(*book, c.cells, file);
-    if (c.parameters) {
-      ExpectCells(*book, kParameters, file);
-    }
-  }
-  const auto points = ReadXlsx(Fixture(std::string("points_25.") + GetParam() + ".xlsx"));
+  const std::string w = std::string(".") + GetParam() + ".xlsx";
+  ExpectFixture("mesh_small" + w, "mesh", true, {"A1", "F3", "I6", "H7", "A2", "J6"},
+                {T("small mesh 3 x 2"), N(3), N(3.25), N(0), kEmpty, kEmpty});
+  ExpectFixture("mesh_blanks" + w, nullptr, true, {"H7", "J7", "I8", "K9", "I9", "G6"},
+                {kEmpty, kEmpty, kEmpty, kEmpty, N(0), N(5.5)});
+  ExpectFixture("mesh_text_value" + w, nullptr, false, {"H7", "G7"}, {T("n/a"), N(2.5)});
+  ExpectFixture("mesh_numeric_text" + w, nullptr, false, {"G6", "I6", "B19", "H6"},
+                {T("7.25"), T("-3.5"), T("1.5"), N(8)});
+  ExpectFixture("mesh_counts_halves" + w, nullptr, false, {"F3", "D5", "E10"},
+                {N(2.5), N(3.5), N(-10)});
+  ExpectFixture("mesh_second_sheet_active" + w, "mesh", false, {"A1", "F3", "J8"},
+                {T("the active sheet"), N(4), N(6.5)});
+  ExpectFixture("mesh_labels_notes" + w, nullptr, true, {"A1", "B1", "J12", "A22"},
+                {T("Survey mesh, site 4 (heights in m)"), kEmpty, N(12345), T("end of sheet")});
+  ExpectFixture("mesh_dates_booleans" + w, nullptr, false, {"B2", "K7", "B22"},
+                {N(44270.5), CellValue::Boolean(true), CellValue::Boolean(false)});
+  ExpectFixture("points_small" + w, "points", false, {"A1", "D2", "E4"},
+                {T("two points"), T("y"), N(20)});
+  ExpectFixture("points_25" + w, nullptr, false, {"A3", "D9"}, {N(25), kEmpty});
+  const auto points = ReadXlsx(Fixture("points_25" + w));
   for (int row = 3; row <= 28; ++row) {
     EXPECT_EQ(points->Cell(row, 3).kind, CellKind::Number) << row;
     EXPECT_EQ(points->Cell(row, 5).kind, CellKind::Number) << row;
@@ -132,10 +95,8 @@ bool RoundedTo3(double v, double* out) {
 TEST_P(BothWriters, Smooth40x30MatchesTheSurfaceFormulaAtEveryNode) {
   const std::string file = std::string("mesh_smooth_40x30.") + GetParam() + ".xlsx";
   const auto book = ReadXlsx(Fixture(file));
-  EXPECT_EQ(At(*book, "F3"), N(40));
-  EXPECT_EQ(At(*book, "D5"), N(30));
-  EXPECT_EQ(At(*book, "G6"), N(114.2));
-  EXPECT_EQ(At(*book, "AT35"), N(147.029));
+  EXPECT_EQ(testing::CellsAt(*book, {"F3", "D5", "G6", "AT35"}),
+            (std::vector<CellValue>{N(40), N(30), N(114.2), N(147.029)}));
   int checked_exactly = 0;
   for (int i = 1; i <= 30; ++i) {
     const double y = 290 - 10.0 * (i - 1);
@@ -161,44 +122,28 @@ TEST_P(BothWriters, Smooth40x30MatchesTheSurfaceFormulaAtEveryNode) {
 }
 
 TEST(LibreOfficeFormulas, CachedResultsAreRead) {
-  const std::string file = "mesh_formulas.lo.xlsx";
-  const auto book = ReadXlsx(Fixture(file));
-  ExpectCells(*book,
-              {{"I6", N(5.5)},
-               {"G7", N(3.83333333333333)},
-               {"I7", N(1.66666666666667)},
-               {"K1", T("mesh A")},
-               {"K2", CellValue::Error("#DIV/0!")},
-               {"K3", CellValue::Boolean(true)}},
-              file);
-}
-
-// Runs `read`, expects an error `number` and returns its description.
-template <typename F>
-std::string ErrorOf(F read, int number) {
-  try {
-    read();
-  } catch (const RunError& e) {
-    EXPECT_EQ(e.number(), number) << e.description();
-    return e.description();
-  }
-  ADD_FAILURE() << "no error";
-  return {};
+  ExpectFixture("mesh_formulas.lo.xlsx", nullptr, false, {"I6", "G7", "I7", "K1", "K2", "K3"},
+                {N(5.5), N(3.83333333333333), N(1.66666666666667), T("mesh A"),
+                 CellValue::Error("#DIV/0!"), CellValue::Boolean(true)});
 }
 
 TEST(BrokenFixtures, ErrorsNameTheFileAndWhatIsMissing) {
-  const std::string missing =
-      ErrorOf([] { ReadXlsx(Fixture("broken_missing_sheet.xlsx")); }, err::kBadFileFormat);
+  const std::string missing = Error321([] { ReadXlsx(Fixture("broken_missing_sheet.xlsx")); });
   EXPECT_NE(missing.find("broken_missing_sheet.xlsx"), std::string::npos) << missing;
   EXPECT_NE(missing.find("xl/worksheets/sheet1.xml がありません"), std::string::npos) << missing;
-  EXPECT_EQ(ErrorOf([] { ReadXlsx(Fixture("broken_not_workbook.xlsx")); }, err::kBadFileFormat),
+  EXPECT_EQ(Error321([] { ReadXlsx(Fixture("broken_not_workbook.xlsx")); }),
             "ファイル \"" + Fixture("broken_not_workbook.xlsx") +
                 "\" は Excel のブックではありません: xl/workbook.xml がありません");
   for (const char* name : {"mesh_small.lo.xls", "broken_text_renamed.xls", "broken_empty.xls"}) {
-    const std::string d = ErrorOf([&] { ReadXlsx(Fixture(name)); }, err::kBadFileFormat);
+    const std::string d = Error321([&] { ReadXlsx(Fixture(name)); });
     EXPECT_NE(d.find(name), std::string::npos) << d;
   }
-  ErrorOf([] { ReadXlsx(Fixture("no_such_file.xlsx")); }, err::kFileNotFound);
+  try {
+    ReadXlsx(Fixture("no_such_file.xlsx"));
+    ADD_FAILURE() << "no error";
+  } catch (const RunError& e) {
+    EXPECT_EQ(e.number(), err::kFileNotFound) << e.description();
+  }
 }
 
 }  // namespace

@@ -21,35 +21,28 @@ std::vector<std::string> Read(const std::string& items, const std::string& prefi
                            "f.xlsx", "xl/sharedStrings.xml");
 }
 
-TEST(SharedStrings, RichRunsAreJoinedAndPhoneticRunsSkipped) {
-  const auto strings = Read(
-      R"(<si><t>plain</t></si>)"
-      R"(<si><r><rPr><b/></rPr><t>Bold</t></r><r><t xml:space="preserve"> and </t></r><r><t>more</t></r>)"
-      R"(<rPh sb="0" eb="1"><t>ボールド</t></rPh><phoneticPr fontId="1"/></si>)"
-      R"(<si><t>東京</t><rPh sb="0" eb="2"><t>トウキョウ</t></rPh></si>)");
-  ASSERT_EQ(strings.size(), 3u);
-  EXPECT_EQ(strings[0], "plain");
-  EXPECT_EQ(strings[1], "Bold and more");
-  EXPECT_EQ(strings[2], "東京");
-}
-
-TEST(SharedStrings, WhitespaceIsKeptExactly) {
-  const auto strings = Read(R"(<si><t xml:space="preserve">  two lead</t></si><si><t> </t></si>)"
-                            R"(<si><t>tail  </t></si><si><t>line&#10;break</t></si><si><t/></si>)");
-  ASSERT_EQ(strings.size(), 5u);
-  EXPECT_EQ(strings[0], "  two lead");
-  EXPECT_EQ(strings[1], " ");
-  EXPECT_EQ(strings[2], "tail  ");
-  EXPECT_EQ(strings[3], "line\nbreak");
-  EXPECT_EQ(strings[4], "");
-}
-
-TEST(SharedStrings, EscapesAreDecodedAndPrefixesIgnored) {
-  const auto strings =
-      Read(R"(<x:si><x:t>a_x000D_b</x:t></x:si><x:si><x:r><x:t>r</x:t></x:r></x:si>)", "x");
-  ASSERT_EQ(strings.size(), 2u);
-  EXPECT_EQ(strings[0], "a\rb");
-  EXPECT_EQ(strings[1], "r");
+TEST(SharedStrings, RunsJoinedPhoneticRunsSkippedSpacesKeptEscapesDecoded) {
+  const struct {
+    const char* items;
+    const char* prefix;
+    std::vector<std::string> strings;
+  } cases[] = {
+      {R"(<si><t>plain</t></si>)"
+       R"(<si><r><rPr><b/></rPr><t>Bold</t></r><r><t xml:space="preserve"> and </t></r><r><t>more</t></r>)"
+       R"(<rPh sb="0" eb="1"><t>ボールド</t></rPh><phoneticPr fontId="1"/></si>)"
+       R"(<si><t>東京</t><rPh sb="0" eb="2"><t>トウキョウ</t></rPh></si>)",
+       "",
+       {"plain", "Bold and more", "東京"}},
+      {R"(<si><t xml:space="preserve">  two lead</t></si><si><t> </t></si>)"
+       R"(<si><t>tail  </t></si><si><t>line&#10;break</t></si><si><t/></si>)",
+       "",
+       {"  two lead", " ", "tail  ", "line\nbreak", ""}},
+      {R"(<x:si><x:t>a_x000D_b</x:t></x:si><x:si><x:r><x:t>r</x:t></x:r></x:si>)",
+       "x",
+       {"a\rb", "r"}}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(Read(c.items, c.prefix), c.strings) << c.items;
+  }
 }
 
 TEST(SharedStrings, MalformedOrForeignPartsAreRefused) {

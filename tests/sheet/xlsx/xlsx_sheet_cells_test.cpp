@@ -28,20 +28,24 @@ CellValue Cell(const SheetWorkbook& book, const char* ref) {
   return testing::At(book, ref);
 }
 
+CellValue N(double v) {
+  return CellValue::Number(v);
+}
+CellValue T(const char* s) {
+  return CellValue::Text(s);
+}
+const CellValue kEmpty = CellValue::Empty();
+
 TEST(SheetCellTypes, NumbersSharedAndInlineStringsFormulaResults) {
   const auto book = Read(
       R"(<row r="1"><c r="A1"><v>1.5</v></c><c r="B1" t="n"><v>1E-006</v></c>)"
       R"(<c r="C1" t="s"><v>1</v></c><c r="D1" t="inlineStr"><is><t>in</t><r><t>line</t></r></is></c>)"
       R"(<c r="E1" t="str"><f>A1&amp;""</f><v>x &amp; y</v></c><c r="F1" t="b"><v>0</v></c>)"
       R"(<c r="G1" t="e"><v>#N/A</v></c><c r="H1" t="d"><v>2021-03-15T12:00:00</v></c></row>)");
-  EXPECT_EQ(Cell(book, "A1"), CellValue::Number(1.5));
-  EXPECT_EQ(Cell(book, "B1"), CellValue::Number(1e-06));
-  EXPECT_EQ(Cell(book, "C1"), CellValue::Text("one"));
-  EXPECT_EQ(Cell(book, "D1"), CellValue::Text("inline"));
-  EXPECT_EQ(Cell(book, "E1"), CellValue::Text("x & y"));
-  EXPECT_EQ(Cell(book, "F1"), CellValue::Boolean(false));
-  EXPECT_EQ(Cell(book, "G1"), CellValue::Error("#N/A"));
-  EXPECT_EQ(Cell(book, "H1"), CellValue::Number(44270.5));
+  EXPECT_EQ(
+      testing::CellsAt(book, {"A1", "B1", "C1", "D1", "E1", "F1", "G1", "H1"}),
+      (std::vector<CellValue>{N(1.5), N(1e-06), T("one"), T("inline"), T("x & y"),
+                              CellValue::Boolean(false), CellValue::Error("#N/A"), N(44270.5)}));
 }
 
 TEST(SheetCellTypes, CellsWithoutValueOrWithEmptyTextAreEmpty) {
@@ -49,10 +53,8 @@ TEST(SheetCellTypes, CellsWithoutValueOrWithEmptyTextAreEmpty) {
       R"(<row r="2"><c r="A2" s="1"/><c r="B2" t="inlineStr"/><c r="C2" t="str"><f>""</f><v></v></c>)"
       R"(<c r="D2" t="s"><v>2</v></c><c r="E2"><v/></c><c r="F2" t="inlineStr"><is><t/></is></c>)"
       R"(<c r="G2"><v>0</v></c></row>)");
-  for (const char* ref : {"A2", "B2", "C2", "D2", "E2", "F2", "H2"}) {
-    EXPECT_EQ(Cell(book, ref), CellValue::Empty()) << ref;
-  }
-  EXPECT_EQ(Cell(book, "G2"), CellValue::Number(0));
+  EXPECT_EQ(testing::CellsAt(book, {"A2", "B2", "C2", "D2", "E2", "F2", "H2", "G2"}),
+            (std::vector<CellValue>{kEmpty, kEmpty, kEmpty, kEmpty, kEmpty, kEmpty, kEmpty, N(0)}));
 }
 
 TEST(SheetCellTypes, InlineStringsSkipPhoneticRunsAndKeepSpaces) {
@@ -61,9 +63,8 @@ TEST(SheetCellTypes, InlineStringsSkipPhoneticRunsAndKeepSpaces) {
            R"(<rPh sb="0" eb="2"><t>トウキョウ</t></rPh><phoneticPr fontId="0"/></is></c>)"
            R"(<c r="B1" t="inlineStr"><is><t>a_x000A_b</t></is></c>)"
            R"(<c r="C1" t="inlineStr"><is><t><![CDATA[<raw>]]></t></is></c></row>)");
-  EXPECT_EQ(Cell(book, "A1"), CellValue::Text(" 東京 "));
-  EXPECT_EQ(Cell(book, "B1"), CellValue::Text("a\nb"));
-  EXPECT_EQ(Cell(book, "C1"), CellValue::Text("<raw>"));
+  EXPECT_EQ(testing::CellsAt(book, {"A1", "B1", "C1"}),
+            (std::vector<CellValue>{T(" 東京 "), T("a\nb"), T("<raw>")}));
 }
 
 TEST(SheetCellTypes, DatesFollowTheWorkbooksDateSystem) {
@@ -75,15 +76,11 @@ TEST(SheetCellTypes, DatesFollowTheWorkbooksDateSystem) {
 TEST(SheetCellPositions, CellsAndRowsWithoutReferencesFollowThePreviousOne) {
   const auto book =
       Read(R"(<row r="3"><c><v>1</v></c><c><v>2</v></c><c r="E3"><v>5</v></c><c><v>6</v></c></row>)"
-           R"(<row><c><v>7</v></c></row><row r="10"><c r="B10"><v>8</v></c><c><v>9</v></c></row>)");
-  EXPECT_EQ(Cell(book, "A3"), CellValue::Number(1));
-  EXPECT_EQ(Cell(book, "B3"), CellValue::Number(2));
-  EXPECT_EQ(Cell(book, "E3"), CellValue::Number(5));
-  EXPECT_EQ(Cell(book, "F3"), CellValue::Number(6));
-  EXPECT_EQ(Cell(book, "A4"), CellValue::Number(7));
-  EXPECT_EQ(Cell(book, "B10"), CellValue::Number(8));
-  EXPECT_EQ(Cell(book, "C10"), CellValue::Number(9));
-  EXPECT_EQ(Cell(book, "C3"), CellValue::Empty());
+           R"(<row><c><v>7</v></c></row><row r="10"><c r="B10"><v>8</v></c><c><v>9</v></c></row>)"
+           R"(<row r="12"><c r="A12"><v>1</v></c><c r="A12"><v>2</v></c></row>)");
+  // The last of two cells at one place wins.
+  EXPECT_EQ(testing::CellsAt(book, {"A3", "B3", "E3", "F3", "A4", "B10", "C10", "C3", "A12"}),
+            (std::vector<CellValue>{N(1), N(2), N(5), N(6), N(7), N(8), N(9), kEmpty, N(2)}));
 }
 
 TEST(SheetCellPositions, PrefixedNamesAndCellsOutsideSheetDataAreIgnored) {
@@ -97,18 +94,12 @@ TEST(SheetCellPositions, PrefixedNamesAndCellsOutsideSheetDataAreIgnored) {
   EXPECT_EQ(Cell(book, "A5"), CellValue::Empty());
 }
 
-TEST(SheetCellPositions, TheLastOfTwoCellsAtOnePlaceWins) {
-  const auto book = Read(R"(<row r="1"><c r="A1"><v>1</v></c><c r="A1"><v>2</v></c></row>)");
-  EXPECT_EQ(Cell(book, "A1"), CellValue::Number(2));
-}
-
 TEST(SheetCellErrors, BadValuesNameTheCellAndThePart) {
   const std::string number =
       Error321([] { Read(R"(<row r="7"><c r="H7"><v>1.2.3</v></c></row>)"); });
-  EXPECT_TRUE(Contains(number, "f.xlsx")) << number;
-  EXPECT_TRUE(Contains(number, "xl/worksheets/sheet1.xml")) << number;
-  EXPECT_TRUE(Contains(number, "セル H7")) << number;
-  EXPECT_TRUE(Contains(number, "1.2.3")) << number;
+  for (const char* part : {"f.xlsx", "xl/worksheets/sheet1.xml", "セル H7", "1.2.3"}) {
+    EXPECT_TRUE(Contains(number, part)) << number;
+  }
   const std::string index =
       Error321([] { Read(R"(<row r="2"><c r="B2" t="s"><v>3</v></c></row>)"); });
   EXPECT_TRUE(Contains(index, "セル B2")) << index;
@@ -116,21 +107,21 @@ TEST(SheetCellErrors, BadValuesNameTheCellAndThePart) {
   EXPECT_TRUE(
       Contains(Error321([] { Read(R"(<row><c t="s"><v>0</v></c></row>)", false, nullptr); }),
                "0 個しかありません"));
-  EXPECT_TRUE(Contains(Error321([] { Read(R"(<row><c t="s"><v>-1</v></c></row>)"); }), "セル A1"));
-  EXPECT_TRUE(Contains(Error321([] { Read(R"(<row><c t="b"><v>yes</v></c></row>)"); }), "yes"));
-  EXPECT_TRUE(Contains(Error321([] { Read(R"(<row><c t="d"><v>2021-02-30</v></c></row>)"); }),
-                       "2021-02-30"));
-  EXPECT_TRUE(Contains(Error321([] { Read(R"(<row><c t="q"><v>1</v></c></row>)"); }), "t=\"q\""));
-  Error321([] { Read(R"(<row><c><v>inf</v></c></row>)"); });
-}
-
-TEST(SheetCellErrors, PositionsOutsideTheSheetAreRefused) {
-  EXPECT_TRUE(
-      Contains(Error321([] { Read(R"(<row r="1"><c r="XFE1"><v>1</v></c></row>)"); }), "XFE1"));
-  Error321([] { Read(R"(<row r="0"><c><v>1</v></c></row>)"); });
-  Error321([] { Read(R"(<row r="1048577"><c><v>1</v></c></row>)"); });
-  Error321([] { Read(R"(<row r="1048576"/><row><c><v>1</v></c></row>)"); });
-  Error321([] { Read(R"(<row r="1"><c r="XFD1"><v>1</v></c><c><v>2</v></c></row>)"); });
+  // Bad values, and positions outside the sheet.
+  const std::pair<const char*, const char*> refused[] = {
+      {R"(<row><c t="s"><v>-1</v></c></row>)", "セル A1"},
+      {R"(<row><c t="b"><v>yes</v></c></row>)", "yes"},
+      {R"(<row><c t="d"><v>2021-02-30</v></c></row>)", "2021-02-30"},
+      {R"(<row><c t="q"><v>1</v></c></row>)", "t=\"q\""},
+      {R"(<row><c><v>inf</v></c></row>)", ""},
+      {R"(<row r="1"><c r="XFE1"><v>1</v></c></row>)", "XFE1"},
+      {R"(<row r="0"><c><v>1</v></c></row>)", ""},
+      {R"(<row r="1048577"><c><v>1</v></c></row>)", ""},
+      {R"(<row r="1048576"/><row><c><v>1</v></c></row>)", ""},
+      {R"(<row r="1"><c r="XFD1"><v>1</v></c><c><v>2</v></c></row>)", ""}};
+  for (const auto& [data, says] : refused) {
+    EXPECT_TRUE(Contains(Error321([&] { Read(data); }), says)) << data;
+  }
 }
 
 TEST(SheetCellErrors, NotAWorksheetOrCutShort) {

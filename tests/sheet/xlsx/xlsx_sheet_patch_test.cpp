@@ -54,6 +54,16 @@ std::string Formula(const std::string& xml, const std::string& ref) {
          n.attribute("si").value() + "|" + n.text().get();
 }
 
+// The formulas of cells `refs`, as Formula gives them.
+std::vector<std::string> Formulas(const std::string& xml, const std::vector<std::string>& refs) {
+  std::vector<std::string> out;
+  for (const std::string& ref : refs) {
+    out.push_back(Formula(xml, ref));
+  }
+  return out;
+}
+using Texts = std::vector<std::string>;
+
 std::string Cell(const std::string& ref, const std::string& inner) {
   return "<c r=\"" + ref + "\">" + inner + "</c>";
 }
@@ -76,16 +86,14 @@ const std::string kShared = Sheet(
 TEST(PatchSheetSharedFormulas, AnOverwrittenFirstCellHandsTheFormulaToTheNextCell) {
   std::vector<CellRef> removed;
   const std::string out = Patch(kShared, {Value("B1", 7), Value("E1", 1)}, &removed);
-  EXPECT_EQ(Formula(out, "B1"), "");
-  EXPECT_EQ(Formula(out, "B2"), "shared B2:B3 0|A2*2+$A$1");
-  EXPECT_EQ(Formula(out, "B3"), "shared  0|");  // still read from the moved formula
-  EXPECT_EQ(Formula(out, "E2"), "shared E2 2|\"a&b\"&A2<3");
+  // B3 still reads from the moved formula.
+  EXPECT_EQ(Formulas(out, {"B1", "B2", "B3", "E2"}),
+            (Texts{"", "shared B2:B3 0|A2*2+$A$1", "shared  0|", "shared E2 2|\"a&b\"&A2<3"}));
   EXPECT_TRUE(Contains(out, R"(&quot;a&amp;b&quot;&amp;A2&lt;3)") ||
               Contains(out, R"("a&amp;b"&amp;A2&lt;3)"))
       << out;
   // The other group is untouched.
-  EXPECT_EQ(Formula(out, "C1"), "shared C1:D3 1|SUM($A1:A$3)");
-  EXPECT_EQ(Formula(out, "D2"), "shared  1|");
+  EXPECT_EQ(Formulas(out, {"C1", "D2"}), (Texts{"shared C1:D3 1|SUM($A1:A$3)", "shared  1|"}));
   ASSERT_EQ(removed.size(), 2u);
   EXPECT_EQ(removed[0].col, 2);
   EXPECT_EQ(removed[1].col, 5);
@@ -94,37 +102,28 @@ TEST(PatchSheetSharedFormulas, AnOverwrittenFirstCellHandsTheFormulaToTheNextCel
 TEST(PatchSheetSharedFormulas, CellsLeftOutsideTheSmallerRangeGetTheirOwnFormula) {
   // C1 goes: D1 stores the formula for D1:D3, C2 and C3 get theirs written out.
   std::string out = Patch(kShared, {Value("C1", 1)});
-  EXPECT_EQ(Formula(out, "D1"), "shared D1:D3 1|SUM($A1:B$3)");
-  EXPECT_EQ(Formula(out, "C2"), "  |SUM($A2:A$3)");
-  EXPECT_EQ(Formula(out, "C3"), "  |SUM($A3:A$3)");
-  EXPECT_EQ(Formula(out, "D2"), "shared  1|");
-  EXPECT_EQ(Formula(out, "D3"), "shared  1|");
+  EXPECT_EQ(Formulas(out, {"D1", "C2", "C3", "D2", "D3"}),
+            (Texts{"shared D1:D3 1|SUM($A1:B$3)", "  |SUM($A2:A$3)", "  |SUM($A3:A$3)",
+                   "shared  1|", "shared  1|"}));
 
   // The whole first row of the range goes: the second row takes over.
   out = Patch(kShared, {Value("C1", 1), Value("D1", 2), Value("C2", 3)});
-  EXPECT_EQ(Formula(out, "D2"), "shared D2:D3 1|SUM($A2:B$3)");
-  EXPECT_EQ(Formula(out, "C3"), "  |SUM($A3:A$3)");
-  EXPECT_EQ(Formula(out, "D3"), "shared  1|");
-  EXPECT_EQ(Formula(out, "C2"), "");
+  EXPECT_EQ(Formulas(out, {"D2", "C3", "D3", "C2"}),
+            (Texts{"shared D2:D3 1|SUM($A2:B$3)", "  |SUM($A3:A$3)", "shared  1|", ""}));
 }
 
 TEST(PatchSheetSharedFormulas, AnOverwrittenLaterCellTakesOnlyItsOwnFormula) {
   std::vector<CellRef> removed;
   const std::string out = Patch(kShared, {Value("B2", 5), Value("D3", 6)}, &removed);
-  EXPECT_EQ(Formula(out, "B1"), "shared B1:B3 0|A1*2+$A$1");
-  EXPECT_EQ(Formula(out, "B2"), "");
-  EXPECT_EQ(Formula(out, "B3"), "shared  0|");
-  EXPECT_EQ(Formula(out, "D3"), "");
-  EXPECT_EQ(Formula(out, "C3"), "shared  1|");
+  EXPECT_EQ(Formulas(out, {"B1", "B2", "B3", "D3", "C3"}),
+            (Texts{"shared B1:B3 0|A1*2+$A$1", "", "shared  0|", "", "shared  1|"}));
   EXPECT_EQ(removed.size(), 2u);
 }
 
 TEST(PatchSheetSharedFormulas, AGroupWhoseEveryCellIsWrittenLeavesNoFormula) {
   const std::string out = Patch(kShared, {Value("B1", 1), Value("B2", 2), Value("B3", 3)});
-  for (const char* ref : {"B1", "B2", "B3"}) {
-    EXPECT_EQ(Formula(out, ref), "") << ref;
-  }
-  EXPECT_EQ(Formula(out, "C1"), "shared C1:D3 1|SUM($A1:A$3)");
+  EXPECT_EQ(Formulas(out, {"B1", "B2", "B3", "C1"}),
+            (Texts{"", "", "", "shared C1:D3 1|SUM($A1:A$3)"}));
 }
 
 const std::string kBlocks =
@@ -156,8 +155,7 @@ TEST(PatchSheetBlocks, PartOfAnArrayOrADataTableIsRefusedNamingCellAndRange) {
   const std::string out =
       Patch(kBlocks, {Value("B1", 5), Value("B2", 6), Value("F1", 7),
                       CellEdit{2, 1, std::nullopt, true}, CellEdit{3, 1, std::nullopt, true}});
-  EXPECT_EQ(Formula(out, "B1"), "");
-  EXPECT_EQ(Formula(out, "A1"), "array A1:A3 |ROW(B1:B3)");
+  EXPECT_EQ(Formulas(out, {"B1", "A1"}), (Texts{"", "array A1:A3 |ROW(B1:B3)"}));
   EXPECT_TRUE(Contains(out, R"(<c r="A3" s="0"/>)")) << out;
 }
 

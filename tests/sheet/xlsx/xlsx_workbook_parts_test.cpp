@@ -27,6 +27,12 @@ WorkbookParts Locate(const std::vector<TestEntry>& entries) {
   return LocateWorkbookParts(ZipArchive::OpenBytes(bytes, "book.xlsx"));
 }
 
+// What was located: workbook, active sheet name and part, shared strings, styles, 1904 dates.
+using Parts = std::tuple<std::string, std::string, std::string, std::string, std::string, bool>;
+Parts Summary(const WorkbookParts& p) {
+  return {p.workbook, p.active_sheet_name, p.active_sheet, p.shared_strings, p.styles, p.date1904};
+}
+
 const std::string kTwoSheets =
     R"(<sheet name="first" sheetId="1" r:id="rId1"/><sheet name="second" sheetId="2" r:id="rId2"/>)";
 
@@ -44,12 +50,8 @@ TEST(WorkbookParts, ActiveTabPicksTheSheetAndTargetsResolve) {
       {"xl/sharedStrings.xml", "<sst/>"},
       {"xl/styles.xml", "<styleSheet/>"},
   });
-  EXPECT_EQ(parts.workbook, "xl/workbook.xml");
-  EXPECT_EQ(parts.active_sheet_name, "second");
-  EXPECT_EQ(parts.active_sheet, "xl/worksheets/sheet2.xml");
-  EXPECT_EQ(parts.shared_strings, "xl/sharedStrings.xml");
-  EXPECT_EQ(parts.styles, "xl/styles.xml");
-  EXPECT_FALSE(parts.date1904);
+  EXPECT_EQ(Summary(parts), (Parts{"xl/workbook.xml", "second", "xl/worksheets/sheet2.xml",
+                                   "xl/sharedStrings.xml", "xl/styles.xml", false}));
 }
 
 TEST(WorkbookParts, WorkbookElsewhereIsFoundThroughThePackageRelationships) {
@@ -61,11 +63,7 @@ TEST(WorkbookParts, WorkbookElsewhereIsFoundThroughThePackageRelationships) {
       {"book/_rels/main.xml.rels", WorkbookRels(Rel("s1", "worksheet", "../sheets/s.xml"))},
       {"sheets/s.xml", SheetXml("")},
   });
-  EXPECT_EQ(parts.workbook, "book/main.xml");
-  EXPECT_EQ(parts.active_sheet, "sheets/s.xml");
-  EXPECT_EQ(parts.active_sheet_name, "only");
-  EXPECT_TRUE(parts.date1904);
-  EXPECT_EQ(parts.shared_strings, "");
+  EXPECT_EQ(Summary(parts), (Parts{"book/main.xml", "only", "sheets/s.xml", "", "", true}));
 }
 
 TEST(WorkbookParts, WithoutPackageRelationshipsTheUsualNameIsUsed) {
@@ -89,58 +87,33 @@ const std::string kOneSheet = WorkbookXml(R"(<sheet name="s" r:id="rId1"/>)");
 const std::string kSheetRel = WorkbookRels(Rel("rId1", "worksheet", "worksheets/sheet1.xml"));
 
 TEST(WorkbookPartsErrors, EachMissingOrBrokenPieceIsNamed) {
-  EXPECT_TRUE(
-      Contains(Error321([] { Locate(WithWorkbook(WorkbookXml(kTwoSheets, 2), kSheetRel)); }),
-               "activeTab=2"));
-  EXPECT_TRUE(Contains(Error321([] { Locate(WithWorkbook(WorkbookXml(""), kSheetRel)); }),
-                       "シートが 1 枚もありません"));
-  EXPECT_TRUE(Contains(Error321([] {
-                         Locate({{"xl/workbook.xml", kOneSheet}, {"xl/worksheets/sheet1.xml", ""}});
-                       }),
-                       "xl/_rels/workbook.xml.rels がありません"));
-  EXPECT_TRUE(Contains(Error321([] {
-                         Locate(
-                             WithWorkbook(kOneSheet, WorkbookRels(Rel("rId9", "worksheet", "x"))));
-                       }),
-                       "rId1"));
-  EXPECT_TRUE(
-      Contains(Error321([] {
-                 Locate(WithWorkbook(
-                     kOneSheet, WorkbookRels(Rel("rId1", "chartsheet", "worksheets/sheet1.xml"))));
-               }),
-               "the active sheet is a chart; make a worksheet active and save"));
-  EXPECT_TRUE(
-      Contains(Error321([] {
-                 Locate(WithWorkbook(
-                     kOneSheet, WorkbookRels(Rel("rId1", "dialogsheet", "worksheets/sheet1.xml"))));
-               }),
-               "ワークシートではありません"));
-  EXPECT_TRUE(Contains(Error321([] {
-                         Locate(WithWorkbook(kOneSheet, WorkbookRels(Rel("rId1", "worksheet",
-                                                                         "../../outside.xml"))));
-                       }),
-                       "../../outside.xml"));
-  EXPECT_TRUE(
-      Contains(Error321([] {
-                 Locate(WithWorkbook(
-                     kOneSheet, WorkbookRels(Rel("rId1", "worksheet", "worksheets/sheet1.xml") +
-                                             Rel("rId2", "sharedStrings", "missing.xml"))));
-               }),
-               "missing.xml"));
-  EXPECT_TRUE(Contains(
-      Error321([] {
-        Locate({{"_rels/.rels", PackageRels("xl/nowhere.xml")}, {"xl/workbook.xml", kOneSheet}});
-      }),
-      "xl/nowhere.xml"));
-  EXPECT_TRUE(Contains(Error321([] {
-                         Locate(WithWorkbook(
-                             R"(<!DOCTYPE workbook [<!ENTITY e "x">]><workbook>&e;</workbook>)",
-                             kSheetRel));
-                       }),
-                       "DOCTYPE"));
-  EXPECT_TRUE(Contains(Error321([] { Locate(WithWorkbook("<workbook><sheets>", kSheetRel)); }),
-                       "xl/workbook.xml"));
-  EXPECT_TRUE(Contains(Error321([] { Locate(WithWorkbook("<book/>", kSheetRel)); }), "book"));
+  const auto rels = [](const char* kind, const char* target) {
+    return WorkbookRels(Rel("rId1", kind, target));
+  };
+  const std::pair<std::vector<TestEntry>, const char*> cases[] = {
+      {WithWorkbook(WorkbookXml(kTwoSheets, 2), kSheetRel), "activeTab=2"},
+      {WithWorkbook(WorkbookXml(""), kSheetRel), "シートが 1 枚もありません"},
+      {{{"xl/workbook.xml", kOneSheet}, {"xl/worksheets/sheet1.xml", ""}},
+       "xl/_rels/workbook.xml.rels がありません"},
+      {WithWorkbook(kOneSheet, WorkbookRels(Rel("rId9", "worksheet", "x"))), "rId1"},
+      {WithWorkbook(kOneSheet, rels("chartsheet", "worksheets/sheet1.xml")),
+       "the active sheet is a chart; make a worksheet active and save"},
+      {WithWorkbook(kOneSheet, rels("dialogsheet", "worksheets/sheet1.xml")),
+       "ワークシートではありません"},
+      {WithWorkbook(kOneSheet, rels("worksheet", "../../outside.xml")), "../../outside.xml"},
+      {WithWorkbook(kOneSheet, WorkbookRels(Rel("rId1", "worksheet", "worksheets/sheet1.xml") +
+                                            Rel("rId2", "sharedStrings", "missing.xml"))),
+       "missing.xml"},
+      {{{"_rels/.rels", PackageRels("xl/nowhere.xml")}, {"xl/workbook.xml", kOneSheet}},
+       "xl/nowhere.xml"},
+      {WithWorkbook(R"(<!DOCTYPE workbook [<!ENTITY e "x">]><workbook>&e;</workbook>)", kSheetRel),
+       "DOCTYPE"},
+      {WithWorkbook("<workbook><sheets>", kSheetRel), "xl/workbook.xml"},
+      {WithWorkbook("<book/>", kSheetRel), "book"}};
+  for (const auto& [entries, says] : cases) {
+    const std::string why = Error321([&] { Locate(entries); });
+    EXPECT_TRUE(Contains(why, says)) << why;
+  }
 }
 
 TEST(WorkbookParts, MoreSheetsThanTheCapAreRefused) {

@@ -8,7 +8,6 @@
 #include <cstring>
 
 #include "error_expect.h"
-#include "model/run_error.h"
 #include "test_archive.h"
 
 namespace ombrix::sheet::xlsx {
@@ -40,13 +39,11 @@ void ForgeUnpackedSize(std::vector<std::uint8_t>& bytes, std::uint32_t size) {
 TEST(ZipArchiveEntries, ListsEntriesInStoredOrderAndReadsThem) {
   const auto bytes = BuildZip({{"b.xml", "<b/>"}, {"a/x.txt", "hello", true}, {"c", ""}});
   const ZipArchive archive = ZipArchive::OpenBytes(bytes, "t.xlsx");
-  ASSERT_EQ(archive.entries().size(), 3u);
-  EXPECT_EQ(archive.entries()[0].name, "b.xml");
-  EXPECT_EQ(archive.entries()[1].name, "a/x.txt");
-  EXPECT_EQ(archive.entries()[2].name, "c");
-  EXPECT_EQ(archive.Read(archive.entries()[1]), "hello");
-  EXPECT_EQ(archive.Read(archive.entries()[0]), "<b/>");
-  EXPECT_EQ(archive.Read(archive.entries()[2]), "");
+  std::vector<std::pair<std::string, std::string>> read;
+  for (const ZipEntry& e : archive.entries()) {
+    read.emplace_back(e.name, archive.Read(e));
+  }
+  EXPECT_EQ(read, (decltype(read){{"b.xml", "<b/>"}, {"a/x.txt", "hello"}, {"c", ""}}));
 }
 
 TEST(ZipArchiveEntries, FindPrefersExactCaseThenIgnoresCase) {
@@ -67,9 +64,9 @@ TEST(ZipArchiveLimits, EntryLargerThanTheSizeLimitIsRefusedByName) {
   const auto bytes = BuildZip({{"xl/big.xml", text}});
   const ZipArchive archive = ZipArchive::OpenBytes(bytes, "big.xlsx", ZipLimits{1000, 200});
   const std::string why = Error321([&] { archive.Read(archive.entries()[0]); });
-  EXPECT_NE(why.find("big.xlsx"), std::string::npos) << why;
-  EXPECT_NE(why.find("xl/big.xml"), std::string::npos) << why;
-  EXPECT_NE(why.find("上限"), std::string::npos) << why;
+  for (const char* part : {"big.xlsx", "xl/big.xml", "上限"}) {
+    EXPECT_TRUE(testing::Contains(why, part)) << why;
+  }
   // Under a limit it fits, it reads.
   const ZipArchive roomy = ZipArchive::OpenBytes(bytes, "big.xlsx", ZipLimits{1 << 20, 200});
   EXPECT_EQ(roomy.Read(roomy.entries()[0]), text);
@@ -80,8 +77,8 @@ TEST(ZipArchiveLimits, HighlyCompressedEntryIsRefusedAsABomb) {
   const ZipArchive archive = ZipArchive::OpenBytes(bytes, "bomb.xlsx");
   ASSERT_GT(archive.entries()[0].size, 200 * archive.entries()[0].compressed_size);
   const std::string why = Error321([&] { archive.Read(archive.entries()[0]); });
-  EXPECT_NE(why.find("xl/worksheets/sheet1.xml"), std::string::npos) << why;
-  EXPECT_NE(why.find("200:1"), std::string::npos) << why;
+  EXPECT_TRUE(testing::Contains(why, "xl/worksheets/sheet1.xml")) << why;
+  EXPECT_TRUE(testing::Contains(why, "200:1")) << why;
   const ZipArchive lenient = ZipArchive::OpenBytes(bytes, "bomb.xlsx", ZipLimits{8 << 20, 100000});
   EXPECT_EQ(lenient.Read(lenient.entries()[0]).size(), std::size_t{4} << 20);
   // Exactly the ratio limit is allowed: 400 bytes stored are 400:400.
@@ -100,8 +97,8 @@ TEST(ZipArchiveLimits, HeaderUnderstatingTheSizeIsCaughtByCountingInflatedBytes)
   const ZipArchive archive = ZipArchive::OpenBytes(bytes, "liar.xlsx");
   ASSERT_EQ(archive.entries()[0].size, 100u);
   const std::string why = Error321([&] { archive.Read(archive.entries()[0]); });
-  EXPECT_NE(why.find("xl/sheet.xml"), std::string::npos) << why;
-  EXPECT_NE(why.find("を超えています"), std::string::npos) << why;
+  EXPECT_TRUE(testing::Contains(why, "xl/sheet.xml")) << why;
+  EXPECT_TRUE(testing::Contains(why, "を超えています")) << why;
 }
 
 TEST(ZipArchiveLimits, HeaderOverstatingTheSizeIsCaught) {
@@ -111,19 +108,19 @@ TEST(ZipArchiveLimits, HeaderOverstatingTheSizeIsCaught) {
     const ZipArchive archive = ZipArchive::OpenBytes(bytes, "liar.xlsx");
     archive.Read(archive.entries()[0]);
   });
-  EXPECT_NE(why.find("liar.xlsx"), std::string::npos) << why;
+  EXPECT_TRUE(testing::Contains(why, "liar.xlsx")) << why;
 }
 
 TEST(ZipArchiveOpen, EmptyGarbageAndTruncatedBytesAreNotWorkbooks) {
-  EXPECT_NE(Error321([] { ZipArchive::OpenBytes({}, "empty.xlsx"); }).find("空"),
-            std::string::npos);
+  const std::string empty = Error321([] { ZipArchive::OpenBytes({}, "empty.xlsx"); });
+  EXPECT_TRUE(testing::Contains(empty, "empty.xlsx") && testing::Contains(empty, "空")) << empty;
   const std::vector<std::uint8_t> text = {'h', 'e', 'l', 'l', 'o', ',', 'w', 'o', 'r', 'l', 'd'};
-  EXPECT_NE(Error321([&] { ZipArchive::OpenBytes(text, "text.xlsx"); }).find("text.xlsx"),
-            std::string::npos);
+  EXPECT_TRUE(
+      testing::Contains(Error321([&] { ZipArchive::OpenBytes(text, "text.xlsx"); }), "text.xlsx"));
   auto bytes = BuildZip({{"a.xml", std::string(5000, 'a')}, {"b.xml", "bbbb"}});
   bytes.resize(bytes.size() / 2);
-  EXPECT_NE(Error321([&] { ZipArchive::OpenBytes(bytes, "cut.xlsx"); }).find("cut.xlsx"),
-            std::string::npos);
+  EXPECT_TRUE(
+      testing::Contains(Error321([&] { ZipArchive::OpenBytes(bytes, "cut.xlsx"); }), "cut.xlsx"));
 }
 
 TEST(ZipArchiveOpen, DamagedDataIsAnErrorNotGarbage) {
@@ -136,21 +133,6 @@ TEST(ZipArchiveOpen, DamagedDataIsAnErrorNotGarbage) {
     const ZipArchive archive = ZipArchive::OpenBytes(bytes, "bad.xlsx");
     archive.Read(archive.entries()[0]);
   });
-}
-
-TEST(ZipArchiveOpen, OpensAFileOnDiskAndAMissingFileIsError53) {
-  const testing::TempPath file("open");
-  testing::WriteZipFile(file.path(), {{"x", "y"}});
-  const ZipArchive archive = ZipArchive::OpenFile(file.string());
-  ASSERT_NE(archive.Find("x"), nullptr);
-  EXPECT_EQ(archive.Read(*archive.Find("x")), "y");
-  EXPECT_EQ(archive.path(), file.string());
-  try {
-    ZipArchive::OpenFile("/nonexistent/dir/x.xlsx");
-    ADD_FAILURE() << "no error";
-  } catch (const RunError& e) {
-    EXPECT_EQ(e.number(), err::kFileNotFound);
-  }
 }
 
 }  // namespace
