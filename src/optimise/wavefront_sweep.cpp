@@ -54,7 +54,6 @@ struct WavefrontSweep::Shared {
   // lane l at kLanes * e + l), so that a sweep loads vectors, never single lanes.
   std::vector<std::uint32_t> vector_code;
   std::vector<double> packs;
-  std::uint32_t common = 1;  // the row most nodes share
   std::array<std::int64_t, kTerms> offset{};
 
   // Threads: block b covers padded rows [block_start[b], block_start[b + 1]).
@@ -107,7 +106,6 @@ WavefrontSweep::WavefrontSweep(const SparseMatrix& a, const std::vector<double>&
   s.table[6] = 1;
   s.table[kDiagonalSlot] = 1;
   std::map<std::array<std::uint64_t, kTerms + 1>, std::uint32_t> rows;
-  std::map<std::uint32_t, std::int64_t> uses;
   for (std::int32_t i = 1; i <= ny_; ++i) {
     for (std::int32_t j = 1; j <= nx_; ++j) {
       const std::int32_t k = (i - 1) * nx_ + j;
@@ -138,7 +136,6 @@ WavefrontSweep::WavefrontSweep(const SparseMatrix& a, const std::vector<double>&
         s.table.push_back(right_side[static_cast<std::size_t>(k - 1)]);
         s.table.push_back(0.0);
       }
-      uses[it->second] += 1;
       const std::int64_t slot = s.Slot(i + 1, j + 1);
       s.row_of[static_cast<std::size_t>(slot)] = it->second;
       s.z[static_cast<std::size_t>(slot)] = solution[static_cast<std::size_t>(k - 1)];
@@ -156,13 +153,6 @@ WavefrontSweep::WavefrontSweep(const SparseMatrix& a, const std::vector<double>&
       for (int l = 0; l < kLanes; ++l) {
         s.packs.push_back(s.table[std::size_t{ids[l]} * kRowWidth + static_cast<std::size_t>(e)]);
       }
-    }
-  }
-  std::int64_t most = 0;
-  for (const auto& [row, count] : uses) {
-    if (count > most) {
-      most = count;
-      s.common = row;
     }
   }
   // Threads on blocks of rows, each at least kRowsPerThread high.
