@@ -227,7 +227,7 @@ namespace baseline {
 #pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
 #else
 #pragma GCC push_options
-#pragma GCC target("avx2,tune=haswell")
+#pragma GCC target("avx2")
 #endif
 namespace {
 namespace avx2 {
