@@ -132,6 +132,6 @@ void BM_Sweep(benchmark::State& state) {
       static_cast<double>(n) * n * 1e-9,
       benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_Sweep)->ArgsProduct({{100, 300}, {1, 1000}, {0, 1, 2}})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Sweep)->ArgsProduct({{100, 300, 1000}, {1, 1000}, {0, 1, 2}})->Unit(benchmark::kMicrosecond);
 
 }  // namespace

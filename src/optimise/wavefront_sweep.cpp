@@ -29,8 +29,9 @@ constexpr std::uint32_t kPacked = 0x80000000u;
 
 constexpr const auto& kOffsets = kStencilOffsets;
 
-// Below this many nodes a sweep is too short for threads to pay for their hand-over.
-constexpr std::int64_t kNodesPerThread = 40'000;
+// Below this many nodes a sweep is too short for threads to pay for their hand-over: a
+// 300 x 300 sweep runs faster on one core than on two, and a 1000 x 1000 one gains a tenth.
+constexpr std::int64_t kNodesPerThread = 250'000;
 constexpr std::int32_t kRowsPerThread = 64;
 constexpr int kMostThreads = 4;
 
@@ -227,7 +228,7 @@ namespace baseline {
 #pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
 #else
 #pragma GCC push_options
-#pragma GCC target("avx2,tune=haswell")
+#pragma GCC target("avx2")
 #endif
 namespace {
 namespace avx2 {
