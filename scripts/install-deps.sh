@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-translations-l10n fonts-ipafont-gothic
-  libgsf-1-dev libzip-dev libpugixml-dev libeigen3-dev libfreexl-dev
+  libgsf-1-dev libzip-dev libdeflate-dev libpugixml-dev libeigen3-dev libfreexl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang-format xvfb xauth
   poppler-utils python3

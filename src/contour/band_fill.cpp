@@ -2,6 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "blank/blank_colour.h"
 #include "contour/colour_scale.h"
@@ -9,6 +14,10 @@
 
 namespace ombrix {
 namespace {
+
+// Runs worked out ahead of the painting on a long list; lists shorter than this many runs are
+// read and painted on one thread.
+constexpr std::int64_t kFillRunsAhead = 8;
 
 // The colour steps read once for a whole fill of the list, so that each triangle's colour is a
 // scan of a plain table, as BandColour scans the thresholds.
@@ -48,6 +57,106 @@ void FillInColour(DrawingSurface& surface, std::span<const PixelPoint> corners, 
   surface.SetFillStyle(FillStyle::Transparent);
 }
 
+// A run of triangles between two stop checks, read and worked out to pixels and colours.
+struct FillRun {
+  std::array<std::array<PixelPoint, 3>, kFillStopStride> corners;
+  std::array<Rgb, kFillStopStride> colours;
+  std::int64_t count = 0;    // triangles worked out
+  std::exception_ptr error;  // what stopped the working out after `count` triangles
+};
+
+// Reading a long list (the parts of divided triangles are worked out as they are read) and
+// mapping it to pixels costs about as much as painting it. A second thread does the reading,
+// a few runs ahead; the painting stays here, in list order on the one surface, so the picture
+// and the printed copy are the same as when one thread does both.
+bool FillInRuns(DrawingSurface& surface, const MeshModel& m, const BandPalette& palette,
+                const PixelMapping& map, const PrinterCopy& print, const FillStopCheck& stop) {
+  const std::int64_t n = m.TriangleCount;
+  const std::int64_t runs = (n + kFillStopStride - 1) / kFillStopStride;
+  std::vector<FillRun> ring(static_cast<std::size_t>(kFillRunsAhead));
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::int64_t made = 0;     // runs worked out
+  std::int64_t painted = 0;  // runs painted, their slots free again
+  bool quit = false;
+  const auto slot = [&](std::int64_t r) -> FillRun& {
+    return ring[static_cast<std::size_t>(r % kFillRunsAhead)];
+  };
+  std::jthread reader([&] {
+    for (std::int64_t r = 0; r < runs; ++r) {
+      {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return quit || r - painted < kFillRunsAhead; });
+        if (quit) {
+          return;
+        }
+      }
+      FillRun& run = slot(r);
+      run.count = 0;
+      run.error = nullptr;
+      const std::int64_t from = r * kFillStopStride + 1;
+      try {
+        m.Triangles.ForEach(from, std::min(from + kFillStopStride - 1, n),
+                            [&](std::int64_t, const TriangleRecord& tri) {
+                              const auto k = static_cast<std::size_t>(run.count);
+                              run.corners[k] = {WholePixelPoint(map, tri.Y[1], tri.X[1]),
+                                                WholePixelPoint(map, tri.Y[2], tri.X[2]),
+                                                WholePixelPoint(map, tri.Y[3], tri.X[3])};
+                              run.colours[k] = palette.Colour(tri.Z[1], tri.Z[2], tri.Z[3]);
+                              ++run.count;
+                            });
+      } catch (...) {
+        run.error = std::current_exception();
+      }
+      {
+        const std::lock_guard lock(mutex);
+        made = r + 1;
+      }
+      changed.notify_all();
+      if (run.error) {
+        return;
+      }
+    }
+  });
+  // However the painting ends (done, stopped, or an error), the reader is told to quit before
+  // it is joined, so that it never waits for a slot that will not be freed.
+  struct QuitOnExit {
+    std::mutex& mutex;
+    std::condition_variable& changed;
+    bool& quit;
+    ~QuitOnExit() {
+      {
+        const std::lock_guard lock(mutex);
+        quit = true;
+      }
+      changed.notify_all();
+    }
+  } quit_on_exit{mutex, changed, quit};
+  for (std::int64_t r = 0; r < runs; ++r) {
+    if (stop && stop(r * kFillStopStride, n)) {
+      return false;
+    }
+    {
+      std::unique_lock lock(mutex);
+      changed.wait(lock, [&] { return made > r; });
+    }
+    const FillRun& run = slot(r);
+    for (std::int64_t k = 0; k < run.count; ++k) {
+      FillInColour(surface, run.corners[static_cast<std::size_t>(k)],
+                   run.colours[static_cast<std::size_t>(k)], print);
+    }
+    if (run.error) {
+      std::rethrow_exception(run.error);
+    }
+    {
+      const std::lock_guard lock(mutex);
+      painted = r + 1;
+    }
+    changed.notify_all();
+  }
+  return true;
+}
+
 }  // namespace
 
 Rgb BandColour(const MeshModel& m, const MainWindowState& w, double value_a, double value_b,
@@ -67,6 +176,9 @@ bool FillTriangleBases(DrawingSurface& surface, const MeshModel& m, const MainWi
                        const FillStopCheck& stop) {
   const std::int64_t n = m.TriangleCount;
   const BandPalette palette(m, w);
+  if (n >= kFillRunsAhead * kFillStopStride) {
+    return FillInRuns(surface, m, palette, map, print, stop);
+  }
   for (std::int64_t from = 1; from <= n; from += kFillStopStride) {
     if (stop && stop(from - 1, n)) {
       return false;

@@ -6,7 +6,9 @@
 #include "contour/contour_calc.h"
 #include "contour/triangle_list.h"
 #include "contour_fixture.h"
+#include "fakes/error_capture.h"
 #include "fakes/fake_context.h"
+#include "model/run_error.h"
 
 namespace ombrix {
 namespace {
@@ -103,6 +105,85 @@ TEST(EasyMode, FourGreenQuartersPerCellMeetingAtTheCentre) {
                 "FilledBox 31 19 231 219 #008b00", "FilledBox 31 219 231 419 #00d800",
                 "FilledBox 231 19 431 219 #008b00", "FilledBox 231 219 431 419 #00d800"}));
   EXPECT_TRUE(testing::Starting(env.picture.calls, "Polygon").empty());
+}
+
+// A 70 x 70 mesh: 19,044 triangles, more runs than are read ahead of the painting.
+testing::FakeEnvironment LongList() {
+  testing::FakeEnvironment env;
+  std::vector<double> xs, ys;
+  std::vector<std::vector<double>> rows(70);
+  for (int k = 0; k < 70; ++k) {
+    xs.push_back(k);
+    ys.push_back(69 - k);
+    for (int j = 0; j < 70; ++j) {
+      rows[static_cast<std::size_t>(k)].push_back((k * 7 + j * 3) % 17);
+    }
+  }
+  testing::MakeMesh(env, xs, ys, rows);
+  env.model.DataMin = 0;
+  env.model.DataMax = 16;
+  SetColor(env.model, env.window);
+  EXPECT_GE(env.model.TriangleCount, 8 * kFillStopStride);
+  return env;
+}
+
+// What painting the list one triangle after another on one thread gives.
+std::vector<std::string> OneByOne(const MeshModel& m, const MainWindowState& w,
+                                  const PixelMapping& map) {
+  testing::RecordingSurface s;
+  for (const TriangleRecord& t : testing::Listed(m)) {
+    const PixelPoint corners[3] = {WholePixelPoint(map, t.Y[1], t.X[1]),
+                                   WholePixelPoint(map, t.Y[2], t.X[2]),
+                                   WholePixelPoint(map, t.Y[3], t.X[3])};
+    FillBandPolygon(s, m, w, corners, t.Z[1], t.Z[2], t.Z[3]);
+  }
+  return s.calls;
+}
+
+// A long list is read on a second thread while this one paints.
+TEST(FillTriangleBases, LongListPaintsAsOneTriangleAfterAnother) {
+  testing::FakeEnvironment env = LongList();
+  const PixelMapping map = MakePixelMapping(env.model);
+  testing::RecordingSurface s;
+  ASSERT_TRUE(FillTriangleBases(s, env.model, env.window, map));
+  EXPECT_EQ(s.calls, OneByOne(env.model, env.window, map));
+}
+
+TEST(FillTriangleBases, StopEndsALongFillBetweenRuns) {
+  testing::FakeEnvironment env = LongList();
+  const PixelMapping map = MakePixelMapping(env.model);
+  testing::RecordingSurface s;
+  std::vector<std::int64_t> asked;
+  EXPECT_FALSE(FillTriangleBases(s, env.model, env.window, map, PrinterCopy(),
+                                 [&](std::int64_t done, std::int64_t total) {
+                                   EXPECT_EQ(total, env.model.TriangleCount);
+                                   asked.push_back(done);
+                                   return asked.size() == 3;
+                                 }));
+  EXPECT_EQ(asked, (std::vector<std::int64_t>{0, kFillStopStride, 2 * kFillStopStride}));
+  const std::vector<std::string> all = OneByOne(env.model, env.window, map);
+  EXPECT_EQ(s.calls, std::vector<std::string>(all.begin(), all.begin() + 6 * 2 * kFillStopStride));
+}
+
+// The last column mapped beyond the 32-bit pixel range: the triangles before the first that
+// touches it are painted, then its error is raised.
+TEST(FillTriangleBases, PixelOverflowInALongListStopsWhereItIsMet) {
+  testing::FakeEnvironment env = LongList();
+  MeshModel& m = env.model;
+  m.NodeX(m.NodeCountX) = 1e15;
+  BuildTriangleList(m);
+  const PixelMapping map = MakePixelMapping(m);
+  std::size_t before = 0;
+  for (const TriangleRecord& t : testing::Listed(m)) {
+    if (std::max({t.X[1], t.X[2], t.X[3]}) > 1e14) {
+      break;
+    }
+    ++before;
+  }
+  ASSERT_GT(before, 0u);
+  testing::RecordingSurface s;
+  EXPECT_EQ(ErrorNumberOf([&] { FillTriangleBases(s, m, env.window, map); }), err::kOverflow);
+  EXPECT_EQ(testing::Starting(s.calls, "Polygon").size(), before);
 }
 
 }  // namespace

@@ -30,7 +30,11 @@ QPen LinePen(Rgb colour, std::int16_t width) {
 }
 
 void DrawLine(QPainter& painter, QPoint a, QPoint b, Rgb colour, std::int16_t width) {
-  painter.setPen(LinePen(colour, width));
+  DrawLine(painter, a, b, LinePen(colour, width));
+}
+
+void DrawLine(QPainter& painter, QPoint a, QPoint b, const QPen& pen) {
+  painter.setPen(pen);
   if (a == b) {
     painter.drawPoint(a);
   } else {

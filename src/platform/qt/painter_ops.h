@@ -32,6 +32,8 @@ QPen LinePen(Rgb colour, std::int16_t width);
 
 // A line from a to b, or the single point when they coincide.
 void DrawLine(QPainter& painter, QPoint a, QPoint b, Rgb colour, std::int16_t width);
+// The same with the pen already made (a surface drawing many segments keeps it).
+void DrawLine(QPainter& painter, QPoint a, QPoint b, const QPen& pen);
 
 // The outline of the box with corners a and b (both included).
 void DrawBoxOutline(QPainter& painter, QPoint a, QPoint b, Rgb colour, std::int16_t width);

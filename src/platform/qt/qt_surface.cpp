@@ -19,12 +19,21 @@
 namespace ombrix::qt {
 namespace {
 
+// Each drawing call starts from these settings. Only what differs is set: every setting
+// made, even to the value it has, makes the raster engine recompute its state, and a divided
+// map draws millions of segments.
 void PreparePainter(QPainter& painter) {
-  painter.setRenderHint(QPainter::Antialiasing, false);
-  painter.setRenderHint(QPainter::TextAntialiasing, false);
-  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-  painter.setBrush(Qt::NoBrush);
+  constexpr QPainter::RenderHints kOff =
+      QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform;
+  if ((painter.renderHints() & kOff) != 0) {
+    painter.setRenderHints(kOff, false);
+  }
+  if (painter.compositionMode() != QPainter::CompositionMode_SourceOver) {
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  }
+  if (painter.brush().style() != Qt::NoBrush) {
+    painter.setBrush(Qt::NoBrush);
+  }
 }
 
 }  // namespace
@@ -112,7 +121,12 @@ void QtSurface::Clear() {
 void QtSurface::Line(double x1, double y1, double x2, double y2, Rgb colour) {
   const QPoint a = DevicePoint(x1, y1);
   const QPoint b = DevicePoint(x2, y2);
-  DrawLine(Painter(), a, b, colour, draw_width_);
+  if (line_pen_width_ != draw_width_ || line_pen_colour_ != colour) {
+    line_pen_ = LinePen(colour, draw_width_);
+    line_pen_colour_ = colour;
+    line_pen_width_ = draw_width_;
+  }
+  DrawLine(Painter(), a, b, line_pen_);
 }
 
 void QtSurface::Box(double x1, double y1, double x2, double y2, Rgb colour) {

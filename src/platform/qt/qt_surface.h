@@ -88,6 +88,11 @@ class QtSurface : public DrawingSurface {
   std::function<void()> on_refresh_;
   FileSaver save_file_;
   mutable std::optional<QPainter> painter_;
+  // The pen of the last line and what it was made for: the painter then sees the same pen
+  // again and has nothing to change.
+  QPen line_pen_;
+  Rgb line_pen_colour_ = RGB(0, 0, 0);
+  std::int16_t line_pen_width_ = 0;
 };
 
 // The font the surfaces print with; it carries the Japanese glyphs.

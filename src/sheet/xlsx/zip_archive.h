@@ -26,6 +26,8 @@ struct ZipEntry {
   std::uint64_t size = 0;             // unpacked size as the archive states it
   std::uint64_t compressed_size = 0;  // packed size as the archive states it
   bool encrypted = false;
+  bool deflated = false;  // packed by deflate, the method office programs use
+  std::uint32_t crc = 0;  // checksum of the unpacked bytes as the archive states it
 };
 
 class ZipArchive {
@@ -51,6 +53,7 @@ class ZipArchive {
     void operator()(zip* archive) const;
   };
   ZipArchive(std::unique_ptr<zip, Closer> archive, std::string path, ZipLimits limits);
+  std::string Inflate(const ZipEntry& entry) const;
 
   std::unique_ptr<zip, Closer> archive_;
   std::string path_;

@@ -123,6 +123,23 @@ TEST(ZipArchiveOpen, EmptyGarbageAndTruncatedBytesAreNotWorkbooks) {
       testing::Contains(Error321([&] { ZipArchive::OpenBytes(bytes, "cut.xlsx"); }), "cut.xlsx"));
 }
 
+// Data that inflate cleanly to the stated size but not to the stated checksum.
+TEST(ZipArchiveOpen, ChecksumThatDoesNotMatchTheDataIsAnError) {
+  auto bytes = BuildZip({{"xl/sheet.xml", std::string(3000, 'q') + "tail"}});
+  ASSERT_EQ(std::memcmp(bytes.data(), "PK\x03\x04", 4), 0);
+  bytes[14] ^= 0x01;  // the local header's CRC-32
+  for (std::size_t i = bytes.size() - 4; i-- > 0;) {
+    if (std::memcmp(bytes.data() + i, "PK\x01\x02", 4) == 0) {
+      bytes[i + 16] ^= 0x01;  // and the central directory's
+      break;
+    }
+  }
+  const ZipArchive archive = ZipArchive::OpenBytes(bytes, "sum.xlsx");
+  ASSERT_TRUE(archive.entries()[0].deflated);
+  const std::string why = Error321([&] { archive.Read(archive.entries()[0]); });
+  EXPECT_TRUE(testing::Contains(why, "xl/sheet.xml") && testing::Contains(why, "CRC")) << why;
+}
+
 TEST(ZipArchiveOpen, DamagedDataIsAnErrorNotGarbage) {
   auto bytes = BuildZip({{"a.xml", std::string(2000, 'a') + std::string(2000, 'b')}});
   // Flip bytes in the middle of the deflated data (after the 30-byte local header and name).
