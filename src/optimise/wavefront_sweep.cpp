@@ -56,6 +56,7 @@ struct WavefrontSweep::Shared {
   std::vector<std::uint32_t> vector_code;
   std::vector<double> packs;
   std::array<std::int64_t, kTerms> offset{};
+  bool avx2 = false;  // run the kernel built for AVX2
 
   // Threads: block b covers padded rows [block_start[b], block_start[b + 1]).
   std::vector<std::int64_t> block_start;
@@ -86,9 +87,10 @@ struct WavefrontSweep::Shared {
 };
 
 WavefrontSweep::WavefrontSweep(const SparseMatrix& a, const std::vector<double>& right_side,
-                               const std::vector<double>& solution, int threads)
+                               const std::vector<double>& solution, int threads, bool avx2)
     : nx_(a.nx()), ny_(a.nx() == 0 ? 0 : a.size() / a.nx()), shared_(std::make_unique<Shared>()) {
   Shared& s = *shared_;
+  s.avx2 = avx2 && __builtin_cpu_supports("avx2");
   s.nx = nx_;
   s.ny = ny_;
   s.height = (static_cast<std::int64_t>(ny_) + 4 + kLanes - 1) / kLanes * kLanes;
@@ -242,8 +244,7 @@ namespace avx2 {
 #endif
 
 void WavefrontSweep::Shared::RunBlock(int b) {
-  static const bool has_avx2 = __builtin_cpu_supports("avx2");
-  if (has_avx2) {
+  if (avx2) {
     avx2::RunBlock(*this, b);
   } else {
     baseline::RunBlock(*this, b);

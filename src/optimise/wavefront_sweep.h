@@ -24,9 +24,11 @@ namespace ombrix {
 class WavefrontSweep {
  public:
   // Takes the system and right side (node k at index k - 1) and the starting values. threads 0
-  // picks a count from the mesh size and the machine; results do not depend on it.
+  // picks a count from the mesh size and the machine; results do not depend on it. The kernel
+  // built for AVX2 runs where the processor has it, unless `avx2` is false: then the one built
+  // for the baseline instruction set runs, as on a processor without AVX2, with the same bits.
   WavefrontSweep(const SparseMatrix& system, const std::vector<double>& right_side,
-                 const std::vector<double>& solution, int threads = 0);
+                 const std::vector<double>& solution, int threads = 0, bool avx2 = true);
   ~WavefrontSweep();
   WavefrontSweep(const WavefrontSweep&) = delete;
   WavefrontSweep& operator=(const WavefrontSweep&) = delete;

@@ -72,10 +72,13 @@ void ExpectSameSweeps(std::int32_t nx, std::int32_t ny, int points, unsigned see
   for (int sweep = 0; sweep < 12; ++sweep) {
     want_changes.push_back(RelaxationSweep(pr.system, pr.right_side, 1.5, want));
   }
-  for (int threads = 1; threads <= 4; ++threads) {
-    SCOPED_TRACE(::testing::Message()
-                 << nx << " x " << ny << ", " << points << " points, " << threads << " threads");
-    WavefrontSweep fast(pr.system, pr.right_side, pr.start, threads);
+  // Both kernels: the one for AVX2 (where the processor has it) and the baseline one.
+  for (int run = 0; run < 8; ++run) {
+    const int threads = run % 4 + 1;
+    const bool avx2 = run < 4;
+    SCOPED_TRACE(::testing::Message() << nx << " x " << ny << ", " << points << " points, "
+                                      << threads << " threads, AVX2 " << avx2);
+    WavefrontSweep fast(pr.system, pr.right_side, pr.start, threads, avx2);
     ASSERT_TRUE(fast.usable());
     for (int sweep = 0; sweep < 12; ++sweep) {
       const double change = fast.Sweep(1.5);
