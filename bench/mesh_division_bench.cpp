@@ -1,9 +1,9 @@
 // The mesh division of a 300 x 300 and a 600 x 600 node mesh: 357 604 (1.4 million)
-// triangles divided twice (d = 3, 5.7 (23) million triangles) and the map drawn again from them in the Normal mode with about 100
-// whole-number levels, on the offscreen drawing area the window uses. Before each timed run the
-// list is built and drawn once undivided, as the contour command leaves it for the division.
-// Peak memory is reported next to the time: the process's peak during the run, and how much
-// it rose above the memory held when the run started.
+// triangles divided twice (d = 3: 5.7 (23) million triangles) and the map drawn again from them
+// in the Normal mode with about 100 whole-number levels, on the offscreen drawing area the
+// window uses. Before each timed run the list is built and drawn once undivided, as the contour
+// command leaves it for the division. Peak memory is reported next to the time: the process's
+// peak during the run, and how much it rose above the memory held when the run started.
 
 #include <benchmark/benchmark.h>
 
