@@ -83,6 +83,23 @@ const std::string kShared = Sheet(
     Cell("B3", R"(<f t="shared" si="0"></f><v>10</v>)") + Cell("C3", R"(<f t="shared" si="1"/>)") +
     Cell("D3", R"(<f t="shared" si="1"/>)") + "</row>");
 
+// New cells after the last cell of a row that exists, out to the sheet's last column.
+TEST(PatchSheetCells, CellsAfterTheLastOfARowReachTheLastColumn) {
+  const std::string xml = Patch(Sheet("<row r=\"1\">" + Cell("A1", "<v>2</v>") + "</row>"),
+                                {Value("B1", 1), Value("XFC1", 2), Value("XFD1", 3)});
+  pugi::xml_document doc;
+  ASSERT_TRUE(doc.load_string(xml.c_str())) << xml;
+  // One row, its cells in column order.
+  Texts cells;
+  for (const pugi::xpath_node& row : doc.select_nodes("//row")) {
+    cells.push_back(std::string("row ") + row.node().attribute("r").value());
+    for (const pugi::xml_node c : row.node().children("c")) {
+      cells.push_back(std::string(c.attribute("r").value()) + "=" + c.child("v").text().get());
+    }
+  }
+  EXPECT_EQ(cells, (Texts{"row 1", "A1=2", "B1=1", "XFC1=2", "XFD1=3"})) << xml;
+}
+
 TEST(PatchSheetSharedFormulas, AnOverwrittenFirstCellHandsTheFormulaToTheNextCell) {
   std::vector<CellRef> removed;
   const std::string out = Patch(kShared, {Value("B1", 7), Value("E1", 1)}, &removed);
