@@ -57,6 +57,12 @@ void FillInColour(DrawingSurface& surface, std::span<const PixelPoint> corners, 
   surface.SetFillStyle(FillStyle::Transparent);
 }
 
+// A triangle's corners in whole pixels.
+std::array<PixelPoint, 3> CornersOf(const PixelMapping& map, const TriangleRecord& tri) {
+  return {WholePixelPoint(map, tri.Y[1], tri.X[1]), WholePixelPoint(map, tri.Y[2], tri.X[2]),
+          WholePixelPoint(map, tri.Y[3], tri.X[3])};
+}
+
 // A run of triangles between two stop checks, read and worked out to pixels and colours.
 struct FillRun {
   std::array<std::array<PixelPoint, 3>, kFillStopStride> corners;
@@ -99,9 +105,7 @@ bool FillInRuns(DrawingSurface& surface, const MeshModel& m, const BandPalette& 
         m.Triangles.ForEach(from, std::min(from + kFillStopStride - 1, n),
                             [&](std::int64_t, const TriangleRecord& tri) {
                               const auto k = static_cast<std::size_t>(run.count);
-                              run.corners[k] = {WholePixelPoint(map, tri.Y[1], tri.X[1]),
-                                                WholePixelPoint(map, tri.Y[2], tri.X[2]),
-                                                WholePixelPoint(map, tri.Y[3], tri.X[3])};
+                              run.corners[k] = CornersOf(map, tri);
                               run.colours[k] = palette.Colour(tri.Z[1], tri.Z[2], tri.Z[3]);
                               ++run.count;
                             });
@@ -185,10 +189,7 @@ bool FillTriangleBases(DrawingSurface& surface, const MeshModel& m, const MainWi
     }
     m.Triangles.ForEach(from, std::min(from + kFillStopStride - 1, n),
                         [&](std::int64_t, const TriangleRecord& tri) {
-                          const PixelPoint corners[3] = {WholePixelPoint(map, tri.Y[1], tri.X[1]),
-                                                         WholePixelPoint(map, tri.Y[2], tri.X[2]),
-                                                         WholePixelPoint(map, tri.Y[3], tri.X[3])};
-                          FillInColour(surface, corners,
+                          FillInColour(surface, CornersOf(map, tri),
                                        palette.Colour(tri.Z[1], tri.Z[2], tri.Z[3]), print);
                         });
   }

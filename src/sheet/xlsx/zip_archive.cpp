@@ -49,6 +49,17 @@ std::string MiB(std::uint64_t bytes) {
   }
 }
 
+// Why an entry whose unpacked bytes do not match the size its header states is refused.
+std::string LongerThanStated(const ZipEntry& entry) {
+  return "展開したデータが ZIP の目次にある大きさ (" + std::to_string(entry.size) +
+         " バイト) を超えています";
+}
+
+std::string ShorterThanStated(const ZipEntry& entry, std::uint64_t got) {
+  return "展開したデータが " + std::to_string(got) + " バイトしかなく、ZIP の目次にある " +
+         std::to_string(entry.size) + " バイトに足りません";
+}
+
 struct DecompressorFree {
   void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
 };
@@ -183,14 +194,12 @@ std::string ZipArchive::Read(const ZipEntry& entry) const {
     }
     total += static_cast<std::uint64_t>(got);
     if (total > entry.size) {
-      refuse("展開したデータが ZIP の目次にある大きさ (" + std::to_string(entry.size) +
-             " バイト) を超えています");
+      refuse(LongerThanStated(entry));
     }
     data.append(chunk.data(), static_cast<std::size_t>(got));
   }
   if (total != entry.size) {
-    refuse("展開したデータが " + std::to_string(total) + " バイトしかなく、ZIP の目次にある " +
-           std::to_string(entry.size) + " バイトに足りません");
+    refuse(ShorterThanStated(entry, total));
   }
   return data;
 }
@@ -231,15 +240,13 @@ std::string ZipArchive::Inflate(const ZipEntry& entry) const {
       inflater.get(), packed.data(), packed.size(), data.data(), data.size(), nullptr, &produced);
   if (result == LIBDEFLATE_INSUFFICIENT_SPACE ||
       (result == LIBDEFLATE_SUCCESS && produced > entry.size)) {
-    refuse("展開したデータが ZIP の目次にある大きさ (" + std::to_string(entry.size) +
-           " バイト) を超えています");
+    refuse(LongerThanStated(entry));
   }
   if (result != LIBDEFLATE_SUCCESS) {
     refuse("展開できません (圧縮データが壊れています)");
   }
   if (produced != entry.size) {
-    refuse("展開したデータが " + std::to_string(produced) + " バイトしかなく、ZIP の目次にある " +
-           std::to_string(entry.size) + " バイトに足りません");
+    refuse(ShorterThanStated(entry, produced));
   }
   data.resize(produced);
   if (libdeflate_crc32(0, data.data(), data.size()) != entry.crc) {
