@@ -10,11 +10,9 @@
 #include <tuple>
 #include <vector>
 
-#include "contour/contour_calc.h"
 #include "contour/level_buckets.h"
 #include "contour/triangle_list.h"
 #include "contour_fixture.h"
-#include "fakes/fake_context.h"
 
 namespace ombrix {
 namespace {
@@ -179,46 +177,6 @@ TEST(DivisionRefusal, TheLargestDivisionFitsWhatADivisionReallyTakes) {
   const LevelBuckets buckets(m, series, 1, 100, {});
   ASSERT_TRUE(buckets.bucketed());
   EXPECT_LE(buckets.MemoryBytes(), estimate);
-}
-
-// --- The divided list in the drawing ---------------------------------------------------------
-
-// A 5 x 5 mesh of 3 with a ridge of 5 from node (2, 2) down to node (3, 2): the side-1
-// triangle of cell (2, 2) and the side-3 triangle of cell (2, 1) have that edge on level 5,
-// and both its ends are strict maxima, so the undivided drawing drops the edge.
-void Ridge(testing::FakeEnvironment& env) {
-  std::vector<std::vector<double>> values(5, std::vector<double>(5, 3));
-  values[1][1] = values[2][1] = 5;
-  testing::MakeMesh(env, {0, 10, 20, 30, 40}, {40, 30, 20, 10, 0}, values);
-}
-
-// The segments drawn at level 5.
-std::vector<SegmentRecord> LevelFive(testing::FakeEnvironment& env) {
-  std::vector<SegmentRecord> drawn;
-  ContourHooks hooks;
-  hooks.on_level = [&](std::int32_t level, const GrowableList<SegmentRecord>& segments) {
-    for (int s = 1; level == 5 && s <= segments.count(); ++s) {
-      if (segments(s).State == kSegmentDrawn)
-        drawn.push_back(segments(s));
-    }
-  };
-  CommandContext ctx = env.Context();
-  EXPECT_EQ(ContourCalc(ctx, hooks), ContourOutcome::Drawn);
-  return drawn;
-}
-
-TEST(DividedDrawing, EdgesOnTheLevelFollowTheFlagsOfTheUndividedDrawing) {
-  testing::FakeEnvironment env;
-  Ridge(env);
-  EXPECT_TRUE(LevelFive(env).empty());  // the ridge touches level 5 only at maxima
-  // Side 3 of cell (2, 1) and side 1 of cell (2, 2): the ridge is their edge 1 to 2.
-  EXPECT_EQ(env.model.Triangles(19).Flags, (std::array<std::int32_t, 4>{0, -1, -1, 0}));
-  EXPECT_EQ(env.model.Triangles(21).Flags, (std::array<std::int32_t, 4>{0, -1, -1, 0}));
-
-  DivideTriangles(env.model, 2);
-  env.window.DividedMesh = 1;
-  // The ridge's halves inherit flag -1 at their first vertex: still dropped.
-  EXPECT_TRUE(LevelFive(env).empty());
 }
 
 }  // namespace
