@@ -290,22 +290,5 @@ TEST(PrinterCopy, APrinterFailingAtTheEndIsReportedWithoutEndingTwice) {
   EXPECT_EQ(Starting(env.printer.calls, "EndDoc").size(), 1u);
 }
 
-// A window where Esc is pressed as soon as the level loop looks at the events.
-class EscPressed : public testing::FakeEventPump {
- public:
-  void ProcessPendingEvents() override { cancel = true; }
-};
-
-TEST(PrinterCopy, ACancelledDrawingWithdrawsTheJob) {
-  FakeEnvironment env;
-  Prepare(env, 10, 10, kColorNothing);
-  EscPressed events;
-  CommandContext ctx{env.model,   env.window,  env.panel, env.picture,  &env.printer,
-                     env.dialogs, env.windows, events,    env.workbooks};
-  EXPECT_EQ(ContourCalc(ctx), ContourOutcome::Cancelled);
-  EXPECT_EQ(Starting(env.printer.calls, "KillDoc").size(), 1u);
-  EXPECT_EQ(Starting(env.printer.calls, "EndDoc").size(), 0u);
-}
-
 }  // namespace
 }  // namespace ombrix
