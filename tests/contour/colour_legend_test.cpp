@@ -69,28 +69,26 @@ TEST_F(ColourLegend, SwatchesThenLabelsCentredOnTheBordersInTwips) {
   EXPECT_LE(270 + 365 * 18, kLegendClientHeightTwips);
 }
 
-TEST_F(ColourLegend, NegativeThresholdsPrintWithTheirSign) {
-  model.DataMin = -20.5;
-  model.DataMax = -3.2;  // low -20, high -4, step 1
-  SetColor(model, window);
-  DrawColorLegend(surface, model, window);
-  const std::vector<std::string> prints = Starting(surface.calls, "Print ");
-  ASSERT_EQ(prints.size(), 17u);
-  EXPECT_EQ(prints.front(), "Print \"-4\"");
-  EXPECT_EQ(prints.back(), "Print \"-20\"");
-}
-
-TEST_F(ColourLegend, LargeThresholdsPrintInOrdinaryDecimalForm) {
-  model.DataMin = 100000;
-  model.DataMax = 123456.789;
-  SetColor(model, window);
-  DrawColorLegend(surface, model, window);
-  const std::vector<std::string> prints = Starting(surface.calls, "Print ");
-  ASSERT_EQ(prints.size(), 17u);
-  for (int i = 0; i < 17; ++i) {
-    const std::string& print = prints[static_cast<std::size_t>(i)];
-    EXPECT_EQ(print.find('e'), std::string::npos) << print;
-    EXPECT_EQ(std::stod(print.substr(7)), window.ColorLevel(i)) << print;
+TEST_F(ColourLegend, ThresholdsPrintWithTheirSignInOrdinaryDecimalForm) {
+  struct Case {
+    double low, high;
+    const char* first;
+  };
+  for (const Case& c :
+       {Case{-20.5, -3.2, "Print \"-4\""}, Case{100000, 123456.789, "Print \" 123456\""}}) {
+    model.DataMin = c.low;
+    model.DataMax = c.high;
+    SetColor(model, window);
+    surface.calls.clear();
+    DrawColorLegend(surface, model, window);
+    const std::vector<std::string> prints = Starting(surface.calls, "Print ");
+    ASSERT_EQ(prints.size(), 17u);
+    EXPECT_EQ(prints.front(), c.first);
+    for (int i = 0; i < 17; ++i) {
+      const std::string& print = prints[static_cast<std::size_t>(i)];
+      EXPECT_EQ(print.find('e'), std::string::npos) << print;
+      EXPECT_EQ(std::stod(print.substr(7)), window.ColorLevel(i)) << print;
+    }
   }
 }
 
