@@ -49,38 +49,25 @@ void Fill(MeshModel& m, const std::vector<TriangleRecord>& triangles) {
 const TriangleRecord kA = Make({0, 0, 1, 0}, {4, 0, 3, 1}, {0, 8, 6, 1});
 const TriangleRecord kB = Make({-2, 5, 0.1, -1}, {3, 7, 0.2, 0}, {6, -3, 0.7, 1});
 
-TEST(DivideTriangles, OneDivisionKeepsTheListAndLeavesTwoSpareEntries) {
-  MeshModel m;
-  Fill(m, {kA, kB});
-  const TriangleRecord first = m.Triangles(1);
-  DivideTriangles(m, 1);
-  EXPECT_EQ(m.TriangleCount, 2);
-  EXPECT_EQ(m.Triangles.upper(), 4);  // shrunk from 26 to T + 2
-  EXPECT_EQ(m.Triangles(1), first);   // cell fields and element 0 kept as they were
-  EXPECT_EQ(m.Triangles(3), TriangleRecord{});
-}
-
-TEST(DivideTriangles, EachPassCutsEveryTriangleIntoFourInItsBlock) {
-  MeshModel m;
-  Fill(m, {kA, kB});
-  DivideTriangles(m, 2);
-  ASSERT_EQ(m.TriangleCount, 8);
-  EXPECT_EQ(m.Triangles.upper(), 10);
-  EXPECT_EQ(m.Triangles(9), TriangleRecord{});
-  // A part holds only its vertices: cell fields and element 0 are 0. The parts themselves are
-  // compared with a plain division in TriangleStore's random list test.
-  for (const TriangleRecord& t : Listed(m)) {
-    EXPECT_EQ(std::tie(t.CellRow, t.CellCol, t.Side, t.Y[0], t.X[0], t.Z[0], t.Flags[0]),
-              std::tuple(0, 0, 0, 0.0, 0.0, 0.0, 0));
+TEST(DivideTriangles, EachPassCutsEveryTriangleIntoFourLeavingTwoSpareEntries) {
+  // The parts themselves, their flags included, are compared with a plain division in
+  // TriangleStore's random list test.
+  for (const auto& [passes, count] : {std::pair{1, 2}, std::pair{2, 8}, std::pair{3, 32}}) {
+    MeshModel m;
+    Fill(m, {kA, kB});
+    DivideTriangles(m, passes);
+    EXPECT_EQ(m.TriangleCount, count) << passes;
+    EXPECT_EQ(m.Triangles.upper(), count + 2) << passes;  // shrunk from 26
+    EXPECT_EQ(m.Triangles(count + 1), TriangleRecord{}) << passes;
   }
   // Three passes nest the blocks: dividing twice by two is dividing once by three.
-  MeshModel three;
+  MeshModel twice, three;
+  Fill(twice, {kA, kB});
   Fill(three, {kA, kB});
+  DivideTriangles(twice, 2);
+  DivideTriangles(twice, 2);
   DivideTriangles(three, 3);
-  ASSERT_EQ(three.TriangleCount, 32);
-  EXPECT_EQ(three.Triangles.upper(), 34);
-  DivideTriangles(m, 2);
-  EXPECT_EQ(Listed(m), Listed(three));
+  EXPECT_EQ(Listed(twice), Listed(three));
 }
 
 TEST(DivideTriangles, MidpointsAreTheHalvedSumEvenWhereTheSumOverflows) {
@@ -91,23 +78,6 @@ TEST(DivideTriangles, MidpointsAreTheHalvedSumEvenWhereTheSumOverflows) {
   EXPECT_EQ(m.Triangles(1).Y[2], std::numeric_limits<double>::infinity());
   EXPECT_EQ(m.Triangles(1).X[2], (0.1 + 0.2) / 2);
   EXPECT_EQ(m.Triangles(1).Z[2], (0.3 + 0.6) / 2);
-}
-
-TEST(DivideTriangles, MidpointFlagIsTheMeanTruncatedTowardZeroForEveryPair) {
-  struct Case {
-    std::int32_t a, b, mid;
-  };
-  const Case cases[] = {{-1, -1, -1}, {-1, 0, 0}, {-1, 1, 0}, {0, -1, 0}, {0, 0, 0},
-                        {0, 1, 0},    {1, -1, 0}, {1, 0, 0},  {1, 1, 1}};
-  for (const Case& c : cases) {
-    MeshModel m;
-    // Vertex 3 carries the same flag as vertex 2, so M12 and M13 both show the pair's mean.
-    Fill(m, {Make({0, 0, 0, c.a}, {2, 0, 0, c.b}, {0, 2, 0, c.b})});
-    DivideTriangles(m, 2);
-    const std::string pair = std::to_string(c.a) + "," + std::to_string(c.b);
-    // First part (P1, M12, M13).
-    EXPECT_EQ(m.Triangles(1).Flags, (std::array<std::int32_t, 4>{0, c.a, c.mid, c.mid})) << pair;
-  }
 }
 
 TEST(DivideTriangles, BadCountsAndOversizedListsLeaveTheListAlone) {
