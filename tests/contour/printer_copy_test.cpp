@@ -105,20 +105,6 @@ TEST(PrinterCopy, NothingModePrintsScreenColoursOnAPageScaledToPictureUnits) {
   EXPECT_EQ(env.window.PrintFrameWidth, 0);  // set by the Normal mode only
 }
 
-TEST(PrinterCopy, NumbersAreInOrdinaryDecimalFormOnTheScreenAndOnPaper) {
-  for (const std::int32_t mode : {kColorNothing, kColorNormal}) {
-    FakeEnvironment env;
-    Prepare(env, 100000, 100000, mode);
-    ASSERT_EQ(Draw(env), ContourOutcome::Drawn);
-    for (const Calls* calls : {&env.picture.calls, &env.printer.calls}) {
-      const Calls prints = Starting(*calls, "Print ");
-      EXPECT_NE(std::ranges::find(prints, "Print \" 100000\""), prints.end());
-      for (const std::string& print : prints)
-        EXPECT_EQ(print.find('e'), std::string::npos) << print;
-    }
-  }
-}
-
 TEST(PrinterCopy, PageSizeIsReadInThePrintersCurrentScale) {
   RecordingSurface printer;  // 800 x 600 pixels at 96 dpi
   printer.SetScale(0, 0, 2, 3);
