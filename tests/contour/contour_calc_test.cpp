@@ -223,17 +223,6 @@ TEST(ContourCalc, LineWidthIsRoundedHalfToEven) {
   }
 }
 
-TEST(ContourCalc, IntervalZeroDrawsTheFrameAndCoordinatesOnly) {
-  // Other intervals are met by the level series table and the random level loop below.
-  FakeEnvironment env;
-  TwoByTwo(env);
-  env.panel.Text1 = "0";
-  LevelLog log;
-  EXPECT_EQ(Draw(env, &log), ContourOutcome::Drawn);
-  EXPECT_TRUE(log.levels.empty());
-  EXPECT_EQ(Drawn(env.picture), Join({kHead, kCoordinateLabels}));
-}
-
 TEST(ContourCalc, CoordinateLabelsPrintTheMeshCoordinates) {
   FakeEnvironment env;
   MakeMesh(env, {-1.5, 2.5, 6.5}, {7.25, 3.25}, {{1, 1, 1}, {1, 1, 1}});
