@@ -94,17 +94,12 @@ TEST_F(MeshDivided, WrongAndTooLargeCountsAreExplainedAndChangeNothing) {
   const std::vector<TriangleRecord> before = List();
   const std::string rule(msg::kDivisionCountRule);
   // An empty answer (Cancel included) cancels silently; a wrong one is explained, quoted; too
-  // many triangles are refused with their count, or their power when past any integer type.
-  const std::pair<std::string, std::string> cases[] = {{"", ""},
-                                                       {"  ", ""},
-                                                       {"abc", rule},
-                                                       {"0", rule},
-                                                       {"-2", rule},
-                                                       {"2.5", rule},
-                                                       {"3x", rule},
-                                                       {"1e400", rule},
-                                                       {"13", "134217728"},  // 8 * 4^12
-                                                       {"4000000000", "3999999999"}};
+  // many triangles (8 * 4^12) are refused with their count, or their power when past any integer
+  // type.
+  std::vector<std::pair<std::string, std::string>> cases = {
+      {"", ""}, {"  ", ""}, {"13", "134217728"}, {"4000000000", "3999999999"}};
+  for (const char* wrong : {"abc", "0", "-2", "2.5", "3x", "1e400"})
+    cases.emplace_back(wrong, rule);
   for (const auto& [answer, fragment] : cases) {
     env.dialogs.messages.clear();
     Divide(answer);
