@@ -128,7 +128,8 @@ TEST(DivisionRefusal, TheLargestDivisionFitsWhatADivisionReallyTakes) {
   // A 600 x 600 mesh divided three times is not refused on a machine with 1 GB at hand.
   EXPECT_EQ(DivisionRefusal(4 * 599 * 599, 3, std::uint64_t{1} << 30), "");
   // What a drawing of a divided list really holds, against the estimate: a 200 x 200 mesh's
-  // list divided three times drawn with its level table.
+  // list divided three times drawn with its level table (the list itself grows by no more than
+  // a few entries, as TriangleStore's memory test checks).
   MeshModel m;
   AllocateMesh(m, 200, 200);
   for (int i = 1; i <= 200; ++i) {
@@ -138,10 +139,8 @@ TEST(DivisionRefusal, TheLargestDivisionFitsWhatADivisionReallyTakes) {
       m.NodeValue(i, j) = 0.37 * i + 0.11 * j;
   }
   BuildTriangleList(m);
-  const std::size_t before = m.Triangles.MemoryBytes();
   DivideTriangles(m, 3);
   const std::uint64_t estimate = DividedDrawingBytes(static_cast<std::uint64_t>(m.TriangleCount));
-  EXPECT_LE(m.Triangles.MemoryBytes() - before, 1024u);
   LevelSeries series;
   series.FirstLevel = 0;
   const LevelBuckets buckets(m, series, 1, 100, {});
