@@ -66,7 +66,6 @@ TEST_F(ColourLegend, SwatchesThenLabelsCentredOnTheBordersInTwips) {
   want.insert(want.end(), borders.begin(), borders.end());
   want.push_back("Refresh");
   EXPECT_EQ(surface.calls, want);
-  EXPECT_LE(270 + 365 * 18, kLegendClientHeightTwips);
 }
 
 TEST_F(ColourLegend, TablesTooShortForTheStepCountRaiseError9) {
@@ -145,12 +144,6 @@ constexpr int kLegendWidthPx = 116;   // 1740 twips at 15 twips a pixel
 constexpr int kLegendHeightPx = 471;  // 7068 twips
 constexpr int kLabelLeftPx = 52;      // 780 twips: the labels stand right of here
 
-QImage DrawnLegend(const MeshModel& model, const MainWindowState& window) {
-  qt::QtSurface surface(kLegendWidthPx, kLegendHeightPx);
-  DrawColorLegend(surface, model, window);
-  return surface.image().copy();
-}
-
 // Pixels left of the labels that differ.
 int DifferingSwatchPixels(const QImage& a, const QImage& b) {
   if (a.size() != b.size())
@@ -165,7 +158,9 @@ int DifferingSwatchPixels(const QImage& a, const QImage& b) {
 }
 
 TEST_F(ColourLegend, RenderingMatchesItsGoldenImage) {
-  const QImage image = DrawnLegend(model, window);
+  qt::QtSurface shown(kLegendWidthPx, kLegendHeightPx);
+  DrawColorLegend(shown, model, window);
+  const QImage image = shown.image().copy();
   const QImage golden(OMBRIX_FIXTURES_DIR "/golden/legend_3.2_to_17.9.png");
   const int differing = DifferingSwatchPixels(image, golden);
   if (differing != 0) {
