@@ -189,10 +189,7 @@ TEST(Plateau, ManyEntriesGrowTheEdgeList) {
   p.Run();
   EXPECT_EQ(p.flat_edges.count(), 130 * 4 + 129);
   EXPECT_EQ(p.flat_edges.upper(), 600 + 100);
-  int drawn = 0;
-  for (const std::int32_t s : p.States())
-    drawn += s == kSegmentDrawn ? 1 : 0;
-  EXPECT_EQ(drawn, 130 * 2 + 2);  // the strip's outline
+  EXPECT_EQ(std::ranges::count(p.States(), kSegmentDrawn), 130 * 2 + 2);  // the strip's outline
 }
 
 // --- Against the pairing and suppression as first written -------------------------------------
