@@ -31,54 +31,31 @@ CellValue T(const char* s) {
 }
 const CellValue kEmpty = CellValue::Empty();
 
-// The parameter block every mesh fixture carries.
-const std::vector<std::string> kParameterCells = {"A13", "B13", "B15", "A19", "A20", "B20"};
-const std::vector<CellValue> kParameters = {
-    T("membrane weight"),   N(1),    N(10), T("over-relaxation factor"),
-    T("convergence limit"), N(1e-06)};
-
-// Reads `file` and checks its active sheet (unless null), the cells `refs` and, when
-// `parameters`, the parameter block.
-void ExpectFixture(const std::string& file, const char* sheet, bool parameters,
-                   const std::vector<std::string>& refs, const std::vector<CellValue>& values) {
+// Reads `file` and checks its active sheet (unless null) and the cells `refs`.
+void ExpectFixture(const std::string& file, const char* sheet, const std::vector<std::string>& refs,
+                   const std::vector<CellValue>& values) {
   const auto book = ReadXlsx(Fixture(file));
   if (sheet != nullptr) {
     EXPECT_EQ(book->ActiveSheetName(), sheet) << file;
   }
   EXPECT_EQ(testing::CellsAt(*book, refs), values) << file;
-  if (parameters) {
-    EXPECT_EQ(testing::CellsAt(*book, kParameterCells), kParameters) << file;
-  }
 }
 
 class BothWriters : public ::testing::TestWithParam<const char*> {};
 INSTANTIATE_TEST_SUITE_P(Writers, BothWriters, ::testing::Values("lo", "openpyxl"));
 
+// The numbers of the mesh and points fixtures are pinned by the mesh and points commands'
+// tests; these are the texts, booleans and dates the commands never print.
 TEST_P(BothWriters, FixturesHoldTheListedCells) {
   const std::string w = std::string(".") + GetParam() + ".xlsx";
-  ExpectFixture("mesh_small" + w, "mesh", true, {"A1", "F3", "I6", "H7", "A2", "J6"},
-                {T("small mesh 3 x 2"), N(3), N(3.25), N(0), kEmpty, kEmpty});
-  ExpectFixture("mesh_blanks" + w, nullptr, true, {"H7", "J7", "I8", "K9", "I9", "G6"},
-                {kEmpty, kEmpty, kEmpty, kEmpty, N(0), N(5.5)});
-  ExpectFixture("mesh_text_value" + w, nullptr, false, {"H7", "G7"}, {T("n/a"), N(2.5)});
-  ExpectFixture("mesh_numeric_text" + w, nullptr, false, {"G6", "I6", "B19", "H6"},
+  ExpectFixture("mesh_numeric_text" + w, nullptr, {"G6", "I6", "B19", "H6"},
                 {T("7.25"), T("-3.5"), T("1.5"), N(8)});
-  ExpectFixture("mesh_counts_halves" + w, nullptr, false, {"F3", "D5", "E10"},
-                {N(2.5), N(3.5), N(-10)});
-  ExpectFixture("mesh_second_sheet_active" + w, "mesh", false, {"A1", "F3", "J8"},
-                {T("the active sheet"), N(4), N(6.5)});
-  ExpectFixture("mesh_labels_notes" + w, nullptr, true, {"A1", "B1", "J12", "A22"},
+  ExpectFixture("mesh_second_sheet_active" + w, "mesh", {"A1"}, {T("the active sheet")});
+  ExpectFixture("mesh_labels_notes" + w, nullptr, {"A1", "B1", "J12", "A22"},
                 {T("Survey mesh, site 4 (heights in m)"), kEmpty, N(12345), T("end of sheet")});
-  ExpectFixture("mesh_dates_booleans" + w, nullptr, false, {"B2", "K7", "B22"},
+  ExpectFixture("mesh_dates_booleans" + w, nullptr, {"B2", "K7", "B22"},
                 {N(44270.5), CellValue::Boolean(true), CellValue::Boolean(false)});
-  ExpectFixture("points_small" + w, "points", false, {"A1", "D2", "E4"},
-                {T("two points"), T("y"), N(20)});
-  ExpectFixture("points_25" + w, nullptr, false, {"A3", "D9"}, {N(25), kEmpty});
-  const auto points = ReadXlsx(Fixture("points_25" + w));
-  for (int row = 3; row <= 28; ++row) {
-    EXPECT_EQ(points->Cell(row, 3).kind, CellKind::Number) << row;
-    EXPECT_EQ(points->Cell(row, 5).kind, CellKind::Number) << row;
-  }
+  ExpectFixture("points_small" + w, "points", {"A1", "D2"}, {T("two points"), T("y")});
 }
 
 // round(v, 3) as Python writes it, as a double: the exact decimal text parsed back. Returns
@@ -122,7 +99,7 @@ TEST_P(BothWriters, Smooth40x30MatchesTheSurfaceFormulaAtEveryNode) {
 }
 
 TEST(LibreOfficeFormulas, CachedResultsAreRead) {
-  ExpectFixture("mesh_formulas.lo.xlsx", nullptr, false, {"I6", "G7", "I7", "K1", "K2", "K3"},
+  ExpectFixture("mesh_formulas.lo.xlsx", nullptr, {"I6", "G7", "I7", "K1", "K2", "K3"},
                 {N(5.5), N(3.83333333333333), N(1.66666666666667), T("mesh A"),
                  CellValue::Error("#DIV/0!"), CellValue::Boolean(true)});
 }

@@ -117,10 +117,14 @@ TEST(ZipArchiveOpen, EmptyGarbageAndTruncatedBytesAreNotWorkbooks) {
   const std::vector<std::uint8_t> text = {'h', 'e', 'l', 'l', 'o', ',', 'w', 'o', 'r', 'l', 'd'};
   EXPECT_TRUE(
       testing::Contains(Error321([&] { ZipArchive::OpenBytes(text, "text.xlsx"); }), "text.xlsx"));
-  auto bytes = BuildZip({{"a.xml", std::string(5000, 'a')}, {"b.xml", "bbbb"}});
-  bytes.resize(bytes.size() / 2);
-  EXPECT_TRUE(
-      testing::Contains(Error321([&] { ZipArchive::OpenBytes(bytes, "cut.xlsx"); }), "cut.xlsx"));
+  // Cut inside the end record, the central directory, the data and the first header.
+  const auto bytes = BuildZip({{"a.xml", std::string(5000, 'a')}, {"b.xml", "bbbb"}});
+  for (const std::size_t keep :
+       {bytes.size() - 10, bytes.size() - 40, bytes.size() / 2, std::size_t{30}, std::size_t{4}}) {
+    const std::vector<std::uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<long>(keep));
+    const std::string why = Error321([&] { ZipArchive::OpenBytes(cut, "cut.xlsx"); });
+    EXPECT_TRUE(testing::Contains(why, "cut.xlsx")) << keep << ": " << why;
+  }
 }
 
 // Data that inflate cleanly to the stated size but not to the stated checksum.
