@@ -137,7 +137,6 @@ TEST_F(BlankCheck, AppendsAfterWhatTheListAlreadyHolds) {
 
 TEST_F(BlankCheck, AFullListIsError9AndKeepsItsCount) {
   const std::int32_t upper = m.Triangles.upper();
-  ASSERT_EQ(upper, 4 * 3 * 3 + 10);
   m.TriangleCount = upper;
   Blank(1, 1);
   EXPECT_EQ(ErrorNumberOf([&] { BlankdataCheck(m, 1, 1); }), err::kSubscriptOutOfRange);
