@@ -122,8 +122,7 @@ TEST(EditWorkbook, MarksReadBackGreyAndAMarkThatDidNotLandStopsTheSave) {
     EXPECT_TRUE(is.marked(0) && is.marked(1) && is.marked(2));
     EXPECT_EQ(is.marked(3), was.marked(0));  // the unmarked cell looks as it did
 
-    const auto before = read(original, nullptr);
-    EXPECT_NO_THROW(CheckEditedWorkbook(*before, edited, path, edits));
+    const auto before = read(original, nullptr);  // the check passed in EditWorkbookBytes
     const std::vector<std::uint8_t> astray = WithoutGrey(edited, xls);
     const std::string d =
         xlsx::testing::Error321([&] { CheckEditedWorkbook(*before, astray, path, edits); });
