@@ -111,13 +111,6 @@ INSTANTIATE_TEST_SUITE_P(Writers, SetCellsTest,
                                            "mesh_small.lo.xlsx", "mesh_small.openpyxl.xlsx",
                                            "sst_continue.excel-layout.xls"));
 
-TEST(SetCells, NotAWorkbookIsAnErrorLine) {
-  std::ostringstream out;
-  EXPECT_EQ(SetCells({Fixture("broken_text_renamed.xls"), "1,1,1"}, out), kExitRunError);
-  EXPECT_EQ(out.str().rfind("error,", 0), 0u);
-  EXPECT_EQ(SetCells({"/no/such/book.xlsx", "1,1,1"}, out), kExitRunError);
-}
-
 // A sound workbook of a kind we do not read gets one error line naming what it is, the same
 // from `setcells` as from the imports, and stays as it was.
 TEST(SetCells, WorkbooksWeDoNotReadGetTheImportsErrorLine) {
