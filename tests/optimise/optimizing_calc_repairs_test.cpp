@@ -69,22 +69,11 @@ TEST(OptimizingCalcRepairs, DivergingRelaxationOverflowsUnchanged) {
   EXPECT_TRUE(testing::Untouched(m));
 }
 
-class CancelAfter : public EventPump {
- public:
-  explicit CancelAfter(int calls) : calls_(calls) {}
-  int processed = 0;
-  void ProcessPendingEvents() override { ++processed; }
-  bool CancelRequested() const override { return processed >= calls_; }
-  void ResetCancel() override {}
-
- private:
-  int calls_;
-};
-
 TEST(OptimizingCalcRepairs, CancelStopsTheRunUnchanged) {
   MeshModel m =
       MakeModel({0, 1, 2}, {2, 1, 0}, {{0.5, 1.5, 3}, {1.5, 0.5, 5}}, 1, 1, 1, 1e-3, 1e-12, 0);
-  CancelAfter events(4);
+  testing::FakeEventPump events;
+  events.on_process = [&] { events.cancel = events.processed >= 4; };
   std::int32_t sweeps = 0;
   const OptimizeResult r =
       OptimizingCalc(m, events, {.on_sweep = [&](std::int32_t, double) { ++sweeps; }});
