@@ -32,16 +32,6 @@ QByteArray SeedBytes(const char* name) {
 constexpr std::uint32_t kRed = 0xffff0000u, kGreen = 0xff00ff00u, kBlue = 0xff0000ffu;
 constexpr std::uint32_t kWhite = 0xffffffffu;
 
-QImage Pattern(int width, int height, const std::vector<std::uint32_t>& rgb) {
-  QImage image(width, height, QImage::Format_RGB32);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      image.setPixel(x, y, 0xff000000u | rgb[static_cast<std::size_t>(y * width + x)]);
-    }
-  }
-  return image;
-}
-
 class QtPictureLoaderTest : public ::testing::Test {
  protected:
   std::string Path(const char* name) const { return dir.filePath(name).toStdString(); }
@@ -55,23 +45,14 @@ class QtPictureLoaderTest : public ::testing::Test {
   QtPictureLoader loader;
 };
 
-TEST_F(QtPictureLoaderTest, ReadsGifJpegAndBmpIntoOpaquePixels) {
-  // Four by three, palette red, green, blue, white.
+TEST_F(QtPictureLoaderTest, ReadsGifAndJpegIntoOpaquePixels) {
+  // Four by three, palette red, green, blue, white. (A bitmap's pixels take the same way out:
+  // the window's map test reads one.)
   const Picture gif = loader.LoadPicture(Seed("plain87a.gif"));
   ASSERT_EQ(gif.width, 4);
   ASSERT_EQ(gif.height, 3);
   EXPECT_EQ(gif.pixels, (std::vector<std::uint32_t>{kRed, kGreen, kBlue, kWhite, kWhite, kBlue,
                                                     kGreen, kRed, kRed, kRed, kGreen, kGreen}));
-
-  const std::vector<std::uint32_t> rgb = {0x102030, 0x405060, 0x708090, 0xA0B0C0,
-                                          0xD0E0F0, 0x000000, 0xFFFFFF, 0x123456};
-  ASSERT_TRUE(Pattern(4, 2, rgb).save(dir.filePath("sprite.bmp"), "BMP"));
-  const Picture bmp = loader.LoadPicture(Path("sprite.bmp"));
-  ASSERT_EQ(bmp.width, 4);
-  ASSERT_EQ(bmp.height, 2);
-  for (std::size_t i = 0; i < rgb.size(); ++i) {
-    EXPECT_EQ(bmp.pixels[i], 0xff000000u | rgb[i]) << i;
-  }
 
   // A photograph's format: lossy, so only near the colour written.
   QImage photo(16, 8, QImage::Format_RGB32);
