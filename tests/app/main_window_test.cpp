@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <QAction>
 #include <QApplication>
 #include <QGuiApplication>
@@ -112,15 +110,13 @@ TEST_F(MainWindowTest, MenuTreeHasEveryItemWithItsCaption) {
 
 TEST_F(MainWindowTest, MapFromTheMenuMovesWithShiftArrowsWhateverHasTheFocus) {
   LoadMesh(FillTallMesh);
-  const std::string picture = (std::filesystem::temp_directory_path() /
-                               ("ombrix_map_" + std::to_string(::getpid()) + ".bmp"))
-                                  .string();
+  testing::TempFolder folder;
+  const std::string picture = folder / "map.bmp";
   QImage map(4, 3, QImage::Format_RGB32);
   map.fill(qRgb(10, 200, 30));
   ASSERT_TRUE(map.save(QString::fromStdString(picture), "BMP"));
   dialogs.file_answers.push_back(picture);
   Click("LoadMap");
-  std::filesystem::remove(picture);
   ASSERT_TRUE(dialogs.messages.empty()) << dialogs.messages[0].text;
   EXPECT_EQ(window.model().MapTop, 20);
   EXPECT_EQ(window.surface().image().pixel(31, 21) & 0xFFFFFF, 0x0AC81Eu);  // at the frame
@@ -245,10 +241,8 @@ TEST_F(MainWindowTest, LegendWindowShowsTheScaleBesideTheMainWindow) {
 }
 
 TEST_F(MainWindowTest, ShrinkButtonAndImageSaveWorkFromTheWindow) {
-  const std::filesystem::path folder =
-      std::filesystem::temp_directory_path() / ("ombrix_window_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(folder);
-  LoadMesh(FillTallMesh, (folder / "mesh.xls").string());
+  testing::TempFolder folder;
+  LoadMesh(FillTallMesh, folder / "mesh.xls");
   Click("ContourLine");
   window.panel().Command1->click();  // "2/3" as the panel starts
   EXPECT_EQ(window.model().FrameWidth, 267);
@@ -268,10 +262,9 @@ TEST_F(MainWindowTest, ShrinkButtonAndImageSaveWorkFromTheWindow) {
   dialogs.input_answers.push_back("map\xff");
   Click("SaveContour");
   EXPECT_TRUE(dialogs.messages.empty());
-  const std::string saved_path = (folder / "map\xff.BMP").string();
+  const std::string saved_path = folder / "map\xff.BMP";
   EXPECT_TRUE(window.statusBar()->currentMessage().endsWith(QString::fromStdString(saved_path)));
   EXPECT_GT(std::filesystem::file_size(saved_path), 0u);  // the bitmap: the surface save tests
-  std::filesystem::remove_all(folder);
 }
 
 TEST_F(MainWindowTest, OptimisationListsInTheResultWindowAndWritesTheWorkbook) {

@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
-#include <array>
 
 #if defined(__unix__)
 #include <sys/resource.h>
@@ -23,19 +22,11 @@
 namespace ombrix::qt {
 namespace {
 
-// Something of everything the map is made of: bands, lines, a polygon and text.
+// Pixels set straight into the image and ones the painter draws (still open at the save).
 void DrawSample(QtSurface& s) {
   s.FilledBox(10, 10, 120, 70, RGB(0, 160, 0));
-  s.FilledBox(40, 30, 150, 90, RGB(255, 255, 0));
   s.SetDrawWidth(2);
   s.Line(0, 99, 199, 0, RGB(0, 0, 255));
-  s.SetDrawWidth(1);
-  s.Box(5, 5, 190, 95, RGB(240, 240, 0));
-  s.SetForeColor(RGB(255, 0, 0));
-  s.SetFillColor(RGB(0, 200, 255));
-  s.SetFillStyle(FillStyle::Solid);
-  const std::array<PixelPoint, 4> corners{{{130, 20}, {180, 30}, {170, 80}, {140, 60}}};
-  s.Polygon(corners);
   s.SetCurrentX(20);
   s.SetCurrentY(75);
   s.Print(" 12.5 等高線");
