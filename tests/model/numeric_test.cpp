@@ -13,19 +13,6 @@
 namespace ombrix {
 namespace {
 
-TEST(ToLong, RoundsHalvesToTheEvenNeighbour) {
-  const std::pair<double, long> cases[] = {{0.5, 0},
-                                           {1.5, 2},
-                                           {2.5, 2},
-                                           {-0.5, 0},
-                                           {-1.5, -2},
-                                           {-2.5, -2},
-                                           {2.4999999999999996, 2},
-                                           {2.5000000000000004, 3}};
-  for (const auto& [in, out] : cases)
-    EXPECT_EQ(ToLong(in), out) << in;
-}
-
 TEST(ToLong, OverflowsOutsideThe32BitRange) {
   EXPECT_EQ(ToLong(2147483647.4), 2147483647);
   EXPECT_EQ(ErrorNumberOf([] { ToLong(2147483647.5); }), err::kOverflow);  // rounds to 2^31
