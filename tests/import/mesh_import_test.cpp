@@ -1,7 +1,6 @@
 #include "import/mesh_import.h"
 
 #include "contour/contour_command.h"
-#include "model/messages.h"
 
 #include <gtest/gtest.h>
 
