@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "model/run_error.h"
+#include "sheet/read_limits.h"
 #include "sheet/xls/biff_workbook.h"
 #include "sheet/xls/ole_stream.h"
 #include "sheet/xls/xls_reader.h"
@@ -255,27 +256,47 @@ TEST(XlsCompoundFile, DirectoryChainLoop) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 }
 
-// ---- Size --------------------------------------------------------------------------------------
+// ---- Size ----------------------------------------------------------------------------------
 
-// Its reading time is BM_ReadXls250x1000's business; here only that every one of the cells arrives.
-TEST(XlsSize, NumericSheet250By1000ReadsWhole) {
-  Le cells;
-  for (int r = 0; r < 1000; ++r) {
-    // Half the row as NUMBER records, half as one MULRK.
-    for (int c = 0; c < 125; ++c)
-      cells.bytes(Number(r, c, r * 0.5 + c));
-    Le mulrk;
-    mulrk.u16(r).u16(125);
-    for (int c = 125; c < 250; ++c)
-      mulrk.u16(15).u32((static_cast<std::uint32_t>(r + c) << 2) | 2);
-    mulrk.u16(249);
-    cells.bytes(Record(0x00BD, mulrk.b));
+// What an .xls may claim and what reading it costs: a shared string shown by many cells is kept
+// once; more sheets or shared strings than the caps are refused in one line naming the file.
+TEST(XlsReadLimits, AStringShownByManyCellsIsKeptOnce) {
+  const std::string long_text(8000, 'q');
+  ByteVec cells;
+  for (int i = 0; i < 2000; ++i) {
+    const ByteVec c = LabelSst(i / 100, i % 100, i % 2);
+    cells.insert(cells.end(), c.begin(), c.end());
   }
-  const ByteVec file = CompoundFile(WorkbookStream({}, {{"big", cells.b}}));
-  const auto wb = ReadXlsBytes(file, kPath);
-  EXPECT_EQ(wb->cells().size(), 250000u);
-  EXPECT_EQ(wb->Cell(1000, 1), CellValue::Number(999 * 0.5));
-  EXPECT_EQ(wb->Cell(1000, 250), CellValue::Number(999 + 249));
+  const auto book = ReadStream(WorkbookStream(Sst({long_text, "short"}), {{"data", cells}}));
+  EXPECT_EQ(book->Cell(1, 1), CellValue::Text(long_text));
+  EXPECT_EQ(book->Cell(1, 2), CellValue::Text("short"));
+  EXPECT_EQ(book->Cell(20, 100), CellValue::Text("short"));
+  EXPECT_EQ(book->cells().size(), 2000u);
+  // One copy of the long text, not one per cell (2,000 copies would be 16 MB).
+  EXPECT_LT(book->cells().MemoryBytes(), 200'000u);
+}
+
+// Each refusal in one line: "FILE" は読み込めません: and the cap.
+TEST(XlsReadLimits, MoreSheetsOrSharedStringsThanTheCapsAreRefused) {
+  std::vector<SheetSpec> sheets(kMaxSheets + 1);
+  for (std::size_t i = 0; i < sheets.size(); ++i) {
+    sheets[i].name = "S" + std::to_string(i);
+  }
+  const struct {
+    ByteVec stream;
+    const char* says;
+  } cases[] = {
+      {WorkbookStream(Sst({"x"}), sheets), "シートが上限の 65535 枚を超えています"},
+      {WorkbookStream(Sst({"x"}, kMaxSharedStrings + 1), {{"d", LabelSst(0, 0, 0)}}),
+       "16777217 個あり、上限の 16777216 個を超えています"},
+  };
+  for (const auto& c : cases) {
+    const std::string why = StreamError(c.stream);
+    EXPECT_NE(why.find("\"" + kPath + "\" は読み込めません: "), std::string::npos) << why;
+    EXPECT_NE(why.find(c.says), std::string::npos) << why;
+  }
+  sheets.resize(kMaxSheets);  // exactly the cap is read
+  EXPECT_EQ(ReadStream(WorkbookStream(Sst({"x"}), sheets))->ActiveSheetName(), "S0");
 }
 
 }  // namespace
