@@ -1,5 +1,6 @@
 // Writing numbers and grey fills into .xls workbooks: every kind of existing cell, new cells,
-// read back by our reader and by FreeXL; positions (BOUNDSHEET, INDEX, DBCELL, EXTSST) walked.
+// read back by our reader and by FreeXL; positions (BOUNDSHEET, INDEX, DBCELL, EXTSST) walked;
+// the XFCRC kept in step; storages beside the Workbook stream copied unchanged.
 
 #include "sheet/xls/xls_writer.h"
 
@@ -15,10 +16,14 @@
 #include <set>
 
 #include "model/run_error.h"
+#include "sheet/edit_workbook.h"
 #include "sheet/xls/biff_record_reader.h"
 #include "sheet/xls/biff_workbook.h"
+#include "sheet/xls/ole_entry.h"
 #include "sheet/xls/ole_stream.h"
 #include "sheet/xls/ole_tree_reader.h"
+#include "sheet/xls/ole_writer.h"
+#include "sheet/xls/xf_checksum.h"
 #include "sheet/xls/xls_reader.h"
 #include "sheet/xls/xls_test_helpers.h"
 #include "sheet/xlsx/cell_value_printer.h"
@@ -28,13 +33,20 @@ namespace ombrix::sheet {
 namespace {
 
 using xls::testing::ByteVec;
+using xls::testing::CompoundFile;
 using xls::testing::Fixture;
+using xls::testing::Le;
 using xls::testing::ReadFile;
+using xls::testing::Record;
+using xls::testing::WorkbookStream;
 
-std::uint16_t G16(const ByteVec& b, std::size_t at) {
-  return static_cast<std::uint16_t>(b.at(at) | (b.at(at + 1) << 8));
+// Little-endian fields of a stream or a record body.
+template <typename B>
+std::uint16_t G16(const B& b, std::size_t at) {
+  return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
 }
-std::uint32_t G32(const ByteVec& b, std::size_t at) {
+template <typename B>
+std::uint32_t G32(const B& b, std::size_t at) {
   return G16(b, at) | (static_cast<std::uint32_t>(G16(b, at + 2)) << 16);
 }
 
@@ -442,6 +454,172 @@ TEST(XlsWriter, ActiveChartSheetIsRefusedLikeTheReader) {
             std::string::npos)
       << why;
   EXPECT_EQ(why.find('\n'), std::string::npos) << why;
+}
+
+// ---- XFCRC ---------------------------------------------------------------------------------
+
+// The XFCRC checksum, held against the values that spreadsheet programs stored in real
+// workbooks, and kept in step by the writer when it adds a format.
+struct XfState {
+  std::size_t xfs = 0;
+  std::uint32_t checksum = 0;  // of the XF bodies as they stand
+  int stored_count = -1;       // the XFCRC's, -1 when there is none
+  std::uint32_t stored_checksum = 0;
+  ByteVec last_xf;
+};
+
+XfState ReadXfState(const ByteVec& stream) {
+  XfState s;
+  xls::BiffRecordReader reader(stream, 0);
+  xls::BiffRecord r;
+  while (reader.Next(r) && r.type != xls::rec::kEof) {
+    if (r.type == 0x00E0) {
+      ++s.xfs;
+      s.checksum = xls::XfChecksum(s.checksum, r.body);
+      s.last_xf.assign(r.body.begin(), r.body.end());
+    } else if (r.type == 0x087C) {
+      s.stored_count = r.body[14] | (r.body[15] << 8);
+      s.stored_checksum = G32(r.body, 16);
+    }
+  }
+  return s;
+}
+
+TEST(XfChecksum, MatchesWhatSpreadsheetProgramsStored) {
+  for (const char* name :
+       {"realworld/calamine__issues.xls", "realworld/phpspreadsheet__chartsheet.xls",
+        "realworld/phpspreadsheet__visibility.xls"}) {
+    const XfState s = ReadXfState(xls::ReadWorkbookStream(ReadFile(Fixture(name))));
+    EXPECT_GE(s.xfs, 16u) << name;
+    EXPECT_EQ(s.stored_count, static_cast<int>(s.xfs)) << name;
+    EXPECT_EQ(s.stored_checksum, s.checksum) << name;
+  }
+  // Continuing is the same as one pass over the joined bytes.
+  const ByteVec a = {1, 2, 3}, b = {0xFF, 0x80}, ab = {1, 2, 3, 0xFF, 0x80};
+  EXPECT_EQ(xls::XfChecksum(xls::XfChecksum(0, a), b), xls::XfChecksum(0, ab));
+  EXPECT_EQ(xls::XfChecksum(0, {}), 0u);
+}
+
+// A workbook whose default cell format 15 has extended formatting, vouched for by an XFCRC
+// record (checksum as given); A1 holds a number.
+ByteVec WithXfCrc(bool stale) {
+  ByteVec xfs = xls::testing::XfTable();
+  const std::size_t xf15 = 15 * 24 + 4;
+  xfs[xf15 + 17] |= 0x02;  // fHasXFExt
+  std::uint32_t crc = 0;
+  for (std::size_t at = 0; at < xfs.size(); at += 24)
+    crc = xls::XfChecksum(crc, xls::Bytes(xfs).subspan(at + 4, 20));
+  if (stale)
+    crc ^= 1;
+  xls::testing::Le frt;
+  frt.u16(0x087C).u16(0).u32(0).u32(0).u16(0).u16(16).u32(crc);
+  xls::testing::Le ext;  // an XFEXT for XF 15 with no properties
+  ext.u16(0x087D).u16(0).u32(0).u32(0).u16(0).u16(15).u16(0).u16(0);
+  const ByteVec globals =
+      Le().bytes(xfs).bytes(Record(0x087C, frt.b)).bytes(Record(0x087D, ext.b)).b;
+  return CompoundFile(WorkbookStream(globals, {{"s", xls::testing::Number(0, 0, 1.5)}}));
+}
+
+TEST(XfChecksum, WriterKeepsTheCountAndChecksumInStep) {
+  const std::vector<CellEdit> mark = {{1, 1, 2.5, true}};
+  const XfState after =
+      ReadXfState(xls::ReadWorkbookStream(EditXlsBytes(WithXfCrc(false), "x.xls", mark)));
+  EXPECT_EQ(after.xfs, 17u);
+  EXPECT_EQ(after.stored_count, 17);
+  EXPECT_EQ(after.stored_checksum, after.checksum);
+  // The grey copy of format 15 has no XFEXT of its own, so it says it has none.
+  EXPECT_EQ(after.last_xf.at(17) & 0x02, 0);
+  // A checksum that was already stale stays as it was.
+  const ByteVec stale = WithXfCrc(true);
+  const XfState before_stale = ReadXfState(xls::ReadWorkbookStream(stale));
+  const XfState after_stale =
+      ReadXfState(xls::ReadWorkbookStream(EditXlsBytes(stale, "x.xls", mark)));
+  EXPECT_EQ(after_stale.xfs, 17u);
+  EXPECT_EQ(after_stale.stored_count, 16);
+  EXPECT_EQ(after_stale.stored_checksum, before_stale.stored_checksum);
+}
+
+// ---- Storages beside the Workbook stream ---------------------------------------------------
+
+// The tree without the Workbook stream's bytes, which the write-back changes.
+xls::OleEntry Unpatched(xls::OleEntry tree) {
+  xls::FindChild(tree, "Workbook")->data.clear();
+  return tree;
+}
+
+// The number FreeXL, an independent reader, sees at (row, col) of the sheet named `sheet`; NaN
+// when it reads none. (FreeXL's own "active worksheet" is only its current selection, so the
+// sheet is found by name.)
+double FreeXlNumber(const ByteVec& file, const std::string& sheet, int row, int col) {
+  const xls::testing::FreeXlBook book(file);
+  unsigned int count = 0;
+  if (book.h != nullptr && freexl_get_info(book.h, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK)
+    count = 0;
+  for (unsigned short i = 0; i < count; ++i) {
+    const char* name = nullptr;
+    if (freexl_get_worksheet_name(book.h, i, &name) == FREEXL_OK && name != nullptr &&
+        sheet == name && book.Select(i))
+      return book.Number(row, col).value_or(std::nan(""));
+  }
+  return std::nan("");
+}
+
+// Real workbooks with VBA projects, embedded objects or custom XML: the cells land, and every
+// other stream and storage comes back unchanged with its class ID, the root's class ID too.
+TEST(XlsWriterStorages, RealWorkbooksKeepTheirMacrosAndObjects) {
+  int written = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(Fixture("storages"))) {
+    if (entry.path().extension() != ".xls")
+      continue;
+    const std::string name = entry.path().filename().string();
+    SCOPED_TRACE(name);
+    const ByteVec file = ReadFile(entry.path().string());
+    const std::vector<CellEdit> edits = {{300, 12, 1234.5, true}, {301, 12, -0.25, false}};
+    ByteVec out = EditWorkbookBytes(file, name, edits);
+    ++written;
+
+    const xls::OleEntry before = xls::ReadCompoundTree(file);
+    const xls::OleEntry after = xls::ReadCompoundTree(out);
+    EXPECT_EQ(xls::FirstDifference(Unpatched(before), Unpatched(after)), std::nullopt);
+    EXPECT_NE(xls::FindChild(after, "Workbook")->data, xls::FindChild(before, "Workbook")->data);
+
+    const auto book = ReadXlsBytes(out, name);
+    EXPECT_EQ(book->Cell(300, 12), CellValue::Number(1234.5));
+    EXPECT_EQ(book->Cell(301, 12), CellValue::Number(-0.25));
+    EXPECT_EQ(FreeXlNumber(out, book->ActiveSheetName(), 300, 12), 1234.5);
+
+    // Read straight from the bytes, not through libgsf: the root entry (the first directory
+    // entry) carries Excel's class ID at 0x50, and the Workbook's data starts the file's
+    // sectors (some readers misread a workbook stream that does not come first).
+    xls::testing::OleView ole{out};
+    const std::size_t root = ole.sector_offset(ole.u32(0x30));
+    EXPECT_EQ(ole.u32(root + 0x50), 0x00020820u);
+    EXPECT_EQ(ole.u32(root + 0x5C), 0x46000000u);
+    EXPECT_EQ(ole.u32(ole.dirent_offset("Workbook") + 0x74), 0u);
+  }
+  EXPECT_EQ(written, 6);
+}
+
+// What the compound-file writer cannot reproduce is caught by the read-back check: a stream
+// with a class ID (libgsf writes none) makes the write-back refuse, naming the stream.
+TEST(XlsWriterStorages, WhatDoesNotReadBackTheSameIsRefused) {
+  xls::OleEntry tree =
+      xls::ReadCompoundTree(ReadFile(Fixture("storages/calamine__optional_records.xls")));
+  xls::FindChild(*xls::FindChild(*xls::FindChild(tree, "_VBA_PROJECT_CUR"), "VBA"), "dir")
+      ->class_id.fill(1);
+  // Written by hand with the class ID in place: libgsf's writer would drop it.
+  ByteVec file = xls::WriteCompoundFile(tree);
+  xls::testing::OleView ole{file};
+  const std::size_t dir = ole.dirent_offset("dir");
+  for (std::size_t i = 0; i < 16; ++i)
+    file[dir + 0x50 + i] = 1;
+  ASSERT_EQ(xls::FirstDifference(xls::ReadCompoundTree(file), tree), std::nullopt);
+
+  const std::string d = xlsx::testing::Error321([&] {
+    EditWorkbookBytes(file, "objects.xls", {{{7, 8, 42.0, true}}});
+  });
+  EXPECT_NE(d.find("\"_VBA_PROJECT_CUR/VBA/dir\" が元と一致しません"), std::string::npos) << d;
+  EXPECT_NE(d.find("元のファイルはそのままです"), std::string::npos) << d;
 }
 
 }  // namespace
