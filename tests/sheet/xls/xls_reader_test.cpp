@@ -316,16 +316,9 @@ std::uint64_t Bits(double d) {
   return std::bit_cast<std::uint64_t>(d);
 }
 
-// The parameter block every mesh fixture carries (B20 is 1e-06).
-constexpr const char* kParameterCells = "A13 B13 A15 B15 A19 B20";
-constexpr const char* kParameters =
-    "Text(\"membrane weight\") Number(1) Text(\"data weight\") Number(10) "
-    "Text(\"over-relaxation factor\") Number(9.9999999999999995e-07)";
-
 struct FixtureCase {
   const char* base;
   const char* sheet;  // expected active sheet, or nullptr
-  bool parameters;
   const char* cells;  // as Cells names them
   const char* want;   // and prints them
 };
@@ -360,23 +353,27 @@ TEST(XlsReaderMarks, AskedCellsLearnTheirFillThroughTheirXf) {
 
 TEST(XlsReaderFixtures, BothWritersHoldTheListedCells) {
   const std::vector<FixtureCase> cases = {
-      {"mesh_small", "mesh", true, "A1 F3 I6 H7 B1 J7",
+      {"mesh_small", "mesh", "A1 F3 I6 H7 B1 J7",
        "Text(\"small mesh 3 x 2\") Number(3) Number(3.25) Number(0) Empty Empty"},
-      {"mesh_blanks", nullptr, true, "G6 H7 J7 I8 I9 K7",
-       "Number(5.5) Empty Empty Empty Number(0) Number(7)"},
-      {"mesh_text_value", nullptr, true, "H7 G7", "Text(\"n/a\") Number(2.5)"},
-      {"mesh_numeric_text", nullptr, true, "G6 I6 B19 H6",
+      // With the parameter block every mesh carries (B20 is 1e-06): FreeXL, which compares the
+      // other fixtures' blocks, cannot open mesh_blanks.xlwt.xls.
+      {"mesh_blanks", nullptr, "G6 H7 J7 I8 I9 K7 A13 B13 A15 B15 A19 B20",
+       "Number(5.5) Empty Empty Empty Number(0) Number(7) Text(\"membrane weight\") Number(1) "
+       "Text(\"data weight\") Number(10) Text(\"over-relaxation factor\") "
+       "Number(9.9999999999999995e-07)"},
+      {"mesh_text_value", nullptr, "H7 G7", "Text(\"n/a\") Number(2.5)"},
+      {"mesh_numeric_text", nullptr, "G6 I6 B19 H6",
        "Text(\"7.25\") Text(\"-3.5\") Text(\"1.5\") Number(8)"},
-      {"mesh_counts_halves", nullptr, true, "F3 D5 E10", "Number(2.5) Number(3.5) Number(-10)"},
-      {"mesh_second_sheet_active", "mesh", true, "A1 F3 J8",
+      {"mesh_counts_halves", nullptr, "F3 D5 E10", "Number(2.5) Number(3.5) Number(-10)"},
+      {"mesh_second_sheet_active", "mesh", "A1 F3 J8",
        "Text(\"the active sheet\") Number(4) Number(6.5)"},
-      {"mesh_labels_notes", nullptr, true, "A1 B1 J12 A22",
+      {"mesh_labels_notes", nullptr, "A1 B1 J12 A22",
        "Text(\"Survey mesh, site 4 (heights in m)\") Empty Number(12345) Text(\"end of sheet\")"},
-      {"mesh_dates_booleans", nullptr, true, "B2 K7 B22", "Number(44270.5) Boolean(1) Boolean(0)"},
-      {"mesh_smooth_40x30", nullptr, false, "G6 AT35", "Number(114.2) Number(147.029)"},
-      {"points_small", "points", false, "A1 A3 E4", "Text(\"two points\") Number(2) Number(20)"},
-      {"points_25", nullptr, false, "A3 D9", "Number(25) Empty"},
-      {"points_empty_count", nullptr, false, "A3 C3", "Empty Number(5)"},
+      {"mesh_dates_booleans", nullptr, "B2 K7 B22", "Number(44270.5) Boolean(1) Boolean(0)"},
+      {"mesh_smooth_40x30", nullptr, "G6 AT35", "Number(114.2) Number(147.029)"},
+      {"points_small", "points", "A1 A3 E4", "Text(\"two points\") Number(2) Number(20)"},
+      {"points_25", nullptr, "A3 D9", "Number(25) Empty"},
+      {"points_empty_count", nullptr, "A3 C3", "Empty Number(5)"},
   };
 
   for (const char* writer : {"lo", "xlwt"}) {
@@ -387,9 +384,6 @@ TEST(XlsReaderFixtures, BothWritersHoldTheListedCells) {
         EXPECT_EQ(wb->ActiveSheetName(), c.sheet) << file;
       }
       EXPECT_EQ(xls::testing::Cells(*wb, c.cells), c.want) << file;
-      if (c.parameters) {
-        EXPECT_EQ(xls::testing::Cells(*wb, kParameterCells), kParameters) << file;
-      }
     }
   }
 }
