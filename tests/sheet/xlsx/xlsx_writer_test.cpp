@@ -1,16 +1,16 @@
 // Writing numbers and grey marks into .xlsx workbooks: EditXlsxBytes end to end on workbooks
-// of LibreOffice, openpyxl and Excel and on archives built here, and the parts it is made of
-// (the sheet patch, the style patch and the mark fill of a format).
+// of LibreOffice, openpyxl and Excel and on archives built here.
 
 #include "sheet/xlsx/xlsx_writer.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
-#include <algorithm>
-#include <cmath>
+#include <bit>
+#include <iterator>
 #include <limits>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,13 +18,11 @@
 #include "cell_value_printer.h"
 #include "error_expect.h"
 #include "sheet/xlsx/cell_ref.h"
-#include "sheet/xlsx/mark_fill.h"
-#include "sheet/xlsx/sheet_patch.h"
-#include "sheet/xlsx/style_patch.h"
 #include "sheet/xlsx/workbook_parts.h"
 #include "sheet/xlsx/xlsx_reader.h"
 #include "sheet/xlsx/zip_archive.h"
 #include "test_archive.h"
+#include "xlsx_test_support.h"
 
 namespace ombrix::sheet::xlsx {
 namespace {
@@ -39,6 +37,8 @@ using testing::Error321;
 using testing::OneSheetWorkbook;
 using testing::ReadFileBytes;
 using testing::TestEntry;
+using testing::Value;
+using testing::Xml;
 
 constexpr int kScan = 60;  // every fixture keeps its cells inside A1:BH60
 
@@ -46,10 +46,6 @@ std::vector<std::uint8_t> Fixture(const std::string& name) {
   return ReadFileBytes(std::string(OMBRIX_FIXTURES_DIR) + "/" + name);
 }
 
-CellEdit Value(const std::string& ref, double value) {
-  const CellRef r = *ParseCellRef(ref);
-  return {r.row, r.col, value, false};
-}
 CellEdit Mark(const std::string& ref) {
   const CellRef r = *ParseCellRef(ref);
   return {r.row, r.col, std::nullopt, true};
@@ -68,13 +64,6 @@ WorkbookParts Parts(const std::vector<std::uint8_t>& bytes) {
   return LocateWorkbookParts(ZipArchive::OpenBytes(bytes, "parts.xlsx"));
 }
 
-std::unique_ptr<pugi::xml_document> Xml(const std::string& text) {
-  auto doc = std::make_unique<pugi::xml_document>();
-  const pugi::xml_parse_result result = doc->load_string(text.c_str());
-  EXPECT_TRUE(result) << result.description() << " at " << result.offset;
-  return doc;
-}
-
 // The style index of cell `ref` in the sheet XML, -1 when the cell is not there.
 int StyleOf(const std::string& sheet_xml, const std::string& ref) {
   const auto doc = Xml(sheet_xml);
@@ -83,19 +72,6 @@ int StyleOf(const std::string& sheet_xml, const std::string& ref) {
     return -1;
   }
   return c.node().attribute("s").as_int(0);
-}
-
-// The formula of cell `ref` in the sheet XML as "t ref si|text", "" when it has none.
-std::string FormulaOf(const std::string& sheet_xml, const std::string& ref) {
-  const auto doc = Xml(sheet_xml);
-  const pugi::xpath_node f =
-      doc->select_node(("//*[local-name()='c'][@r='" + ref + "']/*[local-name()='f']").c_str());
-  if (!f) {
-    return "";
-  }
-  const pugi::xml_node n = f.node();
-  return std::string(n.attribute("t").value()) + " " + n.attribute("ref").value() + " " +
-         n.attribute("si").value() + "|" + n.text().get();
 }
 
 // Whether cell format `s` of the styles part fills solid with palette index 23.
@@ -417,261 +393,6 @@ TEST(XlsxWriterErrors, ADocumentTypeInStylesOrContentTypesIsRefused) {
     EXPECT_TRUE(Contains(why, part)) << why;
     EXPECT_TRUE(Contains(why, "DOCTYPE")) << why;
   }
-}
-
-// PatchSheet on sheet parts holding shared formulas, array formulas and data tables: writing a
-// cell never takes another cell's formula away, and part of an array is never written.
-
-// `edits` in any order, one per cell.
-std::string Patch(const std::string& xml, std::vector<CellEdit> edits,
-                  std::vector<CellRef>* removed = nullptr) {
-  std::sort(edits.begin(), edits.end(), [](const CellEdit& a, const CellEdit& b) {
-    return a.row != b.row ? a.row < b.row : a.col < b.col;
-  });
-  const std::function<std::uint32_t(std::uint32_t)> marked = [](std::uint32_t s) { return s; };
-  SheetPatchResult result = PatchSheet(xml, edits, marked, "book.xlsx", "xl/worksheets/sheet1.xml");
-  if (removed != nullptr) {
-    *removed = result.removed_formulas;
-  }
-  return result.xml;
-}
-
-// The formulas of cells `refs`, as FormulaOf gives them.
-std::vector<std::string> Formulas(const std::string& xml, const std::vector<std::string>& refs) {
-  std::vector<std::string> out;
-  for (const std::string& ref : refs) {
-    out.push_back(FormulaOf(xml, ref));
-  }
-  return out;
-}
-using Texts = std::vector<std::string>;
-
-std::string Cell(const std::string& ref, const std::string& inner) {
-  return "<c r=\"" + ref + "\">" + inner + "</c>";
-}
-
-// B1:B3 share B1's formula; C1:D3 share C1's (two columns); E1:E2 share E1's, whose text needs
-// escaping.
-const std::string kShared = testing::SheetXml(
-    "<row r=\"1\">" + Cell("A1", "<v>2</v>") +
-    Cell("B1", R"(<f t="shared" ref="B1:B3" si="0">A1*2+$A$1</f><v>6</v>)") +
-    Cell("C1", R"(<f t="shared" ref="C1:D3" si="1">SUM($A1:A$3)</f><v>9</v>)") +
-    Cell("D1", R"(<f t="shared" si="1"/><v>9</v>)") +
-    Cell("E1", R"(<f t="shared" ref="E1:E2" si="2">"a&amp;b"&amp;A1&lt;3</f><v>1</v>)") +
-    "</row><row r=\"2\">" + Cell("A2", "<v>3</v>") +
-    Cell("B2", R"(<f t="shared" si="0"/><v>8</v>)") + Cell("C2", R"(<f t="shared" si="1"/>)") +
-    Cell("D2", R"(<f t="shared" si="1"/>)") + Cell("E2", R"(<f t="shared" si="2"/><v>0</v>)") +
-    "</row><row r=\"3\">" + Cell("A3", "<v>4</v>") +
-    Cell("B3", R"(<f t="shared" si="0"></f><v>10</v>)") + Cell("C3", R"(<f t="shared" si="1"/>)") +
-    Cell("D3", R"(<f t="shared" si="1"/>)") + "</row>");
-
-// A cell of the row rewritten in place, and new cells after the last cell of the row, out to the
-// sheet's last column: one row, its cells in column order, the rest of the text as it was.
-TEST(PatchSheetCells, CellsAfterTheLastOfARowReachTheLastColumn) {
-  EXPECT_EQ(Patch(testing::SheetXml("<row r=\"1\">" + Cell("A1", "<v>2</v>") + "</row>"),
-                  {Value("A1", 5), Value("B1", 1), Value("XFC1", 2), Value("XFD1", 3)}),
-            testing::SheetXml("<row r=\"1\">" + Cell("A1", "<v>5</v>") + Cell("B1", "<v>1</v>") +
-                              Cell("XFC1", "<v>2</v>") + Cell("XFD1", "<v>3</v>") + "</row>"));
-}
-
-TEST(PatchSheetSharedFormulas, AnOverwrittenFirstCellHandsTheFormulaToTheNextCell) {
-  std::vector<CellRef> removed;
-  const std::string out = Patch(kShared, {Value("B1", 7), Value("E1", 1)}, &removed);
-  // B3 still reads from the moved formula.
-  EXPECT_EQ(Formulas(out, {"B1", "B2", "B3", "E2"}),
-            (Texts{"", "shared B2:B3 0|A2*2+$A$1", "shared  0|", "shared E2 2|\"a&b\"&A2<3"}));
-  // Escaped as XML requires: the parse above would let a bare "&" through.
-  EXPECT_TRUE(Contains(out, R"(&quot;a&amp;b&quot;&amp;A2&lt;3)") ||
-              Contains(out, R"("a&amp;b"&amp;A2&lt;3)"))
-      << out;
-  // The other group is untouched.
-  EXPECT_EQ(Formulas(out, {"C1", "D2"}), (Texts{"shared C1:D3 1|SUM($A1:A$3)", "shared  1|"}));
-  ASSERT_EQ(removed.size(), 2u);
-  EXPECT_EQ(removed[0].col, 2);
-  EXPECT_EQ(removed[1].col, 5);
-}
-
-TEST(PatchSheetSharedFormulas, CellsLeftOutsideTheSmallerRangeGetTheirOwnFormula) {
-  // C1 goes: D1 stores the formula for D1:D3, C2 and C3 get theirs written out.
-  std::string out = Patch(kShared, {Value("C1", 1)});
-  EXPECT_EQ(Formulas(out, {"D1", "C2", "C3", "D2", "D3"}),
-            (Texts{"shared D1:D3 1|SUM($A1:B$3)", "  |SUM($A2:A$3)", "  |SUM($A3:A$3)",
-                   "shared  1|", "shared  1|"}));
-
-  // The whole first row of the range goes: the second row takes over.
-  out = Patch(kShared, {Value("C1", 1), Value("D1", 2), Value("C2", 3)});
-  EXPECT_EQ(Formulas(out, {"D2", "C3", "D3", "C2"}),
-            (Texts{"shared D2:D3 1|SUM($A2:B$3)", "  |SUM($A3:A$3)", "shared  1|", ""}));
-}
-
-TEST(PatchSheetSharedFormulas, AnOverwrittenLaterCellTakesOnlyItsOwnFormula) {
-  std::vector<CellRef> removed;
-  const std::string out = Patch(kShared, {Value("B2", 5), Value("D3", 6)}, &removed);
-  EXPECT_EQ(Formulas(out, {"B1", "B2", "B3", "D3", "C3"}),
-            (Texts{"shared B1:B3 0|A1*2+$A$1", "", "shared  0|", "", "shared  1|"}));
-  EXPECT_EQ(removed.size(), 2u);
-}
-
-TEST(PatchSheetSharedFormulas, AGroupWhoseEveryCellIsWrittenLeavesNoFormula) {
-  const std::string out = Patch(kShared, {Value("B1", 1), Value("B2", 2), Value("B3", 3)});
-  EXPECT_EQ(Formulas(out, {"B1", "B2", "B3", "C1"}),
-            (Texts{"", "", "", "shared C1:D3 1|SUM($A1:A$3)"}));
-}
-
-const std::string kBlocks = testing::SheetXml(
-    "<row r=\"1\">" + Cell("A1", R"(<f t="array" ref="A1:A3">ROW(B1:B3)</f><v>1</v>)") +
-    Cell("B1", R"(<f t="array" ref="B1">SUM(C1:C2*D1:D2)</f><v>1</v>)") +
-    Cell("D1", R"(<f t="dataTable" ref="D1:E2" dt2D="0" dtr="0" r1="C1"/><v>1</v>)") + "</row>" +
-    "<row r=\"2\">" + Cell("A2", "<v>2</v>") + "</row>");
-
-TEST(PatchSheetBlocks, PartOfAnArrayOrADataTableIsRefusedNamingCellAndRange) {
-  const struct {
-    const char* cell;
-    const char* range;
-    const char* kind;
-  } cases[] = {{"A1", "A1:A3", "配列数式"},        // the first cell
-               {"A2", "A1:A3", "配列数式"},        // a stored cell
-               {"A3", "A1:A3", "配列数式"},        // a cell not in the sheet part
-               {"E2", "D1:E2", "データテーブル"},  // a cell in a row not in the part
-               {"D1", "D1:E2", "データテーブル"}};
-  for (const auto& c : cases) {
-    const std::string why = Error321([&] { Patch(kBlocks, {Value(c.cell, 1)}); });
-    EXPECT_TRUE(Contains(why, std::string("セル ") + c.cell)) << why;
-    EXPECT_TRUE(Contains(why, c.range)) << why;
-    EXPECT_TRUE(Contains(why, c.kind)) << why;
-    EXPECT_TRUE(Contains(why, "book.xlsx")) << why;
-  }
-  // A one-cell array is the cell's own formula; cells beside the blocks are free, and a mark
-  // alone changes only how an array's cell looks.
-  const std::string out =
-      Patch(kBlocks, {Value("B1", 5), Value("B2", 6), Value("F1", 7),
-                      CellEdit{2, 1, std::nullopt, true}, CellEdit{3, 1, std::nullopt, true}});
-  EXPECT_EQ(Formulas(out, {"B1", "A1"}), (Texts{"", "array A1:A3 |ROW(B1:B3)"}));
-  EXPECT_TRUE(Contains(out, R"(<c r="A3" s="0"/>)")) << out;
-}
-
-// StylePatch on style sheets that lack the defaults: the grey fill and its clones are added
-// without changing what an unformatted cell looks like.
-
-struct Styles {
-  std::vector<std::string> fills;  // pattern types
-  std::vector<int> xf_fills;       // fillId of each cell format
-  int fonts = 0;
-  int borders = 0;
-  int style_xfs = 0;
-};
-
-// The style sheet read back; every section's count must match its children.
-Styles Read(const std::string& xml, const std::string& prefix = "") {
-  pugi::xml_document doc;
-  EXPECT_TRUE(doc.load_string(xml.c_str())) << xml;
-  const pugi::xml_node root = doc.child((prefix + "styleSheet").c_str());
-  EXPECT_TRUE(root) << xml;
-  Styles s;
-  for (pugi::xml_node section : root.children()) {
-    const std::size_t n = std::distance(section.children().begin(), section.children().end());
-    EXPECT_EQ(section.attribute("count").as_ullong(), n) << section.name();
-  }
-  for (pugi::xml_node fill : root.child((prefix + "fills").c_str()).children()) {
-    s.fills.push_back(fill.first_child().attribute("patternType").value());
-  }
-  for (pugi::xml_node xf : root.child((prefix + "cellXfs").c_str()).children()) {
-    s.xf_fills.push_back(xf.attribute("fillId").as_int(-1));
-  }
-  const auto count = [&](const char* name) {
-    const pugi::xml_node n = root.child((prefix + name).c_str());
-    return static_cast<int>(std::distance(n.children().begin(), n.children().end()));
-  };
-  s.fonts = count("fonts");
-  s.borders = count("borders");
-  s.style_xfs = count("cellStyleXfs");
-  return s;
-}
-
-TEST(StylePatch, AnEmptyStyleSheetKeepsItsDefaultFormatPlain) {
-  for (const std::string& xml :
-       {std::string("<styleSheet xmlns=\"") + testing::kMainNs + "\"/>",
-        std::string("<?xml version=\"1.0\"?><styleSheet xml:space=\"preserve\" xmlns=\"") +
-            testing::kMainNs + "\"></styleSheet>",
-        std::string()}) {  // no styles part at all
-    StylePatch patch(xml, "book.xlsx", "xl/styles.xml");
-    EXPECT_EQ(patch.Marked(0), 1u);
-    const Styles s = Read(patch.Xml());
-    EXPECT_EQ(s.fills, (std::vector<std::string>{"none", "gray125", "solid"})) << xml;
-    EXPECT_EQ(s.xf_fills, (std::vector<int>{0, 2})) << xml;
-    EXPECT_EQ(s.fonts, 1);
-    EXPECT_EQ(s.borders, 1);
-    EXPECT_EQ(s.style_xfs, 1);
-  }
-}
-
-TEST(StylePatch, MissingReservedFillsComeBeforeTheGreyOne) {
-  const std::string xml =
-      std::string("<x:styleSheet xmlns:x=\"") + testing::kMainNs +
-      "\"><x:fonts count=\"1\"><x:font/></x:fonts><x:fills count=\"1\"><x:fill><x:patternFill "
-      "patternType=\"none\"/></x:fill></x:fills><x:cellXfs count=\"2\"><x:xf fillId=\"0\"/><x:xf "
-      "fillId=\"0\" numFmtId=\"14\"/></x:cellXfs></x:styleSheet>";
-  StylePatch patch(xml, "book.xlsx", "xl/styles.xml");
-  EXPECT_EQ(patch.Marked(1), 2u);
-  EXPECT_EQ(patch.Marked(1), 2u);
-  EXPECT_EQ(patch.Marked(0), 3u);
-  const Styles s = Read(patch.Xml(), "x:");
-  EXPECT_EQ(s.fills, (std::vector<std::string>{"none", "gray125", "solid"}));
-  EXPECT_EQ(s.xf_fills, (std::vector<int>{0, 0, 2, 2}));
-  EXPECT_EQ(s.fonts, 1);    // the workbook's own, nothing added
-  EXPECT_EQ(s.borders, 0);  // its formats exist, so their parts are left as they are
-}
-
-TEST(StylePatch, ACompleteStyleSheetOnlyGrows) {
-  const std::string xml =
-      std::string("<styleSheet xmlns=\"") + testing::kMainNs +
-      "\"><fills count=\"3\"><fill><patternFill patternType=\"none\"/></fill><fill><patternFill "
-      "patternType=\"gray125\"/></fill><fill><patternFill patternType=\"lightGray\"/></fill>"
-      "</fills><cellXfs count=\"1\"><xf fillId=\"2\"/></cellXfs></styleSheet>";
-  StylePatch patch(xml, "book.xlsx", "xl/styles.xml");
-  EXPECT_EQ(patch.Marked(0), 1u);
-  const Styles s = Read(patch.Xml());
-  EXPECT_EQ(s.fills, (std::vector<std::string>{"none", "gray125", "lightGray", "solid"}));
-  EXPECT_EQ(s.xf_fills, (std::vector<int>{2, 3}));
-}
-
-// Which cell formats of a style sheet show the mark: only a solid fill in indexed colour 23
-// with nothing that overrides it, reached through the format's fillId.
-
-std::string MarkStyles(const std::string& prefix) {
-  const std::string p = prefix.empty() ? "" : prefix + ":";
-  const std::string ns = prefix.empty() ? "xmlns" : "xmlns:" + prefix;
-  auto fill = [&](const std::string& pattern) {
-    return "<" + p + "fill><" + p + "patternFill " + pattern + "</" + p + "patternFill></" + p +
-           "fill>";
-  };
-  auto xf = [&](const std::string& attrs) { return "<" + p + "xf " + attrs + "/>"; };
-  return "<" + p + "styleSheet " + ns +
-         "=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><" + p + "fills>" +
-         fill("patternType=\"none\">") + fill("patternType=\"gray125\">") +
-         fill("patternType=\"solid\"><" + p + "fgColor indexed=\"23\"/>") +
-         fill("patternType=\"solid\"><" + p + "fgColor indexed=\"22\"/>") +
-         fill("patternType=\"solid\"><" + p + "fgColor indexed=\"23\" rgb=\"FFFF0000\"/>") +
-         fill("patternType=\"darkGray\"><" + p + "fgColor indexed=\"23\"/>") +
-         fill("patternType=\"solid\">") +
-         fill("patternType=\" solid \"><" + p + "fgColor indexed=\" 23 \"/>") + "</" + p +
-         "fills><" + p + "cellXfs>" + xf("numFmtId=\"0\"") + xf("fillId=\"2\"") +
-         xf("fillId=\"3\"") + xf("fillId=\"4\"") + xf("fillId=\"5\"") + xf("fillId=\"6\"") +
-         xf("fillId=\"7\"") + xf("fillId=\"8\"") + xf("fillId=\"two\"") + "</" + p + "cellXfs></" +
-         p + "styleSheet>";
-}
-
-TEST(XlsxMarkFill, OnlyASolidFillInColour23MarksAFormat) {
-  // Formats: no fillId (fill 0), the mark, colour 22, an rgb over the index, another pattern,
-  // a solid fill without colour, the mark written with spaces, a fill beyond the list, a
-  // fillId that is not a number.
-  const std::vector<bool> expected = {false, true, false, false, false, false, true, false, false};
-  EXPECT_EQ(MarkedFormats(MarkStyles(""), "/d/m.xlsx", "xl/styles.xml"), expected);
-  EXPECT_EQ(MarkedFormats(MarkStyles("x"), "/d/m.xlsx", "xl/styles.xml"), expected);
-  EXPECT_TRUE(MarkedFormats("", "/d/m.xlsx", "").empty());
-  const std::string d =
-      testing::Error321([] { MarkedFormats("<styleSheet>", "/d/m.xlsx", "xl/styles.xml"); });
-  EXPECT_TRUE(testing::Contains(d, "xl/styles.xml")) << d;
 }
 
 }  // namespace
