@@ -1,7 +1,7 @@
 // Writing numbers and grey fills into .xls workbooks: every kind of existing cell, new cells,
 // read back by our reader and by FreeXL; positions (BOUNDSHEET, INDEX, DBCELL, EXTSST) walked;
-// the XFCRC kept in step; storages beside the Workbook stream copied unchanged; shared
-// formulas moved on from an overwritten anchor, arrays and data tables refused in part.
+// storages beside the Workbook stream copied unchanged; shared formulas moved on from an
+// overwritten anchor, arrays and data tables refused in part.
 
 #include "sheet/xls/xls_writer.h"
 
@@ -24,8 +24,6 @@
 #include "sheet/xls/ole_stream.h"
 #include "sheet/xls/ole_tree_reader.h"
 #include "sheet/xls/ole_writer.h"
-#include "sheet/xls/shared_formula_pieces.h"
-#include "sheet/xls/xf_checksum.h"
 #include "sheet/xls/xls_reader.h"
 #include "sheet/xls/xls_test_helpers.h"
 #include "sheet/xlsx/cell_value_printer.h"
@@ -37,21 +35,13 @@ namespace {
 using xls::testing::ByteVec;
 using xls::testing::CompoundFile;
 using xls::testing::Fixture;
+using xls::testing::G16;
+using xls::testing::G32;
 using xls::testing::Le;
 using xls::testing::ReadFile;
 using xls::testing::Record;
 using xls::testing::WorkbookStream;
 using xls::testing::XfTable;
-
-// Little-endian fields of a stream or a record body.
-template <typename B>
-std::uint16_t G16(const B& b, std::size_t at) {
-  return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
-}
-template <typename B>
-std::uint32_t G32(const B& b, std::size_t at) {
-  return G16(b, at) | (static_cast<std::uint32_t>(G16(b, at + 2)) << 16);
-}
 
 struct Parsed {
   ByteVec stream;
@@ -457,83 +447,6 @@ TEST(XlsWriter, ActiveChartSheetIsRefusedLikeTheReader) {
   EXPECT_EQ(why.find('\n'), std::string::npos) << why;
 }
 
-// ---- XFCRC ---------------------------------------------------------------------------------
-
-// The XFCRC checksum, held against the values that spreadsheet programs stored in real
-// workbooks, and kept in step by the writer when it adds a format.
-struct XfState {
-  std::size_t xfs = 0;
-  std::uint32_t checksum = 0;  // of the XF bodies as they stand
-  int stored_count = -1;       // the XFCRC's, -1 when there is none
-  std::uint32_t stored_checksum = 0;
-  ByteVec last_xf;
-};
-
-XfState ReadXfState(const ByteVec& stream) {
-  XfState s;
-  xls::BiffRecordReader reader(stream, 0);
-  xls::BiffRecord r;
-  while (reader.Next(r) && r.type != xls::rec::kEof) {
-    if (r.type == 0x00E0) {
-      ++s.xfs;
-      s.checksum = xls::XfChecksum(s.checksum, r.body);
-      s.last_xf.assign(r.body.begin(), r.body.end());
-    } else if (r.type == 0x087C) {
-      s.stored_count = r.body[14] | (r.body[15] << 8);
-      s.stored_checksum = G32(r.body, 16);
-    }
-  }
-  return s;
-}
-
-TEST(XfChecksum, MatchesWhatSpreadsheetProgramsStored) {
-  for (const char* name :
-       {"realworld/calamine__issues.xls", "realworld/phpspreadsheet__chartsheet.xls",
-        "realworld/phpspreadsheet__visibility.xls"}) {
-    const XfState s = ReadXfState(xls::ReadWorkbookStream(ReadFile(Fixture(name))));
-    EXPECT_EQ(s.stored_count, static_cast<int>(s.xfs)) << name;
-    EXPECT_EQ(s.stored_checksum, s.checksum) << name;
-  }
-}
-
-// A workbook whose default cell format 15 has extended formatting, vouched for by an XFCRC
-// record (checksum as given); A1 holds a number.
-ByteVec WithXfCrc(bool stale) {
-  ByteVec xfs = XfTable();
-  const std::size_t xf15 = 15 * 24 + 4;
-  xfs[xf15 + 17] |= 0x02;  // fHasXFExt
-  std::uint32_t crc = 0;
-  for (std::size_t at = 0; at < xfs.size(); at += 24)
-    crc = xls::XfChecksum(crc, xls::Bytes(xfs).subspan(at + 4, 20));
-  if (stale)
-    crc ^= 1;
-  Le frt;
-  frt.u16(0x087C).u16(0).u32(0).u32(0).u16(0).u16(16).u32(crc);
-  Le ext;  // an XFEXT for XF 15 with no properties
-  ext.u16(0x087D).u16(0).u32(0).u32(0).u16(0).u16(15).u16(0).u16(0);
-  const ByteVec globals =
-      Le().bytes(xfs).bytes(Record(0x087C, frt.b)).bytes(Record(0x087D, ext.b)).b;
-  return CompoundFile(WorkbookStream(globals, {{"s", xls::testing::Number(0, 0, 1.5)}}));
-}
-
-TEST(XfChecksum, WriterKeepsTheCountAndChecksumInStep) {
-  const std::vector<CellEdit> mark = {{1, 1, 2.5, true}};
-  const XfState after =
-      ReadXfState(xls::ReadWorkbookStream(EditXlsBytes(WithXfCrc(false), "x.xls", mark)));
-  EXPECT_EQ(after.xfs, 17u);
-  EXPECT_EQ(after.stored_count, 17);
-  EXPECT_EQ(after.stored_checksum, after.checksum);
-  // The grey copy of format 15 has no XFEXT of its own, so it says it has none.
-  EXPECT_EQ(after.last_xf.at(17) & 0x02, 0);
-  // A checksum that was already stale stays as it was.
-  const ByteVec stale = WithXfCrc(true);
-  const XfState before_stale = ReadXfState(xls::ReadWorkbookStream(stale));
-  const XfState after_stale =
-      ReadXfState(xls::ReadWorkbookStream(EditXlsBytes(stale, "x.xls", mark)));
-  EXPECT_EQ(after_stale.stored_count, 16);
-  EXPECT_EQ(after_stale.stored_checksum, before_stale.stored_checksum);
-}
-
 // ---- Storages beside the Workbook stream ---------------------------------------------------
 
 // The tree without the Workbook stream's bytes, which the write-back changes.
@@ -653,62 +566,6 @@ ByteVec DataTable(int r0, int r1, int c0, int c1) {
   Le b = Range(r0, r1, c0, c1);
   b.u16(0).u16(0).u16(0).u16(0).u16(0);
   return Record(0x0236, b.b);
-}
-
-// Cutting the cells left of a shared formula into hole-free rectangles.
-using CellList = std::vector<std::pair<int, int>>;
-
-std::string Text(const std::vector<xls::SharedPiece>& pieces) {
-  std::string s;
-  for (const xls::SharedPiece& p : pieces) {
-    s += std::to_string(p.first_row) + "," + std::to_string(p.first_col) + "-" +
-         std::to_string(p.last_row) + "," + std::to_string(p.last_col) + " ";
-  }
-  return s;
-}
-
-CellList Rect(int r0, int r1, int c0, int c1, std::set<std::pair<int, int>> without = {}) {
-  CellList cells;
-  for (int r = r0; r <= r1; ++r)
-    for (int c = c0; c <= c1; ++c)
-      if (!without.count({r, c}))
-        cells.emplace_back(r, c);
-  return cells;
-}
-
-TEST(SharedPieces, CutsAroundTheRemovedCells) {
-  // A hole at the corner and holes inside are OverwrittenAnchorMovesTheSharedFormulaOn's.
-  EXPECT_EQ(Text(xls::SharedPieces({})), "");
-  EXPECT_EQ(Text(xls::SharedPieces(Rect(1, 5, 3, 3, {{1, 3}}))), "2,3-5,3 ");  // a column
-  EXPECT_EQ(Text(xls::SharedPieces(Rect(7, 7, 1, 9, {{7, 1}}))), "7,2-7,9 ");  // a row
-  // Rows apart stay apart.
-  EXPECT_EQ(Text(xls::SharedPieces({{1, 1}, {1, 2}, {3, 1}, {3, 2}})), "1,1-1,2 3,1-3,2 ");
-  // Order and duplicates of the input do not matter.
-  EXPECT_EQ(Text(xls::SharedPieces({{3, 2}, {2, 3}, {3, 3}, {2, 3}, {2, 2}, {3, 2}})), "2,2-3,3 ");
-}
-
-TEST(SharedPieces, CoverEveryCellOnceWithNoHole) {
-  // A scattered pattern: every cell of every piece is in the input, and every input cell in
-  // exactly one piece; each piece's top-left cell is one of the cells.
-  CellList cells;
-  for (int r = 1; r <= 12; ++r)
-    for (int c = 1; c <= 9; ++c)
-      if ((r * 7 + c * 3) % 5 != 0 && (r + c) % 11 != 0)
-        cells.emplace_back(r, c);
-  const auto pieces = xls::SharedPieces(cells);
-  std::multiset<std::pair<int, int>> covered;
-  for (const xls::SharedPiece& p : pieces)
-    for (int r = p.first_row; r <= p.last_row; ++r)
-      for (int c = p.first_col; c <= p.last_col; ++c)
-        covered.insert({r, c});
-  const std::multiset<std::pair<int, int>> want(cells.begin(), cells.end());
-  EXPECT_EQ(covered, want);
-  for (std::size_t i = 1; i < pieces.size(); ++i) {
-    const auto& a = pieces[i - 1];
-    const auto& b = pieces[i];
-    EXPECT_TRUE(a.first_row < b.first_row ||
-                (a.first_row == b.first_row && a.first_col < b.first_col));
-  }
 }
 
 // A1 = 1; B2:D4 one shared formula anchored at B2; E2:E3 an array formula; F2 a one-cell
