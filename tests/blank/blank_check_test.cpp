@@ -71,19 +71,14 @@ class BlankCheck : public ::testing::Test {
   MeshModel m;
 };
 
-TEST_F(BlankCheck, NoBlankCornerReturns1AndAppendsNothing) {
-  EXPECT_EQ(BlankdataCheck(m, 1, 1), 1);
-  EXPECT_EQ(BlankdataCheck(m, 2, 2), 1);
-  EXPECT_EQ(m.TriangleCount, 0);
-}
-
-TEST_F(BlankCheck, OneOrTwoBlankCornersKeepTheSidesBetweenValuedCorners) {
+TEST_F(BlankCheck, TheSidesBetweenValuedCornersAreListedWithTheirCentre) {
   struct Case {
     std::vector<std::pair<int, int>> blank;  // offsets within cell (2, 1)
     int result;
     std::vector<int> sides;
   };
   const Case cases[] = {
+      {{}, 1, {}},
       {{{0, 0}}, -2, {3, 4}},
       {{{0, 1}}, -2, {1, 4}},
       {{{1, 0}}, -2, {2, 3}},
@@ -102,38 +97,21 @@ TEST_F(BlankCheck, OneOrTwoBlankCornersKeepTheSidesBetweenValuedCorners) {
     SetUp();
     for (const auto& [r, c] : k.blank)
       Blank(2 + r, 1 + c);
-    EXPECT_EQ(BlankdataCheck(m, 2, 1), k.result) << k.blank.size();
+    const std::string blank = ::testing::PrintToString(k.blank);
+    EXPECT_EQ(BlankdataCheck(m, 2, 1), k.result) << blank;
     std::vector<TriangleRecord> want;
     for (int side : k.sides)
       want.push_back(Expected(2, 1, side, StoredSum(2, 1) / (k.result == -2 ? 3 : 2)));
-    EXPECT_EQ(Listed(), want) << "first blank " << k.blank[0].first << "," << k.blank[0].second;
+    EXPECT_EQ(Listed(), want) << blank;
   }
-}
-
-TEST_F(BlankCheck, LowerRightBlankGivesSides1And2WithHandWorkedVertices) {
-  Blank(3, 2);
-  ASSERT_EQ(BlankdataCheck(m, 2, 1), -2);
-  ASSERT_EQ(m.TriangleCount, 2);
-  const TriangleRecord& first = m.Triangles(1);
-  const TriangleRecord& second = m.Triangles(2);
-  EXPECT_EQ(first.Side, 1);
-  EXPECT_EQ(first.Y[2], 20.2);  // node (3, 1)
-  EXPECT_EQ(first.Z[2], 0.3);
-  EXPECT_EQ(first.X[3], (1.5 + 4.25) / 2);
-  EXPECT_EQ(first.Z[3], (2.9 + 1.1 + 0.3 + 0.0) / 3);
-  EXPECT_EQ(second.Side, 2);
-  EXPECT_EQ(second.X[2], 4.25);  // node (2, 2)
-  EXPECT_EQ(second.Z[2], 1.1);
-  EXPECT_EQ(second.CellRow, 2);
-  EXPECT_EQ(second.CellCol, 1);
 }
 
 TEST_F(BlankCheck, CentreValueSumsAllFourStoredValuesInCornerOrder) {
   // Cell (1, 1): corners 0.1, 0.2, 2.9, 1.1; a blank flag keeps its stored value in the sum.
   m.NodeBlank(2, 2) = 1;
   ASSERT_EQ(BlankdataCheck(m, 1, 1), -2);
+  // (1.1 + 2.9 + 0.2 + 0.1) / 3 differs in the last bit: the order of the sum shows.
   const double in_order = (0.1 + 0.2 + 2.9 + 1.1) / 3;
-  ASSERT_NE(in_order, (1.1 + 2.9 + 0.2 + 0.1) / 3);  // the case is order-sensitive
   ASSERT_EQ(m.TriangleCount, 2);
   EXPECT_EQ(m.Triangles(1).Z[3], in_order);
   EXPECT_EQ(m.Triangles(2).Z[3], in_order);
@@ -159,7 +137,6 @@ TEST_F(BlankCheck, AppendsAfterWhatTheListAlreadyHolds) {
 
 TEST_F(BlankCheck, AFullListIsError9AndKeepsItsCount) {
   const std::int32_t upper = m.Triangles.upper();
-  ASSERT_EQ(upper, 4 * 3 * 3 + 10);
   m.TriangleCount = upper;
   Blank(1, 1);
   EXPECT_EQ(ErrorNumberOf([&] { BlankdataCheck(m, 1, 1); }), err::kSubscriptOutOfRange);

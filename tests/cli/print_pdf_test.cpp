@@ -112,12 +112,9 @@ class PrintPdfTest : public ::testing::Test {
     EXPECT_EQ(Occurrences(content, " Tf"), Occurrences(content, "/F[0-9]+ 133 Tf"));
     const std::string text = PdfText(pdf);
     EXPECT_FALSE(text.empty()) << "pdftotext (poppler-utils) is needed to read the labels";
-    // The level label 5 and the coordinate labels.
+    // The level label 5 comes first; which labels go on the page, the coordinate labels among
+    // them, is the printer copy's test.
     EXPECT_EQ(text.substr(0, text.find_first_of(" \n")), "5") << text;
-    for (const char* label : {"0", "20", "10"}) {
-      EXPECT_TRUE(std::regex_search(text, std::regex(std::string("(^|\\s)") + label + "(\\s|$)")))
-          << label << " in " << text;
-    }
     return content;
   }
 

@@ -51,12 +51,9 @@ class RenderTest : public ::testing::Test {
 };
 
 TEST_F(RenderTest, SmallMeshWithBlanksMatchesItsGoldenImage) {
+  // A 800 x 600 frame with its margins: DifferingPixels compares the sizes too.
   const QImage image = Render({Fixture("mesh_blanks.lo.xlsx"), "--no-level", "--outline"});
-  EXPECT_EQ(image.size(), QSize(870, 650));  // a 800 x 600 frame with its margins
   EXPECT_EQ(DifferingPixels(image, Golden("mesh_blanks_no_labels"), 30, 20 + 600), 0);
-  // The frame, a blue segment and an outline edge are where they belong.
-  EXPECT_EQ(image.pixel(30, 20) & 0xFFFFFF, 0xF0F000u);
-  EXPECT_EQ(image.pixel(830, 620) & 0xFFFFFF, 0xF0F000u);
 }
 
 TEST_F(RenderTest, HillsWithWideLinesMatchTheirGoldenImage) {
@@ -67,17 +64,10 @@ TEST_F(RenderTest, HillsWithWideLinesMatchTheirGoldenImage) {
 }
 
 TEST_F(RenderTest, EasyAndNormalModesMatchTheirGoldenImages) {
-  QImage easy;
   for (const std::string mode : {"easy", "normal"}) {
     const QImage image = Render({Fixture("mesh_blanks.lo.xlsx"), "--mode", mode, "--no-level"});
     EXPECT_EQ(DifferingPixels(image, Golden("mesh_blanks_" + mode), 30, 20 + 600), 0) << mode;
-    easy = mode == "easy" ? image : easy;
   }
-  // Blank quarters stay unpainted in the Easy mode: the white background next to blank node
-  // (3, 3) at x 10, y 5.
-  EXPECT_EQ(easy.pixel(431 - 5, 419 - 200 + 5) & 0xFFFFFF, 0xFFFFFFu);
-  EXPECT_EQ(qRed(easy.pixel(60, 40)), 0);  // a green quarter near the top-left node
-  EXPECT_GT(qGreen(easy.pixel(60, 40)), 99);
 }
 
 TEST_F(RenderTest, DividedMapsAndAbsoluteColourRangesRepaintTheBands) {

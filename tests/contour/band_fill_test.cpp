@@ -93,20 +93,6 @@ TEST(NormalMode, TwoCrossingsGiveATriangleOrAQuadrilateral) {
             polygons.end());
 }
 
-TEST(EasyMode, FourGreenQuartersPerCellMeetingAtTheCentre) {
-  testing::FakeEnvironment env = CellMesh(0, 0, 2, 2);
-  env.panel.Option3 = false;
-  env.panel.Option2 = true;
-  CommandContext ctx = env.Context();
-  ContourCalc(ctx);
-  // Range 0..2: quarter values 0.5, 1.5, 0.5, 1.5 -> 100 + 38.75 -> 139 and 100 + 116.25 -> 216.
-  EXPECT_EQ(testing::Starting(env.picture.calls, "FilledBox"),
-            (std::vector<std::string>{
-                "FilledBox 31 19 231 219 #008b00", "FilledBox 31 219 231 419 #00d800",
-                "FilledBox 231 19 431 219 #008b00", "FilledBox 231 219 431 419 #00d800"}));
-  EXPECT_TRUE(testing::Starting(env.picture.calls, "Polygon").empty());
-}
-
 // A 70 x 70 mesh: 19,044 triangles, more runs than are read ahead of the painting.
 testing::FakeEnvironment LongList() {
   testing::FakeEnvironment env;

@@ -106,24 +106,6 @@ TEST(CheckLevelEdge, ComparesTheTrianglesOwnValuesAndOnlyForSides1To4) {
   }
 }
 
-TEST(CheckLevelEdge, EachSideTestsItsOwnTwoCorners) {
-  // Cell (2, 2); corner (row, col) offsets of vertices 1 and 2 per side.
-  const int ends[5][2][2] = {
-      {{0, 0}, {0, 0}}, {{0, 0}, {1, 0}}, {{0, 0}, {0, 1}}, {{0, 1}, {1, 1}}, {{1, 1}, {1, 0}}};
-  const int cell_corners[4][2] = {{0, 0}, {0, 1}, {1, 0}, {1, 1}};
-  for (int side = 1; side <= 4; ++side) {
-    for (const auto& peak : cell_corners) {
-      MeshModel m;
-      FillMesh(m, 3);
-      m.NodeValue(2 + peak[0], 2 + peak[1]) = 9;
-      const bool on_side = (peak[0] == ends[side][0][0] && peak[1] == ends[side][0][1]) ||
-                           (peak[0] == ends[side][1][0] && peak[1] == ends[side][1][1]);
-      EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, 2, 2, side)), on_side ? 1 : 0)
-          << "side " << side << " peak " << peak[0] << "," << peak[1];
-    }
-  }
-}
-
 // --- Plateaus ---------------------------------------------------------------------------------
 
 struct Point {
@@ -207,10 +189,7 @@ TEST(Plateau, ManyEntriesGrowTheEdgeList) {
   p.Run();
   EXPECT_EQ(p.flat_edges.count(), 130 * 4 + 129);
   EXPECT_EQ(p.flat_edges.upper(), 600 + 100);
-  int drawn = 0;
-  for (const std::int32_t s : p.States())
-    drawn += s == kSegmentDrawn ? 1 : 0;
-  EXPECT_EQ(drawn, 130 * 2 + 2);  // the strip's outline
+  EXPECT_EQ(std::ranges::count(p.States(), kSegmentDrawn), 130 * 2 + 2);  // the strip's outline
 }
 
 // --- Against the pairing and suppression as first written -------------------------------------

@@ -7,7 +7,6 @@
 #include <array>
 #include <vector>
 
-#include "blank/blank_check.h"
 #include "contour_fixture.h"
 #include "model/run_error.h"
 
@@ -29,24 +28,6 @@ void MakeMesh(MeshModel& m, int nx, int ny) {
     for (int j = 1; j <= nx; ++j)
       m.NodeValue(i, j) = pool[k++ % 9];
   }
-}
-
-TEST(TriangleList, OneBlankNodeLeavesOnlyTheBlankChecksTriangles) {
-  MeshModel m;
-  MakeMesh(m, 2, 2);
-  m.NodeBlank(2, 2) = 1;
-  m.NodeValue(2, 2) = 0;
-  BuildTriangleList(m);
-  ASSERT_EQ(m.TriangleCount, 2);
-  // What the blank check alone gives for the cell on a fresh list.
-  MeshModel alone;
-  MakeMesh(alone, 2, 2);
-  alone.NodeBlank(2, 2) = 1;
-  alone.NodeValue(2, 2) = 0;
-  ResetTriangles(alone);
-  ASSERT_EQ(BlankdataCheck(alone, 1, 1), -2);
-  EXPECT_EQ(Listed(m), Listed(alone));
-  EXPECT_EQ(m.Triangles(1).Z[3], (m.NodeValue(1, 1) + m.NodeValue(1, 2) + m.NodeValue(2, 1)) / 3);
 }
 
 TEST(TriangleList, ListBoundsAre0To4NxNyPlus10) {

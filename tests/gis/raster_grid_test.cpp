@@ -5,8 +5,8 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 
+#include "fakes/error_capture.h"
 #include "fakes/temp_folder.h"
 #include "gis/gdal_handles.h"
 #include "gis/grid_export.h"
@@ -36,16 +36,6 @@ MeshModel SampleMesh() {
   m.NodeValue(2, 3) = 0;
   m.NodeValue(4, 5) = -9999;
   return m;
-}
-
-RunError ErrorOf(const std::function<void()>& body) {
-  try {
-    body();
-  } catch (const RunError& e) {
-    return e;
-  }
-  ADD_FAILURE() << "no error";
-  return RunError(0, "");
 }
 
 TEST(RasterGrid, BothFormatsReadBackAsTheSameMesh) {

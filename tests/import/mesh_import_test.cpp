@@ -1,8 +1,6 @@
 #include "import/mesh_import.h"
 
 #include "contour/contour_command.h"
-#include "contour/mesh_divided_command.h"
-#include "model/messages.h"
 
 #include <gtest/gtest.h>
 
@@ -54,7 +52,9 @@ class MeshImportTest : public ::testing::Test {
 TEST_F(MeshImportTest, ReadsTheLayoutDrawsTheEmptyFrameAndHidesTheLegend) {
   env.model.MapLoaded = 1;
   env.window.MapPicture.width = 4;
-  Import(SmallMesh());
+  MemoryWorkbook book = SmallMesh();
+  book.Set("I7", CellValue::Boolean(true));  // TRUE reads -1
+  Import(book);
   const MeshModel& m = env.model;
   EXPECT_TRUE(env.dialogs.messages.empty());
   EXPECT_EQ(env.dialogs.file_filters.at(0),
@@ -65,13 +65,13 @@ TEST_F(MeshImportTest, ReadsTheLayoutDrawsTheEmptyFrameAndHidesTheLegend) {
   EXPECT_EQ(m.NodeX(3), 20);
   EXPECT_EQ(m.NodeValue(1, 3), 3.25);
   EXPECT_EQ(m.NodeValue(2, 1), 4);
+  EXPECT_EQ(m.NodeValue(2, 3), -1);
   EXPECT_EQ(m.NodeBlank(2, 2), 0);  // the number 0 is a value
   EXPECT_EQ(m.NodeValue(3, 1), 0);  // the border ring stays 0
   EXPECT_EQ(m.CurvatureWeight, 2);
   EXPECT_EQ(m.ConvergenceLimit, 1e-6);
   EXPECT_EQ(env.window.MeshFileName, "/data/mesh.xlsx");
-  EXPECT_EQ(m.FrameWidth, 800);  // ranges 20 and 10: 800 x 400
-  EXPECT_EQ(m.FrameHeight, 400);
+  // Ranges 20 and 10: an 800 x 400 frame.
   const std::vector<std::string> tail(env.picture.calls.end() - 4, env.picture.calls.end());
   EXPECT_EQ(tail, (std::vector<std::string>{"ScaleMode 3", "Cls", "Box 30 20 830 420 #f0f000",
                                             "Refresh"}));
@@ -91,40 +91,8 @@ TEST_F(MeshImportTest, ANewMeshLeavesNoTrianglesOfTheOldOneToDivide) {
   ContourLine_Click(ctx);
   ASSERT_EQ(env.model.TriangleCount, 8);
   Import(SmallMesh(), "/data/other.xlsx");
+  // With no triangles the division refuses, as for a mesh never drawn.
   EXPECT_EQ(env.model.TriangleCount, 0);
-  env.dialogs.messages.clear();
-  MeshDivided_Click(ctx);  // refused: the new mesh has not been drawn yet
-  ASSERT_EQ(env.dialogs.messages.size(), 1u);
-  EXPECT_EQ(env.dialogs.messages[0].text, msg::kNoData);
-  EXPECT_TRUE(env.dialogs.input_boxes.empty());
-}
-
-TEST_F(MeshImportTest, BlankCellsTextNumbersBooleansAndCountsRoundingHalvesToEven) {
-  MemoryWorkbook book = SmallMesh();
-  book.cells.erase({7, 8});             // H7 cleared
-  book.Set("I6", CellValue::Text(""));  // empty text is blank too
-  book.Set("G6", CellValue::Text("7.25")).Set("H4", CellValue::Text("10"));
-  book.Set("I7", CellValue::Boolean(true));
-  book.cells.erase({20, 2});  // B20 empty: 0
-  book.Set("D5", 1.5);
-  Import(book);
-  EXPECT_EQ(env.model.NodeBlank(2, 2), 1);
-  EXPECT_EQ(env.model.NodeValue(2, 2), 0);
-  EXPECT_EQ(env.model.NodeBlank(1, 3), 1);
-  EXPECT_EQ(env.model.NodeValue(1, 1), 7.25);
-  EXPECT_EQ(env.model.NodeBlank(1, 1), 0);
-  EXPECT_EQ(env.model.NodeX(2), 10);
-  EXPECT_EQ(env.model.NodeValue(2, 3), -1);
-  EXPECT_EQ(env.model.ConvergenceLimit, 0);
-  EXPECT_EQ(env.model.NodeCountY, 2);
-  book = SmallMesh();
-  book.Set("F3", 2.5);
-  Import(book);
-  EXPECT_EQ(env.model.NodeCountX, 2);
-  book.Set("F3", 3.5).Set("J4", 30).Set("J6", 1).Set("J7", 2);
-  Import(book);
-  EXPECT_EQ(env.model.NodeCountX, 4);
-  EXPECT_EQ(env.model.NodeValue(2, 4), 2);
 }
 
 // A read that waits until the window side has served `rounds` rounds of events, as a large
@@ -138,27 +106,18 @@ void HoldReads(testing::FakeEnvironment& env, std::atomic<int>& seen, int rounds
   };
 }
 
-TEST_F(MeshImportTest, ASlowReadKeepsTheWindowServedAndEscKeepsTheMeshItHad) {
-  std::atomic<int> seen{0};
-  env.events.on_process = [&] { ++seen; };
-  HoldReads(env, seen, 2);
+// Serving the window and the status line while a read runs are RunBeside's, tested there.
+TEST_F(MeshImportTest, EscWhileReadingKeepsTheMeshItHad) {
   Import(SmallMesh(), "/data/slow.xls");
-  EXPECT_TRUE(env.dialogs.messages.empty());
-  EXPECT_EQ(env.window.MeshFileName, "/data/slow.xls");
-  EXPECT_GE(env.events.processed, 2);
-  EXPECT_NE(std::find(env.windows.log.begin(), env.windows.log.end(),
-                      "Status メッシュを読み込み中（0 秒、Esc で中止）: /data/slow.xls"),
-            env.windows.log.end());
-  EXPECT_EQ(env.windows.log.back(), "Status メッシュを読み込みました: 3 × 2 節点  /data/slow.xls");
-
   env.picture.calls.clear();
   MemoryWorkbook other = SmallMesh();
   other.Set("F3", 2).Set("G6", 99);
-  seen = 0;
+  std::atomic<int> seen{0};
   env.events.on_process = [&] {
     ++seen;
     env.events.cancel = true;
   };
+  HoldReads(env, seen, 2);
   Import(other, "/data/other.xls");
   EXPECT_TRUE(env.dialogs.messages.empty());
   EXPECT_EQ(env.window.MeshFileName, "/data/slow.xls");
@@ -198,25 +157,9 @@ TEST_F(MeshImportTest, AFailedImportChangesNothing) {
   EXPECT_EQ(env.dialogs.messages.back().text.rfind("エラー番号： 53　", 0), 0u);
   assert_unchanged();
 
-  MemoryWorkbook flat = SmallMesh();
-  flat.Set("I4", 0).Set("H4", 0).Set("E6", 0);  // no extent at all
-  Import(flat, "/data/flat.xls");
-  EXPECT_EQ(env.dialogs.messages.back().text.rfind("エラー番号： 6　x 座標は左から右へ増えて", 0),
-            0u);
-  EXPECT_NE(env.dialogs.messages.back().text.find("セル H4 の 0 が左隣のセル G4 の 0"),
-            std::string::npos);
-  assert_unchanged();
-
-  MemoryWorkbook points;  // a points workbook: its count in A3, nothing in F3 or D5
-  points.Set("A3", 2).Set("C3", 1).Set("D3", 2).Set("E3", 3).Set("C4", 4).Set("D4", 5);
-  Import(points, "/data/points.xls");
-  EXPECT_NE(env.dialogs.messages.back().text.find("セル F3 の列数 0 ではメッシュになりません"),
-            std::string::npos);
-  assert_unchanged();
-
   env.dialogs.file_answers.push_back(std::nullopt);  // cancelled
   MeshDataLoad_Click(ctx);
-  EXPECT_EQ(env.dialogs.messages.size(), 4u);
+  EXPECT_EQ(env.dialogs.messages.size(), 2u);
   assert_unchanged();
 }
 
@@ -234,7 +177,10 @@ TEST_F(MeshImportTest, NonFiniteValuesCoordinatesOutOfOrderAndOverflowingSpansNa
                {"E7", -inf, 13, "セル E7 の y 座標 -inf"},
                {"B19", inf, 13, "セル B19 のパラメーター inf"},
                {"H4", -5, 6, "セル H4 の -5 が左隣のセル G4 の 0"},
-               {"E7", 10, 6, "セル E7 の 10 が上のセル E6 の 10"},
+               {"H4", 0, 6,
+                "x 座標は左から右へ増えていなければなりません: セル H4 の 0 が左隣のセル G4 の 0"},
+               {"E7", 10, 6,
+                "y 座標は上から下へ減っていなければなりません: セル E7 の 10 が上のセル E6 の 10"},
                {"G4", -1.7e308, 6, "x 座標の幅 (セル G4 から I4)", "I4", 1.7e308},
                {"I7", -1.7e308, 6, "セル I7 の -1.7e+308 からセル G6 の 1.7e+308", "G6", 1.7e308}};
   for (const auto& c : cases) {
@@ -246,39 +192,25 @@ TEST_F(MeshImportTest, NonFiniteValuesCoordinatesOutOfOrderAndOverflowingSpansNa
   }
 }
 
+// Counts are checked before anything is allocated: one too small or far beyond any mesh is
+// refused by its own cell, a product beyond the node limit names both; counts that the
+// coordinates do not bear out stop before the node block is read: a mesh workbook's count of
+// rows alone must not reserve gigabytes.
 TEST_F(MeshImportTest, CountsAreCheckedBeforeAnythingIsAllocated) {
-  MemoryWorkbook negative = SmallMesh();
-  negative.Set("D5", -1);
-  Import(negative);
-  EXPECT_EQ(env.dialogs.messages.back().text,
-            "エラー番号： 9　セル D5 の行数 -1 ではメッシュになりません。"
-            "メッシュの行数は 2 以上です。\r読み込みを中断します。");
-
-  MemoryWorkbook huge = SmallMesh();
-  huge.Set("F3", 6000).Set("D5", 5000);
-  env.workbooks.books["/huge"] = huge;
-  const MemoryWorkbook& served = env.workbooks.books["/huge"];
-  const RunError e = ErrorOf([&] { ReadMeshWorkbook(served); });
-  EXPECT_EQ(e.number(), err::kOutOfMemory);
-  EXPECT_NE(e.description().find("30000000"), std::string::npos);
-  EXPECT_LE(served.reads, 7);  // the counts and parameters only
-  EXPECT_FALSE(env.model.NodeX.allocated());
-}
-
-// A count far beyond any mesh is refused by its own cell before anything is allocated, and
-// counts that the coordinates do not bear out stop before the node block is read: a mesh
-// workbook's count of rows alone must not reserve gigabytes.
-TEST_F(MeshImportTest, CountsTheCoordinatesDoNotBearOutAreRefusedCheaply) {
   const struct {
     std::optional<double> f3;
     double d5;
+    int number;
     const char* named;
     int most_reads;
   } cases[] = {
-      {std::nullopt, 198'905'700, "セル F3 の列数 0 ではメッシュになりません", 7},
-      {2, 198'905'700, "セル D5 の行数 198905700 はメッシュの上限 12500000 を超えます", 7},
-      {14'000'000, 2, "セル F3 の列数 14000000 はメッシュの上限", 7},
-      {2, 12'000'000, "セル E8 の 0 が上のセル E7 の 0 より小さくありません", 7 + 2 + 12'000'000}};
+      {3, -1, 9, "セル D5 の行数 -1 ではメッシュになりません。メッシュの行数は 2 以上です。", 7},
+      {std::nullopt, 198'905'700, 9, "セル F3 の列数 0 ではメッシュになりません", 7},
+      {2, 198'905'700, 9, "セル D5 の行数 198905700 はメッシュの上限 12500000 を超えます", 7},
+      {14'000'000, 2, 9, "セル F3 の列数 14000000 はメッシュの上限", 7},
+      {6000, 5000, 7, "6000 × 5000 = 30000000 節点は上限 25000000 節点を超えます (セル F3, D5)", 7},
+      {2, 12'000'000, 6, "セル E8 の 0 が上のセル E7 の 0 より小さくありません",
+       7 + 2 + 12'000'000}};
   for (const auto& c : cases) {
     MemoryWorkbook book = SmallMesh();
     book.Set("D5", c.d5);
@@ -288,23 +220,10 @@ TEST_F(MeshImportTest, CountsTheCoordinatesDoNotBearOutAreRefusedCheaply) {
       book.Set("F3", CellValue::Empty());
     }
     const RunError e = ErrorOf([&] { ReadMeshWorkbook(book); });
+    EXPECT_EQ(e.number(), c.number) << c.named;
     EXPECT_NE(e.description().find(c.named), std::string::npos) << e.description();
     EXPECT_LE(book.reads, c.most_reads) << c.named;  // no node cell read
   }
-}
-
-TEST_F(MeshImportTest, LineWidthMessageKeepsTheOldFrameButStillImports) {
-  Import(SmallMesh());
-  env.panel.Text2 = "0";
-  MemoryWorkbook wide = SmallMesh();
-  wide.Set("I4", 2000);
-  Import(wide, "/data/wide.xls");
-  ASSERT_EQ(env.dialogs.messages.size(), 1u);
-  EXPECT_EQ(env.dialogs.messages[0].text, "コンターラインの幅は 1 以上です。");
-  EXPECT_EQ(env.model.NodeX(3), 2000);  // the mesh is loaded
-  EXPECT_EQ(env.window.MeshFileName, "/data/wide.xls");
-  // The frame is the previous one.
-  EXPECT_EQ(env.picture.calls[env.picture.calls.size() - 2], "Box 30 20 830 420 #f0f000");
 }
 
 // A 7 x 9 mesh with blanks, texts of numbers and booleans, read in one pass and in two halves

@@ -46,27 +46,12 @@ TEST(GrowableList, RoomMovesToCountPlus100AtEveryMultipleOf100) {
   EXPECT_EQ(e.number(), err::kSubscriptOutOfRange);
   EXPECT_NE(e.description().find("FlatEdges"), std::string::npos) << e.description();
   EXPECT_NE(e.description().find("301"), std::string::npos) << e.description();
+  list.RemoveLast();  // keeps the room
+  EXPECT_EQ(list.count(), 249);
+  EXPECT_EQ(list.upper(), 300);
   list.Clear();  // back to the initial room
   EXPECT_EQ(list.count(), 0);
   EXPECT_EQ(list.upper(), 5000);
-}
-
-TEST(GrowableList, RemoveLastKeepsTheRoom) {
-  GrowableList<int> list("Segments");
-  list.Clear();
-  for (int k = 1; k <= 200; ++k)
-    list.Append(k);
-  ASSERT_EQ(list.upper(), 300);
-  list.RemoveLast();
-  EXPECT_EQ(list.count(), 199);
-  EXPECT_EQ(list.upper(), 300);
-  list.Append(-200);  // count 200 again: the room is recomputed from the count
-  EXPECT_EQ(list(200), -200);
-  EXPECT_EQ(list.upper(), 300);
-  list.RemoveLast();
-  list.RemoveLast();
-  EXPECT_EQ(list.count(), 198);
-  EXPECT_EQ(list(198), 198);
 }
 
 }  // namespace

@@ -7,9 +7,6 @@
 #include <random>
 #include <string>
 
-#include "import/cell_conversion.h"
-#include "model/run_error.h"
-
 namespace ombrix {
 namespace {
 
@@ -79,15 +76,6 @@ TEST(QuotedText, AnyBytesComeOutAsOneValidLine) {
     const std::string q = QuotedText(s);
     EXPECT_TRUE(LibcReadsUtf8(q)) << round;
     EXPECT_EQ(q.find_first_of("\r\n"), std::string::npos) << round;
-  }
-}
-
-TEST(QuotedText, ACellTextInAnErrorIsQuotedThatWay) {
-  try {
-    CellToDouble(CellValue::Text("12\n34 \xff"), 6, 7);
-    ADD_FAILURE() << "no error";
-  } catch (const RunError& e) {
-    EXPECT_EQ(std::string(e.what()), "セル G6 の値 \"12↵34 \uFFFD\" は数値ではありません。");
   }
 }
 

@@ -31,14 +31,13 @@ class OptimizeCommand : public ::testing::Test {
   // Every way out of the command puts the pointer back.
   void TearDown() override { EXPECT_EQ(env.windows.pointer, MousePointer::Default); }
 
-  void Run(EventPump& events) {
-    CommandContext ctx{env.model,   env.window,  env.panel, env.picture,  nullptr,
-                       env.dialogs, env.windows, events,    env.workbooks};
+  void Run() {
+    CommandContext ctx{env.model,   env.window,  env.panel,  env.picture,  nullptr,
+                       env.dialogs, env.windows, env.events, env.workbooks};
     ctx.result = &result;
     ctx.writer = &writer;
     MeshOptimizing_Click(ctx);
   }
-  void Run() { Run(env.events); }
 
   testing::FakeEnvironment env;
   testing::RecordingResultWindow result;
@@ -134,23 +133,11 @@ TEST_F(OptimizeCommand, TheExactSolverNamesItselfInTheResultWindow) {
   EXPECT_EQ(result.progress[0].first, "1");
 }
 
-// Asks to cancel once the given number of sweeps has started.
-class CancelAfter : public testing::FakeEventPump {
- public:
-  explicit CancelAfter(int sweeps) : sweeps_(sweeps) {}
-  void ProcessPendingEvents() override {
-    testing::FakeEventPump::ProcessPendingEvents();
-    cancel = processed > sweeps_;
-  }
-
- private:
-  int sweeps_;
-};
-
 TEST_F(OptimizeCommand, EscLeavesTheMeshAsItWasAndAsksNothingMore) {
   env.dialogs.yes_no_answers = {true};
-  CancelAfter events(2);
-  Run(events);
+  // Esc once the third sweep has started.
+  env.events.on_process = [&] { env.events.cancel = env.events.processed > 2; };
+  Run();
   EXPECT_TRUE(testing::Untouched(env.model));
   EXPECT_EQ(env.dialogs.questions, std::vector<std::string>{kAskFit});
   ASSERT_EQ(env.dialogs.messages.size(), 1u);

@@ -302,6 +302,7 @@ TEST(OptimizingCalcDifferential, ZeroStartUsesAbsoluteChangeLikeTheDenseLoop) {
   ASSERT_FALSE(first_changes.empty());
   EXPECT_EQ(got.SweepCount, 1);
   EXPECT_EQ(first_changes[0], 0);
+  EXPECT_EQ(got.MaxChange, 0);
   ExpectSameBits(testing::NodeValues(m), want.solution, "NodeValue");
 }
 

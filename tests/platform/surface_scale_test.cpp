@@ -5,13 +5,6 @@
 namespace ombrix {
 namespace {
 
-TEST(SurfaceScale, PixelsAreTheDeviceItself) {
-  SurfaceScale scale(870, 450, 96, 96);
-  EXPECT_EQ(scale.ToDeviceX(12.5), 12.5);
-  EXPECT_EQ(scale.ScaleWidth(), 870);
-  EXPECT_EQ(scale.ScaleHeight(), 450);
-}
-
 TEST(SurfaceScale, UserScaleMapsItsRectangleOntoTheSurface) {
   SurfaceScale scale(870, 450, 96, 96);
   scale.SetScaleWidth(800);
@@ -20,10 +13,11 @@ TEST(SurfaceScale, UserScaleMapsItsRectangleOntoTheSurface) {
   EXPECT_EQ(scale.ScaleWidth(), 800);
   EXPECT_DOUBLE_EQ(scale.ToDeviceX(800), 870);
   EXPECT_DOUBLE_EQ(scale.ToDeviceY(200), 225);
-  // Back to pixels: origin at the top-left corner, one unit a pixel.
+  // Back to pixels: the device itself, origin at the top-left corner, one unit a pixel.
   scale.SetMode(ScaleMode::Pixels);
-  EXPECT_EQ(scale.ToDeviceX(30), 30);
+  EXPECT_EQ(scale.ToDeviceX(12.5), 12.5);
   EXPECT_EQ(scale.ScaleWidth(), 870);
+  EXPECT_EQ(scale.ScaleHeight(), 450);
 }
 
 TEST(SurfaceScale, ScaleWithAnOriginAndPointsAndTwips) {

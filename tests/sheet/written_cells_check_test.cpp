@@ -70,7 +70,7 @@ TEST(WrittenCellsCheck, NamesTheFirstCellThatDiffers) {
 }
 
 TEST(WrittenMarksCheck, AsksOnceForEachMarkedCellAndNamesTheFirstThatIsNotGrey) {
-  // A mark given twice, a mark without a number, and an edit without a mark.
+  // A mark given twice, a mark without a number, and an edit without a mark (not asked about).
   const std::vector<CellEdit> edits = {
       {7, 8, 1.0, true}, {6, 7, 2.0, false}, {6, 9, std::nullopt, true}, {7, 8, 3.0, true}};
   MarkQuery marks = MarksToCheck(edits);
@@ -84,14 +84,13 @@ TEST(WrittenMarksCheck, AsksOnceForEachMarkedCellAndNamesTheFirstThatIsNotGrey) 
   marks.Resolve(grey_format_1);
   EXPECT_NO_THROW(CheckWrittenMarks(marks, "/d/m.xlsx", "シート \"S\" "));
 
-  marks.NoteFormat(7, 8, 0);  // H7 kept its plain format
+  // H7 read again with a format beyond the table: the later record counts, and is no mark.
+  marks.NoteFormat(7, 8, 2);
   marks.Resolve(grey_format_1);
   const std::string d = Error321([&] { CheckWrittenMarks(marks, "/d/m.xlsx", "シート \"S\" "); });
   EXPECT_TRUE(Contains(d, "/d/m.xlsx") && Contains(d, "シート \"S\" のセル H7") &&
               Contains(d, "灰色の印") && Contains(d, "元のファイルはそのまま"))
       << d;
-
-  EXPECT_TRUE(MarksToCheck(std::vector<CellEdit>{{6, 7, 2.0, false}}).cells().empty());
 }
 
 }  // namespace

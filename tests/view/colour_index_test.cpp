@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "contour/colour_scale.h"
 #include "fakes/fake_context.h"
 #include "model/modes.h"
 
@@ -30,31 +29,26 @@ class ColourIndex : public ::testing::Test {
   testing::FakeEnvironment env;
 };
 
-TEST_F(ColourIndex, TwoOrderedAnswersMakeTheIndexAbsolute) {
+// The answers are read by their leading number; Relative then keeps the typed bounds.
+TEST_F(ColourIndex, TwoOrderedAnswersMakeTheIndexAbsoluteAndRelativeKeepsThem) {
   EXPECT_EQ(Mode(), kRelativeColorIndex);
-  Absolute({"-5", "20"});
+  Absolute({"  -0.5e1 metres", "2E1x"});
   EXPECT_EQ(Min(), -5);
   EXPECT_EQ(Max(), 20);
   EXPECT_EQ(Mode(), kAbsoluteColorIndex);
   EXPECT_EQ(env.dialogs.input_boxes,
             (std::vector<std::string>{"カラーインデックス設定|最小値を入力して下さい|",
                                       "カラーインデックス設定|最大値を入力して下さい|"}));
-  EXPECT_TRUE(env.dialogs.messages.empty());
   EXPECT_TRUE(env.picture.calls.empty());  // nothing is redrawn
-}
-
-TEST_F(ColourIndex, AnswersAreReadByTheirLeadingNumberAndTextCountsAsZero) {
-  const struct {
-    const char* min;
-    const char* max;
-    double want_min, want_max;
-  } cases[] = {{"1.5e2", "300", 150, 300}, {"  -2.5 metres", "1E1x", -2.5, 10}, {"abc", "5", 0, 5}};
-  for (const auto& c : cases) {
-    Absolute({c.min, c.max});
-    EXPECT_EQ(Min(), c.want_min) << c.min;
-    EXPECT_EQ(Max(), c.want_max) << c.max;
-    EXPECT_EQ(Mode(), kAbsoluteColorIndex);
-  }
+  Absolute({"abc", "5"});                  // a text that is no number counts as 0
+  EXPECT_EQ(Min(), 0);
+  EXPECT_EQ(Max(), 5);
+  Relative();
+  Relative();
+  EXPECT_EQ(Mode(), kRelativeColorIndex);
+  EXPECT_EQ(Min(), 0);
+  EXPECT_EQ(Max(), 5);
+  EXPECT_EQ(env.dialogs.input_boxes.size(), 4u);
   EXPECT_TRUE(env.dialogs.messages.empty());
 }
 
@@ -74,30 +68,22 @@ TEST_F(ColourIndex, EqualBoundsAreRefusedWithAWarning) {
   EXPECT_EQ(Max(), 0);
 }
 
-TEST_F(ColourIndex, CancelOnTheFirstBoxChangesNothingOnTheSecondDropsTheBounds) {
+// Cancelling either box drops the bounds and keeps the mode as it was.
+TEST_F(ColourIndex, CancelOnEitherBoxDropsTheBounds) {
   Absolute({""});
   EXPECT_EQ(env.dialogs.input_boxes.size(), 1u);
   EXPECT_EQ(Mode(), kRelativeColorIndex);
   Absolute({"-5", "20"});
-  Absolute({"3", ""});
-  EXPECT_EQ(env.dialogs.input_boxes.size(), 5u);
-  EXPECT_TRUE(env.dialogs.messages.empty());
+  Absolute({""});
   EXPECT_EQ(Mode(), kAbsoluteColorIndex);
   EXPECT_EQ(Min(), 0);
   EXPECT_EQ(Max(), 0);
-}
-
-TEST_F(ColourIndex, TheAbsoluteBoundsSetTheNextScale) {
-  Absolute({"0.5", "99.4"});
-  env.model.DataMin = 3.2;
-  env.model.DataMax = 17.9;
-  SetColor(env.model, env.window);
-  EXPECT_EQ(env.window.ColorLevel(0), 99);
-  EXPECT_EQ(env.window.ColorLevel(16), 1);
-  Absolute({""});  // a cancelled input leaves the absolute mode with bounds 0 and 0
-  SetColor(env.model, env.window);
-  EXPECT_EQ(env.window.ColorLevel(0), 0);
-  EXPECT_EQ(env.window.ColorLevel(16), 0);
+  Absolute({"-5", "20"});
+  Absolute({"3", ""});
+  EXPECT_EQ(Mode(), kAbsoluteColorIndex);
+  EXPECT_EQ(Min(), 0);
+  EXPECT_EQ(Max(), 0);
+  EXPECT_TRUE(env.dialogs.messages.empty());
 }
 
 TEST_F(ColourIndex, ANumberTooLargeIsReportedAndChangesNothing) {
@@ -110,17 +96,6 @@ TEST_F(ColourIndex, ANumberTooLargeIsReportedAndChangesNothing) {
   EXPECT_EQ(Mode(), kAbsoluteColorIndex);
   EXPECT_EQ(Min(), -5);
   EXPECT_EQ(Max(), 20);
-}
-
-TEST_F(ColourIndex, RelativeKeepsTheTypedBoundsAndAsksNothing) {
-  Absolute({"-5", "20"});
-  Relative();
-  Relative();
-  EXPECT_EQ(Mode(), kRelativeColorIndex);
-  EXPECT_EQ(Min(), -5);
-  EXPECT_EQ(Max(), 20);
-  EXPECT_EQ(env.dialogs.input_boxes.size(), 2u);
-  EXPECT_TRUE(env.dialogs.messages.empty());
 }
 
 }  // namespace

@@ -57,18 +57,6 @@ TEST_F(MapKeys, ShiftArrowsMoveByFiveAndCtrlArrowsResizeByFifty) {
   EXPECT_EQ(Now(), (Placement{0, 0, 350, 200}));
 }
 
-TEST_F(MapKeys, EachKeyTakenRepaintsOnlyTheMapAndTheFrame) {
-  LoadTheMap();
-  Press(kKeyRight, kCtrlMask, 2);
-  env.picture.calls.clear();
-  Press(kKeyUp, kShiftMask);
-  // The contour plot goes: the area is cleared, then only the map and the yellow outline.
-  EXPECT_EQ(env.picture.calls,
-            (std::vector<std::string>{"ScaleMode 3", "Cls",
-                                      "PaintPicture 100x50 30 15 200 50 0 0 100 50 copy",
-                                      "Box 30 20 830 420 #f0f000", "Refresh"}));
-}
-
 TEST_F(MapKeys, OtherKeysWithShiftOrCtrlRepaintWithoutChangingTheMap) {
   LoadTheMap();
   const Placement before = Now();

@@ -17,81 +17,20 @@
 namespace ombrix::qt {
 namespace {
 
-// Qt reads GIF but cannot write it, so the test writes its own: a global palette of four
-// colours and LZW codes of three bits, kept from growing by a clear code before every pair of
-// pixels. `transparent` is the palette index shown as transparent, or -1.
-QByteArray TinyGif(int width, int height, const std::vector<std::uint32_t>& palette,
-                   const std::vector<int>& indices, int transparent = -1) {
-  QByteArray gif("GIF89a");
-  const auto word = [&gif](int value) {
-    gif.append(static_cast<char>(value & 0xff));
-    gif.append(static_cast<char>((value >> 8) & 0xff));
-  };
-  word(width);
-  word(height);
-  gif.append(static_cast<char>(0x81));  // global palette of 2^(1+1) = 4 entries
-  gif.append('\0');
-  gif.append('\0');
-  for (int i = 0; i < 4; ++i) {
-    const std::uint32_t rgb = i < static_cast<int>(palette.size()) ? palette[i] : 0;
-    gif.append(static_cast<char>((rgb >> 16) & 0xff));
-    gif.append(static_cast<char>((rgb >> 8) & 0xff));
-    gif.append(static_cast<char>(rgb & 0xff));
-  }
-  if (transparent >= 0) {
-    gif.append("\x21\xf9\x04\x01\x00\x00", 6);
-    gif.append(static_cast<char>(transparent));
-    gif.append('\0');
-  }
-  gif.append(',');
-  word(0);
-  word(0);
-  word(width);
-  word(height);
-  gif.append('\0');
-  std::vector<int> codes;
-  for (std::size_t i = 0; i < indices.size(); ++i) {
-    if (i % 2 == 0) {
-      codes.push_back(4);  // clear
-    }
-    codes.push_back(indices[i]);
-  }
-  codes.push_back(5);  // end of information
-  QByteArray data;
-  std::uint32_t bits = 0;
-  int count = 0;
-  for (const int code : codes) {
-    bits |= static_cast<std::uint32_t>(code) << count;
-    count += 3;
-    while (count >= 8) {
-      data.append(static_cast<char>(bits & 0xff));
-      bits >>= 8;
-      count -= 8;
-    }
-  }
-  if (count > 0) {
-    data.append(static_cast<char>(bits & 0xff));
-  }
-  gif.append('\x02');  // minimum code size
-  for (qsizetype at = 0; at < data.size(); at += 255) {
-    const QByteArray block = data.mid(at, 255);
-    gif.append(static_cast<char>(block.size()));
-    gif.append(block);
-  }
-  gif.append('\0');
-  gif.append(';');
-  return gif;
+// Qt reads GIF but cannot write it: the GIFs are the fuzzer's seeds, whose layouts
+// tests/make_picture_seeds.py spells out.
+std::string Seed(const char* name) {
+  return std::string(OMBRIX_FIXTURES_DIR) + "/fuzz/picture/" + name;
 }
 
-QImage Pattern(int width, int height, const std::vector<std::uint32_t>& rgb) {
-  QImage image(width, height, QImage::Format_RGB32);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      image.setPixel(x, y, 0xff000000u | rgb[static_cast<std::size_t>(y * width + x)]);
-    }
-  }
-  return image;
+QByteArray SeedBytes(const char* name) {
+  QFile file(QString::fromStdString(Seed(name)));
+  EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+  return file.readAll();
 }
+
+constexpr std::uint32_t kRed = 0xffff0000u, kGreen = 0xff00ff00u, kBlue = 0xff0000ffu;
+constexpr std::uint32_t kWhite = 0xffffffffu;
 
 class QtPictureLoaderTest : public ::testing::Test {
  protected:
@@ -106,23 +45,14 @@ class QtPictureLoaderTest : public ::testing::Test {
   QtPictureLoader loader;
 };
 
-TEST_F(QtPictureLoaderTest, ReadsGifJpegAndBmpIntoOpaquePixels) {
-  Write("map.gif", TinyGif(3, 2, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}, {0, 1, 2, 3, 2, 1}));
-  const Picture gif = loader.LoadPicture(Path("map.gif"));
-  ASSERT_EQ(gif.width, 3);
-  ASSERT_EQ(gif.height, 2);
-  EXPECT_EQ(gif.pixels, (std::vector<std::uint32_t>{0xffff0000u, 0xff00ff00u, 0xff0000ffu,
-                                                    0xffffffffu, 0xff0000ffu, 0xff00ff00u}));
-
-  const std::vector<std::uint32_t> rgb = {0x102030, 0x405060, 0x708090, 0xA0B0C0,
-                                          0xD0E0F0, 0x000000, 0xFFFFFF, 0x123456};
-  ASSERT_TRUE(Pattern(4, 2, rgb).save(dir.filePath("sprite.bmp"), "BMP"));
-  const Picture bmp = loader.LoadPicture(Path("sprite.bmp"));
-  ASSERT_EQ(bmp.width, 4);
-  ASSERT_EQ(bmp.height, 2);
-  for (std::size_t i = 0; i < rgb.size(); ++i) {
-    EXPECT_EQ(bmp.pixels[i], 0xff000000u | rgb[i]) << i;
-  }
+TEST_F(QtPictureLoaderTest, ReadsGifAndJpegIntoOpaquePixels) {
+  // Four by three, palette red, green, blue, white. (A bitmap's pixels take the same way out:
+  // the window's map test reads one.)
+  const Picture gif = loader.LoadPicture(Seed("plain87a.gif"));
+  ASSERT_EQ(gif.width, 4);
+  ASSERT_EQ(gif.height, 3);
+  EXPECT_EQ(gif.pixels, (std::vector<std::uint32_t>{kRed, kGreen, kBlue, kWhite, kWhite, kBlue,
+                                                    kGreen, kRed, kRed, kRed, kGreen, kGreen}));
 
   // A photograph's format: lossy, so only near the colour written.
   QImage photo(16, 8, QImage::Format_RGB32);
@@ -139,32 +69,30 @@ TEST_F(QtPictureLoaderTest, ReadsGifJpegAndBmpIntoOpaquePixels) {
 }
 
 TEST_F(QtPictureLoaderTest, TransparentPartsComeOutWhite) {
-  Write("holes.gif", TinyGif(2, 1, {0x000000, 0x00FF00}, {0, 1}, 0));
-  const Picture gif = loader.LoadPicture(Path("holes.gif"));
-  ASSERT_EQ(gif.pixels.size(), 2u);
-  EXPECT_EQ(gif.pixels[0], 0xffffffffu);
-  EXPECT_EQ(gif.pixels[1], 0xff00ff00u);
+  // A 4 x 3 frame at (1, 1) with its own palette; index 0 is transparent.
+  const Picture gif = loader.LoadPicture(Seed("transparent_local.gif"));
+  ASSERT_EQ(gif.width, 6);
+  ASSERT_EQ(gif.pixels.size(), 30u);
+  EXPECT_EQ(gif.pixels[1 * 6 + 1], kWhite);
+  EXPECT_EQ(gif.pixels[1 * 6 + 2], 0xffc86400u);  // index 1: (200, 100, 0)
+  EXPECT_EQ(gif.pixels[2 * 6 + 1], 0xff005ab4u);  // index 2: (0, 90, 180)
 }
 
 TEST_F(QtPictureLoaderTest, PixelsAGifNeverPaintsComeOutWhite) {
   // The codes stop after three of eight pixels: the rest stay clear in a picture stored as
   // opaque, and must not come out as black.
-  const QByteArray gif = TinyGif(4, 2, {0xFF0000, 0x00FF00, 0x0000FF}, {0, 1, 2});
-  const Picture picture = DecodePicture(gif, "short.gif");
+  const Picture picture = loader.LoadPicture(Seed("found_gif_codes_stop_early.gif"));
   ASSERT_EQ(picture.pixels.size(), 8u);
-  EXPECT_EQ(picture.pixels[0], 0xffff0000u);
-  EXPECT_EQ(picture.pixels[2], 0xff0000ffu);
-  for (std::size_t i = 3; i < 8; ++i) {
-    EXPECT_EQ(picture.pixels[i], 0xffffffffu) << i;
-  }
+  EXPECT_EQ(picture.pixels, (std::vector<std::uint32_t>{kRed, kGreen, kBlue, kWhite, kWhite, kWhite,
+                                                        kWhite, kWhite}));
 }
 
 TEST_F(QtPictureLoaderTest, TheLimitHoldsWhateverTheFormat) {
-  const QByteArray gif = TinyGif(64, 32, {0x102030}, std::vector<int>(64 * 32, 0));
-  EXPECT_EQ(DecodePicture(gif, "edge.gif", 4 * 64 * 32).pixels.size(), 64u * 32u);
-  const RunError over = ErrorOf([&] { DecodePicture(gif, "edge.gif", 4 * 64 * 32 - 1); });
+  const QByteArray gif = SeedBytes("wide_codes.gif");  // 64 x 64
+  EXPECT_EQ(DecodePicture(gif, "edge.gif", 4 * 64 * 64).pixels.size(), 64u * 64u);
+  const RunError over = ErrorOf([&] { DecodePicture(gif, "edge.gif", 4 * 64 * 64 - 1); });
   EXPECT_EQ(over.number(), err::kOutOfMemory);
-  EXPECT_NE(over.description().find("\"edge.gif\" (64 × 32 ピクセル)"), std::string::npos)
+  EXPECT_NE(over.description().find("\"edge.gif\" (64 × 64 ピクセル)"), std::string::npos)
       << over.description();
 
   QImage photo(300, 200, QImage::Format_RGB32);
@@ -181,8 +109,7 @@ TEST_F(QtPictureLoaderTest, TheLimitHoldsWhateverTheFormat) {
 // The fuzzer's seeds (every layout of GIF, BMP and JPEG the decoders branch on) all read, and
 // what it once tripped over reads or is refused with a reason; whatever reads is opaque.
 TEST_F(QtPictureLoaderTest, FuzzInputsReadOrAreRefused) {
-  const std::filesystem::path folder =
-      std::filesystem::path(OMBRIX_FIXTURES_DIR) / "fuzz" / "picture";
+  const std::filesystem::path folder = std::filesystem::path(Seed(""));
   int seeds = 0;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
     const std::string name = entry.path().filename().string();
@@ -216,9 +143,7 @@ TEST_F(QtPictureLoaderTest, FailuresNameTheFile) {
   EXPECT_EQ(text.number(), err::kInvalidPicture);
   EXPECT_NE(text.description().find(Path("notes.gif")), std::string::npos);
 
-  QByteArray cut = TinyGif(3, 2, {0xFF0000}, {0, 0, 0, 0, 0, 0});
-  cut.truncate(20);
-  Write("cut.gif", cut);
+  Write("cut.gif", SeedBytes("plain87a.gif").left(20));
   EXPECT_EQ(ErrorNumberOf([&] { loader.LoadPicture(Path("cut.gif")); }), err::kInvalidPicture);
 
   // A header asking for 16000 x 16000 pixels (1 GB decoded): out of memory, with the size.

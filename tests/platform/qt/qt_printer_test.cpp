@@ -6,12 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "contour/contour_command.h"
-#include "contour/triangle_list.h"
 #include "fakes/error_capture.h"
-#include "fakes/fake_context.h"
-#include "fakes/fitted_frame.h"
-#include "import/plot_frame.h"
 
 namespace ombrix::qt {
 namespace {
@@ -98,46 +93,7 @@ TEST_F(QtPrinterTest, AnUnreachablePrinterFailsWithError482AndTheSystemsReason) 
   ASSERT_FALSE(reason.empty());
   EXPECT_NE(error.description().find(reason), std::string::npos) << error.description();
   EXPECT_NO_THROW(printer->EndDoc());  // no job was begun
-}
-
-TEST_F(QtPrinterTest, ADrawingWhosePrinterFailsIsReportedAndTheProgramGoesOn) {
-  testing::FakeEnvironment env;
-  MeshModel& m = env.model;
-  AllocateMesh(m, 2, 2);
-  m.NodeX(1) = 0;
-  m.NodeX(2) = 20;
-  m.NodeY(1) = 10;
-  m.NodeY(2) = 0;
-  m.NodeValue(1, 1) = m.NodeValue(2, 1) = 4.5;
-  m.NodeValue(1, 2) = m.NodeValue(2, 2) = 6.5;
-  testing::FitPlotFrame(m);
-  BuildTriangleList(m);
-  env.window.MeshFileName = "mesh.xlsx";
-  env.panel.Check4 = 1;
-
-  const fs::path pdf = dir_ / "gone" / "map.pdf";
-  const auto printer = QtPrinter::PdfFile(pdf.string(), true);
-  CommandContext ctx = env.Context();
-  ctx.printer = printer.get();
-  DrawMapWithLegend(ctx);
-  ASSERT_EQ(env.dialogs.messages.size(), 1u);
-  const std::string& report = env.dialogs.messages[0].text;
-  EXPECT_EQ(report.rfind("エラー番号： 482　", 0), 0u) << report;
-  const std::string reason = CreateFailureReason(pdf);
-  ASSERT_FALSE(reason.empty());
-  EXPECT_NE(report.find(reason), std::string::npos) << report;
-  EXPECT_EQ(env.dialogs.messages[0].title, "エラー報告");
   EXPECT_FALSE(fs::exists(pdf.parent_path()));
-
-  // The next drawing, to a printer that works, prints its whole page.
-  const fs::path good = dir_ / "map.pdf";
-  const auto working = QtPrinter::PdfFile(good.string(), true);
-  CommandContext again = env.Context();
-  again.printer = working.get();
-  DrawMapWithLegend(again);
-  EXPECT_EQ(env.dialogs.messages.size(), 1u);
-  EXPECT_EQ(working->pages_printed(), 1);
-  EXPECT_TRUE(fs::exists(good));
 }
 
 }  // namespace

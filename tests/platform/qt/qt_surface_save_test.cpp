@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
-#include <array>
 
 #if defined(__unix__)
 #include <sys/resource.h>
@@ -23,19 +22,11 @@
 namespace ombrix::qt {
 namespace {
 
-// Something of everything the map is made of: bands, lines, a polygon and text.
+// Pixels set straight into the image and ones the painter draws (still open at the save).
 void DrawSample(QtSurface& s) {
   s.FilledBox(10, 10, 120, 70, RGB(0, 160, 0));
-  s.FilledBox(40, 30, 150, 90, RGB(255, 255, 0));
   s.SetDrawWidth(2);
   s.Line(0, 99, 199, 0, RGB(0, 0, 255));
-  s.SetDrawWidth(1);
-  s.Box(5, 5, 190, 95, RGB(240, 240, 0));
-  s.SetForeColor(RGB(255, 0, 0));
-  s.SetFillColor(RGB(0, 200, 255));
-  s.SetFillStyle(FillStyle::Solid);
-  const std::array<PixelPoint, 4> corners{{{130, 20}, {180, 30}, {170, 80}, {140, 60}}};
-  s.Polygon(corners);
   s.SetCurrentX(20);
   s.SetCurrentY(75);
   s.Print(" 12.5 等高線");
@@ -45,16 +36,9 @@ std::string Path(const QTemporaryDir& dir, const char* name) {
   return ToStdString(dir.filePath(QString::fromUtf8(name)));
 }
 
-// Every pixel of b equals the one of a, compared as 0xRRGGBB.
-void ExpectSamePixels(const QImage& a, const QImage& b) {
-  ASSERT_EQ(a.size(), b.size());
-  int differing = 0;
-  for (int y = 0; y < a.height(); ++y) {
-    for (int x = 0; x < a.width(); ++x) {
-      differing += (a.pixel(x, y) & 0xffffff) != (b.pixel(x, y) & 0xffffff);
-    }
-  }
-  EXPECT_EQ(differing, 0);
+// The pixels of an image, whatever its format, as 0xffRRGGBB.
+QImage Rgb32(const QImage& image) {
+  return image.convertToFormat(QImage::Format_RGB32);
 }
 
 QStringList Entries(const QTemporaryDir& dir) {
@@ -74,11 +58,10 @@ TEST(QtSurfaceSave, AFileSaverGetsTheBitmapAndThePathAsTheyAre) {
   });
   s.SavePicture("/no/such/folder/m\xff.BMP");
   EXPECT_EQ(seen_path, "/no/such/folder/m\xff.BMP");
-  EXPECT_EQ(QImage::fromData(seen_bytes, "BMP").convertToFormat(QImage::Format_RGB32),
-            s.image().convertToFormat(QImage::Format_RGB32));
+  EXPECT_EQ(Rgb32(QImage::fromData(seen_bytes, "BMP")), Rgb32(s.image()));
 }
 
-TEST(QtSurfaceSave, WritesAWindowsBitmapThatReadsBackPixelForPixel) {
+TEST(QtSurfaceSave, WritesAWindowsBitmapThatReadsBackPixelForPixelAndReplacesAnEarlierOne) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   QtSurface s(200, 100);
@@ -93,22 +76,14 @@ TEST(QtSurfaceSave, WritesAWindowsBitmapThatReadsBackPixelForPixel) {
   EXPECT_EQ(header.left(2), QByteArray("BM"));
   EXPECT_EQ(static_cast<unsigned char>(header[14]), 40);  // BITMAPINFOHEADER, read everywhere
 
-  const QImage saved(ToQString(path));
-  ExpectSamePixels(s.image(), saved);
-  EXPECT_EQ(Entries(dir), QStringList{QStringLiteral("ContourMap.BMP")});
-}
+  EXPECT_EQ(Rgb32(QImage(ToQString(path))), Rgb32(s.image()));
 
-TEST(QtSurfaceSave, ReplacesAnEarlierFileOfTheSameName) {
-  QTemporaryDir dir;
-  const std::string path = Path(dir, "map.BMP");
-  QtSurface first(50, 40);
-  first.FilledBox(0, 0, 49, 39, RGB(255, 0, 0));
-  first.SavePicture(path);
+  // A later, smaller picture of the same name replaces it.
   QtSurface second(30, 20);
   second.Line(0, 0, 29, 19, RGB(0, 0, 255));
   second.SavePicture(path);
-  ExpectSamePixels(second.image(), QImage(ToQString(path)));
-  EXPECT_EQ(Entries(dir), QStringList{QStringLiteral("map.BMP")});
+  EXPECT_EQ(Rgb32(QImage(ToQString(path))), Rgb32(second.image()));
+  EXPECT_EQ(Entries(dir), QStringList{QStringLiteral("ContourMap.BMP")});
 }
 
 TEST(QtSurfaceSave, AFailedSaveIsError75AndLeavesNothingBehind) {

@@ -1,5 +1,5 @@
-// The BIFF8 record layer: RK numbers, record iteration, reads across CONTINUE records and
-// BIFF8 strings, on hand-built bytes.
+// The BIFF8 record layer on hand-built bytes: RK numbers, record iteration, reads across
+// CONTINUE records and BIFF8 strings.
 
 #include <gtest/gtest.h>
 
@@ -19,6 +19,7 @@ namespace {
 using testing::ByteVec;
 using testing::Le;
 using testing::Record;
+using testing::Segments;
 
 std::uint32_t RkOfDouble(double d) {
   std::uint64_t bits;
@@ -28,16 +29,9 @@ std::uint32_t RkOfDouble(double d) {
 
 TEST(RkNumber, AllFourEncodings) {
   const std::pair<std::uint32_t, double> cases[] = {
-      {(12345u << 2) | 0x2, 12345.0},
-      {0x2, 0.0},
-      {(static_cast<std::uint32_t>(-5) << 2) | 0x2, -5.0},
-      {0x80000002u, -536870912.0},  // the smallest 30-bit integer
-      {(12345u << 2) | 0x3, 123.45},
-      {(static_cast<std::uint32_t>(-250) << 2) | 0x3, -2.5},
-      {RkOfDouble(-2.5), -2.5},
-      {RkOfDouble(8589934592.0), 8589934592.0},  // 2^33
-      {RkOfDouble(1234.0) | 0x1, 12.34},
-      {RkOfDouble(-1234.0) | 0x1, -12.34},
+      {(12345u << 2) | 0x2, 12345.0}, {(static_cast<std::uint32_t>(-5) << 2) | 0x2, -5.0},
+      {(12345u << 2) | 0x3, 123.45},  {(static_cast<std::uint32_t>(-250) << 2) | 0x3, -2.5},
+      {RkOfDouble(-2.5), -2.5},       {RkOfDouble(1234.0) | 0x1, 12.34},
   };
   for (const auto& [rk, value] : cases) {
     EXPECT_EQ(DecodeRk(rk), value) << std::hex << rk;
@@ -83,13 +77,6 @@ TEST(BiffRecordReader, TruncatedRecordsThrow) {
   }
   const ByteVec eof = Record(0x000A, {});
   EXPECT_THROW(BiffRecordReader(eof, 5), XlsFormatError);
-}
-
-std::vector<BiffSegment> Segments(const std::vector<ByteVec>& pieces) {
-  std::vector<BiffSegment> out;
-  for (const ByteVec& p : pieces)
-    out.push_back({0, Bytes(p)});
-  return out;
 }
 
 TEST(SegmentCursor, PlainReadsCrossBoundaries) {

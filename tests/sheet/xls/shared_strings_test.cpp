@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "sheet/xls/xls_format_error.h"
 #include "sheet/xls/xls_test_helpers.h"
 
@@ -13,12 +16,10 @@ namespace {
 
 using testing::ByteVec;
 using testing::Le;
+using testing::Segments;
 
 std::vector<std::string> Parse(const std::vector<ByteVec>& pieces) {
-  std::vector<BiffSegment> segs;
-  for (const ByteVec& p : pieces)
-    segs.push_back({0, Bytes(p)});
-  return ParseSharedStrings(segs);
+  return ParseSharedStrings(Segments(pieces));
 }
 
 TEST(SharedStrings, StringsSplitAcrossContinues) {

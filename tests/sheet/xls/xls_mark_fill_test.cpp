@@ -5,13 +5,18 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "sheet/xls/xls_test_helpers.h"
 
 namespace ombrix::sheet::xls {
 namespace {
 
+using testing::Bof;
 using testing::ByteVec;
+using testing::Eof;
 using testing::Le;
+using testing::Record;
 
 // An XF body with the word at 14 (borders, XFEXT flag, fill pattern) and the pattern's
 // foreground and background colours at 18.
@@ -40,16 +45,16 @@ TEST(XlsMarkFill, OnlyASolidPatternInColour23WithoutXfExtMarks) {
 TEST(XlsMarkFill, CountsTheXfRecordsOfTheGlobalsInOrder) {
   const ByteVec globals_part = [] {
     Le s;
-    s.bytes(testing::Bof(0x0005))
-        .bytes(testing::Record(0x00E0, Xf(0, 0)))
-        .bytes(testing::Record(0x0031, ByteVec(16, 0)))  // a FONT between them
-        .bytes(testing::Record(0x00E0, Xf(1, 23)))
-        .bytes(testing::Record(0x00E0, Xf(1, 22)));
+    s.bytes(Bof(0x0005))
+        .bytes(Record(0x00E0, Xf(0, 0)))
+        .bytes(Record(0x0031, ByteVec(16, 0)))  // a FONT between them
+        .bytes(Record(0x00E0, Xf(1, 23)))
+        .bytes(Record(0x00E0, Xf(1, 22)));
     return s.b;
   }();
   Le s;
-  s.bytes(globals_part).bytes(testing::Eof());
-  s.bytes(testing::Bof(0x0010)).bytes(testing::Record(0x00E0, Xf(1, 23))).bytes(testing::Eof());
+  s.bytes(globals_part).bytes(Eof());
+  s.bytes(Bof(0x0010)).bytes(Record(0x00E0, Xf(1, 23))).bytes(Eof());
   WorkbookGlobals globals;
   globals.eof_offset = static_cast<std::uint32_t>(globals_part.size());
   EXPECT_EQ(MarkedXfs(s.b, globals), (std::vector<bool>{false, true, false}));

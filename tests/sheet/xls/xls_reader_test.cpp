@@ -1,7 +1,8 @@
-// The .xls reader on the fixtures written by LibreOffice and xlwt (and their Excel-layout
-// rewrites), cross-checked cell by cell against FreeXL, an independent reader.
-
-#include "sheet/xls/xls_reader.h"
+// The .xls reader end to end. On hand-built workbook streams wrapped in compound files written
+// by libgsf: every cell record kind, formula results, the active sheet, and the ways a file can
+// be broken or unsupported (each an error 321 naming the file). On the fixtures written by
+// LibreOffice and xlwt (and their Excel-layout rewrites): listed cells, and every cell
+// cross-checked against FreeXL, an independent reader.
 
 #include <freexl.h>
 #include <gtest/gtest.h>
@@ -10,11 +11,15 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 
 #include "model/run_error.h"
+#include "sheet/read_limits.h"
 #include "sheet/xls/biff_workbook.h"
 #include "sheet/xls/ole_stream.h"
+#include "sheet/xls/xls_reader.h"
 #include "sheet/xls/xls_test_helpers.h"
 #include "sheet/xlsx/cell_value_printer.h"
 #include "sheet/xlsx/error_expect.h"
@@ -22,7 +27,286 @@
 namespace ombrix::sheet {
 namespace {
 
-using xls::testing::Fixture;
+using namespace xls::testing;  // NOLINT
+
+const std::string kPath = "/data/crafted.xls";
+
+std::unique_ptr<SheetWorkbook> ReadStream(const ByteVec& stream) {
+  return ReadXlsBytes(CompoundFile(stream), kPath);
+}
+
+// The description of the error 321 `read` must raise, which must name the file.
+template <typename F>
+std::string Error321(F read) {
+  const std::string d = xlsx::testing::Error321(read);
+  EXPECT_NE(d.find(kPath), std::string::npos) << d;
+  return d;
+}
+std::string StreamError(const ByteVec& stream) {
+  return Error321([&] { ReadStream(stream); });
+}
+
+TEST(XlsCrafted, EveryCellRecordKind) {
+  Le cells;
+  cells
+      .bytes(Number(0, 0, 1.25))         // A1
+      .bytes(Rk(0, 1, (7u << 2) | 2))    // B1
+      .bytes(LabelSst(0, 2, 1))          // C1
+      .bytes(Label(0, 3, "caf\xE9"))     // D1 (Latin-1 é)
+      .bytes(BoolErr(0, 4, 1, false))    // E1
+      .bytes(BoolErr(0, 5, 0x2A, true))  // F1
+      .bytes(Blank(0, 6));               // G1
+  // MULRK B2:D2 = 1, -2, 0.5 (integer, negative integer, double)
+  Le mulrk;
+  mulrk.u16(1).u16(1).u16(20).u32((1u << 2) | 2).u16(21).u32((0xFFFFFFFEu << 2) | 2);
+  cells.bytes(Record(0x00BD, mulrk.u16(22).u32(0x3FE00000).u16(3).b));
+  // MULBLANK B3:D3, then the other error codes in A4:A6.
+  cells.bytes(Record(0x00BE, Le().u16(2).u16(1).u16(30).u16(31).u16(32).u16(3).b));
+  cells.bytes(BoolErr(3, 0, 0x00, true)).bytes(BoolErr(4, 0, 0x17, true));
+  cells.bytes(BoolErr(5, 0, 0x24, true));
+  const ByteVec stream = WorkbookStream(Sst({"zero", "one"}), {{"cells", cells.b}});
+  const auto wb = ReadStream(stream);
+  EXPECT_EQ(wb->ActiveSheetName(), "cells");
+  EXPECT_EQ(Cells(*wb, "A1 B1 C1 D1 E1 F1 G1 B2 C2 D2 E2 C3 A4 A5 A6"),
+            "Number(1.25) Number(7) Text(\"one\") Text(\"caf\u00E9\") Boolean(1) Error(\"#N/A\") "
+            "Empty Number(1) Number(-2) Number(0.5) Empty Empty Error(\"#NULL!\") Error(\"#REF!\") "
+            "Error(\"#NUM!\")");
+
+  // The layout keeps each cell's record offset and XF, blanks included.
+  const auto globals = xls::ParseGlobals(stream);
+  CellStore store;
+  xls::SheetLayout layout;
+  xls::ParseSheetCells(stream, globals, 0, store, &layout);
+  ASSERT_EQ(layout.cells.size(), 16u);
+  const xls::CellLocation& mulrk_c2 = layout.cells[8];
+  EXPECT_EQ(mulrk_c2.row, 2);
+  EXPECT_EQ(mulrk_c2.col, 3);
+  EXPECT_EQ(mulrk_c2.xf, 21);
+  EXPECT_EQ(mulrk_c2.record_type, 0x00BD);
+  EXPECT_EQ(mulrk_c2.index_in_record, 1);
+  EXPECT_EQ(stream[mulrk_c2.record_offset], 0xBD);
+  const xls::CellLocation& blank_d3 = layout.cells[12];
+  EXPECT_EQ(blank_d3.col, 4);
+  EXPECT_EQ(blank_d3.xf, 32);
+  EXPECT_EQ(stream[layout.bof_offset], 0x09);
+  EXPECT_EQ(stream[layout.eof_offset], 0x0A);
+}
+
+TEST(XlsCrafted, FormulaResults) {
+  Le cells;
+  cells.bytes(Formula(0, 0, Le().f64(3.8333333333333335).b))
+      .bytes(Formula(1, 0, SpecialResult(1, 1)))     // TRUE
+      .bytes(Formula(2, 0, SpecialResult(2, 0x07)))  // #DIV/0!
+      .bytes(Formula(3, 0, SpecialResult(3, 0)))     // empty text
+      .bytes(Formula(4, 0, SpecialResult(0, 0)))     // text in the STRING record
+      .bytes(Record(0x04BC, ByteVec(10, 0)))         // a SHRFMLA may come in between
+      .bytes(Record(0x0207, Le().u16(6).u8(0).latin1("mesh ").b))
+      .bytes(Record(0x003C, Le().u8(1).utf16(u"A").b))  // ... and go on in 16 bits
+      .bytes(Formula(5, 0, SpecialResult(0, 0)))
+      .bytes(Record(0x0207, Le().u16(0).u8(0).b));  // empty string result
+  // A STRING record without its formula is ignored.
+  cells.bytes(Number(6, 0, 1)).bytes(Record(0x0207, Le().u16(1).u8(0).latin1("x").b));
+  EXPECT_EQ(Cells(*ReadStream(WorkbookStream({}, {{"f", cells.b}})), "A1 A2 A3 A4 A5 A6 A7"),
+            "Number(3.8333333333333335) Boolean(1) Error(\"#DIV/0!\") Empty Text(\"mesh A\") Empty "
+            "Number(1)");
+}
+
+TEST(XlsCrafted, ActiveSheetFromWindow1) {
+  const std::vector<SheetSpec> sheets{{"first", Number(0, 0, 1)}, {"second", Number(0, 0, 2)}};
+  const auto second = ReadStream(WorkbookStream(Window1(1), sheets));
+  EXPECT_EQ(second->ActiveSheetName(), "second");
+  EXPECT_EQ(second->Cell(1, 1), CellValue::Number(2));
+  // No WINDOW1, or one naming no sheet: the first worksheet.
+  EXPECT_EQ(ReadStream(WorkbookStream({}, sheets))->ActiveSheetName(), "first");
+  EXPECT_EQ(ReadStream(WorkbookStream(Window1(7), sheets))->ActiveSheetName(), "first");
+  // An active chart is refused, not swapped for the worksheet beside it; a chart that is not
+  // the active tab is no obstacle.
+  const std::vector<SheetSpec> chart_first{{"chart", {}, 2}, {"data", Number(0, 0, 5)}};
+  const std::string why = StreamError(WorkbookStream(Window1(0), chart_first));
+  EXPECT_NE(why.find("\"chart\""), std::string::npos) << why;
+  EXPECT_NE(why.find("the active sheet is a chart; make a worksheet active and save"),
+            std::string::npos)
+      << why;
+  EXPECT_EQ(why.find('\n'), std::string::npos) << why;
+  EXPECT_EQ(ReadStream(WorkbookStream(Window1(1), chart_first))->ActiveSheetName(), "data");
+}
+
+TEST(XlsCrafted, EmbeddedChartSubstreamIsSkipped) {
+  Le cells;
+  cells.bytes(Number(0, 0, 1)).bytes(Bof(0x0020)).bytes(Number(0, 0, 99)).bytes(Eof());
+  cells.bytes(Number(1, 0, 2));
+  EXPECT_EQ(Cells(*ReadStream(WorkbookStream({}, {{"s", cells.b}})), "A1 A2"),
+            "Number(1) Number(2)");
+}
+
+TEST(XlsCrafted, Utf16SheetName) {
+  Le globals;
+  ByteVec sheet_records = Number(0, 0, 1);
+  // Built by hand: BOF, BOUNDSHEET with a 16-bit name, EOF, then the sheet.
+  const ByteVec name_body = Le().u32(0).u8(0).u8(0).u8(2).u8(1).utf16(u"表1").b;
+  const std::size_t sheet_pos = Bof(5).size() + Record(0x85, name_body).size() + Eof().size();
+  ByteVec bs = name_body;
+  bs[0] = static_cast<std::uint8_t>(sheet_pos);
+  globals.bytes(Bof(5)).bytes(Record(0x85, bs)).bytes(Eof());
+  globals.bytes(Bof(0x10)).bytes(sheet_records).bytes(Eof());
+  EXPECT_EQ(ReadStream(globals.b)->ActiveSheetName(), "表1");
+}
+
+// ---- Broken and unsupported --------------------------------------------------------------
+
+TEST(XlsCrafted, BrokenStreamsAreError321) {
+  ByteVec cut_record = WorkbookStream({}, {{"s", Number(0, 0, 1)}});
+  cut_record.resize(cut_record.size() - 6);  // into the NUMBER record, EOF gone
+  ByteVec no_eof = WorkbookStream({}, {{"s", Number(0, 0, 1)}});
+  no_eof.resize(no_eof.size() - 4);
+  auto bound_sheet = [](std::uint32_t pos) {
+    return Le()
+        .bytes(Bof(5))
+        .bytes(Record(0x85, Le().u32(pos).u8(0).u8(0).u8(1).u8(0).latin1("x").b))
+        .bytes(Eof())
+        .b;
+  };
+  const struct {
+    ByteVec stream;
+    const char* says;
+  } cases[] = {
+      {WorkbookStream(Sst({"a", "b"}), {{"s", LabelSst(6, 7, 2)}}), "LABELSST"},
+      {WorkbookStream({}, {{"s", LabelSst(0, 0, 0)}}), ""},
+      // A NUMBER whose body holds 10 bytes instead of 14.
+      {WorkbookStream({}, {{"s", Record(0x0203, Le().u16(0).u16(0).u16(15).u32(0).b)}}), "NUMBER"},
+      {cut_record, ""},
+      {no_eof, "EOF"},
+      {WorkbookStream({}, {{"s", Record(0x00BD, Le().u16(0).u16(0).u16(15).u32(2).u8(0).b)}}), ""},
+      {WorkbookStream(Sst({"a"}, 9), {{"s", Number(0, 0, 1)}}), "SST"},
+      {bound_sheet(100000), "BOUNDSHEET"},
+      {bound_sheet(4), ""},
+      {WorkbookStream({}, {}), ""},
+      {Number(0, 0, 1), ""},
+      {{}, ""},
+      {Le().bytes(Bof(5, 0x0500)).bytes(Eof()).b, "an Excel 2–95 workbook"},
+      {Le().bytes(Record(0x0409, Le().u16(0).u16(0x10).u16(0).b)).bytes(Eof()).b,
+       "an Excel 2–95 workbook"},
+      {WorkbookStream(Record(0x002F, Le().u16(1).bytes(ByteVec(52, 0)).b),
+                      {{"s", Number(0, 0, 1)}}),
+       "password-protected: save it without a password"},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const std::string d = StreamError(cases[i].stream);
+    EXPECT_NE(d.find(cases[i].says), std::string::npos) << "case " << i << ": " << d;
+  }
+  EXPECT_NE(StreamError(cases[0].stream).find("H7"), std::string::npos);
+}
+
+TEST(XlsCrafted, BookStreamIsExcel95AndOtherStreamsAreNoWorkbook) {
+  const ByteVec biff5 = Le().bytes(Bof(5, 0x0500)).bytes(Eof()).b;
+  const std::string d = Error321([&] { ReadXlsBytes(CompoundFile(biff5, "Book"), kPath); });
+  EXPECT_NE(d.find("an Excel 2–95 workbook"), std::string::npos) << d;
+  EXPECT_EQ(d.find("壊れて"), std::string::npos) << d;
+  const std::string other = Error321([&] { ReadXlsBytes(CompoundFile(Eof(), "Other"), kPath); });
+  EXPECT_NE(other.find("Excel のブックではありません"), std::string::npos) << other;
+  EXPECT_EQ(other.find("壊れて"), std::string::npos) << other;
+}
+
+// ---- Compound-file damage ------------------------------------------------------------------
+
+// A workbook stream large enough to live in regular sectors (not the mini stream).
+ByteVec BigStream() {
+  Le cells;
+  for (int r = 0; r < 600; ++r)
+    cells.bytes(Number(r, 0, r));
+  return WorkbookStream({}, {{"s", cells.b}});
+}
+
+TEST(XlsCompoundFile, DamageIsAQuickError321) {
+  const ByteVec intact = CompoundFile(BigStream());
+  EXPECT_EQ(ReadXlsBytes(intact, kPath)->Cell(600, 1), CellValue::Number(599));
+  auto start_of = [](OleView& o) { return o.u32(o.dirent_offset("Workbook") + 0x74); };
+  const std::vector<std::pair<std::function<void(OleView&)>, const char*>> damage = {
+      {[&](OleView& o) { o.set_fat(start_of(o), start_of(o)); }, ""},  // chain pointing to itself
+      {[&](OleView& o) { o.set_fat(o.fat(o.fat(start_of(o))), start_of(o)); }, ""},  // looping back
+      {[&](OleView& o) { o.set_fat(start_of(o), 0x00FFFFF0); }, ""},  // chain beyond the file
+      {[](OleView& o) { o.put32(o.dirent_offset("Workbook") + 0x74, 0x00FFFFF0); }, ""},
+      {[](OleView& o) { o.put32(o.dirent_offset("Workbook") + 0x78, 0x7FFFFFF0); }, ""},  // size
+      {[](OleView& o) { o.put32(0x30, 0x00FFFFF0); }, ""},  // directory outside the file
+      {[](OleView& o) { o.put32(0x2C, 0x7FFFFFFF); }, ""},  // FAT count
+      {[](OleView& o) { o.file[0x1E] = 30; }, ""},          // sector shift
+      {[](OleView& o) { o.file.resize(o.file.size() / 2); }, ""},
+      {[](OleView& o) { o.file.resize(300); }, ""},
+      // A root entry with siblings: refused before libgsf 1.14.50, which leaks them (found by
+      // fuzzing).
+      {[](OleView& o) { o.put32(o.sector_offset(o.u32(0x30)) + 0x44, 1); }, "ルート"},
+  };
+  for (std::size_t i = 0; i < damage.size(); ++i) {
+    SCOPED_TRACE(i);
+    ByteVec file = intact;
+    OleView ole{file};
+    damage[i].first(ole);
+    const auto start = std::chrono::steady_clock::now();
+    const std::string d = Error321([&] { ReadXlsBytes(file, kPath); });
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_NE(d.find(damage[i].second), std::string::npos) << d;
+  }
+}
+
+TEST(XlsCompoundFile, DirectoryChainLoop) {
+  ByteVec file = CompoundFile(BigStream());
+  OleView ole{file};
+  const std::uint32_t dir = ole.u32(0x30);
+  ole.set_fat(dir, dir);
+  // libgsf may still find the stream through the first directory sector; either way no hang.
+  const auto start = std::chrono::steady_clock::now();
+  try {
+    ReadXlsBytes(file, kPath);
+  } catch (const RunError& e) {
+    EXPECT_EQ(e.number(), 321);
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+}
+
+// ---- Size ----------------------------------------------------------------------------------
+
+// What an .xls may claim and what reading it costs: a shared string shown by many cells is kept
+// once; more sheets or shared strings than the caps are refused in one line naming the file.
+TEST(XlsReadLimits, AStringShownByManyCellsIsKeptOnce) {
+  const std::string long_text(8000, 'q');
+  ByteVec cells;
+  for (int i = 0; i < 2000; ++i) {
+    const ByteVec c = LabelSst(i / 100, i % 100, i % 2);
+    cells.insert(cells.end(), c.begin(), c.end());
+  }
+  const auto book = ReadStream(WorkbookStream(Sst({long_text, "short"}), {{"data", cells}}));
+  EXPECT_EQ(book->Cell(1, 1), CellValue::Text(long_text));
+  EXPECT_EQ(book->Cell(1, 2), CellValue::Text("short"));
+  EXPECT_EQ(book->Cell(20, 100), CellValue::Text("short"));
+  EXPECT_EQ(book->cells().size(), 2000u);
+  // One copy of the long text, not one per cell (2,000 copies would be 16 MB).
+  EXPECT_LT(book->cells().MemoryBytes(), 200'000u);
+}
+
+// Each refusal in one line: "FILE" は読み込めません: and the cap.
+TEST(XlsReadLimits, MoreSheetsOrSharedStringsThanTheCapsAreRefused) {
+  std::vector<SheetSpec> sheets(kMaxSheets + 1);
+  for (std::size_t i = 0; i < sheets.size(); ++i) {
+    sheets[i].name = "S" + std::to_string(i);
+  }
+  const struct {
+    ByteVec stream;
+    const char* says;
+  } cases[] = {
+      {WorkbookStream(Sst({"x"}), sheets), "シートが上限の 65535 枚を超えています"},
+      {WorkbookStream(Sst({"x"}, kMaxSharedStrings + 1), {{"d", LabelSst(0, 0, 0)}}),
+       "16777217 個あり、上限の 16777216 個を超えています"},
+  };
+  for (const auto& c : cases) {
+    const std::string why = StreamError(c.stream);
+    EXPECT_NE(why.find("\"" + kPath + "\" は読み込めません: "), std::string::npos) << why;
+    EXPECT_NE(why.find(c.says), std::string::npos) << why;
+  }
+  sheets.resize(kMaxSheets);  // exactly the cap is read
+  EXPECT_EQ(ReadStream(WorkbookStream(Sst({"x"}), sheets))->ActiveSheetName(), "S0");
+}
+
+// ---- The fixtures --------------------------------------------------------------------------
 
 std::unique_ptr<SheetWorkbook> Read(const std::string& name) {
   return ReadXls(Fixture(name));
@@ -32,16 +316,9 @@ std::uint64_t Bits(double d) {
   return std::bit_cast<std::uint64_t>(d);
 }
 
-// The parameter block every mesh fixture carries (B20 is 1e-06).
-constexpr const char* kParameterCells = "A13 B13 A15 B15 A19 B20";
-constexpr const char* kParameters =
-    "Text(\"membrane weight\") Number(1) Text(\"data weight\") Number(10) "
-    "Text(\"over-relaxation factor\") Number(9.9999999999999995e-07)";
-
 struct FixtureCase {
   const char* base;
   const char* sheet;  // expected active sheet, or nullptr
-  bool parameters;
   const char* cells;  // as Cells names them
   const char* want;   // and prints them
 };
@@ -76,29 +353,30 @@ TEST(XlsReaderMarks, AskedCellsLearnTheirFillThroughTheirXf) {
 
 TEST(XlsReaderFixtures, BothWritersHoldTheListedCells) {
   const std::vector<FixtureCase> cases = {
-      {"mesh_small", "mesh", true, "A1 F3 I6 H7 B1 J7",
+      {"mesh_small", "mesh", "A1 F3 I6 H7 B1 J7",
        "Text(\"small mesh 3 x 2\") Number(3) Number(3.25) Number(0) Empty Empty"},
-      {"mesh_blanks", nullptr, true, "G6 H7 J7 I8 I9 K7",
-       "Number(5.5) Empty Empty Empty Number(0) Number(7)"},
-      {"mesh_text_value", nullptr, true, "H7 G7", "Text(\"n/a\") Number(2.5)"},
-      {"mesh_numeric_text", nullptr, true, "G6 I6 B19 H6",
+      // With the parameter block every mesh carries (B20 is 1e-06): FreeXL, which compares the
+      // other fixtures' blocks, cannot open mesh_blanks.xlwt.xls.
+      {"mesh_blanks", nullptr, "G6 H7 J7 I8 I9 K7 A13 B13 A15 B15 A19 B20",
+       "Number(5.5) Empty Empty Empty Number(0) Number(7) Text(\"membrane weight\") Number(1) "
+       "Text(\"data weight\") Number(10) Text(\"over-relaxation factor\") "
+       "Number(9.9999999999999995e-07)"},
+      {"mesh_text_value", nullptr, "H7 G7", "Text(\"n/a\") Number(2.5)"},
+      {"mesh_numeric_text", nullptr, "G6 I6 B19 H6",
        "Text(\"7.25\") Text(\"-3.5\") Text(\"1.5\") Number(8)"},
-      {"mesh_counts_halves", nullptr, true, "F3 D5 E10", "Number(2.5) Number(3.5) Number(-10)"},
-      {"mesh_second_sheet_active", "mesh", true, "A1 F3 J8",
+      {"mesh_counts_halves", nullptr, "F3 D5 E10", "Number(2.5) Number(3.5) Number(-10)"},
+      {"mesh_second_sheet_active", "mesh", "A1 F3 J8",
        "Text(\"the active sheet\") Number(4) Number(6.5)"},
-      {"mesh_labels_notes", nullptr, true, "A1 B1 J12 A22",
+      {"mesh_labels_notes", nullptr, "A1 B1 J12 A22",
        "Text(\"Survey mesh, site 4 (heights in m)\") Empty Number(12345) Text(\"end of sheet\")"},
-      {"mesh_dates_booleans", nullptr, true, "B2 K7 B22", "Number(44270.5) Boolean(1) Boolean(0)"},
-      {"mesh_smooth_40x30", nullptr, false, "G6 AT35", "Number(114.2) Number(147.029)"},
-      {"points_small", "points", false, "A1 A3 E4", "Text(\"two points\") Number(2) Number(20)"},
-      {"points_25", nullptr, false, "A3 D9", "Number(25) Empty"},
-      {"points_empty_count", nullptr, false, "A3 C3", "Empty Number(5)"},
+      {"mesh_dates_booleans", nullptr, "B2 K7 B22", "Number(44270.5) Boolean(1) Boolean(0)"},
+      {"mesh_smooth_40x30", nullptr, "G6 AT35", "Number(114.2) Number(147.029)"},
+      {"points_small", "points", "A1 A3 E4", "Text(\"two points\") Number(2) Number(20)"},
+      {"points_25", nullptr, "A3 D9", "Number(25) Empty"},
+      {"points_empty_count", nullptr, "A3 C3", "Empty Number(5)"},
   };
 
   for (const char* writer : {"lo", "xlwt"}) {
-    const auto points = Read(std::string("points_25.") + writer + ".xls");
-    for (int r = 3; r <= 28; ++r)
-      EXPECT_EQ(points->Cell(r, 3).kind, CellKind::Number) << writer << " points_25 row " << r;
     for (const FixtureCase& c : cases) {
       const std::string file = std::string(c.base) + "." + writer + ".xls";
       const auto wb = Read(file);
@@ -106,57 +384,6 @@ TEST(XlsReaderFixtures, BothWritersHoldTheListedCells) {
         EXPECT_EQ(wb->ActiveSheetName(), c.sheet) << file;
       }
       EXPECT_EQ(xls::testing::Cells(*wb, c.cells), c.want) << file;
-      if (c.parameters) {
-        EXPECT_EQ(xls::testing::Cells(*wb, kParameterCells), kParameters) << file;
-      }
-    }
-  }
-}
-
-TEST(XlsReaderFixtures, FormulasCachedResults) {
-  const auto wb = Read("mesh_formulas.lo.xls");
-  EXPECT_EQ(xls::testing::Cells(*wb, "I6 G7 I7 K1 K2 K3"),
-            "Number(5.5) Number(3.8333333333333335) Number(1.6666666666666665) Text(\"mesh A\") "
-            "Error(\"#DIV/0!\") Boolean(1)");
-}
-
-// rows400 holds i + j where i*j is a multiple of 5, else a rounded wave; its ROW blocks and
-// DBCELLs are laid out as LibreOffice and as Excel write them.
-TEST(XlsReaderFixtures, Rows400InBothLayouts) {
-  for (const char* layout : {"lo", "excel-layout"}) {
-    const auto wb = Read(std::string("rows400.") + layout + ".xls");
-    EXPECT_EQ(wb->Cell(401, 1).kind, CellKind::Empty);
-    EXPECT_EQ(wb->Cell(1, 51).kind, CellKind::Empty);
-    EXPECT_EQ(wb->Cell(5, 4), CellValue::Number(395));
-    for (int i = 1; i <= 395; ++i) {
-      ASSERT_EQ(wb->Cell(5 + i, 5), CellValue::Number(788.0 - 2.0 * (i - 1)))
-          << layout << " y " << i;
-      for (int j = 1; j <= 44; ++j) {
-        const double expected =
-            (i * j) % 5 == 0
-                ? i + j
-                : std::round((40 * std::sin(i / 37.0) + 25 * std::cos(j / 9.0)) * 100) / 100;
-        ASSERT_EQ(wb->Cell(5 + i, 6 + j).kind, CellKind::Number) << CellName(5 + i, 6 + j);
-        EXPECT_NEAR(wb->Cell(5 + i, 6 + j).number, expected, 1e-9) << CellName(5 + i, 6 + j);
-      }
-    }
-  }
-}
-
-// Shared strings split over CONTINUE records: both layouts read alike, and the long text
-// columns all come back as text.
-TEST(XlsReaderFixtures, SstContinueBothLayoutsAgree) {
-  const auto lo = Read("sst_continue.lo.xls");
-  const auto excel = Read("sst_continue.excel-layout.xls");
-  EXPECT_EQ(lo->Cell(6, 8), CellValue::Text("2.5"));
-  EXPECT_EQ(lo->Cell(8, 11), CellValue::Text("7.5"));
-  EXPECT_EQ(lo->Cell(9, 12), CellValue::Number(9));
-  for (int r = 1; r <= 905; ++r) {
-    for (int c = 1; c <= 24; ++c) {
-      ASSERT_EQ(lo->Cell(r, c), excel->Cell(r, c)) << CellName(r, c);
-      if (r <= 900 && c >= 13 && c <= 22) {
-        ASSERT_EQ(lo->Cell(r, c).kind, CellKind::Text) << CellName(r, c);
-      }
     }
   }
 }

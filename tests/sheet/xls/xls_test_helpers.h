@@ -1,7 +1,7 @@
 #pragma once
-// Helpers of the .xls reader tests: BIFF8 record streams built byte by byte, compound files
-// written around them with libgsf's writer (GsfOutfileMSOle, through WriteCompoundFile, so
-// the tests need no libgsf header), and fixture access.
+// Helpers of the .xls tests: BIFF8 record streams built byte by byte and read back, compound
+// files written around them with libgsf's writer (GsfOutfileMSOle, through WriteCompoundFile,
+// so the tests need no libgsf header), and fixture access.
 
 #include <freexl.h>
 #include <gtest/gtest.h>
@@ -19,6 +19,7 @@
 
 #include "fakes/temp_folder.h"
 #include "platform/workbook.h"
+#include "sheet/xls/biff_record_reader.h"
 #include "sheet/xls/ole_writer.h"
 #include "sheet/xlsx/cell_value_printer.h"
 
@@ -131,6 +132,26 @@ struct Le {
     return *this;
   }
 };
+
+// Little-endian fields of a stream or a record body, read back: the writer's tests find
+// positions with them and the XFCRC tests the stored checksum.
+template <typename B>
+std::uint16_t G16(const B& b, std::size_t at) {
+  return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
+}
+template <typename B>
+std::uint32_t G32(const B& b, std::size_t at) {
+  return G16(b, at) | (static_cast<std::uint32_t>(G16(b, at + 2)) << 16);
+}
+
+// A record and its CONTINUE pieces as the record layer hands them over: the string reader
+// and the shared-string table are both fed this way.
+inline std::vector<BiffSegment> Segments(const std::vector<ByteVec>& pieces) {
+  std::vector<BiffSegment> out;
+  for (const ByteVec& p : pieces)
+    out.push_back({0, Bytes(p)});
+  return out;
+}
 
 // A record: header (type, length) + body.
 inline ByteVec Record(std::uint16_t type, const ByteVec& body) {

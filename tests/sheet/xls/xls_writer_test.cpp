@@ -1,5 +1,7 @@
 // Writing numbers and grey fills into .xls workbooks: every kind of existing cell, new cells,
-// read back by our reader and by FreeXL; positions (BOUNDSHEET, INDEX, DBCELL, EXTSST) walked.
+// read back by our reader and by FreeXL; positions (BOUNDSHEET, INDEX, DBCELL, EXTSST) walked;
+// storages beside the Workbook stream copied unchanged; shared formulas moved on from an
+// overwritten anchor, arrays and data tables refused in part.
 
 #include "sheet/xls/xls_writer.h"
 
@@ -15,10 +17,13 @@
 #include <set>
 
 #include "model/run_error.h"
+#include "sheet/edit_workbook.h"
 #include "sheet/xls/biff_record_reader.h"
 #include "sheet/xls/biff_workbook.h"
+#include "sheet/xls/ole_entry.h"
 #include "sheet/xls/ole_stream.h"
 #include "sheet/xls/ole_tree_reader.h"
+#include "sheet/xls/ole_writer.h"
 #include "sheet/xls/xls_reader.h"
 #include "sheet/xls/xls_test_helpers.h"
 #include "sheet/xlsx/cell_value_printer.h"
@@ -28,15 +33,15 @@ namespace ombrix::sheet {
 namespace {
 
 using xls::testing::ByteVec;
+using xls::testing::CompoundFile;
 using xls::testing::Fixture;
+using xls::testing::G16;
+using xls::testing::G32;
+using xls::testing::Le;
 using xls::testing::ReadFile;
-
-std::uint16_t G16(const ByteVec& b, std::size_t at) {
-  return static_cast<std::uint16_t>(b.at(at) | (b.at(at + 1) << 8));
-}
-std::uint32_t G32(const ByteVec& b, std::size_t at) {
-  return G16(b, at) | (static_cast<std::uint32_t>(G16(b, at + 2)) << 16);
-}
+using xls::testing::Record;
+using xls::testing::WorkbookStream;
+using xls::testing::XfTable;
 
 struct Parsed {
   ByteVec stream;
@@ -300,22 +305,6 @@ TEST(XlsWriter, EditsEveryKindOfCellInEveryFixture) {
         prev = r.type;
     }
 
-    // The other streams unchanged; every sheet's position points at its BOF.
-    auto other_streams = [](const ByteVec& f) {
-      xls::OleEntry root = xls::ReadCompoundTree(f);
-      std::erase_if(root.children, [](const auto& e) { return e.name == "Workbook"; });
-      return root;
-    };
-    EXPECT_EQ(xls::FirstDifference(other_streams(file), other_streams(out)), std::nullopt);
-    ASSERT_EQ(after.globals.sheets.size(), before.globals.sheets.size());
-    for (std::size_t i = 0; i < after.globals.sheets.size(); ++i) {
-      const std::uint32_t at = after.globals.sheets[i].bof_offset;
-      EXPECT_EQ(G16(after.stream, at), 0x0809);
-      if (i != before.globals.active_sheet) {  // other sheets unchanged
-        EXPECT_EQ(0, std::memcmp(&before.stream[before.globals.sheets[i].bof_offset],
-                                 &after.stream[at], 20));
-      }
-    }
     // EXTSST buckets still point at the same string bytes.
     auto extsst = [](const Parsed& p) {
       std::vector<std::uint32_t> pos;
@@ -344,11 +333,9 @@ TEST(XlsWriter, EditsEveryKindOfCellInEveryFixture) {
       ASSERT_TRUE(f1.Select(sheet));
       ++freexl_files;
       for (const CellEdit& e : edits) {
-        const std::string got = e.value ? FreeXlText(f1, e.row, e.col) : "";
-        const bool whole = e.value && std::trunc(*e.value) == *e.value;
-        EXPECT_TRUE(!e.value || got == "d" + std::to_string(Bits(*e.value)) ||
-                    (whole && got == "i" + std::to_string(static_cast<long long>(*e.value))))
-            << CellName(e.row, e.col) << " " << got;
+        if (e.value) {
+          EXPECT_EQ(f1.Number(e.row, e.col), *e.value) << CellName(e.row, e.col);
+        }
       }
       for (const auto& [row, col] : others)
         EXPECT_EQ(FreeXlText(f1, row, col), FreeXlText(f0, row, col)) << CellName(row, col);
@@ -446,20 +433,361 @@ TEST(XlsWriter, RefusesWhatCannotBeStored) {
   }
 }
 
-// A workbook saved with its chart sheet as the active tab (a worksheet "Data" beside it):
-// reading and writing both stop with the same message, and nothing is written.
+// A workbook saved with its chart sheet as the active tab (a worksheet "Data" beside it) is
+// refused with the reader's reason.
 TEST(XlsWriter, ActiveChartSheetIsRefusedLikeTheReader) {
   const std::string path = Fixture("realworld/phpspreadsheet__chartsheet.xls");
-  const ByteVec file = ReadFile(path);
-  const std::string read = xlsx::testing::Error321([&] { ReadXls(path); });
-  const std::string write = xlsx::testing::Error321([&] {
-    EditXlsBytes(file, path, std::vector<CellEdit>{{1, 1, 2.0, false}});
+  const std::string why = xlsx::testing::Error321([&] {
+    EditXlsBytes(ReadFile(path), path, std::vector<CellEdit>{{1, 1, 2.0, false}});
   });
-  const std::string says = "the active sheet is a chart; make a worksheet active and save";
-  for (const std::string& why : {read, write}) {
-    EXPECT_NE(why.find(path), std::string::npos) << why;
-    EXPECT_NE(why.find(says), std::string::npos) << why;
+  EXPECT_NE(why.find("\"" + path + "\" に書き込めません: "), std::string::npos) << why;
+  EXPECT_NE(why.find("the active sheet is a chart; make a worksheet active and save"),
+            std::string::npos)
+      << why;
+  EXPECT_EQ(why.find('\n'), std::string::npos) << why;
+}
+
+// ---- Storages beside the Workbook stream ---------------------------------------------------
+
+// The tree without the Workbook stream's bytes, which the write-back changes.
+xls::OleEntry Unpatched(xls::OleEntry tree) {
+  xls::FindChild(tree, "Workbook")->data.clear();
+  return tree;
+}
+
+// The number FreeXL, an independent reader, sees at (row, col) of the sheet named `sheet`; NaN
+// when it reads none. (FreeXL's own "active worksheet" is only its current selection, so the
+// sheet is found by name.)
+double FreeXlNumber(const ByteVec& file, const std::string& sheet, int row, int col) {
+  const xls::testing::FreeXlBook book(file);
+  unsigned int count = 0;
+  if (book.h != nullptr && freexl_get_info(book.h, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK)
+    count = 0;
+  for (unsigned short i = 0; i < count; ++i) {
+    const char* name = nullptr;
+    if (freexl_get_worksheet_name(book.h, i, &name) == FREEXL_OK && name != nullptr &&
+        sheet == name && book.Select(i))
+      return book.Number(row, col).value_or(std::nan(""));
+  }
+  return std::nan("");
+}
+
+// Real workbooks with VBA projects, embedded objects or custom XML: the cells land, and every
+// other stream and storage comes back unchanged with its class ID, the root's class ID too.
+TEST(XlsWriterStorages, RealWorkbooksKeepTheirMacrosAndObjects) {
+  int written = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(Fixture("storages"))) {
+    if (entry.path().extension() != ".xls")
+      continue;
+    const std::string name = entry.path().filename().string();
+    SCOPED_TRACE(name);
+    const ByteVec file = ReadFile(entry.path().string());
+    const std::vector<CellEdit> edits = {{300, 12, 1234.5, true}, {301, 12, -0.25, false}};
+    ByteVec out = EditWorkbookBytes(file, name, edits);
+    ++written;
+
+    const xls::OleEntry before = xls::ReadCompoundTree(file);
+    const xls::OleEntry after = xls::ReadCompoundTree(out);
+    EXPECT_EQ(xls::FirstDifference(Unpatched(before), Unpatched(after)), std::nullopt);
+    EXPECT_NE(xls::FindChild(after, "Workbook")->data, xls::FindChild(before, "Workbook")->data);
+
+    const auto book = ReadXlsBytes(out, name);
+    EXPECT_EQ(book->Cell(300, 12), CellValue::Number(1234.5));
+    EXPECT_EQ(book->Cell(301, 12), CellValue::Number(-0.25));
+    EXPECT_EQ(FreeXlNumber(out, book->ActiveSheetName(), 300, 12), 1234.5);
+
+    // Read straight from the bytes, not through libgsf: the root entry (the first directory
+    // entry) carries Excel's class ID at 0x50, and the Workbook's data starts the file's
+    // sectors (some readers misread a workbook stream that does not come first).
+    xls::testing::OleView ole{out};
+    const std::size_t root = ole.sector_offset(ole.u32(0x30));
+    EXPECT_EQ(ole.u32(root + 0x50), 0x00020820u);
+    EXPECT_EQ(ole.u32(root + 0x5C), 0x46000000u);
+    EXPECT_EQ(ole.u32(ole.dirent_offset("Workbook") + 0x74), 0u);
+  }
+  EXPECT_EQ(written, 6);
+}
+
+// What the compound-file writer cannot reproduce is caught by the read-back check: a stream
+// with a class ID (libgsf writes none) makes the write-back refuse, naming the stream.
+TEST(XlsWriterStorages, WhatDoesNotReadBackTheSameIsRefused) {
+  xls::OleEntry tree =
+      xls::ReadCompoundTree(ReadFile(Fixture("storages/calamine__optional_records.xls")));
+  xls::FindChild(*xls::FindChild(*xls::FindChild(tree, "_VBA_PROJECT_CUR"), "VBA"), "dir")
+      ->class_id.fill(1);
+  // Written by hand with the class ID in place: libgsf's writer would drop it.
+  ByteVec file = xls::WriteCompoundFile(tree);
+  xls::testing::OleView ole{file};
+  const std::size_t dir = ole.dirent_offset("dir");
+  for (std::size_t i = 0; i < 16; ++i)
+    file[dir + 0x50 + i] = 1;
+  ASSERT_EQ(xls::FirstDifference(xls::ReadCompoundTree(file), tree), std::nullopt);
+
+  const std::string d = xlsx::testing::Error321([&] {
+    EditWorkbookBytes(file, "objects.xls", {{{7, 8, 42.0, true}}});
+  });
+  EXPECT_NE(d.find("\"_VBA_PROJECT_CUR/VBA/dir\" が元と一致しません"), std::string::npos) << d;
+  EXPECT_NE(d.find("元のファイルはそのままです"), std::string::npos) << d;
+}
+
+// ---- Formulas that span cells ---------------------------------------------------------------
+
+// A shared formula whose anchor is overwritten moves on to the cells that remain (each keeps the
+// formula it had); cells of a multi-cell array formula or data table are refused. Formulas are
+// compared through a dump that resolves every PtgExp the way other readers do: by the SHRFMLA or
+// ARRAY record whose range starts at the cell the PtgExp names.
+
+using Cell = std::pair<int, int>;  // (row, col) from 1
+
+// Shared tokens: the cell on the left (PtgRefN, row +0, column -1) plus 1.
+const ByteVec kSharedTokens = {0x2C, 0x00, 0x00, 0xFF, 0xC0, 0x1E, 0x01, 0x00, 0x03};
+
+// A FORMULA whose tokens are one PtgExp (or PtgTbl) naming (to_row, to_col), all from 0.
+ByteVec Pointer(int row, int col, int to_row, int to_col, bool table = false) {
+  Le b;
+  b.u16(row).u16(col).u16(15).f64(10.0 * row + col).u16(table ? 0 : 0x0008).u32(0);
+  b.u16(5).u8(table ? 0x02 : 0x01).u16(to_row).u16(to_col);
+  return Record(0x0006, b.b);
+}
+Le Range(int r0, int r1, int c0, int c1) {
+  return std::move(Le().u16(r0).u16(r1).u8(c0).u8(c1));
+}
+ByteVec SharedFormula(int r0, int r1, int c0, int c1) {
+  Le b = Range(r0, r1, c0, c1);
+  b.u8(0).u8((r1 - r0 + 1) * (c1 - c0 + 1)).u16(kSharedTokens.size()).bytes(kSharedTokens);
+  return Record(0x04BC, b.b);
+}
+ByteVec ArrayFormula(int r0, int r1, int c0, int c1) {
+  Le b = Range(r0, r1, c0, c1);
+  b.u16(0).u32(0).u16(3).u8(0x1E).u16(5);  // {=5}
+  return Record(0x0221, b.b);
+}
+ByteVec DataTable(int r0, int r1, int c0, int c1) {
+  Le b = Range(r0, r1, c0, c1);
+  b.u16(0).u16(0).u16(0).u16(0).u16(0);
+  return Record(0x0236, b.b);
+}
+
+// A1 = 1; B2:D4 one shared formula anchored at B2; E2:E3 an array formula; F2 a one-cell
+// array formula; G2:G3 a data table. Records in row order, as spreadsheet programs write.
+ByteVec Workbook() {
+  Le cells;
+  cells.bytes(xls::testing::Number(0, 0, 1));
+  for (int r = 1; r <= 3; ++r) {
+    for (int c = 1; c <= 3; ++c) {
+      cells.bytes(Pointer(r, c, 1, 1));
+      if (r == 1 && c == 1)
+        cells.bytes(SharedFormula(1, 3, 1, 3));
+    }
+    if (r <= 2) {
+      cells.bytes(Pointer(r, 4, 1, 4));
+      if (r == 1)
+        cells.bytes(ArrayFormula(1, 2, 4, 4));
+    }
+    if (r == 1)
+      cells.bytes(Pointer(1, 5, 1, 5)).bytes(ArrayFormula(1, 1, 5, 5));
+    if (r <= 2) {
+      cells.bytes(Pointer(r, 6, 1, 6, true));
+      if (r == 1)
+        cells.bytes(DataTable(1, 2, 6, 6));
+    }
+  }
+  return CompoundFile(WorkbookStream(XfTable(), {{"s", cells.b}}));
+}
+
+std::string Hex(const std::uint8_t* p, std::size_t n) {
+  static const char* digits = "0123456789abcdef";
+  std::string s;
+  for (std::size_t i = 0; i < n; ++i)
+    s += std::string{digits[p[i] >> 4], digits[p[i] & 15]};
+  return s;
+}
+
+struct Block {
+  std::uint16_t type;
+  int r0, r1, c0, c1;  // from 1
+  std::string tokens;
+  bool after_own_formula;  // right after the FORMULA record of its top-left cell
+};
+
+struct Dump {
+  std::map<Cell, std::string> formulas;  // the tokens each formula cell evaluates
+  std::vector<Block> blocks;
+};
+
+// Every formula of the first sheet, PtgExp resolved; blocks in record order.
+Dump Formulas(const ByteVec& file) {
+  const ByteVec stream = xls::ReadWorkbookStream(file);
+  const xls::WorkbookGlobals globals = xls::ParseGlobals(stream);
+  xls::BiffRecordReader reader(stream, globals.sheets.at(0).bof_offset);
+  xls::BiffRecord r;
+  reader.Next(r);
+  Dump d;
+  std::map<Cell, ByteVec> raw;
+  Cell previous_formula{0, 0};
+  while (reader.Next(r) && r.type != 0x000A) {
+    const auto& b = r.body;
+    if (r.type == 0x0006) {
+      const Cell at{G16(b, 0) + 1, G16(b, 2) + 1};
+      raw[at] = ByteVec(b.begin() + 22, b.begin() + 22 + G16(b, 20));
+      previous_formula = at;
+      continue;
+    }
+    if (r.type == 0x04BC || r.type == 0x0221 || r.type == 0x0236) {
+      const std::size_t from = r.type == 0x04BC ? 10 : r.type == 0x0221 ? 14 : b.size();
+      Block block{r.type,   G16(b, 0) + 1, G16(b, 2) + 1,
+                  b[4] + 1, b[5] + 1,      Hex(b.data() + from, b.size() - from),
+                  false};
+      block.after_own_formula = previous_formula == Cell{block.r0, block.c0};
+      d.blocks.push_back(block);
+    }
+    previous_formula = {0, 0};
+  }
+  for (const auto& [at, tokens] : raw) {
+    std::string& out = d.formulas[at];
+    out = "own " + Hex(tokens.data(), tokens.size());
+    if (tokens.size() != 5 || (tokens[0] != 0x01 && tokens[0] != 0x02))
+      continue;
+    const Cell target{G16(tokens, 1) + 1, G16(tokens, 3) + 1};
+    out = "unresolved";
+    for (const Block& block : d.blocks) {
+      const bool holds = block.r0 <= at.first && at.first <= block.r1 && block.c0 <= at.second &&
+                         at.second <= block.c1;
+      if (holds && Cell{block.r0, block.c0} == target &&
+          (block.type == 0x0236) == (tokens[0] == 0x02))
+        out = std::to_string(block.type) + " " + block.tokens;
+    }
+  }
+  return d;
+}
+
+std::vector<std::string> Ranges(const Dump& d, std::uint16_t type) {
+  std::vector<std::string> out;
+  for (const Block& b : d.blocks)
+    if (b.type == type)
+      out.push_back(CellName(b.r0, b.c0) + ":" + CellName(b.r1, b.c1));
+  return out;
+}
+
+// Writes `edits`; every cell not written keeps its formula and value, every block sits right
+// after its anchor's FORMULA. Returns the dump after the write.
+Dump WriteAndCompare(const std::vector<CellEdit>& edits, const ByteVec& before_file = Workbook()) {
+  const ByteVec after_file = EditXlsBytes(before_file, "shared.xls", edits);
+  const Dump before = Formulas(before_file);
+  const Dump after = Formulas(after_file);
+  const Parsed read_before = Parse(before_file);
+  const Parsed read_after = Parse(after_file);
+  std::set<Cell> edited;
+  std::map<Cell, bool> written;
+  for (const CellEdit& e : edits) {
+    edited.insert({e.row, e.col});
+    written[{e.row, e.col}] = written[{e.row, e.col}] || e.value.has_value();
+  }
+  for (const auto& [at, formula] : before.formulas) {
+    const std::string name = CellName(at.first, at.second);
+    if (written[at]) {
+      EXPECT_EQ(after.formulas.count(at), 0u) << name;
+      continue;
+    }
+    EXPECT_NE(formula.rfind("unresolved", 0), 0u) << name;
+    EXPECT_EQ(after.formulas.count(at) == 1 ? after.formulas.at(at) : "missing", formula) << name;
+    EXPECT_EQ(read_after.wb->Cell(at.first, at.second), read_before.wb->Cell(at.first, at.second))
+        << name;
+  }
+  for (const CellEdit& e : edits) {
+    if (e.value) {
+      EXPECT_EQ(read_after.wb->Cell(e.row, e.col), CellValue::Number(*e.value));
+    }
+  }
+  for (const Block& b : after.blocks)
+    EXPECT_TRUE(b.after_own_formula) << CellName(b.r0, b.c0);
+  // Every cell not edited keeps its format.
+  for (const auto& c : read_before.layout.cells) {
+    if (!edited.count({c.row, c.col})) {
+      const auto* now = Find(read_after, c.row, c.col);
+      EXPECT_EQ(now != nullptr ? now->xf : -1, c.xf) << CellName(c.row, c.col);
+    }
+  }
+  return after;
+}
+
+TEST(XlsWriterFormulas, OverwrittenAnchorMovesTheSharedFormulaOn) {
+  const Dump before = Formulas(Workbook());
+  EXPECT_EQ(Ranges(before, 0x04BC), std::vector<std::string>{"B2:D4"});
+  // The anchor alone: the rest of its row, and the rows below.
+  Dump after = WriteAndCompare({{2, 2, 7.0, false}});
+  EXPECT_EQ(Ranges(after, 0x04BC), (std::vector<std::string>{"C2:D2", "B3:D4"}));
+  // With a hole in the middle and the new anchor marked grey.
+  after = WriteAndCompare({{2, 2, 7.0, false}, {3, 3, 8.0, false}, {2, 3, std::nullopt, true}});
+  EXPECT_EQ(Ranges(after, 0x04BC), (std::vector<std::string>{"C2:D2", "B3:B3", "D3:D3", "B4:D4"}));
+  // A whole column of the block gone: the remaining rows merge again.
+  after = WriteAndCompare({{2, 2, 1.0, false}, {3, 2, 2.0, false}, {4, 2, 3.0, false}});
+  EXPECT_EQ(Ranges(after, 0x04BC), std::vector<std::string>{"C2:D4"});
+  // Every cell written: nothing is left to share.
+  std::vector<CellEdit> all;
+  for (int r = 2; r <= 4; ++r)
+    for (int c = 2; c <= 4; ++c)
+      all.push_back({r, c, r * 10.0 + c, false});
+  EXPECT_TRUE(Ranges(WriteAndCompare(all), 0x04BC).empty());
+  // Another cell of the range, or a mark on the anchor: the shared formula stays as it was.
+  EXPECT_EQ(Ranges(WriteAndCompare({{3, 3, 5.0, false}}), 0x04BC),
+            std::vector<std::string>{"B2:D4"});
+  EXPECT_EQ(Ranges(WriteAndCompare({{2, 2, std::nullopt, true}}), 0x04BC),
+            std::vector<std::string>{"B2:D4"});
+}
+
+TEST(XlsWriterFormulas, RefusesPartOfAnArrayOrADataTable) {
+  const ByteVec file = Workbook();
+  const struct {
+    Cell cell;
+    const char* range;
+  } refused[] = {{{2, 5}, "E2:E3"}, {{3, 5}, "E2:E3"}, {{2, 7}, "G2:G3"}, {{3, 7}, "G2:G3"}};
+  for (const auto& c : refused) {
+    const std::string name = CellName(c.cell.first, c.cell.second);
+    const std::string why = xlsx::testing::Error321([&] {
+      EditXlsBytes(
+          file, "array.xls",
+          std::vector<CellEdit>{{1, 1, 2.0, false}, {c.cell.first, c.cell.second, 1.0, false}});
+    });
+    EXPECT_NE(why.find("array.xls"), std::string::npos) << why;
+    EXPECT_NE(why.find("セル " + name + " "), std::string::npos) << why;
+    EXPECT_NE(why.find(c.range), std::string::npos) << why;
     EXPECT_EQ(why.find('\n'), std::string::npos) << why;
+  }
+  // A mark changes only the format, which an array allows; a one-cell array gives way whole.
+  const Dump after = WriteAndCompare({{3, 5, std::nullopt, true}, {2, 6, 4.5, false}});
+  EXPECT_EQ(Ranges(after, 0x0221), std::vector<std::string>{"E2:E3"});
+  EXPECT_EQ(Ranges(after, 0x0236), std::vector<std::string>{"G2:G3"});
+}
+
+// Workbooks saved by Excel, their Workbook stream alone in a new compound file and the first
+// sheet made the active tab: every anchor of a shared formula overwritten at once, and one
+// at a time with a grey mark.
+TEST(XlsWriterFormulas, ExcelsSharedFormulasMoveOn) {
+  for (const char* name :
+       {"realworld/phpspreadsheet__chartsheet.xls", "realworld/phpspreadsheet__pr607.sum_data.xls",
+        "realworld/calamine__optional_records.xls"}) {
+    SCOPED_TRACE(name);
+    ByteVec stream = xls::ReadWorkbookStream(ReadFile(Fixture(name)));
+    xls::BiffRecordReader reader(stream, 0);
+    xls::BiffRecord r;
+    while (reader.Next(r) && r.type != 0x003D) {
+    }
+    ASSERT_EQ(r.type, 0x003D);  // WINDOW1: its itabCur
+    stream[r.offset + 4 + 10] = 0;
+    stream[r.offset + 4 + 11] = 0;
+    const ByteVec file = CompoundFile(stream);
+    const Dump before = Formulas(file);
+    std::vector<CellEdit> anchors;
+    for (const Block& b : before.blocks) {
+      if (b.type == 0x04BC)
+        anchors.push_back({b.r0, b.c0, b.r0 * 1000.0 + b.c0, false});
+    }
+    ASSERT_FALSE(anchors.empty());
+    const Dump all = WriteAndCompare(anchors, file);
+    EXPECT_GT(all.blocks.size(), 0u);
+    for (const CellEdit& anchor : anchors)
+      WriteAndCompare({anchor, {anchor.row + 1, anchor.col, std::nullopt, true}}, file);
   }
 }
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 namespace ombrix::sheet::xlsx {
 namespace {
 

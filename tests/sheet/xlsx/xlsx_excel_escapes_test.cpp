@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace ombrix::sheet::xlsx {
 namespace {
 

@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
-#include "sheet/xlsx/error_expect.h"
+#include <string>
+#include <vector>
+
+#include "error_expect.h"
 
 namespace ombrix::sheet::xlsx {
 namespace {
 
-std::string Styles(const std::string& prefix) {
+std::string MarkStyles(const std::string& prefix) {
   const std::string p = prefix.empty() ? "" : prefix + ":";
   const std::string ns = prefix.empty() ? "xmlns" : "xmlns:" + prefix;
   auto fill = [&](const std::string& pattern) {
@@ -38,8 +41,8 @@ TEST(XlsxMarkFill, OnlyASolidFillInColour23MarksAFormat) {
   // a solid fill without colour, the mark written with spaces, a fill beyond the list, a
   // fillId that is not a number.
   const std::vector<bool> expected = {false, true, false, false, false, false, true, false, false};
-  EXPECT_EQ(MarkedFormats(Styles(""), "/d/m.xlsx", "xl/styles.xml"), expected);
-  EXPECT_EQ(MarkedFormats(Styles("x"), "/d/m.xlsx", "xl/styles.xml"), expected);
+  EXPECT_EQ(MarkedFormats(MarkStyles(""), "/d/m.xlsx", "xl/styles.xml"), expected);
+  EXPECT_EQ(MarkedFormats(MarkStyles("x"), "/d/m.xlsx", "xl/styles.xml"), expected);
   EXPECT_TRUE(MarkedFormats("", "/d/m.xlsx", "").empty());
   const std::string d =
       testing::Error321([] { MarkedFormats("<styleSheet>", "/d/m.xlsx", "xl/styles.xml"); });

@@ -6,13 +6,14 @@
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "test_archive.h"
+
 namespace ombrix::sheet::xlsx {
 namespace {
-
-constexpr const char* kNs = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
 
 struct Styles {
   std::vector<std::string> fills;  // pattern types
@@ -51,9 +52,9 @@ Styles Read(const std::string& xml, const std::string& prefix = "") {
 
 TEST(StylePatch, AnEmptyStyleSheetKeepsItsDefaultFormatPlain) {
   for (const std::string& xml :
-       {std::string("<styleSheet xmlns=\"") + kNs + "\"/>",
-        std::string("<?xml version=\"1.0\"?><styleSheet xml:space=\"preserve\" xmlns=\"") + kNs +
-            "\"></styleSheet>",
+       {std::string("<styleSheet xmlns=\"") + testing::kMainNs + "\"/>",
+        std::string("<?xml version=\"1.0\"?><styleSheet xml:space=\"preserve\" xmlns=\"") +
+            testing::kMainNs + "\"></styleSheet>",
         std::string()}) {  // no styles part at all
     StylePatch patch(xml, "book.xlsx", "xl/styles.xml");
     EXPECT_EQ(patch.Marked(0), 1u);
@@ -68,7 +69,7 @@ TEST(StylePatch, AnEmptyStyleSheetKeepsItsDefaultFormatPlain) {
 
 TEST(StylePatch, MissingReservedFillsComeBeforeTheGreyOne) {
   const std::string xml =
-      std::string("<x:styleSheet xmlns:x=\"") + kNs +
+      std::string("<x:styleSheet xmlns:x=\"") + testing::kMainNs +
       "\"><x:fonts count=\"1\"><x:font/></x:fonts><x:fills count=\"1\"><x:fill><x:patternFill "
       "patternType=\"none\"/></x:fill></x:fills><x:cellXfs count=\"2\"><x:xf fillId=\"0\"/><x:xf "
       "fillId=\"0\" numFmtId=\"14\"/></x:cellXfs></x:styleSheet>";
@@ -85,7 +86,7 @@ TEST(StylePatch, MissingReservedFillsComeBeforeTheGreyOne) {
 
 TEST(StylePatch, ACompleteStyleSheetOnlyGrows) {
   const std::string xml =
-      std::string("<styleSheet xmlns=\"") + kNs +
+      std::string("<styleSheet xmlns=\"") + testing::kMainNs +
       "\"><fills count=\"3\"><fill><patternFill patternType=\"none\"/></fill><fill><patternFill "
       "patternType=\"gray125\"/></fill><fill><patternFill patternType=\"lightGray\"/></fill>"
       "</fills><cellXfs count=\"1\"><xf fillId=\"2\"/></cellXfs></styleSheet>";

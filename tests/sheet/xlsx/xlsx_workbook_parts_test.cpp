@@ -5,8 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
 #include "error_expect.h"
 #include "sheet/xlsx/xml_part.h"
+#include "sheet/xlsx/zip_archive.h"
 #include "test_archive.h"
 
 namespace ombrix::sheet::xlsx {
@@ -128,11 +134,8 @@ TEST(WorkbookParts, MoreSheetsThanTheCapAreRefused) {
         {"xl/_rels/workbook.xml.rels", WorkbookRels(Rel("rId1", "worksheet", "s.xml"))},
         {"xl/s.xml", SheetXml("")}};
   };
-  const std::string why = Error321([&] { Locate(book(65536)); });
-  EXPECT_TRUE(Contains(why,
-                       "\"book.xlsx\" は読み込めません: xl/workbook.xml のシートが上限の "
-                       "65535 枚を超えています"))
-      << why;
+  // The message is pinned by the hostile many-sheets workbook's command test.
+  Error321([&] { Locate(book(65536)); });
   EXPECT_EQ(Locate(book(65535)).active_sheet_name, "S1");
 }
 

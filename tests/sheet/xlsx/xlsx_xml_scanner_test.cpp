@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <string_view>
+#include <utility>
+
 #include "error_expect.h"
 
 namespace ombrix::sheet::xlsx {
