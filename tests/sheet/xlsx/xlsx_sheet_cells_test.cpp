@@ -118,7 +118,7 @@ TEST(SheetCellErrors, BadValuesNameTheCellAndThePart) {
       {R"(<row r="1048576"/><row><c><v>1</v></c></row>)", ""},
       {R"(<row r="1"><c r="XFD1"><v>1</v></c><c><v>2</v></c></row>)", ""}};
   for (const auto& [data, says] : refused) {
-    EXPECT_TRUE(Contains(Error321([&] { ReadSheet(data); }), says)) << data;
+    EXPECT_TRUE(Contains(Error321([&d = data] { ReadSheet(d); }), says)) << data;
   }
 }
 

@@ -117,7 +117,7 @@ TEST(WorkbookPartsErrors, EachMissingOrBrokenPieceIsNamed) {
       {WithWorkbook("<workbook><sheets>", kSheetRel), "xl/workbook.xml"},
       {WithWorkbook("<book/>", kSheetRel), "book"}};
   for (const auto& [entries, says] : cases) {
-    const std::string why = Error321([&] { Locate(entries); });
+    const std::string why = Error321([&e = entries] { Locate(e); });
     EXPECT_TRUE(Contains(why, says)) << why;
   }
 }

@@ -71,14 +71,14 @@ TEST(XmlScannerMalformed, MalformedXmlDoctypeAndEntitiesAreRefusedNamingThePart)
       {"<a>&e;</a>", "&e;"},
       {std::string("\xFF\xFE<\0a\0/\0>\0", 10), "UTF-16"}};
   for (const auto& [xml, says] : named) {
-    const std::string why = Error321([&] { Trace(xml); });
+    const std::string why = Error321([&x = xml] { Trace(x); });
     EXPECT_TRUE(Contains(why, says)) << why;
   }
   for (const char* xml : {"<a></a><b></b>", "text<a/>", "", "<a", "<a k=1/>", "<a k=\"1/>", "<a/",
                           "<a><!-- x </a>", "<a><![CDATA[x</a>", "<>", "<a>&#0;</a>",
                           "<a>&#xD800;</a>", "<a>&#x110000;</a>", "<a>&#;</a>", "<a>&amp</a>"}) {
     SCOPED_TRACE(xml);
-    Error321([&] { Trace(xml); });
+    Error321([&x = xml] { Trace(x); });
   }
 }
 
