@@ -413,6 +413,29 @@ TEST(XlsWriter, AddsARowRecordForANewRow) {
   EXPECT_GT(WalkIndex(after), 390);
 }
 
+// A cell written above and left of the stored used range (rows 4-5, columns C-D, zero-based
+// first and one-past-last) moves its first row and column out to the cell.
+TEST(XlsWriter, TheUsedRangeGrowsUpAndLeftToAWrittenCell) {
+  const ByteVec cells = Le().bytes(Record(0x0200, Le().u32(4).u32(6).u16(2).u16(4).u16(0).b))
+                            .bytes(xls::testing::Number(4, 2, 1.0))
+                            .b;
+  const ByteVec file = CompoundFile(WorkbookStream(xls::testing::XfTable(), {{"s", cells}}));
+  const std::vector<CellEdit> edits = {{3, 2, 7.5, false}};
+  const Parsed after = Parse(EditXlsBytes(file, "crafted.xls", edits));
+  int found = 0;
+  for (const auto& r : Records(after, true)) {
+    if (r.type == 0x0200) {
+      ++found;
+      EXPECT_EQ(G32(after.stream, r.offset + 4), 2u);
+      EXPECT_EQ(G32(after.stream, r.offset + 8), 6u);
+      EXPECT_EQ(G16(after.stream, r.offset + 12), 1);
+      EXPECT_EQ(G16(after.stream, r.offset + 14), 4);
+    }
+  }
+  EXPECT_EQ(found, 1);
+  EXPECT_EQ(after.wb->Cell(3, 2), CellValue::Number(7.5));
+}
+
 TEST(XlsWriter, RefusesWhatCannotBeStored) {
   const std::string name = "mesh_small.lo.xls";
   const ByteVec file = ReadFile(Fixture(name));

@@ -241,6 +241,13 @@ TEST(XlsxWriterMarks, AWorkbookWithoutStylesGetsAStylesPart) {
   EXPECT_TRUE(IsGreyFill(after.at("xl/styles.xml"), StyleOf(after.at(parts.active_sheet), "A1")));
   EXPECT_TRUE(IsGreyFill(after.at("xl/styles.xml"), StyleOf(after.at(parts.active_sheet), "B2")));
   EXPECT_TRUE(Contains(after.at("[Content_Types].xml"), "PartName=\"/xl/styles.xml\""));
+
+  // An entry that merely has the name is not the styles part: the new part takes the next name.
+  auto clashing = WithContentTypes(OneSheetWorkbook(R"(<row r="1"><c r="A1"><v>1</v></c></row>)"));
+  clashing.push_back({"xl/styles.xml", "<notStyles/>", false});
+  const auto renamed = EditAndCheck(BuildZip(clashing), {Mark("A1")},
+                                    {"xl/_rels/workbook.xml.rels", "[Content_Types].xml"});
+  EXPECT_EQ(Parts(renamed).styles, "xl/styles1.xml");
 }
 
 // An entry stored without compression stays stored.
