@@ -28,6 +28,7 @@ namespace ombrix::sheet {
 namespace {
 
 using namespace xls::testing;  // NOLINT
+using xlsx::testing::Contains;
 
 const std::string kPath = "/data/crafted.xls";
 
@@ -39,7 +40,7 @@ std::unique_ptr<SheetWorkbook> ReadStream(const ByteVec& stream) {
 template <typename F>
 std::string Error321(F read) {
   const std::string d = xlsx::testing::Error321(read);
-  EXPECT_NE(d.find(kPath), std::string::npos) << d;
+  EXPECT_TRUE(Contains(d, kPath)) << d;
   return d;
 }
 std::string StreamError(const ByteVec& stream) {
@@ -111,10 +112,11 @@ TEST(XlsCrafted, FormulaResults) {
             "Number(1)");
 }
 
+// The second sheet's name is stored in 16 bits.
 TEST(XlsCrafted, ActiveSheetFromWindow1) {
-  const std::vector<SheetSpec> sheets{{"first", Number(0, 0, 1)}, {"second", Number(0, 0, 2)}};
+  const std::vector<SheetSpec> sheets{{"first", Number(0, 0, 1)}, {"", Number(0, 0, 2), 0, u"表2"}};
   const auto second = ReadStream(WorkbookStream(Window1(1), sheets));
-  EXPECT_EQ(second->ActiveSheetName(), "second");
+  EXPECT_EQ(second->ActiveSheetName(), "表2");
   EXPECT_EQ(second->Cell(1, 1), CellValue::Number(2));
   // No WINDOW1, or one naming no sheet: the first worksheet.
   EXPECT_EQ(ReadStream(WorkbookStream({}, sheets))->ActiveSheetName(), "first");
@@ -123,11 +125,9 @@ TEST(XlsCrafted, ActiveSheetFromWindow1) {
   // the active tab is no obstacle.
   const std::vector<SheetSpec> chart_first{{"chart", {}, 2}, {"data", Number(0, 0, 5)}};
   const std::string why = StreamError(WorkbookStream(Window1(0), chart_first));
-  EXPECT_NE(why.find("\"chart\""), std::string::npos) << why;
-  EXPECT_NE(why.find("the active sheet is a chart; make a worksheet active and save"),
-            std::string::npos)
+  EXPECT_TRUE(Contains(why, "\"chart\"") && !Contains(why, "\n") &&
+              Contains(why, "the active sheet is a chart; make a worksheet active and save"))
       << why;
-  EXPECT_EQ(why.find('\n'), std::string::npos) << why;
   EXPECT_EQ(ReadStream(WorkbookStream(Window1(1), chart_first))->ActiveSheetName(), "data");
 }
 
@@ -137,19 +137,6 @@ TEST(XlsCrafted, EmbeddedChartSubstreamIsSkipped) {
   cells.bytes(Number(1, 0, 2));
   EXPECT_EQ(Cells(*ReadStream(WorkbookStream({}, {{"s", cells.b}})), "A1 A2"),
             "Number(1) Number(2)");
-}
-
-TEST(XlsCrafted, Utf16SheetName) {
-  Le globals;
-  ByteVec sheet_records = Number(0, 0, 1);
-  // Built by hand: BOF, BOUNDSHEET with a 16-bit name, EOF, then the sheet.
-  const ByteVec name_body = Le().u32(0).u8(0).u8(0).u8(2).u8(1).utf16(u"表1").b;
-  const std::size_t sheet_pos = Bof(5).size() + Record(0x85, name_body).size() + Eof().size();
-  ByteVec bs = name_body;
-  bs[0] = static_cast<std::uint8_t>(sheet_pos);
-  globals.bytes(Bof(5)).bytes(Record(0x85, bs)).bytes(Eof());
-  globals.bytes(Bof(0x10)).bytes(sheet_records).bytes(Eof());
-  EXPECT_EQ(ReadStream(globals.b)->ActiveSheetName(), "表1");
 }
 
 // ---- Broken and unsupported --------------------------------------------------------------
@@ -192,19 +179,19 @@ TEST(XlsCrafted, BrokenStreamsAreError321) {
   };
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     const std::string d = StreamError(cases[i].stream);
-    EXPECT_NE(d.find(cases[i].says), std::string::npos) << "case " << i << ": " << d;
+    EXPECT_TRUE(Contains(d, cases[i].says)) << "case " << i << ": " << d;
   }
-  EXPECT_NE(StreamError(cases[0].stream).find("H7"), std::string::npos);
+  EXPECT_TRUE(Contains(StreamError(cases[0].stream), "H7"));
 }
 
 TEST(XlsCrafted, BookStreamIsExcel95AndOtherStreamsAreNoWorkbook) {
   const ByteVec biff5 = Le().bytes(Bof(5, 0x0500)).bytes(Eof()).b;
   const std::string d = Error321([&] { ReadXlsBytes(CompoundFile(biff5, "Book"), kPath); });
-  EXPECT_NE(d.find("an Excel 2–95 workbook"), std::string::npos) << d;
-  EXPECT_EQ(d.find("壊れて"), std::string::npos) << d;
+  EXPECT_TRUE(Contains(d, "an Excel 2–95 workbook")) << d;
+  EXPECT_FALSE(Contains(d, "壊れて")) << d;
   const std::string other = Error321([&] { ReadXlsBytes(CompoundFile(Eof(), "Other"), kPath); });
-  EXPECT_NE(other.find("Excel のブックではありません"), std::string::npos) << other;
-  EXPECT_EQ(other.find("壊れて"), std::string::npos) << other;
+  EXPECT_TRUE(Contains(other, "Excel のブックではありません")) << other;
+  EXPECT_FALSE(Contains(other, "壊れて")) << other;
 }
 
 // ---- Compound-file damage ------------------------------------------------------------------
@@ -235,6 +222,9 @@ TEST(XlsCompoundFile, DamageIsAQuickError321) {
       // A root entry with siblings: refused before libgsf 1.14.50, which leaks them (found by
       // fuzzing).
       {[](OleView& o) { o.put32(o.sector_offset(o.u32(0x30)) + 0x44, 1); }, "ルート"},
+      // A directory chain looping back: libgsf may still find the stream through the first
+      // directory sector, so this one may also read.
+      {[](OleView& o) { o.set_fat(o.u32(0x30), o.u32(0x30)); }, nullptr},
   };
   for (std::size_t i = 0; i < damage.size(); ++i) {
     SCOPED_TRACE(i);
@@ -242,25 +232,18 @@ TEST(XlsCompoundFile, DamageIsAQuickError321) {
     OleView ole{file};
     damage[i].first(ole);
     const auto start = std::chrono::steady_clock::now();
-    const std::string d = Error321([&] { ReadXlsBytes(file, kPath); });
+    if (damage[i].second != nullptr) {
+      const std::string d = Error321([&] { ReadXlsBytes(file, kPath); });
+      EXPECT_TRUE(Contains(d, damage[i].second)) << d;
+    } else {
+      try {
+        ReadXlsBytes(file, kPath);
+      } catch (const RunError& e) {
+        EXPECT_EQ(e.number(), 321);
+      }
+    }
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
-    EXPECT_NE(d.find(damage[i].second), std::string::npos) << d;
   }
-}
-
-TEST(XlsCompoundFile, DirectoryChainLoop) {
-  ByteVec file = CompoundFile(BigStream());
-  OleView ole{file};
-  const std::uint32_t dir = ole.u32(0x30);
-  ole.set_fat(dir, dir);
-  // libgsf may still find the stream through the first directory sector; either way no hang.
-  const auto start = std::chrono::steady_clock::now();
-  try {
-    ReadXlsBytes(file, kPath);
-  } catch (const RunError& e) {
-    EXPECT_EQ(e.number(), 321);
-  }
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 }
 
 // ---- Size ----------------------------------------------------------------------------------
@@ -299,22 +282,14 @@ TEST(XlsReadLimits, MoreSheetsOrSharedStringsThanTheCapsAreRefused) {
   };
   for (const auto& c : cases) {
     const std::string why = StreamError(c.stream);
-    EXPECT_NE(why.find("\"" + kPath + "\" は読み込めません: "), std::string::npos) << why;
-    EXPECT_NE(why.find(c.says), std::string::npos) << why;
+    EXPECT_TRUE(Contains(why, "\"" + kPath + "\" は読み込めません: ")) << why;
+    EXPECT_TRUE(Contains(why, c.says)) << why;
   }
   sheets.resize(kMaxSheets);  // exactly the cap is read
   EXPECT_EQ(ReadStream(WorkbookStream(Sst({"x"}), sheets))->ActiveSheetName(), "S0");
 }
 
 // ---- The fixtures --------------------------------------------------------------------------
-
-std::unique_ptr<SheetWorkbook> Read(const std::string& name) {
-  return ReadXls(Fixture(name));
-}
-
-std::uint64_t Bits(double d) {
-  return std::bit_cast<std::uint64_t>(d);
-}
 
 struct FixtureCase {
   const char* base;
@@ -324,24 +299,22 @@ struct FixtureCase {
 };
 
 TEST(XlsReaderMarks, AskedCellsLearnTheirFillThroughTheirXf) {
-  namespace t = xls::testing;
   // XF 16: a cell format with a solid fill in colour index 23.
-  t::ByteVec mark(20, 0);
+  ByteVec mark(20, 0);
   mark[17] = 1 << 2;  // fill pattern 1 in the top bits of the word at 14
   mark[18] = 23;
   mark[19] = 64 >> 1;  // background colour 64 in bits 7..13
-  const t::ByteVec globals = t::Le().bytes(t::XfTable()).bytes(t::Record(0x00E0, mark)).b;
-  const t::ByteVec cells =
-      t::Le()
-          .bytes(t::Number(1, 0, 1.0, 16))
-          .bytes(t::Number(1, 1, 2.0))
-          .bytes(t::Number(1, 3, 3.0, 40))
-          .bytes(t::Record(0x00BE, t::Le().u16(2).u16(0).u16(15).u16(16).u16(16).u16(2).b))
-          .bytes(t::Blank(3, 0, 16))
+  const ByteVec globals = Le().bytes(XfTable()).bytes(Record(0x00E0, mark)).b;
+  const ByteVec cells =
+      Le().bytes(Number(1, 0, 1.0, 16))
+          .bytes(Number(1, 1, 2.0))
+          .bytes(Number(1, 3, 3.0, 40))
+          .bytes(Record(0x00BE, Le().u16(2).u16(0).u16(15).u16(16).u16(16).u16(2).b))
+          .bytes(Blank(3, 0, 16))
           .b;
   MarkQuery marks({{2, 1}, {2, 2}, {2, 4}, {3, 1}, {3, 2}, {3, 3}, {4, 1}, {5, 5}});
-  const auto book = ReadXlsBytes(t::CompoundFile(t::WorkbookStream(globals, {{"S", cells}})),
-                                 "crafted.xls", &marks);
+  const auto book =
+      ReadXlsBytes(CompoundFile(WorkbookStream(globals, {{"S", cells}})), "crafted.xls", &marks);
   EXPECT_EQ(book->Cell(2, 1), CellValue::Number(1));
   // A2 marked, B2 plain, D2 beyond the XF table, a MULBLANK run of plain, marked, marked, a
   // marked BLANK, and a cell the sheet lacks.
@@ -379,7 +352,7 @@ TEST(XlsReaderFixtures, BothWritersHoldTheListedCells) {
   for (const char* writer : {"lo", "xlwt"}) {
     for (const FixtureCase& c : cases) {
       const std::string file = std::string(c.base) + "." + writer + ".xls";
-      const auto wb = Read(file);
+      const auto wb = ReadXls(Fixture(file));
       if (c.sheet != nullptr) {
         EXPECT_EQ(wb->ActiveSheetName(), c.sheet) << file;
       }
@@ -390,20 +363,19 @@ TEST(XlsReaderFixtures, BothWritersHoldTheListedCells) {
 
 // ---- Cross-check with FreeXL ----------------------------------------------------------------
 
-// Civil date of an Excel serial (1900 system, serials after 1900-02-28).
-std::string SerialDate(double serial) {
+// An Excel serial (1900 system, after 1900-02-28) as FreeXL prints a date, time or both.
+std::string SerialText(double serial, int type) {
   using namespace std::chrono;
   const year_month_day d{sys_days{1899y / 12 / 30} + days{static_cast<int>(std::floor(serial))}};
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%04d-%02u-%02u", static_cast<int>(d.year()),
-                static_cast<unsigned>(d.month()), static_cast<unsigned>(d.day()));
-  return buf;
-}
-std::string SerialTime(double serial) {
   const long long secs = std::llround((serial - std::floor(serial)) * 86400.0);
-  char buf[96];
-  std::snprintf(buf, sizeof buf, "%02lld:%02lld:%02lld", secs / 3600, secs / 60 % 60, secs % 60);
-  return buf;
+  char date[32];
+  char time[96];
+  std::snprintf(date, sizeof date, "%04d-%02u-%02u", static_cast<int>(d.year()),
+                static_cast<unsigned>(d.month()), static_cast<unsigned>(d.day()));
+  std::snprintf(time, sizeof time, "%02lld:%02lld:%02lld", secs / 3600, secs / 60 % 60, secs % 60);
+  if (type != FREEXL_CELL_DATETIME)
+    return type == FREEXL_CELL_DATE ? date : time;
+  return std::string(date) + " " + time;
 }
 
 // Compares every cell FreeXL reads in our active sheet with ours; returns the number compared,
@@ -440,7 +412,9 @@ int CrossCheck(const std::string& name) {
           break;
         case FREEXL_CELL_DOUBLE:
           EXPECT_EQ(ours.kind, CellKind::Number) << where;
-          EXPECT_EQ(Bits(ours.number), Bits(v.value.double_value)) << where;
+          EXPECT_EQ(std::bit_cast<std::uint64_t>(ours.number),
+                    std::bit_cast<std::uint64_t>(v.value.double_value))
+              << where;
           break;
         case FREEXL_CELL_TEXT:
         case FREEXL_CELL_SST_TEXT:
@@ -451,17 +425,10 @@ int CrossCheck(const std::string& name) {
           }
           break;
         case FREEXL_CELL_DATE:
-          EXPECT_EQ(ours.kind, CellKind::Number) << where;
-          EXPECT_EQ(SerialDate(ours.number), v.value.text_value) << where;
-          break;
         case FREEXL_CELL_DATETIME:
-          EXPECT_EQ(ours.kind, CellKind::Number) << where;
-          EXPECT_EQ(SerialDate(ours.number) + " " + SerialTime(ours.number), v.value.text_value)
-              << where;
-          break;
         case FREEXL_CELL_TIME:
           EXPECT_EQ(ours.kind, CellKind::Number) << where;
-          EXPECT_EQ(SerialTime(ours.number), v.value.text_value) << where;
+          EXPECT_EQ(SerialText(ours.number, v.type), v.value.text_value) << where;
           break;
         default:
           ADD_FAILURE() << where << ": unknown FreeXL type " << v.type;
@@ -491,8 +458,8 @@ TEST(XlsReaderBroken, BrokenFilesAreError321NamingTheFile) {
   for (const char* name : {"broken_truncated.xls", "broken_empty.xls", "broken_text_renamed.xls",
                            "mesh_small.lo.xlsx"}) {
     const std::string why = xlsx::testing::Error321([&] { ReadXls(Fixture(name)); });
-    EXPECT_NE(why.find(Fixture(name)), std::string::npos) << why;
-    EXPECT_NE(why.find("壊れています"), std::string::npos) << why;
+    EXPECT_TRUE(Contains(why, Fixture(name))) << why;
+    EXPECT_TRUE(Contains(why, "壊れています")) << why;
   }
   try {
     ReadXls(Fixture("no_such_file.xls"));

@@ -232,12 +232,17 @@ inline ByteVec XfTable() {
 // records between its BOF and EOF. The BOUNDSHEET positions are computed.
 struct SheetSpec {
   std::string name;
-  ByteVec records;        // between BOF and EOF
-  std::uint8_t type = 0;  // BOUNDSHEET dt: 0 worksheet, 2 chart
+  ByteVec records;             // between BOF and EOF
+  std::uint8_t type = 0;       // BOUNDSHEET dt: 0 worksheet, 2 chart
+  std::u16string wide_name{};  // if set, the name stored in 16 bits instead of `name`
 };
 inline ByteVec WorkbookStream(const ByteVec& globals_extra, const std::vector<SheetSpec>& sheets) {
   auto boundsheet = [](std::uint32_t pos, const SheetSpec& s) {
-    return Record(0x0085, Le().u32(pos).u8(0).u8(s.type).u8(s.name.size()).u8(0).latin1(s.name).b);
+    Le b;
+    b.u32(pos).u8(0).u8(s.type);
+    if (s.wide_name.empty())
+      return Record(0x0085, b.u8(s.name.size()).u8(0).latin1(s.name).b);
+    return Record(0x0085, b.u8(s.wide_name.size()).u8(1).utf16(s.wide_name).b);
   };
   std::size_t globals_size = Bof(0x0005).size() + globals_extra.size() + Eof().size();
   for (const SheetSpec& s : sheets) {
@@ -266,10 +271,7 @@ inline ByteVec CompoundFile(const ByteVec& stream, const char* name = "Workbook"
 // start sector of the directory entry named `name` (ASCII).
 struct OleView {
   ByteVec& file;
-  std::uint32_t u32(std::size_t off) const {
-    return file[off] | (file[off + 1] << 8) | (file[off + 2] << 16) |
-           (static_cast<std::uint32_t>(file[off + 3]) << 24);
-  }
+  std::uint32_t u32(std::size_t off) const { return G32(file, off); }
   void put32(std::size_t off, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
       file[off + i] = static_cast<std::uint8_t>(v >> (8 * i));
