@@ -502,9 +502,6 @@ TEST(XlsWriterStorages, WhatDoesNotReadBackTheSameIsRefused) {
 
 using Cell = std::pair<int, int>;  // (row, col) from 1
 
-// Shared tokens: the cell on the left (PtgRefN, row +0, column -1) plus 1.
-const ByteVec kSharedTokens = {0x2C, 0x00, 0x00, 0xFF, 0xC0, 0x1E, 0x01, 0x00, 0x03};
-
 // A FORMULA whose tokens are one PtgExp (or PtgTbl) naming (to_row, to_col), all from 0.
 ByteVec Pointer(int row, int col, int to_row, int to_col, bool table = false) {
   Le b;
@@ -512,23 +509,17 @@ ByteVec Pointer(int row, int col, int to_row, int to_col, bool table = false) {
   b.u16(5).u8(table ? 0x02 : 0x01).u16(to_row).u16(to_col);
   return Record(0x0006, b.b);
 }
-Le Range(int r0, int r1, int c0, int c1) {
-  return std::move(Le().u16(r0).u16(r1).u8(c0).u8(c1));
-}
-ByteVec SharedFormula(int r0, int r1, int c0, int c1) {
-  Le b = Range(r0, r1, c0, c1);
-  b.u8(0).u8((r1 - r0 + 1) * (c1 - c0 + 1)).u16(kSharedTokens.size()).bytes(kSharedTokens);
-  return Record(0x04BC, b.b);
-}
-ByteVec ArrayFormula(int r0, int r1, int c0, int c1) {
-  Le b = Range(r0, r1, c0, c1);
-  b.u16(0).u32(0).u16(3).u8(0x1E).u16(5);  // {=5}
-  return Record(0x0221, b.b);
-}
-ByteVec DataTable(int r0, int r1, int c0, int c1) {
-  Le b = Range(r0, r1, c0, c1);
-  b.u16(0).u16(0).u16(0).u16(0).u16(0);
-  return Record(0x0236, b.b);
+// A SHRFMLA, ARRAY or TABLE record over rows r0..r1 and columns c0..c1, from 0.
+ByteVec Group(std::uint16_t type, int r0, int r1, int c0, int c1) {
+  Le b;
+  b.u16(r0).u16(r1).u8(c0).u8(c1);
+  if (type == 0x04BC)  // the cell on the left (PtgRefN, row +0, column -1) plus 1
+    b.u8(0).u8((r1 - r0 + 1) * (c1 - c0 + 1)).u16(9).bytes({0x2C, 0, 0, 0xFF, 0xC0, 0x1E, 1, 0, 3});
+  else if (type == 0x0221)
+    b.u16(0).u32(0).u16(3).u8(0x1E).u16(5);  // {=5}
+  else
+    b.bytes(ByteVec(10, 0));
+  return Record(type, b.b);
 }
 
 // A1 = 1; B2:D4 one shared formula anchored at B2; E2:E3 an array formula; F2 a one-cell
@@ -537,22 +528,14 @@ ByteVec Workbook() {
   Le cells;
   cells.bytes(Number(0, 0, 1));
   for (int r = 1; r <= 3; ++r) {
-    for (int c = 1; c <= 3; ++c) {
-      cells.bytes(Pointer(r, c, 1, 1));
-      if (r == 1 && c == 1)
-        cells.bytes(SharedFormula(1, 3, 1, 3));
-    }
-    if (r <= 2) {
-      cells.bytes(Pointer(r, 4, 1, 4));
-      if (r == 1)
-        cells.bytes(ArrayFormula(1, 2, 4, 4));
-    }
-    if (r == 1)
-      cells.bytes(Pointer(1, 5, 1, 5)).bytes(ArrayFormula(1, 1, 5, 5));
-    if (r <= 2) {
-      cells.bytes(Pointer(r, 6, 1, 6, true));
-      if (r == 1)
-        cells.bytes(DataTable(1, 2, 6, 6));
+    for (int c = 1; c <= 3; ++c)
+      cells.bytes(Pointer(r, c, 1, 1)).bytes(r + c == 2 ? Group(0x04BC, 1, 3, 1, 3) : ByteVec{});
+    if (r == 1) {
+      cells.bytes(Pointer(1, 4, 1, 4)).bytes(Group(0x0221, 1, 2, 4, 4));
+      cells.bytes(Pointer(1, 5, 1, 5)).bytes(Group(0x0221, 1, 1, 5, 5));
+      cells.bytes(Pointer(1, 6, 1, 6, true)).bytes(Group(0x0236, 1, 2, 6, 6));
+    } else if (r == 2) {
+      cells.bytes(Pointer(2, 4, 1, 4)).bytes(Pointer(2, 6, 1, 6, true));
     }
   }
   return CompoundFile(WorkbookStream(XfTable(), {{"s", cells.b}}));
