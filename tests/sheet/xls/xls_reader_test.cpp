@@ -153,45 +153,44 @@ TEST(XlsCrafted, BrokenStreamsAreError321) {
         .bytes(Eof())
         .b;
   };
+  const ByteVec biff5 = Le().bytes(Bof(5, 0x0500)).bytes(Eof()).b;
   const struct {
     ByteVec stream;
-    const char* says;
+    const char* says;  // after the file's name: broken or unsupported, and why
+    const char* stream_name = "Workbook";
   } cases[] = {
-      {WorkbookStream(Sst({"a", "b"}), {{"s", LabelSst(6, 7, 2)}}), "LABELSST"},
-      {WorkbookStream({}, {{"s", LabelSst(0, 0, 0)}}), ""},
+      {WorkbookStream(Sst({"a", "b"}), {{"s", LabelSst(6, 7, 2)}}),
+       "は壊れています: 位置 77 のLABELSST (セル H7) の文字列番号 2 が"},
+      {WorkbookStream({}, {{"s", LabelSst(0, 0, 0)}}),
+       "は壊れています: 位置 57 のLABELSST (セル A1)"},
       // A NUMBER whose body holds 10 bytes instead of 14.
-      {WorkbookStream({}, {{"s", Record(0x0203, Le().u16(0).u16(0).u16(15).u32(0).b)}}), "NUMBER"},
-      {cut_record, ""},
-      {no_eof, "EOF"},
-      {WorkbookStream({}, {{"s", Record(0x00BD, Le().u16(0).u16(0).u16(15).u32(2).u8(0).b)}}), ""},
-      {WorkbookStream(Sst({"a"}, 9), {{"s", Number(0, 0, 1)}}), "SST"},
-      {bound_sheet(100000), "BOUNDSHEET"},
-      {bound_sheet(4), ""},
-      {WorkbookStream({}, {}), ""},
-      {Number(0, 0, 1), ""},
-      {{}, ""},
-      {Le().bytes(Bof(5, 0x0500)).bytes(Eof()).b, "an Excel 2–95 workbook"},
+      {WorkbookStream({}, {{"s", Record(0x0203, Le().u16(0).u16(0).u16(15).u32(0).b)}}),
+       "は壊れています: NUMBER が途中で切れています"},
+      {cut_record, "は壊れています: 位置 57 のレコード (種類 0x0203)"},
+      {no_eof, "は壊れています: シート \"s\" が EOF"},
+      {WorkbookStream({}, {{"s", Record(0x00BD, Le().u16(0).u16(0).u16(15).u32(2).u8(0).b)}}),
+       "は壊れています: 位置 57 のMULRK"},
+      {WorkbookStream(Sst({"a"}, 9), {{"s", Number(0, 0, 1)}}), "は壊れています: SST は 9 個"},
+      {bound_sheet(100000), "は壊れています: シート \"x\" の位置 100000 (BOUNDSHEET)"},
+      {bound_sheet(4), "は壊れています: シート \"x\" が BOF"},
+      {WorkbookStream({}, {}), "は壊れています: ブックにワークシートがありません"},
+      {Number(0, 0, 1), "は壊れています: ブックの全体設定"},
+      {{}, "は壊れています: \"Workbook\" ストリームが空です"},
+      {biff5, "は読み込めません: Excel 2–95 のブックです"},
+      {biff5, "は読み込めません: Excel 2–95 のブックです", "Book"},
       {Le().bytes(Record(0x0409, Le().u16(0).u16(0x10).u16(0).b)).bytes(Eof()).b,
-       "an Excel 2–95 workbook"},
+       "は読み込めません: Excel 2–95 のブックです"},
+      {Eof(), "は読み込めません: \"Workbook\" ストリームがなく、Excel のブックではありません",
+       "Other"},
       {WorkbookStream(Record(0x002F, Le().u16(1).bytes(ByteVec(52, 0)).b),
                       {{"s", Number(0, 0, 1)}}),
-       "password-protected: save it without a password"},
+       "は読み込めません: パスワードで保護されています"},
   };
-  for (std::size_t i = 0; i < std::size(cases); ++i) {
-    const std::string d = StreamError(cases[i].stream);
-    EXPECT_TRUE(Contains(d, cases[i].says)) << "case " << i << ": " << d;
+  for (const auto& c : cases) {
+    const std::string d =
+        Error321([&] { ReadXlsBytes(CompoundFile(c.stream, c.stream_name), kPath); });
+    EXPECT_TRUE(Contains(d, "\"" + kPath + "\" " + c.says)) << d;
   }
-  EXPECT_TRUE(Contains(StreamError(cases[0].stream), "H7"));
-}
-
-TEST(XlsCrafted, BookStreamIsExcel95AndOtherStreamsAreNoWorkbook) {
-  const ByteVec biff5 = Le().bytes(Bof(5, 0x0500)).bytes(Eof()).b;
-  const std::string d = Error321([&] { ReadXlsBytes(CompoundFile(biff5, "Book"), kPath); });
-  EXPECT_TRUE(Contains(d, "an Excel 2–95 workbook")) << d;
-  EXPECT_FALSE(Contains(d, "壊れて")) << d;
-  const std::string other = Error321([&] { ReadXlsBytes(CompoundFile(Eof(), "Other"), kPath); });
-  EXPECT_TRUE(Contains(other, "Excel のブックではありません")) << other;
-  EXPECT_FALSE(Contains(other, "壊れて")) << other;
 }
 
 // ---- Compound-file damage ------------------------------------------------------------------
@@ -324,6 +323,8 @@ TEST(XlsReaderMarks, AskedCellsLearnTheirFillThroughTheirXf) {
   }
 }
 
+// What the FreeXL cross-check below cannot see: the active sheet, cells left empty, booleans
+// (FreeXL reads them as integers) and the file FreeXL cannot open.
 TEST(XlsReaderFixtures, BothWritersHoldTheListedCells) {
   const std::vector<FixtureCase> cases = {
       {"mesh_small", "mesh", "A1 F3 I6 H7 B1 J7",
@@ -334,16 +335,11 @@ TEST(XlsReaderFixtures, BothWritersHoldTheListedCells) {
        "Number(5.5) Empty Empty Empty Number(0) Number(7) Text(\"membrane weight\") Number(1) "
        "Text(\"data weight\") Number(10) Text(\"over-relaxation factor\") "
        "Number(9.9999999999999995e-07)"},
-      {"mesh_text_value", nullptr, "H7 G7", "Text(\"n/a\") Number(2.5)"},
-      {"mesh_numeric_text", nullptr, "G6 I6 B19 H6",
-       "Text(\"7.25\") Text(\"-3.5\") Text(\"1.5\") Number(8)"},
-      {"mesh_counts_halves", nullptr, "F3 D5 E10", "Number(2.5) Number(3.5) Number(-10)"},
       {"mesh_second_sheet_active", "mesh", "A1 F3 J8",
        "Text(\"the active sheet\") Number(4) Number(6.5)"},
       {"mesh_labels_notes", nullptr, "A1 B1 J12 A22",
        "Text(\"Survey mesh, site 4 (heights in m)\") Empty Number(12345) Text(\"end of sheet\")"},
       {"mesh_dates_booleans", nullptr, "B2 K7 B22", "Number(44270.5) Boolean(1) Boolean(0)"},
-      {"mesh_smooth_40x30", nullptr, "G6 AT35", "Number(114.2) Number(147.029)"},
       {"points_small", "points", "A1 A3 E4", "Text(\"two points\") Number(2) Number(20)"},
       {"points_25", nullptr, "A3 D9", "Number(25) Empty"},
       {"points_empty_count", nullptr, "A3 C3", "Empty Number(5)"},
