@@ -6,6 +6,7 @@
 #include <freexl.h>
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -21,6 +22,7 @@
 #include "platform/workbook.h"
 #include "sheet/xls/biff_record_reader.h"
 #include "sheet/xls/ole_writer.h"
+#include "sheet/xls/xls_format_error.h"
 #include "sheet/xlsx/cell_value_printer.h"
 
 namespace ombrix::sheet::xls::testing {
@@ -102,6 +104,19 @@ inline std::string Cells(const Workbook& book, const std::string& refs) {
   return out;
 }
 
+// The message of the XlsFormatError `fn` must throw for a broken file.
+template <typename Fn>
+std::string BrokenError(Fn fn) {
+  try {
+    fn();
+  } catch (const XlsFormatError& e) {
+    EXPECT_EQ(e.kind(), XlsFormatError::Kind::kBroken) << e.what();
+    return e.what();
+  }
+  ADD_FAILURE() << "no error";
+  return {};
+}
+
 // Little-endian byte appenders.
 struct Le {
   ByteVec b;
@@ -112,10 +127,8 @@ struct Le {
   Le& u16(std::uint32_t v) { return u8(v).u8(v >> 8); }
   Le& u32(std::uint32_t v) { return u16(v).u16(v >> 16); }
   Le& f64(double d) {
-    std::uint64_t bits;
-    std::memcpy(&bits, &d, 8);
-    u32(static_cast<std::uint32_t>(bits));
-    return u32(static_cast<std::uint32_t>(bits >> 32));
+    const auto bits = std::bit_cast<std::uint64_t>(d);
+    return u32(static_cast<std::uint32_t>(bits)).u32(static_cast<std::uint32_t>(bits >> 32));
   }
   Le& bytes(const ByteVec& v) {
     b.insert(b.end(), v.begin(), v.end());
