@@ -65,6 +65,20 @@ TEST(XlsCrafted, EveryCellRecordKind) {
   cells.bytes(Record(0x00BE, Le().u16(2).u16(1).u16(30).u16(31).u16(32).u16(3).b));
   cells.bytes(BoolErr(3, 0, 0x00, true)).bytes(BoolErr(4, 0, 0x17, true));
   cells.bytes(BoolErr(5, 0, 0x24, true));
+  // An embedded chart's substream, whose cells are not the sheet's, then formula results in H.
+  cells.bytes(Bof(0x0020)).bytes(Number(0, 0, 99)).bytes(Eof());
+  cells.bytes(Formula(0, 7, Le().f64(3.8333333333333335).b))
+      .bytes(Formula(1, 7, SpecialResult(1, 1)))     // TRUE
+      .bytes(Formula(2, 7, SpecialResult(2, 0x07)))  // #DIV/0!
+      .bytes(Formula(3, 7, SpecialResult(3, 0)))     // empty text
+      .bytes(Formula(4, 7, SpecialResult(0, 0)))     // text in the STRING record
+      .bytes(Record(0x04BC, ByteVec(10, 0)))         // a SHRFMLA may come in between
+      .bytes(Record(0x0207, Le().u16(6).u8(0).latin1("mesh ").b))
+      .bytes(Record(0x003C, Le().u8(1).utf16(u"A").b))  // ... and go on in 16 bits
+      .bytes(Formula(5, 7, SpecialResult(0, 0)))
+      .bytes(Record(0x0207, Le().u16(0).u8(0).b));  // empty string result
+  // A STRING record without its formula is ignored.
+  cells.bytes(Number(6, 7, 1)).bytes(Record(0x0207, Le().u16(1).u8(0).latin1("x").b));
   const ByteVec stream = WorkbookStream(Sst({"zero", "one"}), {{"cells", cells.b}});
   const auto wb = ReadStream(stream);
   EXPECT_EQ(wb->ActiveSheetName(), "cells");
@@ -72,13 +86,16 @@ TEST(XlsCrafted, EveryCellRecordKind) {
             "Number(1.25) Number(7) Text(\"one\") Text(\"caf\u00E9\") Boolean(1) Error(\"#N/A\") "
             "Empty Number(1) Number(-2) Number(0.5) Empty Empty Error(\"#NULL!\") Error(\"#REF!\") "
             "Error(\"#NUM!\")");
+  EXPECT_EQ(Cells(*wb, "H1 H2 H3 H4 H5 H6 H7"),
+            "Number(3.8333333333333335) Boolean(1) Error(\"#DIV/0!\") Empty Text(\"mesh A\") Empty "
+            "Number(1)");
 
   // The layout keeps each cell's record offset and XF, blanks included.
   const auto globals = xls::ParseGlobals(stream);
   CellStore store;
   xls::SheetLayout layout;
   xls::ParseSheetCells(stream, globals, 0, store, &layout);
-  ASSERT_EQ(layout.cells.size(), 16u);
+  ASSERT_EQ(layout.cells.size(), 23u);
   const xls::CellLocation& mulrk_c2 = layout.cells[8];
   EXPECT_EQ(mulrk_c2.row, 2);
   EXPECT_EQ(mulrk_c2.col, 3);
@@ -91,25 +108,6 @@ TEST(XlsCrafted, EveryCellRecordKind) {
   EXPECT_EQ(blank_d3.xf, 32);
   EXPECT_EQ(stream[layout.bof_offset], 0x09);
   EXPECT_EQ(stream[layout.eof_offset], 0x0A);
-}
-
-TEST(XlsCrafted, FormulaResults) {
-  Le cells;
-  cells.bytes(Formula(0, 0, Le().f64(3.8333333333333335).b))
-      .bytes(Formula(1, 0, SpecialResult(1, 1)))     // TRUE
-      .bytes(Formula(2, 0, SpecialResult(2, 0x07)))  // #DIV/0!
-      .bytes(Formula(3, 0, SpecialResult(3, 0)))     // empty text
-      .bytes(Formula(4, 0, SpecialResult(0, 0)))     // text in the STRING record
-      .bytes(Record(0x04BC, ByteVec(10, 0)))         // a SHRFMLA may come in between
-      .bytes(Record(0x0207, Le().u16(6).u8(0).latin1("mesh ").b))
-      .bytes(Record(0x003C, Le().u8(1).utf16(u"A").b))  // ... and go on in 16 bits
-      .bytes(Formula(5, 0, SpecialResult(0, 0)))
-      .bytes(Record(0x0207, Le().u16(0).u8(0).b));  // empty string result
-  // A STRING record without its formula is ignored.
-  cells.bytes(Number(6, 0, 1)).bytes(Record(0x0207, Le().u16(1).u8(0).latin1("x").b));
-  EXPECT_EQ(Cells(*ReadStream(WorkbookStream({}, {{"f", cells.b}})), "A1 A2 A3 A4 A5 A6 A7"),
-            "Number(3.8333333333333335) Boolean(1) Error(\"#DIV/0!\") Empty Text(\"mesh A\") Empty "
-            "Number(1)");
 }
 
 // The second sheet's name is stored in 16 bits.
@@ -129,14 +127,6 @@ TEST(XlsCrafted, ActiveSheetFromWindow1) {
               Contains(why, "the active sheet is a chart; make a worksheet active and save"))
       << why;
   EXPECT_EQ(ReadStream(WorkbookStream(Window1(1), chart_first))->ActiveSheetName(), "data");
-}
-
-TEST(XlsCrafted, EmbeddedChartSubstreamIsSkipped) {
-  Le cells;
-  cells.bytes(Number(0, 0, 1)).bytes(Bof(0x0020)).bytes(Number(0, 0, 99)).bytes(Eof());
-  cells.bytes(Number(1, 0, 2));
-  EXPECT_EQ(Cells(*ReadStream(WorkbookStream({}, {{"s", cells.b}})), "A1 A2"),
-            "Number(1) Number(2)");
 }
 
 // ---- Broken and unsupported --------------------------------------------------------------
