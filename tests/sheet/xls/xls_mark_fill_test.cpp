@@ -43,20 +43,15 @@ TEST(XlsMarkFill, OnlyASolidPatternInColour23WithoutXfExtMarks) {
 }
 
 TEST(XlsMarkFill, CountsTheXfRecordsOfTheGlobalsInOrder) {
-  const ByteVec globals_part = [] {
-    Le s;
-    s.bytes(Bof(0x0005))
-        .bytes(Record(0x00E0, Xf(0, 0)))
-        .bytes(Record(0x0031, ByteVec(16, 0)))  // a FONT between them
-        .bytes(Record(0x00E0, Xf(1, 23)))
-        .bytes(Record(0x00E0, Xf(1, 22)));
-    return s.b;
-  }();
   Le s;
-  s.bytes(globals_part).bytes(Eof());
-  s.bytes(Bof(0x0010)).bytes(Record(0x00E0, Xf(1, 23))).bytes(Eof());
+  s.bytes(Bof(0x0005))
+      .bytes(Record(0x00E0, Xf(0, 0)))
+      .bytes(Record(0x0031, ByteVec(16, 0)))  // a FONT between them
+      .bytes(Record(0x00E0, Xf(1, 23)))
+      .bytes(Record(0x00E0, Xf(1, 22)));
   WorkbookGlobals globals;
-  globals.eof_offset = static_cast<std::uint32_t>(globals_part.size());
+  globals.eof_offset = static_cast<std::uint32_t>(s.b.size());
+  s.bytes(Eof()).bytes(Bof(0x0010)).bytes(Record(0x00E0, Xf(1, 23))).bytes(Eof());
   EXPECT_EQ(MarkedXfs(s.b, globals), (std::vector<bool>{false, true, false}));
 }
 

@@ -6,9 +6,11 @@
 #include <freexl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -31,6 +33,18 @@ using ByteVec = std::vector<std::uint8_t>;
 
 inline std::string Fixture(const std::string& name) {
   return std::string(OMBRIX_FIXTURES_DIR) + "/" + name;
+}
+
+// The .xls files of the fixtures folder that are not meant to be broken, in name order.
+inline std::vector<std::string> XlsFixtures() {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(OMBRIX_FIXTURES_DIR)) {
+    const std::string name = entry.path().filename().string();
+    if (entry.path().extension() == ".xls" && !name.starts_with("broken_"))
+      names.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 inline ByteVec ReadFile(const std::string& path) {

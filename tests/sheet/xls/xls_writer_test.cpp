@@ -221,17 +221,6 @@ std::string FreeXlText(const FreeXlBook& book, int row, int col) {
   return "t" + std::to_string(v.type) + (text ? v.value.text_value : "");
 }
 
-std::vector<std::string> XlsFixtures() {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(OMBRIX_FIXTURES_DIR)) {
-    const std::string name = entry.path().filename().string();
-    if (entry.path().extension() == ".xls" && name.rfind("broken_", 0) != 0)
-      names.push_back(name);
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 TEST(XlsWriter, EditsEveryKindOfCellInEveryFixture) {
   std::set<std::string> kinds;
   int dbcell_rows = 0;
