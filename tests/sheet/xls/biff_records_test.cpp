@@ -16,10 +16,7 @@
 namespace ombrix::sheet::xls {
 namespace {
 
-using testing::ByteVec;
-using testing::Le;
-using testing::Record;
-using testing::Segments;
+using namespace testing;  // NOLINT
 
 // The top 32 bits of a double, as an RK stores them.
 std::uint32_t RkOfDouble(double d) {
@@ -68,7 +65,7 @@ TEST(BiffRecordReader, TruncatedRecordsThrow) {
 
   ByteVec body = Record(0x0203, ByteVec(14, 0));
   body.pop_back();
-  const std::string why = testing::BrokenError([&] { BiffRecordReader(body, 0).Next(r); });
+  const std::string why = BrokenError([&] { BiffRecordReader(body, 0).Next(r); });
   EXPECT_NE(why.find("0x0203"), std::string::npos) << why;
   const ByteVec eof = Record(0x000A, {});
   EXPECT_THROW(BiffRecordReader(eof, 5), XlsFormatError);

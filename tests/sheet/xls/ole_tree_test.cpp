@@ -15,8 +15,7 @@
 namespace ombrix::sheet::xls {
 namespace {
 
-using testing::ByteVec;
-using testing::OleView;
+using namespace testing;  // NOLINT
 
 using ClassId = std::array<std::uint8_t, 16>;
 
@@ -135,8 +134,8 @@ TEST(OleTree, RefusesStoragesNestedBeyondTheLimit) {
   std::string path = "s1";
   for (int i = 2; i <= kMaxStorageDepth + 1; ++i)
     path += "/s" + std::to_string(i);
-  const std::string why = testing::BrokenError(
-      [] { ReadCompoundTree(WriteCompoundFile(Nested(kMaxStorageDepth + 1))); });
+  const std::string why =
+      BrokenError([] { ReadCompoundTree(WriteCompoundFile(Nested(kMaxStorageDepth + 1))); });
   EXPECT_NE(why.find("\"" + path + "\" の入れ子"), std::string::npos) << why;
 }
 
@@ -154,7 +153,7 @@ TEST(OleTree, RefusesStreamsThatShareTheirSectors) {
     ole.put32(e + 0x74, ole.u32(big + 0x74));  // start sector
     ole.put32(e + 0x78, 20000);                // size
   }
-  const std::string why = testing::BrokenError([&] { ReadCompoundTree(file); });
+  const std::string why = BrokenError([&] { ReadCompoundTree(file); });
   EXPECT_NE(why.find("合計"), std::string::npos) << why;
 }
 

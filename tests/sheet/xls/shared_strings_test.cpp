@@ -14,9 +14,7 @@
 namespace ombrix::sheet::xls {
 namespace {
 
-using testing::ByteVec;
-using testing::Le;
-using testing::Segments;
+using namespace testing;  // NOLINT
 
 std::vector<std::string> Parse(const std::vector<ByteVec>& pieces) {
   return ParseSharedStrings(Segments(pieces));
@@ -59,7 +57,7 @@ TEST(SharedStrings, StringsSplitAcrossContinues) {
 }
 
 TEST(SharedStrings, CountsBeyondTheBytesThrow) {
-  const std::string why = testing::BrokenError(
+  const std::string why = BrokenError(
       [] { Parse({Le().u32(5).u32(5).u16(1).u8(0).latin1("a").u16(1).u8(0).latin1("b").b}); });
   EXPECT_NE(why.find("SST"), std::string::npos) << why;
   EXPECT_THROW(Parse({Le().u32(0xFFFFFFFF).u32(0xFFFFFFFF).u16(1).u8(0).latin1("a").b}),

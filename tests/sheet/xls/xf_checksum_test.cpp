@@ -16,15 +16,7 @@
 namespace ombrix::sheet {
 namespace {
 
-using xls::testing::ByteVec;
-using xls::testing::CompoundFile;
-using xls::testing::Fixture;
-using xls::testing::G32;
-using xls::testing::Le;
-using xls::testing::ReadFile;
-using xls::testing::Record;
-using xls::testing::WorkbookStream;
-using xls::testing::XfTable;
+using namespace xls::testing;  // NOLINT
 
 struct XfState {
   std::size_t xfs = 0;
@@ -78,7 +70,7 @@ ByteVec WithXfCrc(bool stale) {
   ext.u16(0x087D).u16(0).u32(0).u32(0).u16(0).u16(15).u16(0).u16(0);
   const ByteVec globals =
       Le().bytes(xfs).bytes(Record(0x087C, frt.b)).bytes(Record(0x087D, ext.b)).b;
-  return CompoundFile(WorkbookStream(globals, {{"s", xls::testing::Number(0, 0, 1.5)}}));
+  return CompoundFile(WorkbookStream(globals, {{"s", Number(0, 0, 1.5)}}));
 }
 
 TEST(XfChecksum, WriterKeepsTheCountAndChecksumInStep) {

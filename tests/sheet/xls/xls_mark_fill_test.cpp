@@ -12,11 +12,7 @@
 namespace ombrix::sheet::xls {
 namespace {
 
-using testing::Bof;
-using testing::ByteVec;
-using testing::Eof;
-using testing::Le;
-using testing::Record;
+using namespace testing;  // NOLINT
 
 // An XF body with the word at 14 (borders, XFEXT flag, fill pattern) and the pattern's
 // foreground and background colours at 18.
