@@ -240,12 +240,10 @@ TEST(XlsCompoundFile, DamageIsAQuickError321) {
 // once; more sheets or shared strings than the caps are refused in one line naming the file.
 TEST(XlsReadLimits, AStringShownByManyCellsIsKeptOnce) {
   const std::string long_text(8000, 'q');
-  ByteVec cells;
-  for (int i = 0; i < 2000; ++i) {
-    const ByteVec c = LabelSst(i / 100, i % 100, i % 2);
-    cells.insert(cells.end(), c.begin(), c.end());
-  }
-  const auto book = ReadStream(WorkbookStream(Sst({long_text, "short"}), {{"data", cells}}));
+  Le cells;
+  for (int i = 0; i < 2000; ++i)
+    cells.bytes(LabelSst(i / 100, i % 100, i % 2));
+  const auto book = ReadStream(WorkbookStream(Sst({long_text, "short"}), {{"data", cells.b}}));
   EXPECT_EQ(book->Cell(1, 1), CellValue::Text(long_text));
   EXPECT_EQ(book->Cell(1, 2), CellValue::Text("short"));
   EXPECT_EQ(book->Cell(20, 100), CellValue::Text("short"));
@@ -257,9 +255,8 @@ TEST(XlsReadLimits, AStringShownByManyCellsIsKeptOnce) {
 // Each refusal in one line: "FILE" は読み込めません: and the cap.
 TEST(XlsReadLimits, MoreSheetsOrSharedStringsThanTheCapsAreRefused) {
   std::vector<SheetSpec> sheets(kMaxSheets + 1);
-  for (std::size_t i = 0; i < sheets.size(); ++i) {
+  for (std::size_t i = 0; i < sheets.size(); ++i)
     sheets[i].name = "S" + std::to_string(i);
-  }
   const struct {
     ByteVec stream;
     const char* says;
