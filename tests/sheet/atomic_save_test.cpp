@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "fakes/temp_folder.h"
 #include "model/run_error.h"
 #include "sheet/stale_temporaries.h"
 
@@ -33,17 +34,10 @@ std::string Content(const fs::path& path) {
 class AtomicSave : public ::testing::Test {
  protected:
   AtomicSave() {
-    folder_ = fs::temp_directory_path() /
-              ("ombrix_save_" + std::to_string(::getpid()) + "_" + std::to_string(counter_++));
-    fs::create_directories(folder_);
-    file_ = folder_ / "mesh.xls";
     std::ofstream(file_, std::ios::binary) << "original content";
     ::chmod(file_.c_str(), 0640);
   }
-  ~AtomicSave() override {
-    ::chmod(folder_.c_str(), 0755);
-    fs::remove_all(folder_);
-  }
+  ~AtomicSave() override { ::chmod(folder_.c_str(), 0700); }  // removable, whatever a case left
   // Everything in the folder but the file itself: temporary files left behind.
   int Leftovers() const {
     int n = 0;
@@ -53,9 +47,9 @@ class AtomicSave : public ::testing::Test {
     return n;
   }
 
-  static inline int counter_ = 0;
-  fs::path folder_;
-  fs::path file_;
+  ombrix::testing::TempFolder dir_;
+  const fs::path folder_ = dir_.path();
+  const fs::path file_ = folder_ / "mesh.xls";
 };
 
 // Steps that trip at step `at` (1 create, 2 write, 3 mode, 4 flush, 5 close, 6 rename): with a
@@ -254,13 +248,11 @@ TEST_F(AtomicSave, TheSweepTakesOnlyOurUnlockedTemporaryFiles) {
   EXPECT_TRUE(fs::is_symlink(folder_ / ".link.ombrix-abcdef"));
   EXPECT_EQ(Content(file_), "original content");
   EXPECT_EQ(RemoveStaleTemporaries(folder_ / "no-such-folder"), 0);
-}
-
-TEST(TemporaryName, IsTheShapeTheSweepLooksFor) {
-  std::string made = TemporaryTemplate("/some/folder", "/elsewhere/mesh book.xlsx");
+  // The names saves make have the shape the sweep looks for.
+  const std::string made = TemporaryTemplate("/some/folder", "/elsewhere/mesh book.xlsx");
   EXPECT_EQ(made, "/some/folder/.mesh book.xlsx.ombrix-XXXXXX");
   EXPECT_TRUE(IsTemporaryName(fs::path(made).filename().string()));
-  EXPECT_TRUE(IsTemporaryName(".a.ombrix-0aZ9xy"));  // names the sweep passes by: above
+  EXPECT_TRUE(IsTemporaryName(".a.ombrix-0aZ9xy"));
 }
 
 }  // namespace
