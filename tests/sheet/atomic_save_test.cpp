@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -39,12 +40,9 @@ class AtomicSave : public ::testing::Test {
   }
   ~AtomicSave() override { ::chmod(folder_.c_str(), 0700); }  // removable, whatever a case left
   // Everything in the folder but the file itself: temporary files left behind.
-  int Leftovers() const {
-    int n = 0;
-    for (const auto& entry : fs::directory_iterator(folder_)) {
-      n += entry.path() != file_;
-    }
-    return n;
+  long Leftovers() const {
+    return std::count_if(fs::directory_iterator(folder_), {},
+                         [&](const fs::directory_entry& e) { return e.path() != file_; });
   }
 
   ombrix::testing::TempFolder dir_;
@@ -89,9 +87,7 @@ class TrippedSteps : public SaveSteps {
     errno = error_;
     return true;
   }
-  int at_;
-  int error_;
-  int signal_;
+  int at_, error_, signal_;
 };
 
 TEST_F(AtomicSave, AFailureAtAnyStepLeavesTheOriginalAndNoTemporaryFile) {
