@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "fakes/error_capture.h"
 #include "fakes/temp_folder.h"
 #include "model/run_error.h"
 
@@ -92,13 +93,10 @@ TEST(LineExport, UnfinishedWriterLeavesTheEarlierFileAndBadNamesAreRefused) {
   EXPECT_EQ(LineFormatFor("LINES.GPKG"), LineFormat::GeoPackage);
   EXPECT_TRUE(IsSpatialReference("EPSG:6677"));
   EXPECT_FALSE(IsSpatialReference("EPSG:nonsense"));
-  try {
-    LineFileWriter writer(folder / "no/such/folder/lines.gpkg", LineFormat::GeoPackage, "");
-    FAIL() << "a folder that does not exist was accepted";
-  } catch (const RunError& e) {
-    EXPECT_EQ(e.number(), err::kPathFileAccess);
-    EXPECT_NE(std::string(e.what()).find("no/such/folder"), std::string::npos);
-  }
+  const RunError e = ErrorOf(
+      [&] { LineFileWriter(folder / "no/such/folder/lines.gpkg", LineFormat::GeoPackage, ""); });
+  EXPECT_EQ(e.number(), err::kPathFileAccess);
+  EXPECT_NE(std::string(e.what()).find("no/such/folder"), std::string::npos);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "fakes/error_capture.h"
 #include "fakes/temp_folder.h"
 #include "model/run_error.h"
 #include "sheet/stale_temporaries.h"
@@ -93,15 +94,12 @@ class TrippedSteps : public SaveSteps {
 TEST_F(AtomicSave, AFailureAtAnyStepLeavesTheOriginalAndNoTemporaryFile) {
   for (int step = 1; step <= 6; ++step) {
     TrippedSteps steps(step, step == 2 ? ENOSPC : EIO);
-    try {
-      SaveAtomically(file_.string(), Bytes("replacement that must not land"), steps);
-      ADD_FAILURE() << "step " << step << " did not fail";
-    } catch (const RunError& e) {
-      EXPECT_EQ(e.number(), err::kPathFileAccess) << step;
-      EXPECT_NE(e.description().find(file_.string()), std::string::npos) << step;
-      EXPECT_NE(e.description().find(std::strerror(step == 2 ? ENOSPC : EIO)), std::string::npos)
-          << e.description();
-    }
+    const RunError e = ErrorOf(
+        [&] { SaveAtomically(file_.string(), Bytes("replacement that must not land"), steps); });
+    EXPECT_EQ(e.number(), err::kPathFileAccess) << step;
+    EXPECT_NE(e.description().find(file_.string()), std::string::npos) << step;
+    EXPECT_NE(e.description().find(std::strerror(step == 2 ? ENOSPC : EIO)), std::string::npos)
+        << e.description();
     EXPECT_EQ(Content(file_), "original content") << step;
     EXPECT_EQ(Leftovers(), 0) << step;
   }
@@ -153,14 +151,10 @@ TEST_F(AtomicSave, ASymbolicLinkIsSavedThroughAndStaysALink) {
 TEST_F(AtomicSave, AFileWithHardLinksIsRefusedAndStaysLinked) {
   const fs::path other = folder_ / "other-name.xls";
   fs::create_hard_link(file_, other);
-  try {
-    SaveAtomically(file_.string(), Bytes("would split the names"));
-    ADD_FAILURE() << "saved over a hard-linked file";
-  } catch (const RunError& e) {
-    EXPECT_EQ(e.number(), err::kPathFileAccess);
-    EXPECT_NE(e.description().find("ハードリンク"), std::string::npos) << e.description();
-    EXPECT_NE(e.description().find(file_.string()), std::string::npos) << e.description();
-  }
+  const RunError e = ErrorOf([&] { SaveAtomically(file_.string(), Bytes("split the names")); });
+  EXPECT_EQ(e.number(), err::kPathFileAccess);
+  EXPECT_NE(e.description().find("ハードリンク"), std::string::npos) << e.description();
+  EXPECT_NE(e.description().find(file_.string()), std::string::npos) << e.description();
   EXPECT_THROW(RequireReplaceable(file_.string()), RunError);
   EXPECT_THROW(CreateOrReplace(other.string(), Bytes("x")), RunError);
   EXPECT_EQ(Content(file_), "original content");

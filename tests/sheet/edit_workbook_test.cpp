@@ -11,6 +11,7 @@
 #include <iterator>
 #include <utility>
 
+#include "fakes/error_capture.h"
 #include "fakes/temp_folder.h"
 #include "model/run_error.h"
 #include "platform/work_stopped.h"
@@ -32,13 +33,9 @@ TEST(EditWorkbook, FoldersAndMissingFilesAreToldApart) {
   const std::pair<std::string, int> cases[] = {{dir / "none.xls", err::kFileNotFound},
                                                {dir.path().string(), err::kPathFileAccess}};
   for (const auto& [path, number] : cases) {
-    try {
-      EditWorkbook(path, edits);
-      ADD_FAILURE() << path;
-    } catch (const RunError& e) {
-      EXPECT_EQ(e.number(), number) << e.what();
-      EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
-    }
+    const RunError e = ErrorOf([&] { EditWorkbook(path, edits); });
+    EXPECT_EQ(e.number(), number) << e.what();
+    EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
   }
 }
 

@@ -12,6 +12,7 @@
 #include <future>
 #include <thread>
 
+#include "fakes/error_capture.h"
 #include "fakes/temp_folder.h"
 #include "model/run_error.h"
 #include "platform/work_stopped.h"
@@ -37,14 +38,10 @@ TEST_F(WorkbookLockTest, ASecondWriterWaitsAndGivesUpWithAMessage) {
   const WorkbookLock held(path_, "mesh.xlsx");
   EXPECT_EQ(Text(held.ReadAll()), "first");
   const auto start = std::chrono::steady_clock::now();
-  try {
-    WorkbookLock second(path_, "shown/mesh.xlsx", nullptr, 150ms);
-    ADD_FAILURE() << "locked twice";
-  } catch (const RunError& e) {
-    EXPECT_EQ(e.number(), err::kPathFileAccess);
-    EXPECT_NE(e.description().find("\"shown/mesh.xlsx\""), std::string::npos) << e.what();
-    EXPECT_NE(e.description().find("別の書き込み"), std::string::npos) << e.what();
-  }
+  const RunError e = ErrorOf([&] { WorkbookLock(path_, "shown/mesh.xlsx", nullptr, 150ms); });
+  EXPECT_EQ(e.number(), err::kPathFileAccess);
+  EXPECT_NE(e.description().find("\"shown/mesh.xlsx\""), std::string::npos) << e.what();
+  EXPECT_NE(e.description().find("別の書き込み"), std::string::npos) << e.what();
   EXPECT_GE(std::chrono::steady_clock::now() - start, 150ms);
   EXPECT_THROW(WorkbookLock(dir_ / "missing.xlsx", "missing.xlsx"), RunError);
 }
@@ -91,15 +88,11 @@ TEST(OfficeLockFile, ALockFileNamesWhoHasTheFileOpen) {
   ASSERT_TRUE(lock);
   EXPECT_EQ(lock->path, dir / ".~lock.mesh data.xlsx#");
   EXPECT_EQ(lock->holder, "Hanako Yamada (hanako@survey-pc, 07.12.2026 10:15)");
-  try {
-    RefuseWhileOpenElsewhere("shown.xlsx", book);
-    ADD_FAILURE() << "not refused";
-  } catch (const RunError& e) {
-    EXPECT_EQ(e.number(), err::kPathFileAccess);
-    EXPECT_NE(e.description().find("\"shown.xlsx\""), std::string::npos);
-    EXPECT_NE(e.description().find("Hanako Yamada"), std::string::npos);
-    EXPECT_NE(e.description().find(lock->path), std::string::npos);
-  }
+  const RunError e = ErrorOf([&] { RefuseWhileOpenElsewhere("shown.xlsx", book); });
+  EXPECT_EQ(e.number(), err::kPathFileAccess);
+  EXPECT_NE(e.description().find("\"shown.xlsx\""), std::string::npos);
+  EXPECT_NE(e.description().find("Hanako Yamada"), std::string::npos);
+  EXPECT_NE(e.description().find(lock->path), std::string::npos);
   // Microsoft Office's owner file counts too.
   const std::filesystem::path owned = dir / "owned.xlsx";
   std::ofstream(dir / "~$owned.xlsx") << "\x05owner";
