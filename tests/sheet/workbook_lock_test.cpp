@@ -6,10 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <future>
 #include <thread>
 
 #include "fakes/error_capture.h"
@@ -44,22 +42,6 @@ TEST_F(WorkbookLockTest, ASecondWriterWaitsAndGivesUpWithAMessage) {
   EXPECT_NE(e.description().find("別の書き込み"), std::string::npos) << e.what();
   EXPECT_GE(std::chrono::steady_clock::now() - start, 150ms);
   EXPECT_THROW(WorkbookLock(dir_ / "missing.xlsx", "missing.xlsx"), RunError);
-}
-
-TEST_F(WorkbookLockTest, AWaitingWriterLocksAndReadsWhatTheFirstOneSaved) {
-  std::promise<void> holding;
-  std::thread first([&] {
-    const WorkbookLock lock(path_, "mesh.xlsx");
-    holding.set_value();
-    std::this_thread::sleep_for(100ms);
-    // Saved as a save does: a new file renamed over the name, then the lock let go.
-    std::ofstream(dir_ / "new", std::ios::binary) << "saved by the first writer";
-    std::rename((dir_ / "new").c_str(), path_.c_str());
-  });
-  holding.get_future().wait();
-  const WorkbookLock second(path_, "mesh.xlsx", nullptr, 5s);
-  EXPECT_EQ(Text(second.ReadAll()), "saved by the first writer");
-  first.join();
 }
 
 TEST_F(WorkbookLockTest, AStopEndsTheWait) {
