@@ -1,6 +1,6 @@
 #pragma once
 // A dump of a workbook for before/after comparisons: every cell of every worksheet (value,
-// formula, format and fill apart) and a fingerprint of everything else. .xlsx is read straight
+// formula, format and fill apart) and everything else it holds. .xlsx is read straight
 // from its parts, a shared formula as the text it means in each cell (so moving it within its
 // range changes nothing); .xls values come from FreeXL (an independent reader), formats and
 // formulas from the cell records.
@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
@@ -76,10 +75,6 @@ inline std::string Attr(pugi::xml_node node, std::string_view local) {
   return {};
 }
 
-inline std::string Hash(const std::string& bytes) {
-  return std::to_string(bytes.size()) + "/" + std::to_string(std::hash<std::string>{}(bytes));
-}
-
 inline std::string Num(double v) {
   char buffer[40];
   std::snprintf(buffer, sizeof buffer, "n:%.17g", v);
@@ -125,7 +120,7 @@ inline void DumpXlsxSheet(const std::string& xml, const std::string& name,
                           WorkbookDump& dump) {
   pugi::xml_document doc;
   if (!doc.load_string(xml.c_str())) {
-    dump.others["sheet " + name] = "unreadable " + Hash(xml);
+    dump.others["sheet " + name] = "unreadable " + xml;
     return;
   }
   std::map<std::string, std::pair<std::string, xlsx::CellRef>> shared;  // si: text, first cell
@@ -215,7 +210,7 @@ inline WorkbookDump DumpXlsx(const std::vector<std::uint8_t>& bytes) {
       sheet_parts.push_back(entry->name);
     }
   }
-  // Every other part, by its bytes; the content types without the styles part's entry.
+  // Every other part as it is; the content types without the styles part's entry.
   for (const xlsx::ZipEntry& e : archive.entries()) {
     if (e.name == parts.styles || e.name.ends_with("calcChain.xml") ||
         e.name == xlsx::RelationshipsPartOf(parts.workbook) ||
@@ -232,7 +227,7 @@ inline WorkbookDump DumpXlsx(const std::vector<std::uint8_t>& bytes) {
           data += NodeText(n);
       }
     }
-    dump.others["part " + e.name] = Hash(data);
+    dump.others["part " + e.name] = data;
   }
   return dump;
 }
