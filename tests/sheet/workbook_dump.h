@@ -114,15 +114,14 @@ inline XlsxFormats ReadXlsxFormats(const std::string& xml) {
 }
 
 // Each cell of a worksheet part into `dump`, and the part without its cells (and without the
-// dimension, which grows with them) as one of its others.
-inline void DumpXlsxSheet(const std::string& xml, const std::string& name,
+// dimension, which grows with them) as one of its others. False, with nothing dumped, for
+// another kind of sheet (a chart or dialog sheet) or a part that does not parse.
+inline bool DumpXlsxSheet(const std::string& xml, const std::string& name,
                           const std::vector<std::string>& strings, const XlsxFormats& formats,
                           WorkbookDump& dump) {
   pugi::xml_document doc;
-  if (!doc.load_string(xml.c_str())) {
-    dump.others["sheet " + name] = "unreadable " + xml;
-    return;
-  }
+  if (!doc.load_string(xml.c_str()) || Local(doc.document_element().name()) != "worksheet")
+    return false;
   std::map<std::string, std::pair<std::string, xlsx::CellRef>> shared;  // si: text, first cell
   pugi::xml_node root = doc.document_element();
   for (pugi::xml_node row : Children(Child(root, "sheetData"), "row")) {
@@ -173,6 +172,7 @@ inline void DumpXlsxSheet(const std::string& xml, const std::string& name,
   for (const char* local : {"sheetData", "dimension"})
     root.remove_child(Child(root, local));
   dump.others["sheet " + name] = NodeText(root);
+  return true;
 }
 
 inline WorkbookDump DumpXlsx(const std::vector<std::uint8_t>& bytes) {
@@ -202,13 +202,8 @@ inline WorkbookDump DumpXlsx(const std::vector<std::uint8_t>& bytes) {
   std::vector<std::string> sheet_parts;
   for (pugi::xml_node sheet : Children(Child(workbook.document_element(), "sheets"), "sheet")) {
     const xlsx::ZipEntry* entry = archive.Find(targets[Attr(sheet, "id")]);
-    const std::string xml = entry ? archive.Read(*entry) : "";
-    pugi::xml_document probe;
-    probe.load_string(xml.c_str());
-    if (entry && Local(probe.document_element().name()) == "worksheet") {
-      DumpXlsxSheet(xml, Attr(sheet, "name"), strings, formats, dump);
+    if (entry && DumpXlsxSheet(archive.Read(*entry), Attr(sheet, "name"), strings, formats, dump))
       sheet_parts.push_back(entry->name);
-    }
   }
   // Every other part as it is; the content types without the styles part's entry.
   for (const xlsx::ZipEntry& e : archive.entries()) {
