@@ -172,10 +172,8 @@ TEST_F(AtomicSave, AnInterruptAtAnyStepRemovesTheTemporaryFileAndEndsTheProcess)
             std::exit(0);
           },
           ::testing::KilledBySignal(signal), "");
-      // Up to the rename the original stays; a signal during the rename waits for it to end,
-      // so the file is either the old one or the whole new one, never a part. Nothing can
-      // clean up after SIGKILL itself: one temporary file stays, as the next save took the
-      // one before.
+      // A signal during the rename waits for it: the file is the old one or the whole new one.
+      // Nothing cleans up after SIGKILL: one temporary file stays (the next save takes it).
       const bool renamed = step == 6 && signal != SIGKILL;
       EXPECT_EQ(Content(file_), renamed ? "interrupted" : "original content");
       EXPECT_EQ(Leftovers(), signal == SIGKILL ? 1 : 0);

@@ -1,9 +1,7 @@
 #pragma once
 // A dump of a workbook for before/after comparisons: every cell of every worksheet (value,
-// formula, format and fill apart) and everything else it holds. .xlsx is read straight
-// from its parts, a shared formula as the text it means in each cell (so moving it within its
-// range changes nothing); .xls values come from FreeXL (an independent reader), formats and
-// formulas from the cell records.
+// formula, format and fill apart) and everything else it holds. Cells are read straight from
+// the sheet XML (.xlsx), or by FreeXL and from the cell records (.xls), not by our readers.
 
 #include <freexl.h>
 #include <pugixml.hpp>
@@ -149,6 +147,7 @@ inline bool DumpXlsxSheet(const std::string& xml, const std::string& name,
         if (!range.empty())
           shared[si] = {f.text().get(), *at};
         (range.empty() ? dump.shared_followers : dump.shared_anchors).push_back(key);
+        // The text the formula means here: moving its first cell within the range changes nothing.
         if (const auto it = shared.find(si); it == shared.end()) {
           cell.formula = "shared formula without its first cell";
         } else {
@@ -294,8 +293,7 @@ inline WorkbookDump DumpXls(const std::vector<std::uint8_t>& bytes) {
     if (std::ranges::find(kCells, record.type) != std::end(kCells))
       dump.cells[at(0)].format = xf(4);
     if (record.type == rec::kFormula) {
-      // A formula of a shared or array group points at its group's first cell; the rest is the
-      // formula's own tokens.
+      // A formula of a shared or array group only points at its group's first cell.
       std::string tokens = "tokens ";
       for (std::size_t i = 20; i < body.size(); ++i)
         tokens += std::to_string(body[i]) + ",";

@@ -68,9 +68,8 @@ std::vector<std::string> Differences(const WorkbookDump& before, const WorkbookD
   };
   for (const auto& [key, pair] : Paired(before.others, after.others))
     differ(key, pair.first, pair.second);
-  // Where FreeXL read the active sheet before, it has to read the written numbers too (a
-  // stated used range that did not grow with them hides them from it); a cell that kept a date
-  // format it shows as a date text.
+  // Where FreeXL read the active sheet, it must read the written numbers too (a used range that
+  // did not grow hides them from it); it shows a cell that kept a date format as a date text.
   bool freexl_reads_active = false;
   for (const auto& [key, cell] : before.cells)
     freexl_reads_active |= !cell.independent.empty() && key.starts_with(before.active + "!");
@@ -122,10 +121,9 @@ std::vector<std::string> Differences(const WorkbookDump& before, const WorkbookD
   return out;
 }
 
-// A workbook that FreeXL, the independent reader, cannot open once a row is added, through no
-// fault of the write: its own used range already spans 63,741 columns (a cell beyond IV), and
-// FreeXL allocates rows x columns cells up front (300 rows need 19 M of them, which it refuses
-// as out of memory). Our reader reads the result right; the runs are counted and printed.
+// A workbook FreeXL cannot open once a row is added, through no fault of the write: its used
+// range spans 63,741 columns and FreeXL allocates rows x columns cells up front (300 rows: 19 M,
+// refused as out of memory). Our reader reads the result right; the runs are counted.
 constexpr const char* kFreeXlCannotAllocate = "e_mulrk_after_far_cell.xls";
 
 void WriteOnce(const fs::path& source, const std::vector<CellEdit>& edits, const std::string& what,
@@ -178,9 +176,8 @@ TEST(WriteBackCorpus, EveryWriteChangesOnlyItsCellsOrIsRefusedLeavingTheFileAsIt
   Tally tally;
   for (const fs::path& source : Workbooks()) {
     ++tally.files;
-    // Where setcells and the fitted write-back put node (1, 1), with its mark; then, values
-    // only (a workbook without a format table takes no mark), that node again, a cell far from
-    // everything (rows and cells inserted) and A2.
+    // Node (1, 1) where setcells puts it, with its mark; then values only: that node, a cell far
+    // from everything (rows and cells inserted) and A2.
     WriteOnce(source, {CellEdit{6, 7, 12.5, true}}, "node with its mark", tally);
     WriteOnce(
         source,
@@ -192,8 +189,7 @@ TEST(WriteBackCorpus, EveryWriteChangesOnlyItsCellsOrIsRefusedLeavingTheFileAsIt
     } catch (const std::exception&) {
       continue;  // not a workbook the dump reads: the node run had its say
     }
-    // The first and a later cell of a shared formula, a later cell of an array formula or
-    // table, and the first formula cell of the active sheet.
+    // Formula cells of the active sheet: of a shared formula, an array or table, any.
     std::vector<std::pair<std::string, std::string>> targets;
     if (!dump->shared_anchors.empty())
       targets.emplace_back(dump->shared_anchors.front(), "shared formula's first cell");
