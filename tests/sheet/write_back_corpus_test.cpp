@@ -30,10 +30,8 @@ std::vector<fs::path> Workbooks() {
   for (const auto& entry : fs::recursive_directory_iterator(OMBRIX_FIXTURES_DIR)) {
     const std::string ext = entry.path().extension().string();
     if (entry.is_regular_file() && ext != ".md" && ext != ".png" && ext != ".py" && ext != ".txt" &&
-        entry.path().parent_path().filename() != "golden" &&
-        entry.path().parent_path().filename() != "picture") {
+        entry.path().parent_path().filename() != "picture")
       out.push_back(entry.path());
-    }
   }
   std::sort(out.begin(), out.end());
   return out;
