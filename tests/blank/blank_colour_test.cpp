@@ -34,35 +34,29 @@ MeshModel Cell(double z00, double z01, double z10, double z11, double min = 0, d
 
 constexpr double kBlank = std::numeric_limits<double>::quiet_NaN();
 
-TEST(BlankdataColor, FullCellTakesTheBilinearValueOfEachQuarter) {
-  // z11 = 16, the rest 0, over 0..155: 155/155 per unit, so the shade is 100 + the weight.
-  EXPECT_EQ(BlankdataColor(Cell(0, 0, 0, 16), 1, 1), (Shades{101, 103, 103, 109}));
-}
-
-TEST(BlankdataColor, OneBlankCornerWeighsTheOthers11To5To2) {
-  EXPECT_EQ(BlankdataColor(Cell(18, 0, 0, kBlank), 1, 1), (Shades{111, 105, 105, -1}));
-  EXPECT_EQ(BlankdataColor(Cell(kBlank, 18, 0, 0), 1, 1), (Shades{-1, 102, 111, 102}));
-  EXPECT_EQ(BlankdataColor(Cell(18, 0, kBlank, 0), 1, 1), (Shades{111, -1, 105, 102}));
-  EXPECT_EQ(BlankdataColor(Cell(18, kBlank, 0, 0), 1, 1), (Shades{111, 102, -1, 102}));
-}
-
-TEST(BlankdataColor, TwoBlankCornersOnASideShareTheMeanDiagonalsPaintNothing) {
-  EXPECT_EQ(BlankdataColor(Cell(10, 20, kBlank, kBlank), 1, 1), (Shades{115, -1, 115, -1}));
-  EXPECT_EQ(BlankdataColor(Cell(kBlank, 10, kBlank, 20), 1, 1), (Shades{-1, -1, 115, 115}));
-  EXPECT_EQ(BlankdataColor(Cell(kBlank, 10, 20, kBlank), 1, 1), (Shades{-1, -1, -1, -1}));
-  EXPECT_EQ(BlankdataColor(Cell(10, kBlank, kBlank, kBlank), 1, 1), (Shades{-1, -1, -1, -1}));
-}
-
-TEST(BlankdataColor, HalvesGoToTheEvenShade) {
-  // Over 0..310 one unit is half a shade: 1 gives 100.5 -> 100, 3 gives 101.5 -> 102.
-  EXPECT_EQ(BlankdataColor(Cell(1, 1, 1, 1, 0, 310), 1, 1), (Shades{100, 100, 100, 100}));
-  EXPECT_EQ(BlankdataColor(Cell(3, 3, 3, 3, 0, 310), 1, 1), (Shades{102, 102, 102, 102}));
-}
-
-TEST(BlankdataColor, AFlatRangeFailsOnlyWhenAQuarterHasAValue) {
+TEST(BlankdataColor, EachQuarterTakesItsShadeFromTheValuedCorners) {
+  const std::pair<MeshModel, Shades> cases[] = {
+      // z11 = 16, the rest 0, over 0..155: 155/155 per unit, so the shade is 100 + the weight.
+      {Cell(0, 0, 0, 16), {101, 103, 103, 109}},
+      // One blank corner: the others weigh 11 to 5 to 2.
+      {Cell(18, 0, 0, kBlank), {111, 105, 105, -1}},
+      {Cell(kBlank, 18, 0, 0), {-1, 102, 111, 102}},
+      {Cell(18, 0, kBlank, 0), {111, -1, 105, 102}},
+      {Cell(18, kBlank, 0, 0), {111, 102, -1, 102}},
+      // Two blank corners on a side share the mean; on a diagonal, or three, paint nothing.
+      {Cell(10, 20, kBlank, kBlank), {115, -1, 115, -1}},
+      {Cell(kBlank, 10, kBlank, 20), {-1, -1, 115, 115}},
+      {Cell(kBlank, 10, 20, kBlank), {-1, -1, -1, -1}},
+      {Cell(10, kBlank, kBlank, kBlank), {-1, -1, -1, -1}},
+      // Over 0..310 one unit is half a shade; halves go to the even shade: 100.5, 101.5.
+      {Cell(1, 1, 1, 1, 0, 310), {100, 100, 100, 100}},
+      {Cell(3, 3, 3, 3, 0, 310), {102, 102, 102, 102}},
+      // A flat range fails only when a quarter has a value.
+      {Cell(5, kBlank, kBlank, 5, 5, 5), {-1, -1, -1, -1}}};
+  for (const auto& [cell, shades] : cases)
+    EXPECT_EQ(BlankdataColor(cell, 1, 1), shades) << ::testing::PrintToString(shades);
   EXPECT_EQ(ErrorNumberOf([] { BlankdataColor(Cell(5, 5, 5, 5, 5, 5), 1, 1); }),
             err::kOverflow);  // 0 / 0
-  EXPECT_EQ(BlankdataColor(Cell(5, kBlank, kBlank, 5, 5, 5), 1, 1), (Shades{-1, -1, -1, -1}));
 }
 
 }  // namespace

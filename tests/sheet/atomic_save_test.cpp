@@ -7,12 +7,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
+#include "fakes/error_capture.h"
+#include "fakes/temp_folder.h"
 #include "model/run_error.h"
 #include "sheet/stale_temporaries.h"
 
@@ -33,29 +36,19 @@ std::string Content(const fs::path& path) {
 class AtomicSave : public ::testing::Test {
  protected:
   AtomicSave() {
-    folder_ = fs::temp_directory_path() /
-              ("ombrix_save_" + std::to_string(::getpid()) + "_" + std::to_string(counter_++));
-    fs::create_directories(folder_);
-    file_ = folder_ / "mesh.xls";
     std::ofstream(file_, std::ios::binary) << "original content";
     ::chmod(file_.c_str(), 0640);
   }
-  ~AtomicSave() override {
-    ::chmod(folder_.c_str(), 0755);
-    fs::remove_all(folder_);
-  }
+  ~AtomicSave() override { ::chmod(folder_.c_str(), 0700); }  // removable, whatever a case left
   // Everything in the folder but the file itself: temporary files left behind.
-  int Leftovers() const {
-    int n = 0;
-    for (const auto& entry : fs::directory_iterator(folder_)) {
-      n += entry.path() != file_;
-    }
-    return n;
+  long Leftovers() const {
+    return std::count_if(fs::directory_iterator(folder_), {},
+                         [&](const fs::directory_entry& e) { return e.path() != file_; });
   }
 
-  static inline int counter_ = 0;
-  fs::path folder_;
-  fs::path file_;
+  ombrix::testing::TempFolder dir_;
+  const fs::path folder_ = dir_.path();
+  const fs::path file_ = folder_ / "mesh.xls";
 };
 
 // Steps that trip at step `at` (1 create, 2 write, 3 mode, 4 flush, 5 close, 6 rename): with a
@@ -95,23 +88,18 @@ class TrippedSteps : public SaveSteps {
     errno = error_;
     return true;
   }
-  int at_;
-  int error_;
-  int signal_;
+  int at_, error_, signal_;
 };
 
 TEST_F(AtomicSave, AFailureAtAnyStepLeavesTheOriginalAndNoTemporaryFile) {
   for (int step = 1; step <= 6; ++step) {
     TrippedSteps steps(step, step == 2 ? ENOSPC : EIO);
-    try {
-      SaveAtomically(file_.string(), Bytes("replacement that must not land"), steps);
-      ADD_FAILURE() << "step " << step << " did not fail";
-    } catch (const RunError& e) {
-      EXPECT_EQ(e.number(), err::kPathFileAccess) << step;
-      EXPECT_NE(e.description().find(file_.string()), std::string::npos) << step;
-      EXPECT_NE(e.description().find(std::strerror(step == 2 ? ENOSPC : EIO)), std::string::npos)
-          << e.description();
-    }
+    const RunError e = ErrorOf(
+        [&] { SaveAtomically(file_.string(), Bytes("replacement that must not land"), steps); });
+    EXPECT_EQ(e.number(), err::kPathFileAccess) << step;
+    EXPECT_NE(e.description().find(file_.string()), std::string::npos) << step;
+    EXPECT_NE(e.description().find(std::strerror(step == 2 ? ENOSPC : EIO)), std::string::npos)
+        << e.description();
     EXPECT_EQ(Content(file_), "original content") << step;
     EXPECT_EQ(Leftovers(), 0) << step;
   }
@@ -119,22 +107,6 @@ TEST_F(AtomicSave, AFailureAtAnyStepLeavesTheOriginalAndNoTemporaryFile) {
   TrippedSteps none(0, 0);
   SaveAtomically(file_.string(), Bytes("written three bytes at a time"), none);
   EXPECT_EQ(Content(file_), "written three bytes at a time");
-}
-
-TEST_F(AtomicSave, ReadOnlyFilesMissingFilesAndUnwritableFoldersAreRefused) {
-  ::chmod(file_.c_str(), 0444);
-  EXPECT_THROW(SaveAtomically(file_.string(), Bytes("x")), RunError);
-  EXPECT_EQ(Content(file_), "original content");
-  ::chmod(file_.c_str(), 0644);
-  EXPECT_THROW(SaveAtomically((folder_ / "missing.xls").string(), Bytes("x")), RunError);
-  EXPECT_FALSE(fs::exists(folder_ / "missing.xls"));
-  if (::geteuid() != 0) {  // root writes into any folder
-    ::chmod(folder_.c_str(), 0555);
-    EXPECT_THROW(SaveAtomically(file_.string(), Bytes("x")), RunError);
-    ::chmod(folder_.c_str(), 0755);
-    EXPECT_EQ(Content(file_), "original content");
-  }
-  EXPECT_EQ(Leftovers(), 0);
 }
 
 TEST_F(AtomicSave, ASymbolicLinkIsSavedThroughAndStaysALink) {
@@ -160,23 +132,33 @@ TEST_F(AtomicSave, ASymbolicLinkIsSavedThroughAndStaysALink) {
   EXPECT_FALSE(fs::exists(folder_ / "nowhere.xls"));
 }
 
-TEST_F(AtomicSave, AFileWithHardLinksIsRefusedAndStaysLinked) {
+TEST_F(AtomicSave, WhatASaveMayNotReplaceIsRefusedAndLeftAsItWas) {
+  ::chmod(file_.c_str(), 0444);
+  EXPECT_THROW(SaveAtomically(file_.string(), Bytes("x")), RunError);
+  EXPECT_EQ(Content(file_), "original content");
+  ::chmod(file_.c_str(), 0644);
+  EXPECT_THROW(SaveAtomically((folder_ / "missing.xls").string(), Bytes("x")), RunError);
+  EXPECT_FALSE(fs::exists(folder_ / "missing.xls"));
+  if (::geteuid() != 0) {  // root writes into any folder
+    ::chmod(folder_.c_str(), 0555);
+    EXPECT_THROW(SaveAtomically(file_.string(), Bytes("x")), RunError);
+    ::chmod(folder_.c_str(), 0755);
+    EXPECT_EQ(Content(file_), "original content");
+  }
+  // A file with a second name (a hard link): both names keep the old content.
   const fs::path other = folder_ / "other-name.xls";
   fs::create_hard_link(file_, other);
-  try {
-    SaveAtomically(file_.string(), Bytes("would split the names"));
-    ADD_FAILURE() << "saved over a hard-linked file";
-  } catch (const RunError& e) {
-    EXPECT_EQ(e.number(), err::kPathFileAccess);
-    EXPECT_NE(e.description().find("ハードリンク"), std::string::npos) << e.description();
-    EXPECT_NE(e.description().find(file_.string()), std::string::npos) << e.description();
-  }
+  const RunError e = ErrorOf([&] { SaveAtomically(file_.string(), Bytes("split the names")); });
+  EXPECT_EQ(e.number(), err::kPathFileAccess);
+  EXPECT_NE(e.description().find("ハードリンク"), std::string::npos) << e.description();
+  EXPECT_NE(e.description().find(file_.string()), std::string::npos) << e.description();
   EXPECT_THROW(RequireReplaceable(file_.string()), RunError);
   EXPECT_THROW(CreateOrReplace(other.string(), Bytes("x")), RunError);
   EXPECT_EQ(Content(file_), "original content");
   EXPECT_TRUE(fs::equivalent(file_, other));
   fs::remove(other);
   RequireReplaceable(file_.string());  // one name again: no refusal
+  EXPECT_EQ(Leftovers(), 0);
 }
 
 TEST_F(AtomicSave, AnInterruptAtAnyStepRemovesTheTemporaryFileAndEndsTheProcess) {
@@ -190,10 +172,8 @@ TEST_F(AtomicSave, AnInterruptAtAnyStepRemovesTheTemporaryFileAndEndsTheProcess)
             std::exit(0);
           },
           ::testing::KilledBySignal(signal), "");
-      // Up to the rename the original stays; a signal during the rename waits for it to end,
-      // so the file is either the old one or the whole new one, never a part. Nothing can
-      // clean up after SIGKILL itself: one temporary file stays, as the next save took the
-      // one before.
+      // A signal during the rename waits for it: the file is the old one or the whole new one.
+      // Nothing cleans up after SIGKILL: one temporary file stays (the next save takes it).
       const bool renamed = step == 6 && signal != SIGKILL;
       EXPECT_EQ(Content(file_), renamed ? "interrupted" : "original content");
       EXPECT_EQ(Leftovers(), signal == SIGKILL ? 1 : 0);
@@ -203,9 +183,7 @@ TEST_F(AtomicSave, AnInterruptAtAnyStepRemovesTheTemporaryFileAndEndsTheProcess)
   SaveAtomically(file_.string(), Bytes("after the kills"));
   EXPECT_EQ(Content(file_), "after the kills");
   EXPECT_EQ(Leftovers(), 0);
-}
-
-TEST_F(AtomicSave, AnIgnoredHangupDoesNotStopTheSave) {
+  // An ignored hangup does not stop the save.
   EXPECT_EXIT(
       {
         ::signal(SIGHUP, SIG_IGN);  // as under nohup
@@ -254,13 +232,11 @@ TEST_F(AtomicSave, TheSweepTakesOnlyOurUnlockedTemporaryFiles) {
   EXPECT_TRUE(fs::is_symlink(folder_ / ".link.ombrix-abcdef"));
   EXPECT_EQ(Content(file_), "original content");
   EXPECT_EQ(RemoveStaleTemporaries(folder_ / "no-such-folder"), 0);
-}
-
-TEST(TemporaryName, IsTheShapeTheSweepLooksFor) {
-  std::string made = TemporaryTemplate("/some/folder", "/elsewhere/mesh book.xlsx");
+  // The names saves make have the shape the sweep looks for.
+  const std::string made = TemporaryTemplate("/some/folder", "/elsewhere/mesh book.xlsx");
   EXPECT_EQ(made, "/some/folder/.mesh book.xlsx.ombrix-XXXXXX");
   EXPECT_TRUE(IsTemporaryName(fs::path(made).filename().string()));
-  EXPECT_TRUE(IsTemporaryName(".a.ombrix-0aZ9xy"));  // names the sweep passes by: above
+  EXPECT_TRUE(IsTemporaryName(".a.ombrix-0aZ9xy"));
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
+#include <vector>
 
 #include "sheet/xlsx/error_expect.h"
 
@@ -15,56 +17,45 @@ namespace {
 using xlsx::testing::Contains;
 using xlsx::testing::Error321;
 
-CellStore Store(std::initializer_list<std::tuple<int, int, CellValue>> cells) {
+using Cells = std::vector<std::tuple<int, int, CellValue>>;
+
+// A store of `cells` with `changes` laid over them: the later record of a cell wins, and an empty
+// one leaves no cell.
+CellStore Store(const Cells& cells, const Cells& changes = {}) {
   CellStore store;
-  for (const auto& [row, col, value] : cells)
-    store.Set(row, col, value);
+  for (const Cells* list : {&cells, &changes})
+    for (const auto& [row, col, value] : *list)
+      store.Set(row, col, value);
   store.Finish();
   return store;
 }
 
-TEST(WrittenCellsCheck, AcceptsExactlyTheOldCellsWithTheNewNumbers) {
-  const CellStore before = Store({{1, 1, CellValue::Text("title")},
-                                  {6, 7, CellValue::Number(3)},
-                                  {6, 8, CellValue::Boolean(true)},
-                                  {7, 7, CellValue::Number(-0.0)},
-                                  {8, 8, CellValue::Number(std::nan(""))}});
-  const CellStore after = Store({{1, 1, CellValue::Text("title")},
-                                 {6, 7, CellValue::Number(5)},
-                                 {6, 8, CellValue::Boolean(true)},
-                                 {7, 7, CellValue::Number(-0.0)},
-                                 {8, 8, CellValue::Number(std::nan(""))},
-                                 {9, 9, CellValue::Number(0)}});
+TEST(WrittenCellsCheck, AcceptsOnlyTheOldCellsWithTheNewNumbersAndNamesTheFirstThatDiffers) {
+  const Cells before = {{1, 1, CellValue::Text("title")},
+                        {6, 7, CellValue::Number(3)},
+                        {6, 8, CellValue::Boolean(true)},
+                        {7, 7, CellValue::Number(-0.0)},
+                        {8, 8, CellValue::Number(std::nan(""))}};
   // The last of two edits of a cell counts; a mark without a number changes no value; a
   // written zero may read back as either zero; numbers compare by their bits (NaN = NaN).
   const std::vector<CellEdit> edits = {
       {6, 7, 4.0, false}, {6, 7, 5.0, true}, {6, 8, std::nullopt, true}, {9, 9, -0.0, false}};
-  EXPECT_NO_THROW(CheckWrittenCells(before, after, edits, "/d/m.xls", "シート \"S\" "));
-}
-
-TEST(WrittenCellsCheck, NamesTheFirstCellThatDiffers) {
-  const CellStore before = Store({{6, 7, CellValue::Number(3)}, {6, 8, CellValue::Text("a")}});
-  const std::vector<CellEdit> edits = {{6, 7, 5.0, false}};
-  struct Case {
-    CellStore after;
-    std::string cell;
-    std::string detail;
+  const auto check = [&](const Cells& changes) {
+    CheckWrittenCells(Store(before), Store(before, changes), edits, "/d/m.xls", "シート \"S\" ");
   };
-  const Case cases[] = {
-      // the old value came back
-      {Store({{6, 7, CellValue::Number(3)}, {6, 8, CellValue::Text("a")}}), "G6", "5 ではなく 3"},
+  const std::tuple<int, int, CellValue> g6{6, 7, CellValue::Number(5)},
+      i9{9, 9, CellValue::Number(0)};
+  EXPECT_NO_THROW(check({g6, i9}));
+  const std::pair<Cells, std::string> cases[] = {
+      {{i9}, "G6 が 5 ではなく 3"},  // the old value came back
       // another cell changed, went missing, or appeared
-      {Store({{6, 7, CellValue::Number(5)}, {6, 8, CellValue::Text("b")}}), "H6", "\"a\""},
-      {Store({{6, 7, CellValue::Number(5)}}), "H6", "ではなく 空"},
-      {Store({{6, 7, CellValue::Number(5)},
-              {6, 8, CellValue::Text("a")},
-              {2, 2, CellValue::Number(1)}}),
-       "B2", "空 ではなく 1"}};
-  for (const Case& c : cases) {
-    const std::string d =
-        Error321([&] { CheckWrittenCells(before, c.after, edits, "/d/m.xls", "シート \"S\" "); });
-    EXPECT_TRUE(Contains(d, "/d/m.xls") && Contains(d, "シート \"S\" のセル " + c.cell) &&
-                Contains(d, c.detail) && Contains(d, "元のファイルはそのまま"))
+      {{g6, i9, {1, 1, CellValue::Text("b")}}, "A1 が 文字列 \"title\""},
+      {{g6, i9, {1, 1, CellValue::Empty()}}, "A1 が 文字列 \"title\" ではなく 空"},
+      {{g6, i9, {2, 2, CellValue::Number(1)}}, "B2 が 空 ではなく 1"}};
+  for (const auto& [changes, says] : cases) {
+    const std::string d = Error321([&] { check(changes); });
+    EXPECT_TRUE(Contains(d, "/d/m.xls") && Contains(d, "シート \"S\" のセル " + says) &&
+                Contains(d, "元のファイルはそのまま"))
         << d;
   }
 }
