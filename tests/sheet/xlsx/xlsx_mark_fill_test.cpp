@@ -10,7 +10,7 @@
 
 #include "error_expect.h"
 
-namespace ombrix::sheet::xlsx {
+namespace ombrix::sheet::xlsx::testing {
 namespace {
 
 std::string MarkStyles(const std::string& prefix) {
@@ -45,9 +45,9 @@ TEST(XlsxMarkFill, OnlyASolidFillInColour23MarksAFormat) {
   EXPECT_EQ(MarkedFormats(MarkStyles("x"), "/d/m.xlsx", "xl/styles.xml"), expected);
   EXPECT_TRUE(MarkedFormats("", "/d/m.xlsx", "").empty());
   const std::string d =
-      testing::Error321([] { MarkedFormats("<styleSheet>", "/d/m.xlsx", "xl/styles.xml"); });
-  EXPECT_TRUE(testing::Contains(d, "xl/styles.xml")) << d;
+      Error321([] { MarkedFormats("<styleSheet>", "/d/m.xlsx", "xl/styles.xml"); });
+  EXPECT_TRUE(Contains(d, "xl/styles.xml")) << d;
 }
 
 }  // namespace
-}  // namespace ombrix::sheet::xlsx
+}  // namespace ombrix::sheet::xlsx::testing

@@ -19,7 +19,7 @@
 #include "sheet/xlsx/zip_archive.h"
 #include "test_archive.h"
 
-namespace ombrix::sheet::xlsx {
+namespace ombrix::sheet::xlsx::testing {
 namespace {
 
 constexpr std::size_t kNeverSplit = static_cast<std::size_t>(-1);
@@ -100,7 +100,7 @@ bool ExpectSameAsOnePass(std::string_view xml, const Options& options = {}) {
 // <sheetData> before `first` or after the root.
 std::string Halves(const std::string& first, const std::string& second,
                    const std::string& root = "worksheet", const std::string& data = "sheetData") {
-  const std::string head = "<" + root + " xmlns=\"" + testing::kMainNs + "\"><" + data + ">";
+  const std::string head = "<" + root + " xmlns=\"" + kMainNs + "\"><" + data + ">";
   const std::string tail = "</" + data + "></" + root + ">";
   const std::size_t before = head.size() + first.size();
   const std::size_t after = second.size() + tail.size();
@@ -299,4 +299,4 @@ TEST(SheetHalves, EveryWorkbookFixtureReadsTheSameSplit) {
 }
 
 }  // namespace
-}  // namespace ombrix::sheet::xlsx
+}  // namespace ombrix::sheet::xlsx::testing

@@ -16,13 +16,8 @@
 #include "test_archive.h"
 #include "xlsx_test_support.h"
 
-namespace ombrix::sheet::xlsx {
+namespace ombrix::sheet::xlsx::testing {
 namespace {
-
-using testing::Contains;
-using testing::Error321;
-using testing::Value;
-using testing::Xml;
 
 // `edits` in any order, one per cell.
 std::string Patch(const std::string& xml, std::vector<CellEdit> edits,
@@ -67,7 +62,7 @@ std::string Cell(const std::string& ref, const std::string& inner) {
 
 // B1:B3 share B1's formula; C1:D3 share C1's (two columns); E1:E2 share E1's, whose text needs
 // escaping.
-const std::string kShared = testing::SheetXml(
+const std::string kShared = SheetXml(
     "<row r=\"1\">" + Cell("A1", "<v>2</v>") +
     Cell("B1", R"(<f t="shared" ref="B1:B3" si="0">A1*2+$A$1</f><v>6</v>)") +
     Cell("C1", R"(<f t="shared" ref="C1:D3" si="1">SUM($A1:A$3)</f><v>9</v>)") +
@@ -83,10 +78,10 @@ const std::string kShared = testing::SheetXml(
 // A cell of the row rewritten in place, and new cells after the last cell of the row, out to the
 // sheet's last column: one row, its cells in column order, the rest of the text as it was.
 TEST(PatchSheetCells, CellsAfterTheLastOfARowReachTheLastColumn) {
-  EXPECT_EQ(Patch(testing::SheetXml("<row r=\"1\">" + Cell("A1", "<v>2</v>") + "</row>"),
+  EXPECT_EQ(Patch(SheetXml("<row r=\"1\">" + Cell("A1", "<v>2</v>") + "</row>"),
                   {Value("A1", 5), Value("B1", 1), Value("XFC1", 2), Value("XFD1", 3)}),
-            testing::SheetXml("<row r=\"1\">" + Cell("A1", "<v>5</v>") + Cell("B1", "<v>1</v>") +
-                              Cell("XFC1", "<v>2</v>") + Cell("XFD1", "<v>3</v>") + "</row>"));
+            SheetXml("<row r=\"1\">" + Cell("A1", "<v>5</v>") + Cell("B1", "<v>1</v>") +
+                     Cell("XFC1", "<v>2</v>") + Cell("XFD1", "<v>3</v>") + "</row>"));
 }
 
 TEST(PatchSheetSharedFormulas, AnOverwrittenFirstCellHandsTheFormulaToTheNextCell) {
@@ -133,11 +128,11 @@ TEST(PatchSheetSharedFormulas, AGroupWhoseEveryCellIsWrittenLeavesNoFormula) {
             (Texts{"", "", "", "shared C1:D3 1|SUM($A1:A$3)"}));
 }
 
-const std::string kBlocks = testing::SheetXml(
-    "<row r=\"1\">" + Cell("A1", R"(<f t="array" ref="A1:A3">ROW(B1:B3)</f><v>1</v>)") +
-    Cell("B1", R"(<f t="array" ref="B1">SUM(C1:C2*D1:D2)</f><v>1</v>)") +
-    Cell("D1", R"(<f t="dataTable" ref="D1:E2" dt2D="0" dtr="0" r1="C1"/><v>1</v>)") + "</row>" +
-    "<row r=\"2\">" + Cell("A2", "<v>2</v>") + "</row>");
+const std::string kBlocks =
+    SheetXml("<row r=\"1\">" + Cell("A1", R"(<f t="array" ref="A1:A3">ROW(B1:B3)</f><v>1</v>)") +
+             Cell("B1", R"(<f t="array" ref="B1">SUM(C1:C2*D1:D2)</f><v>1</v>)") +
+             Cell("D1", R"(<f t="dataTable" ref="D1:E2" dt2D="0" dtr="0" r1="C1"/><v>1</v>)") +
+             "</row>" + "<row r=\"2\">" + Cell("A2", "<v>2</v>") + "</row>");
 
 TEST(PatchSheetBlocks, PartOfAnArrayOrADataTableIsRefusedNamingCellAndRange) {
   const struct {
@@ -166,4 +161,4 @@ TEST(PatchSheetBlocks, PartOfAnArrayOrADataTableIsRefusedNamingCellAndRange) {
 }
 
 }  // namespace
-}  // namespace ombrix::sheet::xlsx
+}  // namespace ombrix::sheet::xlsx::testing

@@ -12,7 +12,7 @@
 
 #include "test_archive.h"
 
-namespace ombrix::sheet::xlsx {
+namespace ombrix::sheet::xlsx::testing {
 namespace {
 
 struct Styles {
@@ -52,9 +52,9 @@ Styles Read(const std::string& xml, const std::string& prefix = "") {
 
 TEST(StylePatch, AnEmptyStyleSheetKeepsItsDefaultFormatPlain) {
   for (const std::string& xml :
-       {std::string("<styleSheet xmlns=\"") + testing::kMainNs + "\"/>",
+       {std::string("<styleSheet xmlns=\"") + kMainNs + "\"/>",
         std::string("<?xml version=\"1.0\"?><styleSheet xml:space=\"preserve\" xmlns=\"") +
-            testing::kMainNs + "\"></styleSheet>",
+            kMainNs + "\"></styleSheet>",
         std::string()}) {  // no styles part at all
     StylePatch patch(xml, "book.xlsx", "xl/styles.xml");
     EXPECT_EQ(patch.Marked(0), 1u);
@@ -69,7 +69,7 @@ TEST(StylePatch, AnEmptyStyleSheetKeepsItsDefaultFormatPlain) {
 
 TEST(StylePatch, MissingReservedFillsComeBeforeTheGreyOne) {
   const std::string xml =
-      std::string("<x:styleSheet xmlns:x=\"") + testing::kMainNs +
+      std::string("<x:styleSheet xmlns:x=\"") + kMainNs +
       "\"><x:fonts count=\"1\"><x:font/></x:fonts><x:fills count=\"1\"><x:fill><x:patternFill "
       "patternType=\"none\"/></x:fill></x:fills><x:cellXfs count=\"2\"><x:xf fillId=\"0\"/><x:xf "
       "fillId=\"0\" numFmtId=\"14\"/></x:cellXfs></x:styleSheet>";
@@ -86,7 +86,7 @@ TEST(StylePatch, MissingReservedFillsComeBeforeTheGreyOne) {
 
 TEST(StylePatch, ACompleteStyleSheetOnlyGrows) {
   const std::string xml =
-      std::string("<styleSheet xmlns=\"") + testing::kMainNs +
+      std::string("<styleSheet xmlns=\"") + kMainNs +
       "\"><fills count=\"3\"><fill><patternFill patternType=\"none\"/></fill><fill><patternFill "
       "patternType=\"gray125\"/></fill><fill><patternFill patternType=\"lightGray\"/></fill>"
       "</fills><cellXfs count=\"1\"><xf fillId=\"2\"/></cellXfs></styleSheet>";
@@ -98,4 +98,4 @@ TEST(StylePatch, ACompleteStyleSheetOnlyGrows) {
 }
 
 }  // namespace
-}  // namespace ombrix::sheet::xlsx
+}  // namespace ombrix::sheet::xlsx::testing

@@ -10,11 +10,8 @@
 
 #include "error_expect.h"
 
-namespace ombrix::sheet::xlsx {
+namespace ombrix::sheet::xlsx::testing {
 namespace {
-
-using testing::Contains;
-using testing::Error321;
 
 // The events as a compact trace: "<a" start, ">a" end, "'text'" decoded text.
 std::string Trace(std::string_view xml) {
@@ -96,4 +93,4 @@ TEST(XmlScannerMalformed, DeepNestingIsRefusedNotRecursed) {
 }
 
 }  // namespace
-}  // namespace ombrix::sheet::xlsx
+}  // namespace ombrix::sheet::xlsx::testing

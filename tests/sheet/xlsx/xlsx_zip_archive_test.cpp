@@ -10,12 +10,8 @@
 #include "error_expect.h"
 #include "test_archive.h"
 
-namespace ombrix::sheet::xlsx {
+namespace ombrix::sheet::xlsx::testing {
 namespace {
-
-using testing::BuildZip;
-using testing::Contains;
-using testing::Error321;
 
 void PutLe32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) {
@@ -157,4 +153,4 @@ TEST(ZipArchiveOpen, DamagedDataIsAnErrorNotGarbage) {
 }
 
 }  // namespace
-}  // namespace ombrix::sheet::xlsx
+}  // namespace ombrix::sheet::xlsx::testing
