@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "error_expect.h"
 
 namespace ombrix::sheet::xlsx::testing {

@@ -5,12 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <utility>
-#include <vector>
 
 #include "error_expect.h"
-#include "sheet/cell_store.h"
 
 namespace ombrix::sheet::xlsx::testing {
 namespace {

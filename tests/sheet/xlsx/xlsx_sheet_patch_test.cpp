@@ -7,12 +7,8 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
-#include <functional>
-#include <string>
-#include <vector>
 
 #include "error_expect.h"
-#include "sheet/xlsx/cell_ref.h"
 #include "test_archive.h"
 #include "xlsx_test_support.h"
 

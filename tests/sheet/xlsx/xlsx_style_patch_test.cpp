@@ -7,8 +7,6 @@
 #include <pugixml.hpp>
 
 #include <iterator>
-#include <string>
-#include <vector>
 
 #include "test_archive.h"
 

@@ -5,14 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <tuple>
 #include <utility>
-#include <vector>
 
 #include "error_expect.h"
 #include "sheet/xlsx/xml_part.h"
-#include "sheet/xlsx/zip_archive.h"
 #include "test_archive.h"
 
 namespace ombrix::sheet::xlsx::testing {

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <string_view>
 #include <utility>
 
 #include "error_expect.h"
