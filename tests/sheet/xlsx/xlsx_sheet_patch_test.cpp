@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
-#include <algorithm>
-
 #include "error_expect.h"
 #include "test_archive.h"
 #include "xlsx_test_support.h"
@@ -15,12 +13,9 @@
 namespace ombrix::sheet::xlsx::testing {
 namespace {
 
-// `edits` in any order, one per cell.
-std::string Patch(const std::string& xml, std::vector<CellEdit> edits,
+// `edits` in row and column order, one per cell.
+std::string Patch(const std::string& xml, const std::vector<CellEdit>& edits,
                   std::vector<CellRef>* removed = nullptr) {
-  std::sort(edits.begin(), edits.end(), [](const CellEdit& a, const CellEdit& b) {
-    return a.row != b.row ? a.row < b.row : a.col < b.col;
-  });
   const std::function<std::uint32_t(std::uint32_t)> marked = [](std::uint32_t s) { return s; };
   SheetPatchResult result = PatchSheet(xml, edits, marked, "book.xlsx", "xl/worksheets/sheet1.xml");
   if (removed != nullptr) {
@@ -29,24 +24,16 @@ std::string Patch(const std::string& xml, std::vector<CellEdit> edits,
   return result.xml;
 }
 
-// The formula of cell `ref` in the sheet XML as "t ref si|text", "" when it has none.
-std::string FormulaOf(const std::string& sheet_xml, const std::string& ref) {
-  const auto doc = Xml(sheet_xml);
-  const pugi::xpath_node f =
-      doc->select_node(("//*[local-name()='c'][@r='" + ref + "']/*[local-name()='f']").c_str());
-  if (!f) {
-    return "";
-  }
-  const pugi::xml_node n = f.node();
-  return std::string(n.attribute("t").value()) + " " + n.attribute("ref").value() + " " +
-         n.attribute("si").value() + "|" + n.text().get();
-}
-
-// The formulas of cells `refs`, as FormulaOf gives them.
+// The formulas of cells `refs` in the sheet XML as "t ref si|text", "" for a cell without one.
 std::vector<std::string> Formulas(const std::string& xml, const std::vector<std::string>& refs) {
+  const auto doc = Xml(xml);
   std::vector<std::string> out;
   for (const std::string& ref : refs) {
-    out.push_back(FormulaOf(xml, ref));
+    const std::string path = "//*[local-name()='c'][@r='" + ref + "']/*[local-name()='f']";
+    const pugi::xml_node f = doc->select_node(path.c_str()).node();
+    out.push_back(!f ? ""
+                     : std::string(f.attribute("t").value()) + " " + f.attribute("ref").value() +
+                           " " + f.attribute("si").value() + "|" + f.text().get());
   }
   return out;
 }
@@ -150,8 +137,8 @@ TEST(PatchSheetBlocks, PartOfAnArrayOrADataTableIsRefusedNamingCellAndRange) {
   // A one-cell array is the cell's own formula; cells beside the blocks are free, and a mark
   // alone changes only how an array's cell looks.
   const std::string out =
-      Patch(kBlocks, {Value("B1", 5), Value("B2", 6), Value("F1", 7),
-                      CellEdit{2, 1, std::nullopt, true}, CellEdit{3, 1, std::nullopt, true}});
+      Patch(kBlocks, {Value("B1", 5), Value("F1", 7), CellEdit{2, 1, std::nullopt, true},
+                      Value("B2", 6), CellEdit{3, 1, std::nullopt, true}});
   EXPECT_EQ(Formulas(out, {"B1", "A1"}), (Texts{"", "array A1:A3 |ROW(B1:B3)"}));
   EXPECT_TRUE(Contains(out, R"(<c r="A3" s="0"/>)")) << out;
 }

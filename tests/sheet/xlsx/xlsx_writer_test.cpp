@@ -263,15 +263,11 @@ std::vector<TestEntry> FormulaWorkbook(const std::string& chain) {
           R"(<row r="2"><c r="A2"><v>3</v></c><c r="B2"><f t="shared" si="0"/><v>6</v></c></row>)"
           R"(<row r="3"><c r="A3"><v>4</v></c><c r="B3"><f t="shared" si="0"/><v>8</v></c></row>)"),
       R"(<Override PartName="/xl/calcChain.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.calcChain+xml"/>)");
+  entries.back().data = WorkbookRels(Rel("rId1", "worksheet", "worksheets/sheet1.xml") +
+                                     Rel("rId2", "calcChain", "calcChain.xml"));
   entries.push_back({"xl/calcChain.xml", R"(<?xml version="1.0"?><calcChain xmlns=")" +
                                              std::string(kMainNs) + R"(">)" + chain +
                                              "</calcChain>"});
-  for (TestEntry& e : entries) {
-    if (e.name == "xl/_rels/workbook.xml.rels") {
-      e.data = WorkbookRels(Rel("rId1", "worksheet", "worksheets/sheet1.xml") +
-                            Rel("rId2", "calcChain", "calcChain.xml"));
-    }
-  }
   return entries;
 }
 
