@@ -185,8 +185,7 @@ TEST(SheetHalves, TheTextLimitCountsBothHalvesAndSharedTextsOnce) {
       R"(<c r="C2" t="s"><v>4</v></c></row>)";
   const std::string xml = Halves(first, second);
   // Without deferral the shared texts count: 6 + 5 ("three") + 6 + 4 ("four") = 21 bytes.
-  for (const std::size_t limit :
-       {std::size_t{20}, std::size_t{21}, std::size_t{11}, std::size_t{12}, std::size_t{16}}) {
+  for (const std::size_t limit : {20u, 21u, 11u, 12u, 16u}) {
     for (const bool deferred : {true, false}) {
       ExpectSameAsOnePass(xml, {deferred, limit});
     }
