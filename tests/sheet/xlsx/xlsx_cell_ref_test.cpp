@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string_view>
-
 namespace ombrix::sheet::xlsx {
 namespace {
 

@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-#include <string>
-
 namespace ombrix::sheet::xlsx {
 namespace {
 

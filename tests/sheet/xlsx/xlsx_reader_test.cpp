@@ -9,29 +9,14 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <string>
-#include <vector>
 
 #include "cell_value_printer.h"
 #include "error_expect.h"
-#include "model/run_error.h"
 #include "test_archive.h"
 #include "xlsx_test_support.h"
 
-namespace ombrix::sheet::xlsx {
+namespace ombrix::sheet::xlsx::testing {
 namespace {
-
-// ReadXlsx / ReadXlsxBytes end to end on archives built here: what real writers vary (prefixes,
-// rich shared strings) and what an attacker or a damaged disk produces (entities, truncation).
-
-using testing::BuildZip;
-using testing::Contains;
-using testing::Error321;
-using testing::kEmpty;
-using testing::N;
-using testing::OneSheetWorkbook;
-using testing::T;
-using testing::TestEntry;
 
 std::unique_ptr<SheetWorkbook> Read(const std::vector<TestEntry>& entries) {
   return ReadXlsxBytes(BuildZip(entries), "crafted.xlsx");
@@ -40,31 +25,16 @@ std::unique_ptr<SheetWorkbook> Read(const std::vector<TestEntry>& entries) {
 const char* kSstOpen =
     R"(<?xml version="1.0"?><sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)";
 
-TEST(XlsxReaderStrings, RichRunsPhoneticRunsAndSpacesInSharedStrings) {
-  const auto book = Read(OneSheetWorkbook(
-      R"(<row r="1"><c r="A1" t="s"><v>0</v></c><c r="B1" t="s"><v>1</v></c>)"
-      R"(<c r="C1" t="s"><v>2</v></c><c r="D1" t="s"><v>3</v></c></row>)",
-      std::string(kSstOpen) +
-          R"(<si><r><rPr><b/></rPr><t>測点</t></r><r><t xml:space="preserve"> 4 </t></r>)"
-          R"(<rPh sb="0" eb="2"><t>ソクテン</t></rPh></si>)"
-          R"(<si><t xml:space="preserve">   </t></si><si><t>x_x0009_y</t></si><si><t></t></si></sst>)"));
-  EXPECT_EQ(book->ActiveSheetName(), "data");
-  EXPECT_EQ(testing::CellsAt(*book, {"A1", "B1", "C1", "D1"}),
-            (std::vector<CellValue>{CellValue::Text("測点 4 "), CellValue::Text("   "),
-                                    CellValue::Text("x\ty"), CellValue::Empty()}));
-}
-
 TEST(XlsxReaderMarks, AskedCellsLearnTheirFillThroughTheirFormat) {
   // Format 0 (the format of a cell without `s`) is the grey one here, format 1 is plain.
   std::vector<TestEntry> entries = OneSheetWorkbook(
       R"(<row r="2"><c r="A2" s="1"><v>1</v></c><c r="B2"/><c r="C2" s="x"><v>3</v></c>)"
       R"(<c r="D2" s="7"><v>4</v></c><c s=" 0 "><v>5</v></c></row>)");
-  entries.back().data =
-      testing::WorkbookRels(testing::Rel("rId1", "worksheet", "worksheets/sheet1.xml") +
-                            testing::Rel("rId2", "styles", "styles.xml"));
+  entries.back().data = WorkbookRels(Rel("rId1", "worksheet", "worksheets/sheet1.xml") +
+                                     Rel("rId2", "styles", "styles.xml"));
   entries.push_back(
       {"xl/styles.xml",
-       std::string(R"(<styleSheet xmlns=")") + testing::kMainNs +
+       std::string(R"(<styleSheet xmlns=")") + kMainNs +
            R"("><fills><fill><patternFill patternType="none"/></fill>)"
            R"(<fill><patternFill patternType="gray125"/></fill>)"
            R"(<fill><patternFill patternType="solid"><fgColor indexed="23"/></patternFill></fill>)"
@@ -112,7 +82,7 @@ void ExpectFixture(const std::string& file, const char* sheet, const std::vector
   if (sheet != nullptr) {
     EXPECT_EQ(book->ActiveSheetName(), sheet) << file;
   }
-  EXPECT_EQ(testing::CellsAt(*book, refs), values) << file;
+  EXPECT_EQ(CellsAt(*book, refs), values) << file;
 }
 
 class BothWriters : public ::testing::TestWithParam<const char*> {};
@@ -207,7 +177,7 @@ TEST(XlsxFuzzCorpus, EveryKeptInputReadsOrFailsWith321) {
       continue;
     }
     ++files;
-    const auto bytes = testing::ReadFileBytes(entry.path());
+    const auto bytes = ReadFileBytes(entry.path());
     try {
       ReadXlsxBytes(bytes, entry.path().string());
     } catch (const RunError& e) {
@@ -218,4 +188,4 @@ TEST(XlsxFuzzCorpus, EveryKeptInputReadsOrFailsWith321) {
 }
 
 }  // namespace
-}  // namespace ombrix::sheet::xlsx
+}  // namespace ombrix::sheet::xlsx::testing

@@ -5,27 +5,23 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <utility>
-#include <vector>
 
 #include "error_expect.h"
-#include "sheet/cell_store.h"
 
-namespace ombrix::sheet::xlsx {
+namespace ombrix::sheet::xlsx::testing {
 namespace {
 
-using testing::Contains;
-using testing::Error321;
-
-// Runs joined, phonetic readings skipped, escapes decoded, prefixed names: the table whole.
+// Runs joined past their properties, phonetic readings skipped, escapes decoded, blanks kept,
+// prefixed names: the table whole.
 TEST(SharedStrings, ReadWholeTheTableHoldsEveryItem) {
   const std::string table =
       R"(<x:sst xmlns:x="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)"
-      R"(<x:si><x:t>a_x000D_b</x:t></x:si><x:si><x:r><x:t>r</x:t></x:r><x:r><x:t>un</x:t></x:r>)"
-      R"(<x:rPh><x:t>ラン</x:t></x:rPh></x:si><x:si/></x:sst>)";
+      R"(<x:si><x:t>a_x000D_b</x:t></x:si><x:si><x:r><x:rPr><x:b/></x:rPr><x:t>r</x:t></x:r>)"
+      R"(<x:r><x:t>un</x:t></x:r><x:rPh><x:t>ラン</x:t></x:rPh></x:si><x:si/>)"
+      R"(<x:si><x:t xml:space="preserve">   </x:t></x:si></x:sst>)";
   EXPECT_EQ(ReadSharedStrings(table, "f.xlsx", "xl/sharedStrings.xml"),
-            (std::vector<std::string>{"a\rb", "run", ""}));
+            (std::vector<std::string>{"a\rb", "run", "", "   "}));
   EXPECT_TRUE(
       Contains(Error321([] { ReadSharedStrings("<other/>", "f.xlsx", "xl/s.xml"); }), "other"));
 }
@@ -90,4 +86,4 @@ TEST(SharedStrings, TextBeyondTheLimitIsRefused) {
 }
 
 }  // namespace
-}  // namespace ombrix::sheet::xlsx
+}  // namespace ombrix::sheet::xlsx::testing

@@ -6,30 +6,16 @@
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
-#include <algorithm>
-#include <functional>
-#include <string>
-#include <vector>
-
 #include "error_expect.h"
-#include "sheet/xlsx/cell_ref.h"
 #include "test_archive.h"
 #include "xlsx_test_support.h"
 
-namespace ombrix::sheet::xlsx {
+namespace ombrix::sheet::xlsx::testing {
 namespace {
 
-using testing::Contains;
-using testing::Error321;
-using testing::Value;
-using testing::Xml;
-
-// `edits` in any order, one per cell.
-std::string Patch(const std::string& xml, std::vector<CellEdit> edits,
+// `edits` in row and column order, one per cell.
+std::string Patch(const std::string& xml, const std::vector<CellEdit>& edits,
                   std::vector<CellRef>* removed = nullptr) {
-  std::sort(edits.begin(), edits.end(), [](const CellEdit& a, const CellEdit& b) {
-    return a.row != b.row ? a.row < b.row : a.col < b.col;
-  });
   const std::function<std::uint32_t(std::uint32_t)> marked = [](std::uint32_t s) { return s; };
   SheetPatchResult result = PatchSheet(xml, edits, marked, "book.xlsx", "xl/worksheets/sheet1.xml");
   if (removed != nullptr) {
@@ -38,24 +24,16 @@ std::string Patch(const std::string& xml, std::vector<CellEdit> edits,
   return result.xml;
 }
 
-// The formula of cell `ref` in the sheet XML as "t ref si|text", "" when it has none.
-std::string FormulaOf(const std::string& sheet_xml, const std::string& ref) {
-  const auto doc = Xml(sheet_xml);
-  const pugi::xpath_node f =
-      doc->select_node(("//*[local-name()='c'][@r='" + ref + "']/*[local-name()='f']").c_str());
-  if (!f) {
-    return "";
-  }
-  const pugi::xml_node n = f.node();
-  return std::string(n.attribute("t").value()) + " " + n.attribute("ref").value() + " " +
-         n.attribute("si").value() + "|" + n.text().get();
-}
-
-// The formulas of cells `refs`, as FormulaOf gives them.
+// The formulas of cells `refs` in the sheet XML as "t ref si|text", "" for a cell without one.
 std::vector<std::string> Formulas(const std::string& xml, const std::vector<std::string>& refs) {
+  const auto doc = Xml(xml);
   std::vector<std::string> out;
   for (const std::string& ref : refs) {
-    out.push_back(FormulaOf(xml, ref));
+    const std::string path = "//*[local-name()='c'][@r='" + ref + "']/*[local-name()='f']";
+    const pugi::xml_node f = doc->select_node(path.c_str()).node();
+    out.push_back(!f ? ""
+                     : std::string(f.attribute("t").value()) + " " + f.attribute("ref").value() +
+                           " " + f.attribute("si").value() + "|" + f.text().get());
   }
   return out;
 }
@@ -67,7 +45,7 @@ std::string Cell(const std::string& ref, const std::string& inner) {
 
 // B1:B3 share B1's formula; C1:D3 share C1's (two columns); E1:E2 share E1's, whose text needs
 // escaping.
-const std::string kShared = testing::SheetXml(
+const std::string kShared = SheetXml(
     "<row r=\"1\">" + Cell("A1", "<v>2</v>") +
     Cell("B1", R"(<f t="shared" ref="B1:B3" si="0">A1*2+$A$1</f><v>6</v>)") +
     Cell("C1", R"(<f t="shared" ref="C1:D3" si="1">SUM($A1:A$3)</f><v>9</v>)") +
@@ -83,10 +61,10 @@ const std::string kShared = testing::SheetXml(
 // A cell of the row rewritten in place, and new cells after the last cell of the row, out to the
 // sheet's last column: one row, its cells in column order, the rest of the text as it was.
 TEST(PatchSheetCells, CellsAfterTheLastOfARowReachTheLastColumn) {
-  EXPECT_EQ(Patch(testing::SheetXml("<row r=\"1\">" + Cell("A1", "<v>2</v>") + "</row>"),
+  EXPECT_EQ(Patch(SheetXml("<row r=\"1\">" + Cell("A1", "<v>2</v>") + "</row>"),
                   {Value("A1", 5), Value("B1", 1), Value("XFC1", 2), Value("XFD1", 3)}),
-            testing::SheetXml("<row r=\"1\">" + Cell("A1", "<v>5</v>") + Cell("B1", "<v>1</v>") +
-                              Cell("XFC1", "<v>2</v>") + Cell("XFD1", "<v>3</v>") + "</row>"));
+            SheetXml("<row r=\"1\">" + Cell("A1", "<v>5</v>") + Cell("B1", "<v>1</v>") +
+                     Cell("XFC1", "<v>2</v>") + Cell("XFD1", "<v>3</v>") + "</row>"));
 }
 
 TEST(PatchSheetSharedFormulas, AnOverwrittenFirstCellHandsTheFormulaToTheNextCell) {
@@ -133,11 +111,11 @@ TEST(PatchSheetSharedFormulas, AGroupWhoseEveryCellIsWrittenLeavesNoFormula) {
             (Texts{"", "", "", "shared C1:D3 1|SUM($A1:A$3)"}));
 }
 
-const std::string kBlocks = testing::SheetXml(
-    "<row r=\"1\">" + Cell("A1", R"(<f t="array" ref="A1:A3">ROW(B1:B3)</f><v>1</v>)") +
-    Cell("B1", R"(<f t="array" ref="B1">SUM(C1:C2*D1:D2)</f><v>1</v>)") +
-    Cell("D1", R"(<f t="dataTable" ref="D1:E2" dt2D="0" dtr="0" r1="C1"/><v>1</v>)") + "</row>" +
-    "<row r=\"2\">" + Cell("A2", "<v>2</v>") + "</row>");
+const std::string kBlocks =
+    SheetXml("<row r=\"1\">" + Cell("A1", R"(<f t="array" ref="A1:A3">ROW(B1:B3)</f><v>1</v>)") +
+             Cell("B1", R"(<f t="array" ref="B1">SUM(C1:C2*D1:D2)</f><v>1</v>)") +
+             Cell("D1", R"(<f t="dataTable" ref="D1:E2" dt2D="0" dtr="0" r1="C1"/><v>1</v>)") +
+             "</row>" + "<row r=\"2\">" + Cell("A2", "<v>2</v>") + "</row>");
 
 TEST(PatchSheetBlocks, PartOfAnArrayOrADataTableIsRefusedNamingCellAndRange) {
   const struct {
@@ -159,11 +137,11 @@ TEST(PatchSheetBlocks, PartOfAnArrayOrADataTableIsRefusedNamingCellAndRange) {
   // A one-cell array is the cell's own formula; cells beside the blocks are free, and a mark
   // alone changes only how an array's cell looks.
   const std::string out =
-      Patch(kBlocks, {Value("B1", 5), Value("B2", 6), Value("F1", 7),
-                      CellEdit{2, 1, std::nullopt, true}, CellEdit{3, 1, std::nullopt, true}});
+      Patch(kBlocks, {Value("B1", 5), Value("F1", 7), CellEdit{2, 1, std::nullopt, true},
+                      Value("B2", 6), CellEdit{3, 1, std::nullopt, true}});
   EXPECT_EQ(Formulas(out, {"B1", "A1"}), (Texts{"", "array A1:A3 |ROW(B1:B3)"}));
   EXPECT_TRUE(Contains(out, R"(<c r="A3" s="0"/>)")) << out;
 }
 
 }  // namespace
-}  // namespace ombrix::sheet::xlsx
+}  // namespace ombrix::sheet::xlsx::testing

@@ -7,20 +7,17 @@
 #include <pugixml.hpp>
 
 #include <iterator>
-#include <string>
-#include <vector>
+#include <map>
 
 #include "test_archive.h"
 
-namespace ombrix::sheet::xlsx {
+namespace ombrix::sheet::xlsx::testing {
 namespace {
 
 struct Styles {
-  std::vector<std::string> fills;  // pattern types
-  std::vector<int> xf_fills;       // fillId of each cell format
-  int fonts = 0;
-  int borders = 0;
-  int style_xfs = 0;
+  std::vector<std::string> fills;    // pattern types
+  std::vector<int> xf_fills;         // fillId of each cell format
+  std::map<std::string, int> sizes;  // children of each section, by its unprefixed name
 };
 
 // The style sheet read back; every section's count must match its children.
@@ -31,8 +28,10 @@ Styles Read(const std::string& xml, const std::string& prefix = "") {
   EXPECT_TRUE(root) << xml;
   Styles s;
   for (pugi::xml_node section : root.children()) {
-    const std::size_t n = std::distance(section.children().begin(), section.children().end());
-    EXPECT_EQ(section.attribute("count").as_ullong(), n) << section.name();
+    const auto n =
+        static_cast<int>(std::distance(section.children().begin(), section.children().end()));
+    EXPECT_EQ(section.attribute("count").as_int(), n) << section.name();
+    s.sizes[std::string(section.name()).substr(prefix.size())] = n;
   }
   for (pugi::xml_node fill : root.child((prefix + "fills").c_str()).children()) {
     s.fills.push_back(fill.first_child().attribute("patternType").value());
@@ -40,36 +39,29 @@ Styles Read(const std::string& xml, const std::string& prefix = "") {
   for (pugi::xml_node xf : root.child((prefix + "cellXfs").c_str()).children()) {
     s.xf_fills.push_back(xf.attribute("fillId").as_int(-1));
   }
-  const auto count = [&](const char* name) {
-    const pugi::xml_node n = root.child((prefix + name).c_str());
-    return static_cast<int>(std::distance(n.children().begin(), n.children().end()));
-  };
-  s.fonts = count("fonts");
-  s.borders = count("borders");
-  s.style_xfs = count("cellStyleXfs");
   return s;
 }
 
 TEST(StylePatch, AnEmptyStyleSheetKeepsItsDefaultFormatPlain) {
   for (const std::string& xml :
-       {std::string("<styleSheet xmlns=\"") + testing::kMainNs + "\"/>",
+       {std::string("<styleSheet xmlns=\"") + kMainNs + "\"/>",
         std::string("<?xml version=\"1.0\"?><styleSheet xml:space=\"preserve\" xmlns=\"") +
-            testing::kMainNs + "\"></styleSheet>",
+            kMainNs + "\"></styleSheet>",
         std::string()}) {  // no styles part at all
     StylePatch patch(xml, "book.xlsx", "xl/styles.xml");
     EXPECT_EQ(patch.Marked(0), 1u);
-    const Styles s = Read(patch.Xml());
+    Styles s = Read(patch.Xml());
     EXPECT_EQ(s.fills, (std::vector<std::string>{"none", "gray125", "solid"})) << xml;
     EXPECT_EQ(s.xf_fills, (std::vector<int>{0, 2})) << xml;
-    EXPECT_EQ(s.fonts, 1);
-    EXPECT_EQ(s.borders, 1);
-    EXPECT_EQ(s.style_xfs, 1);
+    EXPECT_EQ(s.sizes["fonts"], 1);
+    EXPECT_EQ(s.sizes["borders"], 1);
+    EXPECT_EQ(s.sizes["cellStyleXfs"], 1);
   }
 }
 
 TEST(StylePatch, MissingReservedFillsComeBeforeTheGreyOne) {
   const std::string xml =
-      std::string("<x:styleSheet xmlns:x=\"") + testing::kMainNs +
+      std::string("<x:styleSheet xmlns:x=\"") + kMainNs +
       "\"><x:fonts count=\"1\"><x:font/></x:fonts><x:fills count=\"1\"><x:fill><x:patternFill "
       "patternType=\"none\"/></x:fill></x:fills><x:cellXfs count=\"2\"><x:xf fillId=\"0\"/><x:xf "
       "fillId=\"0\" numFmtId=\"14\"/></x:cellXfs></x:styleSheet>";
@@ -77,16 +69,16 @@ TEST(StylePatch, MissingReservedFillsComeBeforeTheGreyOne) {
   EXPECT_EQ(patch.Marked(1), 2u);
   EXPECT_EQ(patch.Marked(1), 2u);
   EXPECT_EQ(patch.Marked(0), 3u);
-  const Styles s = Read(patch.Xml(), "x:");
+  Styles s = Read(patch.Xml(), "x:");
   EXPECT_EQ(s.fills, (std::vector<std::string>{"none", "gray125", "solid"}));
   EXPECT_EQ(s.xf_fills, (std::vector<int>{0, 0, 2, 2}));
-  EXPECT_EQ(s.fonts, 1);    // the workbook's own, nothing added
-  EXPECT_EQ(s.borders, 0);  // its formats exist, so their parts are left as they are
+  EXPECT_EQ(s.sizes["fonts"], 1);    // the workbook's own, nothing added
+  EXPECT_EQ(s.sizes["borders"], 0);  // its formats exist, so their parts are left as they are
 }
 
 TEST(StylePatch, ACompleteStyleSheetOnlyGrows) {
   const std::string xml =
-      std::string("<styleSheet xmlns=\"") + testing::kMainNs +
+      std::string("<styleSheet xmlns=\"") + kMainNs +
       "\"><fills count=\"3\"><fill><patternFill patternType=\"none\"/></fill><fill><patternFill "
       "patternType=\"gray125\"/></fill><fill><patternFill patternType=\"lightGray\"/></fill>"
       "</fills><cellXfs count=\"1\"><xf fillId=\"2\"/></cellXfs></styleSheet>";
@@ -98,4 +90,4 @@ TEST(StylePatch, ACompleteStyleSheetOnlyGrows) {
 }
 
 }  // namespace
-}  // namespace ombrix::sheet::xlsx
+}  // namespace ombrix::sheet::xlsx::testing

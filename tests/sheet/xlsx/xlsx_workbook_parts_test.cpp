@@ -5,28 +5,15 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <tuple>
 #include <utility>
-#include <vector>
 
 #include "error_expect.h"
 #include "sheet/xlsx/xml_part.h"
-#include "sheet/xlsx/zip_archive.h"
 #include "test_archive.h"
 
-namespace ombrix::sheet::xlsx {
+namespace ombrix::sheet::xlsx::testing {
 namespace {
-
-using testing::BuildZip;
-using testing::Contains;
-using testing::Error321;
-using testing::PackageRels;
-using testing::Rel;
-using testing::SheetXml;
-using testing::TestEntry;
-using testing::WorkbookRels;
-using testing::WorkbookXml;
 
 WorkbookParts Locate(const std::vector<TestEntry>& entries) {
   const auto bytes = BuildZip(entries);
@@ -148,4 +135,4 @@ TEST(WorkbookParts, APartTooLongForATreeIsRefusedBeforeParsing) {
 }
 
 }  // namespace
-}  // namespace ombrix::sheet::xlsx
+}  // namespace ombrix::sheet::xlsx::testing

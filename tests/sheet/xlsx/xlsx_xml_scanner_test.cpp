@@ -4,17 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <string_view>
 #include <utility>
 
 #include "error_expect.h"
 
-namespace ombrix::sheet::xlsx {
+namespace ombrix::sheet::xlsx::testing {
 namespace {
-
-using testing::Contains;
-using testing::Error321;
 
 // The events as a compact trace: "<a" start, ">a" end, "'text'" decoded text.
 std::string Trace(std::string_view xml) {
@@ -25,21 +20,19 @@ std::string Trace(std::string_view xml) {
       case XmlScanner::Event::kStart:
         trace += "<" + std::string(scanner.name());
         for (const auto& a : scanner.attributes()) {
-          std::string value;
-          scanner.AppendAttribute(value, a.raw_value);
-          trace += " " + std::string(a.name) + "=" + value;
+          trace += " " + std::string(a.name) + "=";
+          scanner.AppendAttribute(trace, a.raw_value);
         }
         trace += " ";
         break;
       case XmlScanner::Event::kEnd:
         trace += ">" + std::string(scanner.name()) + " ";
         break;
-      case XmlScanner::Event::kText: {
-        std::string text;
-        scanner.AppendText(text);
-        trace += "'" + text + "' ";
+      case XmlScanner::Event::kText:
+        trace += "'";
+        scanner.AppendText(trace);
+        trace += "' ";
         break;
-      }
       case XmlScanner::Event::kEndOfDocument:
         return trace;
     }
@@ -96,4 +89,4 @@ TEST(XmlScannerMalformed, DeepNestingIsRefusedNotRecursed) {
 }
 
 }  // namespace
-}  // namespace ombrix::sheet::xlsx
+}  // namespace ombrix::sheet::xlsx::testing
