@@ -75,25 +75,12 @@ TEST(TextToNumber, AcceptsOnlyAWholeNumber) {
 // A leading blank for values that are not negative; the ordinary decimal form from a
 // ten-thousandth up to below 1e15, the exponent form outside it.
 TEST(NumberText, LeadingBlankAndDecimalFormFromTenThousandthUpToBelow1e15) {
-  const std::pair<double, const char*> cases[] = {{1.5, " 1.5"},
-                                                  {-1.5, "-1.5"},
-                                                  {-0.0, " 0"},
-                                                  {123456789, " 123456789"},
-                                                  {1e20, " 1e+20"},
-                                                  {-2147483648.0, "-2147483648"},
-                                                  {100000, " 100000"},
-                                                  {200000, " 200000"},
-                                                  {123456.789, " 123456.789"},
-                                                  {1e14, " 100000000000000"},
-                                                  {999999999999999.9, " 999999999999999.9"},
-                                                  {0.1, " 0.1"},
-                                                  {0.0001, " 0.0001"},
-                                                  {-0.00012, "-0.00012"},
-                                                  {1e15, " 1e+15"},
-                                                  {0.00009, " 9e-05"},
-                                                  {-3e-300, "-3e-300"}};
-  for (const auto& [value, text] : cases)
-    EXPECT_EQ(NumberText(value), text) << text;
+  EXPECT_EQ(NumberText(-0.0), " 0");
+  // Each text is read by TextToNumber, whose own cases pin it, and must come back unchanged.
+  for (const char* text : {" 1.5", "-1.5", " 123456789", " 1e+20", "-2147483648", " 100000",
+                           " 200000", " 123456.789", " 100000000000000", " 999999999999999.9",
+                           " 0.1", " 0.0001", "-0.00012", " 1e+15", " 9e-05", "-3e-300"})
+    EXPECT_EQ(NumberText(TextToNumber(text)), text);
 }
 
 TEST(NumberText, ReadsBackAsTheSameDouble) {
