@@ -34,7 +34,7 @@ class BackgroundMap : public ::testing::Test {
   testing::FakeEnvironment env;
 };
 
-TEST_F(BackgroundMap, PlacesTheMapAtTheFrameCornerAtItsOwnPixelSize) {
+TEST_F(BackgroundMap, PlacesTheMapAtTheFrameCornerAtItsOwnPixelSizeUnlessCancelled) {
   env.windows.screen.twips_per_pixel_x = 9;  // the screen's resolution does not scale it
   LoadMapFrom("/maps/site.gif");
   EXPECT_EQ(env.dialogs.file_filters,
@@ -45,7 +45,14 @@ TEST_F(BackgroundMap, PlacesTheMapAtTheFrameCornerAtItsOwnPixelSize) {
   EXPECT_EQ(env.picture.calls, (std::vector<std::string>{
                                    "PaintPicture 100x50 30 20 100 50 0 0 100 50 copy", "Refresh"}));
   EXPECT_EQ(env.windows.log, (std::vector<std::string>{"Pointer 11", "Pointer 0"}));
+  // Cancelling either dialog changes nothing.
+  Run(LoadMap_Click, std::nullopt);
+  Run(Sprite_Click, std::string());
+  EXPECT_EQ(env.model.MapLoaded, 1);
+  EXPECT_EQ(env.picture.calls.size(), 2u);
+  EXPECT_EQ(env.windows.log.size(), 2u);
   EXPECT_TRUE(env.dialogs.messages.empty());
+  EXPECT_EQ(env.pictures.loaded, std::vector<std::string>{"/maps/site.gif"});
 }
 
 TEST_F(BackgroundMap, ReloadingReplacesThePictureUndoesTheMovesAndLeavesNothingOfTheOld) {
@@ -81,17 +88,6 @@ TEST_F(BackgroundMap, AFailedLoadIsReportedAndLeavesNoMap) {
     EXPECT_EQ(env.windows.pointer, MousePointer::Default);
   }
   EXPECT_NE(env.dialogs.messages.front().text.find("エラー番号： 53"), std::string::npos);
-}
-
-TEST_F(BackgroundMap, CancellingTheDialogChangesNothing) {
-  LoadMapFrom("/maps/site.gif");
-  const std::size_t calls = env.picture.calls.size();
-  Run(LoadMap_Click, std::nullopt);
-  Run(Sprite_Click, std::string());
-  EXPECT_EQ(env.model.MapLoaded, 1);
-  EXPECT_EQ(env.picture.calls.size(), calls);
-  EXPECT_TRUE(env.dialogs.messages.empty());
-  EXPECT_EQ(env.pictures.loaded, std::vector<std::string>{"/maps/site.gif"});
 }
 
 TEST_F(BackgroundMap, SpriteOrsTheMapThenAndsTheSpriteOverTheMapsRectangle) {
