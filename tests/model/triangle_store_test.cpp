@@ -22,39 +22,34 @@ namespace {
 
 std::vector<TriangleRecord> ReferenceList(const MeshModel& m) {
   std::vector<TriangleRecord> out(1);  // entry 0 is never filled
-  const auto add = [&](int i, int j, int side, double cz) {
-    static const int ends[5][2][2] = {
-        {{0, 0}, {0, 0}}, {{0, 0}, {1, 0}}, {{0, 0}, {0, 1}}, {{0, 1}, {1, 1}}, {{1, 1}, {1, 0}}};
-    TriangleRecord t{.CellRow = i, .CellCol = j, .Side = side};
-    for (int v = 0; v < 2; ++v) {
-      const int r = i + ends[side][v][0], c = j + ends[side][v][1];
-      t.Y[v + 1] = m.NodeY(r);
-      t.X[v + 1] = m.NodeX(c);
-      t.Z[v + 1] = m.NodeValue(r, c);
-    }
-    t.Y[3] = (m.NodeY(i) + m.NodeY(i + 1)) / 2;
-    t.X[3] = (m.NodeX(j) + m.NodeX(j + 1)) / 2;
-    t.Z[3] = cz;
-    out.push_back(t);
-  };
+  // The two ends of each side, as (row, column) offsets from the cell's top-left node.
+  static const int ends[5][2][2] = {
+      {{0, 0}, {0, 0}}, {{0, 0}, {1, 0}}, {{0, 0}, {0, 1}}, {{0, 1}, {1, 1}}, {{1, 1}, {1, 0}}};
   for (int i = 1; i < m.NodeCountY; ++i) {
     for (int j = 1; j < m.NodeCountX; ++j) {
-      const int corner[4][2] = {{i, j}, {i, j + 1}, {i + 1, j}, {i + 1, j + 1}};
       int blanks = 0;
       double sum = 0;
-      for (const auto& c : corner) {
-        blanks += m.NodeBlank(c[0], c[1]);
-        sum += m.NodeValue(c[0], c[1]);
+      for (int c = 0; c < 4; ++c) {
+        blanks += m.NodeBlank(i + c / 2, j + c % 2);
+        sum += m.NodeValue(i + c / 2, j + c % 2);
       }
       if (blanks >= 3)
         continue;
-      const bool side_ok[5] = {false, !m.NodeBlank(i, j) && !m.NodeBlank(i + 1, j),
-                               !m.NodeBlank(i, j) && !m.NodeBlank(i, j + 1),
-                               !m.NodeBlank(i, j + 1) && !m.NodeBlank(i + 1, j + 1),
-                               !m.NodeBlank(i + 1, j + 1) && !m.NodeBlank(i + 1, j)};
       for (int side = 1; side <= 4; ++side) {
-        if (side_ok[side])
-          add(i, j, side, sum / (blanks == 0 ? 4 : blanks == 1 ? 3 : 2));
+        TriangleRecord t{.CellRow = i, .CellCol = j, .Side = side};
+        bool live = true;
+        for (int v = 0; v < 2; ++v) {
+          const int r = i + ends[side][v][0], c = j + ends[side][v][1];
+          live = live && !m.NodeBlank(r, c);
+          t.Y[v + 1] = m.NodeY(r);
+          t.X[v + 1] = m.NodeX(c);
+          t.Z[v + 1] = m.NodeValue(r, c);
+        }
+        t.Y[3] = (m.NodeY(i) + m.NodeY(i + 1)) / 2;
+        t.X[3] = (m.NodeX(j) + m.NodeX(j + 1)) / 2;
+        t.Z[3] = sum / (4 - blanks);
+        if (live)
+          out.push_back(t);
       }
     }
   }
