@@ -28,7 +28,8 @@ class ColourIndex : public ::testing::Test {
   testing::FakeEnvironment env;
 };
 
-// The answers are read by their leading number; Relative then keeps the typed bounds.
+// The answers are read by their leading number; Relative then keeps the typed bounds. A number
+// too large for a double is refused.
 TEST_F(ColourIndex, TwoOrderedAnswersMakeTheIndexAbsoluteAndRelativeKeepsThem) {
   EXPECT_EQ(env.model.ColorIndexMode, kRelativeColorIndex);
   Absolute({"  -0.5e1 metres", "2E1x"});
@@ -44,6 +45,12 @@ TEST_F(ColourIndex, TwoOrderedAnswersMakeTheIndexAbsoluteAndRelativeKeepsThem) {
   EXPECT_EQ(State(), (IndexState{kRelativeColorIndex, 0, 5}));
   EXPECT_EQ(env.dialogs.input_boxes.size(), 4u);
   EXPECT_TRUE(env.dialogs.messages.empty());
+  Absolute({"1e999"});  // too large: reported, the maximum not asked, nothing changed
+  EXPECT_EQ(env.dialogs.input_boxes.size(), 5u);
+  ASSERT_EQ(env.dialogs.messages.size(), 1u);
+  EXPECT_EQ(env.dialogs.messages[0].title, "エラー報告");
+  EXPECT_EQ(env.dialogs.messages[0].text.rfind("エラー番号： 6　", 0), 0u);
+  EXPECT_EQ(State(), (IndexState{kRelativeColorIndex, 0, 5}));
 }
 
 // Equal or reversed bounds are refused with a warning, a cancel on either box is silent; both
@@ -64,16 +71,6 @@ TEST_F(ColourIndex, EqualReversedOrCancelledBoundsAreDropped) {
     EXPECT_EQ(State(), (IndexState{kAbsoluteColorIndex, 0, 0})) << refused.size();
   }
   EXPECT_EQ(env.dialogs.messages.size(), 2u);  // the reversed pair
-}
-
-TEST_F(ColourIndex, ANumberTooLargeIsReportedAndChangesNothing) {
-  Absolute({"-5", "20"});
-  Absolute({"1e999"});
-  EXPECT_EQ(env.dialogs.input_boxes.size(), 3u);  // the maximum is not asked
-  ASSERT_EQ(env.dialogs.messages.size(), 1u);
-  EXPECT_EQ(env.dialogs.messages[0].title, "エラー報告");
-  EXPECT_EQ(env.dialogs.messages[0].text.rfind("エラー番号： 6　", 0), 0u);
-  EXPECT_EQ(State(), (IndexState{kAbsoluteColorIndex, -5, 20}));
 }
 
 }  // namespace

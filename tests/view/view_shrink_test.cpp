@@ -89,7 +89,11 @@ TEST(ShrinkFactor, IsReadAndDividedInSinglePrecisionAndProductsRoundHalfToEven) 
   EXPECT_EQ(ShrinkFrame("0.5", 803, 600).FrameWidth, 402);  // 401.5
 }
 
-TEST_F(ViewShrink, UnusableFactorsShowAMessageAndChangeNothing) {
+TEST_F(ViewShrink, WithoutAFrameOrWithAnUnusableFactorAMessageShowsAndNothingChanges) {
+  Shrink("2/3");  // no mesh has set a frame yet
+  ASSERT_EQ(env.dialogs.messages.size(), 1u);
+  EXPECT_EQ(env.dialogs.messages[0].text, "データがありません。ファイルを読み込んで下さい。");
+  EXPECT_EQ(env.model.FrameWidth, 0);
   const struct {
     const char* text3;
     const char* says;
@@ -119,15 +123,6 @@ TEST_F(ViewShrink, UnusableFactorsShowAMessageAndChangeNothing) {
   EXPECT_TRUE(env.picture.calls.empty());
   EXPECT_TRUE(env.windows.log.empty());
   EXPECT_EQ(Main(), kMainBefore);
-}
-
-TEST_F(ViewShrink, WithoutAFrameThereIsNothingToShrink) {
-  Shrink("2/3");
-  ASSERT_EQ(env.dialogs.messages.size(), 1u);
-  EXPECT_EQ(env.dialogs.messages[0].text, "データがありません。ファイルを読み込んで下さい。");
-  EXPECT_EQ(env.model.FrameWidth, 0);
-  EXPECT_TRUE(env.windows.log.empty());
-  EXPECT_TRUE(env.picture.calls.empty());
 }
 
 }  // namespace
