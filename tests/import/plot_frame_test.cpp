@@ -42,7 +42,7 @@ TEST(PlotFrame, LongerSideIs800WideOr600HighAndTheOtherRoundsHalvesToEven) {
 }
 
 // The line width is read as ToLong reads it (2.5 to 2), and set on the screen and the printer.
-TEST(PlotFrame, SizesTheDrawingAreaAndTheWindowAndSetsTheLineWidth) {
+TEST(PlotFrame, SizesTheDrawingAreaAndTheWindowAndSetsTheLineWidthOfAtLeastOne) {
   testing::FakeEnvironment env;
   env.windows.geometry[WindowId::Main] = {300, 450, 1000, 1000};
   MakeMesh(env.model, 0, 1000, 1500, 0);  // 400 x 600
@@ -66,20 +66,17 @@ TEST(PlotFrame, SizesTheDrawingAreaAndTheWindowAndSetsTheLineWidth) {
   EXPECT_TRUE(env.windows.on_top[WindowId::Legend]);
   EXPECT_FALSE(env.windows.visible[WindowId::Legend]);  // kept on top, not shown
   EXPECT_EQ(env.windows.log.back(), "FocusMain");
-}
 
-TEST(PlotFrame, LineWidthBelowOneOnlyShowsItsMessage) {
-  testing::FakeEnvironment env;
-  env.model.FrameWidth = 123;
-  MakeMesh(env.model, 0, 2000, 1000, 0);
-  env.panel.Text2 = "0";
-  CommandContext ctx = env.Context();
+  MakeMesh(env.model, 0, 1000, 3000, 0);  // a width below 1 only shows its message
+  ctx.panel.Text2 = "0";
+  env.windows.log.clear();
+  env.picture.calls.clear();
   SetPlotFrame(ctx);
   ASSERT_EQ(env.dialogs.messages.size(), 1u);
   EXPECT_EQ(env.dialogs.messages[0].text, "コンターラインの幅は 1 以上です。");
   EXPECT_EQ(env.dialogs.messages[0].title, "エラー報告");
-  EXPECT_EQ(env.model.FrameWidth, 123);
-  EXPECT_EQ(env.model.RangeX, 2000);  // the ranges come first
+  EXPECT_EQ(env.model.FrameWidth, 800);
+  EXPECT_EQ(env.model.RangeY, 3000);  // the ranges come first
   EXPECT_TRUE(env.windows.log.empty());
   EXPECT_TRUE(env.picture.calls.empty());
 }
