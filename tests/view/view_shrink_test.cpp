@@ -32,7 +32,7 @@ class ViewShrink : public ::testing::Test {
   testing::FakeEnvironment env;
 };
 
-TEST_F(ViewShrink, TwoThirdsOfAn800By600Frame) {
+TEST_F(ViewShrink, TwoThirdsOfAn800By600FrameAndAWindowOfExactlyTheMinimumWidth) {
   Frame(800, 600);
   Shrink("2/3");
   EXPECT_EQ(env.model.FrameLeft, 30);
@@ -47,11 +47,9 @@ TEST_F(ViewShrink, TwoThirdsOfAn800By600Frame) {
   Shrink(" 2 / 3 ");  // repeated shrinks compound; blanks around the numbers are read
   EXPECT_EQ(env.model.FrameWidth, 355);
   EXPECT_EQ(env.model.FrameHeight, 267);
-}
-
-TEST_F(ViewShrink, WindowOfExactlyTheMinimumWidthIsNotSetTwice) {
+  env.windows.log.clear();
   Frame(1384, 600);
-  Shrink("0.5");  // 692 + 140 = 832 pixels
+  Shrink("0.5");  // 692 + 140 = 832 pixels: exactly the minimum, not set twice
   EXPECT_EQ(Main().width, 832 * 15);
   EXPECT_EQ(std::count(env.windows.log.begin(), env.windows.log.end(), "SetGeometry Main"), 1);
 }
