@@ -16,23 +16,16 @@ TEST(QuotedText, LineBreaksTabsAndControlsBecomeOneLine) {
   EXPECT_EQ(QuotedText("a\r\nb\nc\rd\r\r\ne"), "a↵b↵c↵d↵↵e");
   EXPECT_EQ(QuotedText("x\u2028y\u2029z\u0085w"), "x↵y↵z↵w");
   EXPECT_EQ(QuotedText("tab\there"), "tab here");
-  EXPECT_EQ(QuotedText(std::string("nul\0bel\x07"
-                                   "del\x7f",
-                                   12)),
-            "nul\uFFFDbel\uFFFDdel\uFFFD");
+  EXPECT_EQ(QuotedText(std::string("nul\0bel\7del\177", 12)), "nul\uFFFDbel\uFFFDdel\uFFFD");
 }
 
 TEST(QuotedText, InvalidUtf8IsReplacedByteByByteAndValidSequencesKept) {
-  EXPECT_EQ(QuotedText("a\xff"
-                       "b"),
-            "a\uFFFDb");
+  EXPECT_EQ(QuotedText("a\377b"), "a\uFFFDb");
   EXPECT_EQ(QuotedText("\xe3\x81"), "\uFFFD\uFFFD");                      // cut short at the end
   EXPECT_EQ(QuotedText("\xc0\xaf"), "\uFFFD\uFFFD");                      // overlong '/'
   EXPECT_EQ(QuotedText("\xed\xa0\x80"), "\uFFFD\uFFFD\uFFFD");            // a surrogate
   EXPECT_EQ(QuotedText("\xf4\x90\x80\x80"), "\uFFFD\uFFFD\uFFFD\uFFFD");  // past U+10FFFF
-  EXPECT_EQ(QuotedText("\xe3\x81"
-                       "A"),
-            "\uFFFD\uFFFDA");
+  EXPECT_EQ(QuotedText("\343\201A"), "\uFFFD\uFFFDA");
   EXPECT_EQ(QuotedText("\U0001F600\u00e9"), "\U0001F600\u00e9");
 }
 
