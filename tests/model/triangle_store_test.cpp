@@ -59,30 +59,28 @@ std::vector<TriangleRecord> ReferenceList(const MeshModel& m) {
 
 // One pass after another, each part a fresh record holding only its vertices.
 std::vector<TriangleRecord> ReferenceDivision(std::vector<TriangleRecord> list, int divisions) {
+  struct P {
+    double y, x, z;
+    std::int32_t f;
+  };
+  const auto mid = [](P a, P b) {
+    return P{(a.y + b.y) / 2, (a.x + b.x) / 2, (a.z + b.z) / 2, (a.f + b.f) / 2};
+  };
+  const auto make = [](P a, P b, P c) {
+    return TriangleRecord{.Y = {0, a.y, b.y, c.y},
+                          .X = {0, a.x, b.x, c.x},
+                          .Z = {0, a.z, b.z, c.z},
+                          .Flags = {0, a.f, b.f, c.f}};
+  };
   for (int pass = 1; pass < divisions; ++pass) {
     std::vector<TriangleRecord> next(1);
     for (std::size_t k = 1; k < list.size(); ++k) {
       const TriangleRecord& t = list[k];
-      struct P {
-        double y, x, z;
-        std::int32_t f;
-      };
-      const auto at = [&](int v) { return P{t.Y[v], t.X[v], t.Z[v], t.Flags[v]}; };
-      const auto mid = [](P a, P b) {
-        return P{(a.y + b.y) / 2, (a.x + b.x) / 2, (a.z + b.z) / 2, (a.f + b.f) / 2};
-      };
-      const auto make = [](P a, P b, P c) {
-        return TriangleRecord{.Y = {0, a.y, b.y, c.y},
-                              .X = {0, a.x, b.x, c.x},
-                              .Z = {0, a.z, b.z, c.z},
-                              .Flags = {0, a.f, b.f, c.f}};
-      };
-      const P p1 = at(1), p2 = at(2), p3 = at(3);
+      const P p1{t.Y[1], t.X[1], t.Z[1], t.Flags[1]}, p2{t.Y[2], t.X[2], t.Z[2], t.Flags[2]},
+          p3{t.Y[3], t.X[3], t.Z[3], t.Flags[3]};
       const P m12 = mid(p1, p2), m23 = mid(p2, p3), m13 = mid(p1, p3);
-      next.push_back(make(p1, m12, m13));
-      next.push_back(make(p2, m12, m23));
-      next.push_back(make(p3, m13, m23));
-      next.push_back(make(m12, m23, m13));
+      next.insert(next.end(), {make(p1, m12, m13), make(p2, m12, m23), make(p3, m13, m23),
+                               make(m12, m23, m13)});
     }
     list = std::move(next);
   }
