@@ -1,5 +1,4 @@
-// Runs GoogleTest inside a QApplication on the offscreen platform, with the Japanese
-// interface the program itself installs.
+// GoogleTest inside an offscreen QApplication, with the program's own Japanese interface.
 
 #include <gtest/gtest.h>
 

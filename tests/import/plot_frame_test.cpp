@@ -19,16 +19,12 @@ void MakeMesh(MeshModel& m, double x0, double x1, double y_top, double y_bottom)
   m.NodeY(2) = y_bottom;
 }
 
-// Node arrays of a 2 x 2 mesh for ComputePlotFrame.
-struct Nodes {
-  Nodes(double width, double height) {
-    x.Allocate(0, 4);
-    y.Allocate(0, 4);
-    x(2) = width;
-    y(1) = height;
-  }
-  BoundedArray<double> x{"NodeX"}, y{"NodeY"};
-};
+// The frame ComputePlotFrame fits to a 2 x 2 mesh `width` wide and `height` high.
+PlotFrameSetup FrameOf(double width, double height, const PanelState& panel = {}) {
+  MeshModel m;
+  MakeMesh(m, 0, width, height, 0);
+  return ComputePlotFrame(m.NodeX, m.NodeY, 2, 2, panel);
+}
 
 TEST(PlotFrame, LongerSideIs800WideOr600HighAndTheOtherRoundsHalvesToEven) {
   struct Case {
@@ -39,19 +35,22 @@ TEST(PlotFrame, LongerSideIs800WideOr600HighAndTheOtherRoundsHalvesToEven) {
                         {1600, 1, 800, 0},      {1600, 3, 800, 2},      {1600, 5, 800, 2},
                         {1600, 7, 800, 4}};
   for (const Case& k : cases) {
-    const Nodes n(k.width, k.height);
-    const PlotFrameSetup f = ComputePlotFrame(n.x, n.y, 2, 2, PanelState{});
+    const PlotFrameSetup f = FrameOf(k.width, k.height);
     EXPECT_EQ(f.FrameWidth, k.frame_width) << k.width << " x " << k.height;
     EXPECT_EQ(f.FrameHeight, k.frame_height) << k.width << " x " << k.height;
   }
 }
 
-TEST(PlotFrame, SizesTheDrawingAreaAndTheWindow) {
+// The line width is read as ToLong reads it (2.5 to 2), and set on the screen and the printer.
+TEST(PlotFrame, SizesTheDrawingAreaAndTheWindowAndSetsTheLineWidthOfAtLeastOne) {
   testing::FakeEnvironment env;
   env.windows.geometry[WindowId::Main] = {300, 450, 1000, 1000};
   MakeMesh(env.model, 0, 1000, 1500, 0);  // 400 x 600
+  env.panel.Text2 = " 2.5 ";
   CommandContext ctx = env.Context();
   SetPlotFrame(ctx);
+  EXPECT_EQ(env.picture.calls.front(), "DrawWidth 2");
+  EXPECT_EQ(env.printer.calls.front(), "DrawWidth 2");
   EXPECT_EQ(env.model.RangeY, 1500);
   EXPECT_EQ(env.model.FrameLeft, 30);
   EXPECT_EQ(env.model.FrameTop, 20);
@@ -67,50 +66,33 @@ TEST(PlotFrame, SizesTheDrawingAreaAndTheWindow) {
   EXPECT_TRUE(env.windows.on_top[WindowId::Legend]);
   EXPECT_FALSE(env.windows.visible[WindowId::Legend]);  // kept on top, not shown
   EXPECT_EQ(env.windows.log.back(), "FocusMain");
-}
 
-// Read as ToLong reads it (2.5 to 2), and set on both the screen and the printer.
-TEST(PlotFrame, LineWidthGoesToScreenAndPrinter) {
-  testing::FakeEnvironment env;
-  MakeMesh(env.model, 0, 10, 10, 0);
-  env.panel.Text2 = " 2.5 ";
-  CommandContext ctx = env.Context();
-  SetPlotFrame(ctx);
-  EXPECT_EQ(env.picture.calls.front(), "DrawWidth 2");
-  EXPECT_EQ(env.printer.calls.front(), "DrawWidth 2");
-}
-
-TEST(PlotFrame, LineWidthBelowOneOnlyShowsItsMessage) {
-  testing::FakeEnvironment env;
-  env.model.FrameWidth = 123;
-  MakeMesh(env.model, 0, 2000, 1000, 0);
-  env.panel.Text2 = "0";
-  CommandContext ctx = env.Context();
+  MakeMesh(env.model, 0, 1000, 3000, 0);  // a width below 1 only shows its message
+  ctx.panel.Text2 = "0";
+  env.windows.log.clear();
+  env.picture.calls.clear();
   SetPlotFrame(ctx);
   ASSERT_EQ(env.dialogs.messages.size(), 1u);
   EXPECT_EQ(env.dialogs.messages[0].text, "コンターラインの幅は 1 以上です。");
   EXPECT_EQ(env.dialogs.messages[0].title, "エラー報告");
-  EXPECT_EQ(env.model.FrameWidth, 123);
-  EXPECT_EQ(env.model.RangeX, 2000);  // the ranges come first
+  EXPECT_EQ(env.model.FrameWidth, 800);
+  EXPECT_EQ(env.model.RangeY, 3000);  // the ranges come first
   EXPECT_TRUE(env.windows.log.empty());
   EXPECT_TRUE(env.picture.calls.empty());
 }
 
 TEST(PlotFrame, BadPanelTextsAndDegenerateMeshesAreErrors) {
-  const Nodes n(10, 10);
   PanelState panel;
   panel.Text1 = "abc";
-  EXPECT_EQ(ErrorNumberOf([&] { ComputePlotFrame(n.x, n.y, 2, 2, panel); }), err::kTypeMismatch);
+  EXPECT_EQ(ErrorNumberOf([&] { FrameOf(10, 10, panel); }), err::kTypeMismatch);
   panel = PanelState{};
   panel.Text2 = "";
-  EXPECT_EQ(ErrorNumberOf([&] { ComputePlotFrame(n.x, n.y, 2, 2, panel); }), err::kTypeMismatch);
+  EXPECT_EQ(ErrorNumberOf([&] { FrameOf(10, 10, panel); }), err::kTypeMismatch);
   panel.Text2 = "40000";
-  EXPECT_EQ(ErrorNumberOf([&] { ComputePlotFrame(n.x, n.y, 2, 2, panel); }), err::kOverflow);
-  Nodes flat(0, 0);  // both ranges 0: 0 / 0
-  EXPECT_EQ(ErrorNumberOf([&] { ComputePlotFrame(flat.x, flat.y, 2, 2, {}); }), err::kOverflow);
-  flat.y(2) = 5;  // y running the wrong way: the larger range is 0 and the other is not
-  EXPECT_EQ(ErrorNumberOf([&] { ComputePlotFrame(flat.x, flat.y, 2, 2, {}); }),
-            err::kDivisionByZero);
+  EXPECT_EQ(ErrorNumberOf([&] { FrameOf(10, 10, panel); }), err::kOverflow);
+  EXPECT_EQ(ErrorNumberOf([] { FrameOf(0, 0); }), err::kOverflow);  // both ranges 0: 0 / 0
+  // y running the wrong way: the larger range is 0 and the other is not.
+  EXPECT_EQ(ErrorNumberOf([] { FrameOf(0, -5); }), err::kDivisionByZero);
 }
 
 }  // namespace

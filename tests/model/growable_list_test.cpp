@@ -9,14 +9,10 @@
 namespace ombrix {
 namespace {
 
-TEST(GrowableList, UseBeforeTheFirstClearIsError9) {
+TEST(GrowableList, UnusableBeforeTheFirstClearWhichGivesRoomUpTo5000AndNoEntries) {
   GrowableList<int> list("Segments");
   EXPECT_EQ(ErrorNumberOf([&] { (void)list(0); }), err::kSubscriptOutOfRange);
   EXPECT_EQ(ErrorNumberOf([&] { list.Append(1); }), err::kSubscriptOutOfRange);
-}
-
-TEST(GrowableList, ClearGivesRoomUpTo5000AndNoEntries) {
-  GrowableList<int> list("Segments");
   list.Clear();
   list.RemoveLast();  // on an empty list: stays empty
   EXPECT_EQ(list.count(), 0);

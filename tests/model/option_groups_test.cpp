@@ -2,13 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "model/form_load.h"
 #include "model/modes.h"
 
 namespace ombrix {
 namespace {
 
-TEST(FormLoad, SetsTheModesAndTheSmallestWindowWidth) {
+// The smallest window width FormLoad sets shows in the shrink tests' raised widths.
+TEST(OptionGroups, FormLoadChecksTheFirstItemsAndAnotherItemTakesItsGroup) {
   MeshModel model;
   MainWindowState window;
   model.MapLoaded = 1;
@@ -16,20 +19,11 @@ TEST(FormLoad, SetsTheModesAndTheSmallestWindowWidth) {
   model.InfoDisplayMode = 2;
   model.ColorIndexMode = 1;
   FormLoad(model, window);
-  EXPECT_EQ(model.MapLoaded, 0);
-  EXPECT_EQ(model.InitialValueMode, 0);
-  EXPECT_EQ(model.InfoDisplayMode, 0);
-  EXPECT_EQ(model.ColorIndexMode, 0);
-  // The smallest window width shows in the shrink tests' raised widths, the other items' checks
-  // in the selections below.
+  EXPECT_EQ(std::tuple(model.MapLoaded, model.InitialValueMode, model.InfoDisplayMode,
+                       model.ColorIndexMode),
+            std::tuple(0, 0, 0, 0));
   EXPECT_TRUE(IsOptionChecked(model, OptionItem::InfomationDisp0));
-}
-
-TEST(OptionGroups, ACheckedItemStaysAndAnotherTakesItsGroup) {
-  MeshModel model;
-  MainWindowState window;
-  FormLoad(model, window);
-  EXPECT_FALSE(SelectOption(model, OptionItem::WeightedFivePoint));
+  EXPECT_FALSE(SelectOption(model, OptionItem::WeightedFivePoint));  // a checked item stays
   EXPECT_TRUE(SelectOption(model, OptionItem::Average));
   EXPECT_EQ(model.InitialValueMode, kInitialAverage);
   EXPECT_FALSE(SelectOption(model, OptionItem::Average));

@@ -5,6 +5,7 @@
 #include "fakes/error_capture.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <random>
 #include <string>
@@ -22,39 +23,34 @@ namespace {
 
 std::vector<TriangleRecord> ReferenceList(const MeshModel& m) {
   std::vector<TriangleRecord> out(1);  // entry 0 is never filled
-  const auto add = [&](int i, int j, int side, double cz) {
-    static const int ends[5][2][2] = {
-        {{0, 0}, {0, 0}}, {{0, 0}, {1, 0}}, {{0, 0}, {0, 1}}, {{0, 1}, {1, 1}}, {{1, 1}, {1, 0}}};
-    TriangleRecord t{.CellRow = i, .CellCol = j, .Side = side};
-    for (int v = 0; v < 2; ++v) {
-      const int r = i + ends[side][v][0], c = j + ends[side][v][1];
-      t.Y[v + 1] = m.NodeY(r);
-      t.X[v + 1] = m.NodeX(c);
-      t.Z[v + 1] = m.NodeValue(r, c);
-    }
-    t.Y[3] = (m.NodeY(i) + m.NodeY(i + 1)) / 2;
-    t.X[3] = (m.NodeX(j) + m.NodeX(j + 1)) / 2;
-    t.Z[3] = cz;
-    out.push_back(t);
-  };
+  // The two ends of each side, as (row, column) offsets from the cell's top-left node.
+  static const int ends[5][2][2] = {
+      {{0, 0}, {0, 0}}, {{0, 0}, {1, 0}}, {{0, 0}, {0, 1}}, {{0, 1}, {1, 1}}, {{1, 1}, {1, 0}}};
   for (int i = 1; i < m.NodeCountY; ++i) {
     for (int j = 1; j < m.NodeCountX; ++j) {
-      const int corner[4][2] = {{i, j}, {i, j + 1}, {i + 1, j}, {i + 1, j + 1}};
       int blanks = 0;
       double sum = 0;
-      for (const auto& c : corner) {
-        blanks += m.NodeBlank(c[0], c[1]);
-        sum += m.NodeValue(c[0], c[1]);
+      for (int c = 0; c < 4; ++c) {
+        blanks += m.NodeBlank(i + c / 2, j + c % 2);
+        sum += m.NodeValue(i + c / 2, j + c % 2);
       }
       if (blanks >= 3)
         continue;
-      const bool side_ok[5] = {false, !m.NodeBlank(i, j) && !m.NodeBlank(i + 1, j),
-                               !m.NodeBlank(i, j) && !m.NodeBlank(i, j + 1),
-                               !m.NodeBlank(i, j + 1) && !m.NodeBlank(i + 1, j + 1),
-                               !m.NodeBlank(i + 1, j + 1) && !m.NodeBlank(i + 1, j)};
       for (int side = 1; side <= 4; ++side) {
-        if (side_ok[side])
-          add(i, j, side, sum / (blanks == 0 ? 4 : blanks == 1 ? 3 : 2));
+        TriangleRecord t{.CellRow = i, .CellCol = j, .Side = side};
+        bool live = true;
+        for (int v = 0; v < 2; ++v) {
+          const int r = i + ends[side][v][0], c = j + ends[side][v][1];
+          live = live && !m.NodeBlank(r, c);
+          t.Y[v + 1] = m.NodeY(r);
+          t.X[v + 1] = m.NodeX(c);
+          t.Z[v + 1] = m.NodeValue(r, c);
+        }
+        t.Y[3] = (m.NodeY(i) + m.NodeY(i + 1)) / 2;
+        t.X[3] = (m.NodeX(j) + m.NodeX(j + 1)) / 2;
+        t.Z[3] = sum / (4 - blanks);
+        if (live)
+          out.push_back(t);
       }
     }
   }
@@ -63,30 +59,28 @@ std::vector<TriangleRecord> ReferenceList(const MeshModel& m) {
 
 // One pass after another, each part a fresh record holding only its vertices.
 std::vector<TriangleRecord> ReferenceDivision(std::vector<TriangleRecord> list, int divisions) {
+  struct P {
+    double y, x, z;
+    std::int32_t f;
+  };
+  const auto mid = [](P a, P b) {
+    return P{(a.y + b.y) / 2, (a.x + b.x) / 2, (a.z + b.z) / 2, (a.f + b.f) / 2};
+  };
+  const auto make = [](P a, P b, P c) {
+    return TriangleRecord{.Y = {0, a.y, b.y, c.y},
+                          .X = {0, a.x, b.x, c.x},
+                          .Z = {0, a.z, b.z, c.z},
+                          .Flags = {0, a.f, b.f, c.f}};
+  };
   for (int pass = 1; pass < divisions; ++pass) {
     std::vector<TriangleRecord> next(1);
     for (std::size_t k = 1; k < list.size(); ++k) {
       const TriangleRecord& t = list[k];
-      struct P {
-        double y, x, z;
-        std::int32_t f;
-      };
-      const auto at = [&](int v) { return P{t.Y[v], t.X[v], t.Z[v], t.Flags[v]}; };
-      const auto mid = [](P a, P b) {
-        return P{(a.y + b.y) / 2, (a.x + b.x) / 2, (a.z + b.z) / 2, (a.f + b.f) / 2};
-      };
-      const auto make = [](P a, P b, P c) {
-        return TriangleRecord{.Y = {0, a.y, b.y, c.y},
-                              .X = {0, a.x, b.x, c.x},
-                              .Z = {0, a.z, b.z, c.z},
-                              .Flags = {0, a.f, b.f, c.f}};
-      };
-      const P p1 = at(1), p2 = at(2), p3 = at(3);
+      const P p1{t.Y[1], t.X[1], t.Z[1], t.Flags[1]}, p2{t.Y[2], t.X[2], t.Z[2], t.Flags[2]},
+          p3{t.Y[3], t.X[3], t.Z[3], t.Flags[3]};
       const P m12 = mid(p1, p2), m23 = mid(p2, p3), m13 = mid(p1, p3);
-      next.push_back(make(p1, m12, m13));
-      next.push_back(make(p2, m12, m23));
-      next.push_back(make(p3, m13, m23));
-      next.push_back(make(m12, m23, m13));
+      next.insert(next.end(), {make(p1, m12, m13), make(p2, m12, m23), make(p3, m13, m23),
+                               make(m12, m23, m13)});
     }
     list = std::move(next);
   }
@@ -107,11 +101,10 @@ void RandomMesh(MeshModel& m, std::mt19937& rng) {
   std::bernoulli_distribution blank(0.15), huge(0.05);
   for (int i = 1; i <= ny; ++i) {
     for (int j = 1; j <= nx; ++j) {
-      if (blank(rng)) {
+      if (blank(rng))
         m.NodeBlank(i, j) = 1;
-      } else {
+      else
         m.NodeValue(i, j) = huge(rng) ? 1e16 * value(rng) : value(rng);
-      }
     }
   }
 }
@@ -182,10 +175,6 @@ TEST(TriangleStore, ForEachWantedSkipsOnlyPartsWithNoValueInTheRange) {
     DivideTriangles(m, 1 + round % 3);
     const double a = edge(rng);
     const double b = a + edge(rng) / 4 + 11.25;
-    const auto in_range = [&](const TriangleRecord& t) {
-      return std::any_of(t.Z.begin() + 1, t.Z.end(), [&](double z) { return z >= a && z <= b; }) ||
-             (std::min({t.Z[1], t.Z[2], t.Z[3]}) <= a && std::max({t.Z[1], t.Z[2], t.Z[3]}) >= b);
-    };
     std::vector<bool> visited(static_cast<std::size_t>(m.TriangleCount) + 1, false);
     std::int64_t last = 0;
     m.Triangles.ForEachWanted(
@@ -197,8 +186,9 @@ TEST(TriangleStore, ForEachWantedSkipsOnlyPartsWithNoValueInTheRange) {
           visited[static_cast<std::size_t>(k)] = true;
           ++visited_total;
         });
-    for (int k = 1; k <= m.TriangleCount; ++k) {
-      if (in_range(m.Triangles(k))) {
+    for (int k = 1; k <= m.TriangleCount; ++k) {  // every part with a value in [a, b]
+      const std::array<double, 4> z = m.Triangles(k).Z;
+      if (std::min({z[1], z[2], z[3]}) <= b && std::max({z[1], z[2], z[3]}) >= a) {
         ASSERT_TRUE(visited[static_cast<std::size_t>(k)]) << "round " << round << " entry " << k;
       }
     }

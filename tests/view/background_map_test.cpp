@@ -34,7 +34,7 @@ class BackgroundMap : public ::testing::Test {
   testing::FakeEnvironment env;
 };
 
-TEST_F(BackgroundMap, PlacesTheMapAtTheFrameCornerAtItsOwnPixelSize) {
+TEST_F(BackgroundMap, PlacesTheMapAtTheFrameCornerAtItsOwnPixelSizeUnlessCancelled) {
   env.windows.screen.twips_per_pixel_x = 9;  // the screen's resolution does not scale it
   LoadMapFrom("/maps/site.gif");
   EXPECT_EQ(env.dialogs.file_filters,
@@ -45,7 +45,14 @@ TEST_F(BackgroundMap, PlacesTheMapAtTheFrameCornerAtItsOwnPixelSize) {
   EXPECT_EQ(env.picture.calls, (std::vector<std::string>{
                                    "PaintPicture 100x50 30 20 100 50 0 0 100 50 copy", "Refresh"}));
   EXPECT_EQ(env.windows.log, (std::vector<std::string>{"Pointer 11", "Pointer 0"}));
+  // Cancelling either dialog changes nothing.
+  Run(LoadMap_Click, std::nullopt);
+  Run(Sprite_Click, std::string());
+  EXPECT_EQ(env.model.MapLoaded, 1);
+  EXPECT_EQ(env.picture.calls.size(), 2u);
+  EXPECT_EQ(env.windows.log.size(), 2u);
   EXPECT_TRUE(env.dialogs.messages.empty());
+  EXPECT_EQ(env.pictures.loaded, std::vector<std::string>{"/maps/site.gif"});
 }
 
 TEST_F(BackgroundMap, ReloadingReplacesThePictureUndoesTheMovesAndLeavesNothingOfTheOld) {
@@ -63,7 +70,7 @@ TEST_F(BackgroundMap, ReloadingReplacesThePictureUndoesTheMovesAndLeavesNothingO
                                       "Box 30 20 830 420 #f0f000", "Refresh"}));
 }
 
-TEST_F(BackgroundMap, AFailedLoadIsReportedAndLeavesNoMap) {
+TEST_F(BackgroundMap, AFailedMapOrSpriteLoadIsReportedAndLeavesNoMap) {
   for (const std::string path : {"/maps/notes.txt", "/maps/missing.gif"}) {
     SCOPED_TRACE(path);
     LoadMapFrom("/maps/site.gif");
@@ -81,17 +88,17 @@ TEST_F(BackgroundMap, AFailedLoadIsReportedAndLeavesNoMap) {
     EXPECT_EQ(env.windows.pointer, MousePointer::Default);
   }
   EXPECT_NE(env.dialogs.messages.front().text.find("エラー番号： 53"), std::string::npos);
-}
-
-TEST_F(BackgroundMap, CancellingTheDialogChangesNothing) {
+  // A sprite without a map, or one that does not load, is reported and paints nothing.
+  SpriteFrom("/maps/sprite.bmp");
   LoadMapFrom("/maps/site.gif");
-  const std::size_t calls = env.picture.calls.size();
-  Run(LoadMap_Click, std::nullopt);
-  Run(Sprite_Click, std::string());
-  EXPECT_EQ(env.model.MapLoaded, 1);
-  EXPECT_EQ(env.picture.calls.size(), calls);
-  EXPECT_TRUE(env.dialogs.messages.empty());
-  EXPECT_EQ(env.pictures.loaded, std::vector<std::string>{"/maps/site.gif"});
+  env.picture.calls.clear();
+  SpriteFrom("/maps/notes.txt");
+  ASSERT_EQ(env.dialogs.messages.size(), 3u);
+  EXPECT_TRUE(env.dialogs.messages[1].text.starts_with("エラー番号： 481　"));
+  for (const testing::ShownMessage& report : env.dialogs.messages)
+    EXPECT_TRUE(report.text.ends_with("\r読み込みを中断します。")) << report.text;
+  EXPECT_EQ(env.model.MapLoaded, 0);
+  EXPECT_TRUE(env.picture.calls.empty());
 }
 
 TEST_F(BackgroundMap, SpriteOrsTheMapThenAndsTheSpriteOverTheMapsRectangle) {
@@ -112,19 +119,6 @@ TEST_F(BackgroundMap, SpriteOrsTheMapThenAndsTheSpriteOverTheMapsRectangle) {
   EXPECT_EQ(env.model.MapLoaded, 1);
   EXPECT_TRUE(env.dialogs.messages.empty());
   EXPECT_EQ(env.windows.pointer, MousePointer::Default);
-}
-
-TEST_F(BackgroundMap, ASpriteWithoutAMapOrThatDoesNotLoadIsReportedAndPaintsNothing) {
-  SpriteFrom("/maps/sprite.bmp");
-  LoadMapFrom("/maps/site.gif");
-  env.picture.calls.clear();
-  SpriteFrom("/maps/notes.txt");
-  ASSERT_EQ(env.dialogs.messages.size(), 2u);
-  EXPECT_TRUE(env.dialogs.messages[0].text.starts_with("エラー番号： 481　"));
-  for (const testing::ShownMessage& report : env.dialogs.messages)
-    EXPECT_TRUE(report.text.ends_with("\r読み込みを中断します。")) << report.text;
-  EXPECT_EQ(env.model.MapLoaded, 0);
-  EXPECT_TRUE(env.picture.calls.empty());
 }
 
 }  // namespace
