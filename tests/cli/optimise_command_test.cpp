@@ -18,25 +18,20 @@ namespace {
 
 namespace fs = std::filesystem;
 using ombrix::testing::Fixture;
+using Output = ombrix::testing::Printed;
 
-struct Output {
-  int status;
-  std::string text;
-};
-
-Output Optimise(std::vector<std::string> args) {
-  std::ostringstream out;
-  return {PrintOptimisedMesh(args, out), out.str()};
+Output Optimise(const std::vector<std::string>& args) {
+  return ombrix::testing::Call(PrintOptimisedMesh, args);
 }
 
 std::map<std::pair<int, int>, double> PrintedNodes(const std::string& text) {
   std::map<std::pair<int, int>, double> nodes;
   std::istringstream lines(text);
+  int i = 0, j = 0;
+  double value = 0;
   for (std::string line; std::getline(lines, line);) {
-    int i = 0, j = 0;
-    char value[64] = {};
-    if (std::sscanf(line.c_str(), "node,%d,%d,%63s", &i, &j, value) == 3)
-      nodes[{i, j}] = std::strtod(value, nullptr);
+    if (std::sscanf(line.c_str(), "node,%d,%d,%lf", &i, &j, &value) == 3)
+      nodes[{i, j}] = value;
   }
   return nodes;
 }

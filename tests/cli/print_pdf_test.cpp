@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include "cli_files.h"
+#include "fakes/temp_folder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -80,12 +81,6 @@ std::string PdfText(const fs::path& pdf) {
 
 class PrintPdfTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   // Prints the small mesh (a 800 x 400 frame at (30, 20), levels 1..29, labels at multiples of
   // 5) and checks the page: A4 landscape drawn in printer pixels (600 an inch, 72/600 of a point
   // each, y downwards). Returns the page content.
@@ -118,10 +113,8 @@ class PrintPdfTest : public ::testing::Test {
     return content;
   }
 
-  const fs::path dir_ =
-      fs::temp_directory_path() /
-      ("ombrix_print_pdf_" +
-       std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+  ombrix::testing::TempFolder folder_;
+  const fs::path dir_ = folder_.path();
 };
 
 TEST_F(PrintPdfTest, NothingModePrintsTheScreensColoursOnAPageOfPicturePixels) {
