@@ -61,20 +61,21 @@ double RelativeResidual(const SparseMatrix& a, const std::vector<double>& b,
   return static_cast<double>(std::sqrt(rr / bb));
 }
 
-TEST(ExactSolver, MatchesDenseEliminationOnSmallMeshes) {
+TEST(ExactSolver, ReachesTheToleranceInFewIterationsAndMatchesDenseElimination) {
   struct Shape {
     std::int32_t nx, ny;
     int points;
   };
-  // Lines, squares, and meshes large enough for the multigrid levels.
-  const Shape shapes[] = {{1, 9, 0},    {9, 1, 0},  {2, 2, 3},   {3, 7, 5},
-                          {12, 12, 40}, {11, 5, 4}, {5, 12, 60}, {26, 17, 60}};
+  // Lines, squares, meshes large enough for the multigrid levels, and larger ones, too large
+  // for the dense elimination.
+  const Shape shapes[] = {{1, 9, 0},      {9, 1, 0},    {2, 2, 3},   {3, 7, 5},
+                          {12, 12, 40},   {11, 5, 4},   {5, 12, 60}, {26, 17, 60},
+                          {130, 97, 320}, {3, 400, 35}, {257, 6, 43}};
   std::mt19937 rng(3);
   for (const Shape& s : shapes) {
     SCOPED_TRACE(::testing::Message() << s.nx << " x " << s.ny);
     const testing::FitSystem fit = testing::RandomSystem(rng, s.nx, s.ny, s.points);
-    const std::vector<double> want = DenseSolve(fit.system, fit.right_side);
-    std::vector<double> got(want.size(), 1.0);
+    std::vector<double> got(fit.right_side.size(), 1.0);
     testing::FakeEventPump events;
     std::int32_t reported = 0;
     const ExactSolveResult r = SolveExact(fit.system, fit.right_side, got, events,
@@ -82,23 +83,15 @@ TEST(ExactSolver, MatchesDenseEliminationOnSmallMeshes) {
     EXPECT_FALSE(r.cancelled);
     EXPECT_EQ(reported, r.iterations);
     EXPECT_EQ(events.processed, r.iterations);
+    EXPECT_LT(r.iterations, 40);
     EXPECT_LE(r.residual, kExactTolerance);
     EXPECT_LE(RelativeResidual(fit.system, fit.right_side, got), 2 * kExactTolerance);
+    if (got.size() > 500)
+      continue;
+    const std::vector<double> want = DenseSolve(fit.system, fit.right_side);
     const auto [lo, hi] = std::minmax_element(want.begin(), want.end());
     for (std::size_t k = 0; k < want.size(); ++k)
       ASSERT_NEAR(got[k], want[k], 1e-9 * (*hi - *lo)) << "node " << k + 1;
-  }
-}
-
-TEST(ExactSolver, LargerMeshesReachTheToleranceInFewIterations) {
-  std::mt19937 rng(8);
-  for (const auto& [nx, ny] : {std::pair{130, 97}, std::pair{3, 400}, std::pair{257, 6}}) {
-    const testing::FitSystem fit = testing::RandomSystem(rng, nx, ny, nx * ny / 40 + 5);
-    std::vector<double> z(fit.right_side.size(), 20.0);
-    testing::FakeEventPump events;
-    const ExactSolveResult r = SolveExact(fit.system, fit.right_side, z, events);
-    EXPECT_LE(RelativeResidual(fit.system, fit.right_side, z), 2 * kExactTolerance);
-    EXPECT_LT(r.iterations, 40) << nx << " x " << ny;
   }
 }
 
