@@ -6,13 +6,15 @@
 
 #include "cli/arguments.h"
 #include "cli/contour_commands.h"
-#include "fakes/fixture_path.h"
+#include "cli_files.h"
 #include "fakes/temp_folder.h"
 
 namespace ombrix::cli {
 namespace {
 
+using ombrix::testing::Call;
 using ombrix::testing::Fixture;
+using ombrix::testing::Printed;
 
 class RenderMapOption : public ::testing::Test {
  protected:
@@ -27,12 +29,9 @@ class RenderMapOption : public ::testing::Test {
 };
 
 TEST_F(RenderMapOption, PaintsThePictureUnderThePlotFromTheFrameCorner) {
-  std::ostringstream text;
-  ASSERT_EQ(RenderMap({Fixture("mesh_small.lo.xlsx"), "-o", out_path, "--no-level", "--interval",
-                       "0", "--map", map_path},
-                      text),
-            kExitOk)
-      << text.str();
+  const Printed run = Call(RenderMap, {Fixture("mesh_small.lo.xlsx"), "-o", out_path, "--no-level",
+                                       "--interval", "0", "--map", map_path});
+  ASSERT_EQ(run.status, kExitOk) << run.text;
   const QImage image(QString::fromStdString(out_path));
   ASSERT_EQ(image.size(), QSize(870, 450));  // an 800 x 400 frame at (30, 20)
   // The picture at its own 20 x 10 pixels from the frame's corner.
@@ -48,22 +47,15 @@ TEST_F(RenderMapOption, PaintsThePictureUnderThePlotFromTheFrameCorner) {
 }
 
 TEST_F(RenderMapOption, APictureThatDoesNotLoadIsARunErrorNamingIt) {
-  std::ostringstream missing;
-  EXPECT_EQ(RenderMap({Fixture("mesh_small.lo.xlsx"), "-o", out_path, "--map", "/no/such/map.gif"},
-                      missing),
-            kExitRunError);
-  EXPECT_EQ(missing.str().rfind("error,", 0), 0u);
-  EXPECT_NE(missing.str().find("/no/such/map.gif"), std::string::npos);
-  std::ostringstream workbook;
-  EXPECT_EQ(RenderMap({Fixture("mesh_small.lo.xlsx"), "-o", out_path, "--map",
-                       Fixture("mesh_small.lo.xlsx")},
-                      workbook),
-            kExitRunError);
-  EXPECT_NE(workbook.str().find("mesh_small.lo.xlsx"), std::string::npos);
+  const std::string mesh = Fixture("mesh_small.lo.xlsx");
+  for (const std::string& map : {std::string("/no/such/map.gif"), mesh}) {
+    const Printed run = Call(RenderMap, {mesh, "-o", out_path, "--map", map});
+    EXPECT_EQ(run.status, kExitRunError);
+    EXPECT_EQ(run.text.rfind("error,", 0), 0u);
+    EXPECT_NE(run.text.find(map), std::string::npos) << run.text;
+  }
   EXPECT_FALSE(std::filesystem::exists(out_path));
-  std::ostringstream usage;
-  EXPECT_THROW(RenderMap({Fixture("mesh_small.lo.xlsx"), "-o", out_path, "--map"}, usage),
-               UsageError);
+  EXPECT_THROW(Call(RenderMap, {mesh, "-o", out_path, "--map"}), UsageError);
 }
 
 }  // namespace

@@ -16,7 +16,9 @@ namespace ombrix::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using ombrix::testing::Call;
 using ombrix::testing::Fixture;
+using ombrix::testing::Printed;
 
 // Pixels that differ between two renderings, leaving out the margins left of and below the
 // frame, where the coordinate labels stand (their glyphs depend on the installed font).
@@ -36,8 +38,8 @@ class RenderTest : public ::testing::Test {
   QImage Render(std::vector<std::string> args) {
     const std::string out = dir_ / "render.png";
     args.insert(args.end(), {"-o", out});
-    std::ostringstream text;
-    EXPECT_EQ(RenderMap(args, text), kExitOk) << text.str();
+    const Printed run = Call(RenderMap, args);
+    EXPECT_EQ(run.status, kExitOk) << run.text;
     QImage image(QString::fromStdString(out));
     fs::remove(out);
     return image;
@@ -81,19 +83,18 @@ TEST_F(RenderTest, DividedMapsAndAbsoluteColourRangesRepaintTheBands) {
   const QImage absolute = Render({mesh, "--mode", "normal", "--color-range", "0", "100"});
   EXPECT_GT(DifferingPixels(absolute, plain, 30, 620), 1000);
 
-  std::ostringstream text;
   const std::string never_divided = dir_ / "never_divided.png";
-  EXPECT_EQ(RenderMap({Fixture("mesh_small.lo.xls"), "-o", never_divided, "--divide", "30"}, text),
-            kExitRunError);
-  EXPECT_NE(text.str().find("個になり"), std::string::npos) << text.str();
+  const Printed huge =
+      Call(RenderMap, {Fixture("mesh_small.lo.xls"), "-o", never_divided, "--divide", "30"});
+  EXPECT_EQ(huge.status, kExitRunError);
+  EXPECT_NE(huge.text.find("個になり"), std::string::npos) << huge.text;
   EXPECT_FALSE(fs::exists(never_divided));
 }
 
 TEST_F(RenderTest, LegendIsTheLegendWindowsPicture) {
   const std::string out = dir_ / "legend.png";
-  std::ostringstream text;
-  ASSERT_EQ(RenderLegend({Fixture("mesh_smooth_40x30.lo.xlsx"), "-o", out}, text), kExitOk)
-      << text.str();
+  const Printed run = Call(RenderLegend, {Fixture("mesh_smooth_40x30.lo.xlsx"), "-o", out});
+  ASSERT_EQ(run.status, kExitOk) << run.text;
   const QImage legend(QString::fromStdString(out));
   fs::remove(out);
   EXPECT_EQ(legend.size(), QSize(116, 471));  // 1740 x 7068 twips at 15 twips a pixel
@@ -105,7 +106,6 @@ TEST_F(RenderTest, LegendIsTheLegendWindowsPicture) {
 TEST_F(RenderTest, BadArgumentsAndBadFiles) {
   const std::string mesh = Fixture("mesh_small.lo.xls");
   const std::string points = Fixture("points_small.lo.xls");
-  std::ostringstream text;
   const std::string png = dir_ / "x.png";
   const std::vector<std::vector<std::string>> usage = {
       {mesh},  // no -o
@@ -117,14 +117,15 @@ TEST_F(RenderTest, BadArgumentsAndBadFiles) {
       {mesh, "-o", png, "--points", points},
       {mesh, "-o", png, "--points", points, "--optimise", "--initial", "median"}};
   for (const auto& args : usage)
-    EXPECT_THROW(RenderMap(args, text), UsageError) << args.back();
+    EXPECT_THROW(Call(RenderMap, args), UsageError) << args.back();
   const std::string never = dir_ / "never.png";
-  EXPECT_EQ(RenderMap({Fixture("mesh_text_value.lo.xls"), "-o", never}, text), kExitRunError);
-  EXPECT_EQ(text.str(), "error,セル H7 の値 \"n/a\" は数値ではありません。\n");
+  const Printed bad = Call(RenderMap, {Fixture("mesh_text_value.lo.xls"), "-o", never});
+  EXPECT_EQ(bad.status, kExitRunError);
+  EXPECT_EQ(bad.text, "error,セル H7 の値 \"n/a\" は数値ではありません。\n");
   EXPECT_FALSE(fs::exists(never));
-  std::ostringstream unwritable;
-  EXPECT_EQ(RenderMap({mesh, "-o", "/no/such/folder/map.png"}, unwritable), kExitRunError);
-  EXPECT_EQ(unwritable.str().rfind("error,", 0), 0u);
+  const Printed unwritable = Call(RenderMap, {mesh, "-o", "/no/such/folder/map.png"});
+  EXPECT_EQ(unwritable.status, kExitRunError);
+  EXPECT_EQ(unwritable.text.rfind("error,", 0), 0u);
 }
 
 TEST_F(RenderTest, TheOptimisedMeshIsDrawnAsIfItsValuesWereInTheWorkbook) {
@@ -135,18 +136,15 @@ TEST_F(RenderTest, TheOptimisedMeshIsDrawnAsIfItsValuesWereInTheWorkbook) {
   // Write the same fit into a copy of the workbook and draw that copy the ordinary way.
   const fs::path copy = dir_ / "fitted.xlsx";
   ombrix::testing::PlaceFixture("mesh_blanks.lo.xlsx", copy);
-  std::ostringstream written;
-  ASSERT_EQ(PrintOptimisedMesh({copy.string(), points, "--write"}, written), kExitOk)
-      << written.str();
+  ASSERT_EQ(Call(PrintOptimisedMesh, {copy.string(), points, "--write"}).status, kExitOk);
   const QImage reference = Render({copy.string(), "--mode", "normal"});
   fs::remove(copy);
   EXPECT_EQ(DifferingPixels(fitted, reference, 0, fitted.height()), 0);
   EXPECT_GT(DifferingPixels(fitted, plain, 0, fitted.height()), 0);
-  std::ostringstream text;
   const std::string never = dir_ / "never.png";
-  EXPECT_EQ(RenderMap({Fixture("mesh_blanks.lo.xlsx"), "-o", never, "--points",
-                       Fixture("points_empty_count.lo.xls"), "--optimise"},
-                      text),
+  EXPECT_EQ(Call(RenderMap, {Fixture("mesh_blanks.lo.xlsx"), "-o", never, "--points",
+                             Fixture("points_empty_count.lo.xls"), "--optimise"})
+                .status,
             kExitRunError);
   EXPECT_FALSE(fs::exists(never));
 }
