@@ -1,6 +1,9 @@
 #pragma once
 // Small meshes and point sets for the optimiser tests.
 
+#include <gtest/gtest.h>
+
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <iterator>
@@ -109,6 +112,19 @@ inline std::vector<double> NodeValues(const MeshModel& m) {
       out.push_back(m.NodeBlank(i, j) == 0 ? m.NodeValue(i, j) : NAN);
   }
   return out;
+}
+
+// The same doubles, bit for bit.
+inline void ExpectSameBits(const std::vector<double>& got, const std::vector<double>& want,
+                           const char* what) {
+  ASSERT_EQ(got.size(), want.size()) << what;
+  for (std::size_t e = 0; e < got.size(); ++e) {
+    // Zero entries left out of the sparse rows read as +0; a dense entry may be -0.
+    if (got[e] == 0 && want[e] == 0)
+      continue;
+    ASSERT_EQ(std::bit_cast<std::uint64_t>(got[e]), std::bit_cast<std::uint64_t>(want[e]))
+        << what << " entry " << e << ": " << got[e] << " vs " << want[e];
+  }
 }
 
 // The fit's system (w1 L + w2 H + w3 P'P) z = w3 P'v, assembled as the optimiser does.

@@ -55,11 +55,7 @@ void ExpectSameSweeps(std::int32_t nx, std::int32_t ny, int points, unsigned see
     }
     std::vector<double> got;
     fast.CopyOut(got);
-    ASSERT_EQ(got.size(), want.size());
-    for (std::size_t k = 0; k < got.size(); ++k) {
-      ASSERT_EQ(std::bit_cast<std::uint64_t>(got[k]), std::bit_cast<std::uint64_t>(want[k]))
-          << "node " << k + 1;
-    }
+    testing::ExpectSameBits(got, want, "node values");
   }
 }
 
