@@ -1,5 +1,5 @@
-// The exact solver: the minimiser of the fit against a dense elimination, against the relaxation
-// run to a tiny limit, and its refusals and cancelling.
+// The exact solver: the residual of its solution recomputed from the system, the minimiser
+// against the relaxation run to a tiny limit, and its refusals and cancelling.
 
 #include <gtest/gtest.h>
 
@@ -19,35 +19,8 @@
 namespace ombrix {
 namespace {
 
-// Gaussian elimination with partial pivoting on the dense system, in long double.
-std::vector<double> DenseSolve(const SparseMatrix& a, const std::vector<double>& b) {
-  const std::int32_t n = a.size();
-  std::vector<std::vector<long double>> m(n, std::vector<long double>(n + 1, 0));
-  for (std::int32_t k = 0; k < n; ++k) {
-    for (std::int32_t c = 0; c < n; ++c)
-      m[k][c] = a.At(k + 1, c + 1);
-    m[k][n] = b[k];
-  }
-  for (std::int32_t c = 0; c < n; ++c) {
-    std::swap(m[c], *std::max_element(m.begin() + c, m.end(), [c](const auto& p, const auto& q) {
-                return std::fabs(p[c]) < std::fabs(q[c]);
-              }));
-    for (std::int32_t r = c + 1; r < n; ++r) {
-      const long double f = m[r][c] / m[c][c];
-      for (std::int32_t k = c; k <= n; ++k)
-        m[r][k] -= f * m[c][k];
-    }
-  }
-  std::vector<double> x(n);
-  for (std::int32_t c = n - 1; c >= 0; --c) {
-    long double s = m[c][n];
-    for (std::int32_t k = c + 1; k < n; ++k)
-      s -= m[c][k] * x[k];
-    x[c] = static_cast<double>(s / m[c][c]);
-  }
-  return x;
-}
-
+// |b - Az| / |b|, in long double from the system's own rows: the solution's certificate,
+// whatever the solver reports.
 double RelativeResidual(const SparseMatrix& a, const std::vector<double>& b,
                         const std::vector<double>& x) {
   long double rr = 0, bb = 0;
@@ -61,13 +34,12 @@ double RelativeResidual(const SparseMatrix& a, const std::vector<double>& b,
   return static_cast<double>(std::sqrt(rr / bb));
 }
 
-TEST(ExactSolver, ReachesTheToleranceInFewIterationsAndMatchesDenseElimination) {
+TEST(ExactSolver, ReachesTheToleranceInFewIterations) {
   struct Shape {
     std::int32_t nx, ny;
     int points;
   };
-  // Lines, squares, meshes large enough for the multigrid levels, and larger ones, too large
-  // for the dense elimination.
+  // Lines, squares, and meshes large enough for several multigrid levels.
   const Shape shapes[] = {{1, 9, 0},      {9, 1, 0},    {2, 2, 3},   {3, 7, 5},
                           {12, 12, 40},   {11, 5, 4},   {5, 12, 60}, {26, 17, 60},
                           {130, 97, 320}, {3, 400, 35}, {257, 6, 43}};
@@ -86,12 +58,6 @@ TEST(ExactSolver, ReachesTheToleranceInFewIterationsAndMatchesDenseElimination) 
     EXPECT_LT(r.iterations, 40);
     EXPECT_LE(r.residual, kExactTolerance);
     EXPECT_LE(RelativeResidual(fit.system, fit.right_side, got), 2 * kExactTolerance);
-    if (got.size() > 500)
-      continue;
-    const std::vector<double> want = DenseSolve(fit.system, fit.right_side);
-    const auto [lo, hi] = std::minmax_element(want.begin(), want.end());
-    for (std::size_t k = 0; k < want.size(); ++k)
-      ASSERT_NEAR(got[k], want[k], 1e-9 * (*hi - *lo)) << "node " << k + 1;
   }
 }
 
