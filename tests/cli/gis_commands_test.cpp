@@ -10,7 +10,6 @@
 #include <sstream>
 
 #include "cli/arguments.h"
-#include "cli/contour_commands.h"
 #include "cli/import_commands.h"
 #include "cli/optimise_command.h"
 #include "fakes/temp_folder.h"

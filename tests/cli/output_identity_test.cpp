@@ -7,7 +7,6 @@
 
 #include <QImage>
 #include <filesystem>
-#include <sstream>
 
 #include "cli/contour_commands.h"
 #include "cli_files.h"

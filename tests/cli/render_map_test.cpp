@@ -2,7 +2,6 @@
 
 #include <QImage>
 #include <filesystem>
-#include <sstream>
 
 #include "cli/arguments.h"
 #include "cli/contour_commands.h"

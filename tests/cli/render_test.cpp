@@ -6,7 +6,6 @@
 #include <QImage>
 #include <algorithm>
 #include <filesystem>
-#include <sstream>
 
 #include "cli/arguments.h"
 #include "cli/contour_commands.h"

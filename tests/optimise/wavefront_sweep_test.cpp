@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <random>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "model/run_error.h"
