@@ -90,6 +90,34 @@ TEST_F(RenderTest, DividedMapsAndAbsoluteColourRangesRepaintTheBands) {
   EXPECT_FALSE(fs::exists(never_divided));
 }
 
+TEST_F(RenderTest, AMapPictureIsPaintedUnderThePlotFromTheFrameCorner) {
+  const std::string mesh = Fixture("mesh_small.lo.xlsx");
+  const std::string map = dir_ / "map.bmp";
+  QImage picture(20, 10, QImage::Format_RGB32);
+  picture.fill(QColor(0x80, 0xC0, 0xE0));
+  ASSERT_TRUE(picture.save(QString::fromStdString(map), "BMP"));
+  const QImage image = Render({mesh, "--no-level", "--interval", "0", "--map", map});
+  ASSERT_EQ(image.size(), QSize(870, 450));  // an 800 x 400 frame at (30, 20)
+  // The picture at its own 20 x 10 pixels from the frame's corner, the frame outline over it.
+  const auto map_colour = [&image](int x, int y) {
+    return (image.pixel(x, y) & 0xFFFFFF) == 0x80C0E0u;
+  };
+  EXPECT_TRUE(map_colour(31, 21));
+  EXPECT_TRUE(map_colour(30 + 20 - 1, 20 + 10 - 1));
+  EXPECT_FALSE(map_colour(30 + 20, 25));
+  EXPECT_FALSE(map_colour(35, 20 + 10));
+  EXPECT_EQ(image.pixel(300, 20) & 0xFFFFFF, 0xF0F000u);
+  // A picture that does not load (none there, a workbook) is a run error naming it.
+  const std::string never = dir_ / "never.png";
+  for (const std::string& bad : {std::string("/no/such/map.gif"), mesh}) {
+    const Printed run = Call(RenderMap, {mesh, "-o", never, "--map", bad});
+    EXPECT_EQ(run.status, kExitRunError);
+    EXPECT_EQ(run.text.rfind("error,", 0), 0u);
+    EXPECT_NE(run.text.find(bad), std::string::npos) << run.text;
+  }
+  EXPECT_FALSE(fs::exists(never));
+}
+
 TEST_F(RenderTest, LegendIsTheLegendWindowsPicture) {
   const std::string out = dir_ / "legend.png";
   const Printed run = Call(RenderLegend, {Fixture("mesh_smooth_40x30.lo.xlsx"), "-o", out});
@@ -114,7 +142,8 @@ TEST_F(RenderTest, BadArgumentsAndBadFiles) {
       {mesh, "-o", png, "--divide", "0"},
       {mesh, "-o", png, "--optimise"},
       {mesh, "-o", png, "--points", points},
-      {mesh, "-o", png, "--points", points, "--optimise", "--initial", "median"}};
+      {mesh, "-o", png, "--points", points, "--optimise", "--initial", "median"},
+      {mesh, "-o", png, "--map"}};
   for (const auto& args : usage)
     EXPECT_THROW(Call(RenderMap, args), UsageError) << args.back();
   const std::string never = dir_ / "never.png";
