@@ -1,11 +1,14 @@
 #pragma once
 // Files the command tests write to and read back: a writable copy of a fixture, since the
-// commands that save refuse or would change the fixture itself, and a file's bytes.
+// commands that save refuse or would change the fixture itself, and a file's bytes; and what a
+// command printed.
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "fakes/fixture_path.h"
 
@@ -20,6 +23,22 @@ inline void PlaceFixture(const std::string& name, const std::filesystem::path& p
 inline std::string Content(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A command's exit status and what it printed.
+struct Printed {
+  int status;
+  std::string text;
+};
+template <class Input>
+Printed Call(int (*command)(const Input&, std::ostream&), const Input& input) {
+  std::ostringstream out;
+  const int status = command(input, out);
+  return {status, out.str()};
+}
+inline Printed Call(int (*command)(const std::vector<std::string>&, std::ostream&),
+                    const std::vector<std::string>& args) {
+  return Call<std::vector<std::string>>(command, args);
 }
 
 }  // namespace ombrix::testing

@@ -119,16 +119,13 @@ TEST_F(OptimiseInterrupt, ATerminalSeesTheSweepsAFewTimesASecond) {
   ::waitpid(pid, &status, 0);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), kExitInterrupted);
-  // Rewritten in place ("\r", erase line), at most four times a second for two seconds.
+  // At most four times a second for two seconds; the line's form is optimise_progress_test's.
+  const std::string report = "\r\x1b[Kombrix: optimising: sweep ";
   std::size_t lines = 0;
-  for (std::size_t at = seen.find("ombrix: optimising: sweep "); at != std::string::npos;
-       at = seen.find("ombrix: optimising: sweep ", at + 1)) {
+  for (auto at = seen.find(report); at != std::string::npos; at = seen.find(report, at + 1))
     ++lines;
-    EXPECT_EQ(seen.compare(at - 4, 4, "\r\x1b[K"), 0);
-  }
   EXPECT_GE(lines, 2u) << seen;
   EXPECT_LE(lines, 9u) << seen;
-  EXPECT_NE(seen.find(", largest change "), std::string::npos) << seen;
   EXPECT_NE(seen.find("\r\x1b[Kombrix: stopped by Ctrl+C; nothing was written"), std::string::npos)
       << seen;
   // "node," lines would mean the fit was printed as if it had ended.

@@ -7,7 +7,6 @@
 
 #include <QImage>
 #include <filesystem>
-#include <sstream>
 
 #include "cli/contour_commands.h"
 #include "cli_files.h"
@@ -17,8 +16,10 @@ namespace ombrix::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using ombrix::testing::Call;
 using ombrix::testing::Content;
 using ombrix::testing::Fixture;
+using ombrix::testing::Printed;
 
 TEST(OutputIdentity, AnInputIsNeverOverwrittenThroughAnyNameOrLink) {
   ombrix::testing::TempFolder dir;
@@ -35,16 +36,16 @@ TEST(OutputIdentity, AnInputIsNeverOverwrittenThroughAnyNameOrLink) {
       {mesh, "-o", dir / "out.png", "--print-pdf", dir / "sub/../hard.png"},
       {mesh, "-o", dir / "same.png", "--print-pdf", dir / "sub/../same.png"}};
   for (const auto& run : runs) {
-    std::ostringstream out;
-    EXPECT_EQ(RenderMap(run, out), kExitRunError) << run[2];
-    EXPECT_EQ(out.str().rfind("error,出力先 \"", 0), 0u) << out.str();
-    EXPECT_NE(out.str().find("同じファイルです"), std::string::npos) << out.str();
+    const Printed out = Call(RenderMap, run);
+    EXPECT_EQ(out.status, kExitRunError) << run[2];
+    EXPECT_EQ(out.text.rfind("error,出力先 \"", 0), 0u) << out.text;
+    EXPECT_NE(out.text.find("同じファイルです"), std::string::npos) << out.text;
     EXPECT_EQ(Content(mesh), original);
   }
-  std::ostringstream out;
-  EXPECT_EQ(RenderLegend({mesh, "-o", dir / "hard.png"}, out), kExitRunError);
-  EXPECT_NE(out.str().find("\"" + mesh + "\""), std::string::npos) << out.str();
-  EXPECT_NE(out.str().find("\"" + (dir / "hard.png") + "\""), std::string::npos) << out.str();
+  const Printed legend = Call(RenderLegend, {mesh, "-o", dir / "hard.png"});
+  EXPECT_EQ(legend.status, kExitRunError);
+  EXPECT_NE(legend.text.find("\"" + mesh + "\""), std::string::npos) << legend.text;
+  EXPECT_NE(legend.text.find("\"" + (dir / "hard.png") + "\""), std::string::npos) << legend.text;
   EXPECT_EQ(Content(mesh), original);
   EXPECT_FALSE(fs::exists(dir / "out.png"));
   EXPECT_FALSE(fs::exists(dir / "same.png"));
@@ -61,20 +62,15 @@ TEST(OutputIdentity, NamesThatAreNotUtf8AreWrittenAndReadAsTheirBytes) {
   }
   const std::string image = dir / "o\xff.png";
   const std::string pdf = dir / "p\xfe.pdf";
-  std::ostringstream out;
-  ASSERT_EQ(
-      RenderMap({Fixture("mesh_small.lo.xlsx"), "-o", image, "--map", map, "--print-pdf", pdf},
-                out),
-      kExitOk)
-      << out.str();
-  EXPECT_EQ(out.str().rfind("image," + image + ",", 0), 0u) << out.str();
-  EXPECT_NE(out.str().find("pdf," + pdf + ",1"), std::string::npos) << out.str();
+  const Printed out = Call(
+      RenderMap, {Fixture("mesh_small.lo.xlsx"), "-o", image, "--map", map, "--print-pdf", pdf});
+  ASSERT_EQ(out.status, kExitOk) << out.text;
+  EXPECT_EQ(out.text.rfind("image," + image + ",", 0), 0u) << out.text;
+  EXPECT_NE(out.text.find("pdf," + pdf + ",1"), std::string::npos) << out.text;
   EXPECT_EQ(Content(image).substr(1, 3), "PNG");
   EXPECT_EQ(Content(pdf).substr(0, 5), "%PDF-");
-  int entries = 0;
-  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.path()))
-    ++entries;
-  EXPECT_EQ(entries, 3);  // the map, the image and the PDF: no stray names
+  // The map, the image and the PDF: no stray names.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 3);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include "cli_files.h"
+#include "fakes/temp_folder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,7 +14,6 @@
 #include <memory>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <string>
 #include <tuple>
 
@@ -80,12 +80,6 @@ std::string PdfText(const fs::path& pdf) {
 
 class PrintPdfTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   // Prints the small mesh (a 800 x 400 frame at (30, 20), levels 1..29, labels at multiples of
   // 5) and checks the page: A4 landscape drawn in printer pixels (600 an inch, 72/600 of a point
   // each, y downwards). Returns the page content.
@@ -94,14 +88,12 @@ class PrintPdfTest : public ::testing::Test {
     std::vector<std::string> args = {Fixture("mesh_small.lo.xlsx"), "-o",
                                      (dir_ / "map.png").string(), "--print-pdf", pdf.string()};
     args.insert(args.end(), options.begin(), options.end());
-    std::ostringstream out;
-    EXPECT_EQ(RenderMap(args, out), kExitOk) << out.str();
+    const ombrix::testing::Printed out = ombrix::testing::Call(RenderMap, args);
+    EXPECT_EQ(out.status, kExitOk) << out.text;
     // One document of one page, and only the finished files are left.
-    EXPECT_NE(out.str().find("\npdf," + pdf.string() + ",1\n"), std::string::npos) << out.str();
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir_))
-      names.insert(entry.path().filename().string());
-    EXPECT_EQ(names, (std::set<std::string>{"map.pdf", "map.png"}));
+    EXPECT_NE(out.text.find("\npdf," + pdf.string() + ",1\n"), std::string::npos) << out.text;
+    EXPECT_TRUE(fs::exists(dir_ / "map.png"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
     const std::string file = ombrix::testing::Content(pdf);
     const std::string content = Streams(file);
     EXPECT_NE(file.find("/Count 1"), std::string::npos);
@@ -118,10 +110,8 @@ class PrintPdfTest : public ::testing::Test {
     return content;
   }
 
-  const fs::path dir_ =
-      fs::temp_directory_path() /
-      ("ombrix_print_pdf_" +
-       std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+  ombrix::testing::TempFolder folder_;
+  const fs::path dir_ = folder_.path();
 };
 
 TEST_F(PrintPdfTest, NothingModePrintsTheScreensColoursOnAPageOfPicturePixels) {
@@ -170,14 +160,12 @@ TEST_F(PrintPdfTest, NormalModePrintsOnlyTheLastDividedDrawingsBandPolygons) {
 
 TEST_F(PrintPdfTest, AnUnreachablePrinterIsAnErrorAndWritesNothing) {
   const fs::path pdf = dir_ / "missing" / "map.pdf";
-  std::ostringstream out;
-  EXPECT_EQ(RenderMap({Fixture("mesh_small.lo.xlsx"), "-o", (dir_ / "map.png").string(),
-                       "--print-pdf", pdf.string()},
-                      out),
-            kExitRunError);
-  EXPECT_EQ(out.str().rfind("error,PDF ファイル \"" + pdf.string() + "\" に出力できません: ", 0),
-            0u)
-      << out.str();
+  const ombrix::testing::Printed out =
+      ombrix::testing::Call(RenderMap, {Fixture("mesh_small.lo.xlsx"), "-o",
+                                        (dir_ / "map.png").string(), "--print-pdf", pdf.string()});
+  EXPECT_EQ(out.status, kExitRunError);
+  EXPECT_EQ(out.text.rfind("error,PDF ファイル \"" + pdf.string() + "\" に出力できません: ", 0), 0u)
+      << out.text;
   EXPECT_EQ(fs::directory_iterator(dir_), fs::directory_iterator());  // no image, no PDF
 }
 

@@ -6,7 +6,6 @@
 #include <QImage>
 #include <algorithm>
 #include <filesystem>
-#include <sstream>
 
 #include "cli/arguments.h"
 #include "cli/contour_commands.h"
@@ -16,7 +15,9 @@ namespace ombrix::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using ombrix::testing::Call;
 using ombrix::testing::Fixture;
+using ombrix::testing::Printed;
 
 // Pixels that differ between two renderings, leaving out the margins left of and below the
 // frame, where the coordinate labels stand (their glyphs depend on the installed font).
@@ -36,8 +37,8 @@ class RenderTest : public ::testing::Test {
   QImage Render(std::vector<std::string> args) {
     const std::string out = dir_ / "render.png";
     args.insert(args.end(), {"-o", out});
-    std::ostringstream text;
-    EXPECT_EQ(RenderMap(args, text), kExitOk) << text.str();
+    const Printed run = Call(RenderMap, args);
+    EXPECT_EQ(run.status, kExitOk) << run.text;
     QImage image(QString::fromStdString(out));
     fs::remove(out);
     return image;
@@ -50,24 +51,23 @@ class RenderTest : public ::testing::Test {
   ombrix::testing::TempFolder dir_;
 };
 
-TEST_F(RenderTest, SmallMeshWithBlanksMatchesItsGoldenImage) {
-  // A 800 x 600 frame with its margins: DifferingPixels compares the sizes too.
-  const QImage image = Render({Fixture("mesh_blanks.lo.xlsx"), "--no-level", "--outline"});
-  EXPECT_EQ(DifferingPixels(image, Golden("mesh_blanks_no_labels"), 30, 20 + 600), 0);
-}
-
-TEST_F(RenderTest, HillsWithWideLinesMatchTheirGoldenImage) {
-  const std::string examples = std::string(OMBRIX_FIXTURES_DIR) + "/../../examples/";
-  const QImage image =
-      Render({examples + "hills_mesh.xlsx", "--no-level", "--interval", "5", "--line-width", "2"});
-  EXPECT_EQ(DifferingPixels(image, Golden("hills_interval5_no_labels"), 30, 20 + 595), 0);
-}
-
-TEST_F(RenderTest, EasyAndNormalModesMatchTheirGoldenImages) {
-  for (const std::string mode : {"easy", "normal"}) {
-    const QImage image = Render({Fixture("mesh_blanks.lo.xlsx"), "--mode", mode, "--no-level"});
-    EXPECT_EQ(DifferingPixels(image, Golden("mesh_blanks_" + mode), 30, 20 + 600), 0) << mode;
-  }
+TEST_F(RenderTest, EveryModeMatchesItsGoldenImage) {
+  const std::string blanks = Fixture("mesh_blanks.lo.xlsx");
+  const std::string hills = std::string(OMBRIX_FIXTURES_DIR) + "/../../examples/hills_mesh.xlsx";
+  const struct {
+    std::vector<std::string> args;
+    std::string golden;
+    int frame_bottom;  // DifferingPixels compares the sizes too
+  } cases[] = {
+      {{blanks, "--no-level", "--outline"}, "mesh_blanks_no_labels", 20 + 600},
+      {{hills, "--no-level", "--interval", "5", "--line-width", "2"},
+       "hills_interval5_no_labels",
+       20 + 595},
+      {{blanks, "--mode", "easy", "--no-level"}, "mesh_blanks_easy", 20 + 600},
+      {{blanks, "--mode", "normal", "--no-level"}, "mesh_blanks_normal", 20 + 600},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(DifferingPixels(Render(c.args), Golden(c.golden), 30, c.frame_bottom), 0) << c.golden;
 }
 
 TEST_F(RenderTest, DividedMapsAndAbsoluteColourRangesRepaintTheBands) {
@@ -82,19 +82,46 @@ TEST_F(RenderTest, DividedMapsAndAbsoluteColourRangesRepaintTheBands) {
   const QImage absolute = Render({mesh, "--mode", "normal", "--color-range", "0", "100"});
   EXPECT_GT(DifferingPixels(absolute, plain, 30, 620), 1000);
 
-  std::ostringstream text;
   const std::string never_divided = dir_ / "never_divided.png";
-  EXPECT_EQ(RenderMap({Fixture("mesh_small.lo.xls"), "-o", never_divided, "--divide", "30"}, text),
-            kExitRunError);
-  EXPECT_NE(text.str().find("個になり"), std::string::npos) << text.str();
+  const Printed huge =
+      Call(RenderMap, {Fixture("mesh_small.lo.xls"), "-o", never_divided, "--divide", "30"});
+  EXPECT_EQ(huge.status, kExitRunError);
+  EXPECT_NE(huge.text.find("個になり"), std::string::npos) << huge.text;
   EXPECT_FALSE(fs::exists(never_divided));
+}
+
+TEST_F(RenderTest, AMapPictureIsPaintedUnderThePlotFromTheFrameCorner) {
+  const std::string mesh = Fixture("mesh_small.lo.xlsx");
+  const std::string map = dir_ / "map.bmp";
+  QImage picture(20, 10, QImage::Format_RGB32);
+  picture.fill(QColor(0x80, 0xC0, 0xE0));
+  ASSERT_TRUE(picture.save(QString::fromStdString(map), "BMP"));
+  const QImage image = Render({mesh, "--no-level", "--interval", "0", "--map", map});
+  ASSERT_EQ(image.size(), QSize(870, 450));  // an 800 x 400 frame at (30, 20)
+  // The picture at its own 20 x 10 pixels from the frame's corner, the frame outline over it.
+  const auto map_colour = [&image](int x, int y) {
+    return (image.pixel(x, y) & 0xFFFFFF) == 0x80C0E0u;
+  };
+  EXPECT_TRUE(map_colour(31, 21));
+  EXPECT_TRUE(map_colour(30 + 20 - 1, 20 + 10 - 1));
+  EXPECT_FALSE(map_colour(30 + 20, 25));
+  EXPECT_FALSE(map_colour(35, 20 + 10));
+  EXPECT_EQ(image.pixel(300, 20) & 0xFFFFFF, 0xF0F000u);
+  // A picture that does not load (none there, a workbook) is a run error naming it.
+  const std::string never = dir_ / "never.png";
+  for (const std::string& bad : {std::string("/no/such/map.gif"), mesh}) {
+    const Printed run = Call(RenderMap, {mesh, "-o", never, "--map", bad});
+    EXPECT_EQ(run.status, kExitRunError);
+    EXPECT_EQ(run.text.rfind("error,", 0), 0u);
+    EXPECT_NE(run.text.find(bad), std::string::npos) << run.text;
+  }
+  EXPECT_FALSE(fs::exists(never));
 }
 
 TEST_F(RenderTest, LegendIsTheLegendWindowsPicture) {
   const std::string out = dir_ / "legend.png";
-  std::ostringstream text;
-  ASSERT_EQ(RenderLegend({Fixture("mesh_smooth_40x30.lo.xlsx"), "-o", out}, text), kExitOk)
-      << text.str();
+  const Printed run = Call(RenderLegend, {Fixture("mesh_smooth_40x30.lo.xlsx"), "-o", out});
+  ASSERT_EQ(run.status, kExitOk) << run.text;
   const QImage legend(QString::fromStdString(out));
   fs::remove(out);
   EXPECT_EQ(legend.size(), QSize(116, 471));  // 1740 x 7068 twips at 15 twips a pixel
@@ -106,7 +133,6 @@ TEST_F(RenderTest, LegendIsTheLegendWindowsPicture) {
 TEST_F(RenderTest, BadArgumentsAndBadFiles) {
   const std::string mesh = Fixture("mesh_small.lo.xls");
   const std::string points = Fixture("points_small.lo.xls");
-  std::ostringstream text;
   const std::string png = dir_ / "x.png";
   const std::vector<std::vector<std::string>> usage = {
       {mesh},  // no -o
@@ -116,16 +142,18 @@ TEST_F(RenderTest, BadArgumentsAndBadFiles) {
       {mesh, "-o", png, "--divide", "0"},
       {mesh, "-o", png, "--optimise"},
       {mesh, "-o", png, "--points", points},
-      {mesh, "-o", png, "--points", points, "--optimise", "--initial", "median"}};
+      {mesh, "-o", png, "--points", points, "--optimise", "--initial", "median"},
+      {mesh, "-o", png, "--map"}};
   for (const auto& args : usage)
-    EXPECT_THROW(RenderMap(args, text), UsageError) << args.back();
+    EXPECT_THROW(Call(RenderMap, args), UsageError) << args.back();
   const std::string never = dir_ / "never.png";
-  EXPECT_EQ(RenderMap({Fixture("mesh_text_value.lo.xls"), "-o", never}, text), kExitRunError);
-  EXPECT_EQ(text.str(), "error,セル H7 の値 \"n/a\" は数値ではありません。\n");
+  const Printed bad = Call(RenderMap, {Fixture("mesh_text_value.lo.xls"), "-o", never});
+  EXPECT_EQ(bad.status, kExitRunError);
+  EXPECT_EQ(bad.text, "error,セル H7 の値 \"n/a\" は数値ではありません。\n");
   EXPECT_FALSE(fs::exists(never));
-  std::ostringstream unwritable;
-  EXPECT_EQ(RenderMap({mesh, "-o", "/no/such/folder/map.png"}, unwritable), kExitRunError);
-  EXPECT_EQ(unwritable.str().rfind("error,", 0), 0u);
+  const Printed unwritable = Call(RenderMap, {mesh, "-o", "/no/such/folder/map.png"});
+  EXPECT_EQ(unwritable.status, kExitRunError);
+  EXPECT_EQ(unwritable.text.rfind("error,", 0), 0u);
 }
 
 TEST_F(RenderTest, TheOptimisedMeshIsDrawnAsIfItsValuesWereInTheWorkbook) {
@@ -136,18 +164,15 @@ TEST_F(RenderTest, TheOptimisedMeshIsDrawnAsIfItsValuesWereInTheWorkbook) {
   // Write the same fit into a copy of the workbook and draw that copy the ordinary way.
   const fs::path copy = dir_ / "fitted.xlsx";
   ombrix::testing::PlaceFixture("mesh_blanks.lo.xlsx", copy);
-  std::ostringstream written;
-  ASSERT_EQ(PrintOptimisedMesh({copy.string(), points, "--write"}, written), kExitOk)
-      << written.str();
+  ASSERT_EQ(Call(PrintOptimisedMesh, {copy.string(), points, "--write"}).status, kExitOk);
   const QImage reference = Render({copy.string(), "--mode", "normal"});
   fs::remove(copy);
   EXPECT_EQ(DifferingPixels(fitted, reference, 0, fitted.height()), 0);
   EXPECT_GT(DifferingPixels(fitted, plain, 0, fitted.height()), 0);
-  std::ostringstream text;
   const std::string never = dir_ / "never.png";
-  EXPECT_EQ(RenderMap({Fixture("mesh_blanks.lo.xlsx"), "-o", never, "--points",
-                       Fixture("points_empty_count.lo.xls"), "--optimise"},
-                      text),
+  EXPECT_EQ(Call(RenderMap, {Fixture("mesh_blanks.lo.xlsx"), "-o", never, "--points",
+                             Fixture("points_empty_count.lo.xls"), "--optimise"})
+                .status,
             kExitRunError);
   EXPECT_FALSE(fs::exists(never));
 }

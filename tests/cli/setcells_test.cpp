@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 
 #include "cli_files.h"
 
@@ -20,9 +19,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using ombrix::testing::Call;
 using ombrix::testing::Content;
-using ombrix::testing::Fixture;
 using ombrix::testing::PlaceFixture;
+using ombrix::testing::Printed;
 
 class SetCellsTest : public ::testing::TestWithParam<const char*> {
  protected:
@@ -33,12 +33,10 @@ class SetCellsTest : public ::testing::TestWithParam<const char*> {
 
 TEST_P(SetCellsTest, WritesTheCellsAndLeavesTheRestAsItWas) {
   const std::unique_ptr<Workbook> before = sheet::OpenWorkbook(copy_.string());
-  std::ostringstream out;
   // G6 over a number, H7 over the number 0 (marked), K9 in empty space, A1 over a text.
-  ASSERT_EQ(SetCells({copy_.string(), "6,7,-1.25", "7,8,0.1,mark", "9,11,1e-300", "1,1,42"}, out),
-            kExitOk)
-      << out.str();
-  EXPECT_EQ(out.str(), "saved," + copy_.string() + ",4\n");
+  EXPECT_EQ(
+      Call(SetCells, {copy_.string(), "6,7,-1.25", "7,8,0.1,mark", "9,11,1e-300", "1,1,42"}).text,
+      "saved," + copy_.string() + ",4\n");
   const std::unique_ptr<Workbook> after = sheet::OpenWorkbook(copy_.string());
   const std::map<std::pair<int, int>, double> written = {
       {{6, 7}, -1.25}, {{7, 8}, 0.1}, {{9, 11}, 1e-300}, {{1, 1}, 42}};
@@ -54,15 +52,13 @@ TEST_P(SetCellsTest, WritesTheCellsAndLeavesTheRestAsItWas) {
 
 TEST_P(SetCellsTest, BadArgumentsAndErrorsLeaveTheFileUntouched) {
   const std::string original = Content(copy_);
-  std::ostringstream out;
-  EXPECT_THROW(SetCells({copy_.string()}, out), UsageError);
-  EXPECT_THROW(SetCells({copy_.string(), "0,1,5"}, out), UsageError);
-  EXPECT_THROW(SetCells({copy_.string(), "1,1,abc"}, out), UsageError);
-  EXPECT_THROW(SetCells({copy_.string(), "1,1,5,paint"}, out), UsageError);
-  EXPECT_THROW(SetCells({copy_.string(), "1,1,inf"}, out), UsageError);
+  EXPECT_THROW(Call(SetCells, {copy_.string()}), UsageError);
+  for (const char* bad : {"0,1,5", "1,1,abc", "1,1,5,paint", "1,1,inf"})
+    EXPECT_THROW(Call(SetCells, {copy_.string(), bad}), UsageError) << bad;
   fs::permissions(copy_, fs::perms::owner_read);  // read-only: refused, untouched
-  EXPECT_EQ(SetCells({copy_.string(), "6,7,1"}, out), kExitRunError);
-  EXPECT_EQ(out.str().rfind("error,", 0), 0u);
+  const Printed refused = Call(SetCells, {copy_.string(), "6,7,1"});
+  EXPECT_EQ(refused.status, kExitRunError);
+  EXPECT_EQ(refused.text.rfind("error,", 0), 0u);
   EXPECT_EQ(Content(copy_), original);
 }
 
@@ -70,9 +66,7 @@ TEST_P(SetCellsTest, ASymbolicLinkWritesItsTargetAndStaysALink) {
   ombrix::testing::TempFolder links;
   const fs::path link = links / "book";
   fs::create_symlink(copy_, link);
-  std::ostringstream out;
-  ASSERT_EQ(SetCells({link.string(), "6,7,-7.5"}, out), kExitOk) << out.str();
-  EXPECT_EQ(out.str(), "saved," + link.string() + ",1\n");
+  EXPECT_EQ(Call(SetCells, {link.string(), "6,7,-7.5"}).text, "saved," + link.string() + ",1\n");
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_EQ(fs::read_symlink(link), copy_);
   EXPECT_EQ(sheet::OpenWorkbook(copy_.string())->Cell(6, 7), CellValue::Number(-7.5));
@@ -85,11 +79,10 @@ TEST_P(SetCellsTest, AHardLinkedWorkbookIsRefusedAndKeepsItsLinks) {
   const fs::path other = names / "same-file";
   fs::create_hard_link(copy_, other);
   const std::string original = Content(copy_);
-  std::ostringstream out;
-  EXPECT_EQ(SetCells({copy_.string(), "6,7,1"}, out), kExitRunError);
-  const std::string line = out.str();
-  EXPECT_NE(line.find("ハードリンク"), std::string::npos) << line;
-  EXPECT_EQ(std::count(line.begin(), line.end(), '\n'), 1) << line;
+  const Printed out = Call(SetCells, {copy_.string(), "6,7,1"});
+  EXPECT_EQ(out.status, kExitRunError);
+  EXPECT_NE(out.text.find("ハードリンク"), std::string::npos) << out.text;
+  EXPECT_EQ(std::count(out.text.begin(), out.text.end(), '\n'), 1) << out.text;
   EXPECT_EQ(Content(copy_), original);
   EXPECT_TRUE(fs::equivalent(copy_, other));
 }
@@ -98,12 +91,12 @@ TEST_P(SetCellsTest, AWorkbookLibreOfficeHasOpenIsRefusedUntouched) {
   const fs::path lock = copy_.parent_path() / (".~lock." + copy_.filename().string() + "#");
   std::ofstream(lock) << "Taro,taro,field-pc,07.12.2026 09:00,file:///home/taro/.config/lo/4;";
   const std::string original = Content(copy_);
-  std::ostringstream out;
-  EXPECT_EQ(SetCells({copy_.string(), "6,7,1"}, out), kExitRunError);
+  const Printed out = Call(SetCells, {copy_.string(), "6,7,1"});
   fs::remove(lock);
-  EXPECT_NE(out.str().find("Taro (taro@field-pc"), std::string::npos) << out.str();
+  EXPECT_EQ(out.status, kExitRunError);
+  EXPECT_NE(out.text.find("Taro (taro@field-pc"), std::string::npos) << out.text;
   EXPECT_EQ(Content(copy_), original);
-  ASSERT_EQ(SetCells({copy_.string(), "6,7,1"}, out), kExitOk);  // closed: written
+  EXPECT_EQ(Call(SetCells, {copy_.string(), "6,7,1"}).status, kExitOk);  // closed: written
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, SetCellsTest,
@@ -124,13 +117,13 @@ TEST(SetCells, WorkbooksWeDoNotReadGetTheImportsErrorLine) {
     const std::string path = dir / "refused";
     PlaceFixture(name, path);
     const std::string original = Content(path);
-    std::ostringstream write;
-    EXPECT_EQ(SetCells({path, "6,7,1.5,mark"}, write), kExitRunError) << name;
-    std::ostringstream mesh;
-    EXPECT_EQ(PrintMesh(path, mesh), kExitRunError) << name;
-    EXPECT_EQ(write.str(), mesh.str()) << name;
-    EXPECT_EQ(write.str().rfind("error,", 0), 0u) << write.str();
-    EXPECT_EQ(write.str().find('\n'), write.str().size() - 1) << write.str();
+    const Printed write = Call(SetCells, {path, "6,7,1.5,mark"});
+    EXPECT_EQ(write.status, kExitRunError) << name;
+    const Printed mesh = Call(PrintMesh, path);
+    EXPECT_EQ(mesh.status, kExitRunError) << name;
+    EXPECT_EQ(write.text, mesh.text) << name;
+    EXPECT_EQ(write.text.rfind("error,", 0), 0u) << write.text;
+    EXPECT_EQ(write.text.find('\n'), write.text.size() - 1) << write.text;
     EXPECT_EQ(Content(path), original) << name;
   }
 }

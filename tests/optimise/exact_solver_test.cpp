@@ -1,9 +1,8 @@
-// The exact solver: the minimiser of the fit against a dense elimination, against the relaxation
-// run to a tiny limit, and its refusals and cancelling.
+// The exact solver: the residual of its solution recomputed from the system, the minimiser
+// against the relaxation run to a tiny limit, and its refusals and cancelling.
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <random>
@@ -19,107 +18,35 @@
 namespace ombrix {
 namespace {
 
-using testing::MakeModel;
-
-MeshModel RandomMesh(std::int32_t nx, std::int32_t ny, int points, std::mt19937& rng) {
-  std::uniform_real_distribution<double> unit(0.0, 1.0);
-  std::vector<double> xs{0}, ys{0};
-  for (std::int32_t j = 1; j < nx; ++j) {
-    xs.push_back(xs.back() + 0.5 + unit(rng));
-  }
-  for (std::int32_t i = 1; i < ny; ++i) {
-    ys.push_back(ys.back() - 0.5 - unit(rng));
-  }
-  std::vector<testing::TestPoint> pts;
-  for (int p = 0; p < points; ++p) {
-    const double x = xs.back() * unit(rng), y = ys.back() * unit(rng);
-    pts.push_back({x, y, 20 + 3 * x - 2 * y + 5 * std::sin(x) + unit(rng)});
-  }
-  return MakeModel(xs, ys, pts, 0.2 + unit(rng), 0.5 + unit(rng), 1 + 10 * unit(rng), 1.5, 1e-12,
-                   0);
-}
-
-// Gaussian elimination with partial pivoting on the dense system, in long double.
-std::vector<double> DenseSolve(const SparseMatrix& a, const std::vector<double>& b) {
-  const auto n = static_cast<std::size_t>(a.size());
-  std::vector<std::vector<long double>> m(n, std::vector<long double>(n + 1, 0));
-  for (std::size_t k = 0; k < n; ++k) {
-    for (std::size_t c = 0; c < n; ++c) {
-      m[k][c] = a.At(static_cast<std::int32_t>(k + 1), static_cast<std::int32_t>(c + 1));
-    }
-    m[k][n] = b[k];
-  }
-  for (std::size_t c = 0; c < n; ++c) {
-    std::size_t pivot = c;
-    for (std::size_t r = c + 1; r < n; ++r) {
-      if (std::fabs(m[r][c]) > std::fabs(m[pivot][c])) {
-        pivot = r;
-      }
-    }
-    std::swap(m[c], m[pivot]);
-    for (std::size_t r = c + 1; r < n; ++r) {
-      const long double f = m[r][c] / m[c][c];
-      for (std::size_t k = c; k <= n; ++k) {
-        m[r][k] -= f * m[c][k];
-      }
-    }
-  }
-  std::vector<double> x(n);
-  for (std::size_t c = n; c-- > 0;) {
-    long double s = m[c][n];
-    for (std::size_t k = c + 1; k < n; ++k) {
-      s -= m[c][k] * x[k];
-    }
-    x[c] = static_cast<double>(s / m[c][c]);
-  }
-  return x;
-}
-
+// |b - Az| / |b|, in long double from the system's own rows: the solution's certificate,
+// whatever the solver reports.
 double RelativeResidual(const SparseMatrix& a, const std::vector<double>& b,
                         const std::vector<double>& x) {
   long double rr = 0, bb = 0;
   for (std::int32_t k = 1; k <= a.size(); ++k) {
-    long double s = b[static_cast<std::size_t>(k - 1)];
-    for (std::size_t e = a.begin(k); e < a.end(k); ++e) {
-      s -= static_cast<long double>(a.value(e)) * x[static_cast<std::size_t>(a.column(e) - 1)];
-    }
+    long double s = b[k - 1];
+    for (std::size_t e = a.begin(k); e < a.end(k); ++e)
+      s -= static_cast<long double>(a.value(e)) * x[a.column(e) - 1];
     rr += s * s;
-    bb += static_cast<long double>(b[static_cast<std::size_t>(k - 1)]) *
-          b[static_cast<std::size_t>(k - 1)];
+    bb += static_cast<long double>(b[k - 1]) * b[k - 1];
   }
   return static_cast<double>(std::sqrt(rr / bb));
 }
 
-double Range(const std::vector<double>& v) {
-  const auto [lo, hi] = std::minmax_element(v.begin(), v.end());
-  return *hi - *lo;
-}
-
-TEST(ExactSolver, MatchesDenseEliminationOnSmallMeshes) {
+TEST(ExactSolver, ReachesTheToleranceInFewIterations) {
   struct Shape {
     std::int32_t nx, ny;
     int points;
   };
-  // Lines, squares, and meshes large enough for the
-  // multigrid levels.
-  const Shape shapes[] = {{1, 9, 0},    {9, 1, 0},  {2, 2, 3},   {3, 7, 5},
-                          {12, 12, 40}, {11, 5, 4}, {5, 12, 60}, {26, 17, 60}};
+  // Lines, squares, and meshes large enough for several multigrid levels.
+  const Shape shapes[] = {{1, 9, 0},      {9, 1, 0},    {2, 2, 3},   {3, 7, 5},
+                          {12, 12, 40},   {11, 5, 4},   {5, 12, 60}, {26, 17, 60},
+                          {130, 97, 320}, {3, 400, 35}, {257, 6, 43}};
   std::mt19937 rng(3);
   for (const Shape& s : shapes) {
     SCOPED_TRACE(::testing::Message() << s.nx << " x " << s.ny);
-    const MeshModel m = RandomMesh(s.nx, s.ny, s.points, rng);
-    testing::FitSystem fit = testing::AssembleSystem(m);
-    if (s.nx == 1 || s.ny == 1) {
-      // Without cells the system keeps the constants in its null space: a diagonal term and a
-      // right side of their own make it definite.
-      for (std::int32_t k = 1; k <= fit.system.size(); ++k) {
-        fit.system.value(fit.system.diagonal(k)) += 0.5;
-        fit.right_side[static_cast<std::size_t>(k - 1)] =
-            std::uniform_real_distribution<double>(-5, 5)(rng);
-      }
-    }
-    const std::vector<double> want = DenseSolve(fit.system, fit.right_side);
-    std::vector<double> got(want.size(), 1.0);
+    const testing::FitSystem fit = testing::RandomSystem(rng, s.nx, s.ny, s.points);
+    std::vector<double> got(fit.right_side.size(), 1.0);
     testing::FakeEventPump events;
     std::int32_t reported = 0;
     const ExactSolveResult r = SolveExact(fit.system, fit.right_side, got, events,
@@ -127,31 +54,15 @@ TEST(ExactSolver, MatchesDenseEliminationOnSmallMeshes) {
     EXPECT_FALSE(r.cancelled);
     EXPECT_EQ(reported, r.iterations);
     EXPECT_EQ(events.processed, r.iterations);
+    EXPECT_LT(r.iterations, 40);
     EXPECT_LE(r.residual, kExactTolerance);
     EXPECT_LE(RelativeResidual(fit.system, fit.right_side, got), 2 * kExactTolerance);
-    const double range = std::max(Range(want), 1e-300);
-    for (std::size_t k = 0; k < want.size(); ++k) {
-      ASSERT_NEAR(got[k], want[k], 1e-9 * range) << "node " << k + 1;
-    }
-  }
-}
-
-TEST(ExactSolver, LargerMeshesReachTheToleranceInFewIterations) {
-  std::mt19937 rng(8);
-  for (const auto& [nx, ny] : {std::pair{130, 97}, std::pair{3, 400}, std::pair{257, 6}}) {
-    const MeshModel m = RandomMesh(nx, ny, nx * ny / 40 + 5, rng);
-    const testing::FitSystem fit = testing::AssembleSystem(m);
-    std::vector<double> z(fit.right_side.size(), 20.0);
-    testing::FakeEventPump events;
-    const ExactSolveResult r = SolveExact(fit.system, fit.right_side, z, events);
-    EXPECT_LE(RelativeResidual(fit.system, fit.right_side, z), 2 * kExactTolerance);
-    EXPECT_LT(r.iterations, 40) << nx << " x " << ny;
   }
 }
 
 TEST(ExactSolver, AgreesWithTheRelaxationRunToATinyLimit) {
   std::mt19937 rng(21);
-  MeshModel relaxed = RandomMesh(9, 8, 30, rng);
+  MeshModel relaxed = testing::RandomModel(rng, 9, 8, 30);
   relaxed.ConvergenceLimit = 1e-15;
   relaxed.RelaxationFactor = 1.7;
   MeshModel exact = relaxed;
@@ -173,7 +84,7 @@ TEST(ExactSolver, AgreesWithTheRelaxationRunToATinyLimit) {
 
 TEST(ExactSolver, CancelledFailedAndUnsolvableRunsLeaveTheMeshUnchanged) {
   std::mt19937 rng(4);
-  MeshModel m = RandomMesh(20, 20, 50, rng);
+  MeshModel m = testing::RandomModel(rng, 20, 20, 50);
   m.OptimizeSolver = kSolverExact;
   testing::FakeEventPump events;
   struct CancelAtFirst : EventPump {
@@ -184,16 +95,16 @@ TEST(ExactSolver, CancelledFailedAndUnsolvableRunsLeaveTheMeshUnchanged) {
   EXPECT_EQ(OptimizingCalc(m, cancel).outcome, OptimizeOutcome::Cancelled);
   EXPECT_TRUE(testing::Untouched(m));
 
-  MeshModel bad = m;
-  bad.PointValue(3) = std::nan("");
+  MeshModel bad = m;  // the last point lies inside the mesh
+  bad.PointValue(bad.PointCount) = std::nan("");
   EXPECT_THROW(OptimizingCalc(bad, events), RunError);
   EXPECT_TRUE(testing::Untouched(bad));
-  bad.PointValue(3) = HUGE_VAL;
+  bad.PointValue(bad.PointCount) = HUGE_VAL;
   EXPECT_THROW(OptimizingCalc(bad, events), RunError);
   EXPECT_TRUE(testing::Untouched(bad));
 
   // No membrane, no curvature, one point: the nodes away from it are free.
-  MeshModel free = MakeModel({0, 1, 2}, {2, 1, 0}, {{0.5, 1.5, 3}}, 0, 0, 1, 1.5, 1e-9, 0);
+  MeshModel free = testing::MakeModel({0, 1, 2}, {2, 1, 0}, {{0.5, 1.5, 3}}, 0, 0, 1, 1.5, 1e-9, 0);
   free.OptimizeSolver = kSolverExact;
   try {
     OptimizingCalc(free, events);

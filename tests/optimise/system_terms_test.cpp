@@ -13,58 +13,37 @@
 
 #include "optimise/sparse_system.h"
 #include "optimise/system_terms.h"
+#include "optimise_fixture.h"
 
 namespace ombrix {
 namespace {
 
 // Every entry of the pattern set to a value the fill must overwrite.
 void Poison(SparseMatrix& a) {
-  for (std::size_t e = 0; e < a.entries(); ++e) {
+  for (std::size_t e = 0; e < a.entries(); ++e)
     a.value(e) = 99;
-  }
 }
 
 // z'Az read through At, so that nothing of the storage is assumed.
 double QuadraticForm(const SparseMatrix& a, const std::vector<double>& z) {
   double q = 0;
   for (std::int32_t k = 1; k <= a.size(); ++k) {
-    for (std::int32_t m = 1; m <= a.size(); ++m) {
-      q += z[static_cast<std::size_t>(k - 1)] * a.At(k, m) * z[static_cast<std::size_t>(m - 1)];
-    }
+    for (std::int32_t m = 1; m <= a.size(); ++m)
+      q += z[k - 1] * a.At(k, m) * z[m - 1];
   }
   return q;
 }
 
-// The membrane energy (squared neighbour differences) and the thin-plate energy (row and column
-// triples, and 2 x 2 blocks) by their definitions.
+// The membrane and thin-plate energies by their definitions.
 std::pair<double, double> Energies(const std::vector<double>& z, std::int32_t nx, std::int32_t ny) {
-  auto at = [&](std::int32_t i, std::int32_t j) {
-    return z[static_cast<std::size_t>((i - 1) * nx + (j - 1))];
-  };
-  double membrane = 0, plate = 0;
-  for (std::int32_t i = 1; i <= ny; ++i) {
-    for (std::int32_t j = 1; j <= nx; ++j) {
-      if (j < nx) {
-        membrane += (at(i, j) - at(i, j + 1)) * (at(i, j) - at(i, j + 1));
-      }
-      if (i < ny) {
-        membrane += (at(i, j) - at(i + 1, j)) * (at(i, j) - at(i + 1, j));
-      }
-      if (1 < j && j < nx) {
-        const double d = at(i, j - 1) - 2 * at(i, j) + at(i, j + 1);
-        plate += d * d;
-      }
-      if (1 < i && i < ny) {
-        const double d = at(i - 1, j) - 2 * at(i, j) + at(i + 1, j);
-        plate += d * d;
-      }
-      if (i < ny && j < nx) {
-        const double d = at(i, j) - at(i, j + 1) - at(i + 1, j) + at(i + 1, j + 1);
-        plate += 2 * d * d;
-      }
-    }
-  }
-  return {membrane, plate};
+  std::pair<double, double> energies{0, 0};
+  testing::ForEachEnergyTerm(nx, ny, [&](const testing::EnergyTerm& t) {
+    double d = 0;
+    for (std::size_t u = 0; u < t.nodes.size(); ++u)
+      d += t.c[u] * z[t.nodes[u] - 1];
+    (t.membrane ? energies.first : energies.second) += t.factor * d * d;
+  });
+  return energies;
 }
 
 TEST(SystemTerms, QuadraticFormsAreTheEnergiesAndTheWeightedSumIsSymmetric) {
@@ -90,9 +69,8 @@ TEST(SystemTerms, QuadraticFormsAreTheEnergiesAndTheWeightedSumIsSymmetric) {
     std::uniform_int_distribution<int> digit(-9, 9);
     for (int round = 0; round < 5; ++round) {
       std::vector<double> z(static_cast<std::size_t>(nx * ny));
-      for (double& v : z) {
+      for (double& v : z)
         v = digit(rng);
-      }
       // Small integers: exact.
       EXPECT_EQ(std::pair(QuadraticForm(l, z), QuadraticForm(h, z)), Energies(z, nx, ny))
           << "round " << round;
