@@ -30,7 +30,9 @@ struct Rounds {
   }
 };
 
-TEST(RunBeside, TheWindowIsServedWhileTheWorkRunsAndTheResultComesBack) {
+TEST(RunBeside, TheWindowIsServedWhileTheWorkRunsWithItsSecondsAndTheResultComesBack) {
+  EXPECT_EQ(BesideStatus("メッシュに書き込み", "/a b/c.xls", 12),
+            "メッシュに書き込み中（12 秒、Esc で中止）: /a b/c.xls");
   FakeWindowOps windows;
   FakeEventPump events;
   Rounds rounds;
@@ -38,36 +40,23 @@ TEST(RunBeside, TheWindowIsServedWhileTheWorkRunsAndTheResultComesBack) {
   const BesideOutcome<int> out =
       RunBeside(events, windows, "メッシュを読み込み", "/d/m.xlsx", [&](const std::atomic<bool>&) {
         rounds.WaitFor(3);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+        rounds.WaitFor(rounds.seen.load() + 2);
         return 42;
       });
   ASSERT_TRUE(out.result.has_value());
   EXPECT_EQ(*out.result, 42);
   EXPECT_FALSE(out.stop_requested);
-  EXPECT_GE(events.processed, 3);
-  // One status line before the first round, one per round after.
-  ASSERT_GE(windows.log.size(), 4u);
+  EXPECT_GE(events.processed, 5);
+  // One status line before the first round, one per round after, counting whole seconds.
+  ASSERT_GE(windows.log.size(), 6u);
   EXPECT_EQ(windows.log.front(), "Status メッシュを読み込み中（0 秒、Esc で中止）: /d/m.xlsx");
-}
-
-TEST(RunBeside, TheStatusLineCountsWholeSeconds) {
-  EXPECT_EQ(BesideStatus("メッシュに書き込み", "/a b/c.xls", 12),
-            "メッシュに書き込み中（12 秒、Esc で中止）: /a b/c.xls");
-  FakeWindowOps windows;
-  FakeEventPump events;
-  Rounds rounds;
-  events.on_process = [&] { ++rounds.seen; };
-  RunBeside(events, windows, "書き込み", "p", [&](const std::atomic<bool>&) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
-    const int later = rounds.seen.load() + 2;
-    rounds.WaitFor(later);
-    return 0;
-  });
   EXPECT_NE(
-      std::find(windows.log.begin(), windows.log.end(), "Status 書き込み中（1 秒、Esc で中止）: p"),
+      std::ranges::find(windows.log, "Status メッシュを読み込み中（1 秒、Esc で中止）: /d/m.xlsx"),
       windows.log.end());
 }
 
-TEST(RunBeside, EscRaisesTheStopFlagAndAStoppedWorkHasNoResult) {
+TEST(RunBeside, EscRaisesTheStopFlagAStoppedWorkHasNoResultAndAFailureComesThrough) {
   FakeWindowOps windows;
   FakeEventPump events;
   events.cancel = true;  // left over from an earlier command: must not stop this one
@@ -110,11 +99,8 @@ TEST(RunBeside, EscRaisesTheStopFlagAndAStoppedWorkHasNoResult) {
   EXPECT_TRUE(finished.stop_requested);
   ASSERT_TRUE(finished.result.has_value());
   EXPECT_EQ(*finished.result, 7);
-}
 
-TEST(RunBeside, AFailureOfTheWorkReachesTheCaller) {
-  FakeWindowOps windows;
-  FakeEventPump events;
+  // A failure of the work reaches the caller.
   EXPECT_EQ(ErrorNumberOf([&] {
               RunBeside(events, windows, "w", "p", [](const std::atomic<bool>&) -> int {
                 throw RunError(err::kPathFileAccess, "ファイル \"p\" を開けません");
