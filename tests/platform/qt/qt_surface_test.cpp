@@ -56,30 +56,6 @@ TEST(QtSurface, BoxOutlineIncludesBothCorners) {
             "........\n");
 }
 
-TEST(QtSurface, PositionsRoundHalfToEven) {
-  QtSurface s(10, 10);
-  s.Box(2.5, 1.5, 5.5, 4.5, kRed);  // corners (2, 2) and (6, 4)
-  EXPECT_EQ(At(s, 2, 2), kRed);
-  EXPECT_EQ(At(s, 6, 4), kRed);
-  EXPECT_EQ(At(s, 7, 4), kWhite);
-  EXPECT_EQ(At(s, 2, 1), kWhite);
-}
-
-TEST(QtSurface, LinesCoverBothEndsAndAreDrawWidthAcross) {
-  QtSurface s(12, 9);
-  s.Line(1, 1, 8, 1, kRed);
-  EXPECT_EQ(At(s, 1, 1), kRed);
-  EXPECT_EQ(At(s, 8, 1), kRed);
-  EXPECT_EQ(At(s, 9, 1), kWhite);
-  s.SetDrawWidth(3);
-  s.Line(2, 4, 9, 4, kBlue);
-  EXPECT_EQ(At(s, 5, 3), kBlue);
-  EXPECT_EQ(At(s, 5, 4), kBlue);
-  EXPECT_EQ(At(s, 5, 5), kBlue);
-  EXPECT_EQ(At(s, 5, 2), kWhite);
-  EXPECT_EQ(At(s, 5, 6), kWhite);
-}
-
 TEST(QtSurface, PaintPictureCopiesOrsAndAnds) {
   const Picture picture = testing::SolidPicture(2, 2, 0x0CF00A);
   QtSurface s(12, 4);
