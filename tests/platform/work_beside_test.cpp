@@ -18,30 +18,28 @@ namespace {
 using testing::FakeEventPump;
 using testing::FakeWindowOps;
 
-// Holds the work until the window side has pumped events `rounds` times, so the test does not
-// depend on how fast the machine is.
-struct Rounds {
-  std::atomic<int> seen{0};
-  void WaitFor(int rounds) const {
-    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (seen.load() < rounds && std::chrono::steady_clock::now() < give_up) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-  }
-};
+// Holds the work until `done` (say, the window side has pumped events so many times), so the
+// test does not depend on how fast the machine is.
+template <typename Done>
+void WaitUntil(Done done) {
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!done() && std::chrono::steady_clock::now() < give_up)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
 
 TEST(RunBeside, TheWindowIsServedWhileTheWorkRunsWithItsSecondsAndTheResultComesBack) {
   EXPECT_EQ(BesideStatus("メッシュに書き込み", "/a b/c.xls", 12),
             "メッシュに書き込み中（12 秒、Esc で中止）: /a b/c.xls");
   FakeWindowOps windows;
   FakeEventPump events;
-  Rounds rounds;
-  events.on_process = [&] { ++rounds.seen; };
+  std::atomic<int> rounds = 0;
+  events.on_process = [&] { ++rounds; };
   const BesideOutcome<int> out =
       RunBeside(events, windows, "メッシュを読み込み", "/d/m.xlsx", [&](const std::atomic<bool>&) {
-        rounds.WaitFor(3);
+        WaitUntil([&] { return rounds >= 3; });
         std::this_thread::sleep_for(std::chrono::milliseconds(1100));
-        rounds.WaitFor(rounds.seen.load() + 2);
+        const int later = rounds + 2;
+        WaitUntil([&] { return rounds >= later; });
         return 42;
       });
   ASSERT_TRUE(out.result.has_value());
@@ -60,10 +58,10 @@ TEST(RunBeside, EscRaisesTheStopFlagAStoppedWorkHasNoResultAndAFailureComesThrou
   FakeWindowOps windows;
   FakeEventPump events;
   events.cancel = true;  // left over from an earlier command: must not stop this one
-  Rounds rounds;
+  std::atomic<int> rounds = 0;
   std::atomic<bool> press_esc{false};
   events.on_process = [&] {
-    ++rounds.seen;
+    ++rounds;
     if (press_esc.load()) {
       events.cancel = true;
     }
@@ -71,13 +69,10 @@ TEST(RunBeside, EscRaisesTheStopFlagAStoppedWorkHasNoResultAndAFailureComesThrou
   std::atomic<bool> saw_stop_late{false};
   const BesideOutcome<int> out =
       RunBeside(events, windows, "w", "p", [&](const std::atomic<bool>& stop) -> int {
-        rounds.WaitFor(1);
+        WaitUntil([&] { return rounds >= 1; });
         EXPECT_FALSE(stop.load());  // the stale cancel was forgotten
         press_esc = true;
-        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (!stop.load() && std::chrono::steady_clock::now() < give_up) {
-          std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        WaitUntil([&] { return stop.load(); });
         saw_stop_late = stop.load();
         throw WorkStopped{};
       });
@@ -86,14 +81,14 @@ TEST(RunBeside, EscRaisesTheStopFlagAStoppedWorkHasNoResultAndAFailureComesThrou
   EXPECT_FALSE(out.result.has_value());
 
   // Work that ignores the flag still hands back its result, marked as asked to stop.
-  Rounds again;
+  std::atomic<int> again = 0;
   events.on_process = [&] {
-    ++again.seen;
+    ++again;
     events.cancel = true;
   };
   const BesideOutcome<int> finished =
       RunBeside(events, windows, "w", "p", [&](const std::atomic<bool>&) {
-        again.WaitFor(2);
+        WaitUntil([&] { return again >= 2; });
         return 7;
       });
   EXPECT_TRUE(finished.stop_requested);

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -36,9 +37,7 @@ class QtPictureLoaderTest : public ::testing::Test {
  protected:
   std::string Path(const char* name) const { return dir.filePath(name).toStdString(); }
   void Write(const char* name, const QByteArray& bytes) const {
-    QFile file(dir.filePath(name));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
+    std::ofstream(Path(name), std::ios::binary).write(bytes.constData(), bytes.size());
   }
 
   QTemporaryDir dir;
