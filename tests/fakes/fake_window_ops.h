@@ -24,15 +24,43 @@ class FakeWindowOps : public WindowOps {
   std::vector<std::string> log;
 
   ScreenInfo Screen() const override { return screen; }
-  WindowRect Geometry(WindowId window) const override;
-  void SetGeometry(WindowId window, const WindowRect& rect) override;
-  void Show(WindowId window) override;
-  void Hide(WindowId window) override;
-  void KeepOnTop(WindowId window) override;
+  WindowRect Geometry(WindowId window) const override {
+    const auto it = geometry.find(window);
+    return it == geometry.end() ? WindowRect{} : it->second;
+  }
+  void SetGeometry(WindowId window, const WindowRect& rect) override {
+    geometry[window] = rect;
+    Log("SetGeometry ", window);
+  }
+  void Show(WindowId window) override {
+    visible[window] = true;
+    Log("Show ", window);
+  }
+  void Hide(WindowId window) override {
+    visible[window] = false;
+    Log("Hide ", window);
+  }
+  void KeepOnTop(WindowId window) override {
+    on_top[window] = true;
+    Log("KeepOnTop ", window);
+  }
   void FocusMain() override { log.push_back("FocusMain"); }
-  void SetDrawingAreaSize(std::int32_t width, std::int32_t height) override;
-  void SetMousePointer(MousePointer p) override;
+  void SetDrawingAreaSize(std::int32_t width, std::int32_t height) override {
+    area_width = width;
+    area_height = height;
+    log.push_back("DrawingArea " + std::to_string(width) + "x" + std::to_string(height));
+  }
+  void SetMousePointer(MousePointer p) override {
+    pointer = p;
+    log.push_back("Pointer " + std::to_string(static_cast<int>(p)));
+  }
   void ShowStatus(std::string_view text) override { log.push_back("Status " + std::string(text)); }
+
+ private:
+  void Log(std::string what, WindowId window) {
+    static constexpr const char* kNames[] = {"Main", "Legend", "Result"};
+    log.push_back(what + kNames[static_cast<int>(window)]);
+  }
 };
 
 class FakeEventPump : public EventPump {

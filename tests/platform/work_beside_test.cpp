@@ -18,63 +18,50 @@ namespace {
 using testing::FakeEventPump;
 using testing::FakeWindowOps;
 
-// Holds the work until the window side has pumped events `rounds` times, so the test does not
-// depend on how fast the machine is.
-struct Rounds {
-  std::atomic<int> seen{0};
-  void WaitFor(int rounds) const {
-    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (seen.load() < rounds && std::chrono::steady_clock::now() < give_up) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-  }
-};
+// Holds the work until `done` (say, the window side has pumped events so many times), so the
+// test does not depend on how fast the machine is.
+template <typename Done>
+void WaitUntil(Done done) {
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!done() && std::chrono::steady_clock::now() < give_up)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
 
-TEST(RunBeside, TheWindowIsServedWhileTheWorkRunsAndTheResultComesBack) {
+TEST(RunBeside, TheWindowIsServedWhileTheWorkRunsWithItsSecondsAndTheResultComesBack) {
+  EXPECT_EQ(BesideStatus("メッシュに書き込み", "/a b/c.xls", 12),
+            "メッシュに書き込み中（12 秒、Esc で中止）: /a b/c.xls");
   FakeWindowOps windows;
   FakeEventPump events;
-  Rounds rounds;
-  events.on_process = [&] { ++rounds.seen; };
+  std::atomic<int> rounds = 0;
+  events.on_process = [&] { ++rounds; };
   const BesideOutcome<int> out =
       RunBeside(events, windows, "メッシュを読み込み", "/d/m.xlsx", [&](const std::atomic<bool>&) {
-        rounds.WaitFor(3);
+        WaitUntil([&] { return rounds >= 3; });
+        std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+        const int later = rounds + 2;
+        WaitUntil([&] { return rounds >= later; });
         return 42;
       });
   ASSERT_TRUE(out.result.has_value());
   EXPECT_EQ(*out.result, 42);
   EXPECT_FALSE(out.stop_requested);
-  EXPECT_GE(events.processed, 3);
-  // One status line before the first round, one per round after.
-  ASSERT_GE(windows.log.size(), 4u);
+  EXPECT_GE(events.processed, 5);
+  // One status line before the first round, one per round after, counting whole seconds.
+  ASSERT_GE(windows.log.size(), 6u);
   EXPECT_EQ(windows.log.front(), "Status メッシュを読み込み中（0 秒、Esc で中止）: /d/m.xlsx");
-}
-
-TEST(RunBeside, TheStatusLineCountsWholeSeconds) {
-  EXPECT_EQ(BesideStatus("メッシュに書き込み", "/a b/c.xls", 12),
-            "メッシュに書き込み中（12 秒、Esc で中止）: /a b/c.xls");
-  FakeWindowOps windows;
-  FakeEventPump events;
-  Rounds rounds;
-  events.on_process = [&] { ++rounds.seen; };
-  RunBeside(events, windows, "書き込み", "p", [&](const std::atomic<bool>&) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
-    const int later = rounds.seen.load() + 2;
-    rounds.WaitFor(later);
-    return 0;
-  });
   EXPECT_NE(
-      std::find(windows.log.begin(), windows.log.end(), "Status 書き込み中（1 秒、Esc で中止）: p"),
+      std::ranges::find(windows.log, "Status メッシュを読み込み中（1 秒、Esc で中止）: /d/m.xlsx"),
       windows.log.end());
 }
 
-TEST(RunBeside, EscRaisesTheStopFlagAndAStoppedWorkHasNoResult) {
+TEST(RunBeside, EscRaisesTheStopFlagAStoppedWorkHasNoResultAndAFailureComesThrough) {
   FakeWindowOps windows;
   FakeEventPump events;
   events.cancel = true;  // left over from an earlier command: must not stop this one
-  Rounds rounds;
+  std::atomic<int> rounds = 0;
   std::atomic<bool> press_esc{false};
   events.on_process = [&] {
-    ++rounds.seen;
+    ++rounds;
     if (press_esc.load()) {
       events.cancel = true;
     }
@@ -82,13 +69,10 @@ TEST(RunBeside, EscRaisesTheStopFlagAndAStoppedWorkHasNoResult) {
   std::atomic<bool> saw_stop_late{false};
   const BesideOutcome<int> out =
       RunBeside(events, windows, "w", "p", [&](const std::atomic<bool>& stop) -> int {
-        rounds.WaitFor(1);
+        WaitUntil([&] { return rounds >= 1; });
         EXPECT_FALSE(stop.load());  // the stale cancel was forgotten
         press_esc = true;
-        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (!stop.load() && std::chrono::steady_clock::now() < give_up) {
-          std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        WaitUntil([&] { return stop.load(); });
         saw_stop_late = stop.load();
         throw WorkStopped{};
       });
@@ -97,24 +81,21 @@ TEST(RunBeside, EscRaisesTheStopFlagAndAStoppedWorkHasNoResult) {
   EXPECT_FALSE(out.result.has_value());
 
   // Work that ignores the flag still hands back its result, marked as asked to stop.
-  Rounds again;
+  std::atomic<int> again = 0;
   events.on_process = [&] {
-    ++again.seen;
+    ++again;
     events.cancel = true;
   };
   const BesideOutcome<int> finished =
       RunBeside(events, windows, "w", "p", [&](const std::atomic<bool>&) {
-        again.WaitFor(2);
+        WaitUntil([&] { return again >= 2; });
         return 7;
       });
   EXPECT_TRUE(finished.stop_requested);
   ASSERT_TRUE(finished.result.has_value());
   EXPECT_EQ(*finished.result, 7);
-}
 
-TEST(RunBeside, AFailureOfTheWorkReachesTheCaller) {
-  FakeWindowOps windows;
-  FakeEventPump events;
+  // A failure of the work reaches the caller.
   EXPECT_EQ(ErrorNumberOf([&] {
               RunBeside(events, windows, "w", "p", [](const std::atomic<bool>&) -> int {
                 throw RunError(err::kPathFileAccess, "ファイル \"p\" を開けません");

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <functional>
 
@@ -18,34 +19,20 @@
 namespace ombrix::qt {
 namespace {
 
-// Runs `act` on the modal dialog as soon as it is open.
-void WhenModalOpens(std::function<void(QWidget*)> act) {
+// Runs `act` on the modal dialog, which must be a `Dialog`, as soon as it is open.
+template <typename Dialog>
+void WhenModalOpens(std::function<void(Dialog*)> act) {
   QTimer::singleShot(0, [act] {
-    QWidget* modal = QApplication::activeModalWidget();
+    auto* modal = qobject_cast<Dialog*>(QApplication::activeModalWidget());
     ASSERT_NE(modal, nullptr);
     act(modal);
   });
 }
 
-QAbstractButton* ButtonWithRole(QWidget* dialog, QDialogButtonBox::ButtonRole role) {
-  QDialogButtonBox* box = dialog->findChild<QDialogButtonBox*>();
-  if (box == nullptr) {
-    return nullptr;
-  }
-  for (QAbstractButton* button : box->buttons()) {
-    if (box->buttonRole(button) == role) {
-      return button;
-    }
-  }
-  return nullptr;
-}
-
 TEST(QtDialogs, MessageAndYesNoQuestionShowTheirTextsAndJapaneseButtons) {
   QtDialogs dialogs(nullptr);
   QString title, text;
-  WhenModalOpens([&](QWidget* modal) {
-    auto* box = qobject_cast<QMessageBox*>(modal);
-    ASSERT_NE(box, nullptr);
+  WhenModalOpens<QMessageBox>([&](QMessageBox* box) {
     title = box->windowTitle();
     text = box->text();
     box->button(QMessageBox::Ok)->click();
@@ -55,9 +42,7 @@ TEST(QtDialogs, MessageAndYesNoQuestionShowTheirTextsAndJapaneseButtons) {
   EXPECT_EQ(text, QStringLiteral("エラー番号： 9　x\n読み込みを中断します。"));
   for (const bool yes : {true, false}) {
     QString yes_text;
-    WhenModalOpens([&](QWidget* modal) {
-      auto* box = qobject_cast<QMessageBox*>(modal);
-      ASSERT_NE(box, nullptr);
+    WhenModalOpens<QMessageBox>([&](QMessageBox* box) {
       yes_text = box->button(QMessageBox::Yes)->text();
       box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
     });
@@ -69,9 +54,7 @@ TEST(QtDialogs, MessageAndYesNoQuestionShowTheirTextsAndJapaneseButtons) {
 TEST(QtDialogs, InputBoxGivesTheAnswerOrEmptyOnCancel) {
   QtDialogs dialogs(nullptr);
   QString prompt, shown_default;
-  WhenModalOpens([&](QWidget* modal) {
-    auto* input = qobject_cast<QInputDialog*>(modal);
-    ASSERT_NE(input, nullptr);
+  WhenModalOpens<QInputDialog>([&](QInputDialog* input) {
     prompt = input->labelText();
     shown_default = input->textValue();
     input->setTextValue(QStringLiteral("3"));
@@ -82,8 +65,10 @@ TEST(QtDialogs, InputBoxGivesTheAnswerOrEmptyOnCancel) {
   EXPECT_EQ(shown_default, QStringLiteral("2"));
 
   QString cancel_text;
-  WhenModalOpens([&](QWidget* modal) {
-    QAbstractButton* cancel = ButtonWithRole(modal, QDialogButtonBox::RejectRole);
+  WhenModalOpens<QInputDialog>([&](QInputDialog* input) {
+    auto* box = input->findChild<QDialogButtonBox*>();
+    ASSERT_NE(box, nullptr);
+    QAbstractButton* cancel = box->button(QDialogButtonBox::Cancel);
     ASSERT_NE(cancel, nullptr);
     cancel_text = cancel->text();
     cancel->click();

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "fakes/error_capture.h"
+#include "fakes/temp_folder.h"
 
 namespace ombrix::qt {
 namespace {
@@ -21,15 +22,8 @@ std::string CreateFailureReason(const fs::path& path) {
 
 class QtPrinterTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("ombrix_qt_printer_" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  fs::path dir_;
+  testing::TempFolder folder_;
+  const fs::path& dir_ = folder_.path();
 };
 
 TEST_F(QtPrinterTest, PrinterPixelsAreDevicePixelsAndScaleModesConvertThroughThem) {

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <fstream>
 
 #if defined(__unix__)
 #include <sys/resource.h>
@@ -88,10 +89,7 @@ TEST(QtSurfaceSave, WritesAWindowsBitmapThatReadsBackPixelForPixelAndReplacesAnE
 
 TEST(QtSurfaceSave, AFailedSaveIsError75AndLeavesNothingBehind) {
   QTemporaryDir dir;
-  QFile plain(dir.filePath(QStringLiteral("notes.txt")));
-  ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
-  plain.write("not a folder");
-  plain.close();
+  std::ofstream(Path(dir, "notes.txt")) << "not a folder";
   ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("taken.BMP")));
   QtSurface s(20, 10);
   DrawSample(s);

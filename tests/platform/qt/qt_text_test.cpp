@@ -5,7 +5,7 @@
 namespace ombrix::qt {
 namespace {
 
-TEST(DialogFilter, TurnsDescriptionPatternPairsIntoQtFilters) {
+TEST(QtText, FiltersFromDescriptionPatternPairsAndLinesFromCarriageReturns) {
   EXPECT_EQ(DialogFilter("エクセル ファイル (*.xls)|*.xls|"),
             QStringLiteral("エクセル ファイル (*.xls)"));
   EXPECT_EQ(DialogFilter("エクセル ファイル (*.xls *.xlsx)|*.xls;*.xlsx|"),
@@ -13,9 +13,7 @@ TEST(DialogFilter, TurnsDescriptionPatternPairsIntoQtFilters) {
   EXPECT_EQ(DialogFilter("Pictures|*.gif;*.jpg|All|*.*"),
             QStringLiteral("Pictures (*.gif *.jpg);;All (*.*)"));
   EXPECT_EQ(DialogFilter(""), QString());
-}
-
-TEST(MessageText, CarriageReturnsBreakLines) {
+  // In messages a carriage return breaks the line.
   EXPECT_EQ(MessageText("a\rb\r\nc"), QStringLiteral("a\nb\nc"));
   EXPECT_EQ(ToStdString(ToQString("エラー報告")), "エラー報告");
 }
