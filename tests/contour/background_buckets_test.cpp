@@ -6,21 +6,15 @@
 #include <vector>
 
 #include "contour/mesh_division.h"
-#include "contour/triangle_list.h"
-#include "model/mesh_model.h"
+#include "contour_fixture.h"
 
 namespace ombrix {
 namespace {
 
-void WavyMesh(MeshModel& m, int n) {
-  AllocateMesh(m, n, n);
-  for (int i = 1; i <= n; ++i) {
-    m.NodeY(i) = n - i;
-    m.NodeX(i) = i;
-    for (int j = 1; j <= n; ++j)
-      m.NodeValue(i, j) = std::sin(i * 0.3) * 6 + std::cos(j * 0.2) * 5 + 11;
-  }
-  BuildTriangleList(m);
+void WavyMesh(testing::FakeEnvironment& env, int n) {
+  testing::GridMesh(env, n, n, [](int i, int j) {
+    return std::sin((i + 1) * 0.3) * 6 + std::cos((j + 1) * 0.2) * 5 + 11;
+  });
 }
 
 std::vector<std::vector<std::int32_t>> Candidates(const LevelBuckets& buckets, std::int64_t count) {
@@ -35,8 +29,9 @@ std::vector<std::vector<std::int32_t>> Candidates(const LevelBuckets& buckets, s
 
 TEST(BackgroundBuckets, BuildsTheTableTheMainThreadWould) {
   for (int divisions : {1, 3}) {
-    MeshModel m;
-    WavyMesh(m, 40);
+    testing::FakeEnvironment env;
+    WavyMesh(env, 40);
+    MeshModel& m = env.model;
     DivideTriangles(m, divisions);
     const LevelSeries series{0, 23, 5};
     const LevelBuckets direct(m, series, 1, 24);
@@ -54,8 +49,9 @@ TEST(BackgroundBuckets, BuildsTheTableTheMainThreadWould) {
 }
 
 TEST(BackgroundBuckets, StopsWhenAskedAndWhenDestroyedEarly) {
-  MeshModel m;
-  WavyMesh(m, 60);
+  testing::FakeEnvironment env;
+  WavyMesh(env, 60);
+  MeshModel& m = env.model;
   DivideTriangles(m, 3);
   const LevelSeries series{0, 23, 5};
   {

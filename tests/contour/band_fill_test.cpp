@@ -96,16 +96,7 @@ TEST(NormalMode, TwoCrossingsGiveATriangleOrAQuadrilateral) {
 // A 70 x 70 mesh: 19,044 triangles, more runs than are read ahead of the painting.
 testing::FakeEnvironment LongList() {
   testing::FakeEnvironment env;
-  std::vector<double> xs, ys;
-  std::vector<std::vector<double>> rows(70);
-  for (int k = 0; k < 70; ++k) {
-    xs.push_back(k);
-    ys.push_back(69 - k);
-    for (int j = 0; j < 70; ++j) {
-      rows[static_cast<std::size_t>(k)].push_back((k * 7 + j * 3) % 17);
-    }
-  }
-  testing::MakeMesh(env, xs, ys, rows);
+  testing::GridMesh(env, 70, 70, [](int i, int j) { return (i * 7 + j * 3) % 17; });
   env.model.DataMin = 0;
   env.model.DataMax = 16;
   SetColor(env.model, env.window);

@@ -3,8 +3,8 @@
 // tests.
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +12,7 @@
 #include "contour/triangle_list.h"
 #include "fakes/fake_context.h"
 #include "fakes/fitted_frame.h"
+#include "model/growable_list.h"
 #include "model/mesh_model.h"
 #include "model/segment_record.h"
 
@@ -34,6 +35,22 @@ inline void MakeMesh(FakeEnvironment& env, const std::vector<double>& xs,
   FitPlotFrame(m);
   env.window.MeshFileName = "mesh.xlsx";
   BuildTriangleList(m);
+}
+
+// An nx x ny mesh one unit a node, y falling to 0 on the last row, values f(row, column)
+// counted from 0.
+template <typename F>
+void GridMesh(FakeEnvironment& env, int nx, int ny, F f) {
+  std::vector<double> xs, ys;
+  std::vector<std::vector<double>> values(static_cast<std::size_t>(ny));
+  for (int j = 0; j < nx; ++j)
+    xs.push_back(j);
+  for (int i = 0; i < ny; ++i) {
+    ys.push_back(ny - 1 - i);
+    for (int j = 0; j < nx; ++j)
+      values[static_cast<std::size_t>(i)].push_back(f(i, j));
+  }
+  MakeMesh(env, xs, ys, values);
 }
 
 // Entries 1 to TriangleCount of the triangle list.
@@ -66,9 +83,35 @@ inline std::vector<std::string> Starting(const std::vector<std::string>& calls,
   return out;
 }
 
-// Equal to the bit, so that -0 and 0 differ and NaN equals NaN.
-inline bool SameBits(double a, double b) {
-  return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+// Every field to the bit (-0 and 0 differ, NaN matches NaN), for exact comparisons that show
+// what differs.
+inline std::string Exact(const TriangleRecord& t) {
+  std::ostringstream out;
+  out << std::hexfloat;
+  for (std::size_t v = 0; v <= 3; ++v)
+    out << "(" << t.Y[v] << ", " << t.X[v] << ", " << t.Z[v] << ", " << t.Flags[v] << ") ";
+  out << t.CellRow << " " << t.CellCol << " " << t.Side;
+  return out.str();
+}
+inline std::string Exact(const SegmentRecord& s) {
+  std::ostringstream out;
+  out << std::hexfloat << "(" << s.Y1 << ", " << s.X1 << ") - (" << s.Y2 << ", " << s.X2 << ") "
+      << s.State;
+  return out.str();
+}
+template <typename T>
+std::vector<std::string> Exact(const std::vector<T>& list) {
+  std::vector<std::string> out;
+  for (const T& item : list)
+    out.push_back(Exact(item));
+  return out;
+}
+template <typename T>
+std::vector<std::string> Exact(const GrowableList<T>& list) {
+  std::vector<std::string> out;
+  for (int k = 1; k <= list.count(); ++k)
+    out.push_back(Exact(list(k)));
+  return out;
 }
 
 // The flat pass as first written: every pair m < n; an entry is appended at the pair's first

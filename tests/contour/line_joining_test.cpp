@@ -165,15 +165,9 @@ TEST(LineJoining, RandomMeshesWithBlanksAndPlateausJoinEverySegmentOnce) {
 
 TEST(LineJoining, OneHillGivesOneRingPerLevelAndOpenLinesAtTheBorder) {
   FakeEnvironment env;
-  std::vector<double> xs, ys;
-  std::vector<std::vector<double>> values(9);
-  for (int k = 1; k <= 9; ++k) {
-    xs.push_back(k * 10.0);
-    ys.push_back((10 - k) * 10.0);
-    for (int j = 1; j <= 9; ++j)
-      values[k - 1].push_back(10.3 - std::hypot(k - 5.0, j - 5.0) * 2.0 + 0.001 * j);
-  }
-  testing::MakeMesh(env, xs, ys, values);
+  testing::GridMesh(env, 9, 9, [](int i, int j) {
+    return 10.3 - std::hypot(i - 4.0, j - 4.0) * 2.0 + 0.001 * (j + 1);
+  });
   MeshModel& m = env.model;
   std::vector<LevelLines> levels;
   SegmentTrace trace;

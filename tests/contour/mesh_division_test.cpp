@@ -130,15 +130,9 @@ TEST(DivisionRefusal, TheLargestDivisionFitsWhatADivisionReallyTakes) {
   // What a drawing of a divided list really holds, against the estimate: a 200 x 200 mesh's
   // list divided three times drawn with its level table (the list itself grows by no more than
   // a few entries, as TriangleStore's memory test checks).
-  MeshModel m;
-  AllocateMesh(m, 200, 200);
-  for (int i = 1; i <= 200; ++i) {
-    m.NodeY(i) = 200 - i;
-    m.NodeX(i) = i;
-    for (int j = 1; j <= 200; ++j)
-      m.NodeValue(i, j) = 0.37 * i + 0.11 * j;
-  }
-  BuildTriangleList(m);
+  testing::FakeEnvironment env;
+  testing::GridMesh(env, 200, 200, [](int i, int j) { return 0.37 * i + 0.11 * j; });
+  MeshModel& m = env.model;
   DivideTriangles(m, 3);
   const std::uint64_t estimate = DividedDrawingBytes(static_cast<std::uint64_t>(m.TriangleCount));
   LevelSeries series;
