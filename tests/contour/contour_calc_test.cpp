@@ -9,7 +9,6 @@
 #include <array>
 #include <cmath>
 #include <random>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -26,12 +25,12 @@
 namespace ombrix {
 namespace {
 
+using testing::Exact;
 using testing::FakeEnvironment;
 using testing::Listed;
 using testing::MakeMesh;
 using testing::ReferencePairing;
 using testing::ReferenceSuppression;
-using testing::SameBits;
 using testing::Split;
 using Calls = std::vector<std::string>;
 using Levels = std::vector<std::int32_t>;
@@ -142,59 +141,6 @@ TEST(ContourCalc, OutlineLabelAndRedLineSwitches) {
   }
 }
 
-TEST(ContourCalc, LabelIsYellowOutsideTheNothingModeAndNoOptionKeepsTheMode) {
-  // The Normal mode's yellow label is met by the printer copy's test.
-  FakeEnvironment env;
-  TwoByTwo(env);
-  env.panel.Option1 = false;
-  env.panel.Option2 = true;
-  Draw(env);
-  EXPECT_EQ(env.window.ColorMode, kColorEasy);
-  const Calls calls = Drawn(env.picture);
-  const auto label = std::find(calls.begin(), calls.end(), "Print \" 5\"");
-  ASSERT_NE(label, calls.end());
-  EXPECT_EQ(*(label - 1), "ForeColor #fafa00");
-  // No option selected: the mode keeps its value.
-  env.panel.Option2 = false;
-  env.window.ColorMode = kColorNormal;
-  Draw(env);
-  EXPECT_EQ(env.window.ColorMode, kColorNormal);
-}
-
-TEST(ContourCalc, NegativeMultipleOfTheLabelUnitIsRedAndLabelled) {
-  FakeEnvironment env;
-  MakeMesh(env, {0, 10}, {10, 0}, {{-10.5, -9.5}, {-10.5, -9.5}});
-  LevelLog log;
-  Draw(env, &log);
-  EXPECT_EQ(log.Numbers(), (Levels{-10}));
-  const Calls level = Split(
-      "Line 331 19 331 319 #ff0000;CurrentX 331;CurrentY 19;ForeColor #006400;Print \"-10\";"
-      "Line 331 619 331 319 #ff0000");
-  EXPECT_EQ(Drawn(env.picture), Join({kHead, level, kCoordinateLabels}));
-}
-
-TEST(ContourCalc, LabelGoesToTheFirstSegmentThatIsDrawn) {
-  // A divided list of two flat triangles sharing the edge P-Q: the first segment of the level
-  // is that shared edge and is suppressed, so the label goes to the second one, Q-R.
-  FakeEnvironment env;
-  MakeMesh(env, {0, 10}, {10, 0}, {{4.5, 6.5}, {4.5, 6.5}});
-  MeshModel& m = env.model;
-  ResetTriangles(m);
-  // Corners (y, x): P (10, 0), Q (10, 10), R (0, 0), S (5, 5).
-  AppendTriangle(m, {.Y = {0, 10, 10, 0}, .X = {0, 0, 10, 0}, .Z = {0, 5, 5, 5}});
-  AppendTriangle(m, {.Y = {0, 10, 10, 5}, .X = {0, 10, 0, 5}, .Z = {0, 5, 5, 5}});
-  env.window.DividedMesh = 1;
-  LevelLog log;
-  Draw(env, &log);
-  ASSERT_EQ(log.Numbers(), (Levels{5}));
-  ASSERT_EQ(log.levels[0].second.size(), 6u);
-  EXPECT_EQ(log.levels[0].second[0].State, kSegmentSuppressed);
-  const Calls level = Split(
-      "Line 631 19 31 619 #ff0000;CurrentX 631;CurrentY 19;ForeColor #006400;Print \" 5\";"
-      "Line 31 19 31 619 #ff0000;Line 31 19 331 319 #ff0000;Line 631 19 331 319 #ff0000");
-  EXPECT_EQ(Drawn(env.picture), Join({kHead, level, kCoordinateLabels}));
-}
-
 TEST(ContourCalc, LineWidthBelowOneOnlyShowsTheMessage) {
   for (const char* width : {"0", "", "0.5", "-3", "abc"}) {
     FakeEnvironment env;
@@ -207,19 +153,6 @@ TEST(ContourCalc, LineWidthBelowOneOnlyShowsTheMessage) {
     EXPECT_EQ(env.dialogs.messages[0].title, msg::kErrorReportTitle);
     EXPECT_TRUE(env.picture.calls.empty() && env.printer.calls.empty()) << width;
     EXPECT_TRUE(log.levels.empty());
-  }
-}
-
-TEST(ContourCalc, LineWidthIsRoundedHalfToEven) {
-  for (const auto& [text, width] : {std::pair{"1.5", "2"}, std::pair{"2.5", "2"},
-                                    std::pair{"3.5px", "4"}, std::pair{" 7", "7"}}) {
-    FakeEnvironment env;
-    TwoByTwo(env);
-    env.panel.Text2 = text;
-    Draw(env);
-    ASSERT_FALSE(env.picture.calls.empty());
-    EXPECT_EQ(env.picture.calls[0], std::string("DrawWidth ") + width) << text;
-    EXPECT_EQ(env.printer.calls, Calls{env.picture.calls[0]});
   }
 }
 
@@ -249,17 +182,6 @@ TEST(ContourCalc, SingleRowOrColumnMeshEndsInError6AfterTheFrame) {
 }
 
 // --- The level loop against a slow reference --------------------------------------------------
-
-bool SameSegment(const SegmentRecord& a, const SegmentRecord& b) {
-  return SameBits(a.Y1, b.Y1) && SameBits(a.X1, b.X1) && SameBits(a.Y2, b.Y2) &&
-         SameBits(a.X2, b.X2) && a.State == b.State;
-}
-
-std::string Describe(const SegmentRecord& s) {
-  std::ostringstream out;
-  out << "(" << s.Y1 << ", " << s.X1 << ") - (" << s.Y2 << ", " << s.X2 << ") " << s.State;
-  return out.str();
-}
 
 // Straight from the rules: how many ends of the triangle's cell side exceed (or undercut) all
 // their other neighbour nodes and the four cell means around them. Nodes and means in the
@@ -461,13 +383,7 @@ TEST(ContourCalc, LevelLoopMatchesTheSlowReferenceOnRandomMeshes) {
         ASSERT_TRUE(level.segments.empty()) << where << " skipped";
         continue;
       }
-      const std::vector<SegmentRecord>& segments = log.levels[got++].second;
-      ASSERT_EQ(segments.size(), level.segments.size()) << where;
-      for (std::size_t s = 0; s < segments.size(); ++s) {
-        ASSERT_TRUE(SameSegment(segments[s], level.segments[s]))
-            << where << " segment " << s + 1 << ": " << Describe(segments[s]) << " vs "
-            << Describe(level.segments[s]);
-      }
+      ASSERT_EQ(Exact(log.levels[got++].second), Exact(level.segments)) << where;
       ++levels_compared;
     }
     ASSERT_EQ(got, log.levels.size()) << "round " << round << ": a level outside the series";
@@ -494,15 +410,8 @@ TEST(ContourCalc, LevelLoopMatchesTheSlowReferenceOnRandomMeshes) {
 
 // A 70 x 70 mesh: 19044 triangles, more than one stride of every long phase.
 void Large(FakeEnvironment& env) {
-  std::vector<double> xs, ys;
-  std::vector<std::vector<double>> values(70);
-  for (int k = 0; k < 70; ++k) {
-    xs.push_back(k);
-    ys.push_back(70 - k);
-    for (int j = 0; j < 70; ++j)
-      values[k].push_back(std::sin(k * 0.21) * 9 + std::cos(j * 0.17) * 7);
-  }
-  MakeMesh(env, xs, ys, values);
+  testing::GridMesh(env, 70, 70,
+                    [](int i, int j) { return std::sin(i * 0.21) * 9 + std::cos(j * 0.17) * 7; });
 }
 
 TEST(ContourCalc, EscBeforeTheLevelsStopsEachLongPhaseAtOnce) {
