@@ -29,11 +29,11 @@ using testing::Exact;
 using testing::FakeEnvironment;
 using testing::Listed;
 using testing::MakeMesh;
+using testing::ReferenceExtrema;
 using testing::ReferencePairing;
 using testing::ReferenceSuppression;
 using testing::Split;
 using Calls = std::vector<std::string>;
-using Levels = std::vector<std::int32_t>;
 
 // What reached on_level, level by level.
 struct LevelLog {
@@ -48,12 +48,6 @@ struct LevelLog {
       levels.emplace_back(level, std::move(copy));
     };
     return hooks;
-  }
-  Levels Numbers() const {
-    Levels out;
-    for (const auto& level : levels)
-      out.push_back(level.first);
-    return out;
   }
 };
 
@@ -98,16 +92,13 @@ const Calls kLevels = Split(
 TEST(ContourCalc, DrawsFrameLevelsLabelAndCoordinatesInOrder) {
   FakeEnvironment env;
   TwoByTwo(env);
-  LevelLog log;
-  EXPECT_EQ(Draw(env, &log), ContourOutcome::Drawn);
+  EXPECT_EQ(Draw(env), ContourOutcome::Drawn);
   EXPECT_EQ(Drawn(env.picture), Join({kHead, kLevels, kCoordinateLabels}));
   EXPECT_EQ(env.printer.calls, (Calls{"DrawWidth 1"}));  // printing is off
   EXPECT_EQ(env.window.PrinterOutput, kPrinterOff);
   EXPECT_TRUE(env.dialogs.messages.empty());
   EXPECT_EQ(env.model.DataMin, 4.5);
   EXPECT_EQ(env.model.DataMax, 6.5);
-
-  EXPECT_EQ(log.Numbers(), (Levels{5, 6}));
 }
 
 TEST(ContourCalc, OutlineLabelAndRedLineSwitches) {
@@ -156,20 +147,6 @@ TEST(ContourCalc, LineWidthBelowOneOnlyShowsTheMessage) {
   }
 }
 
-TEST(ContourCalc, CoordinateLabelsPrintTheMeshCoordinates) {
-  FakeEnvironment env;
-  MakeMesh(env, {-1.5, 2.5, 6.5}, {7.25, 3.25}, {{1, 1, 1}, {1, 1, 1}});
-  Draw(env);
-  // RangeX 8, RangeY 4: an 800 x 400 frame, 100 pixels a unit; x origin 31, y origin 419.
-  const Calls want = Split(
-      "ForeColor #006400;CurrentX 29;CurrentY 424;Print \"-1.5\";CurrentX 815;CurrentY 424;"
-      "Print \" 6.5\";CurrentX 4;CurrentY 14;Print \" 7.25\";CurrentX 4;CurrentY 407;"
-      "Print \" 3.25\"");
-  const Calls calls = Drawn(env.picture);
-  ASSERT_GE(calls.size(), want.size());
-  EXPECT_EQ(Calls(calls.end() - std::ssize(want), calls.end()), want);
-}
-
 TEST(ContourCalc, SingleRowOrColumnMeshEndsInError6AfterTheFrame) {
   FakeEnvironment env;
   MakeMesh(env, {0, 10, 20}, {5}, {{1, 2, 3}});
@@ -182,43 +159,6 @@ TEST(ContourCalc, SingleRowOrColumnMeshEndsInError6AfterTheFrame) {
 }
 
 // --- The level loop against a slow reference --------------------------------------------------
-
-// Straight from the rules: how many ends of the triangle's cell side exceed (or undercut) all
-// their other neighbour nodes and the four cell means around them. Nodes and means in the
-// border rows and columns of the 4 x 4 window count as 0.
-int ReferenceExtrema(const MeshModel& m, const TriangleRecord& t) {
-  if (t.Side < 1 || t.Side > 4)
-    return 0;
-  const bool top = t.CellRow == 1, bottom = t.CellRow + 2 >= m.NodeCountY;
-  const bool left = t.CellCol == 1, right = t.CellCol + 2 >= m.NodeCountX;
-  const auto raw = [&](int r, int q) { return m.NodeValue(t.CellRow - 1 + r, t.CellCol - 1 + q); };
-  const auto node = [&](int r, int q) {
-    const bool zero =
-        (top && r == 0) || (bottom && r == 3) || (left && q == 0) || (right && q == 3);
-    return zero ? 0.0 : raw(r, q);
-  };
-  const auto mean = [&](int r, int q) {
-    const bool zero =
-        (top && r == 0) || (bottom && r == 2) || (left && q == 0) || (right && q == 2);
-    return zero ? 0.0 : (raw(r, q) + raw(r, q + 1) + raw(r + 1, q) + raw(r + 1, q + 1)) / 4;
-  };
-  const int corner[5][2][2] = {
-      {{0, 0}, {0, 0}}, {{1, 1}, {2, 1}}, {{1, 1}, {1, 2}}, {{1, 2}, {2, 2}}, {{2, 2}, {2, 1}}};
-  int result = 0;
-  for (int k = 0; k < 2; ++k) {
-    const int r = corner[t.Side][k][0], q = corner[t.Side][k][1];
-    std::vector<double> set = {mean(r - 1, q - 1), mean(r - 1, q), mean(r, q - 1), mean(r, q)};
-    const int around[4][2] = {{r - 1, q}, {r + 1, q}, {r, q - 1}, {r, q + 1}};
-    for (const auto& p : around) {
-      if (p[0] != corner[t.Side][1 - k][0] || p[1] != corner[t.Side][1 - k][1])
-        set.push_back(node(p[0], p[1]));
-    }
-    const double z = t.Z[k + 1];
-    result += std::ranges::all_of(set, [&](double v) { return z > v; }) +
-              std::ranges::all_of(set, [&](double v) { return z < v; });
-  }
-  return result;
-}
 
 struct ReferenceLevel {
   std::int64_t level;
@@ -321,36 +261,8 @@ TEST(ContourCalc, LevelLoopMatchesTheSlowReferenceOnRandomMeshes) {
   int levels_compared = 0, edges_dropped = 0, suppressed_seen = 0;
   for (int round = 0; round < 300; ++round) {
     FakeEnvironment env;
-    const int nx = 2 + pick(6), ny = 2 + pick(6);
-    std::vector<double> xs{-3.5 + pick(8) * 0.75}, ys{40.2 + pick(5)};
-    while (int(xs.size()) < nx)
-      xs.push_back(xs.back() + std::array{0.5, 1.25, 2.0, 3.75, 0.1}[pick(5)]);
-    while (int(ys.size()) < ny)
-      ys.push_back(ys.back() - std::array{0.5, 1.3, 2.0, 0.7}[pick(4)]);
-    // Whole or half values in a narrow band, so that many vertices and centres lie on levels;
-    // now and then a wider spread, a plateau block, blank nodes (holding 0, as imported).
-    const bool halves = round % 2 == 1;
-    const int spread = round % 7 == 0 ? 40 : 6;
-    std::vector<std::vector<double>> values(ny);
-    for (auto& row : values) {
-      for (int j = 0; j < nx; ++j)
-        row.push_back((pick(halves ? 2 * spread : spread) - 2) / (halves ? 2.0 : 1.0));
-    }
-    if (pick(3) == 0) {
-      const int r0 = pick(ny), c0 = pick(nx), level = pick(4);
-      for (int i = r0; i < std::min(ny, r0 + 3); ++i) {
-        for (int j = c0; j < std::min(nx, c0 + 3); ++j)
-          values[i][j] = level;
-      }
-    }
-    MakeMesh(env, xs, ys, values);
+    testing::RandomMesh(env, rng, round);
     MeshModel& m = env.model;
-    for (int b = round % 3 != 0 ? pick(1 + nx * ny / 4) : 0; b > 0; --b) {
-      const int i = 1 + pick(ny), j = 1 + pick(nx);
-      m.NodeBlank(i, j) = 1;
-      m.NodeValue(i, j) = 0;
-    }
-    BuildTriangleList(m);
     const int divided = round % 5 == 4 ? 1 : 0;
     env.window.DividedMesh = divided;
     for (int t = 1; divided != 0 && t <= m.TriangleCount; ++t) {
@@ -392,14 +304,8 @@ TEST(ContourCalc, LevelLoopMatchesTheSlowReferenceOnRandomMeshes) {
       ASSERT_EQ(flags, ref_triangles[t].Flags) << "round " << round << " triangle " << t;
       edges_dropped += divided == 0 && std::ranges::count(flags, -1) != 0;
     }
-    // Every drawn segment became one blue or red line.
-    const Calls calls = Drawn(env.picture);
-    EXPECT_EQ(std::ranges::count_if(calls,
-                                    [](const std::string& c) {
-                                      return c.starts_with("Line ") &&
-                                             (c.ends_with("#0000ff") || c.ends_with("#ff0000"));
-                                    }),
-              drawn)
+    // Every drawn segment became one line.
+    EXPECT_EQ(std::ssize(testing::Starting(env.picture.calls, "Line ")), drawn)
         << "round " << round;
   }
   // The random meshes must have reached the cases that matter.

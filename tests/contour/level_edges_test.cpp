@@ -17,92 +17,44 @@ namespace ombrix {
 namespace {
 
 using testing::Exact;
+using testing::ReferenceExtrema;
 using testing::ReferencePairing;
 using testing::ReferenceSuppression;
 
-// --- Edges on the level: strict extrema ------------------------------------------------------
-
-// A 5 x 5 mesh, every node `fill`; the margin stays 0 unless a test sets it.
-void FillMesh(MeshModel& m, double fill, int n = 5) {
-  AllocateMesh(m, n, n);
-  for (int i = 1; i <= n; ++i) {
-    m.NodeY(i) = 10.0 * (n - i);
-    for (int j = 1; j <= n; ++j)
-      m.NodeValue(i, j) = fill;
-  }
-  for (int j = 1; j <= n; ++j)
-    m.NodeX(j) = 10.0 * (j - 1);
-}
-
-// The triangle on `side` of cell (i, j) as the triangle list holds it.
-TriangleRecord SideTriangle(const MeshModel& m, int i, int j, int side) {
-  return CellTriangle(m, i, j, side, 0, 0, 0);
-}
-
-// Cell (i, j), side `side` of a 5 x 5 mesh of `fill` with the rectangles `set` (rows r0..r1,
-// columns c0..c1, margin included) set to a value: how many corners are strict extrema.
-struct Block {
-  int r0, r1, c0, c1;
-  double value;
-};
-struct EdgeCase {
-  const char* what;
-  double fill;
-  std::vector<Block> set;
-  int i, j, side, want;
-};
-
-TEST(CheckLevelEdge, CornersThatAreStrictExtremaCount) {
-  const Block ridge{2, 3, 2, 2, 5};  // side 1 of cell (2, 2): (2, 2) -> (3, 2)
-  const EdgeCase cases[] = {
-      {"two maxima; the other corner is left out", 3, {ridge}, 2, 2, 1, 2},
-      {"a node below vertex 2 is higher", 3, {ridge, {4, 4, 2, 2, 6}}, 2, 2, 1, 1},
-      {"a neighbour equal to the corner", 3, {ridge, {2, 2, 1, 1, 5}}, 2, 2, 1, 1},
-      // The diagonal node (1, 1) lifts the mean of cell (1, 1) to (x + 3 + 3 + 5) / 4.
-      {"a cell mean above the corner", 3, {ridge, {1, 1, 1, 1, 20}}, 2, 2, 1, 1},
-      {"a cell mean equal to the corner", 3, {ridge, {1, 1, 1, 1, 9}}, 2, 2, 1, 1},
-      {"a cell mean just below", 3, {ridge, {1, 1, 1, 1, 8.9}}, 2, 2, 1, 2},
-      {"two minima", 9, {{2, 2, 2, 3, 5}}, 2, 2, 2, 2},
-      {"a node above vertex 2 is lower", 9, {{2, 2, 2, 3, 5}, {1, 1, 3, 3, 4}}, 2, 2, 2, 1},
-      {"a saddle", 5, {{1, 5, 1, 1, 7}, {1, 5, 3, 5, 3}}, 2, 2, 1, 0},
-      // Border rows and columns, nodes and cell means, count as 0 whatever they hold.
-      {"first row: maxima", 5, {{0, 0, -1, 7, 100}, {1, 1, 2, 3, 6}}, 1, 2, 2, 2},
-      {"first row: never a minimum", 5, {{0, 0, -1, 7, 100}, {1, 1, 2, 3, 4}}, 1, 2, 2, 0},
-      {"second row: a minimum", 5, {{0, 0, -1, 7, 100}, {2, 2, 2, 3, 4}}, 2, 2, 2, 2},
-      {"last but one cell row", 5, {{5, 5, 1, 5, 100}, {4, 4, 2, 3, 6}}, 3, 2, 4, 2},
-      {"last but one: no minimum", 5, {{5, 5, 1, 5, 100}, {4, 4, 2, 3, 4}}, 3, 2, 4, 0},
-      {"one row higher is no border", 5, {{4, 4, 1, 5, 100}, {3, 3, 2, 3, 6}}, 2, 2, 4, 0},
-      {"last cell row", 5, {{6, 6, -1, 7, 100}, {5, 5, 2, 3, 6}}, 4, 2, 4, 2},
-      {"first column", 5, {{-1, 7, 0, 0, 100}, {2, 3, 1, 1, 6}}, 2, 1, 1, 2},
-      {"last but one column", 5, {{1, 5, 5, 5, 100}, {2, 3, 4, 4, 6}}, 2, 3, 3, 2},
-      {"one column left is no border", 5, {{1, 5, 4, 4, 100}, {2, 3, 3, 3, 6}}, 2, 2, 3, 0},
-  };
-  for (const EdgeCase& c : cases) {
+// Small meshes, so that most cells meet a border, of whole values in a narrow range, so that
+// ties with nodes and cell means are common; the margin holds values too, which must not count.
+// Now and then a vertex of the triangle holds a value of its own, or its side is not 1 to 4.
+TEST(CheckLevelEdge, CountsTheStrictExtremaAsTheSlowReferenceDoes) {
+  std::mt19937 rng(5150);
+  const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  std::array<int, 3> seen{};
+  for (int round = 0; round < 400; ++round) {
     MeshModel m;
-    FillMesh(m, c.fill);
-    for (const Block& b : c.set) {
-      for (int r = b.r0; r <= b.r1; ++r) {
-        for (int q = b.c0; q <= b.c1; ++q)
-          m.NodeValue(r, q) = b.value;
+    const int nx = 2 + pick(5), ny = 2 + pick(5);
+    AllocateMesh(m, nx, ny);
+    for (int i = 0; i <= ny + 1; ++i) {
+      for (int j = 0; j <= nx + 1; ++j)
+        m.NodeValue(i, j) = pick(5) - 2;
+    }
+    for (int i = 1; i < ny; ++i) {
+      for (int j = 1; j < nx; ++j) {
+        for (int side = 1; side <= 4; ++side) {
+          TriangleRecord t = CellTriangle(m, i, j, side, 0, 0, 0);
+          if (pick(4) == 0)
+            t.Z[static_cast<std::size_t>(1 + pick(2))] += pick(2) == 0 ? 0.5 : -0.5;
+          if (pick(20) == 0)
+            t.Side = std::array{-1, 0, 5}[static_cast<std::size_t>(pick(3))];
+          const int want = ReferenceExtrema(m, t);
+          ASSERT_EQ(CheckLevelEdge(m, t), want)
+              << "round " << round << " cell " << i << ", " << j << " side " << side;
+          ++seen[static_cast<std::size_t>(want)];
+        }
       }
     }
-    EXPECT_EQ(CheckLevelEdge(m, SideTriangle(m, c.i, c.j, c.side)), c.want) << c.what;
   }
-}
-
-TEST(CheckLevelEdge, ComparesTheTrianglesOwnValuesAndOnlyForSides1To4) {
-  MeshModel m;
-  FillMesh(m, 3);
-  TriangleRecord t = SideTriangle(m, 2, 2, 1);
-  EXPECT_EQ(CheckLevelEdge(m, t), 0);
-  t.Z[1] = 3.5;  // vertex 1 above everything around node (2, 2), which holds 3
-  EXPECT_EQ(CheckLevelEdge(m, t), 1);
-  t.Z[2] = 2.5;  // and vertex 2 below everything around node (3, 2)
-  EXPECT_EQ(CheckLevelEdge(m, t), 2);
-  for (const std::int32_t side : {0, 5, -1}) {
-    t.Side = side;
-    EXPECT_EQ(CheckLevelEdge(m, t), 0) << side;
-  }
+  EXPECT_GT(seen[0], 2000);
+  EXPECT_GT(seen[1], 2000);
+  EXPECT_GT(seen[2], 1000);
 }
 
 // --- Plateaus ---------------------------------------------------------------------------------

@@ -23,34 +23,6 @@ double Distance(MeshPoint p, MeshPoint q) {
   return std::hypot(p.x - q.x, p.y - q.y);
 }
 
-// Random whole-number values in a narrow range (many nodes on a level, plateaus, saddles)
-// with some blank nodes, on an uneven grid.
-void RandomMesh(FakeEnvironment& env, std::mt19937& rng, int nx, int ny, double blank_share) {
-  MeshModel& m = env.model;
-  AllocateMesh(m, nx, ny);
-  std::uniform_real_distribution<double> step(0.5, 2.0);
-  std::uniform_int_distribution<int> value(0, 3);
-  std::bernoulli_distribution blank(blank_share);
-  double x = 0;
-  for (int j = 1; j <= nx; ++j, x += step(rng))
-    m.NodeX(j) = x;
-  double y = 0;
-  for (int i = ny; i >= 1; --i, y += step(rng))
-    m.NodeY(i) = y;
-  for (int i = 1; i <= ny; ++i) {
-    for (int j = 1; j <= nx; ++j) {
-      m.NodeValue(i, j) = value(rng);
-      if (blank(rng)) {
-        m.NodeBlank(i, j) = 1;
-        m.NodeValue(i, j) = 0;
-      }
-    }
-  }
-  testing::FitPlotFrame(m);
-  env.window.MeshFileName = "mesh.xlsx";
-  BuildTriangleList(m);
-}
-
 // A point on a triangle edge that no other triangle has: the border of the mesh or of a blank
 // region.
 bool OnOpenEdge(const MeshModel& m, MeshPoint p) {
@@ -144,7 +116,7 @@ TEST(LineJoining, RandomMeshesWithBlanksAndPlateausJoinEverySegmentOnce) {
   int open_lines = 0;
   for (int round = 0; round < 40; ++round) {
     FakeEnvironment env;
-    RandomMesh(env, rng, 6 + round % 7, 5 + round % 5, round % 3 == 0 ? 0.0 : 0.15);
+    testing::RandomMesh(env, rng, round);
     CheckDrawing(env, rings, open_lines);
     if (round % 4 == 0) {
       // The divided list joins the same way (its midpoints are shared bit for bit).
