@@ -7,25 +7,12 @@
 namespace ombrix {
 namespace {
 
-TriangleRecord Tri(std::array<double, 3> y, std::array<double, 3> x, std::array<double, 3> z) {
-  TriangleRecord t;
-  for (std::size_t v = 1; v <= 3; ++v) {
-    t.Y[v] = y[v - 1];
-    t.X[v] = x[v - 1];
-    t.Z[v] = z[v - 1];
-  }
-  return t;
-}
-
 // The cut points of every kind of cut are compared bit for bit with a slow reference by the
 // contour drawing's random level loop; here are the cases random meshes do not reach.
-const std::array<double, 3> kY = {0.1, 0.7, 1.3};
-const std::array<double, 3> kX = {2.9, 0.3, 21.3};
-
 TEST(LevelCutting, TheProductOfTheDifferencesDecides) {
   // (1e-200 - 0) * (-1e-200 - 0) underflows to -0: E1 counts as touching the level, yet neither
   // end equals it, so only the crossing on E2 is found and the triangle gives nothing.
-  const LevelCut cut = CutTriangle(Tri(kY, kX, {1e-200, -1e-200, 1}), 0);
+  const LevelCut cut = CutTriangle({.Z = {0, 1e-200, -1e-200, 1}}, 0);
   EXPECT_EQ(cut.crossings, 1);
   EXPECT_EQ(cut.on_level, 0);
   EXPECT_EQ(cut.kind, CutKind::None);
@@ -33,7 +20,7 @@ TEST(LevelCutting, TheProductOfTheDifferencesDecides) {
 }
 
 TEST(LevelCutting, HigherEndTakesTheSecondEndOnATie) {
-  const TriangleRecord t = Tri(kY, kX, {4, 4, 9});
+  const TriangleRecord t{.Z = {0, 4, 4, 9}};
   EXPECT_EQ(HigherEnd(t, Crossing{0, 0, 1, 2}), 2);
   EXPECT_EQ(HigherEnd(t, Crossing{0, 0, 2, 1}), 1);
   EXPECT_EQ(HigherEnd(t, Crossing{0, 0, 3, 1}), 3);
