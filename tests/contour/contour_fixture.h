@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <iterator>
 #include <random>
 #include <sstream>
 #include <string>
@@ -89,6 +90,16 @@ inline void RandomMesh(FakeEnvironment& env, std::mt19937& rng, int round) {
   BuildTriangleList(env.model);
 }
 
+// A working list emptied and filled with `items` from entry 1.
+template <typename T>
+GrowableList<T> ListOf(std::string name, const std::vector<T>& items) {
+  GrowableList<T> list(std::move(name));
+  list.Clear();
+  for (const T& item : items)
+    list.Append(item);
+  return list;
+}
+
 // Entries 1 to TriangleCount of the triangle list.
 inline std::vector<TriangleRecord> Listed(const MeshModel& m) {
   std::vector<TriangleRecord> out;
@@ -112,10 +123,8 @@ inline std::vector<std::string> Split(std::string_view text) {
 inline std::vector<std::string> Starting(const std::vector<std::string>& calls,
                                          std::string_view prefix) {
   std::vector<std::string> out;
-  for (const std::string& call : calls) {
-    if (call.starts_with(prefix))
-      out.push_back(call);
-  }
+  std::ranges::copy_if(calls, std::back_inserter(out),
+                       [&](const std::string& call) { return call.starts_with(prefix); });
   return out;
 }
 

@@ -17,6 +17,7 @@ namespace ombrix {
 namespace {
 
 using testing::Exact;
+using testing::ListOf;
 using testing::ReferenceExtrema;
 using testing::ReferencePairing;
 using testing::ReferenceSuppression;
@@ -57,50 +58,20 @@ TEST(CheckLevelEdge, CountsTheStrictExtremaAsTheSlowReferenceDoes) {
   EXPECT_GT(seen[2], 1000);
 }
 
-// --- Plateaus ---------------------------------------------------------------------------------
+// --- Plateaus, against the pairing and suppression as first written ---------------------------
 
 struct Point {
   double y, x;
 };
 
-// A level's flat triangles and segments as the cutting step leaves them: every flat triangle
-// adds its segments 1-2, 2-3, 1-3 and itself, in pixels.
-struct Plateau {
-  Plateau() {
-    flats.Clear();
-    segments.Clear();
-  }
-  void AddFlat(Point a, Point b, Point c) {
-    AddSegment(a, b);
-    AddSegment(b, c);
-    AddSegment(a, c);
-    flats.Append({.Y = {0, a.y, b.y, c.y}, .X = {0, a.x, b.x, c.x}});
-  }
-  void AddSegment(Point a, Point b) {
-    segments.Append(SegmentRecord{a.y, a.x, b.y, b.x, kSegmentDrawn});
-  }
-  void Run() {
-    PairFlatTriangles(flats, flat_edges);
-    SuppressFlatEdges(flat_edges, segments);
-  }
-
-  GrowableList<TriangleRecord> flats{"FlatTriangles"};
-  GrowableList<TriangleRecord> flat_edges{"FlatEdges"};
-  GrowableList<SegmentRecord> segments{"Segments"};
-};
-
-// --- Against the pairing and suppression as first written -------------------------------------
-
 TEST(Plateau, MatchesTheQuadraticPairingOnRandomPlateaus) {
   std::mt19937 rng(20240611);
   const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  int with_entries = 0;
-  int with_long_matches = 0;
+  int with_entries = 0, with_long_matches = 0;
   for (int round = 0; round < 400; ++round) {
     // Grid points, with -0 standing in for 0 now and then and an occasional NaN.
-    const int columns = 2 + pick(5);
-    const int rows = 2 + pick(4);
+    const int columns = 2 + pick(5), rows = 2 + pick(4);
     const double step = round % 3 == 0 ? 0.1 : 2.5;
     const auto coordinate = [&](int k, double origin) {
       if (k == 0)
@@ -137,33 +108,39 @@ TEST(Plateau, MatchesTheQuadraticPairingOnRandomPlateaus) {
         std::swap(t[0], t[1]);
     }
 
-    Plateau p;
-    std::vector<TriangleRecord> ref_flats;
-    std::vector<SegmentRecord> ref_segments;
-    for (const auto& t : triangles) {
+    // The level's lists as the cutting step leaves them: every flat triangle adds its segments
+    // 1-2, 2-3, 1-3 and itself.
+    std::vector<TriangleRecord> flats;
+    std::vector<SegmentRecord> segments;
+    const auto segment = [&](Point a, Point b) {
+      segments.push_back({a.y, a.x, b.y, b.x, kSegmentDrawn});
+    };
+    for (const auto& [a, b, c] : triangles) {
       if (pick(4) == 0) {  // a segment of some other triangle in between
-        const Point a = corner(), b = corner();
-        p.AddSegment(a, b);
-        ref_segments.push_back({a.y, a.x, b.y, b.x, kSegmentDrawn});
+        const Point p = corner(), q = corner();
+        segment(p, q);
       }
-      p.AddFlat(t[0], t[1], t[2]);
-      ref_flats.push_back(p.flats(p.flats.count()));
-      for (int s = p.segments.count() - 2; s <= p.segments.count(); ++s)
-        ref_segments.push_back(p.segments(s));
+      segment(a, b);
+      segment(b, c);
+      segment(a, c);
+      flats.push_back({.Y = {0, a.y, b.y, c.y}, .X = {0, a.x, b.x, c.x}});
     }
-    // Leave something from an earlier level in the edge list; it must not survive.
-    p.flat_edges.Clear();
-    p.flat_edges.Append({.Y = {0, 1, 3, 0}, .X = {0, 2, 4, 0}});
-    p.Run();
+    GrowableList<TriangleRecord> flat_list = ListOf("FlatTriangles", flats);
+    GrowableList<SegmentRecord> segment_list = ListOf("Segments", segments);
+    // Something from an earlier level in the edge list must not survive.
+    GrowableList<TriangleRecord> edges =
+        ListOf("FlatEdges", std::vector<TriangleRecord>{{.Y = {0, 1, 3, 0}, .X = {0, 2, 4, 0}}});
+    PairFlatTriangles(flat_list, edges);
+    SuppressFlatEdges(edges, segment_list);
 
-    const std::vector<TriangleRecord> ref_edges = ReferencePairing(ref_flats);
-    ReferenceSuppression(ref_edges, ref_segments);
+    const std::vector<TriangleRecord> ref_edges = ReferencePairing(flats);
+    ReferenceSuppression(ref_edges, segments);
     with_entries += ref_edges.empty() ? 0 : 1;
     for (const TriangleRecord& e : ref_edges)
       with_long_matches += e.Y[3] != 0 ? 1 : 0;
 
-    ASSERT_EQ(Exact(p.flat_edges), Exact(ref_edges)) << "round " << round;
-    ASSERT_EQ(Exact(p.segments), Exact(ref_segments)) << "round " << round;
+    ASSERT_EQ(Exact(edges), Exact(ref_edges)) << "round " << round;
+    ASSERT_EQ(Exact(segment_list), Exact(segments)) << "round " << round;
   }
   // The rounds must have exercised the interesting cases.
   EXPECT_GT(with_entries, 300);
