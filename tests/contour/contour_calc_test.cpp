@@ -19,7 +19,6 @@
 #include "contour/triangle_list.h"
 #include "fakes/fake_context.h"
 #include "model/messages.h"
-#include "model/modes.h"
 #include "model/run_error.h"
 
 namespace ombrix {
@@ -89,21 +88,10 @@ const Calls kLevels = Split(
     "Line 181 19 181 169 #ff0000;Line 181 619 181 469 #ff0000;Line 481 19 481 169 #0000ff;"
     "Line 481 469 481 169 #0000ff;Line 481 619 481 469 #0000ff");
 
-TEST(ContourCalc, DrawsFrameLevelsLabelAndCoordinatesInOrder) {
-  FakeEnvironment env;
-  TwoByTwo(env);
-  EXPECT_EQ(Draw(env), ContourOutcome::Drawn);
-  EXPECT_EQ(Drawn(env.picture), Join({kHead, kLevels, kCoordinateLabels}));
-  EXPECT_EQ(env.printer.calls, (Calls{"DrawWidth 1"}));  // printing is off
-  EXPECT_EQ(env.window.PrinterOutput, kPrinterOff);
-  EXPECT_TRUE(env.dialogs.messages.empty());
-  EXPECT_EQ(env.model.DataMin, 4.5);
-  EXPECT_EQ(env.model.DataMax, 6.5);
-}
-
-TEST(ContourCalc, OutlineLabelAndRedLineSwitches) {
-  // The outline needs its box at exactly 1 and comes before the levels. Red line off: multiples
-  // are drawn blue but still labelled. Labels off: red stays.
+TEST(ContourCalc, DrawsFrameLevelsLabelsAndCoordinatesAsTheSwitchesSay) {
+  // First as set: no outline, labels and red lines. The outline needs its box at exactly 1 and
+  // comes before the levels. Red line off: multiples are drawn blue but still labelled. Labels
+  // off: red stays.
   const Calls outline = Split(
       "Line 31 19 31 619 #f0f000;Line 31 619 331 319 #f0f000;Line 31 19 331 319 #f0f000;"
       "Line 31 19 631 19 #f0f000;Line 631 19 331 319 #f0f000;Line 31 19 331 319 #f0f000;"
@@ -119,16 +107,19 @@ TEST(ContourCalc, OutlineLabelAndRedLineSwitches) {
     std::int32_t outline, label, red;
     Calls levels;
   };
-  for (const Case& c : {Case{1, 1, 1, Join({outline, kLevels})}, Case{2, 1, 1, kLevels},
-                        Case{0, 1, 0, blue}, Case{0, 0, 1, unlabelled}}) {
+  for (const Case& c : {Case{0, 1, 1, kLevels}, Case{1, 1, 1, Join({outline, kLevels})},
+                        Case{2, 1, 1, kLevels}, Case{0, 1, 0, blue}, Case{0, 0, 1, unlabelled}}) {
     FakeEnvironment env;
     TwoByTwo(env);
     env.panel.Check1 = c.outline;
     env.panel.Check2 = c.label;
     env.panel.Check3 = c.red;
-    Draw(env);
+    EXPECT_EQ(Draw(env), ContourOutcome::Drawn);
     EXPECT_EQ(Drawn(env.picture), Join({kHead, c.levels, kCoordinateLabels}))
         << c.outline << c.label << c.red;
+    EXPECT_EQ(env.printer.calls, (Calls{"DrawWidth 1"}));  // printing is off
+    EXPECT_EQ(env.model.DataMin, 4.5);
+    EXPECT_EQ(env.model.DataMax, 6.5);
   }
 }
 
@@ -345,8 +336,7 @@ TEST(ContourCalc, EscBeforeTheLevelsStopsEachLongPhaseAtOnce) {
     EXPECT_EQ(std::ranges::count(env.printer.calls, "EndDoc"), 0) << c.phase;
     EXPECT_EQ(Listed(env.model), before) << c.phase;
     const auto starting = [&](std::string_view call) {
-      return std::ranges::count_if(env.picture.calls,
-                                   [&](const std::string& s) { return s.starts_with(call); });
+      return std::ssize(testing::Starting(env.picture.calls, call));
     };
     // Stopped at the phase's first check: the fill drew nothing, no level was drawn.
     const bool after_fill = c.phase == "等高線の準備中";
