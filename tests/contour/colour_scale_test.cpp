@@ -61,6 +61,8 @@ TEST_F(ColourScale, AbsoluteBoundsRoundHalfUpForAnyNonZeroModeIgnoringTheData) {
   EXPECT_EQ(w.ColorLevel(16), -1);
   Relative(3.2, 17.9);  // relative mode ignores the typed bounds
   EXPECT_EQ(w.ColorLevel(0), 17);
+  // A range wider than 32 bits is refused.
+  EXPECT_EQ(ErrorNumberOf([&] { Absolute(-2e9, 2e9); }), err::kOverflow);
 }
 
 TEST_F(ColourScale, InvertedRangeGivesRisingThresholds) {
@@ -91,13 +93,6 @@ TEST_F(ColourScale, IndexOfAValueIsTheFirstThresholdBelowIt) {
   EXPECT_EQ(ColorIndexOf(w, 4.0001), 16);
   EXPECT_EQ(ColorIndexOf(w, 4), 17);
   EXPECT_EQ(ColorIndexOf(w, -100), 17);
-}
-
-TEST_F(ColourScale, TooWideAbsoluteRangeIsError6) {
-  m.ColorIndexMode = kAbsoluteColorIndex;
-  w.AbsoluteMin = -2e9;
-  w.AbsoluteMax = 2e9;
-  EXPECT_EQ(ErrorNumberOf([&] { SetColor(m, w); }), err::kOverflow);
 }
 
 }  // namespace

@@ -22,6 +22,9 @@ using testing::FakeEnvironment;
 double Distance(MeshPoint p, MeshPoint q) {
   return std::hypot(p.x - q.x, p.y - q.y);
 }
+bool Near(MeshPoint p, MeshPoint q) {
+  return Distance(p, q) < 1e-9;
+}
 
 // A point on a triangle edge that no other triangle has: the border of the mesh or of a blank
 // region.
@@ -79,9 +82,8 @@ void CheckDrawing(FakeEnvironment& env, int& rings, int& open_lines) {
         const MeshPoint q = line.points[k + 1];
         bool found = false;
         for (std::size_t d = 0; d < drawn.size() && !found; ++d) {
-          const bool same = (Distance(drawn[d][0], p) < 1e-9 && Distance(drawn[d][1], q) < 1e-9) ||
-                            (Distance(drawn[d][0], q) < 1e-9 && Distance(drawn[d][1], p) < 1e-9);
-          if (same && !used[d])
+          const auto& [a, b] = drawn[d];
+          if (!used[d] && ((Near(a, p) && Near(b, q)) || (Near(a, q) && Near(b, p))))
             used[d] = found = true;
         }
         EXPECT_TRUE(found) << "a step that is no unused segment";
@@ -96,9 +98,8 @@ void CheckDrawing(FakeEnvironment& env, int& rings, int& open_lines) {
         // a peak, a plateau corner).
         for (const MeshPoint end : {line.points.front(), line.points.back()}) {
           int meeting = 0;
-          for (const auto& d : drawn) {
-            meeting += (Distance(d[0], end) < 1e-9) + (Distance(d[1], end) < 1e-9);
-          }
+          for (const auto& [a, b] : drawn)
+            meeting += Near(a, end) + Near(b, end);
           EXPECT_TRUE(OnOpenEdge(env.model, end) || meeting % 2 == 1)
               << end.x << "," << end.y << " meeting " << meeting;
         }
@@ -112,8 +113,7 @@ void CheckDrawing(FakeEnvironment& env, int& rings, int& open_lines) {
 
 TEST(LineJoining, RandomMeshesWithBlanksAndPlateausJoinEverySegmentOnce) {
   std::mt19937 rng(20261207);
-  int rings = 0;
-  int open_lines = 0;
+  int rings = 0, open_lines = 0;
   for (int round = 0; round < 40; ++round) {
     FakeEnvironment env;
     testing::RandomMesh(env, rng, round);
@@ -134,11 +134,11 @@ TEST(LineJoining, OneHillGivesOneRingPerLevelAndOpenLinesAtTheBorder) {
   testing::GridMesh(env, 9, 9, [](int i, int j) {
     return 10.3 - std::hypot(i - 4.0, j - 4.0) * 2.0 + 0.001 * (j + 1);
   });
-  MeshModel& m = env.model;
   std::vector<LevelLines> levels;
   SegmentTrace trace;
   CommandContext ctx = env.Context();
-  ContourCalc(ctx, LineJoiningHooks(m, trace, [&](const LevelLines& l) { levels.push_back(l); }));
+  ContourCalc(
+      ctx, LineJoiningHooks(env.model, trace, [&](const LevelLines& l) { levels.push_back(l); }));
   ASSERT_FALSE(levels.empty());
   for (const LevelLines& l : levels) {
     SCOPED_TRACE(l.level);
