@@ -4,10 +4,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <limits>
 #include <random>
-#include <string>
 #include <vector>
 
 #include "blank/blank_check.h"

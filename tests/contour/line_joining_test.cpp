@@ -9,10 +9,8 @@
 
 #include "contour/contour_polylines.h"
 #include "contour/mesh_division.h"
-#include "contour/triangle_list.h"
 #include "contour_fixture.h"
 #include "fakes/fake_context.h"
-#include "fakes/fitted_frame.h"
 
 namespace ombrix {
 namespace {
