@@ -3,59 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <vector>
 
 #include "contour/mesh_division.h"
-#include "contour/triangle_list.h"
-#include "model/mesh_model.h"
+#include "contour_fixture.h"
 
 namespace ombrix {
 namespace {
 
-void WavyMesh(MeshModel& m, int n) {
-  AllocateMesh(m, n, n);
-  for (int i = 1; i <= n; ++i) {
-    m.NodeY(i) = n - i;
-    m.NodeX(i) = i;
-    for (int j = 1; j <= n; ++j)
-      m.NodeValue(i, j) = std::sin(i * 0.3) * 6 + std::cos(j * 0.2) * 5 + 11;
-  }
-  BuildTriangleList(m);
-}
-
-std::vector<std::vector<std::int32_t>> Candidates(const LevelBuckets& buckets, std::int64_t count) {
-  std::vector<std::vector<std::int32_t>> out(static_cast<std::size_t>(count));
-  for (std::int64_t k = 0; k < count; ++k) {
-    buckets.ForEachCandidate(k, static_cast<double>(k), [&](std::int32_t t, const TriangleRecord&) {
-      out[static_cast<std::size_t>(k)].push_back(t);
-    });
-  }
-  return out;
-}
-
-TEST(BackgroundBuckets, BuildsTheTableTheMainThreadWould) {
-  for (int divisions : {1, 3}) {
-    MeshModel m;
-    WavyMesh(m, 40);
-    DivideTriangles(m, divisions);
-    const LevelSeries series{0, 23, 5};
-    const LevelBuckets direct(m, series, 1, 24);
-    BackgroundBuckets background(m, series, 1, 24);
-    int asked = 0;
-    const LevelBuckets* table = background.Wait([&](std::int64_t, std::int64_t) {
-      ++asked;
-      return false;
-    });
-    ASSERT_NE(table, nullptr);
-    EXPECT_GE(asked, 1);  // the phase is shown even when the table is ready at once
-    EXPECT_TRUE(table->bucketed());
-    EXPECT_EQ(Candidates(*table, 24), Candidates(direct, 24)) << "d " << divisions;
-  }
-}
-
+// The table it builds is the one every drawing uses: the contour drawing's random level loop
+// compares what it draws with a slow reference, and its Esc test stops the wait for it.
 TEST(BackgroundBuckets, StopsWhenAskedAndWhenDestroyedEarly) {
-  MeshModel m;
-  WavyMesh(m, 60);
+  testing::FakeEnvironment env;
+  testing::GridMesh(env, 60, 60, [](int i, int j) {
+    return std::sin((i + 1) * 0.3) * 6 + std::cos((j + 1) * 0.2) * 5 + 11;
+  });
+  MeshModel& m = env.model;
   DivideTriangles(m, 3);
   const LevelSeries series{0, 23, 5};
   {

@@ -9,7 +9,6 @@
 #include <array>
 #include <cmath>
 #include <random>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -20,21 +19,20 @@
 #include "contour/triangle_list.h"
 #include "fakes/fake_context.h"
 #include "model/messages.h"
-#include "model/modes.h"
 #include "model/run_error.h"
 
 namespace ombrix {
 namespace {
 
+using testing::Exact;
 using testing::FakeEnvironment;
 using testing::Listed;
 using testing::MakeMesh;
+using testing::ReferenceExtrema;
 using testing::ReferencePairing;
 using testing::ReferenceSuppression;
-using testing::SameBits;
 using testing::Split;
 using Calls = std::vector<std::string>;
-using Levels = std::vector<std::int32_t>;
 
 // What reached on_level, level by level.
 struct LevelLog {
@@ -49,12 +47,6 @@ struct LevelLog {
       levels.emplace_back(level, std::move(copy));
     };
     return hooks;
-  }
-  Levels Numbers() const {
-    Levels out;
-    for (const auto& level : levels)
-      out.push_back(level.first);
-    return out;
   }
 };
 
@@ -96,24 +88,10 @@ const Calls kLevels = Split(
     "Line 181 19 181 169 #ff0000;Line 181 619 181 469 #ff0000;Line 481 19 481 169 #0000ff;"
     "Line 481 469 481 169 #0000ff;Line 481 619 481 469 #0000ff");
 
-TEST(ContourCalc, DrawsFrameLevelsLabelAndCoordinatesInOrder) {
-  FakeEnvironment env;
-  TwoByTwo(env);
-  LevelLog log;
-  EXPECT_EQ(Draw(env, &log), ContourOutcome::Drawn);
-  EXPECT_EQ(Drawn(env.picture), Join({kHead, kLevels, kCoordinateLabels}));
-  EXPECT_EQ(env.printer.calls, (Calls{"DrawWidth 1"}));  // printing is off
-  EXPECT_EQ(env.window.PrinterOutput, kPrinterOff);
-  EXPECT_TRUE(env.dialogs.messages.empty());
-  EXPECT_EQ(env.model.DataMin, 4.5);
-  EXPECT_EQ(env.model.DataMax, 6.5);
-
-  EXPECT_EQ(log.Numbers(), (Levels{5, 6}));
-}
-
-TEST(ContourCalc, OutlineLabelAndRedLineSwitches) {
-  // The outline needs its box at exactly 1 and comes before the levels. Red line off: multiples
-  // are drawn blue but still labelled. Labels off: red stays.
+TEST(ContourCalc, DrawsFrameLevelsLabelsAndCoordinatesAsTheSwitchesSay) {
+  // First as set: no outline, labels and red lines. The outline needs its box at exactly 1 and
+  // comes before the levels. Red line off: multiples are drawn blue but still labelled. Labels
+  // off: red stays.
   const Calls outline = Split(
       "Line 31 19 31 619 #f0f000;Line 31 619 331 319 #f0f000;Line 31 19 331 319 #f0f000;"
       "Line 31 19 631 19 #f0f000;Line 631 19 331 319 #f0f000;Line 31 19 331 319 #f0f000;"
@@ -129,70 +107,20 @@ TEST(ContourCalc, OutlineLabelAndRedLineSwitches) {
     std::int32_t outline, label, red;
     Calls levels;
   };
-  for (const Case& c : {Case{1, 1, 1, Join({outline, kLevels})}, Case{2, 1, 1, kLevels},
-                        Case{0, 1, 0, blue}, Case{0, 0, 1, unlabelled}}) {
+  for (const Case& c : {Case{0, 1, 1, kLevels}, Case{1, 1, 1, Join({outline, kLevels})},
+                        Case{2, 1, 1, kLevels}, Case{0, 1, 0, blue}, Case{0, 0, 1, unlabelled}}) {
     FakeEnvironment env;
     TwoByTwo(env);
     env.panel.Check1 = c.outline;
     env.panel.Check2 = c.label;
     env.panel.Check3 = c.red;
-    Draw(env);
+    EXPECT_EQ(Draw(env), ContourOutcome::Drawn);
     EXPECT_EQ(Drawn(env.picture), Join({kHead, c.levels, kCoordinateLabels}))
         << c.outline << c.label << c.red;
+    EXPECT_EQ(env.printer.calls, (Calls{"DrawWidth 1"}));  // printing is off
+    EXPECT_EQ(env.model.DataMin, 4.5);
+    EXPECT_EQ(env.model.DataMax, 6.5);
   }
-}
-
-TEST(ContourCalc, LabelIsYellowOutsideTheNothingModeAndNoOptionKeepsTheMode) {
-  // The Normal mode's yellow label is met by the printer copy's test.
-  FakeEnvironment env;
-  TwoByTwo(env);
-  env.panel.Option1 = false;
-  env.panel.Option2 = true;
-  Draw(env);
-  EXPECT_EQ(env.window.ColorMode, kColorEasy);
-  const Calls calls = Drawn(env.picture);
-  const auto label = std::find(calls.begin(), calls.end(), "Print \" 5\"");
-  ASSERT_NE(label, calls.end());
-  EXPECT_EQ(*(label - 1), "ForeColor #fafa00");
-  // No option selected: the mode keeps its value.
-  env.panel.Option2 = false;
-  env.window.ColorMode = kColorNormal;
-  Draw(env);
-  EXPECT_EQ(env.window.ColorMode, kColorNormal);
-}
-
-TEST(ContourCalc, NegativeMultipleOfTheLabelUnitIsRedAndLabelled) {
-  FakeEnvironment env;
-  MakeMesh(env, {0, 10}, {10, 0}, {{-10.5, -9.5}, {-10.5, -9.5}});
-  LevelLog log;
-  Draw(env, &log);
-  EXPECT_EQ(log.Numbers(), (Levels{-10}));
-  const Calls level = Split(
-      "Line 331 19 331 319 #ff0000;CurrentX 331;CurrentY 19;ForeColor #006400;Print \"-10\";"
-      "Line 331 619 331 319 #ff0000");
-  EXPECT_EQ(Drawn(env.picture), Join({kHead, level, kCoordinateLabels}));
-}
-
-TEST(ContourCalc, LabelGoesToTheFirstSegmentThatIsDrawn) {
-  // A divided list of two flat triangles sharing the edge P-Q: the first segment of the level
-  // is that shared edge and is suppressed, so the label goes to the second one, Q-R.
-  FakeEnvironment env;
-  MakeMesh(env, {0, 10}, {10, 0}, {{4.5, 6.5}, {4.5, 6.5}});
-  MeshModel& m = env.model;
-  ResetTriangles(m);
-  // Corners (y, x): P (10, 0), Q (10, 10), R (0, 0), S (5, 5).
-  AppendTriangle(m, {.Y = {0, 10, 10, 0}, .X = {0, 0, 10, 0}, .Z = {0, 5, 5, 5}});
-  AppendTriangle(m, {.Y = {0, 10, 10, 5}, .X = {0, 10, 0, 5}, .Z = {0, 5, 5, 5}});
-  env.window.DividedMesh = 1;
-  LevelLog log;
-  Draw(env, &log);
-  ASSERT_EQ(log.Numbers(), (Levels{5}));
-  ASSERT_EQ(log.levels[0].second.size(), 6u);
-  EXPECT_EQ(log.levels[0].second[0].State, kSegmentSuppressed);
-  const Calls level = Split(
-      "Line 631 19 31 619 #ff0000;CurrentX 631;CurrentY 19;ForeColor #006400;Print \" 5\";"
-      "Line 31 19 31 619 #ff0000;Line 31 19 331 319 #ff0000;Line 631 19 331 319 #ff0000");
-  EXPECT_EQ(Drawn(env.picture), Join({kHead, level, kCoordinateLabels}));
 }
 
 TEST(ContourCalc, LineWidthBelowOneOnlyShowsTheMessage) {
@@ -210,33 +138,6 @@ TEST(ContourCalc, LineWidthBelowOneOnlyShowsTheMessage) {
   }
 }
 
-TEST(ContourCalc, LineWidthIsRoundedHalfToEven) {
-  for (const auto& [text, width] : {std::pair{"1.5", "2"}, std::pair{"2.5", "2"},
-                                    std::pair{"3.5px", "4"}, std::pair{" 7", "7"}}) {
-    FakeEnvironment env;
-    TwoByTwo(env);
-    env.panel.Text2 = text;
-    Draw(env);
-    ASSERT_FALSE(env.picture.calls.empty());
-    EXPECT_EQ(env.picture.calls[0], std::string("DrawWidth ") + width) << text;
-    EXPECT_EQ(env.printer.calls, Calls{env.picture.calls[0]});
-  }
-}
-
-TEST(ContourCalc, CoordinateLabelsPrintTheMeshCoordinates) {
-  FakeEnvironment env;
-  MakeMesh(env, {-1.5, 2.5, 6.5}, {7.25, 3.25}, {{1, 1, 1}, {1, 1, 1}});
-  Draw(env);
-  // RangeX 8, RangeY 4: an 800 x 400 frame, 100 pixels a unit; x origin 31, y origin 419.
-  const Calls want = Split(
-      "ForeColor #006400;CurrentX 29;CurrentY 424;Print \"-1.5\";CurrentX 815;CurrentY 424;"
-      "Print \" 6.5\";CurrentX 4;CurrentY 14;Print \" 7.25\";CurrentX 4;CurrentY 407;"
-      "Print \" 3.25\"");
-  const Calls calls = Drawn(env.picture);
-  ASSERT_GE(calls.size(), want.size());
-  EXPECT_EQ(Calls(calls.end() - std::ssize(want), calls.end()), want);
-}
-
 TEST(ContourCalc, SingleRowOrColumnMeshEndsInError6AfterTheFrame) {
   FakeEnvironment env;
   MakeMesh(env, {0, 10, 20}, {5}, {{1, 2, 3}});
@@ -249,54 +150,6 @@ TEST(ContourCalc, SingleRowOrColumnMeshEndsInError6AfterTheFrame) {
 }
 
 // --- The level loop against a slow reference --------------------------------------------------
-
-bool SameSegment(const SegmentRecord& a, const SegmentRecord& b) {
-  return SameBits(a.Y1, b.Y1) && SameBits(a.X1, b.X1) && SameBits(a.Y2, b.Y2) &&
-         SameBits(a.X2, b.X2) && a.State == b.State;
-}
-
-std::string Describe(const SegmentRecord& s) {
-  std::ostringstream out;
-  out << "(" << s.Y1 << ", " << s.X1 << ") - (" << s.Y2 << ", " << s.X2 << ") " << s.State;
-  return out.str();
-}
-
-// Straight from the rules: how many ends of the triangle's cell side exceed (or undercut) all
-// their other neighbour nodes and the four cell means around them. Nodes and means in the
-// border rows and columns of the 4 x 4 window count as 0.
-int ReferenceExtrema(const MeshModel& m, const TriangleRecord& t) {
-  if (t.Side < 1 || t.Side > 4)
-    return 0;
-  const bool top = t.CellRow == 1, bottom = t.CellRow + 2 >= m.NodeCountY;
-  const bool left = t.CellCol == 1, right = t.CellCol + 2 >= m.NodeCountX;
-  const auto raw = [&](int r, int q) { return m.NodeValue(t.CellRow - 1 + r, t.CellCol - 1 + q); };
-  const auto node = [&](int r, int q) {
-    const bool zero =
-        (top && r == 0) || (bottom && r == 3) || (left && q == 0) || (right && q == 3);
-    return zero ? 0.0 : raw(r, q);
-  };
-  const auto mean = [&](int r, int q) {
-    const bool zero =
-        (top && r == 0) || (bottom && r == 2) || (left && q == 0) || (right && q == 2);
-    return zero ? 0.0 : (raw(r, q) + raw(r, q + 1) + raw(r + 1, q) + raw(r + 1, q + 1)) / 4;
-  };
-  const int corner[5][2][2] = {
-      {{0, 0}, {0, 0}}, {{1, 1}, {2, 1}}, {{1, 1}, {1, 2}}, {{1, 2}, {2, 2}}, {{2, 2}, {2, 1}}};
-  int result = 0;
-  for (int k = 0; k < 2; ++k) {
-    const int r = corner[t.Side][k][0], q = corner[t.Side][k][1];
-    std::vector<double> set = {mean(r - 1, q - 1), mean(r - 1, q), mean(r, q - 1), mean(r, q)};
-    const int around[4][2] = {{r - 1, q}, {r + 1, q}, {r, q - 1}, {r, q + 1}};
-    for (const auto& p : around) {
-      if (p[0] != corner[t.Side][1 - k][0] || p[1] != corner[t.Side][1 - k][1])
-        set.push_back(node(p[0], p[1]));
-    }
-    const double z = t.Z[k + 1];
-    result += std::ranges::all_of(set, [&](double v) { return z > v; }) +
-              std::ranges::all_of(set, [&](double v) { return z < v; });
-  }
-  return result;
-}
 
 struct ReferenceLevel {
   std::int64_t level;
@@ -399,36 +252,8 @@ TEST(ContourCalc, LevelLoopMatchesTheSlowReferenceOnRandomMeshes) {
   int levels_compared = 0, edges_dropped = 0, suppressed_seen = 0;
   for (int round = 0; round < 300; ++round) {
     FakeEnvironment env;
-    const int nx = 2 + pick(6), ny = 2 + pick(6);
-    std::vector<double> xs{-3.5 + pick(8) * 0.75}, ys{40.2 + pick(5)};
-    while (int(xs.size()) < nx)
-      xs.push_back(xs.back() + std::array{0.5, 1.25, 2.0, 3.75, 0.1}[pick(5)]);
-    while (int(ys.size()) < ny)
-      ys.push_back(ys.back() - std::array{0.5, 1.3, 2.0, 0.7}[pick(4)]);
-    // Whole or half values in a narrow band, so that many vertices and centres lie on levels;
-    // now and then a wider spread, a plateau block, blank nodes (holding 0, as imported).
-    const bool halves = round % 2 == 1;
-    const int spread = round % 7 == 0 ? 40 : 6;
-    std::vector<std::vector<double>> values(ny);
-    for (auto& row : values) {
-      for (int j = 0; j < nx; ++j)
-        row.push_back((pick(halves ? 2 * spread : spread) - 2) / (halves ? 2.0 : 1.0));
-    }
-    if (pick(3) == 0) {
-      const int r0 = pick(ny), c0 = pick(nx), level = pick(4);
-      for (int i = r0; i < std::min(ny, r0 + 3); ++i) {
-        for (int j = c0; j < std::min(nx, c0 + 3); ++j)
-          values[i][j] = level;
-      }
-    }
-    MakeMesh(env, xs, ys, values);
+    testing::RandomMesh(env, rng, round);
     MeshModel& m = env.model;
-    for (int b = round % 3 != 0 ? pick(1 + nx * ny / 4) : 0; b > 0; --b) {
-      const int i = 1 + pick(ny), j = 1 + pick(nx);
-      m.NodeBlank(i, j) = 1;
-      m.NodeValue(i, j) = 0;
-    }
-    BuildTriangleList(m);
     const int divided = round % 5 == 4 ? 1 : 0;
     env.window.DividedMesh = divided;
     for (int t = 1; divided != 0 && t <= m.TriangleCount; ++t) {
@@ -461,13 +286,7 @@ TEST(ContourCalc, LevelLoopMatchesTheSlowReferenceOnRandomMeshes) {
         ASSERT_TRUE(level.segments.empty()) << where << " skipped";
         continue;
       }
-      const std::vector<SegmentRecord>& segments = log.levels[got++].second;
-      ASSERT_EQ(segments.size(), level.segments.size()) << where;
-      for (std::size_t s = 0; s < segments.size(); ++s) {
-        ASSERT_TRUE(SameSegment(segments[s], level.segments[s]))
-            << where << " segment " << s + 1 << ": " << Describe(segments[s]) << " vs "
-            << Describe(level.segments[s]);
-      }
+      ASSERT_EQ(Exact(log.levels[got++].second), Exact(level.segments)) << where;
       ++levels_compared;
     }
     ASSERT_EQ(got, log.levels.size()) << "round " << round << ": a level outside the series";
@@ -476,14 +295,8 @@ TEST(ContourCalc, LevelLoopMatchesTheSlowReferenceOnRandomMeshes) {
       ASSERT_EQ(flags, ref_triangles[t].Flags) << "round " << round << " triangle " << t;
       edges_dropped += divided == 0 && std::ranges::count(flags, -1) != 0;
     }
-    // Every drawn segment became one blue or red line.
-    const Calls calls = Drawn(env.picture);
-    EXPECT_EQ(std::ranges::count_if(calls,
-                                    [](const std::string& c) {
-                                      return c.starts_with("Line ") &&
-                                             (c.ends_with("#0000ff") || c.ends_with("#ff0000"));
-                                    }),
-              drawn)
+    // Every drawn segment became one line.
+    EXPECT_EQ(std::ssize(testing::Starting(env.picture.calls, "Line ")), drawn)
         << "round " << round;
   }
   // The random meshes must have reached the cases that matter.
@@ -494,15 +307,8 @@ TEST(ContourCalc, LevelLoopMatchesTheSlowReferenceOnRandomMeshes) {
 
 // A 70 x 70 mesh: 19044 triangles, more than one stride of every long phase.
 void Large(FakeEnvironment& env) {
-  std::vector<double> xs, ys;
-  std::vector<std::vector<double>> values(70);
-  for (int k = 0; k < 70; ++k) {
-    xs.push_back(k);
-    ys.push_back(70 - k);
-    for (int j = 0; j < 70; ++j)
-      values[k].push_back(std::sin(k * 0.21) * 9 + std::cos(j * 0.17) * 7);
-  }
-  MakeMesh(env, xs, ys, values);
+  testing::GridMesh(env, 70, 70,
+                    [](int i, int j) { return std::sin(i * 0.21) * 9 + std::cos(j * 0.17) * 7; });
 }
 
 TEST(ContourCalc, EscBeforeTheLevelsStopsEachLongPhaseAtOnce) {
@@ -530,8 +336,7 @@ TEST(ContourCalc, EscBeforeTheLevelsStopsEachLongPhaseAtOnce) {
     EXPECT_EQ(std::ranges::count(env.printer.calls, "EndDoc"), 0) << c.phase;
     EXPECT_EQ(Listed(env.model), before) << c.phase;
     const auto starting = [&](std::string_view call) {
-      return std::ranges::count_if(env.picture.calls,
-                                   [&](const std::string& s) { return s.starts_with(call); });
+      return std::ssize(testing::Starting(env.picture.calls, call));
     };
     // Stopped at the phase's first check: the fill drew nothing, no level was drawn.
     const bool after_fill = c.phase == "等高線の準備中";
