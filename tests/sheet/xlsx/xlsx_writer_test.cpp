@@ -257,7 +257,7 @@ std::vector<TestEntry> FormulaWorkbook(const std::string& chain) {
   return entries;
 }
 
-TEST(XlsxWriterFormulas, OverwrittenFormulasLeaveTheCalculationChain) {
+TEST(XlsxWriterFormulas, OverwrittenFormulasLeaveTheCalculationChainUntilItIsEmpty) {
   const auto original = BuildZip(FormulaWorkbook(
       R"(<c r="C1" i="1"/><c r="A3"/><c r="B2"/><c r="A1" i="2"/><c r="B3" i="1"/>)"));
   // B1 and C1 lose their formulas (B2 stores the one B1:B3 share now, as the sheet patch cases
@@ -271,6 +271,17 @@ TEST(XlsxWriterFormulas, OverwrittenFormulasLeaveTheCalculationChain) {
   }
   // A3 followed C1 and named its sheet through it; it now names it itself.
   EXPECT_EQ(left, (std::vector<std::string>{"A3/1", "B2/", "A1/2", "B3/1"}));
+
+  // A chain left empty goes, and with it its relationship and content type.
+  const auto emptied =
+      EditAndCheck(BuildZip(FormulaWorkbook(R"(<c r="C1" i="1"/><c r="B1"/>)")),
+                   {Value("C1", 10), Value("B1", 11)},
+                   {"xl/calcChain.xml", "xl/_rels/workbook.xml.rels", "[Content_Types].xml"});
+  const auto after = Entries(emptied);
+  EXPECT_FALSE(after.contains("xl/calcChain.xml"));
+  EXPECT_FALSE(Contains(after.at("xl/_rels/workbook.xml.rels"), "calcChain"));
+  EXPECT_FALSE(Contains(after.at("[Content_Types].xml"), "calcChain"));
+  EXPECT_TRUE(Contains(after.at("[Content_Types].xml"), "Default Extension=\"xml\""));
 }
 
 // Cells of an array formula in a workbook Excel wrote are refused, naming the cell and the range.
@@ -283,18 +294,6 @@ TEST(XlsxWriterFormulas, ArrayCellsOfARealWorkbookAreRefused) {
     EXPECT_TRUE(Contains(why, std::string("セル ") + cell + " ")) << why;
     EXPECT_TRUE(Contains(why, "C10:C14")) << why;
   }
-}
-
-TEST(XlsxWriterFormulas, AnEmptiedChainIsRemovedWithItsReferences) {
-  const auto original = BuildZip(FormulaWorkbook(R"(<c r="C1" i="1"/><c r="B1"/>)"));
-  const auto result =
-      EditAndCheck(original, {Value("C1", 10), Value("B1", 11)},
-                   {"xl/calcChain.xml", "xl/_rels/workbook.xml.rels", "[Content_Types].xml"});
-  const auto after = Entries(result);
-  EXPECT_FALSE(after.contains("xl/calcChain.xml"));
-  EXPECT_FALSE(Contains(after.at("xl/_rels/workbook.xml.rels"), "calcChain"));
-  EXPECT_FALSE(Contains(after.at("[Content_Types].xml"), "calcChain"));
-  EXPECT_TRUE(Contains(after.at("[Content_Types].xml"), "Default Extension=\"xml\""));
 }
 
 TEST(XlsxWriterErrors, NonFiniteValuesCellsOutsideTheSheetAndUnreadableSheetsAreRefused) {
