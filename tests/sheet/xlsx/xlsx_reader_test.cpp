@@ -18,13 +18,6 @@
 namespace ombrix::sheet::xlsx::testing {
 namespace {
 
-std::unique_ptr<SheetWorkbook> Read(const std::vector<TestEntry>& entries) {
-  return ReadXlsxBytes(BuildZip(entries), "crafted.xlsx");
-}
-
-const char* kSstOpen =
-    R"(<?xml version="1.0"?><sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)";
-
 TEST(XlsxReaderMarks, AskedCellsLearnTheirFillThroughTheirFormat) {
   // Format 0 (the format of a cell without `s`) is the grey one here, format 1 is plain.
   std::vector<TestEntry> entries = OneSheetWorkbook(
@@ -56,14 +49,15 @@ TEST(XlsxReaderHostile, EveryPartReadRefusesADocumentType) {
   for (const char* part : {"_rels/.rels", "xl/workbook.xml", "xl/_rels/workbook.xml.rels",
                            "xl/worksheets/sheet1.xml", "xl/sharedStrings.xml"}) {
     auto entries = OneSheetWorkbook(R"(<row r="1"><c r="A1" t="s"><v>0</v></c></row>)",
-                                    std::string(kSstOpen) + "<si><t>x</t></si></sst>");
+                                    std::string(R"(<?xml version="1.0"?><sst xmlns=")") + kMainNs +
+                                        R"("><si><t>x</t></si></sst>)");
     for (TestEntry& e : entries) {
       if (e.name == part) {
         const std::size_t root = e.data.find('<', e.data.find("?>") + 1);
         e.data.insert(root, "<!DOCTYPE x>");
       }
     }
-    const std::string why = Error321([&] { Read(entries); });
+    const std::string why = Error321([&] { ReadXlsxBytes(BuildZip(entries), "crafted.xlsx"); });
     EXPECT_TRUE(Contains(why, part)) << why;
     EXPECT_TRUE(Contains(why, "DOCTYPE")) << why;
   }

@@ -30,33 +30,18 @@ const std::string kTable =
     "<sst><si><t>zero</t></si><si><r><t>o</t></r><r><t>ne</t></r><rPh><t>ワン</t></rPh></si>"
     "<si><t>two</t></si><si/><si><t>four</t></si></sst>";
 
-TEST(SharedStrings, OnlyTheWantedItemsAreDecoded) {
-  std::vector<std::size_t> asked;
-  std::vector<std::pair<std::size_t, std::string>> taken;
-  const std::size_t count = ScanSharedStrings(
-      kTable, "f.xlsx", "xl/s.xml",
-      [&](std::size_t i) {
-        asked.push_back(i);
-        return i == 1 || i == 4;
-      },
-      [&](std::size_t i, std::string text) { taken.emplace_back(i, std::move(text)); });
-  EXPECT_EQ(count, 5u);
-  EXPECT_EQ(asked, (std::vector<std::size_t>{0, 1, 2, 3, 4}));
-  EXPECT_EQ(taken, (std::vector<std::pair<std::size_t, std::string>>{{1, "one"}, {4, "four"}}));
-}
-
 TEST(SharedStrings, FillKeepsTheUsedTextsAndNamesTheFirstCellPastTheEnd) {
   CellStore cells;
   SharedStringUses uses;
-  uses[2] = {cells.AddText(""), 3, 1};
+  uses[1] = {cells.AddText(""), 3, 1};  // runs joined, its phonetic reading skipped
   uses[0] = {cells.AddText(""), 1, 1};
-  cells.SetText(3, 1, uses[2].text_id);
-  cells.SetText(4, 1, uses[2].text_id);
+  cells.SetText(3, 1, uses[1].text_id);
+  cells.SetText(4, 1, uses[1].text_id);
   cells.SetText(1, 1, uses[0].text_id);
   cells.Finish();
   FillSharedStrings(kTable, "f.xlsx", "xl/s.xml", "xl/sheet.xml", uses, 1000, cells);
   EXPECT_EQ(cells.Get(1, 1), CellValue::Text("zero"));
-  EXPECT_EQ(cells.Get(4, 1), CellValue::Text("two"));
+  EXPECT_EQ(cells.Get(4, 1), CellValue::Text("one"));
   EXPECT_EQ(cells.text_bytes(), 7u);
 
   uses[9] = {cells.AddText(""), 7, 2};

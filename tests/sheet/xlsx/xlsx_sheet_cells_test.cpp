@@ -38,6 +38,8 @@ TEST(SheetCellTypes, NumbersSharedAndInlineStringsFormulaResults) {
             (std::vector<CellValue>{N(1.5), N(1e-06), T("one"), T("inline"), T("x & y"),
                                     CellValue::Boolean(false), CellValue::Error("#N/A"), N(44270.5),
                                     T(" 東京 "), T("a\nb"), T("<raw>")}));
+  // H1 above is read in the 1900 system; dates follow the workbook's.
+  EXPECT_EQ(At(ReadSheet(R"(<row><c t="d"><v>1904-01-02</v></c></row>)", true), "A1"), N(1));
 }
 
 TEST(SheetCellTypes, CellsWithoutValueOrWithEmptyTextAreEmpty) {
@@ -49,13 +51,7 @@ TEST(SheetCellTypes, CellsWithoutValueOrWithEmptyTextAreEmpty) {
             (std::vector<CellValue>{kEmpty, kEmpty, kEmpty, kEmpty, kEmpty, kEmpty, kEmpty, N(0)}));
 }
 
-// H1 above is read in the 1900 system.
-TEST(SheetCellTypes, DatesFollowTheWorkbooksDateSystem) {
-  const std::string data = R"(<row r="1"><c r="A1" t="d"><v>1904-01-02</v></c></row>)";
-  EXPECT_EQ(At(ReadSheet(data, true), "A1"), CellValue::Number(1));
-}
-
-TEST(SheetCellPositions, CellsAndRowsWithoutReferencesFollowThePreviousOne) {
+TEST(SheetCellPositions, UnreferencedCellsFollowThePreviousOneAndOnlySheetDataCounts) {
   const auto book = ReadSheet(
       R"(<row r="3"><c><v>1</v></c><c><v>2</v></c><c r="E3"><v>5</v></c><c><v>6</v></c></row>)"
       R"(<row><c><v>7</v></c></row><row r="10"><c r="B10"><v>8</v></c><c><v>9</v></c></row>)"
@@ -63,17 +59,15 @@ TEST(SheetCellPositions, CellsAndRowsWithoutReferencesFollowThePreviousOne) {
   // The last of two cells at one place wins.
   EXPECT_EQ(CellsAt(book, {"A3", "B3", "E3", "F3", "A4", "B10", "C10", "C3", "A12"}),
             (std::vector<CellValue>{N(1), N(2), N(5), N(6), N(7), N(8), N(9), kEmpty, N(2)}));
-}
 
-TEST(SheetCellPositions, PrefixedNamesAndCellsOutsideSheetDataAreIgnored) {
+  // Prefixed names are read; cells outside sheetData are not.
   const std::string xml =
       R"(<x:worksheet xmlns:x="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)"
       R"(<x:sheetData><x:row x:r="2"><x:c r="B2" t="s"><x:v>0</x:v></x:c></x:row></x:sheetData>)"
       R"(<x:extLst><x:row r="5"><x:c r="A5"><x:v>9</x:v></x:c></x:row></x:extLst></x:worksheet>)";
   const SheetContext context{"f.xlsx", "s.xml", &kStrings, false};
-  const SheetWorkbook book("s", ReadSheetCells(xml, context));
-  EXPECT_EQ(At(book, "B2"), CellValue::Text("zero"));
-  EXPECT_EQ(At(book, "A5"), CellValue::Empty());
+  const SheetWorkbook prefixed("s", ReadSheetCells(xml, context));
+  EXPECT_EQ(CellsAt(prefixed, {"B2", "A5"}), (std::vector<CellValue>{T("zero"), kEmpty}));
 }
 
 TEST(SheetCellErrors, BadValuesNameTheCellAndThePart) {

@@ -104,27 +104,6 @@ std::string Halves(const std::string& first, const std::string& second,
   return head + lead + first + second + tail + trail;
 }
 
-TEST(SheetHalves, CellsTextsAndSharedStringsJoinAsInOnePass) {
-  // Shared string 1 shows in both halves (kept once, its first cell in the first half), 3 only
-  // in the second; A3 is written in both halves (the later wins) and row 2 comes after row 3.
-  const std::string first =
-      R"(<row r="1"><c r="A1" t="s" s="1"><v>1</v></c><c r="B1" t="inlineStr"><is><t>in</t></is></c>)"
-      R"(<c r="C1" t="e"><v>#DIV/0!</v></c></row><row r="3"><c r="A3"><v>1</v></c></row>)";
-  const std::string second =
-      R"(<row r="5"><c r="A5" t="s"><v>3</v></c><c r="B5" t="s" s="7"><v>1</v></c>)"
-      R"(<c t="str"><v>formula</v></c><c t="b"><v>1</v></c></row><row><c><v>2.5</v></c></row>)"
-      R"(<row r="3"><c r="A3"><v>9</v></c></row><row r="2"><c r="C2" s="7"><v>4</v></c></row>)"
-      R"(<row r="1"><c r="A1" s="x"><v>7</v></c></row>)";  // A1 again: no longer marked
-  const std::string xml = Halves(first, second);
-  for (const bool deferred : {true, false}) {
-    EXPECT_TRUE(ExpectSameAsOnePass(xml, {deferred}));
-  }
-  const Reading two = ReadWith(xml, 0);
-  EXPECT_EQ(two.uses.at(1), std::make_tuple(0u, 1, 1));
-  EXPECT_EQ(std::get<1>(two.uses.at(3)), 5);
-  EXPECT_EQ(two.marked, (std::vector<bool>{false, true, true, false, false, false}));
-}
-
 TEST(SheetHalves, OddSplitsFallBackToOnePass) {
   const std::string row = R"(<row r="8"><c r="A8"><v>8</v></c></row>)";
   const std::string hidden = R"(<row r="9"><c r="A9"><v>9</v></c></row>)";  // not sheet data

@@ -84,7 +84,7 @@ TEST(PatchSheetSharedFormulas, AnOverwrittenFirstCellHandsTheFormulaToTheNextCel
   EXPECT_EQ(removed[1].col, 5);
 }
 
-TEST(PatchSheetSharedFormulas, CellsLeftOutsideTheSmallerRangeGetTheirOwnFormula) {
+TEST(PatchSheetSharedFormulas, LaterCellsLoseOnlyTheirOwnAndCellsOutsideTheNewRangeGetTheirs) {
   // C1 goes: D1 stores the formula for D1:D3, C2 and C3 get theirs written out.
   std::string out = Patch(kShared, {Value("C1", 1)});
   EXPECT_EQ(Formulas(out, {"D1", "C2", "C3", "D2", "D3"}),
@@ -95,18 +95,16 @@ TEST(PatchSheetSharedFormulas, CellsLeftOutsideTheSmallerRangeGetTheirOwnFormula
   out = Patch(kShared, {Value("C1", 1), Value("D1", 2), Value("C2", 3)});
   EXPECT_EQ(Formulas(out, {"D2", "C3", "D3", "C2"}),
             (Texts{"shared D2:D3 1|SUM($A2:B$3)", "  |SUM($A3:A$3)", "shared  1|", ""}));
-}
 
-TEST(PatchSheetSharedFormulas, AnOverwrittenLaterCellTakesOnlyItsOwnFormula) {
+  // Later cells take only their own formula.
   std::vector<CellRef> removed;
-  const std::string out = Patch(kShared, {Value("B2", 5), Value("D3", 6)}, &removed);
+  out = Patch(kShared, {Value("B2", 5), Value("D3", 6)}, &removed);
   EXPECT_EQ(Formulas(out, {"B1", "B2", "B3", "D3", "C3"}),
             (Texts{"shared B1:B3 0|A1*2+$A$1", "", "shared  0|", "", "shared  1|"}));
   EXPECT_EQ(removed.size(), 2u);
-}
 
-TEST(PatchSheetSharedFormulas, AGroupWhoseEveryCellIsWrittenLeavesNoFormula) {
-  const std::string out = Patch(kShared, {Value("B1", 1), Value("B2", 2), Value("B3", 3)});
+  // A group whose every cell is written leaves no formula.
+  out = Patch(kShared, {Value("B1", 1), Value("B2", 2), Value("B3", 3)});
   EXPECT_EQ(Formulas(out, {"B1", "B2", "B3", "C1"}),
             (Texts{"", "", "", "shared C1:D3 1|SUM($A1:A$3)"}));
 }

@@ -59,7 +59,7 @@ TEST(StylePatch, AnEmptyStyleSheetKeepsItsDefaultFormatPlain) {
   }
 }
 
-TEST(StylePatch, MissingReservedFillsComeBeforeTheGreyOne) {
+TEST(StylePatch, MissingReservedFillsComeBeforeTheGreyOneAndACompleteSheetOnlyGrows) {
   const std::string xml =
       std::string("<x:styleSheet xmlns:x=\"") + kMainNs +
       "\"><x:fonts count=\"1\"><x:font/></x:fonts><x:fills count=\"1\"><x:fill><x:patternFill "
@@ -74,17 +74,16 @@ TEST(StylePatch, MissingReservedFillsComeBeforeTheGreyOne) {
   EXPECT_EQ(s.xf_fills, (std::vector<int>{0, 0, 2, 2}));
   EXPECT_EQ(s.sizes["fonts"], 1);    // the workbook's own, nothing added
   EXPECT_EQ(s.sizes["borders"], 0);  // its formats exist, so their parts are left as they are
-}
 
-TEST(StylePatch, ACompleteStyleSheetOnlyGrows) {
-  const std::string xml =
+  // A complete style sheet only grows.
+  const std::string complete =
       std::string("<styleSheet xmlns=\"") + kMainNs +
       "\"><fills count=\"3\"><fill><patternFill patternType=\"none\"/></fill><fill><patternFill "
       "patternType=\"gray125\"/></fill><fill><patternFill patternType=\"lightGray\"/></fill>"
       "</fills><cellXfs count=\"1\"><xf fillId=\"2\"/></cellXfs></styleSheet>";
-  StylePatch patch(xml, "book.xlsx", "xl/styles.xml");
-  EXPECT_EQ(patch.Marked(0), 1u);
-  const Styles s = Read(patch.Xml());
+  StylePatch grown(complete, "book.xlsx", "xl/styles.xml");
+  EXPECT_EQ(grown.Marked(0), 1u);
+  s = Read(grown.Xml());
   EXPECT_EQ(s.fills, (std::vector<std::string>{"none", "gray125", "lightGray", "solid"}));
   EXPECT_EQ(s.xf_fills, (std::vector<int>{2, 3}));
 }

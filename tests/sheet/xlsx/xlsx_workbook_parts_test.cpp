@@ -29,7 +29,7 @@ Parts Summary(const WorkbookParts& p) {
 const std::string kTwoSheets =
     R"(<sheet name="first" sheetId="1" r:id="rId1"/><sheet name="second" sheetId="2" r:id="rId2"/>)";
 
-TEST(WorkbookParts, ActiveTabPicksTheSheetAndTargetsResolve) {
+TEST(WorkbookParts, TheWorkbookAndActiveSheetAreFoundAndTargetsResolve) {
   const WorkbookParts parts = Locate({
       {"_rels/.rels", PackageRels()},
       {"xl/workbook.xml", WorkbookXml(kTwoSheets, 1)},
@@ -45,10 +45,9 @@ TEST(WorkbookParts, ActiveTabPicksTheSheetAndTargetsResolve) {
   });
   EXPECT_EQ(Summary(parts), (Parts{"xl/workbook.xml", "second", "xl/worksheets/sheet2.xml",
                                    "xl/sharedStrings.xml", "xl/styles.xml", false}));
-}
 
-TEST(WorkbookParts, WorkbookElsewhereIsFoundThroughThePackageRelationships) {
-  const WorkbookParts parts = Locate({
+  // A workbook elsewhere is found through the package relationships.
+  const WorkbookParts elsewhere = Locate({
       {"_rels/.rels", PackageRels("/book/main.xml")},
       {"book/main.xml",
        R"(<x:workbook xmlns:x="m" xmlns:rel="r"><x:workbookPr date1904="1"/><x:sheets>)"
@@ -56,18 +55,17 @@ TEST(WorkbookParts, WorkbookElsewhereIsFoundThroughThePackageRelationships) {
       {"book/_rels/main.xml.rels", WorkbookRels(Rel("s1", "worksheet", "../sheets/s.xml"))},
       {"sheets/s.xml", SheetXml("")},
   });
-  EXPECT_EQ(Summary(parts), (Parts{"book/main.xml", "only", "sheets/s.xml", "", "", true}));
-}
+  EXPECT_EQ(Summary(elsewhere), (Parts{"book/main.xml", "only", "sheets/s.xml", "", "", true}));
 
-TEST(WorkbookParts, WithoutPackageRelationshipsTheUsualNameIsUsed) {
-  const WorkbookParts parts = Locate({
+  // Without package relationships the usual name is used.
+  const WorkbookParts usual = Locate({
       {"xl/workbook.xml", WorkbookXml(R"(<sheet name="a" r:id="rId1"/>)")},
       {"xl/_rels/workbook.xml.rels", WorkbookRels(Rel("rId1", "worksheet", "worksheets/a.xml"))},
       {"xl/worksheets/a.xml", SheetXml("")},
       {"xl/sharedStrings.xml", "<sst/>"},
   });
-  EXPECT_EQ(parts.active_sheet, "xl/worksheets/a.xml");
-  EXPECT_EQ(parts.shared_strings, "xl/sharedStrings.xml");  // found by name, not relationship
+  EXPECT_EQ(usual.active_sheet, "xl/worksheets/a.xml");
+  EXPECT_EQ(usual.shared_strings, "xl/sharedStrings.xml");  // found by name, not relationship
 }
 
 std::vector<TestEntry> WithWorkbook(const std::string& workbook, const std::string& rels) {
