@@ -59,10 +59,9 @@ std::vector<std::string> Differences(const WorkbookDump& before, const WorkbookD
                                      const std::vector<CellEdit>& edits, bool xlsx) {
   std::vector<std::string> out;
   const auto differ = [&](const std::string& where, const std::string& was, const std::string& is) {
-    if (was != is) {
+    if (was != is)
       out.push_back(where + ": \"" + was.substr(0, 120) + "\" became \"" + is.substr(0, 120) +
                     "\"");
-    }
   };
   for (const auto& [key, pair] : Paired(before.others, after.others))
     differ(key, pair.first, pair.second);
@@ -80,17 +79,15 @@ std::vector<std::string> Differences(const WorkbookDump& before, const WorkbookD
     if (it == edited.end()) {
       differ(key + " value", was.value, is.value);
       differ(key + " formula", was.formula, is.formula);
-      if (!was.independent.empty()) {
-        // FreeXL may come to read a sheet whose stated dimensions the write corrected.
+      // FreeXL may come to read a sheet whose stated dimensions the write corrected.
+      if (!was.independent.empty())
         differ(key + " FreeXL value", was.independent, is.independent);
-      }
       if (xlsx && was.format.starts_with("(") && is.format != was.format) {
         // The workbook had no format table, so its cells had the plain default; a marked
         // write adds that default explicitly as format 0.
         if (is.fill.find("patternType=\"none\"") == std::string::npos ||
-            is.format.find("numFmtId=0 fontId=0 borderId=0") == std::string::npos) {
+            is.format.find("numFmtId=0 fontId=0 borderId=0") == std::string::npos)
           differ(key + " default format", was.format + was.fill, is.format + is.fill);
-        }
       } else {
         differ(key + " format", was.format, is.format);
         differ(key + " fill", was.fill, is.fill);
@@ -188,20 +185,14 @@ TEST(WriteBackCorpus, EveryWriteChangesOnlyItsCellsOrIsRefusedLeavingTheFileAsIt
       continue;  // not a workbook the dump reads: the node run had its say
     }
     // Formula cells of the active sheet: of a shared formula, an array or table, any.
-    std::vector<std::pair<std::string, std::string>> targets;
-    if (!dump->shared_anchors.empty())
-      targets.emplace_back(dump->shared_anchors.front(), "shared formula's first cell");
-    if (!dump->shared_followers.empty())
-      targets.emplace_back(dump->shared_followers.back(), "shared formula's later cell");
-    if (!dump->block_cells.empty())
-      targets.emplace_back(dump->block_cells.front(), "array or table cell");
+    std::map<std::string, std::string> targets = dump->formula_cells;
     for (const auto& [key, cell] : dump->cells) {
       if (!cell.formula.empty() && key.substr(0, key.rfind('!')) == dump->active) {
-        targets.emplace_back(key, "formula cell");
+        targets.emplace("formula cell", key);
         break;
       }
     }
-    for (const auto& [key, what] : targets) {
+    for (const auto& [what, key] : targets) {
       const std::size_t bang = key.rfind('!');
       const std::optional<xlsx::CellRef> at = xlsx::ParseCellRef(key.substr(bang + 1));
       if (key.substr(0, bang) == dump->active && at)
