@@ -38,7 +38,7 @@ class BlankCheck : public ::testing::Test {
   TriangleRecord Expected(int i, int j, int side, int divisor) const {
     static const int corners[5][2][2] = {
         {{0, 0}, {0, 0}}, {{0, 0}, {1, 0}}, {{0, 0}, {0, 1}}, {{0, 1}, {1, 1}}, {{1, 1}, {1, 0}}};
-    TriangleRecord t;
+    TriangleRecord t{.CellRow = i, .CellCol = j, .Side = side};
     for (int k = 0; k < 2; ++k) {
       const int r = i + corners[side][k][0];
       const int c = j + corners[side][k][1];
@@ -51,9 +51,6 @@ class BlankCheck : public ::testing::Test {
     t.Z[3] = (m.NodeValue(i, j) + m.NodeValue(i, j + 1) + m.NodeValue(i + 1, j) +
               m.NodeValue(i + 1, j + 1)) /
              divisor;
-    t.CellRow = i;
-    t.CellCol = j;
-    t.Side = side;
     return t;
   }
 

@@ -1,7 +1,3 @@
-// CellStore: texts kept once however many cells show them, filled in after the cells, and the
-// last record of a cell winning whichever way it was set, and every kind of value kept whole at
-// the far corners of a sheet in sixteen bytes a cell.
-
 #include "sheet/cell_store.h"
 
 #include <gtest/gtest.h>
