@@ -3,7 +3,6 @@
 // one-line message, the file left byte for byte as it was.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <iostream>
@@ -11,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/temp_folder.h"
 #include "model/run_error.h"
 #include "sheet/edit_workbook.h"
 #include "sheet/xlsx/cell_ref.h"
@@ -38,6 +38,7 @@ std::vector<fs::path> Workbooks() {
 }
 
 struct Tally {
+  ombrix::testing::TempFolder dir;  // where each write works on a copy
   int files = 0, runs = 0, written = 0, known_defects = 0;
 };
 
@@ -126,8 +127,7 @@ void WriteOnce(const fs::path& source, const std::vector<CellEdit>& edits, const
   ++tally.runs;
   const std::string label = source.filename().string() + " [" + what + "]";
   const std::vector<std::uint8_t> original = ReadFile(source);
-  const fs::path path = fs::temp_directory_path() / ("ombrix_corpus_" + std::to_string(::getpid()) +
-                                                     "_" + source.filename().string());
+  const fs::path path = tally.dir / source.filename().string();
   WriteFile(path, original);
   try {
     EditWorkbook(path.string(), edits);
@@ -136,12 +136,10 @@ void WriteOnce(const fs::path& source, const std::vector<CellEdit>& edits, const
     EXPECT_EQ(ReadFile(path), original) << label << ": refused but the file changed";
     EXPECT_EQ(message.find_first_of("\r\n"), std::string::npos) << label << ": " << message;
     EXPECT_NE(message.find(path.string()), std::string::npos) << label << ": " << message;
-    fs::remove(path);
     return;
   }
   ++tally.written;
   const std::vector<std::uint8_t> result = ReadFile(path);
-  fs::remove(path);
   const bool xlsx = original.size() < 2 || original[0] != 0xD0 || original[1] != 0xCF;
   std::vector<std::string> differences;
   try {
