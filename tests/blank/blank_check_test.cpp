@@ -17,15 +17,13 @@ class BlankCheck : public ::testing::Test {
  protected:
   void SetUp() override {
     AllocateMesh(m, 3, 3);
-    const double xs[] = {0, 1.5, 4.25, 10.1};
-    const double ys[] = {0, 30.7, 21.3, 20.2};
-    const double values[4][4] = {
-        {0, 0, 0, 0}, {0, 0.3, 0.7, 5.9}, {0, 0.1, 0.2, 0.6}, {0, 2.9, 1.1, 3.3}};
+    const double xs[] = {1.5, 4.25, 10.1}, ys[] = {30.7, 21.3, 20.2};
+    const double values[3][3] = {{0.3, 0.7, 5.9}, {0.1, 0.2, 0.6}, {2.9, 1.1, 3.3}};
     for (int k = 1; k <= 3; ++k) {
-      m.NodeX(k) = xs[k];
-      m.NodeY(k) = ys[k];
+      m.NodeX(k) = xs[k - 1];
+      m.NodeY(k) = ys[k - 1];
       for (int j = 1; j <= 3; ++j)
-        m.NodeValue(k, j) = values[k][j];
+        m.NodeValue(k, j) = values[k - 1][j - 1];
     }
     ResetTriangles(m);
   }

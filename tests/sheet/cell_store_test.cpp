@@ -54,9 +54,8 @@ TEST(CellStore, EveryValueKeepsItsKindAndBitsAtTheCornersOfASheet) {
   };
   CellStore store;
   store.Reserve(cells.size());
-  for (auto it = cells.rbegin(); it != cells.rend(); ++it) {
+  for (auto it = cells.rbegin(); it != cells.rend(); ++it)
     store.Set(std::get<0>(*it), std::get<1>(*it), std::get<2>(*it));
-  }
   store.Set(7, 536870912, CellValue::Number(9));  // beyond any sheet: not kept
   store.Finish();
   EXPECT_LE(store.MemoryBytes(), 16 * cells.size() + 3 * sizeof(std::string));
