@@ -17,15 +17,13 @@ class BlankCheck : public ::testing::Test {
  protected:
   void SetUp() override {
     AllocateMesh(m, 3, 3);
-    const double xs[] = {0, 1.5, 4.25, 10.1};
-    const double ys[] = {0, 30.7, 21.3, 20.2};
-    const double values[4][4] = {
-        {0, 0, 0, 0}, {0, 0.3, 0.7, 5.9}, {0, 0.1, 0.2, 0.6}, {0, 2.9, 1.1, 3.3}};
+    const double xs[] = {1.5, 4.25, 10.1}, ys[] = {30.7, 21.3, 20.2};
+    const double values[3][3] = {{0.3, 0.7, 5.9}, {0.1, 0.2, 0.6}, {2.9, 1.1, 3.3}};
     for (int k = 1; k <= 3; ++k) {
-      m.NodeX(k) = xs[k];
-      m.NodeY(k) = ys[k];
+      m.NodeX(k) = xs[k - 1];
+      m.NodeY(k) = ys[k - 1];
       for (int j = 1; j <= 3; ++j)
-        m.NodeValue(k, j) = values[k][j];
+        m.NodeValue(k, j) = values[k - 1][j - 1];
     }
     ResetTriangles(m);
   }
@@ -38,7 +36,7 @@ class BlankCheck : public ::testing::Test {
   TriangleRecord Expected(int i, int j, int side, int divisor) const {
     static const int corners[5][2][2] = {
         {{0, 0}, {0, 0}}, {{0, 0}, {1, 0}}, {{0, 0}, {0, 1}}, {{0, 1}, {1, 1}}, {{1, 1}, {1, 0}}};
-    TriangleRecord t;
+    TriangleRecord t{.CellRow = i, .CellCol = j, .Side = side};
     for (int k = 0; k < 2; ++k) {
       const int r = i + corners[side][k][0];
       const int c = j + corners[side][k][1];
@@ -51,9 +49,6 @@ class BlankCheck : public ::testing::Test {
     t.Z[3] = (m.NodeValue(i, j) + m.NodeValue(i, j + 1) + m.NodeValue(i + 1, j) +
               m.NodeValue(i + 1, j + 1)) /
              divisor;
-    t.CellRow = i;
-    t.CellCol = j;
-    t.Side = side;
     return t;
   }
 

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "fakes/error_capture.h"
 #include "fakes/temp_folder.h"
@@ -84,9 +85,7 @@ TEST(LineExport, UnfinishedWriterLeavesTheEarlierFileAndBadNamesAreRefused) {
     writer.Write(SampleLevels()[0]);
   }  // dropped: a failed or cancelled export
   std::ifstream in(path);
-  std::string content;
-  std::getline(in, content);
-  EXPECT_EQ(content, "earlier");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "earlier");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
 
   EXPECT_FALSE(LineFormatFor("lines.kml"));

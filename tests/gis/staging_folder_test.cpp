@@ -47,8 +47,7 @@ TEST(StagingFolder, AnInterruptTakesTheFolderAndItsFilesAndAKilledOneGoesWithThe
   }
   EXPECT_EQ(Entries(dir.path()), 1u);
   std::ifstream in(target);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()),
-            "whole");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "whole");
 }
 
 }  // namespace

@@ -1,7 +1,3 @@
-// CellStore: texts kept once however many cells show them, filled in after the cells, and the
-// last record of a cell winning whichever way it was set, and every kind of value kept whole at
-// the far corners of a sheet in sixteen bytes a cell.
-
 #include "sheet/cell_store.h"
 
 #include <gtest/gtest.h>
@@ -58,9 +54,8 @@ TEST(CellStore, EveryValueKeepsItsKindAndBitsAtTheCornersOfASheet) {
   };
   CellStore store;
   store.Reserve(cells.size());
-  for (auto it = cells.rbegin(); it != cells.rend(); ++it) {
+  for (auto it = cells.rbegin(); it != cells.rend(); ++it)
     store.Set(std::get<0>(*it), std::get<1>(*it), std::get<2>(*it));
-  }
   store.Set(7, 536870912, CellValue::Number(9));  // beyond any sheet: not kept
   store.Finish();
   EXPECT_LE(store.MemoryBytes(), 16 * cells.size() + 3 * sizeof(std::string));

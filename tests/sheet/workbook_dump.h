@@ -35,12 +35,10 @@ struct CellDump {
 struct WorkbookDump {
   std::map<std::string, CellDump> cells;      // "Sheet!A1" (.xls: "0!A1", sheets by number)
   std::map<std::string, std::string> others;  // what is not a cell, by where it is
-  // Not compared, for choosing cells to write: the active sheet as cell keys name it, and the
-  // first and later cells of shared formulas and last cells of array formulas or tables there.
+  // Not compared, for choosing cells to write: the active sheet as cell keys name it, and cells
+  // of formulas over several cells (the first, or for later shared cells the last, of each kind).
   std::string active;
-  std::vector<std::string> shared_anchors;
-  std::vector<std::string> shared_followers;
-  std::vector<std::string> block_cells;
+  std::map<std::string, std::string> formula_cells;
 };
 
 inline std::string NodeText(pugi::xml_node node) {
@@ -144,9 +142,12 @@ inline bool DumpXlsxSheet(const std::string& xml, const std::string& name,
       const std::string range = Attr(f, "ref");
       if (f && ft == "shared" && at) {
         const std::string si = Attr(f, "si");
-        if (!range.empty())
+        if (range.empty()) {
+          dump.formula_cells["shared formula's later cell"] = key;
+        } else {
           shared[si] = {f.text().get(), *at};
-        (range.empty() ? dump.shared_followers : dump.shared_anchors).push_back(key);
+          dump.formula_cells.emplace("shared formula's first cell", key);
+        }
         // The text the formula means here: moving its first cell within the range changes nothing.
         if (const auto it = shared.find(si); it == shared.end()) {
           cell.formula = "shared formula without its first cell";
@@ -160,7 +161,7 @@ inline bool DumpXlsxSheet(const std::string& xml, const std::string& name,
         cell.formula = NodeText(f);
         const std::size_t colon = range.find(':');
         if (colon != std::string::npos && range.substr(0, colon) != range.substr(colon + 1))
-          dump.block_cells.push_back(name + "!" + range.substr(colon + 1));
+          dump.formula_cells.emplace("array or table cell", name + "!" + range.substr(colon + 1));
       }
       const std::string s = Attr(c, "s");
       const std::size_t style = s.empty() ? 0 : std::stoul(s);

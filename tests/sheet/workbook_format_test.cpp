@@ -1,6 +1,4 @@
-// Recognising workbooks by their bytes, and naming the sound ones we do not read (encrypted
-// packages, .xlsb, Excel 2-95) in one line, the same when reading and when writing, never as
-// damaged and never touching the file.
+// Sound workbooks we do not read are named as such, never as damaged, and left untouched.
 
 #include "sheet/workbook_format.h"
 
@@ -64,9 +62,7 @@ TEST(WorkbookFormat, KnowsTheContainersAndBareOldBiff) {
   EXPECT_TRUE(Contains(Refusal({}), "空"));
 }
 
-// The workbooks to be refused, each with the words its refusal must hold: the real samples and
-// two small packages built here. (The crafted .xls streams refused with the same words are the
-// .xls reader's; they reach it by the same route as the real samples.)
+// The workbooks to be refused, each with the words its refusal must hold.
 std::vector<std::pair<fs::path, const char*>> Unreadable(const fs::path& dir) {
   std::vector<std::pair<fs::path, const char*>> files = {
       {Fixture("unreadable/calamine__pass_protected.xlsx"), kPassword},

@@ -3,7 +3,6 @@
 // one-line message, the file left byte for byte as it was.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <iostream>
@@ -11,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/temp_folder.h"
 #include "model/run_error.h"
 #include "sheet/edit_workbook.h"
 #include "sheet/xlsx/cell_ref.h"
@@ -38,6 +38,7 @@ std::vector<fs::path> Workbooks() {
 }
 
 struct Tally {
+  ombrix::testing::TempFolder dir;  // where each write works on a copy
   int files = 0, runs = 0, written = 0, known_defects = 0;
 };
 
@@ -59,10 +60,9 @@ std::vector<std::string> Differences(const WorkbookDump& before, const WorkbookD
                                      const std::vector<CellEdit>& edits, bool xlsx) {
   std::vector<std::string> out;
   const auto differ = [&](const std::string& where, const std::string& was, const std::string& is) {
-    if (was != is) {
+    if (was != is)
       out.push_back(where + ": \"" + was.substr(0, 120) + "\" became \"" + is.substr(0, 120) +
                     "\"");
-    }
   };
   for (const auto& [key, pair] : Paired(before.others, after.others))
     differ(key, pair.first, pair.second);
@@ -80,17 +80,15 @@ std::vector<std::string> Differences(const WorkbookDump& before, const WorkbookD
     if (it == edited.end()) {
       differ(key + " value", was.value, is.value);
       differ(key + " formula", was.formula, is.formula);
-      if (!was.independent.empty()) {
-        // FreeXL may come to read a sheet whose stated dimensions the write corrected.
+      // FreeXL may come to read a sheet whose stated dimensions the write corrected.
+      if (!was.independent.empty())
         differ(key + " FreeXL value", was.independent, is.independent);
-      }
       if (xlsx && was.format.starts_with("(") && is.format != was.format) {
         // The workbook had no format table, so its cells had the plain default; a marked
         // write adds that default explicitly as format 0.
         if (is.fill.find("patternType=\"none\"") == std::string::npos ||
-            is.format.find("numFmtId=0 fontId=0 borderId=0") == std::string::npos) {
+            is.format.find("numFmtId=0 fontId=0 borderId=0") == std::string::npos)
           differ(key + " default format", was.format + was.fill, is.format + is.fill);
-        }
       } else {
         differ(key + " format", was.format, is.format);
         differ(key + " fill", was.fill, is.fill);
@@ -129,8 +127,7 @@ void WriteOnce(const fs::path& source, const std::vector<CellEdit>& edits, const
   ++tally.runs;
   const std::string label = source.filename().string() + " [" + what + "]";
   const std::vector<std::uint8_t> original = ReadFile(source);
-  const fs::path path = fs::temp_directory_path() / ("ombrix_corpus_" + std::to_string(::getpid()) +
-                                                     "_" + source.filename().string());
+  const fs::path path = tally.dir / source.filename().string();
   WriteFile(path, original);
   try {
     EditWorkbook(path.string(), edits);
@@ -139,12 +136,10 @@ void WriteOnce(const fs::path& source, const std::vector<CellEdit>& edits, const
     EXPECT_EQ(ReadFile(path), original) << label << ": refused but the file changed";
     EXPECT_EQ(message.find_first_of("\r\n"), std::string::npos) << label << ": " << message;
     EXPECT_NE(message.find(path.string()), std::string::npos) << label << ": " << message;
-    fs::remove(path);
     return;
   }
   ++tally.written;
   const std::vector<std::uint8_t> result = ReadFile(path);
-  fs::remove(path);
   const bool xlsx = original.size() < 2 || original[0] != 0xD0 || original[1] != 0xCF;
   std::vector<std::string> differences;
   try {
@@ -188,20 +183,14 @@ TEST(WriteBackCorpus, EveryWriteChangesOnlyItsCellsOrIsRefusedLeavingTheFileAsIt
       continue;  // not a workbook the dump reads: the node run had its say
     }
     // Formula cells of the active sheet: of a shared formula, an array or table, any.
-    std::vector<std::pair<std::string, std::string>> targets;
-    if (!dump->shared_anchors.empty())
-      targets.emplace_back(dump->shared_anchors.front(), "shared formula's first cell");
-    if (!dump->shared_followers.empty())
-      targets.emplace_back(dump->shared_followers.back(), "shared formula's later cell");
-    if (!dump->block_cells.empty())
-      targets.emplace_back(dump->block_cells.front(), "array or table cell");
+    std::map<std::string, std::string> targets = dump->formula_cells;
     for (const auto& [key, cell] : dump->cells) {
       if (!cell.formula.empty() && key.substr(0, key.rfind('!')) == dump->active) {
-        targets.emplace_back(key, "formula cell");
+        targets.emplace("formula cell", key);
         break;
       }
     }
-    for (const auto& [key, what] : targets) {
+    for (const auto& [what, key] : targets) {
       const std::size_t bang = key.rfind('!');
       const std::optional<xlsx::CellRef> at = xlsx::ParseCellRef(key.substr(bang + 1));
       if (key.substr(0, bang) == dump->active && at)

@@ -1,6 +1,3 @@
-// The read-back check of the writers: the new content must be the old one with the written
-// numbers in place, nothing gained, lost or changed elsewhere.
-
 #include "sheet/written_cells_check.h"
 
 #include <gtest/gtest.h>
@@ -19,8 +16,7 @@ using xlsx::testing::Error321;
 
 using Cells = std::vector<std::tuple<int, int, CellValue>>;
 
-// A store of `cells` with `changes` laid over them: the later record of a cell wins, and an empty
-// one leaves no cell.
+// A store of `cells` with `changes` laid over them.
 CellStore Store(const Cells& cells, const Cells& changes = {}) {
   CellStore store;
   for (const Cells* list : {&cells, &changes})
