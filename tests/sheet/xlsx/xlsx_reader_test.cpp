@@ -63,6 +63,13 @@ TEST(XlsxReaderHostile, EveryPartReadRefusesADocumentType) {
   }
 }
 
+// A sheet may point into a shared-string table the package does not have: refused, not read.
+TEST(XlsxReaderHostile, ASharedStringWithoutATableIsRefused) {
+  const auto entries = OneSheetWorkbook(R"(<row r="1"><c r="A1" t="s"><v>0</v></c></row>)");
+  const std::string why = Error321([&] { ReadXlsxBytes(BuildZip(entries), "crafted.xlsx"); });
+  EXPECT_TRUE(Contains(why, "セル A1 が共有文字列 0 番を指していますが、共有文字列は 0 個")) << why;
+}
+
 // The workbooks LibreOffice and openpyxl wrote (tests/fixtures) read as their README says.
 
 std::string Fixture(const std::string& name) {
