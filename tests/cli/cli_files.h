@@ -3,9 +3,11 @@
 // commands that save refuse or would change the fixture itself, and a file's bytes; and what a
 // command printed.
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -39,6 +41,25 @@ Printed Call(int (*command)(const Input&, std::ostream&), const Input& input) {
 inline Printed Call(int (*command)(const std::vector<std::string>&, std::ostream&),
                     const std::vector<std::string>& args) {
   return Call<std::vector<std::string>>(command, args);
+}
+
+// The "node,i,j,V" lines of a listing, by node.
+inline std::map<std::pair<int, int>, double> PrintedNodes(const std::string& text) {
+  std::map<std::pair<int, int>, double> nodes;
+  std::istringstream lines(text);
+  int i = 0, j = 0;
+  double value = 0;
+  for (std::string line; std::getline(lines, line);) {
+    if (std::sscanf(line.c_str(), "node,%d,%d,%lf", &i, &j, &value) == 3)
+      nodes[{i, j}] = value;
+  }
+  return nodes;
+}
+
+// How many entries a folder holds.
+inline std::ptrdiff_t Entries(const std::filesystem::path& folder) {
+  return std::distance(std::filesystem::directory_iterator(folder),
+                       std::filesystem::directory_iterator());
 }
 
 }  // namespace ombrix::testing

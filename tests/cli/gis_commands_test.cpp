@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <map>
-#include <sstream>
 
 #include "cli/arguments.h"
 #include "cli/import_commands.h"
@@ -19,6 +18,7 @@ namespace ombrix::cli {
 namespace {
 
 using ombrix::testing::Fixture;
+using ombrix::testing::PrintedNodes;
 using ombrix::testing::TempFolder;
 
 std::string Command(int (*command)(const std::vector<std::string>&, std::ostream&),
@@ -135,17 +135,6 @@ TEST(ContoursCommand, AgreesWithGdalContourOnTheSameGrid) {
   CompareWithGdalContour(Fixture("hills_mesh.xlsx"), false);
 }
 
-// The node lines of a listing ("node,i,j,V"), in order.
-std::string NodeLines(const std::string& listing) {
-  std::istringstream in(listing);
-  std::string text;
-  for (std::string line; std::getline(in, line);) {
-    if (line.starts_with("node,"))
-      text += line + "\n";
-  }
-  return text;
-}
-
 TEST(GridCommand, WritesTheMeshFittedByTheChosenSolver) {
   TempFolder folder;
   const std::string mesh = Fixture("hills_mesh.xlsx");
@@ -157,7 +146,7 @@ TEST(GridCommand, WritesTheMeshFittedByTheChosenSolver) {
                       {mesh, "-o", grid, "--points", points, "--optimise", "--solver", solver}),
               "grid,40,30," + grid + "\n");
     const std::string fitted = Command(PrintOptimisedMesh, {mesh, points, "--solver", solver});
-    EXPECT_EQ(NodeLines(ombrix::testing::Call(PrintMesh, grid).text), NodeLines(fitted));
+    EXPECT_EQ(PrintedNodes(ombrix::testing::Call(PrintMesh, grid).text), PrintedNodes(fitted));
   }
 }
 

@@ -90,7 +90,7 @@ TEST_F(OptimiseInterrupt, CtrlCStopsTheFitWithStatus130AndWritesNothing) {
       EXPECT_FALSE(fs::exists(run.output));
     }
   }
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), 3);
+  EXPECT_EQ(ombrix::testing::Entries(dir_.path()), 3);
 }
 
 TEST_F(OptimiseInterrupt, ATerminalSeesTheSweepsAFewTimesASecond) {

@@ -93,7 +93,7 @@ class PrintPdfTest : public ::testing::Test {
     // One document of one page, and only the finished files are left.
     EXPECT_NE(out.text.find("\npdf," + pdf.string() + ",1\n"), std::string::npos) << out.text;
     EXPECT_TRUE(fs::exists(dir_ / "map.png"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
+    EXPECT_EQ(ombrix::testing::Entries(dir_), 2);
     const std::string file = ombrix::testing::Content(pdf);
     const std::string content = Streams(file);
     EXPECT_NE(file.find("/Count 1"), std::string::npos);
