@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "cli/run_guard.h"
 #include "fakes/fixture_path.h"
 
 namespace ombrix::testing {
@@ -41,6 +44,14 @@ Printed Call(int (*command)(const Input&, std::ostream&), const Input& input) {
 inline Printed Call(int (*command)(const std::vector<std::string>&, std::ostream&),
                     const std::vector<std::string>& args) {
   return Call<std::vector<std::string>>(command, args);
+}
+
+// A run error: its status and one line, "error," and a reason that holds `part`.
+inline void ExpectErrorLine(const Printed& out, const std::string& part = "") {
+  EXPECT_EQ(out.status, cli::kExitRunError) << out.text;
+  EXPECT_EQ(out.text.rfind("error,", 0), 0u) << out.text;
+  EXPECT_EQ(out.text.find('\n'), out.text.size() - 1) << out.text;
+  EXPECT_NE(out.text.find(part), std::string::npos) << out.text;
 }
 
 // The "node,i,j,V" lines of a listing, by node.

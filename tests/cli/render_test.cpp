@@ -82,8 +82,7 @@ TEST_F(RenderTest, DividedMapsAndAbsoluteColourRangesRepaintTheBands) {
   const std::string never_divided = dir_ / "never_divided.png";
   const Printed huge =
       Call(RenderMap, {Fixture("mesh_small.lo.xls"), "-o", never_divided, "--divide", "30"});
-  EXPECT_EQ(huge.status, kExitRunError);
-  EXPECT_NE(huge.text.find("個になり"), std::string::npos) << huge.text;
+  ombrix::testing::ExpectErrorLine(huge, "個になり");
   EXPECT_FALSE(fs::exists(never_divided));
 }
 
@@ -107,10 +106,7 @@ TEST_F(RenderTest, AMapPictureIsPaintedUnderThePlotFromTheFrameCorner) {
   // A picture that does not load (none there, a workbook) is a run error naming it.
   const std::string never = dir_ / "never.png";
   for (const std::string& bad : {std::string("/no/such/map.gif"), mesh}) {
-    const Printed run = Call(RenderMap, {mesh, "-o", never, "--map", bad});
-    EXPECT_EQ(run.status, kExitRunError);
-    EXPECT_EQ(run.text.rfind("error,", 0), 0u);
-    EXPECT_NE(run.text.find(bad), std::string::npos) << run.text;
+    ombrix::testing::ExpectErrorLine(Call(RenderMap, {mesh, "-o", never, "--map", bad}), bad);
   }
   EXPECT_FALSE(fs::exists(never));
 }
@@ -148,9 +144,7 @@ TEST_F(RenderTest, BadArgumentsAndBadFiles) {
   EXPECT_EQ(bad.status, kExitRunError);
   EXPECT_EQ(bad.text, "error,セル H7 の値 \"n/a\" は数値ではありません。\n");
   EXPECT_FALSE(fs::exists(never));
-  const Printed unwritable = Call(RenderMap, {mesh, "-o", "/no/such/folder/map.png"});
-  EXPECT_EQ(unwritable.status, kExitRunError);
-  EXPECT_EQ(unwritable.text.rfind("error,", 0), 0u);
+  ombrix::testing::ExpectErrorLine(Call(RenderMap, {mesh, "-o", "/no/such/folder/map.png"}));
 }
 
 TEST_F(RenderTest, TheOptimisedMeshIsDrawnAsIfItsValuesWereInTheWorkbook) {
