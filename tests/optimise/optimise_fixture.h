@@ -175,9 +175,8 @@ inline FitSystem RandomSystem(std::mt19937& rng, std::int32_t nx, std::int32_t n
   return f;
 }
 
-// The membrane (L) and thin-plate (H) matrices straight from the energies' terms, dense, row by
-// row, nodes numbered row by row: each term factor * (c . z)^2 adds factor c c'. The terms are
-// neighbour differences (L), and row and column triples and 2 x 2 blocks counted twice (H).
+// L and H dense from the energies' terms factor * (c . z)^2, each adding factor c c': neighbour
+// differences (L), row and column triples and 2 x 2 blocks counted twice (H).
 struct EnergyMatrices {
   std::vector<double> membrane, curvature;
   EnergyMatrices(std::int32_t nx, std::int32_t ny)

@@ -1,7 +1,5 @@
-// The membrane L and curvature H terms of the optimiser's normal equations on every mesh shape,
-// lines included (the optimiser refuses those, the solvers' tests assemble them): each entry
-// against the energies' terms, every entry of the pattern overwritten. The whole system, the
-// data term included, is optimizing_calc_differential_test's, on meshes of two nodes a side on.
+// The membrane L and curvature H terms entry by entry, on lines too (the solvers' tests assemble
+// them); the whole system is optimizing_calc_differential_test's, from two nodes a side.
 
 #include <gtest/gtest.h>
 
