@@ -1,7 +1,6 @@
 #pragma once
-// Files the command tests write to and read back: a writable copy of a fixture, since the
-// commands that save refuse or would change the fixture itself, and a file's bytes; and what a
-// command printed.
+// What the command tests share: writable copies of fixtures (a save would change the fixture
+// itself), files' bytes and folders' entries, and what a command printed.
 
 #include <cstdio>
 #include <filesystem>
@@ -65,6 +64,14 @@ inline std::map<std::pair<int, int>, double> PrintedNodes(const std::string& tex
       nodes[{i, j}] = value;
   }
   return nodes;
+}
+
+// How often `part` occurs in `text`.
+inline std::size_t Count(const std::string& text, const std::string& part) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+    ++n;
+  return n;
 }
 
 // How many entries a folder holds.

@@ -55,9 +55,8 @@ TEST(SegmentsCommand, OptionsUsageAndRunTimeErrors) {
   EXPECT_EQ(Call(PrintSegments, {Fixture("no_such_mesh.xlsx")}).text.rfind("error,", 0), 0u);
 }
 
-// Where the finer triangles' contours lie is fixed by the division's own tests (exact midpoint
-// values, four triangles in each one's block, the flags they inherit) and the contour loop's
-// slow reference; here what the command prints of a divided map.
+// Where the finer triangles' contours lie is the division's and the contour loop's tests; here
+// what the command prints of a divided map.
 TEST(SegmentsCommand, DividedMapsPrintOnlyTheDividedDrawing) {
   for (const char* mesh : {"mesh_small.lo.xls", "mesh_smooth_40x30.lo.xlsx"}) {
     SCOPED_TRACE(mesh);

@@ -111,10 +111,7 @@ TEST_F(OptimiseInterrupt, ATerminalSeesTheSweepsAFewTimesASecond) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), kExitInterrupted);
   // At most four times a second for two seconds; the line's form is optimise_progress_test's.
-  const std::string report = "\r\x1b[Kombrix: optimising: sweep ";
-  std::size_t lines = 0;
-  for (auto at = seen.find(report); at != std::string::npos; at = seen.find(report, at + 1))
-    ++lines;
+  const std::size_t lines = ombrix::testing::Count(seen, "\r\x1b[Kombrix: optimising: sweep ");
   EXPECT_GE(lines, 2u) << seen;
   EXPECT_LE(lines, 9u) << seen;
   EXPECT_NE(seen.find("\r\x1b[Kombrix: stopped by Ctrl+C; nothing was written"), std::string::npos)

@@ -39,9 +39,7 @@ class RenderTest : public ::testing::Test {
     args.insert(args.end(), {"-o", out});
     const Printed run = Call(RenderMap, args);
     EXPECT_EQ(run.status, kExitOk) << run.text;
-    QImage image(QString::fromStdString(out));
-    fs::remove(out);
-    return image;
+    return QImage(QString::fromStdString(out));
   }
   ombrix::testing::TempFolder dir_;
 };
@@ -116,7 +114,6 @@ TEST_F(RenderTest, LegendIsTheLegendWindowsPicture) {
   const Printed run = Call(RenderLegend, {Fixture("mesh_smooth_40x30.lo.xlsx"), "-o", out});
   ASSERT_EQ(run.status, kExitOk) << run.text;
   const QImage legend(QString::fromStdString(out));
-  fs::remove(out);
   EXPECT_EQ(legend.size(), QSize(116, 471));  // 1740 x 7068 twips at 15 twips a pixel
   // The top swatch is colour 0 (magenta), the bottom one colour 17 (dark blue).
   EXPECT_EQ(legend.pixel(38, 20) & 0xFFFFFF, 0xE01FE0u);
@@ -157,7 +154,6 @@ TEST_F(RenderTest, TheOptimisedMeshIsDrawnAsIfItsValuesWereInTheWorkbook) {
   ombrix::testing::PlaceFixture("mesh_blanks.lo.xlsx", copy);
   ASSERT_EQ(Call(PrintOptimisedMesh, {copy.string(), points, "--write"}).status, kExitOk);
   const QImage reference = Render({copy.string(), "--mode", "normal"});
-  fs::remove(copy);
   EXPECT_EQ(DifferingPixels(fitted, reference, 0, fitted.height()), 0);
   EXPECT_GT(DifferingPixels(fitted, plain, 0, fitted.height()), 0);
   const std::string never = dir_ / "never.png";

@@ -77,10 +77,8 @@ bool SignalInsideTheSave(const fs::path& folder, const fs::path& book, int signa
   return hit;
 }
 
-// Signals runs inside their saves; after every round the folder holds only the workbook and
-// the workbook reads, with the old value or the new one in the cell. Each step of the save
-// under each signal, and SIGKILL with the sweep of what it leaves, are taken one by one in
-// atomic_save_test; here the program as the user runs it.
+// After a signal inside a save the folder holds only the workbook, with the old value or the
+// new one; atomic_save_test takes each step of the save under each signal one by one.
 TEST(SetCellsProcesses, SigtermSigintAndSighupDuringASaveLeaveNoTemporaryFile) {
   TempFolder dir;
   const fs::path book = dir / "mesh.xlsx";

@@ -96,10 +96,8 @@ INSTANTIATE_TEST_SUITE_P(Writers, SetCellsTest,
                                            "mesh_small.lo.xlsx", "mesh_small.openpyxl.xlsx",
                                            "sst_continue.excel-layout.xls"));
 
-// A sound workbook of a kind we do not read gets one error line naming what it is, the same
-// from `setcells` as from `mesh`, which reads through the opener that also takes rasters, and
-// stays as it was. The reason's words, and the same refusal from the workbook reader that
-// `points` uses, are workbook_format_test's.
+// A sound workbook of a kind we do not read: the same error line as `mesh` gives (whose opener
+// also takes rasters), the file unchanged. The reason's words are workbook_format_test's.
 TEST(SetCells, WorkbooksWeDoNotReadGetTheImportsErrorLine) {
   for (const char* name :
        {"unreadable/calamine__pass_protected.xlsx", "unreadable/xlrd__sample.xlsb",
