@@ -21,9 +21,7 @@
 namespace ombrix::testing {
 
 struct TestPoint {
-  double x = 0;
-  double y = 0;
-  double v = 0;
+  double x, y, v;
 };
 
 // xs increasing (columns), ys decreasing (rows from the top); every node 7 and blank flag 1, so
