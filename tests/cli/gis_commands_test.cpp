@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <map>
-#include <sstream>
 
 #include "cli/arguments.h"
 #include "cli/import_commands.h"
@@ -19,12 +18,13 @@ namespace ombrix::cli {
 namespace {
 
 using ombrix::testing::Fixture;
+using ombrix::testing::PrintedNodes;
 using ombrix::testing::TempFolder;
 
 std::string Command(int (*command)(const std::vector<std::string>&, std::ostream&),
-                    const std::vector<std::string>& args, int expected = kExitOk) {
+                    const std::vector<std::string>& args) {
   std::ostringstream out;
-  EXPECT_EQ(command(args, out), expected) << out.str();
+  EXPECT_EQ(command(args, out), kExitOk) << out.str();
   return out.str();
 }
 
@@ -135,17 +135,6 @@ TEST(ContoursCommand, AgreesWithGdalContourOnTheSameGrid) {
   CompareWithGdalContour(Fixture("hills_mesh.xlsx"), false);
 }
 
-// The node lines of a listing ("node,i,j,V"), in order.
-std::string NodeLines(const std::string& listing) {
-  std::istringstream in(listing);
-  std::string text;
-  for (std::string line; std::getline(in, line);) {
-    if (line.starts_with("node,"))
-      text += line + "\n";
-  }
-  return text;
-}
-
 TEST(GridCommand, WritesTheMeshFittedByTheChosenSolver) {
   TempFolder folder;
   const std::string mesh = Fixture("hills_mesh.xlsx");
@@ -157,7 +146,7 @@ TEST(GridCommand, WritesTheMeshFittedByTheChosenSolver) {
                       {mesh, "-o", grid, "--points", points, "--optimise", "--solver", solver}),
               "grid,40,30," + grid + "\n");
     const std::string fitted = Command(PrintOptimisedMesh, {mesh, points, "--solver", solver});
-    EXPECT_EQ(NodeLines(ombrix::testing::Call(PrintMesh, grid).text), NodeLines(fitted));
+    EXPECT_EQ(PrintedNodes(ombrix::testing::Call(PrintMesh, grid).text), PrintedNodes(fitted));
   }
 }
 
@@ -174,15 +163,12 @@ TEST(GisCommands, UsageAndRunTimeErrors) {
   }
   EXPECT_THROW(Command(ExportGrid, {mesh, "-o", folder / "g.png"}), UsageError);
   // A run-time error is reported, and nothing is written.
-  const std::string missing =
-      Command(ExportContours, {folder / "missing.xlsx", "-o", folder / "l.gpkg"}, kExitRunError);
-  EXPECT_EQ(missing.rfind("error,", 0), 0u);
+  ombrix::testing::ExpectErrorLine(
+      ombrix::testing::Call(ExportContours, {folder / "missing.xlsx", "-o", folder / "l.gpkg"}));
   EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
   // A divided map exports its divided lines: more vertices, the same levels.
-  const std::string plain = Command(ExportContours, {mesh, "-o", folder / "plain.geojson"});
-  const std::string divided =
-      Command(ExportContours, {mesh, "-o", folder / "divided.geojson", "--divide", "2"});
-  EXPECT_EQ(plain.rfind("lines,", 0), 0u);
+  Command(ExportContours, {mesh, "-o", folder / "plain.geojson"});
+  Command(ExportContours, {mesh, "-o", folder / "divided.geojson", "--divide", "2"});
   std::size_t plain_points = 0, divided_points = 0;
   for (const Line& l : ReadLines(folder / "plain.geojson"))
     plain_points += l.points.size();

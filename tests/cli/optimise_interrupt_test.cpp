@@ -90,40 +90,28 @@ TEST_F(OptimiseInterrupt, CtrlCStopsTheFitWithStatus130AndWritesNothing) {
       EXPECT_FALSE(fs::exists(run.output));
     }
   }
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), 3);
+  EXPECT_EQ(ombrix::testing::Entries(dir_.path()), 3);
 }
 
 TEST_F(OptimiseInterrupt, ATerminalSeesTheSweepsAFewTimesASecond) {
-  int terminal = -1;
-  const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    ::signal(SIGINT, SIG_DFL);
-    ::execl(OMBRIX_PROGRAM, OMBRIX_PROGRAM, "optimise", mesh_.c_str(), points_.c_str(),
-            static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
-  const bool fitting = WaitUntilCatchingCtrlC(pid);
-  EXPECT_TRUE(fitting);
-  if (fitting) {
-    std::this_thread::sleep_for(2s);
-  }
-  ::kill(pid, fitting ? SIGINT : SIGKILL);
+  int terminal = -1, side = -1;
+  char name[256];
+  ASSERT_EQ(::openpty(&terminal, &side, name, nullptr, nullptr), 0);
+  ChildProcess child(OMBRIX_PROGRAM, {"optimise", mesh_, points_}, name, name);
+  ::close(side);  // the child's copies are the last: its end closes the terminal
+  ASSERT_TRUE(WaitUntilCatchingCtrlC(child.pid()));
+  std::this_thread::sleep_for(2s);
+  child.Signal(SIGINT);
   std::string seen;
   char buffer[4096];
-  for (ssize_t n; (n = ::read(terminal, buffer, sizeof buffer)) > 0;) {
+  for (ssize_t n; (n = ::read(terminal, buffer, sizeof buffer)) > 0;)
     seen.append(buffer, static_cast<std::size_t>(n));
-  }
   ::close(terminal);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
+  const int status = child.Wait();
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), kExitInterrupted);
   // At most four times a second for two seconds; the line's form is optimise_progress_test's.
-  const std::string report = "\r\x1b[Kombrix: optimising: sweep ";
-  std::size_t lines = 0;
-  for (auto at = seen.find(report); at != std::string::npos; at = seen.find(report, at + 1))
-    ++lines;
+  const std::size_t lines = ombrix::testing::Count(seen, "\r\x1b[Kombrix: optimising: sweep ");
   EXPECT_GE(lines, 2u) << seen;
   EXPECT_LE(lines, 9u) << seen;
   EXPECT_NE(seen.find("\r\x1b[Kombrix: stopped by Ctrl+C; nothing was written"), std::string::npos)

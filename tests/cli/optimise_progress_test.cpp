@@ -5,18 +5,14 @@
 #include <sstream>
 #include <thread>
 
+#include "cli_files.h"
+
 namespace ombrix::cli {
 namespace {
 
 using namespace std::chrono_literals;
 
-std::size_t Count(const std::string& text, const std::string& part) {
-  std::size_t n = 0;
-  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-    ++n;
-  }
-  return n;
-}
+using ombrix::testing::Count;
 
 // Without a terminal nothing is shown: optimise_interrupt_test runs the program with its error
 // output in a file and finds there only the line that says it was stopped.

@@ -70,7 +70,7 @@ TEST(OutputIdentity, NamesThatAreNotUtf8AreWrittenAndReadAsTheirBytes) {
   EXPECT_EQ(Content(image).substr(1, 3), "PNG");
   EXPECT_EQ(Content(pdf).substr(0, 5), "%PDF-");
   // The map, the image and the PDF: no stray names.
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 3);
+  EXPECT_EQ(ombrix::testing::Entries(dir.path()), 3);
 }
 
 }  // namespace

@@ -10,7 +10,10 @@
 #include <random>
 #include <vector>
 
+#include "fakes/fake_window_ops.h"
 #include "model/mesh_model.h"
+#include "model/run_error.h"
+#include "optimise/optimizing_calc.h"
 #include "optimise/point_cells.h"
 #include "optimise/sparse_system.h"
 #include "optimise/system_terms.h"
@@ -18,16 +21,15 @@
 namespace ombrix::testing {
 
 struct TestPoint {
-  double x = 0;
-  double y = 0;
-  double v = 0;
+  double x, y, v;
 };
 
 // xs increasing (columns), ys decreasing (rows from the top); every node 7 and blank flag 1, so
 // a run that writes shows it.
 inline MeshModel MakeModel(const std::vector<double>& xs, const std::vector<double>& ys,
-                           const std::vector<TestPoint>& points, double w1, double w2, double w3,
-                           double omega, double epsilon, std::int32_t mode) {
+                           const std::vector<TestPoint>& points, double w1 = 1, double w2 = 1,
+                           double w3 = 1, double omega = 1.5, double epsilon = 1e-6,
+                           std::int32_t mode = 0) {
   MeshModel m;
   AllocateMesh(m, xs.size(), ys.size());
   for (std::int32_t j = 1; j <= m.NodeCountX; ++j)
@@ -104,6 +106,19 @@ inline bool Untouched(const MeshModel& m) {
   return true;
 }
 
+// The error the run must end in, the mesh left as it was.
+inline RunError Failure(MeshModel m, const OptimizeObservers& observers = {}) {
+  FakeEventPump events;
+  try {
+    OptimizingCalc(m, events, observers);
+  } catch (const RunError& e) {
+    EXPECT_TRUE(Untouched(m));
+    return e;
+  }
+  ADD_FAILURE() << "no error";
+  return RunError(0, "");
+}
+
 // The node values row by row, and the blank flags likewise.
 inline std::vector<double> NodeValues(const MeshModel& m) {
   std::vector<double> out;
@@ -158,32 +173,35 @@ inline FitSystem RandomSystem(std::mt19937& rng, std::int32_t nx, std::int32_t n
   return f;
 }
 
-// One squared difference of the membrane energy (neighbours) or the thin-plate energy (row and
-// column triples, 2 x 2 blocks counted twice): factor * (c . z at the nodes)^2, nodes numbered
-// row by row from 1.
-struct EnergyTerm {
-  std::vector<std::int32_t> nodes;
-  std::vector<double> c;
-  double factor;
-  bool membrane;
-};
-template <class Visit>
-void ForEachEnergyTerm(std::int32_t nx, std::int32_t ny, Visit visit) {
-  for (std::int32_t i = 1; i <= ny; ++i) {
-    for (std::int32_t j = 1; j <= nx; ++j) {
-      const std::int32_t k = (i - 1) * nx + j;
-      if (j < nx)
-        visit(EnergyTerm{{k, k + 1}, {1, -1}, 1, true});
-      if (i < ny)
-        visit(EnergyTerm{{k, k + nx}, {1, -1}, 1, true});
-      if (1 < j && j < nx)
-        visit(EnergyTerm{{k - 1, k, k + 1}, {1, -2, 1}, 1, false});
-      if (1 < i && i < ny)
-        visit(EnergyTerm{{k - nx, k, k + nx}, {1, -2, 1}, 1, false});
-      if (i < ny && j < nx)
-        visit(EnergyTerm{{k, k + 1, k + nx, k + nx + 1}, {1, -1, -1, 1}, 2, false});
+// L and H dense from the energies' terms factor * (c . z)^2, each adding factor c c': neighbour
+// differences (L), row and column triples and 2 x 2 blocks counted twice (H).
+struct EnergyMatrices {
+  std::vector<double> membrane, curvature;
+  EnergyMatrices(std::int32_t nx, std::int32_t ny)
+      : membrane(nx * ny * nx * ny), curvature(membrane.size()) {
+    const auto add = [&](std::vector<double>& a, std::vector<std::int32_t> nodes,
+                         std::vector<double> c, double factor) {
+      for (std::size_t u = 0; u < nodes.size(); ++u) {
+        for (std::size_t v = 0; v < nodes.size(); ++v)
+          a[(nodes[u] - 1) * nx * ny + nodes[v] - 1] += factor * c[u] * c[v];
+      }
+    };
+    for (std::int32_t i = 1; i <= ny; ++i) {
+      for (std::int32_t j = 1; j <= nx; ++j) {
+        const std::int32_t k = (i - 1) * nx + j;
+        if (j < nx)
+          add(membrane, {k, k + 1}, {1, -1}, 1);
+        if (i < ny)
+          add(membrane, {k, k + nx}, {1, -1}, 1);
+        if (1 < j && j < nx)
+          add(curvature, {k - 1, k, k + 1}, {1, -2, 1}, 1);
+        if (1 < i && i < ny)
+          add(curvature, {k - nx, k, k + nx}, {1, -2, 1}, 1);
+        if (i < ny && j < nx)
+          add(curvature, {k, k + 1, k + nx, k + nx + 1}, {1, -1, -1, 1}, 2);
+      }
     }
   }
-}
+};
 
 }  // namespace ombrix::testing

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fakes/fake_context.h"
@@ -23,15 +25,17 @@ class OptimizeCommand : public ::testing::Test {
   OptimizeCommand() {
     // Four columns, three rows; one point inside cell (1, 1), one on the side shared by cells
     // (2, 2) and (2, 3), one outside the mesh.
-    env.model = testing::MakeModel(
-        {0, 1, 2, 3}, {2, 1, 0}, {{0.25, 1.5, 3}, {2, 0.5, 5}, {9, 9, 1}}, 1, 1, 10, 1.5, 1e-6, 0);
+    env.model = testing::MakeModel({0, 1, 2, 3}, {2, 1, 0},
+                                   {{0.25, 1.5, 3}, {2, 0.5, 5}, {9, 9, 1}}, 1, 1, 10);
     env.window.MeshFileName = "/data/mesh.xls";
   }
 
   // Every way out of the command puts the pointer back.
   void TearDown() override { EXPECT_EQ(env.windows.pointer, MousePointer::Default); }
 
-  void Run() {
+  // Runs the command with these answers to its questions.
+  void Run(std::deque<bool> answers) {
+    env.dialogs.yes_no_answers = std::move(answers);
     CommandContext ctx{env.model,   env.window,  env.panel,  env.picture,  nullptr,
                        env.dialogs, env.windows, env.events, env.workbooks};
     ctx.result = &result;
@@ -45,15 +49,13 @@ class OptimizeCommand : public ::testing::Test {
 };
 
 TEST_F(OptimizeCommand, NoToTheFirstQuestionOrEscLeavesTheMeshAsItWas) {
-  env.dialogs.yes_no_answers = {false};
-  Run();
+  Run({false});
   EXPECT_EQ(env.dialogs.questions, std::vector<std::string>{kAskFit});
   EXPECT_TRUE(env.dialogs.messages.empty());
   EXPECT_EQ(env.events.processed, 0);
   // Esc once the third sweep has started: nothing more is asked.
-  env.dialogs.yes_no_answers = {true};
   env.events.on_process = [&] { env.events.cancel = env.events.processed > 2; };
-  Run();
+  Run({true});
   EXPECT_EQ(env.dialogs.questions, (std::vector<std::string>{kAskFit, kAskFit}));
   ASSERT_EQ(env.dialogs.messages.size(), 1u);
   EXPECT_EQ(env.dialogs.messages[0].text, kOptimizeCancelled);
@@ -62,8 +64,7 @@ TEST_F(OptimizeCommand, NoToTheFirstQuestionOrEscLeavesTheMeshAsItWas) {
 }
 
 TEST_F(OptimizeCommand, TheFitStaysInTheModelAndIsSavedOnYesOnly) {
-  env.dialogs.yes_no_answers = {true, false};
-  Run();
+  Run({true, false});
   EXPECT_EQ(env.dialogs.questions, (std::vector<std::string>{kAskFit, kAskWrite}));
   ASSERT_EQ(env.dialogs.messages.size(), 1u);
   EXPECT_EQ(env.dialogs.messages[0].text, "メッシュ最適化計算終了");
@@ -73,8 +74,7 @@ TEST_F(OptimizeCommand, TheFitStaysInTheModelAndIsSavedOnYesOnly) {
   // Mode 0: the result window is never used.
   EXPECT_TRUE(result.progress.empty());
   EXPECT_EQ(env.windows.visible.count(WindowId::Result), 0u);
-  env.dialogs.yes_no_answers = {true, true};
-  Run();
+  Run({true, true});
   ASSERT_EQ(writer.saves.size(), 1u);
   EXPECT_EQ(writer.saves[0].path, "/data/mesh.xls");
   // Which cells are written, and marked, is the write-back's own test.
@@ -84,21 +84,18 @@ TEST_F(OptimizeCommand, TheFitStaysInTheModelAndIsSavedOnYesOnly) {
 
 TEST_F(OptimizeCommand, AllInformationListsFourTimesAndWaitsEachTime) {
   env.model.InfoDisplayMode = 1;
-  env.dialogs.yes_no_answers = {true, false};
-  Run();
+  Run({true, false});
   ASSERT_EQ(result.listings.size(), 4u);
   // The last listing is the solution now in the mesh.
   EXPECT_EQ(result.listings[3][11], NumberText(env.model.NodeValue(3, 4)));
+  // Each listing waits (result_listings_test), then the end is told.
   ASSERT_EQ(env.dialogs.messages.size(), 5u);
-  for (std::size_t m = 0; m < 4; ++m)
-    EXPECT_EQ(env.dialogs.messages[m].text, "Wait");
   EXPECT_EQ(env.dialogs.messages[4].text, "メッシュ最適化計算終了");
 }
 
 TEST_F(OptimizeCommand, ResidualInformationShowsProgressAndCaptionsButNoListing) {
   env.model.InfoDisplayMode = 2;
-  env.dialogs.yes_no_answers = {true, false};
-  Run();
+  Run({true, false});
   EXPECT_TRUE(result.listings.empty());
   ASSERT_EQ(env.dialogs.messages.size(), 1u);
   EXPECT_TRUE(env.windows.visible[WindowId::Result]);
@@ -116,9 +113,8 @@ TEST_F(OptimizeCommand, ResidualInformationShowsProgressAndCaptionsButNoListing)
                                  {"ＳＯＲ法繰り返し回数", "ＳＯＲ法残差（比率）"}}));
   // The exact solver names itself, and counts its iterations from 1.
   env.model.OptimizeSolver = kSolverExact;
-  env.dialogs.yes_no_answers = {true, false};
   result.progress.clear();
-  Run();
+  Run({true, false});
   EXPECT_EQ(result.captions.back(),
             (std::pair<std::string, std::string>{"ＣＧ法繰り返し回数", "ＣＧ法残差（比率）"}));
   ASSERT_FALSE(result.progress.empty());
@@ -127,8 +123,7 @@ TEST_F(OptimizeCommand, ResidualInformationShowsProgressAndCaptionsButNoListing)
 
 TEST_F(OptimizeCommand, AFailedOrImpossibleFitIsReportedAndTheProgramGoesOn) {
   env.model.RelaxationFactor = 3.5;  // diverges until the values overflow
-  env.dialogs.yes_no_answers = {true};
-  Run();
+  Run({true});
   EXPECT_TRUE(testing::Untouched(env.model));
   ASSERT_EQ(env.dialogs.messages.size(), 1u);
   EXPECT_EQ(env.dialogs.messages[0].title, "エラー報告");
@@ -137,8 +132,7 @@ TEST_F(OptimizeCommand, AFailedOrImpossibleFitIsReportedAndTheProgramGoesOn) {
   // Without points: a clear report before any work.
   env.model.PointCount = 0;
   env.events.processed = 0;
-  env.dialogs.yes_no_answers = {true};
-  Run();
+  Run({true});
   EXPECT_TRUE(testing::Untouched(env.model));
   EXPECT_EQ(env.events.processed, 0);
   ASSERT_EQ(env.dialogs.messages.size(), 2u);
@@ -147,16 +141,14 @@ TEST_F(OptimizeCommand, AFailedOrImpossibleFitIsReportedAndTheProgramGoesOn) {
 
 TEST_F(OptimizeCommand, AFailedSaveOrNoWorkbookToSaveToIsReportedAndTheFitStays) {
   writer.failure = RunError(err::kPathFileAccess, "\"/data/mesh.xls\" に保存できません");
-  env.dialogs.yes_no_answers = {true, true};
-  Run();
+  Run({true, true});
   ASSERT_EQ(env.dialogs.messages.size(), 2u);
   EXPECT_NE(env.dialogs.messages[1].text.find("/data/mesh.xls"), std::string::npos);
   EXPECT_TRUE(env.dialogs.messages[1].text.ends_with("読み込みを中断します。"));
   EXPECT_FALSE(testing::Untouched(env.model));
   writer.failure.reset();
   env.window.MeshFileName.clear();
-  env.dialogs.yes_no_answers = {true, true};
-  Run();
+  Run({true, true});
   EXPECT_TRUE(writer.saves.empty());
   ASSERT_EQ(env.dialogs.messages.size(), 4u);
   EXPECT_TRUE(env.dialogs.messages[3].text.ends_with("読み込みを中断します。"));
@@ -164,7 +156,6 @@ TEST_F(OptimizeCommand, AFailedSaveOrNoWorkbookToSaveToIsReportedAndTheFitStays)
 
 TEST_F(OptimizeCommand, EscDuringTheSaveLeavesTheFileAndSaysSo) {
   writer.wait_for_stop = true;
-  env.dialogs.yes_no_answers = {true, true};
   // Esc only once the save is under way: the fit before it runs to the end.
   env.events.on_process = [&] {
     if (!env.windows.log.empty() &&
@@ -172,7 +163,7 @@ TEST_F(OptimizeCommand, EscDuringTheSaveLeavesTheFileAndSaysSo) {
       env.events.cancel = true;
     }
   };
-  Run();
+  Run({true, true});
   EXPECT_TRUE(writer.saves.empty());
   EXPECT_FALSE(testing::Untouched(env.model));  // the fit stays in the model
   ASSERT_EQ(env.dialogs.messages.size(), 1u);
@@ -184,8 +175,7 @@ TEST_F(OptimizeCommand, EscDuringTheSaveLeavesTheFileAndSaysSo) {
   // Without Esc the same slow save goes through.
   writer.wait_for_stop = false;
   env.events.on_process = nullptr;
-  env.dialogs.yes_no_answers = {true, true};
-  Run();
+  Run({true, true});
   EXPECT_EQ(writer.saves.size(), 1u);
   EXPECT_EQ(env.windows.log.back(),
             "Status 最適化した値をワークブックに書き込みました: /data/mesh.xls");

@@ -33,18 +33,10 @@ struct DenseRun {
 DenseRun DenseReference(const MeshModel& m) {
   const std::int32_t nx = m.NodeCountX, ny = m.NodeCountY, n = nx * ny;
   DenseRun run{Dense(n), Dense(n), Dense(n), {}, {}, 0};
-  // Each term factor * (c . z)^2 of the energies adds factor c c' to L or H. Entries
-  // are small integers, so the order of the sums does not show.
-  Dense h(n);
-  testing::ForEachEnergyTerm(nx, ny, [&](const testing::EnergyTerm& t) {
-    for (std::size_t u = 0; u < t.nodes.size(); ++u) {
-      for (std::size_t v = 0; v < t.nodes.size(); ++v)
-        (t.membrane ? run.membrane : h)(t.nodes[u], t.nodes[v]) += t.factor * t.c[u] * t.c[v];
-    }
-  });
-  for (std::size_t e = 0; e < h.a.size(); ++e) {
-    run.membrane.a[e] *= m.MembraneWeight;
-    run.system_before_data.a[e] = m.CurvatureWeight * h.a[e] + run.membrane.a[e];
+  const testing::EnergyMatrices energies(nx, ny);
+  for (std::size_t e = 0; e < energies.membrane.size(); ++e) {
+    run.membrane.a[e] = m.MembraneWeight * energies.membrane[e];
+    run.system_before_data.a[e] = m.CurvatureWeight * energies.curvature[e] + run.membrane.a[e];
   }
   // The data term, and the five-point sums on the same visits.
   Dense& d = run.weighted_data;

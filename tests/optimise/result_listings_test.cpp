@@ -13,12 +13,18 @@
 namespace ombrix {
 namespace {
 
-TEST(MatrixRowText, EveryEntryAfterTwoBlanksZerosIncluded) {
+TEST(MatrixRowText, EveryEntryAfterTwoBlanksZerosIncludedAlsoInTheListings) {
   SparseMatrix membrane(2, 2);
   FillMembrane(membrane, 1);
   // Node 1 (top left) has the right and lower neighbours; node 4 is diagonal to it.
   EXPECT_EQ(MatrixRowText(membrane, nullptr, 1), "   2  -1  -1   0");
   EXPECT_EQ(MatrixRowText(membrane, nullptr, 4), "   0  -1  -1   2");
+  // The listing's rows count from 0, with the right side when it has one, cut when asked.
+  const MatrixListing listing(membrane, {1, 2, 3, 4});
+  EXPECT_EQ(listing.Count(), 4);
+  EXPECT_EQ(listing.Row(3, kWholeRow), "   0  -1  -1   2      4");
+  EXPECT_EQ(listing.Row(3, 5), "   0 ");
+  EXPECT_EQ(VectorListing({-7.25}).Row(0, 3), "-7.");
 
   SparseMatrix half(3, 1);
   FillMembrane(half, 0.5);
@@ -74,17 +80,6 @@ TEST(ResultListings, EachListingShowsTheWindowReplacesTheListAndWaits) {
     EXPECT_EQ(m.title, "ombrix");
     EXPECT_EQ(m.icon, MessageIcon::None);
   }
-}
-
-TEST(ResultListings, RowsAreMadeWhenAskedFor) {
-  SparseMatrix system(2, 2);
-  FillMembraneCurvature(system, 1, 0);
-  const MatrixListing listing(system, {1, 2, 3, 4});
-  EXPECT_EQ(listing.Count(), 4);
-  EXPECT_EQ(listing.Row(3, kWholeRow), "   0  -1  -1   2      4");
-  EXPECT_EQ(listing.Row(3, 5), "   0 ");
-  const VectorListing values({-7.25});
-  EXPECT_EQ(values.Row(0, 3), "-7.");
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// The wavefront sweep against the row-by-row sweep (itself checked against the dense loops):
-// the same values and the same largest change, bit for bit, sweep after sweep, whatever the mesh
-// shape and thread count.
+// The wavefront sweep against the row-by-row sweep (itself checked against the dense loops), bit
+// for bit, sweep after sweep, whatever the mesh shape and thread count.
 
 #include <gtest/gtest.h>
 
@@ -73,7 +72,7 @@ TEST(WavefrontSweep, SameValuesAndChangesAsTheRowByRowSweep) {
     ExpectSameSweeps(s.nx, s.ny, s.points, ++seed);
 }
 
-TEST(WavefrontSweep, OverflowNamesTheFirstNodeInNodeOrder) {
+TEST(WavefrontSweep, OverflowNamesTheFirstNodeInNodeOrderAZeroDiagonalIsRefused) {
   std::mt19937 rng(5);
   const Problem pr = MakeProblem(19, 140, 30, rng);
   std::string want;
@@ -94,12 +93,10 @@ TEST(WavefrontSweep, OverflowNamesTheFirstNodeInNodeOrder) {
       EXPECT_EQ(e.what(), want) << threads << " threads";
     }
   }
-}
-
-TEST(WavefrontSweep, ZeroDiagonalIsLeftToTheRowByRowSweep) {
-  SparseMatrix a(3, 2);  // all zero
-  WavefrontSweep fast(a, std::vector<double>(6, 1.0), std::vector<double>(6, 1.0), 1);
-  EXPECT_FALSE(fast.usable());
+  // A zero diagonal is left to the row-by-row sweep.
+  const SparseMatrix zero(3, 2);
+  EXPECT_FALSE(
+      WavefrontSweep(zero, std::vector<double>(6, 1.0), std::vector<double>(6, 1.0), 1).usable());
 }
 
 }  // namespace

@@ -25,19 +25,17 @@ std::set<Cell> Marked(const std::vector<CellEdit>& edits) {
 }
 
 TEST(WriteBackEdits, MarksTheTopLeftNodeOfEveryCellHoldingAPoint) {
-  const MeshModel inner =
-      testing::MakeModel({0, 1, 2}, {2, 1, 0}, {{1, 1, 5}}, 1, 1, 1, 1.5, 1e-6, 0);
+  const MeshModel inner = testing::MakeModel({0, 1, 2}, {2, 1, 0}, {{1, 1, 5}});
   EXPECT_EQ(Marked(WriteBackEdits(inner)), (std::set<Cell>{{1, 1}, {1, 2}, {2, 1}, {2, 2}}));
   // On the right edge, on the bottom edge, on the bottom-right corner, and outside.
   const MeshModel m =
-      testing::MakeModel({0, 1, 2}, {2, 1, 0}, {{2, 1.5, 1}, {0.5, 0, 1}, {2, 0, 1}, {2.5, 1, 1}},
-                         1, 1, 1, 1.5, 1e-6, 0);
+      testing::MakeModel({0, 1, 2}, {2, 1, 0}, {{2, 1.5, 1}, {0.5, 0, 1}, {2, 0, 1}, {2.5, 1, 1}});
   // Nodes of the last row and column are never the top-left corner of a cell.
   EXPECT_EQ(Marked(WriteBackEdits(m)), (std::set<Cell>{{1, 2}, {2, 1}, {2, 2}}));
 }
 
 TEST(WriteBackEdits, AWideMeshIsWrittenWholeRowByRow) {
-  MeshModel m = testing::MakeModel({0, 1, 2, 3, 4}, {1, 0}, {{3.5, 0.5, 1}}, 1, 1, 1, 1.5, 1e-6, 0);
+  MeshModel m = testing::MakeModel({0, 1, 2, 3, 4}, {1, 0}, {{3.5, 0.5, 1}});
   for (std::int32_t j = 1; j <= 5; ++j) {
     m.NodeValue(1, j) = j;
     m.NodeValue(2, j) = -j * 0.5;
