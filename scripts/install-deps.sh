@@ -9,7 +9,7 @@ packages=(
   libgsf-1-dev libzip-dev libdeflate-dev libpugixml-dev libeigen3-dev libfreexl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang-format xvfb xauth
-  poppler-utils python3
+  python3
   libgdal-dev gdal-bin
 )
 
