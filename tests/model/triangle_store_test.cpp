@@ -22,26 +22,26 @@ namespace {
 // --- The list of whole records it replaces, as it was built and divided -------------------
 
 std::vector<TriangleRecord> ReferenceList(const MeshModel& m) {
+  // The ends of sides 1..4 of a cell, as (row, column) steps from its top-left node.
+  static const int ends[4][2][2] = {
+      {{0, 0}, {1, 0}}, {{0, 0}, {0, 1}}, {{0, 1}, {1, 1}}, {{1, 1}, {1, 0}}};
   std::vector<TriangleRecord> out(1);  // entry 0 is never filled
-  // The two ends of each side, as (row, column) offsets from the cell's top-left node.
-  static const int ends[5][2][2] = {
-      {{0, 0}, {0, 0}}, {{0, 0}, {1, 0}}, {{0, 0}, {0, 1}}, {{0, 1}, {1, 1}}, {{1, 1}, {1, 0}}};
   for (int i = 1; i < m.NodeCountY; ++i) {
     for (int j = 1; j < m.NodeCountX; ++j) {
       int blanks = 0;
       double sum = 0;
-      for (int c = 0; c < 4; ++c) {
-        blanks += m.NodeBlank(i + c / 2, j + c % 2);
-        sum += m.NodeValue(i + c / 2, j + c % 2);
+      for (int r = i; r <= i + 1; ++r) {
+        for (int c = j; c <= j + 1; ++c) {
+          blanks += m.NodeBlank(r, c);
+          sum += m.NodeValue(r, c);
+        }
       }
-      if (blanks >= 3)
-        continue;
-      for (int side = 1; side <= 4; ++side) {
+      for (int side = 1; side <= 4 && blanks < 3; ++side) {
         TriangleRecord t{.CellRow = i, .CellCol = j, .Side = side};
-        bool live = true;
+        bool open = true;  // neither end of the side blank
         for (int v = 0; v < 2; ++v) {
-          const int r = i + ends[side][v][0], c = j + ends[side][v][1];
-          live = live && !m.NodeBlank(r, c);
+          const int r = i + ends[side - 1][v][0], c = j + ends[side - 1][v][1];
+          open = open && !m.NodeBlank(r, c);
           t.Y[v + 1] = m.NodeY(r);
           t.X[v + 1] = m.NodeX(c);
           t.Z[v + 1] = m.NodeValue(r, c);
@@ -49,7 +49,7 @@ std::vector<TriangleRecord> ReferenceList(const MeshModel& m) {
         t.Y[3] = (m.NodeY(i) + m.NodeY(i + 1)) / 2;
         t.X[3] = (m.NodeX(j) + m.NodeX(j + 1)) / 2;
         t.Z[3] = sum / (4 - blanks);
-        if (live)
+        if (open)
           out.push_back(t);
       }
     }
@@ -59,28 +59,26 @@ std::vector<TriangleRecord> ReferenceList(const MeshModel& m) {
 
 // One pass after another, each part a fresh record holding only its vertices.
 std::vector<TriangleRecord> ReferenceDivision(std::vector<TriangleRecord> list, int divisions) {
-  struct P {
-    double y, x, z;
-    std::int32_t f;
-  };
-  const auto mid = [](P a, P b) {
-    return P{(a.y + b.y) / 2, (a.x + b.x) / 2, (a.z + b.z) / 2, (a.f + b.f) / 2};
-  };
-  const auto make = [](P a, P b, P c) {
-    return TriangleRecord{.Y = {0, a.y, b.y, c.y},
-                          .X = {0, a.x, b.x, c.x},
-                          .Z = {0, a.z, b.z, c.z},
-                          .Flags = {0, a.f, b.f, c.f}};
-  };
+  // Each part's corners as the midpoints of two vertices of the whole (a vertex is its own).
+  static const int parts[4][3][2] = {{{1, 1}, {1, 2}, {1, 3}},
+                                     {{2, 2}, {1, 2}, {2, 3}},
+                                     {{3, 3}, {1, 3}, {2, 3}},
+                                     {{1, 2}, {2, 3}, {1, 3}}};
   for (int pass = 1; pass < divisions; ++pass) {
     std::vector<TriangleRecord> next(1);
     for (std::size_t k = 1; k < list.size(); ++k) {
       const TriangleRecord& t = list[k];
-      const P p1{t.Y[1], t.X[1], t.Z[1], t.Flags[1]}, p2{t.Y[2], t.X[2], t.Z[2], t.Flags[2]},
-          p3{t.Y[3], t.X[3], t.Z[3], t.Flags[3]};
-      const P m12 = mid(p1, p2), m23 = mid(p2, p3), m13 = mid(p1, p3);
-      next.insert(next.end(), {make(p1, m12, m13), make(p2, m12, m23), make(p3, m13, m23),
-                               make(m12, m23, m13)});
+      for (const auto& corners : parts) {
+        TriangleRecord p;
+        for (int v = 0; v < 3; ++v) {
+          const int a = corners[v][0], b = corners[v][1];
+          p.Y[v + 1] = (t.Y[a] + t.Y[b]) / 2;
+          p.X[v + 1] = (t.X[a] + t.X[b]) / 2;
+          p.Z[v + 1] = (t.Z[a] + t.Z[b]) / 2;
+          p.Flags[v + 1] = (t.Flags[a] + t.Flags[b]) / 2;
+        }
+        next.push_back(p);
+      }
     }
     list = std::move(next);
   }

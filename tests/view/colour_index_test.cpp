@@ -37,13 +37,11 @@ TEST_F(ColourIndex, TwoOrderedAnswersMakeTheIndexAbsoluteAndRelativeKeepsThem) {
   EXPECT_EQ(env.dialogs.input_boxes,
             (std::vector<std::string>{"カラーインデックス設定|最小値を入力して下さい|",
                                       "カラーインデックス設定|最大値を入力して下さい|"}));
-  EXPECT_TRUE(env.picture.calls.empty());  // nothing is redrawn
-  Absolute({"abc", "5"});                  // a text that is no number counts as 0
+  Absolute({"abc", "5"});  // a text that is no number counts as 0
   CommandContext ctx = env.Context();
   RelativeColorIndex_Click(ctx);
   RelativeColorIndex_Click(ctx);
   EXPECT_EQ(State(), (IndexState{kRelativeColorIndex, 0, 5}));
-  EXPECT_EQ(env.dialogs.input_boxes.size(), 4u);
   EXPECT_TRUE(env.dialogs.messages.empty());
   Absolute({"1e999"});  // too large: reported, the maximum not asked, nothing changed
   EXPECT_EQ(env.dialogs.input_boxes.size(), 5u);
@@ -61,9 +59,6 @@ TEST_F(ColourIndex, EqualReversedOrCancelledBoundsAreDropped) {
   EXPECT_EQ(env.dialogs.messages[0].text, "値の大小がおかしい");
   EXPECT_EQ(env.dialogs.messages[0].title, "ombrix");
   EXPECT_EQ(env.dialogs.messages[0].icon, MessageIcon::Exclamation);
-  EXPECT_EQ(env.model.ColorIndexMode, kRelativeColorIndex);
-  Absolute({""});
-  EXPECT_EQ(env.dialogs.input_boxes.size(), 3u);
   EXPECT_EQ(env.model.ColorIndexMode, kRelativeColorIndex);
   for (const auto& refused : {std::vector<const char*>{"20", "-5"}, {""}, {"3", ""}}) {
     Absolute({"-5", "20"});
