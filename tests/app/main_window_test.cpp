@@ -22,7 +22,6 @@
 #include "contour/colour_legend.h"
 #include "contour/colour_scale.h"
 #include "fakes/memory_workbook.h"
-#include "fakes/recording_workbook_writer.h"
 #include "fakes/scripted_dialogs.h"
 #include "fakes/temp_folder.h"
 #include "gis/gdal_handles.h"
@@ -42,12 +41,6 @@ void FillWideMesh(testing::MemoryWorkbook& book) {
   book.Set("F3", 3).Set("D5", 2).Set("G4", 0).Set("H4", 10).Set("I4", 20).Set("E6", 10);
   book.Set("E7", 0).Set("G6", 1.5).Set("H6", 2).Set("I6", 3.25).Set("G7", 4).Set("H7", 0);
   book.Set("I7", 6);
-}
-
-// A 3 x 2 mesh with two observation points, ready to optimise.
-MeshModel TwoPointModel() {
-  return testing::MakeModel({0, 1, 2}, {1, 0}, {{0.5, 0.5, 2}, {1.5, 0.25, 4}}, 1, 1, 10, 1.5, 1e-6,
-                            0);
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -78,14 +71,30 @@ class MainWindowTest : public ::testing::Test {
   MainWindow window;
 };
 
-TEST_F(MainWindowTest, StartsWithItsCaptionDefaultsAndOneCheckMarkPerGroup) {
+TEST_F(MainWindowTest, StartsWithItsCaptionsMenusDefaultsAndOneCheckMarkPerGroup) {
   EXPECT_EQ(window.windowTitle(), QStringLiteral("Ombrix  ver.4.23"));
   EXPECT_EQ(window.objectName(), QStringLiteral("Form1"));
   EXPECT_FALSE(window.model().NodeX.allocated());
   EXPECT_EQ(window.ReadPanel().Text3, "2/3");
+  const std::pair<const char*, const char*> items[] = {
+      {"MeshDataLoad", "メッシュ数値データ"},    {"Sprite", "スプライト処理"},
+      {"WeightedFivePoint", "重み付５点平均値"}, {"InfomationDisp2", "残差情報"},
+      {"MeshOptimizing", "メッシュ最適化"},      {"AbsoluteColorIndex", "絶対カラーインデックス"},
+      {"SaveContour", "コンター画像"},           {"TheEnd", "終了"},
+      {"SaveContourLines", "等高線データ"},      {"ExactSolver", "高速解法（厳密解）"},
+  };
+  for (const auto& [name, caption] : items)
+    EXPECT_EQ(Item(name)->text(), QString::fromUtf8(caption)) << name;
+  QStringList bar;
+  for (const QAction* action : window.menuBar()->actions())
+    bar << action->text();
+  EXPECT_EQ(bar, QStringList({QStringLiteral("ファイル読込"), QStringLiteral("コンター図"),
+                              QStringLiteral("最適化"), QStringLiteral("色設定"),
+                              QStringLiteral("ファイル書込"), QStringLiteral("終了")}));
   EXPECT_TRUE(Checked("WeightedFivePoint"));
   EXPECT_TRUE(Checked("InfomationDisp0"));
   EXPECT_TRUE(Checked("RelativeColorIndex"));
+  EXPECT_FALSE(Checked("ExactSolver"));  // the relaxation is the default
   // Each option group keeps exactly one check mark.
   Click("Average");
   Click("Average");  // clicking the checked item changes nothing
@@ -97,24 +106,6 @@ TEST_F(MainWindowTest, StartsWithItsCaptionDefaultsAndOneCheckMarkPerGroup) {
   EXPECT_EQ(window.model().InfoDisplayMode, 2);
   Click("TheEnd");
   EXPECT_EQ(end_calls, 1);
-}
-
-TEST_F(MainWindowTest, MenuTreeHasEveryItemWithItsCaption) {
-  const std::pair<const char*, const char*> items[] = {
-      {"MeshDataLoad", "メッシュ数値データ"},    {"Sprite", "スプライト処理"},
-      {"WeightedFivePoint", "重み付５点平均値"}, {"InfomationDisp2", "残差情報"},
-      {"MeshOptimizing", "メッシュ最適化"},      {"AbsoluteColorIndex", "絶対カラーインデックス"},
-      {"SaveContour", "コンター画像"},           {"TheEnd", "終了"},
-      {"SaveContourLines", "等高線データ"},
-  };
-  for (const auto& [name, caption] : items)
-    EXPECT_EQ(Item(name)->text(), QString::fromUtf8(caption)) << name;
-  QStringList bar;
-  for (const QAction* action : window.menuBar()->actions())
-    bar << action->text();
-  EXPECT_EQ(bar, QStringList({QStringLiteral("ファイル読込"), QStringLiteral("コンター図"),
-                              QStringLiteral("最適化"), QStringLiteral("色設定"),
-                              QStringLiteral("ファイル書込"), QStringLiteral("終了")}));
 }
 
 TEST_F(MainWindowTest, MeshThenMapFromTheMenuTheMapMovingWithShiftArrowsWhateverHasTheFocus) {
@@ -160,6 +151,8 @@ TEST_F(MainWindowTest, ContourCommandDrawsTheMapFromTheMenu) {
   ASSERT_NE(ops.Existing(WindowId::Legend), nullptr);
   EXPECT_TRUE(ops.Existing(WindowId::Legend)->isVisible());
   EXPECT_NE(window.surface().image().pixel(200, 300) & 0xFFFFFF, 0xFFFFFFu);  // filled
+  LoadMesh(FillWideMesh);                                                     // a new mesh hides it
+  EXPECT_FALSE(ops.Existing(WindowId::Legend)->isVisible());
 }
 
 TEST_F(MainWindowTest, LinesOfTheDrawnMapAreSavedFromTheMenu) {
@@ -242,6 +235,12 @@ TEST_F(MainWindowTest, LegendWindowShowsTheScaleBesideTheMainWindow) {
   EXPECT_NEAR(ops.Geometry(WindowId::Legend).top, main.top + 600, ops.Screen().twips_per_pixel_y);
   ShowColorLegend(ctx, *ctx.legend);  // drawn again in the same window
   EXPECT_EQ(ops.Existing(WindowId::Legend), legend);
+
+  // Another window, placed in twips and kept on top, is still not shown.
+  ops.SetGeometry(WindowId::Result, {1500, 3000, 1860, 7500});
+  EXPECT_NEAR(ops.Geometry(WindowId::Result).left, 1500, ops.Screen().twips_per_pixel_x);
+  ops.KeepOnTop(WindowId::Result);
+  EXPECT_FALSE(ops.Existing(WindowId::Result)->isVisible());
 }
 
 TEST_F(MainWindowTest, ShrinkButtonAndImageSaveWorkFromTheWindow) {
@@ -271,26 +270,7 @@ TEST_F(MainWindowTest, ShrinkButtonAndImageSaveWorkFromTheWindow) {
   EXPECT_GT(std::filesystem::file_size(saved_path), 0u);  // the bitmap: the surface save tests
 }
 
-TEST_F(MainWindowTest, OptimisationListsInTheResultWindowAndWritesTheWorkbook) {
-  testing::RecordingWorkbookWriter writer;
-  window.UseWorkbookWriter(writer);
-  window.model() = TwoPointModel();
-  window.state().MeshFileName = "/data/mesh.xls";
-  Click("InfomationDisp1");
-  dialogs.yes_no_answers = {true, true};
-  Click("MeshOptimizing");
-
-  QWidget* form = window.window_ops().Existing(WindowId::Result);
-  ASSERT_NE(form, nullptr);
-  EXPECT_TRUE(form->isVisible());
-  auto* list = form->findChild<QListView*>(QStringLiteral("List1"));
-  EXPECT_EQ(list->model()->rowCount(), 6);  // the solution, one node a row
-  EXPECT_EQ(writer.saves.size(), 1u);
-  EXPECT_TRUE(window.menuBar()->isEnabled());
-  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-}
-
-TEST_F(MainWindowTest, TheWriteBackIsRefusedWhileLibreOfficeHasTheWorkbookOpen) {
+TEST_F(MainWindowTest, OptimisationIsListedAndItsWriteBackRefusedWhileLibreOfficeHasTheWorkbook) {
   // The window's own writer on a real workbook that LibreOffice has open.
   testing::TempFolder folder;
   const std::string book = folder / "mesh.xlsx";
@@ -300,9 +280,10 @@ TEST_F(MainWindowTest, TheWriteBackIsRefusedWhileLibreOfficeHasTheWorkbookOpen) 
   const std::string lock = folder / ".~lock.mesh.xlsx#";
   std::ofstream(lock) << "Jiro,jiro,office-pc,07.12.2026 11:00,file:///home/jiro/.config/lo/4;";
   const auto original = std::filesystem::last_write_time(book);
-  window.model() = TwoPointModel();
+  window.model() = testing::MakeModel({0, 1, 2}, {1, 0}, {{0.5, 0.5, 2}, {1.5, 0.25, 4}}, 1, 1, 10,
+                                      1.5, 1e-6, 0);
   window.state().MeshFileName = book;
-  Click("InfomationDisp2");
+  Click("InfomationDisp1");
   dialogs.yes_no_answers = {true, true};
   Click("MeshOptimizing");
   const auto says = [&](const char* text) {
@@ -319,14 +300,19 @@ TEST_F(MainWindowTest, TheWriteBackIsRefusedWhileLibreOfficeHasTheWorkbookOpen) 
   Click("MeshOptimizing");
   EXPECT_FALSE(says("エラー"));
   EXPECT_NE(std::filesystem::last_write_time(book), original);
+  QWidget* form = window.window_ops().Existing(WindowId::Result);
+  ASSERT_NE(form, nullptr);
+  EXPECT_TRUE(form->isVisible());
+  auto* list = form->findChild<QListView*>(QStringLiteral("List1"));
+  EXPECT_EQ(list->model()->rowCount(), 6);  // the solution, one node a row
+  EXPECT_TRUE(window.menuBar()->isEnabled());
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(MainWindowTest, ExactSolverItemChoosesTheSolverAndShowsItsProgress) {
   window.model() =
       testing::MakeModel({0, 1, 2, 3}, {2, 1, 0}, {{0.5, 0.5, 2}, {1.5, 1.25, 4}, {2.5, 0.5, 3}}, 1,
                          1, 10, 1.5, 1e-6, 0);
-  EXPECT_EQ(Item("ExactSolver")->text(), QStringLiteral("高速解法（厳密解）"));
-  EXPECT_FALSE(Checked("ExactSolver"));  // the relaxation is the default
   Click("ExactSolver");
   Click("ExactSolver");
   EXPECT_FALSE(Checked("ExactSolver"));
@@ -408,12 +394,10 @@ class WatchingDialogs : public testing::ScriptedDialogs {
 };
 
 TEST_F(MainWindowTest, DivisionKeepsCommandsOutCancelsSilentlyAndEscPutsTheListBack) {
+  LoadMesh(FillWideMesh);
+  Click("ContourLine");
   WatchingDialogs watching;
   window.UseDialogs(watching);
-  watching.file_answers.push_back("/data/mesh.xls");
-  FillWideMesh(books.books["/data/mesh.xls"]);
-  Click("MeshDataLoad");
-  Click("ContourLine");
   bool shrink_enabled = true, menus_enabled = true;
   watching.on_input = [&] {
     shrink_enabled = window.panel().Command1->isEnabled();
@@ -465,23 +449,6 @@ TEST_F(MainWindowTest, APointsWorkbookIsRefusedByTheMeshImportAndNothingChanges)
   EXPECT_EQ(dialogs.file_titles.back(), "ランダム数値データを開く");
   EXPECT_EQ(window.model().PointCount, 2);
   EXPECT_TRUE(window.statusBar()->currentMessage().contains(QStringLiteral("/data/points.xls")));
-}
-
-TEST_F(MainWindowTest, WindowOperationsWorkInTwips) {
-  qt::QtWindowOps& ops = window.window_ops();
-  ops.SetDrawingAreaSize(870, 450);
-  EXPECT_EQ(window.drawing_area().size(), QSize(870, 450));
-  EXPECT_EQ(window.surface().image().size(), QSize(870, 450));
-  ops.SetGeometry(WindowId::Legend, {1500, 3000, 1860, 7500});
-  EXPECT_NEAR(ops.Geometry(WindowId::Legend).left, 1500, ops.Screen().twips_per_pixel_x);
-  ops.KeepOnTop(WindowId::Legend);
-  QWidget* legend = ops.Existing(WindowId::Legend);
-  ASSERT_NE(legend, nullptr);
-  EXPECT_FALSE(legend->isVisible());  // kept on top without being shown
-  ops.Show(WindowId::Legend);
-  EXPECT_TRUE(legend->isVisible());
-  ops.Hide(WindowId::Legend);
-  EXPECT_FALSE(legend->isVisible());
 }
 
 }  // namespace
