@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <QPolygon>
 #include <cmath>
-#include <cstring>
 #include <optional>
 #include <random>
 #include <string>
@@ -48,16 +47,6 @@ std::string Mask(const QImage& image) {
   return out;
 }
 
-bool SamePixels(const QImage& a, const QImage& b) {
-  for (int y = 0; y < a.height(); ++y) {
-    if (std::memcmp(a.constScanLine(y), b.constScanLine(y),
-                    static_cast<std::size_t>(a.width()) * 4) != 0) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // Compares both ways of drawing on a blank image; describes the first difference.
 ::testing::AssertionResult MatchesQPainter(int width, int height,
                                            std::span<const PixelPoint> corners) {
@@ -68,7 +57,7 @@ bool SamePixels(const QImage& a, const QImage& b) {
   }
   QImage actual = Blank(width, height);
   PaintSolidPolygon(corners, actual, kInk);
-  if (SamePixels(expected, actual))
+  if (expected == actual)
     return ::testing::AssertionSuccess();
   ::testing::AssertionResult failure = ::testing::AssertionFailure();
   for (const PixelPoint& p : corners)
@@ -222,9 +211,9 @@ TEST(PolygonRaster, SurfacePolygonsMatchQPainterInDrawingOrder) {
     if (i % 1000 == 999) {
       // Reading the image closes the surface's painter; the next polygons open a new one.
       painter.reset();
-      ASSERT_TRUE(SamePixels(expected, surface.image())) << "after polygon " << i << "\nQPainter:\n"
-                                                         << Mask(expected) << "surface:\n"
-                                                         << Mask(surface.image());
+      ASSERT_TRUE(expected == surface.image()) << "after polygon " << i << "\nQPainter:\n"
+                                               << Mask(expected) << "surface:\n"
+                                               << Mask(surface.image());
       painter.emplace(&expected);
     }
   }
