@@ -44,7 +44,7 @@ TEST_F(QtPrinterTest, PrinterPixelsAreDevicePixelsAndScaleModesConvertThroughThe
   EXPECT_LT(printer->CurrentY(), 5 + 50 * 0.1);  // a 16-point line is far less than 3 inches
 }
 
-TEST_F(QtPrinterTest, TheJobBeginsWithTheFirstOutputAndEndsOnce) {
+TEST_F(QtPrinterTest, TheJobBeginsWithTheFirstOutputEndsOnceAndLeavesNoFileWhenWithdrawn) {
   const fs::path pdf = dir_ / "job.pdf";
   const auto printer = QtPrinter::PdfFile(pdf.string(), false);
   printer->SetDrawWidth(3);
@@ -58,23 +58,21 @@ TEST_F(QtPrinterTest, TheJobBeginsWithTheFirstOutputAndEndsOnce) {
   printer->EndDoc();
   EXPECT_EQ(printer->pages_printed(), 1);
   EXPECT_GT(fs::file_size(pdf), 0u);
-}
 
-TEST_F(QtPrinterTest, AWithdrawnJobLeavesNoFile) {
-  const fs::path pdf = dir_ / "killed.pdf";
+  const fs::path killed = dir_ / "killed.pdf";
   {
-    const auto printer = QtPrinter::PdfFile(pdf.string(), false);
-    printer->Box(10, 10, 200, 200, RGB(0, 0, 255));
-    printer->KillDoc();
-    EXPECT_EQ(printer->pages_printed(), 0);
-    EXPECT_FALSE(fs::exists(pdf));
+    const auto withdrawn = QtPrinter::PdfFile(killed.string(), false);
+    withdrawn->Box(10, 10, 200, 200, RGB(0, 0, 255));
+    withdrawn->KillDoc();
+    EXPECT_EQ(withdrawn->pages_printed(), 0);
+    EXPECT_FALSE(fs::exists(killed));
   }
   {
     // A printer dropped in the middle of a job withdraws it too.
-    const auto printer = QtPrinter::PdfFile(pdf.string(), false);
-    printer->FilledBox(10, 10, 200, 200, RGB(0, 200, 0));
+    const auto dropped = QtPrinter::PdfFile(killed.string(), false);
+    dropped->FilledBox(10, 10, 200, 200, RGB(0, 200, 0));
   }
-  EXPECT_FALSE(fs::exists(pdf));
+  EXPECT_FALSE(fs::exists(killed));
 }
 
 TEST_F(QtPrinterTest, AnUnreachablePrinterFailsWithError482AndTheSystemsReason) {
