@@ -1,6 +1,3 @@
-// The result window "Form3": its controls in twips, the list that scrolls sideways as far as
-// its extent, rows made on demand, and the progress fields.
-
 #include "app/result_form.h"
 
 #include <gtest/gtest.h>

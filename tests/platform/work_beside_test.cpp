@@ -18,8 +18,7 @@ namespace {
 using testing::FakeEventPump;
 using testing::FakeWindowOps;
 
-// Holds the work until `done` (say, the window side has pumped events so many times), so the
-// test does not depend on how fast the machine is.
+// Holds the work until `done` (say, so many event rounds), whatever the machine's speed.
 template <typename Done>
 void WaitUntil(Done done) {
   const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);

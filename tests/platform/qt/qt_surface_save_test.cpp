@@ -110,8 +110,7 @@ TEST(QtSurfaceSave, AFailedSaveIsError75AndLeavesNothingBehind) {
 }
 
 #if defined(__unix__)
-// The disk fills up while the picture is being written: the system refuses the bytes beyond a
-// file-size limit as it would on a full disk.
+// The disk fills up mid-way: a file-size limit makes the system refuse bytes as a full disk does.
 TEST(QtSurfaceSave, RunningOutOfSpaceMidWayLeavesNoPartialFile) {
   QTemporaryDir dir;
   QtSurface s(200, 100);  // some 60 kB as a bitmap
