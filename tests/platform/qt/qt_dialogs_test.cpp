@@ -29,7 +29,7 @@ void WhenModalOpens(std::function<void(Dialog*)> act) {
   });
 }
 
-TEST(QtDialogs, MessageAndYesNoQuestionShowTheirTextsAndJapaneseButtons) {
+TEST(QtDialogs, ShowTheirTextsAndJapaneseButtonsAndGiveTheAnswerOrEmptyOnCancel) {
   QtDialogs dialogs(nullptr);
   QString title, text;
   WhenModalOpens<QMessageBox>([&](QMessageBox* box) {
@@ -49,10 +49,7 @@ TEST(QtDialogs, MessageAndYesNoQuestionShowTheirTextsAndJapaneseButtons) {
     EXPECT_EQ(dialogs.AskYesNo("続けますか？", "メッシュ最適化"), yes);
     EXPECT_TRUE(yes_text.contains(QStringLiteral("はい"))) << yes_text.toStdString();
   }
-}
 
-TEST(QtDialogs, InputBoxGivesTheAnswerOrEmptyOnCancel) {
-  QtDialogs dialogs(nullptr);
   QString prompt, shown_default;
   WhenModalOpens<QInputDialog>([&](QInputDialog* input) {
     prompt = input->labelText();
