@@ -26,7 +26,7 @@ void WaitUntil(Done done) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
-TEST(RunBeside, TheWindowIsServedWhileTheWorkRunsWithItsSecondsAndTheResultComesBack) {
+TEST(RunBeside, ServesTheWindowWithTheSecondsHandsBackResultsStopsOnEscPassesFailures) {
   EXPECT_EQ(BesideStatus("メッシュに書き込み", "/a b/c.xls", 12),
             "メッシュに書き込み中（12 秒、Esc で中止）: /a b/c.xls");
   FakeWindowOps windows;
@@ -51,13 +51,10 @@ TEST(RunBeside, TheWindowIsServedWhileTheWorkRunsWithItsSecondsAndTheResultComes
   EXPECT_NE(
       std::ranges::find(windows.log, "Status メッシュを読み込み中（1 秒、Esc で中止）: /d/m.xlsx"),
       windows.log.end());
-}
 
-TEST(RunBeside, EscRaisesTheStopFlagAStoppedWorkHasNoResultAndAFailureComesThrough) {
-  FakeWindowOps windows;
-  FakeEventPump events;
+  // Esc raises the stop flag; a stopped work has no result.
   events.cancel = true;  // left over from an earlier command: must not stop this one
-  std::atomic<int> rounds = 0;
+  rounds = 0;
   std::atomic<bool> press_esc{false};
   events.on_process = [&] {
     ++rounds;
@@ -66,7 +63,7 @@ TEST(RunBeside, EscRaisesTheStopFlagAStoppedWorkHasNoResultAndAFailureComesThrou
     }
   };
   std::atomic<bool> saw_stop_late{false};
-  const BesideOutcome<int> out =
+  const BesideOutcome<int> stopped =
       RunBeside(events, windows, "w", "p", [&](const std::atomic<bool>& stop) -> int {
         WaitUntil([&] { return rounds >= 1; });
         EXPECT_FALSE(stop.load());  // the stale cancel was forgotten
@@ -76,18 +73,18 @@ TEST(RunBeside, EscRaisesTheStopFlagAStoppedWorkHasNoResultAndAFailureComesThrou
         throw WorkStopped{};
       });
   EXPECT_TRUE(saw_stop_late.load());
-  EXPECT_TRUE(out.stop_requested);
-  EXPECT_FALSE(out.result.has_value());
+  EXPECT_TRUE(stopped.stop_requested);
+  EXPECT_FALSE(stopped.result.has_value());
 
   // Work that ignores the flag still hands back its result, marked as asked to stop.
-  std::atomic<int> again = 0;
+  rounds = 0;
   events.on_process = [&] {
-    ++again;
+    ++rounds;
     events.cancel = true;
   };
   const BesideOutcome<int> finished =
       RunBeside(events, windows, "w", "p", [&](const std::atomic<bool>&) {
-        WaitUntil([&] { return again >= 2; });
+        WaitUntil([&] { return rounds >= 2; });
         return 7;
       });
   EXPECT_TRUE(finished.stop_requested);
