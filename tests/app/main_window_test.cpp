@@ -104,6 +104,10 @@ TEST_F(MainWindowTest, StartsWithItsCaptionsMenusDefaultsAndOneCheckMarkPerGroup
   Click("InfomationDisp2");
   EXPECT_FALSE(Checked("InfomationDisp0"));
   EXPECT_EQ(window.model().InfoDisplayMode, 2);
+  Click("ExactSolver");
+  Click("ExactSolver");
+  EXPECT_FALSE(Checked("ExactSolver"));
+  EXPECT_EQ(window.model().OptimizeSolver, 0);
   Click("TheEnd");
   EXPECT_EQ(end_calls, 1);
 }
@@ -155,7 +159,7 @@ TEST_F(MainWindowTest, ContourCommandDrawsTheMapFromTheMenu) {
   EXPECT_FALSE(ops.Existing(WindowId::Legend)->isVisible());
 }
 
-TEST_F(MainWindowTest, LinesOfTheDrawnMapAreSavedFromTheMenu) {
+TEST_F(MainWindowTest, LinesOfTheDrawnMapAreSavedAndAPointsWorkbookIsNoMeshFromTheMenu) {
   testing::TempFolder folder;
   const std::string path = folder / "lines.geojson";
   Click("SaveContourLines");  // no mesh yet
@@ -189,6 +193,28 @@ TEST_F(MainWindowTest, LinesOfTheDrawnMapAreSavedFromTheMenu) {
   Click("SaveContourLines");
   ASSERT_EQ(dialogs.messages.size(), 3u);
   EXPECT_NE(dialogs.messages[2].text.find("書き込みを中断します。"), std::string::npos);
+
+  // A points workbook is refused by the mesh import, and nothing changes.
+  const QImage drawn = window.surface().image().copy();
+  const QSize area = window.drawing_area().size();
+  testing::MemoryWorkbook& points = books.books["/data/points.xls"];
+  points.Set("A3", 2).Set("C3", 1).Set("D3", 2).Set("E3", 3).Set("C4", 4).Set("D4", 5);
+  dialogs.file_answers.push_back("/data/points.xls");
+  Click("MeshDataLoad");
+  ASSERT_EQ(dialogs.messages.size(), 4u);
+  EXPECT_NE(dialogs.messages[3].text.find("セル F3"), std::string::npos)
+      << dialogs.messages[3].text;
+  EXPECT_EQ(dialogs.file_titles.back(), "メッシュ数値データを開く");
+  EXPECT_EQ(window.state().MeshFileName, "/data/mesh.xls");
+  EXPECT_EQ(window.model().NodeCountX, 3);
+  EXPECT_EQ(window.drawing_area().size(), area);
+  EXPECT_EQ(window.surface().image(), drawn);
+
+  dialogs.file_answers.push_back("/data/points.xls");
+  Click("RandomDataLoad");  // where it belongs it loads, and the status line says so
+  EXPECT_EQ(dialogs.file_titles.back(), "ランダム数値データを開く");
+  EXPECT_EQ(window.model().PointCount, 2);
+  EXPECT_TRUE(window.statusBar()->currentMessage().contains(QStringLiteral("/data/points.xls")));
 }
 
 TEST_F(MainWindowTest, ColourIndexItemsAskForBoundsAndMoveTheirCheckMarks) {
@@ -270,7 +296,7 @@ TEST_F(MainWindowTest, ShrinkButtonAndImageSaveWorkFromTheWindow) {
   EXPECT_GT(std::filesystem::file_size(saved_path), 0u);  // the bitmap: the surface save tests
 }
 
-TEST_F(MainWindowTest, OptimisationIsListedAndItsWriteBackRefusedWhileLibreOfficeHasTheWorkbook) {
+TEST_F(MainWindowTest, ExactOptimisationIsListedAndItsWriteBackRefusedWhileLibreOfficeHasTheBook) {
   // The window's own writer on a real workbook that LibreOffice has open.
   testing::TempFolder folder;
   const std::string book = folder / "mesh.xlsx";
@@ -283,6 +309,9 @@ TEST_F(MainWindowTest, OptimisationIsListedAndItsWriteBackRefusedWhileLibreOffic
   window.model() = testing::MakeModel({0, 1, 2}, {1, 0}, {{0.5, 0.5, 2}, {1.5, 0.25, 4}}, 1, 1, 10,
                                       1.5, 1e-6, 0);
   window.state().MeshFileName = book;
+  Click("ExactSolver");
+  EXPECT_TRUE(Checked("ExactSolver"));
+  EXPECT_EQ(window.model().OptimizeSolver, 1);
   Click("InfomationDisp1");
   dialogs.yes_no_answers = {true, true};
   Click("MeshOptimizing");
@@ -305,30 +334,11 @@ TEST_F(MainWindowTest, OptimisationIsListedAndItsWriteBackRefusedWhileLibreOffic
   EXPECT_TRUE(form->isVisible());
   auto* list = form->findChild<QListView*>(QStringLiteral("List1"));
   EXPECT_EQ(list->model()->rowCount(), 6);  // the solution, one node a row
-  EXPECT_TRUE(window.menuBar()->isEnabled());
-  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-}
-
-TEST_F(MainWindowTest, ExactSolverItemChoosesTheSolverAndShowsItsProgress) {
-  window.model() =
-      testing::MakeModel({0, 1, 2, 3}, {2, 1, 0}, {{0.5, 0.5, 2}, {1.5, 1.25, 4}, {2.5, 0.5, 3}}, 1,
-                         1, 10, 1.5, 1e-6, 0);
-  Click("ExactSolver");
-  Click("ExactSolver");
-  EXPECT_FALSE(Checked("ExactSolver"));
-  EXPECT_EQ(window.model().OptimizeSolver, 0);
-  Click("ExactSolver");
-  EXPECT_TRUE(Checked("ExactSolver"));
-  EXPECT_EQ(window.model().OptimizeSolver, 1);
-  Click("InfomationDisp2");
-  dialogs.yes_no_answers = {true, false};
-  Click("MeshOptimizing");
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  QWidget* form = window.window_ops().Existing(WindowId::Result);
-  ASSERT_NE(form, nullptr);
   EXPECT_GE(form->findChild<QLineEdit*>(QStringLiteral("Text1"))->text().toInt(), 1);
   EXPECT_LE(form->findChild<QLineEdit*>(QStringLiteral("Text2"))->text().toDouble(), 1e-12);
   EXPECT_EQ(window.model().NodeBlank(1, 1), 0);
+  EXPECT_TRUE(window.menuBar()->isEnabled());
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(MainWindowTest, ControlsSitAtTheirPlacesWithEveryCaptionWholeAndNoneCoveringAnother) {
@@ -424,31 +434,6 @@ TEST_F(MainWindowTest, DivisionKeepsCommandsOutCancelsSilentlyAndEscPutsTheListB
   EXPECT_EQ(window.statusBar()->currentMessage(), QStringLiteral("メッシュ分割を中断しました。"));
   EXPECT_TRUE(window.menuBar()->isEnabled());
   EXPECT_TRUE(window.panel().Command1->isEnabled());
-}
-
-TEST_F(MainWindowTest, APointsWorkbookIsRefusedByTheMeshImportAndNothingChanges) {
-  LoadMesh(FillWideMesh);
-  Click("ContourLine");
-  const QImage drawn = window.surface().image().copy();
-  const QSize area = window.drawing_area().size();
-  testing::MemoryWorkbook& points = books.books["/data/points.xls"];
-  points.Set("A3", 2).Set("C3", 1).Set("D3", 2).Set("E3", 3).Set("C4", 4).Set("D4", 5);
-  dialogs.file_answers.push_back("/data/points.xls");
-  Click("MeshDataLoad");
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_NE(dialogs.messages[0].text.find("セル F3"), std::string::npos)
-      << dialogs.messages[0].text;
-  EXPECT_EQ(dialogs.file_titles.back(), "メッシュ数値データを開く");
-  EXPECT_EQ(window.state().MeshFileName, "/data/mesh.xls");
-  EXPECT_EQ(window.model().NodeCountX, 3);
-  EXPECT_EQ(window.drawing_area().size(), area);
-  EXPECT_EQ(window.surface().image(), drawn);
-
-  dialogs.file_answers.push_back("/data/points.xls");
-  Click("RandomDataLoad");  // where it belongs it loads, and the status line says so
-  EXPECT_EQ(dialogs.file_titles.back(), "ランダム数値データを開く");
-  EXPECT_EQ(window.model().PointCount, 2);
-  EXPECT_TRUE(window.statusBar()->currentMessage().contains(QStringLiteral("/data/points.xls")));
 }
 
 }  // namespace
