@@ -19,8 +19,6 @@
 #include <vector>
 
 #include "app/twips.h"
-#include "contour/colour_legend.h"
-#include "contour/colour_scale.h"
 #include "fakes/memory_workbook.h"
 #include "fakes/scripted_dialogs.h"
 #include "fakes/temp_folder.h"
@@ -108,6 +106,23 @@ TEST_F(MainWindowTest, StartsWithItsCaptionsMenusDefaultsAndOneCheckMarkPerGroup
   Click("ExactSolver");
   EXPECT_FALSE(Checked("ExactSolver"));
   EXPECT_EQ(window.model().OptimizeSolver, 0);
+  // The colour index items ask for bounds and move their check marks.
+  dialogs.input_answers = {"-5", "20"};
+  Click("AbsoluteColorIndex");
+  EXPECT_EQ(window.model().ColorIndexMode, 1);
+  EXPECT_FALSE(Checked("RelativeColorIndex"));
+
+  dialogs.input_answers = {"10", "10"};
+  Click("AbsoluteColorIndex");  // refused: the warning, and the absolute index stays
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_TRUE(Checked("AbsoluteColorIndex"));  // Qt's toggle is undone
+
+  Click("RelativeColorIndex");
+  dialogs.input_answers = {""};
+  Click("AbsoluteColorIndex");  // cancelled
+  EXPECT_EQ(window.model().ColorIndexMode, 0);
+  EXPECT_TRUE(Checked("RelativeColorIndex"));
+  EXPECT_FALSE(Checked("AbsoluteColorIndex"));
   Click("TheEnd");
   EXPECT_EQ(end_calls, 1);
 }
@@ -138,25 +153,44 @@ TEST_F(MainWindowTest, MeshThenMapFromTheMenuTheMapMovingWithShiftArrowsWhatever
   EXPECT_EQ(window.panel().Text3->text(), QStringLiteral("2/3"));  // the text box got nothing
 }
 
-TEST_F(MainWindowTest, ContourCommandDrawsTheMapFromTheMenu) {
+TEST_F(MainWindowTest, ContourCommandDrawsTheMapAndInTheNormalModeTheLegendBesideTheWindow) {
   LoadMesh(FillWideMesh);
   Click("ContourLine");
   EXPECT_TRUE(dialogs.messages.empty());
   // Level 1 crosses the side x = 10 at y = 5: pixel (431, 219), a blue segment's first end.
   EXPECT_EQ(window.surface().image().pixel(431, 219) & 0xFFFFFF, 0x0000FFu);
 
-  // The legend window shows only in the Normal mode, beside the main window.
   qt::QtWindowOps& ops = window.window_ops();
   EXPECT_TRUE(ops.Existing(WindowId::Legend) == nullptr ||
               !ops.Existing(WindowId::Legend)->isVisible());
   window.panel().Option3->setChecked(true);
+  const WindowRect main = ops.Geometry(WindowId::Main);
   Click("ContourLine");
   EXPECT_EQ(window.state().ColorMode, 2);
-  ASSERT_NE(ops.Existing(WindowId::Legend), nullptr);
-  EXPECT_TRUE(ops.Existing(WindowId::Legend)->isVisible());
   EXPECT_NE(window.surface().image().pixel(200, 300) & 0xFFFFFF, 0xFFFFFFu);  // filled
-  LoadMesh(FillWideMesh);                                                     // a new mesh hides it
-  EXPECT_FALSE(ops.Existing(WindowId::Legend)->isVisible());
+  QWidget* legend = ops.Existing(WindowId::Legend);
+  ASSERT_NE(legend, nullptr);
+  EXPECT_EQ(legend->objectName(), QStringLiteral("Form2"));
+  EXPECT_TRUE(legend->isVisible());
+  EXPECT_TRUE(legend->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  // The drawing is 1740 x 7068 twips; the window is as high and wide enough for its caption.
+  const QSize client(TwipsToPixels(1740, ScreenTwipsPerPixelX()),
+                     TwipsToPixels(7068, ScreenTwipsPerPixelY()));
+  EXPECT_EQ(window.legend_surface().image().size(), client);
+  EXPECT_EQ(legend->height(), client.height());
+  EXPECT_GE(legend->width(), client.width());
+  EXPECT_GT(legend->width(), legend->fontMetrics().horizontalAdvance(legend->windowTitle()));
+  EXPECT_NEAR(ops.Geometry(WindowId::Legend).top, main.top + 600, ops.Screen().twips_per_pixel_y);
+  Click("ContourLine");  // drawn again in the same window
+  EXPECT_EQ(ops.Existing(WindowId::Legend), legend);
+  LoadMesh(FillWideMesh);
+  EXPECT_FALSE(legend->isVisible());  // a new mesh hides it
+
+  // Another window, placed in twips and kept on top, is still not shown.
+  ops.SetGeometry(WindowId::Result, {1500, 3000, 1860, 7500});
+  EXPECT_NEAR(ops.Geometry(WindowId::Result).left, 1500, ops.Screen().twips_per_pixel_x);
+  ops.KeepOnTop(WindowId::Result);
+  EXPECT_FALSE(ops.Existing(WindowId::Result)->isVisible());
 }
 
 TEST_F(MainWindowTest, LinesOfTheDrawnMapAreSavedAndAPointsWorkbookIsNoMeshFromTheMenu) {
@@ -215,58 +249,6 @@ TEST_F(MainWindowTest, LinesOfTheDrawnMapAreSavedAndAPointsWorkbookIsNoMeshFromT
   EXPECT_EQ(dialogs.file_titles.back(), "ランダム数値データを開く");
   EXPECT_EQ(window.model().PointCount, 2);
   EXPECT_TRUE(window.statusBar()->currentMessage().contains(QStringLiteral("/data/points.xls")));
-}
-
-TEST_F(MainWindowTest, ColourIndexItemsAskForBoundsAndMoveTheirCheckMarks) {
-  dialogs.input_answers = {"-5", "20"};
-  Click("AbsoluteColorIndex");
-  EXPECT_EQ(window.model().ColorIndexMode, 1);
-  EXPECT_FALSE(Checked("RelativeColorIndex"));
-
-  dialogs.input_answers = {"10", "10"};
-  Click("AbsoluteColorIndex");  // refused: the warning, and the absolute index stays
-  EXPECT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_TRUE(Checked("AbsoluteColorIndex"));  // Qt's toggle is undone
-
-  Click("RelativeColorIndex");
-  dialogs.input_answers = {""};
-  Click("AbsoluteColorIndex");  // cancelled
-  EXPECT_EQ(window.model().ColorIndexMode, 0);
-  EXPECT_TRUE(Checked("RelativeColorIndex"));
-  EXPECT_FALSE(Checked("AbsoluteColorIndex"));
-}
-
-TEST_F(MainWindowTest, LegendWindowShowsTheScaleBesideTheMainWindow) {
-  qt::QtWindowOps& ops = window.window_ops();
-  window.model().DataMin = 3.2;
-  window.model().DataMax = 17.9;
-  SetColor(window.model(), window.state());
-  CommandContext ctx = window.Context();
-  ASSERT_EQ(ctx.legend, &window.legend_surface());
-  const WindowRect main = ops.Geometry(WindowId::Main);
-  ShowColorLegend(ctx, *ctx.legend);
-
-  QWidget* legend = ops.Existing(WindowId::Legend);
-  ASSERT_NE(legend, nullptr);
-  EXPECT_EQ(legend->objectName(), QStringLiteral("Form2"));
-  EXPECT_TRUE(legend->isVisible());
-  EXPECT_TRUE(legend->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-  // The drawing is 1740 x 7068 twips; the window is as high and wide enough for its caption.
-  const QSize client(TwipsToPixels(1740, ScreenTwipsPerPixelX()),
-                     TwipsToPixels(7068, ScreenTwipsPerPixelY()));
-  EXPECT_EQ(window.legend_surface().image().size(), client);
-  EXPECT_EQ(legend->height(), client.height());
-  EXPECT_GE(legend->width(), client.width());
-  EXPECT_GT(legend->width(), legend->fontMetrics().horizontalAdvance(legend->windowTitle()));
-  EXPECT_NEAR(ops.Geometry(WindowId::Legend).top, main.top + 600, ops.Screen().twips_per_pixel_y);
-  ShowColorLegend(ctx, *ctx.legend);  // drawn again in the same window
-  EXPECT_EQ(ops.Existing(WindowId::Legend), legend);
-
-  // Another window, placed in twips and kept on top, is still not shown.
-  ops.SetGeometry(WindowId::Result, {1500, 3000, 1860, 7500});
-  EXPECT_NEAR(ops.Geometry(WindowId::Result).left, 1500, ops.Screen().twips_per_pixel_x);
-  ops.KeepOnTop(WindowId::Result);
-  EXPECT_FALSE(ops.Existing(WindowId::Result)->isVisible());
 }
 
 TEST_F(MainWindowTest, ShrinkButtonAndImageSaveWorkFromTheWindow) {
