@@ -127,13 +127,13 @@ TEST_F(MainWindowTest, StartsWithItsCaptionsMenusDefaultsAndOneCheckMarkPerGroup
   EXPECT_EQ(end_calls, 1);
 }
 
-TEST_F(MainWindowTest, MeshThenMapFromTheMenuTheMapMovingWithShiftArrowsWhateverHasTheFocus) {
-  LoadMesh(FillTallMesh);
-  EXPECT_EQ(window.state().MeshFileName, "/data/mesh.xls");
+TEST_F(MainWindowTest, MeshMapShiftArrowsShrinkButtonPrinterCopyAndImageSaveWorkFromTheWindow) {
+  testing::TempFolder folder;
+  LoadMesh(FillTallMesh, folder / "mesh.xls");
+  EXPECT_EQ(window.state().MeshFileName, folder / "mesh.xls");
   EXPECT_EQ(window.drawing_area().size(), QSize(470, 650));
   EXPECT_EQ(window.surface().image().pixel(430, 620), qRgb(240, 240, 0));  // the frame
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-  testing::TempFolder folder;
   const std::string picture = folder / "map.bmp";
   QImage map(4, 3, QImage::Format_RGB32);
   map.fill(qRgb(10, 200, 30));
@@ -151,6 +151,29 @@ TEST_F(MainWindowTest, MeshThenMapFromTheMenuTheMapMovingWithShiftArrowsWhatever
   QApplication::sendEvent(window.panel().Text3, &up);
   EXPECT_EQ(window.model().MapTop, 15);
   EXPECT_EQ(window.panel().Text3->text(), QStringLiteral("2/3"));  // the text box got nothing
+
+  Click("ContourLine");
+  window.panel().Command1->click();  // "2/3" as the panel starts
+  EXPECT_EQ(window.model().FrameWidth, 267);
+  EXPECT_TRUE(dialogs.messages.empty());
+
+  // With "Printer" ticked and no printer here, the copy goes to a PDF beside the workbook.
+  window.panel().Check4->setChecked(true);
+  Click("ContourLine");
+  window.panel().Check4->setChecked(false);
+  EXPECT_TRUE(dialogs.messages.empty());
+  if (QPrinterInfo::defaultPrinterName().isEmpty()) {
+    EXPECT_GT(std::filesystem::file_size(folder / "mesh.pdf"), 0u);
+    EXPECT_TRUE(window.statusBar()->currentMessage().contains(QStringLiteral("mesh.pdf")));
+  }
+
+  // A name that is not UTF-8 is saved under its own bytes.
+  dialogs.input_answers.push_back("map\xff");
+  Click("SaveContour");
+  EXPECT_TRUE(dialogs.messages.empty());
+  const std::string saved_path = folder / "map\xff.BMP";
+  EXPECT_TRUE(window.statusBar()->currentMessage().endsWith(QString::fromStdString(saved_path)));
+  EXPECT_GT(std::filesystem::file_size(saved_path), 0u);  // the bitmap: the surface save tests
 }
 
 TEST_F(MainWindowTest, ContourCommandDrawsTheMapAndInTheNormalModeTheLegendBesideTheWindow) {
@@ -249,33 +272,6 @@ TEST_F(MainWindowTest, LinesOfTheDrawnMapAreSavedAndAPointsWorkbookIsNoMeshFromT
   EXPECT_EQ(dialogs.file_titles.back(), "ランダム数値データを開く");
   EXPECT_EQ(window.model().PointCount, 2);
   EXPECT_TRUE(window.statusBar()->currentMessage().contains(QStringLiteral("/data/points.xls")));
-}
-
-TEST_F(MainWindowTest, ShrinkButtonAndImageSaveWorkFromTheWindow) {
-  testing::TempFolder folder;
-  LoadMesh(FillTallMesh, folder / "mesh.xls");
-  Click("ContourLine");
-  window.panel().Command1->click();  // "2/3" as the panel starts
-  EXPECT_EQ(window.model().FrameWidth, 267);
-  EXPECT_TRUE(dialogs.messages.empty());
-
-  // With "Printer" ticked and no printer here, the copy goes to a PDF beside the workbook.
-  window.panel().Check4->setChecked(true);
-  Click("ContourLine");
-  window.panel().Check4->setChecked(false);
-  EXPECT_TRUE(dialogs.messages.empty());
-  if (QPrinterInfo::defaultPrinterName().isEmpty()) {
-    EXPECT_GT(std::filesystem::file_size(folder / "mesh.pdf"), 0u);
-    EXPECT_TRUE(window.statusBar()->currentMessage().contains(QStringLiteral("mesh.pdf")));
-  }
-
-  // A name that is not UTF-8 is saved under its own bytes.
-  dialogs.input_answers.push_back("map\xff");
-  Click("SaveContour");
-  EXPECT_TRUE(dialogs.messages.empty());
-  const std::string saved_path = folder / "map\xff.BMP";
-  EXPECT_TRUE(window.statusBar()->currentMessage().endsWith(QString::fromStdString(saved_path)));
-  EXPECT_GT(std::filesystem::file_size(saved_path), 0u);  // the bitmap: the surface save tests
 }
 
 TEST_F(MainWindowTest, ExactOptimisationIsListedAndItsWriteBackRefusedWhileLibreOfficeHasTheBook) {
