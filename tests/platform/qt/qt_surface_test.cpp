@@ -86,7 +86,7 @@ TEST(QtSurface, PaintPictureCopiesOrsAndsStretchesTheSourceAndDrawsNothingOfNoSi
   EXPECT_EQ(s.image(), before);
 }
 
-TEST(QtSurface, PrintDrawsTextBelowAndRightOfItsTopLeftCorner) {
+TEST(QtSurface, PrintDrawsBelowAndRightOfItsCornerResizeKeepsTheDrawingClearWipesIt) {
   QtSurface s(120, 60);
   s.SetFontSize(11);
   s.SetForeColor(kRed);
@@ -113,17 +113,15 @@ TEST(QtSurface, PrintDrawsTextBelowAndRightOfItsTopLeftCorner) {
   // Print moves to the start of the next line.
   EXPECT_EQ(s.CurrentX(), 0);
   EXPECT_TRUE(s.CurrentY() > 15 + 12 && s.CurrentY() < 15 + 24) << s.CurrentY();
-}
 
-TEST(QtSurface, ClearAndResizeKeepTheBackground) {
-  QtSurface s(6, 6);
-  s.FilledBox(0, 0, 5, 5, kBlue);
-  s.Resize(8, 7);
-  EXPECT_EQ(At(s, 5, 5), kBlue);
-  EXPECT_EQ(At(s, 7, 6), kWhite);
+  // Resizing keeps the drawing and widens the background; clearing leaves only the background.
+  s.FilledBox(100, 40, 119, 59, kBlue);
+  s.Resize(130, 70);
+  EXPECT_EQ(At(s, 119, 59), kBlue);
+  EXPECT_EQ(At(s, 129, 69), kWhite);
   s.SetCurrentX(3);
   s.Clear();
-  EXPECT_EQ(At(s, 5, 5), kWhite);
+  EXPECT_EQ(At(s, 119, 59), kWhite);
   EXPECT_EQ(s.CurrentX(), 0);
 }
 
