@@ -176,12 +176,55 @@ TEST_F(MainWindowTest, MeshMapShiftArrowsShrinkButtonPrinterCopyAndImageSaveWork
   EXPECT_GT(std::filesystem::file_size(saved_path), 0u);  // the bitmap: the surface save tests
 }
 
-TEST_F(MainWindowTest, ContourCommandDrawsTheMapAndInTheNormalModeTheLegendBesideTheWindow) {
+// Dialogs that look at the window while a command asks its question.
+class WatchingDialogs : public testing::ScriptedDialogs {
+ public:
+  std::function<void()> on_input;
+  std::string InputBox(std::string_view prompt, std::string_view title,
+                       std::string_view default_text) override {
+    if (on_input)
+      on_input();
+    return ScriptedDialogs::InputBox(prompt, title, default_text);
+  }
+};
+
+TEST_F(MainWindowTest, ContourAndDivisionCommandsDrawTheMapAndInTheNormalModeTheLegendBeside) {
   LoadMesh(FillWideMesh);
   Click("ContourLine");
   EXPECT_TRUE(dialogs.messages.empty());
   // Level 1 crosses the side x = 10 at y = 5: pixel (431, 219), a blue segment's first end.
   EXPECT_EQ(window.surface().image().pixel(431, 219) & 0xFFFFFF, 0x0000FFu);
+
+  // The division keeps commands out while it asks, cancels silently, and Esc puts the list back.
+  WatchingDialogs watching;
+  window.UseDialogs(watching);
+  bool shrink_enabled = true, menus_enabled = true;
+  watching.on_input = [&] {
+    shrink_enabled = window.panel().Command1->isEnabled();
+    menus_enabled = window.menuBar()->isEnabled();
+  };
+  // Cancel (an empty answer) says nothing and changes nothing.
+  watching.input_answers.push_back("");
+  Click("MeshDivided");
+  EXPECT_FALSE(shrink_enabled);
+  EXPECT_FALSE(menus_enabled);
+  EXPECT_TRUE(watching.messages.empty());
+  EXPECT_TRUE(window.panel().Command1->isEnabled());
+
+  // Esc while the divided list is drawn: the list as it was, the status line says so.
+  watching.on_input = [&] {
+    QCoreApplication::postEvent(&window,
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+  };
+  watching.input_answers.push_back("3");
+  Click("MeshDivided");
+  EXPECT_TRUE(watching.messages.empty());
+  EXPECT_EQ(window.model().TriangleCount, 8);
+  EXPECT_EQ(window.state().DividedMesh, 0);
+  EXPECT_EQ(window.statusBar()->currentMessage(), QStringLiteral("メッシュ分割を中断しました。"));
+  EXPECT_TRUE(window.menuBar()->isEnabled());
+  EXPECT_TRUE(window.panel().Command1->isEnabled());
+  window.UseDialogs(dialogs);
 
   qt::QtWindowOps& ops = window.window_ops();
   EXPECT_TRUE(ops.Existing(WindowId::Legend) == nullptr ||
@@ -367,51 +410,6 @@ TEST_F(MainWindowTest, ControlsSitAtTheirPlacesWithEveryCaptionWholeAndNoneCover
   }
   EXPECT_LT(p.Option1->geometry().right(), p.Option2->x());
   EXPECT_LT(p.Option2->geometry().right(), p.Option3->x());
-}
-
-// Dialogs that look at the window while a command asks its question.
-class WatchingDialogs : public testing::ScriptedDialogs {
- public:
-  std::function<void()> on_input;
-  std::string InputBox(std::string_view prompt, std::string_view title,
-                       std::string_view default_text) override {
-    if (on_input)
-      on_input();
-    return ScriptedDialogs::InputBox(prompt, title, default_text);
-  }
-};
-
-TEST_F(MainWindowTest, DivisionKeepsCommandsOutCancelsSilentlyAndEscPutsTheListBack) {
-  LoadMesh(FillWideMesh);
-  Click("ContourLine");
-  WatchingDialogs watching;
-  window.UseDialogs(watching);
-  bool shrink_enabled = true, menus_enabled = true;
-  watching.on_input = [&] {
-    shrink_enabled = window.panel().Command1->isEnabled();
-    menus_enabled = window.menuBar()->isEnabled();
-  };
-  // Cancel (an empty answer) says nothing and changes nothing.
-  watching.input_answers.push_back("");
-  Click("MeshDivided");
-  EXPECT_FALSE(shrink_enabled);
-  EXPECT_FALSE(menus_enabled);
-  EXPECT_TRUE(watching.messages.empty());
-  EXPECT_TRUE(window.panel().Command1->isEnabled());
-
-  // Esc while the divided list is drawn: the list as it was, the status line says so.
-  watching.on_input = [&] {
-    QCoreApplication::postEvent(&window,
-                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
-  };
-  watching.input_answers.push_back("3");
-  Click("MeshDivided");
-  EXPECT_TRUE(watching.messages.empty());
-  EXPECT_EQ(window.model().TriangleCount, 8);
-  EXPECT_EQ(window.state().DividedMesh, 0);
-  EXPECT_EQ(window.statusBar()->currentMessage(), QStringLiteral("メッシュ分割を中断しました。"));
-  EXPECT_TRUE(window.menuBar()->isEnabled());
-  EXPECT_TRUE(window.panel().Command1->isEnabled());
 }
 
 }  // namespace
