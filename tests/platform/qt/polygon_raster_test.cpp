@@ -70,12 +70,10 @@ TEST(PolygonRaster, FitsOnlySmallPolygonsOnTheImage) {
   EXPECT_TRUE(SolidPolygonFits(triangle, 10, 8));
   EXPECT_FALSE(SolidPolygonFits(triangle, 9, 8));
   EXPECT_FALSE(SolidPolygonFits(triangle, 10, 7));
-  const PixelPoint above[] = {{1, 0}, {5, -1}, {5, 5}, {1, 5}};
-  EXPECT_FALSE(SolidPolygonFits(above, 10, 8));
-  const PixelPoint two[] = {{1, 1}, {5, 5}};
-  EXPECT_FALSE(SolidPolygonFits(two, 10, 8));
-  const PixelPoint five[] = {{1, 1}, {5, 1}, {6, 3}, {5, 5}, {1, 5}};
-  EXPECT_FALSE(SolidPolygonFits(five, 10, 8));
+  using Corners = std::vector<PixelPoint>;
+  EXPECT_FALSE(SolidPolygonFits(Corners{{1, 0}, {5, -1}, {5, 5}, {1, 5}}, 10, 8));  // above
+  EXPECT_FALSE(SolidPolygonFits(Corners{{1, 1}, {5, 5}}, 10, 8));
+  EXPECT_FALSE(SolidPolygonFits(Corners{{1, 1}, {5, 1}, {6, 3}, {5, 5}, {1, 5}}, 10, 8));
 }
 
 // Every triangle and quadrilateral with corners in a box filling the image: points, lines out
