@@ -19,7 +19,6 @@ TEST(ResultForm, MadeOnFirstUseWithItsControlsInTwipsAndEmptiedWhenClosed) {
   EXPECT_EQ(form.Existing(), nullptr);
   QWidget* w = form.Window();
   ASSERT_NE(w, nullptr);
-  EXPECT_EQ(form.Window(), w);
   EXPECT_EQ(w->objectName(), QStringLiteral("Form3"));
   EXPECT_EQ(w->windowTitle(), QStringLiteral("Result"));
   EXPECT_FALSE(w->isVisible());
