@@ -19,10 +19,7 @@
 #include <vector>
 
 #include "app/twips.h"
-#include "contour/colour_legend.h"
-#include "contour/colour_scale.h"
 #include "fakes/memory_workbook.h"
-#include "fakes/recording_workbook_writer.h"
 #include "fakes/scripted_dialogs.h"
 #include "fakes/temp_folder.h"
 #include "gis/gdal_handles.h"
@@ -42,12 +39,6 @@ void FillWideMesh(testing::MemoryWorkbook& book) {
   book.Set("F3", 3).Set("D5", 2).Set("G4", 0).Set("H4", 10).Set("I4", 20).Set("E6", 10);
   book.Set("E7", 0).Set("G6", 1.5).Set("H6", 2).Set("I6", 3.25).Set("G7", 4).Set("H7", 0);
   book.Set("I7", 6);
-}
-
-// A 3 x 2 mesh with two observation points, ready to optimise.
-MeshModel TwoPointModel() {
-  return testing::MakeModel({0, 1, 2}, {1, 0}, {{0.5, 0.5, 2}, {1.5, 0.25, 4}}, 1, 1, 10, 1.5, 1e-6,
-                            0);
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -78,34 +69,17 @@ class MainWindowTest : public ::testing::Test {
   MainWindow window;
 };
 
-TEST_F(MainWindowTest, StartsWithItsCaptionDefaultsAndOneCheckMarkPerGroup) {
+TEST_F(MainWindowTest, StartsWithItsCaptionsMenusDefaultsAndOneCheckMarkPerGroup) {
   EXPECT_EQ(window.windowTitle(), QStringLiteral("Ombrix  ver.4.23"));
   EXPECT_EQ(window.objectName(), QStringLiteral("Form1"));
   EXPECT_FALSE(window.model().NodeX.allocated());
   EXPECT_EQ(window.ReadPanel().Text3, "2/3");
-  EXPECT_TRUE(Checked("WeightedFivePoint"));
-  EXPECT_TRUE(Checked("InfomationDisp0"));
-  EXPECT_TRUE(Checked("RelativeColorIndex"));
-  // Each option group keeps exactly one check mark.
-  Click("Average");
-  Click("Average");  // clicking the checked item changes nothing
-  EXPECT_TRUE(Checked("Average"));
-  EXPECT_FALSE(Checked("WeightedFivePoint"));
-  EXPECT_EQ(window.model().InitialValueMode, 1);
-  Click("InfomationDisp2");
-  EXPECT_FALSE(Checked("InfomationDisp0"));
-  EXPECT_EQ(window.model().InfoDisplayMode, 2);
-  Click("TheEnd");
-  EXPECT_EQ(end_calls, 1);
-}
-
-TEST_F(MainWindowTest, MenuTreeHasEveryItemWithItsCaption) {
   const std::pair<const char*, const char*> items[] = {
       {"MeshDataLoad", "メッシュ数値データ"},    {"Sprite", "スプライト処理"},
       {"WeightedFivePoint", "重み付５点平均値"}, {"InfomationDisp2", "残差情報"},
       {"MeshOptimizing", "メッシュ最適化"},      {"AbsoluteColorIndex", "絶対カラーインデックス"},
       {"SaveContour", "コンター画像"},           {"TheEnd", "終了"},
-      {"SaveContourLines", "等高線データ"},
+      {"SaveContourLines", "等高線データ"},      {"ExactSolver", "高速解法（厳密解）"},
   };
   for (const auto& [name, caption] : items)
     EXPECT_EQ(Item(name)->text(), QString::fromUtf8(caption)) << name;
@@ -115,15 +89,51 @@ TEST_F(MainWindowTest, MenuTreeHasEveryItemWithItsCaption) {
   EXPECT_EQ(bar, QStringList({QStringLiteral("ファイル読込"), QStringLiteral("コンター図"),
                               QStringLiteral("最適化"), QStringLiteral("色設定"),
                               QStringLiteral("ファイル書込"), QStringLiteral("終了")}));
+  EXPECT_TRUE(Checked("WeightedFivePoint"));
+  EXPECT_TRUE(Checked("InfomationDisp0"));
+  EXPECT_TRUE(Checked("RelativeColorIndex"));
+  EXPECT_FALSE(Checked("ExactSolver"));  // the relaxation is the default
+  // Each option group keeps exactly one check mark.
+  Click("Average");
+  Click("Average");  // clicking the checked item changes nothing
+  EXPECT_TRUE(Checked("Average"));
+  EXPECT_FALSE(Checked("WeightedFivePoint"));
+  EXPECT_EQ(window.model().InitialValueMode, 1);
+  Click("InfomationDisp2");
+  EXPECT_FALSE(Checked("InfomationDisp0"));
+  EXPECT_EQ(window.model().InfoDisplayMode, 2);
+  Click("ExactSolver");
+  Click("ExactSolver");
+  EXPECT_FALSE(Checked("ExactSolver"));
+  EXPECT_EQ(window.model().OptimizeSolver, 0);
+  // The colour index items ask for bounds and move their check marks.
+  dialogs.input_answers = {"-5", "20"};
+  Click("AbsoluteColorIndex");
+  EXPECT_EQ(window.model().ColorIndexMode, 1);
+  EXPECT_FALSE(Checked("RelativeColorIndex"));
+
+  dialogs.input_answers = {"10", "10"};
+  Click("AbsoluteColorIndex");  // refused: the warning, and the absolute index stays
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_TRUE(Checked("AbsoluteColorIndex"));  // Qt's toggle is undone
+
+  Click("RelativeColorIndex");
+  dialogs.input_answers = {""};
+  Click("AbsoluteColorIndex");  // cancelled
+  EXPECT_EQ(window.model().ColorIndexMode, 0);
+  EXPECT_TRUE(Checked("RelativeColorIndex"));
+  EXPECT_FALSE(Checked("AbsoluteColorIndex"));
+  Click("TheEnd");
+  EXPECT_EQ(end_calls, 1);
 }
 
-TEST_F(MainWindowTest, MeshThenMapFromTheMenuTheMapMovingWithShiftArrowsWhateverHasTheFocus) {
-  LoadMesh(FillTallMesh);
-  EXPECT_EQ(window.state().MeshFileName, "/data/mesh.xls");
+TEST_F(MainWindowTest, MeshMapShiftArrowsShrinkButtonPrinterCopyAndImageSaveWorkFromTheWindow) {
+  testing::TempFolder folder;
+  LoadMesh(FillTallMesh, folder / "mesh.xls");
+  EXPECT_EQ(window.state().MeshFileName, folder / "mesh.xls");
   EXPECT_EQ(window.drawing_area().size(), QSize(470, 650));
   EXPECT_EQ(window.surface().image().pixel(430, 620), qRgb(240, 240, 0));  // the frame
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-  testing::TempFolder folder;
   const std::string picture = folder / "map.bmp";
   QImage map(4, 3, QImage::Format_RGB32);
   map.fill(qRgb(10, 200, 30));
@@ -141,28 +151,115 @@ TEST_F(MainWindowTest, MeshThenMapFromTheMenuTheMapMovingWithShiftArrowsWhatever
   QApplication::sendEvent(window.panel().Text3, &up);
   EXPECT_EQ(window.model().MapTop, 15);
   EXPECT_EQ(window.panel().Text3->text(), QStringLiteral("2/3"));  // the text box got nothing
+
+  Click("ContourLine");
+  window.panel().Command1->click();  // "2/3" as the panel starts
+  EXPECT_EQ(window.model().FrameWidth, 267);
+  EXPECT_TRUE(dialogs.messages.empty());
+
+  // With "Printer" ticked and no printer here, the copy goes to a PDF beside the workbook.
+  window.panel().Check4->setChecked(true);
+  Click("ContourLine");
+  window.panel().Check4->setChecked(false);
+  EXPECT_TRUE(dialogs.messages.empty());
+  if (QPrinterInfo::defaultPrinterName().isEmpty()) {
+    EXPECT_GT(std::filesystem::file_size(folder / "mesh.pdf"), 0u);
+    EXPECT_TRUE(window.statusBar()->currentMessage().contains(QStringLiteral("mesh.pdf")));
+  }
+
+  // A name that is not UTF-8 is saved under its own bytes.
+  dialogs.input_answers.push_back("map\xff");
+  Click("SaveContour");
+  EXPECT_TRUE(dialogs.messages.empty());
+  const std::string saved_path = folder / "map\xff.BMP";
+  EXPECT_TRUE(window.statusBar()->currentMessage().endsWith(QString::fromStdString(saved_path)));
+  EXPECT_GT(std::filesystem::file_size(saved_path), 0u);  // the bitmap: the surface save tests
 }
 
-TEST_F(MainWindowTest, ContourCommandDrawsTheMapFromTheMenu) {
+// Dialogs that look at the window while a command asks its question.
+class WatchingDialogs : public testing::ScriptedDialogs {
+ public:
+  std::function<void()> on_input;
+  std::string InputBox(std::string_view prompt, std::string_view title,
+                       std::string_view default_text) override {
+    if (on_input)
+      on_input();
+    return ScriptedDialogs::InputBox(prompt, title, default_text);
+  }
+};
+
+TEST_F(MainWindowTest, ContourAndDivisionCommandsDrawTheMapAndInTheNormalModeTheLegendBeside) {
   LoadMesh(FillWideMesh);
   Click("ContourLine");
   EXPECT_TRUE(dialogs.messages.empty());
   // Level 1 crosses the side x = 10 at y = 5: pixel (431, 219), a blue segment's first end.
   EXPECT_EQ(window.surface().image().pixel(431, 219) & 0xFFFFFF, 0x0000FFu);
 
-  // The legend window shows only in the Normal mode, beside the main window.
+  // The division keeps commands out while it asks, cancels silently, and Esc puts the list back.
+  WatchingDialogs watching;
+  window.UseDialogs(watching);
+  bool shrink_enabled = true, menus_enabled = true;
+  watching.on_input = [&] {
+    shrink_enabled = window.panel().Command1->isEnabled();
+    menus_enabled = window.menuBar()->isEnabled();
+  };
+  // Cancel (an empty answer) says nothing and changes nothing.
+  watching.input_answers.push_back("");
+  Click("MeshDivided");
+  EXPECT_FALSE(shrink_enabled);
+  EXPECT_FALSE(menus_enabled);
+  EXPECT_TRUE(watching.messages.empty());
+  EXPECT_TRUE(window.panel().Command1->isEnabled());
+
+  // Esc while the divided list is drawn: the list as it was, the status line says so.
+  watching.on_input = [&] {
+    QCoreApplication::postEvent(&window,
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+  };
+  watching.input_answers.push_back("3");
+  Click("MeshDivided");
+  EXPECT_TRUE(watching.messages.empty());
+  EXPECT_EQ(window.model().TriangleCount, 8);
+  EXPECT_EQ(window.state().DividedMesh, 0);
+  EXPECT_EQ(window.statusBar()->currentMessage(), QStringLiteral("メッシュ分割を中断しました。"));
+  EXPECT_TRUE(window.menuBar()->isEnabled());
+  EXPECT_TRUE(window.panel().Command1->isEnabled());
+  window.UseDialogs(dialogs);
+
   qt::QtWindowOps& ops = window.window_ops();
   EXPECT_TRUE(ops.Existing(WindowId::Legend) == nullptr ||
               !ops.Existing(WindowId::Legend)->isVisible());
   window.panel().Option3->setChecked(true);
+  const WindowRect main = ops.Geometry(WindowId::Main);
   Click("ContourLine");
   EXPECT_EQ(window.state().ColorMode, 2);
-  ASSERT_NE(ops.Existing(WindowId::Legend), nullptr);
-  EXPECT_TRUE(ops.Existing(WindowId::Legend)->isVisible());
   EXPECT_NE(window.surface().image().pixel(200, 300) & 0xFFFFFF, 0xFFFFFFu);  // filled
+  QWidget* legend = ops.Existing(WindowId::Legend);
+  ASSERT_NE(legend, nullptr);
+  EXPECT_EQ(legend->objectName(), QStringLiteral("Form2"));
+  EXPECT_TRUE(legend->isVisible());
+  EXPECT_TRUE(legend->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  // The drawing is 1740 x 7068 twips; the window is as high and wide enough for its caption.
+  const QSize client(TwipsToPixels(1740, ScreenTwipsPerPixelX()),
+                     TwipsToPixels(7068, ScreenTwipsPerPixelY()));
+  EXPECT_EQ(window.legend_surface().image().size(), client);
+  EXPECT_EQ(legend->height(), client.height());
+  EXPECT_GE(legend->width(), client.width());
+  EXPECT_GT(legend->width(), legend->fontMetrics().horizontalAdvance(legend->windowTitle()));
+  EXPECT_NEAR(ops.Geometry(WindowId::Legend).top, main.top + 600, ops.Screen().twips_per_pixel_y);
+  Click("ContourLine");  // drawn again in the same window
+  EXPECT_EQ(ops.Existing(WindowId::Legend), legend);
+  LoadMesh(FillWideMesh);
+  EXPECT_FALSE(legend->isVisible());  // a new mesh hides it
+
+  // Another window, placed in twips and kept on top, is still not shown.
+  ops.SetGeometry(WindowId::Result, {1500, 3000, 1860, 7500});
+  EXPECT_NEAR(ops.Geometry(WindowId::Result).left, 1500, ops.Screen().twips_per_pixel_x);
+  ops.KeepOnTop(WindowId::Result);
+  EXPECT_FALSE(ops.Existing(WindowId::Result)->isVisible());
 }
 
-TEST_F(MainWindowTest, LinesOfTheDrawnMapAreSavedFromTheMenu) {
+TEST_F(MainWindowTest, LinesOfTheDrawnMapAreSavedAndAPointsWorkbookIsNoMeshFromTheMenu) {
   testing::TempFolder folder;
   const std::string path = folder / "lines.geojson";
   Click("SaveContourLines");  // no mesh yet
@@ -196,101 +293,31 @@ TEST_F(MainWindowTest, LinesOfTheDrawnMapAreSavedFromTheMenu) {
   Click("SaveContourLines");
   ASSERT_EQ(dialogs.messages.size(), 3u);
   EXPECT_NE(dialogs.messages[2].text.find("書き込みを中断します。"), std::string::npos);
+
+  // A points workbook is refused by the mesh import, and nothing changes.
+  const QImage drawn = window.surface().image().copy();
+  const QSize area = window.drawing_area().size();
+  testing::MemoryWorkbook& points = books.books["/data/points.xls"];
+  points.Set("A3", 2).Set("C3", 1).Set("D3", 2).Set("E3", 3).Set("C4", 4).Set("D4", 5);
+  dialogs.file_answers.push_back("/data/points.xls");
+  Click("MeshDataLoad");
+  ASSERT_EQ(dialogs.messages.size(), 4u);
+  EXPECT_NE(dialogs.messages[3].text.find("セル F3"), std::string::npos)
+      << dialogs.messages[3].text;
+  EXPECT_EQ(dialogs.file_titles.back(), "メッシュ数値データを開く");
+  EXPECT_EQ(window.state().MeshFileName, "/data/mesh.xls");
+  EXPECT_EQ(window.model().NodeCountX, 3);
+  EXPECT_EQ(window.drawing_area().size(), area);
+  EXPECT_EQ(window.surface().image(), drawn);
+
+  dialogs.file_answers.push_back("/data/points.xls");
+  Click("RandomDataLoad");  // where it belongs it loads, and the status line says so
+  EXPECT_EQ(dialogs.file_titles.back(), "ランダム数値データを開く");
+  EXPECT_EQ(window.model().PointCount, 2);
+  EXPECT_TRUE(window.statusBar()->currentMessage().contains(QStringLiteral("/data/points.xls")));
 }
 
-TEST_F(MainWindowTest, ColourIndexItemsAskForBoundsAndMoveTheirCheckMarks) {
-  dialogs.input_answers = {"-5", "20"};
-  Click("AbsoluteColorIndex");
-  EXPECT_EQ(window.model().ColorIndexMode, 1);
-  EXPECT_FALSE(Checked("RelativeColorIndex"));
-
-  dialogs.input_answers = {"10", "10"};
-  Click("AbsoluteColorIndex");  // refused: the warning, and the absolute index stays
-  EXPECT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_TRUE(Checked("AbsoluteColorIndex"));  // Qt's toggle is undone
-
-  Click("RelativeColorIndex");
-  dialogs.input_answers = {""};
-  Click("AbsoluteColorIndex");  // cancelled
-  EXPECT_EQ(window.model().ColorIndexMode, 0);
-  EXPECT_TRUE(Checked("RelativeColorIndex"));
-  EXPECT_FALSE(Checked("AbsoluteColorIndex"));
-}
-
-TEST_F(MainWindowTest, LegendWindowShowsTheScaleBesideTheMainWindow) {
-  qt::QtWindowOps& ops = window.window_ops();
-  window.model().DataMin = 3.2;
-  window.model().DataMax = 17.9;
-  SetColor(window.model(), window.state());
-  CommandContext ctx = window.Context();
-  ASSERT_EQ(ctx.legend, &window.legend_surface());
-  const WindowRect main = ops.Geometry(WindowId::Main);
-  ShowColorLegend(ctx, *ctx.legend);
-
-  QWidget* legend = ops.Existing(WindowId::Legend);
-  ASSERT_NE(legend, nullptr);
-  EXPECT_EQ(legend->objectName(), QStringLiteral("Form2"));
-  EXPECT_TRUE(legend->isVisible());
-  EXPECT_TRUE(legend->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-  // The drawing is 1740 x 7068 twips; the window is as high and wide enough for its caption.
-  const QSize client(TwipsToPixels(1740, ScreenTwipsPerPixelX()),
-                     TwipsToPixels(7068, ScreenTwipsPerPixelY()));
-  EXPECT_EQ(window.legend_surface().image().size(), client);
-  EXPECT_EQ(legend->height(), client.height());
-  EXPECT_GE(legend->width(), client.width());
-  EXPECT_GT(legend->width(), legend->fontMetrics().horizontalAdvance(legend->windowTitle()));
-  EXPECT_NEAR(ops.Geometry(WindowId::Legend).top, main.top + 600, ops.Screen().twips_per_pixel_y);
-  ShowColorLegend(ctx, *ctx.legend);  // drawn again in the same window
-  EXPECT_EQ(ops.Existing(WindowId::Legend), legend);
-}
-
-TEST_F(MainWindowTest, ShrinkButtonAndImageSaveWorkFromTheWindow) {
-  testing::TempFolder folder;
-  LoadMesh(FillTallMesh, folder / "mesh.xls");
-  Click("ContourLine");
-  window.panel().Command1->click();  // "2/3" as the panel starts
-  EXPECT_EQ(window.model().FrameWidth, 267);
-  EXPECT_TRUE(dialogs.messages.empty());
-
-  // With "Printer" ticked and no printer here, the copy goes to a PDF beside the workbook.
-  window.panel().Check4->setChecked(true);
-  Click("ContourLine");
-  window.panel().Check4->setChecked(false);
-  EXPECT_TRUE(dialogs.messages.empty());
-  if (QPrinterInfo::defaultPrinterName().isEmpty()) {
-    EXPECT_GT(std::filesystem::file_size(folder / "mesh.pdf"), 0u);
-    EXPECT_TRUE(window.statusBar()->currentMessage().contains(QStringLiteral("mesh.pdf")));
-  }
-
-  // A name that is not UTF-8 is saved under its own bytes.
-  dialogs.input_answers.push_back("map\xff");
-  Click("SaveContour");
-  EXPECT_TRUE(dialogs.messages.empty());
-  const std::string saved_path = folder / "map\xff.BMP";
-  EXPECT_TRUE(window.statusBar()->currentMessage().endsWith(QString::fromStdString(saved_path)));
-  EXPECT_GT(std::filesystem::file_size(saved_path), 0u);  // the bitmap: the surface save tests
-}
-
-TEST_F(MainWindowTest, OptimisationListsInTheResultWindowAndWritesTheWorkbook) {
-  testing::RecordingWorkbookWriter writer;
-  window.UseWorkbookWriter(writer);
-  window.model() = TwoPointModel();
-  window.state().MeshFileName = "/data/mesh.xls";
-  Click("InfomationDisp1");
-  dialogs.yes_no_answers = {true, true};
-  Click("MeshOptimizing");
-
-  QWidget* form = window.window_ops().Existing(WindowId::Result);
-  ASSERT_NE(form, nullptr);
-  EXPECT_TRUE(form->isVisible());
-  auto* list = form->findChild<QListView*>(QStringLiteral("List1"));
-  EXPECT_EQ(list->model()->rowCount(), 6);  // the solution, one node a row
-  EXPECT_EQ(writer.saves.size(), 1u);
-  EXPECT_TRUE(window.menuBar()->isEnabled());
-  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-}
-
-TEST_F(MainWindowTest, TheWriteBackIsRefusedWhileLibreOfficeHasTheWorkbookOpen) {
+TEST_F(MainWindowTest, ExactOptimisationIsListedAndItsWriteBackRefusedWhileLibreOfficeHasTheBook) {
   // The window's own writer on a real workbook that LibreOffice has open.
   testing::TempFolder folder;
   const std::string book = folder / "mesh.xlsx";
@@ -300,9 +327,13 @@ TEST_F(MainWindowTest, TheWriteBackIsRefusedWhileLibreOfficeHasTheWorkbookOpen) 
   const std::string lock = folder / ".~lock.mesh.xlsx#";
   std::ofstream(lock) << "Jiro,jiro,office-pc,07.12.2026 11:00,file:///home/jiro/.config/lo/4;";
   const auto original = std::filesystem::last_write_time(book);
-  window.model() = TwoPointModel();
+  window.model() = testing::MakeModel({0, 1, 2}, {1, 0}, {{0.5, 0.5, 2}, {1.5, 0.25, 4}}, 1, 1, 10,
+                                      1.5, 1e-6, 0);
   window.state().MeshFileName = book;
-  Click("InfomationDisp2");
+  Click("ExactSolver");
+  EXPECT_TRUE(Checked("ExactSolver"));
+  EXPECT_EQ(window.model().OptimizeSolver, 1);
+  Click("InfomationDisp1");
   dialogs.yes_no_answers = {true, true};
   Click("MeshOptimizing");
   const auto says = [&](const char* text) {
@@ -319,30 +350,16 @@ TEST_F(MainWindowTest, TheWriteBackIsRefusedWhileLibreOfficeHasTheWorkbookOpen) 
   Click("MeshOptimizing");
   EXPECT_FALSE(says("エラー"));
   EXPECT_NE(std::filesystem::last_write_time(book), original);
-}
-
-TEST_F(MainWindowTest, ExactSolverItemChoosesTheSolverAndShowsItsProgress) {
-  window.model() =
-      testing::MakeModel({0, 1, 2, 3}, {2, 1, 0}, {{0.5, 0.5, 2}, {1.5, 1.25, 4}, {2.5, 0.5, 3}}, 1,
-                         1, 10, 1.5, 1e-6, 0);
-  EXPECT_EQ(Item("ExactSolver")->text(), QStringLiteral("高速解法（厳密解）"));
-  EXPECT_FALSE(Checked("ExactSolver"));  // the relaxation is the default
-  Click("ExactSolver");
-  Click("ExactSolver");
-  EXPECT_FALSE(Checked("ExactSolver"));
-  EXPECT_EQ(window.model().OptimizeSolver, 0);
-  Click("ExactSolver");
-  EXPECT_TRUE(Checked("ExactSolver"));
-  EXPECT_EQ(window.model().OptimizeSolver, 1);
-  Click("InfomationDisp2");
-  dialogs.yes_no_answers = {true, false};
-  Click("MeshOptimizing");
-  ASSERT_EQ(dialogs.messages.size(), 1u);
   QWidget* form = window.window_ops().Existing(WindowId::Result);
   ASSERT_NE(form, nullptr);
+  EXPECT_TRUE(form->isVisible());
+  auto* list = form->findChild<QListView*>(QStringLiteral("List1"));
+  EXPECT_EQ(list->model()->rowCount(), 6);  // the solution, one node a row
   EXPECT_GE(form->findChild<QLineEdit*>(QStringLiteral("Text1"))->text().toInt(), 1);
   EXPECT_LE(form->findChild<QLineEdit*>(QStringLiteral("Text2"))->text().toDouble(), 1e-12);
   EXPECT_EQ(window.model().NodeBlank(1, 1), 0);
+  EXPECT_TRUE(window.menuBar()->isEnabled());
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(MainWindowTest, ControlsSitAtTheirPlacesWithEveryCaptionWholeAndNoneCoveringAnother) {
@@ -393,95 +410,6 @@ TEST_F(MainWindowTest, ControlsSitAtTheirPlacesWithEveryCaptionWholeAndNoneCover
   }
   EXPECT_LT(p.Option1->geometry().right(), p.Option2->x());
   EXPECT_LT(p.Option2->geometry().right(), p.Option3->x());
-}
-
-// Dialogs that look at the window while a command asks its question.
-class WatchingDialogs : public testing::ScriptedDialogs {
- public:
-  std::function<void()> on_input;
-  std::string InputBox(std::string_view prompt, std::string_view title,
-                       std::string_view default_text) override {
-    if (on_input)
-      on_input();
-    return ScriptedDialogs::InputBox(prompt, title, default_text);
-  }
-};
-
-TEST_F(MainWindowTest, DivisionKeepsCommandsOutCancelsSilentlyAndEscPutsTheListBack) {
-  WatchingDialogs watching;
-  window.UseDialogs(watching);
-  watching.file_answers.push_back("/data/mesh.xls");
-  FillWideMesh(books.books["/data/mesh.xls"]);
-  Click("MeshDataLoad");
-  Click("ContourLine");
-  bool shrink_enabled = true, menus_enabled = true;
-  watching.on_input = [&] {
-    shrink_enabled = window.panel().Command1->isEnabled();
-    menus_enabled = window.menuBar()->isEnabled();
-  };
-  // Cancel (an empty answer) says nothing and changes nothing.
-  watching.input_answers.push_back("");
-  Click("MeshDivided");
-  EXPECT_FALSE(shrink_enabled);
-  EXPECT_FALSE(menus_enabled);
-  EXPECT_TRUE(watching.messages.empty());
-  EXPECT_TRUE(window.panel().Command1->isEnabled());
-
-  // Esc while the divided list is drawn: the list as it was, the status line says so.
-  watching.on_input = [&] {
-    QCoreApplication::postEvent(&window,
-                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
-  };
-  watching.input_answers.push_back("3");
-  Click("MeshDivided");
-  EXPECT_TRUE(watching.messages.empty());
-  EXPECT_EQ(window.model().TriangleCount, 8);
-  EXPECT_EQ(window.state().DividedMesh, 0);
-  EXPECT_EQ(window.statusBar()->currentMessage(), QStringLiteral("メッシュ分割を中断しました。"));
-  EXPECT_TRUE(window.menuBar()->isEnabled());
-  EXPECT_TRUE(window.panel().Command1->isEnabled());
-}
-
-TEST_F(MainWindowTest, APointsWorkbookIsRefusedByTheMeshImportAndNothingChanges) {
-  LoadMesh(FillWideMesh);
-  Click("ContourLine");
-  const QImage drawn = window.surface().image().copy();
-  const QSize area = window.drawing_area().size();
-  testing::MemoryWorkbook& points = books.books["/data/points.xls"];
-  points.Set("A3", 2).Set("C3", 1).Set("D3", 2).Set("E3", 3).Set("C4", 4).Set("D4", 5);
-  dialogs.file_answers.push_back("/data/points.xls");
-  Click("MeshDataLoad");
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_NE(dialogs.messages[0].text.find("セル F3"), std::string::npos)
-      << dialogs.messages[0].text;
-  EXPECT_EQ(dialogs.file_titles.back(), "メッシュ数値データを開く");
-  EXPECT_EQ(window.state().MeshFileName, "/data/mesh.xls");
-  EXPECT_EQ(window.model().NodeCountX, 3);
-  EXPECT_EQ(window.drawing_area().size(), area);
-  EXPECT_EQ(window.surface().image(), drawn);
-
-  dialogs.file_answers.push_back("/data/points.xls");
-  Click("RandomDataLoad");  // where it belongs it loads, and the status line says so
-  EXPECT_EQ(dialogs.file_titles.back(), "ランダム数値データを開く");
-  EXPECT_EQ(window.model().PointCount, 2);
-  EXPECT_TRUE(window.statusBar()->currentMessage().contains(QStringLiteral("/data/points.xls")));
-}
-
-TEST_F(MainWindowTest, WindowOperationsWorkInTwips) {
-  qt::QtWindowOps& ops = window.window_ops();
-  ops.SetDrawingAreaSize(870, 450);
-  EXPECT_EQ(window.drawing_area().size(), QSize(870, 450));
-  EXPECT_EQ(window.surface().image().size(), QSize(870, 450));
-  ops.SetGeometry(WindowId::Legend, {1500, 3000, 1860, 7500});
-  EXPECT_NEAR(ops.Geometry(WindowId::Legend).left, 1500, ops.Screen().twips_per_pixel_x);
-  ops.KeepOnTop(WindowId::Legend);
-  QWidget* legend = ops.Existing(WindowId::Legend);
-  ASSERT_NE(legend, nullptr);
-  EXPECT_FALSE(legend->isVisible());  // kept on top without being shown
-  ops.Show(WindowId::Legend);
-  EXPECT_TRUE(legend->isVisible());
-  ops.Hide(WindowId::Legend);
-  EXPECT_FALSE(legend->isVisible());
 }
 
 }  // namespace

@@ -16,12 +16,11 @@ namespace {
 class MapKeyFilterTest : public ::testing::Test {
  protected:
   MapKeyFilterTest()
-      : edit(new QLineEdit("abc", &main)),
-        filter(&main, [this](std::int16_t key, std::int16_t shift) {
+      : filter(&main, [this](std::int16_t key, std::int16_t shift) {
           seen.push_back(std::to_string(key) + "/" + std::to_string(shift));
           return take;
         }) {
-    edit->setCursorPosition(3);
+    edit.setCursorPosition(3);
     qApp->installEventFilter(&filter);
   }
   ~MapKeyFilterTest() override { qApp->removeEventFilter(&filter); }
@@ -33,43 +32,38 @@ class MapKeyFilterTest : public ::testing::Test {
   }
 
   QWidget main;
-  QLineEdit* edit;
+  QLineEdit edit{QStringLiteral("abc"), &main};
   bool take = true;
   std::vector<std::string> seen;
   MapKeyFilter filter;
 };
 
-TEST_F(MapKeyFilterTest, ArrowsReachTheHandlerWithTheirKeyCodeAndMask) {
-  Send(edit, Qt::Key_Up, Qt::ShiftModifier);
-  Send(edit, Qt::Key_Left, Qt::ControlModifier);
-  Send(edit, Qt::Key_Right, Qt::ShiftModifier | Qt::KeypadModifier);
-  Send(edit, Qt::Key_Down, Qt::ControlModifier | Qt::AltModifier);
-  Send(&main, Qt::Key_Down, Qt::NoModifier);
-  EXPECT_EQ(seen, (std::vector<std::string>{"38/1", "37/2", "39/1", "40/6", "40/0"}));
-}
-
-TEST_F(MapKeyFilterTest, AKeyTheHandlerTakesGoesNoFurtherOneItLeavesReachesTheControl) {
-  Send(edit, Qt::Key_Left, Qt::ShiftModifier);
-  EXPECT_EQ(edit->selectedText(), "");
-  EXPECT_EQ(edit->cursorPosition(), 3);
+TEST_F(MapKeyFilterTest, ArrowsReachTheHandlerWhichMayKeepThemTypingAndOtherWindowsDoNot) {
+  Send(&edit, Qt::Key_Left, Qt::ShiftModifier);  // taken: it goes no further
+  EXPECT_EQ(edit.selectedText(), "");
+  EXPECT_EQ(edit.cursorPosition(), 3);
   take = false;
-  Send(edit, Qt::Key_Left, Qt::ShiftModifier);
-  EXPECT_EQ(edit->selectedText(), "c");
-  EXPECT_EQ(seen, (std::vector<std::string>{"37/1", "37/1"}));
-}
-
-TEST_F(MapKeyFilterTest, TypingAndOtherWindowsAreLeftAlone) {
-  Send(edit, Qt::Key_A, Qt::ShiftModifier, "A");
-  Send(edit, Qt::Key_Shift, Qt::ShiftModifier);
-  EXPECT_EQ(edit->text(), "abcA");
+  Send(&edit, Qt::Key_Left, Qt::ShiftModifier);  // left: it reaches the control
+  EXPECT_EQ(edit.selectedText(), "c");
+  take = true;
+  edit.deselect();
+  Send(&edit, Qt::Key_A, Qt::ShiftModifier, "A");
+  Send(&edit, Qt::Key_Shift, Qt::ShiftModifier);
+  EXPECT_EQ(edit.text(), "abAc");
   QWidget other;
-  QLineEdit* elsewhere = new QLineEdit("xyz", &other);
-  elsewhere->setCursorPosition(3);
-  Send(elsewhere, Qt::Key_Left, Qt::ShiftModifier);
-  EXPECT_EQ(elsewhere->selectedText(), "z");
+  QLineEdit elsewhere(QStringLiteral("xyz"), &other);
+  elsewhere.setCursorPosition(3);
+  Send(&elsewhere, Qt::Key_Left, Qt::ShiftModifier);
+  EXPECT_EQ(elsewhere.selectedText(), "z");
   QKeyEvent release(QEvent::KeyRelease, Qt::Key_Up, Qt::ShiftModifier);
-  QApplication::sendEvent(edit, &release);
-  EXPECT_TRUE(seen.empty());
+  QApplication::sendEvent(&edit, &release);
+  Send(&edit, Qt::Key_Up, Qt::ShiftModifier);
+  Send(&edit, Qt::Key_Left, Qt::ControlModifier);
+  Send(&edit, Qt::Key_Right, Qt::ShiftModifier | Qt::KeypadModifier);
+  Send(&edit, Qt::Key_Down, Qt::ControlModifier | Qt::AltModifier);
+  Send(&main, Qt::Key_Down, Qt::NoModifier);
+  EXPECT_EQ(seen,
+            (std::vector<std::string>{"37/1", "37/1", "38/1", "37/2", "39/1", "40/6", "40/0"}));
 }
 
 }  // namespace

@@ -1,6 +1,3 @@
-// The result window "Form3": its controls in twips, the list that scrolls sideways as far as
-// its extent, rows made on demand, and the progress fields.
-
 #include "app/result_form.h"
 
 #include <gtest/gtest.h>
@@ -17,18 +14,11 @@
 namespace ombrix::app {
 namespace {
 
-TEST(ResultForm, ExtentIsTwipsDividedByWholeTwipsPerPixel) {
-  EXPECT_EQ(ListExtentPixels(15), 1616);
-  EXPECT_EQ(ListExtentPixels(12), 2020);
-  EXPECT_EQ(ListExtentPixels(7), 3462);  // 24240 / 7 = 3462.86, cut
-}
-
-TEST(ResultForm, MadeOnFirstUseWithItsControlsInTwips) {
+TEST(ResultForm, MadeOnFirstUseWithItsControlsInTwipsAndEmptiedWhenClosed) {
   ResultForm form;
   EXPECT_EQ(form.Existing(), nullptr);
   QWidget* w = form.Window();
   ASSERT_NE(w, nullptr);
-  EXPECT_EQ(form.Window(), w);
   EXPECT_EQ(w->objectName(), QStringLiteral("Form3"));
   EXPECT_EQ(w->windowTitle(), QStringLiteral("Result"));
   EXPECT_FALSE(w->isVisible());
@@ -47,13 +37,10 @@ TEST(ResultForm, MadeOnFirstUseWithItsControlsInTwips) {
             text2->fontMetrics().horizontalAdvance(QStringLiteral("0.000000987045")));
   at("List1", 360, 840, 8412, 5808);
   EXPECT_EQ(w->findChild<QLabel*>("Label2")->text(), QStringLiteral("ＳＯＲ法残差（比率）"));
-}
 
-TEST(ResultForm, ClosedByTheUserItComesBackEmpty) {
-  ResultForm form;
+  // Closed by the user, it comes back empty.
   form.ShowProgress("3", "0.250000000000");
   form.ShowListing(std::make_shared<VectorListing>(std::vector<double>{1, 2}));
-  QWidget* w = form.Window();
   w->show();
   w->close();
   EXPECT_EQ(form.Window(), w);
@@ -83,6 +70,9 @@ TEST(ResultForm, AHugeListingScrollsSidewaysToItsExtentAndMakesOnlyShownRows) {
   EXPECT_LT(first.size(), 10000);  // cut well before its 360,000 characters
   const QScrollBar* bar = list->horizontalScrollBar();
   EXPECT_EQ(bar->maximum() + list->viewport()->width(), ListExtentPixels(ScreenTwipsPerPixelX()));
+  EXPECT_EQ(ListExtentPixels(15), 1616);  // twips divided by whole twips a pixel
+  EXPECT_EQ(ListExtentPixels(12), 2020);
+  EXPECT_EQ(ListExtentPixels(7), 3462);  // 24240 / 7 = 3462.86, cut
 
   // A new listing replaces the old one.
   form.ShowListing(std::make_shared<VectorListing>(std::vector<double>{0.5, -1}));

@@ -5,7 +5,7 @@
 namespace ombrix {
 namespace {
 
-TEST(SurfaceScale, UserScaleMapsItsRectangleOntoTheSurface) {
+TEST(SurfaceScale, UserScalesOriginsPointsAndTwipsMapOntoTheDevice) {
   SurfaceScale scale(870, 450, 96, 96);
   scale.SetScaleWidth(800);
   scale.SetScaleHeight(400);
@@ -18,10 +18,8 @@ TEST(SurfaceScale, UserScaleMapsItsRectangleOntoTheSurface) {
   EXPECT_EQ(scale.ToDeviceX(12.5), 12.5);
   EXPECT_EQ(scale.ScaleWidth(), 870);
   EXPECT_EQ(scale.ScaleHeight(), 450);
-}
 
-TEST(SurfaceScale, ScaleWithAnOriginAndPointsAndTwips) {
-  SurfaceScale scale(1000, 500, 96, 96);
+  scale = SurfaceScale(1000, 500, 96, 96);
   scale.SetScale(100, 50, 300, 150);
   EXPECT_DOUBLE_EQ(scale.ToDeviceX(100), 0);
   EXPECT_DOUBLE_EQ(scale.ToDeviceX(300), 1000);

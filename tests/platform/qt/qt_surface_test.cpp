@@ -33,69 +33,60 @@ std::string Mask(const QtSurface& s, Rgb colour, int width, int height) {
 
 TEST(QtSurface, BoxOutlineIncludesBothCorners) {
   for (const bool reversed : {false, true}) {
-    QtSurface s(10, 8);
-    reversed ? s.Box(6, 5, 1, 1, kRed) : s.Box(1, 1, 6, 5, kRed);
-    EXPECT_EQ(Mask(s, kRed, 10, 8),
-              "..........\n"
-              ".######...\n"
-              ".#....#...\n"
-              ".#....#...\n"
-              ".#....#...\n"
-              ".######...\n"
-              "..........\n"
-              "..........\n");
+    QtSurface s(7, 5);
+    reversed ? s.Box(5, 3, 1, 1, kRed) : s.Box(1, 1, 5, 3, kRed);
+    EXPECT_EQ(Mask(s, kRed, 7, 5),
+              ".......\n"
+              ".#####.\n"
+              ".#...#.\n"
+              ".#####.\n"
+              ".......\n");
   }
-  QtSurface filled(8, 6);
-  filled.FilledBox(5, 4, 2, 1, kBlue);
-  EXPECT_EQ(Mask(filled, kBlue, 8, 6),
-            "........\n"
-            "..####..\n"
-            "..####..\n"
-            "..####..\n"
-            "..####..\n"
-            "........\n");
+  QtSurface filled(6, 4);
+  filled.FilledBox(4, 2, 2, 1, kBlue);
+  EXPECT_EQ(Mask(filled, kBlue, 6, 4),
+            "......\n"
+            "..###.\n"
+            "..###.\n"
+            "......\n");
 }
 
-TEST(QtSurface, PaintPictureCopiesOrsAndAnds) {
-  const Picture picture = testing::SolidPicture(2, 2, 0x0CF00A);
-  QtSurface s(12, 4);
+TEST(QtSurface, PaintPictureCopiesOrsAndsStretchesTheSourceAndDrawsNothingOfNoSize) {
+  const Picture solid = testing::SolidPicture(2, 2, 0x0CF00A);
+  QtSurface ops(12, 4);
   for (int x : {0, 4, 8})
-    s.FilledBox(x, 0, x + 3, 3, RGB(0x30, 0x0F, 0xA0));
-  s.PaintPicture(picture, 0, 0, 4, 4, 0, 0, 2, 2, RasterOp::Copy);
-  s.PaintPicture(picture, 4, 0, 4, 4, 0, 0, 2, 2, RasterOp::Or);
-  s.PaintPicture(picture, 8, 0, 4, 4, 0, 0, 2, 2, RasterOp::And);
-  EXPECT_EQ(At(s, 1, 1), RGB(0x0C, 0xF0, 0x0A));
-  EXPECT_EQ(At(s, 5, 1), RGB(0x3C, 0xFF, 0xAA));
-  EXPECT_EQ(At(s, 9, 1), RGB(0x00, 0x00, 0x00));
-}
+    ops.FilledBox(x, 0, x + 3, 3, RGB(0x30, 0x0F, 0xA0));
+  ops.PaintPicture(solid, 0, 0, 4, 4, 0, 0, 2, 2, RasterOp::Copy);
+  ops.PaintPicture(solid, 4, 0, 4, 4, 0, 0, 2, 2, RasterOp::Or);
+  ops.PaintPicture(solid, 8, 0, 4, 4, 0, 0, 2, 2, RasterOp::And);
+  EXPECT_EQ(At(ops, 1, 1), RGB(0x0C, 0xF0, 0x0A));
+  EXPECT_EQ(At(ops, 5, 1), RGB(0x3C, 0xFF, 0xAA));
+  EXPECT_EQ(At(ops, 9, 1), RGB(0x00, 0x00, 0x00));
 
-TEST(QtSurface, PaintPictureStretchesTheSourceRectangleAndDrawsNothingOfNoSize) {
   Picture picture = testing::SolidPicture(2, 1, 0xFF0000);
   picture.pixels[1] = 0xff0000ffu;  // right pixel blue
-  QtSurface s(10, 4);
-  s.PaintPicture(picture, 1, 1, 8, 2, 0, 0, 2, 1, RasterOp::Copy);
-  EXPECT_EQ(Mask(s, kRed, 10, 4),
-            "..........\n"
+  QtSurface s(10, 3);
+  s.PaintPicture(picture, 1, 0, 8, 2, 0, 0, 2, 1, RasterOp::Copy);
+  EXPECT_EQ(Mask(s, kRed, 10, 3),
             ".####.....\n"
             ".####.....\n"
             "..........\n");
-  EXPECT_EQ(At(s, 5, 2), kBlue);
+  EXPECT_EQ(At(s, 5, 1), kBlue);
   // Only the right half of the source.
-  s.PaintPicture(picture, 1, 1, 8, 2, 1, 0, 1, 1, RasterOp::Copy);
-  EXPECT_EQ(Mask(s, kBlue, 10, 4),
-            "..........\n"
+  s.PaintPicture(picture, 1, 0, 8, 2, 1, 0, 1, 1, RasterOp::Copy);
+  EXPECT_EQ(Mask(s, kBlue, 10, 3),
             ".########.\n"
             ".########.\n"
             "..........\n");
   // A picture, a source or a destination of no size draws nothing.
   const QImage before = s.image().copy();
-  s.PaintPicture(picture, 3, 1, -2, 2, 0, 0, 2, 1, RasterOp::Copy);
-  s.PaintPicture(picture, 3, 1, 2, 2, 0, 0, 0, 1, RasterOp::Copy);
-  s.PaintPicture(Picture{}, 0, 0, 10, 4, 0, 0, 1, 1, RasterOp::Copy);
+  s.PaintPicture(picture, 3, 0, -2, 2, 0, 0, 2, 1, RasterOp::Copy);
+  s.PaintPicture(picture, 3, 0, 2, 2, 0, 0, 0, 1, RasterOp::Copy);
+  s.PaintPicture(Picture{}, 0, 0, 10, 3, 0, 0, 1, 1, RasterOp::Copy);
   EXPECT_EQ(s.image(), before);
 }
 
-TEST(QtSurface, PrintDrawsTextBelowAndRightOfItsTopLeftCorner) {
+TEST(QtSurface, PrintDrawsBelowAndRightOfItsCornerResizeKeepsTheDrawingClearWipesIt) {
   QtSurface s(120, 60);
   s.SetFontSize(11);
   s.SetForeColor(kRed);
@@ -122,17 +113,15 @@ TEST(QtSurface, PrintDrawsTextBelowAndRightOfItsTopLeftCorner) {
   // Print moves to the start of the next line.
   EXPECT_EQ(s.CurrentX(), 0);
   EXPECT_TRUE(s.CurrentY() > 15 + 12 && s.CurrentY() < 15 + 24) << s.CurrentY();
-}
 
-TEST(QtSurface, ClearAndResizeKeepTheBackground) {
-  QtSurface s(6, 6);
-  s.FilledBox(0, 0, 5, 5, kBlue);
-  s.Resize(8, 7);
-  EXPECT_EQ(At(s, 5, 5), kBlue);
-  EXPECT_EQ(At(s, 7, 6), kWhite);
+  // Resizing keeps the drawing and widens the background; clearing leaves only the background.
+  s.FilledBox(100, 40, 119, 59, kBlue);
+  s.Resize(130, 70);
+  EXPECT_EQ(At(s, 119, 59), kBlue);
+  EXPECT_EQ(At(s, 129, 69), kWhite);
   s.SetCurrentX(3);
   s.Clear();
-  EXPECT_EQ(At(s, 5, 5), kWhite);
+  EXPECT_EQ(At(s, 119, 59), kWhite);
   EXPECT_EQ(s.CurrentX(), 0);
 }
 
