@@ -1,23 +1,19 @@
 // Writing numbers and grey fills into .xls workbooks: every kind of existing cell, new cells,
-// read back by our reader and by FreeXL; positions (BOUNDSHEET, INDEX, DBCELL, EXTSST) walked;
-// storages beside the Workbook stream copied unchanged; shared formulas moved on from an
-// overwritten anchor, arrays and data tables refused in part.
+// read back by our reader (FreeXL's reading is the write-back corpus test's); positions
+// (BOUNDSHEET, INDEX, DBCELL, EXTSST) walked; storages beside the Workbook stream copied unchanged;
+// shared formulas moved on from an overwritten anchor, arrays and data tables refused in part.
 
 #include "sheet/xls/xls_writer.h"
 
-#include <freexl.h>
 #include <gtest/gtest.h>
 
 #include <array>
-#include <bit>
-#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <limits>
 #include <map>
 #include <set>
 
-#include "model/run_error.h"
 #include "sheet/edit_workbook.h"
 #include "sheet/xls/biff_record_reader.h"
 #include "sheet/xls/biff_workbook.h"
@@ -92,9 +88,9 @@ const xls::CellLocation* Find(const Parsed& p, int row, int col) {
 }
 
 // Each written cell holds its number and each cell only marked its value; every other cell of
-// either file holds the same value and format in both. Returns those other cells.
-std::set<Cell> ExpectOnlyEditsChanged(const Parsed& before, const Parsed& after,
-                                      const std::vector<CellEdit>& edits) {
+// either file holds the same value and format in both.
+void ExpectOnlyEditsChanged(const Parsed& before, const Parsed& after,
+                            const std::vector<CellEdit>& edits) {
   std::set<Cell> edited;
   for (const CellEdit& e : edits) {
     edited.insert({e.row, e.col});
@@ -113,7 +109,6 @@ std::set<Cell> ExpectOnlyEditsChanged(const Parsed& before, const Parsed& after,
     EXPECT_EQ(after.wb->Cell(row, col), before.wb->Cell(row, col)) << CellName(row, col);
     EXPECT_EQ(a != nullptr ? a->xf : -1, b != nullptr ? b->xf : -2) << CellName(row, col);
   }
-  return others;
 }
 
 // The cells to edit in a fixture: one of each record kind (FORMULA by result kind), the
@@ -235,24 +230,10 @@ int WalkIndex(const Parsed& p) {
   return rows_checked;
 }
 
-// A cell as FreeXL reads it, as text.
-std::string FreeXlText(const FreeXlBook& book, int row, int col) {
-  FreeXL_CellValue v;
-  if (!book.Get(row, col, v))
-    return "?";
-  if (v.type == FREEXL_CELL_INT)
-    return "i" + std::to_string(v.value.int_value);
-  if (v.type == FREEXL_CELL_DOUBLE)
-    return "d" + std::to_string(std::bit_cast<std::uint64_t>(v.value.double_value));
-  const bool text = v.type != FREEXL_CELL_NULL && v.value.text_value != nullptr;
-  return "t" + std::to_string(v.type) + (text ? v.value.text_value : "");
-}
-
 TEST(XlsWriter, EditsEveryKindOfCellInEveryFixture) {
   std::set<std::string> kinds;
   int dbcell_rows = 0;
   int extsst_buckets = 0;
-  int freexl_files = 0;
   for (const std::string& name : XlsFixtures()) {
     SCOPED_TRACE(name);
     const ByteVec file = ReadFile(Fixture(name));
@@ -265,7 +246,7 @@ TEST(XlsWriter, EditsEveryKindOfCellInEveryFixture) {
     const ByteVec out = EditXlsBytes(file, name, edits);
     const Parsed after = Parse(out);
 
-    const std::set<Cell> others = ExpectOnlyEditsChanged(before, after, edits);
+    ExpectOnlyEditsChanged(before, after, edits);
     // Written numbers in NUMBER records, marked cells in grey clones of their format.
     std::set<std::uint16_t> clones;
     for (const CellEdit& e : edits) {
@@ -303,22 +284,6 @@ TEST(XlsWriter, EditsEveryKindOfCellInEveryFixture) {
     }
     extsst_buckets += static_cast<int>(e0.size());
     dbcell_rows += WalkIndex(after);
-
-    // FreeXL reads the written numbers, and every other cell as it read the original.
-    const auto sheet = static_cast<unsigned short>(before.globals.active_sheet);
-    const FreeXlBook f0(file);
-    const FreeXlBook f1(out);
-    if (f0.Select(sheet)) {
-      ASSERT_TRUE(f1.Select(sheet));
-      ++freexl_files;
-      for (const CellEdit& e : edits) {
-        if (e.value) {
-          EXPECT_EQ(f1.Number(e.row, e.col), *e.value) << CellName(e.row, e.col);
-        }
-      }
-      for (const auto& [row, col] : others)
-        EXPECT_EQ(FreeXlText(f1, row, col), FreeXlText(f0, row, col)) << CellName(row, col);
-    }
   }
   for (const char* k : {"515", "638", "189x3", "253", "190x3", "517", "6/0", "6/1", "6/2", "6/3",
                         "mark-only", "new-in-row", "new-row"}) {
@@ -326,7 +291,6 @@ TEST(XlsWriter, EditsEveryKindOfCellInEveryFixture) {
   }
   EXPECT_GT(dbcell_rows, 400);
   EXPECT_GT(extsst_buckets, 100);
-  EXPECT_GT(freexl_files, 10);
 }
 
 // A hand-built sheet: a three-cell MULRK split in the middle, a two-cell MULBLANK at its
@@ -383,7 +347,6 @@ TEST(XlsWriter, AddsARowRecordForANewRow) {
       new_row.push_back({G16(r.body, 2), G16(r.body, 4)});
   EXPECT_EQ(new_row, (std::vector<std::pair<int, int>>{{2, 60}}));
   EXPECT_EQ(Dimensions(after), (std::vector<std::array<std::uint32_t, 4>>{{0, 402, 0, 60}}));
-  EXPECT_GT(WalkIndex(after), 390);
 }
 
 // Values a cell cannot hold, a cell beyond the sheet, a broken file, and a workbook whose
