@@ -191,8 +191,6 @@ void ExpectMarkedXf(const Parsed& p, std::uint16_t xf, const std::string& where)
   ASSERT_LT(xf, xfs.size()) << where;
   const std::size_t b = xfs[xf] + 4;
   EXPECT_EQ(G16(p.stream, b + 4) & 0x04, 0) << where << ": not a cell XF";
-  EXPECT_EQ(G32(p.stream, b + 14) >> 26, 1u) << where << ": fill pattern";
-  EXPECT_EQ(G16(p.stream, b + 18) & 0x7F, kMarkColourIndex) << where;
   EXPECT_EQ((G16(p.stream, b + 18) >> 7) & 0x7F, 64) << where;
   EXPECT_NE(p.stream[b + 9] & 0x40, 0) << where << ": fill flag";
   const std::uint16_t parent = G16(p.stream, b + 4) >> 4;
