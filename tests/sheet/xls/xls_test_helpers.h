@@ -85,16 +85,6 @@ class FreeXlBook {
   bool Get(int row, int col, FreeXL_CellValue& v) const {
     return freexl_get_cell_value(h, row - 1, static_cast<unsigned short>(col - 1), &v) == FREEXL_OK;
   }
-  std::optional<double> Number(int row, int col) const {
-    FreeXL_CellValue v;
-    if (!Get(row, col, v))
-      return std::nullopt;
-    if (v.type == FREEXL_CELL_INT)
-      return v.value.int_value;
-    if (v.type == FREEXL_CELL_DOUBLE)
-      return v.value.double_value;
-    return std::nullopt;
-  }
 
   const void* h = nullptr;
   int code = FREEXL_OK;  // what opening answered
