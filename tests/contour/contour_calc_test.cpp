@@ -34,25 +34,18 @@ using testing::ReferenceSuppression;
 using testing::Split;
 using Calls = std::vector<std::string>;
 
-// What reached on_level, level by level.
-struct LevelLog {
-  std::vector<std::pair<std::int32_t, std::vector<SegmentRecord>>> levels;
-
-  ContourHooks Hooks() {
-    ContourHooks hooks;
-    hooks.on_level = [this](std::int32_t level, const GrowableList<SegmentRecord>& segments) {
-      std::vector<SegmentRecord> copy;
-      for (int s = 1; s <= segments.count(); ++s)
-        copy.push_back(segments(s));
-      levels.emplace_back(level, std::move(copy));
-    };
-    return hooks;
-  }
-};
+// What reached on_level: each level with its segments, to the bit.
+using LevelLog = std::vector<std::pair<std::int32_t, std::vector<std::string>>>;
 
 ContourOutcome Draw(FakeEnvironment& env, LevelLog* log = nullptr) {
   CommandContext ctx = env.Context();
-  return log == nullptr ? ContourCalc(ctx) : ContourCalc(ctx, log->Hooks());
+  ContourHooks hooks;
+  if (log != nullptr) {
+    hooks.on_level = [log](std::int32_t level, const GrowableList<SegmentRecord>& segments) {
+      log->emplace_back(level, Exact(segments));
+    };
+  }
+  return ContourCalc(ctx, hooks);
 }
 
 // The recorded calls without the Refresh calls, which only make drawing visible.
@@ -134,7 +127,7 @@ TEST(ContourCalc, LineWidthBelowOneOnlyShowsTheMessage) {
     EXPECT_EQ(env.dialogs.messages[0].text, msg::kLineWidthTooSmall);
     EXPECT_EQ(env.dialogs.messages[0].title, msg::kErrorReportTitle);
     EXPECT_TRUE(env.picture.calls.empty() && env.printer.calls.empty()) << width;
-    EXPECT_TRUE(log.levels.empty());
+    EXPECT_TRUE(log.empty());
   }
 }
 
@@ -292,14 +285,14 @@ TEST(ContourCalc, LevelLoopMatchesTheSlowReferenceOnRandomMeshes) {
       }
       const std::string where =
           "round " + std::to_string(round) + " level " + std::to_string(level.level);
-      if (got == log.levels.size() || log.levels[got].first != level.level) {
+      if (got == log.size() || log[got].first != level.level) {
         ASSERT_TRUE(level.segments.empty()) << where << " skipped";
         continue;
       }
-      ASSERT_EQ(Exact(log.levels[got++].second), Exact(level.segments)) << where;
+      ASSERT_EQ(log[got++].second, Exact(level.segments)) << where;
       ++levels_compared;
     }
-    ASSERT_EQ(got, log.levels.size()) << "round " << round << ": a level outside the series";
+    ASSERT_EQ(got, log.size()) << "round " << round << ": a level outside the series";
     for (int t = 1; t <= m.TriangleCount; ++t) {
       const auto& flags = m.Triangles(t).Flags;
       ASSERT_EQ(flags, ref_triangles[t].Flags) << "round " << round << " triangle " << t;
