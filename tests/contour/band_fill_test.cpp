@@ -72,8 +72,7 @@ TEST(FillTriangleBases, LongListPaintsAsOneTriangleAfterAnotherUntilStopped) {
             std::vector<std::string>(all.begin(), all.begin() + 6 * 2 * kFillStopStride));
 }
 
-// The last column mapped beyond the 32-bit pixel range: the triangles before the first that
-// touches it are painted, then its error is raised.
+// The last column beyond the 32-bit pixel range: what comes before it is painted, then error 6.
 TEST(FillTriangleBases, PixelOverflowInALongListStopsWhereItIsMet) {
   testing::FakeEnvironment env = LongList();
   MeshModel& m = env.model;

@@ -28,8 +28,7 @@ class ColourScale : public ::testing::Test {
   MainWindowState w;
 };
 
-// The thresholds of the worked example 3.2 .. 17.9, cut to one decimal, and the step count are
-// pinned by the legend's printed labels.
+// The thresholds of 3.2 .. 17.9 and the step count are pinned by the legend's printed labels.
 
 TEST_F(ColourScale, NegativeThresholdsAreCutTowardMinusInfinity) {
   Relative(-20.5, -3.2);  // low -20, high -4, step 1

@@ -74,8 +74,7 @@ Calls Join(std::initializer_list<Calls> parts) {
   return out;
 }
 
-// Level 5, a multiple of the label unit 5: red, labelled at the first segment's start. Level 6:
-// blue, no label.
+// Level 5, a multiple of the label unit: red, labelled at its first segment. Level 6: blue.
 const Calls kLevels = Split(
     "Line 181 469 181 169 #ff0000;CurrentX 181;CurrentY 469;ForeColor #006400;Print \" 5\";"
     "Line 181 19 181 169 #ff0000;Line 181 619 181 469 #ff0000;Line 481 19 481 169 #0000ff;"

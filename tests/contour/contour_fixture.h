@@ -1,6 +1,5 @@
 #pragma once
-// Meshes, triangle lists, recorded calls and the flat-triangle reference shared by the contour
-// tests.
+// Meshes, recorded calls and slow references shared by the contour tests.
 
 #include <algorithm>
 #include <array>
@@ -40,8 +39,7 @@ inline void MakeMesh(FakeEnvironment& env, const std::vector<double>& xs,
   BuildTriangleList(m);
 }
 
-// An nx x ny mesh one unit a node, y falling to 0 on the last row, values f(row, column)
-// counted from 0.
+// An nx x ny mesh one unit a node, y falling to 0, values f(row, column) counted from 0.
 template <typename F>
 void GridMesh(FakeEnvironment& env, int nx, int ny, F f) {
   std::vector<double> xs, ys;
@@ -128,8 +126,7 @@ inline std::vector<std::string> Starting(const std::vector<std::string>& calls,
   return out;
 }
 
-// Every field to the bit (-0 and 0 differ, NaN matches NaN), for exact comparisons that show
-// what differs.
+// Every field to the bit (-0 and 0 differ, NaN matches NaN), so that a mismatch shows.
 inline std::string Exact(const TriangleRecord& t) {
   std::ostringstream out;
   out << std::hexfloat;

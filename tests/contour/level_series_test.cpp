@@ -13,8 +13,7 @@ LevelSeries Levels(double min, double max, std::int32_t interval) {
   return ChooseLevels(DataRange{min, max}, interval);
 }
 
-// The range of meshes with blank nodes (holding 0) and values of either sign is compared with
-// a scan of the valued nodes by the contour drawing's random level loop.
+// Ranges of meshes with blanks are compared with a scan by the contour drawing's level loop.
 TEST(DataRange, AllBlankGivesZeroZero) {
   MeshModel m;
   AllocateMesh(m, 2, 2);

@@ -18,8 +18,7 @@ namespace {
 
 using testing::FakeEnvironment;
 
-// A 3 x 2 mesh (two cells, 8 triangles) with its frame fitted, drawn once by the contour
-// command as the user would before dividing.
+// A 3 x 2 mesh (8 triangles) drawn once by the contour command, as before any division.
 class MeshDivided : public ::testing::Test {
  protected:
   void LoadAndDraw() {

@@ -28,8 +28,7 @@ using testing::Split;
 using testing::Starting;
 using Calls = std::vector<std::string>;
 
-// A 2 x 2 mesh, 4.5 on the left and 6.5 on the right: levels 5 (labelled, red) and 6, to be
-// drawn in `mode`, with the outline and for the printer if asked.
+// A 2 x 2 mesh with levels 5 (labelled, red) and 6, to be drawn in `mode` as asked.
 void Prepare(FakeEnvironment& env, double width, double height, std::int32_t mode,
              bool outline = false, bool print = true) {
   testing::MakeMesh(env, {0, width}, {height, 0}, {{4.5, 6.5}, {4.5, 6.5}});
