@@ -126,7 +126,6 @@ TEST(PrinterCopy, EasyModePrintsShadesOutlineSidesAndLightLines) {
   // The green shading: every quarter on both, same corners and colours; the label magenta.
   EXPECT_EQ(Starting(printed, "FilledBox"), Starting(env.picture.calls, "FilledBox"));
   EXPECT_EQ(Starting(printed, "ForeColor"), Calls{"ForeColor #ff00ff"});
-  EXPECT_EQ(printed.back(), "EndDoc");
   EXPECT_EQ(env.picture.calls, ScreenWithoutPrinting(10, 10, kColorEasy, true));
 }
 
@@ -174,7 +173,6 @@ TEST(PrinterCopy, NormalModeScalesByTwipsPerPixelIntoPrinterPixels) {
   }
   ASSERT_EQ(screen_segments.size(), 6u);
   EXPECT_EQ(Starting(printed, "Line"), screen_segments);
-  EXPECT_EQ(printed.back(), "EndDoc");
 }
 
 TEST(PrinterCopy, WithoutAPrinterTheTickedBoxOnlyDrawsTheScreen) {
