@@ -149,8 +149,8 @@ struct ReferenceLevel {
 };
 
 // The whole level loop done the slow way: every level from the first to the top, every
-// triangle at every level, the pairwise flat pass. `triangles` (entry 0 unused) has its Flags
-// updated as the loop goes.
+// triangle at every level, the pairwise flat pass. `triangles` has its Flags updated as the
+// loop goes.
 std::vector<ReferenceLevel> ReferenceLoop(const MeshModel& m,
                                           std::vector<TriangleRecord>& triangles,
                                           std::int64_t interval, int divided) {
@@ -182,8 +182,7 @@ std::vector<ReferenceLevel> ReferenceLoop(const MeshModel& m,
     const auto add = [&](const TriangleRecord& t, int a, int b) {
       segments.push_back({py(t.Y[a]), px(t.X[a]), py(t.Y[b]), px(t.X[b]), kSegmentDrawn});
     };
-    for (std::size_t ti = 1; ti < triangles.size(); ++ti) {
-      TriangleRecord& t = triangles[ti];
+    for (TriangleRecord& t : triangles) {
       // Crossings (j of them, stored at slots 1.., index 0 unused) and vertices on the level
       // (k, counted once per edge that touches them).
       TriangleRecord cut;
@@ -267,9 +266,7 @@ TEST(ContourCalc, LevelLoopMatchesTheSlowReferenceOnRandomMeshes) {
     const int interval = std::array{1, 1, 1, 2, 3, -1}[pick(6)];
     env.panel.Text1 = std::to_string(interval);
 
-    std::vector<TriangleRecord> ref_triangles(1);
-    for (int t = 1; t <= m.TriangleCount; ++t)
-      ref_triangles.push_back(m.Triangles(t));
+    std::vector<TriangleRecord> ref_triangles = Listed(m);
     const std::vector<ReferenceLevel> want = ReferenceLoop(m, ref_triangles, interval, divided);
     LevelLog log;
     ASSERT_EQ(Draw(env, &log), ContourOutcome::Drawn) << "round " << round;
@@ -294,7 +291,7 @@ TEST(ContourCalc, LevelLoopMatchesTheSlowReferenceOnRandomMeshes) {
     ASSERT_EQ(got, log.size()) << "round " << round << ": a level outside the series";
     for (int t = 1; t <= m.TriangleCount; ++t) {
       const auto& flags = m.Triangles(t).Flags;
-      ASSERT_EQ(flags, ref_triangles[t].Flags) << "round " << round << " triangle " << t;
+      ASSERT_EQ(flags, ref_triangles[t - 1].Flags) << "round " << round << " triangle " << t;
       edges_dropped += divided == 0 && std::ranges::count(flags, -1) != 0;
     }
     // Every drawn segment became one line.
