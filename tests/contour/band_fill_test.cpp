@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "contour/colour_scale.h"
-#include "contour/contour_calc.h"
 #include "contour/triangle_list.h"
 #include "contour_fixture.h"
 #include "fakes/error_capture.h"

@@ -3,25 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
-#include <algorithm>
 #include <array>
 #include <filesystem>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "contour/colour_scale.h"
-#include "contour_fixture.h"
 #include "fakes/error_capture.h"
 #include "fakes/fake_context.h"
-#include "model/modes.h"
 #include "model/run_error.h"
 #include "platform/qt/qt_surface.h"
 
 namespace ombrix {
 namespace {
 
-using testing::FakeEnvironment;
 using testing::RecordingSurface;
 
 // The thresholds of a drawing of the data range 3.2 .. 17.9, as the legend prints them.
@@ -32,7 +27,6 @@ const std::array<const char*, 17> kWorkedLabels = {
 class ColourLegend : public ::testing::Test {
  protected:
   ColourLegend() {
-    model.ColorIndexMode = kRelativeColorIndex;
     model.DataMin = 3.2;
     model.DataMax = 17.9;
     SetColor(model, window);
@@ -94,7 +88,7 @@ class ShowLegend : public ::testing::Test {
     SetColor(env.model, env.window);
   }
 
-  FakeEnvironment env;
+  testing::FakeEnvironment env;
   LoggingSurface legend;
 };
 

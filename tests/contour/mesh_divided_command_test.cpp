@@ -16,8 +16,6 @@
 namespace ombrix {
 namespace {
 
-using testing::FakeEnvironment;
-
 // A 3 x 2 mesh (8 triangles) drawn once by the contour command, as before any division.
 class MeshDivided : public ::testing::Test {
  protected:
@@ -42,7 +40,7 @@ class MeshDivided : public ::testing::Test {
   }
   std::vector<TriangleRecord> List() const { return testing::Listed(env.model); }
 
-  FakeEnvironment env;
+  testing::FakeEnvironment env;
   testing::RecordingSurface legend;
 };
 

@@ -4,13 +4,10 @@
 
 #include "fakes/error_capture.h"
 
-#include <array>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "contour/level_buckets.h"
-#include "contour/triangle_list.h"
 #include "contour_fixture.h"
 
 namespace ombrix {

@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <string_view>
