@@ -141,18 +141,16 @@ inline std::string Exact(const SegmentRecord& s) {
       << s.State;
   return out.str();
 }
-template <typename T>
-std::vector<std::string> Exact(const std::vector<T>& list) {
+template <typename List>
+std::vector<std::string> Exact(const List& list) {
   std::vector<std::string> out;
-  for (const T& item : list)
-    out.push_back(Exact(item));
-  return out;
-}
-template <typename T>
-std::vector<std::string> Exact(const GrowableList<T>& list) {
-  std::vector<std::string> out;
-  for (int k = 1; k <= list.count(); ++k)
-    out.push_back(Exact(list(k)));
+  if constexpr (requires { list.count(); }) {
+    for (int k = 1; k <= list.count(); ++k)
+      out.push_back(Exact(list(k)));
+  } else {
+    for (const auto& item : list)
+      out.push_back(Exact(item));
+  }
   return out;
 }
 
