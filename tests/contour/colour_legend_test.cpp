@@ -3,25 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
-#include <algorithm>
 #include <array>
 #include <filesystem>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "contour/colour_scale.h"
-#include "contour_fixture.h"
 #include "fakes/error_capture.h"
 #include "fakes/fake_context.h"
-#include "model/modes.h"
 #include "model/run_error.h"
 #include "platform/qt/qt_surface.h"
 
 namespace ombrix {
 namespace {
 
-using testing::FakeEnvironment;
 using testing::RecordingSurface;
 
 // The thresholds of a drawing of the data range 3.2 .. 17.9, as the legend prints them.
@@ -32,7 +27,6 @@ const std::array<const char*, 17> kWorkedLabels = {
 class ColourLegend : public ::testing::Test {
  protected:
   ColourLegend() {
-    model.ColorIndexMode = kRelativeColorIndex;
     model.DataMin = 3.2;
     model.DataMax = 17.9;
     SetColor(model, window);
@@ -92,44 +86,39 @@ class ShowLegend : public ::testing::Test {
     env.model.DataMin = 3.2;
     env.model.DataMax = 17.9;
     SetColor(env.model, env.window);
-    env.windows.screen = {1920 * 15.0, 1080 * 15.0, 15, 15};
-    env.windows.geometry[WindowId::Main] = {1500, 900, 13000, 9000};
-    env.windows.geometry[WindowId::Legend] = {0, 0, 1860, 7500};
   }
-  WindowRect Placed() { return env.windows.geometry[WindowId::Legend]; }
 
-  FakeEnvironment env;
+  testing::FakeEnvironment env;
   LoggingSurface legend;
 };
 
-TEST_F(ShowLegend, PlacedBesideTheMainWindowShownDrawnKeptOnTop) {
-  CommandContext ctx = env.Context();
-  ShowColorLegend(ctx, legend);
-  EXPECT_EQ(Placed(), (WindowRect{1500 + 13000 + 100, 900 + 600, 1860, 7500}));
-  EXPECT_EQ(env.windows.log, (std::vector<std::string>{"SetGeometry Legend", "Show Legend", "Draw",
-                                                       "KeepOnTop Legend", "FocusMain"}));
-}
-
-TEST_F(ShowLegend, AgainstTheRightScreenEdgeWhenItWouldNotFit) {
-  // Exactly reaching the screen width (28800) counts as not fitting.
-  env.windows.geometry[WindowId::Main] = {28800 - 13000 - 100 - 1860, 300, 13000, 9000};
-  CommandContext ctx = env.Context();
-  ShowColorLegend(ctx, legend);
-  EXPECT_EQ(Placed(), (WindowRect{28800 - 1860 - 100, 900, 1860, 7500}));
-  env.windows.geometry[WindowId::Main].left -= 15;  // one pixel further left: it fits
-  ShowColorLegend(ctx, legend);
-  EXPECT_EQ(Placed().left, 28800 - 1860 - 15);
-}
-
-TEST_F(ShowLegend, TheSumIsFormedInSinglePrecision) {
-  // 2^24 + 1 is not a float: width + left gives 2^24, the whole sum 2^24 + 200, two short of
-  // the screen's 2^24 + 202 (a float); in double precision it would reach it.
-  env.windows.screen.width = 16777418;
-  env.windows.geometry[WindowId::Main] = {1, 0, 16777216, 9000};
-  env.windows.geometry[WindowId::Legend] = {0, 0, 101, 7500};
-  CommandContext ctx = env.Context();
-  ShowColorLegend(ctx, legend);
-  EXPECT_EQ(Placed().left, 16777316);  // beside: float(1 + 2^24) + 100
+TEST_F(ShowLegend, PlacedBesideTheMainWindowOrAgainstTheScreenEdgeShownDrawnKeptOnTop) {
+  struct Case {
+    WindowRect main;
+    double screen_width, legend_width, left, top;
+  };
+  // Reaching the screen width exactly does not fit, a pixel (15) less does. Last: in floats
+  // 1 + 2^24 is 2^24, so the sum falls two short of a screen it would reach in doubles.
+  const double edge = 28800 - 13000 - 100 - 1860;
+  const Case cases[] = {
+      {{1500, 900, 13000, 9000}, 28800, 1860, 1500 + 13000 + 100, 900 + 600},
+      {{edge, 300, 13000, 9000}, 28800, 1860, 28800 - 1860 - 100, 900},
+      {{edge - 15, 300, 13000, 9000}, 28800, 1860, 28800 - 1860 - 15, 900},
+      {{1, 0, 16777216, 9000}, 16777418, 101, 16777316, 600},
+  };
+  for (const Case& c : cases) {
+    env.windows.log.clear();
+    env.windows.screen = {c.screen_width, 1080 * 15.0, 15, 15};
+    env.windows.geometry[WindowId::Main] = c.main;
+    env.windows.geometry[WindowId::Legend] = {0, 0, c.legend_width, 7500};
+    CommandContext ctx = env.Context();
+    ShowColorLegend(ctx, legend);
+    EXPECT_EQ(env.windows.geometry[WindowId::Legend],
+              (WindowRect{c.left, c.top, c.legend_width, 7500}))
+        << c.main.left;
+    EXPECT_EQ(env.windows.log, (std::vector<std::string>{"SetGeometry Legend", "Show Legend",
+                                                         "Draw", "KeepOnTop Legend", "FocusMain"}));
+  }
 }
 
 // --- The legend as the window shows it ---

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <vector>
+
 #include "fakes/error_capture.h"
 #include "model/modes.h"
 #include "model/run_error.h"
@@ -23,24 +26,27 @@ class ColourScale : public ::testing::Test {
     w.AbsoluteMax = absolute_max;
     SetColor(m, w);
   }
+  std::vector<double> Levels(std::initializer_list<int> steps) const {
+    std::vector<double> out;
+    for (const int k : steps)
+      out.push_back(w.ColorLevel(k));
+    return out;
+  }
 
   MeshModel m;
   MainWindowState w;
 };
 
-// The thresholds of the worked example 3.2 .. 17.9, cut to one decimal, and the step count are
-// pinned by the legend's printed labels.
+// The thresholds of 3.2 .. 17.9 and the step count are pinned by the legend's printed labels.
 
 TEST_F(ColourScale, NegativeThresholdsAreCutTowardMinusInfinity) {
   Relative(-20.5, -3.2);  // low -20, high -4, step 1
   EXPECT_EQ(m.ColorStep, 1);
-  EXPECT_EQ(w.ColorLevel(0), -4);
-  EXPECT_EQ(w.ColorLevel(1), -5);
+  EXPECT_EQ(Levels({0, 1}), (std::vector<double>{-4, -5}));
   Relative(-21.5, -3.2);  // low -21, high -4, step 1.0625
   EXPECT_EQ(m.ColorStep, 1.0625);
-  EXPECT_EQ(w.ColorLevel(1), -5.1);  // -50.625 goes down to -51, not up to -50
-  EXPECT_EQ(w.ColorLevel(2), -6.2);  // -61.25 -> -62
-  EXPECT_EQ(w.ColorLevel(16), -21);
+  // -50.625 tenths go down to -51, not up to -50; -61.25 to -62.
+  EXPECT_EQ(Levels({1, 2, 16}), (std::vector<double>{-5.1, -6.2, -21}));
   Relative(-2.5, 13.5);  // a negative minimum starts one above its integer part: low -2
   EXPECT_EQ(w.ColorLevel(16), -2);
 }
@@ -50,15 +56,11 @@ TEST_F(ColourScale, AbsoluteBoundsRoundHalfUpForAnyNonZeroModeIgnoringTheData) {
   m.DataMax = 17.9;
   Absolute(0.5, 99.4, 7);  // low 1, high 99
   EXPECT_EQ(m.ColorStep, 6.125);
-  EXPECT_EQ(w.ColorLevel(0), 99);
-  EXPECT_EQ(w.ColorLevel(1), 92.8);  // 92.875
-  EXPECT_EQ(w.ColorLevel(16), 1);
+  EXPECT_EQ(Levels({0, 1, 16}), (std::vector<double>{99, 92.8, 1}));  // 92.875 cut
   Absolute(2.5, 18.5);  // halves go up: 3 and 19, not to the even neighbours 2 and 18
-  EXPECT_EQ(w.ColorLevel(0), 19);
-  EXPECT_EQ(w.ColorLevel(16), 3);
+  EXPECT_EQ(Levels({0, 16}), (std::vector<double>{19, 3}));
   Absolute(-1.5, -0.5);  // -1 and 0
-  EXPECT_EQ(w.ColorLevel(0), 0);
-  EXPECT_EQ(w.ColorLevel(16), -1);
+  EXPECT_EQ(Levels({0, 16}), (std::vector<double>{0, -1}));
   Relative(3.2, 17.9);  // relative mode ignores the typed bounds
   EXPECT_EQ(w.ColorLevel(0), 17);
   // A range wider than 32 bits is refused.
@@ -68,11 +70,8 @@ TEST_F(ColourScale, AbsoluteBoundsRoundHalfUpForAnyNonZeroModeIgnoringTheData) {
 TEST_F(ColourScale, InvertedRangeGivesRisingThresholds) {
   Relative(3.2, 3.9);  // low 4 above high 3
   EXPECT_EQ(m.ColorStep, -0.0625);
-  EXPECT_EQ(w.ColorLevel(0), 3);
-  EXPECT_EQ(w.ColorLevel(1), 3);    // 30.625 -> 30
-  EXPECT_EQ(w.ColorLevel(2), 3.1);  // 31.25 -> 31
-  EXPECT_EQ(w.ColorLevel(8), 3.5);
-  EXPECT_EQ(w.ColorLevel(16), 4);
+  // 30.625 and 31.25 tenths cut to 30 and 31.
+  EXPECT_EQ(Levels({0, 1, 2, 8, 16}), (std::vector<double>{3, 3, 3.1, 3.5, 4}));
   EXPECT_EQ(ColorIndexOf(w, 3.01), 0);  // everything above 3 takes index 0
   EXPECT_EQ(ColorIndexOf(w, 4.5), 0);
   EXPECT_EQ(ColorIndexOf(w, 3), 17);

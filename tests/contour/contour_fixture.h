@@ -1,6 +1,5 @@
 #pragma once
-// Meshes, triangle lists, recorded calls and the flat-triangle reference shared by the contour
-// tests.
+// Meshes, recorded calls and slow references shared by the contour tests.
 
 #include <algorithm>
 #include <array>
@@ -40,8 +39,7 @@ inline void MakeMesh(FakeEnvironment& env, const std::vector<double>& xs,
   BuildTriangleList(m);
 }
 
-// An nx x ny mesh one unit a node, y falling to 0 on the last row, values f(row, column)
-// counted from 0.
+// An nx x ny mesh one unit a node, y falling to 0, values f(row, column) counted from 0.
 template <typename F>
 void GridMesh(FakeEnvironment& env, int nx, int ny, F f) {
   std::vector<double> xs, ys;
@@ -128,8 +126,7 @@ inline std::vector<std::string> Starting(const std::vector<std::string>& calls,
   return out;
 }
 
-// Every field to the bit (-0 and 0 differ, NaN matches NaN), for exact comparisons that show
-// what differs.
+// Every field to the bit (-0 and 0 differ, NaN matches NaN), so that a mismatch shows.
 inline std::string Exact(const TriangleRecord& t) {
   std::ostringstream out;
   out << std::hexfloat;
@@ -144,18 +141,16 @@ inline std::string Exact(const SegmentRecord& s) {
       << s.State;
   return out.str();
 }
-template <typename T>
-std::vector<std::string> Exact(const std::vector<T>& list) {
+template <typename List>
+std::vector<std::string> Exact(const List& list) {
   std::vector<std::string> out;
-  for (const T& item : list)
-    out.push_back(Exact(item));
-  return out;
-}
-template <typename T>
-std::vector<std::string> Exact(const GrowableList<T>& list) {
-  std::vector<std::string> out;
-  for (int k = 1; k <= list.count(); ++k)
-    out.push_back(Exact(list(k)));
+  if constexpr (requires { list.count(); }) {
+    for (int k = 1; k <= list.count(); ++k)
+      out.push_back(Exact(list(k)));
+  } else {
+    for (const auto& item : list)
+      out.push_back(Exact(item));
+  }
   return out;
 }
 

@@ -16,9 +16,6 @@ namespace {
 
 using testing::Exact;
 using testing::ListOf;
-using testing::ReferenceExtrema;
-using testing::ReferencePairing;
-using testing::ReferenceSuppression;
 
 // Small meshes, so that most cells meet a border, of whole values in a narrow range, so that
 // ties with nodes and cell means are common; the margin holds values too, which must not count.
@@ -43,7 +40,7 @@ TEST(CheckLevelEdge, CountsTheStrictExtremaAsTheSlowReferenceDoes) {
             t.Z[static_cast<std::size_t>(1 + pick(2))] += pick(2) == 0 ? 0.5 : -0.5;
           if (pick(20) == 0)
             t.Side = std::array{-1, 0, 5}[static_cast<std::size_t>(pick(3))];
-          const int want = ReferenceExtrema(m, t);
+          const int want = testing::ReferenceExtrema(m, t);
           ASSERT_EQ(CheckLevelEdge(m, t), want)
               << "round " << round << " cell " << i << ", " << j << " side " << side;
           ++seen[static_cast<std::size_t>(want)];
@@ -131,8 +128,8 @@ TEST(Plateau, MatchesTheQuadraticPairingOnRandomPlateaus) {
     PairFlatTriangles(flat_list, edges);
     SuppressFlatEdges(edges, segment_list);
 
-    const std::vector<TriangleRecord> ref_edges = ReferencePairing(flats);
-    ReferenceSuppression(ref_edges, segments);
+    const std::vector<TriangleRecord> ref_edges = testing::ReferencePairing(flats);
+    testing::ReferenceSuppression(ref_edges, segments);
     with_entries += ref_edges.empty() ? 0 : 1;
     for (const TriangleRecord& e : ref_edges)
       with_long_matches += e.Y[3] != 0 ? 1 : 0;

@@ -13,20 +13,16 @@ LevelSeries Levels(double min, double max, std::int32_t interval) {
   return ChooseLevels(DataRange{min, max}, interval);
 }
 
-// The range of meshes with blank nodes (holding 0) and values of either sign is compared with
-// a scan of the valued nodes by the contour drawing's random level loop.
+// Ranges of meshes with blanks are compared with a scan by the contour drawing's level loop.
 TEST(DataRange, AllBlankGivesZeroZero) {
   MeshModel m;
   AllocateMesh(m, 2, 2);
-  for (int i = 1; i <= 2; ++i) {
-    for (int j = 1; j <= 2; ++j) {
-      m.NodeBlank(i, j) = 1;
-      m.NodeValue(i, j) = 5 + i;
-    }
+  for (int k = 0; k < 4; ++k) {
+    m.NodeBlank(1 + k / 2, 1 + k % 2) = 1;
+    m.NodeValue(1 + k / 2, 1 + k % 2) = 5 + k;
   }
   const DataRange r = FindDataRange(m);
-  EXPECT_EQ(r.min, 0);
-  EXPECT_EQ(r.max, 0);
+  EXPECT_EQ(std::pair(r.min, r.max), std::pair(0.0, 0.0));
 }
 
 TEST(LevelSeries, FirstTopAndCount) {
@@ -66,24 +62,24 @@ TEST(LevelSeries, LabelUnitFollowsTheDigitsOfTheMaximum) {
 }
 
 TEST(LevelCount, StepsInEitherDirectionWithoutOverflow) {
-  LevelSeries s;
-  s.FirstLevel = 4;
-  s.TopLevel = 17;
-  EXPECT_EQ(LevelCount(s, 3), 5);  // 4, 7, 10, 13, 16
-  EXPECT_EQ(LevelCount(s, 13), 2);
-  EXPECT_EQ(LevelCount(s, 14), 1);
-  EXPECT_EQ(LevelCount(s, -1), 0);  // first below top: ends at once
-  s.FirstLevel = 18;
-  EXPECT_EQ(LevelCount(s, 1), 0);
-  s.FirstLevel = s.TopLevel = 5;
-  EXPECT_EQ(LevelCount(s, -7), 1);
-  s.FirstLevel = INT32_MIN;
-  s.TopLevel = INT32_MAX;
-  EXPECT_EQ(LevelCount(s, 1), std::int64_t{1} << 32);
-  EXPECT_EQ(LevelCount(s, INT32_MAX), 3);  // MIN, -1, MAX - 1
-  s.FirstLevel = INT32_MAX;
-  s.TopLevel = INT32_MIN;
-  EXPECT_EQ(LevelCount(s, INT32_MIN), 2);  // MAX, -1
+  struct Case {
+    std::int32_t first, top, interval;
+    std::int64_t count;
+  };
+  // 4, 7, 10, 13, 16; first beyond top ends at once; MIN, -1, MAX - 1; MAX, -1.
+  const Case cases[] = {{4, 17, 3, 5},
+                        {4, 17, 13, 2},
+                        {4, 17, 14, 1},
+                        {4, 17, -1, 0},
+                        {18, 17, 1, 0},
+                        {5, 5, -7, 1},
+                        {INT32_MIN, INT32_MAX, 1, 1LL << 32},
+                        {INT32_MIN, INT32_MAX, INT32_MAX, 3},
+                        {INT32_MAX, INT32_MIN, INT32_MIN, 2}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(LevelCount(LevelSeries{c.first, c.top}, c.interval), c.count)
+        << c.first << " " << c.top << " " << c.interval;
+  }
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <map>
 #include <random>
 #include <vector>
 
@@ -17,37 +16,8 @@ namespace {
 
 using testing::FakeEnvironment;
 
-double Distance(MeshPoint p, MeshPoint q) {
-  return std::hypot(p.x - q.x, p.y - q.y);
-}
 bool Near(MeshPoint p, MeshPoint q) {
-  return Distance(p, q) < 1e-9;
-}
-
-// A point on a triangle edge that no other triangle has: the border of the mesh or of a blank
-// region.
-bool OnOpenEdge(const MeshModel& m, MeshPoint p) {
-  std::map<std::pair<std::pair<double, double>, std::pair<double, double>>, int> edges;
-  const auto key = [](const TriangleRecord& t, std::size_t a, std::size_t b) {
-    auto u = std::make_pair(t.X[a], t.Y[a]);
-    auto v = std::make_pair(t.X[b], t.Y[b]);
-    return u < v ? std::make_pair(u, v) : std::make_pair(v, u);
-  };
-  for (int t = 1; t <= m.TriangleCount; ++t) {
-    const TriangleRecord& r = m.Triangles(t);
-    ++edges[key(r, 1, 2)];
-    ++edges[key(r, 2, 3)];
-    ++edges[key(r, 1, 3)];
-  }
-  for (const auto& [e, count] : edges) {
-    if (count != 1)
-      continue;
-    const MeshPoint a{e.first.first, e.first.second};
-    const MeshPoint b{e.second.first, e.second.second};
-    if (std::abs(Distance(a, p) + Distance(p, b) - Distance(a, b)) < 1e-9)
-      return true;
-  }
-  return false;
+  return std::hypot(p.x - q.x, p.y - q.y) < 1e-9;
 }
 
 // Joins every level of a drawing and checks the lines against the level's drawn segments.
@@ -91,15 +61,13 @@ void CheckDrawing(FakeEnvironment& env, int& rings, int& open_lines) {
         EXPECT_EQ(line.points.front(), line.points.back());
       } else {
         ++open_lines;
-        // A line ends at the border of the mesh or of a blank region, or where the drawn
-        // segments themselves stop: an odd number of them meet there (a level edge dropped at
-        // a peak, a plateau corner).
+        // An odd number of drawn segments meet at each end: one at the border of the mesh or
+        // of a blank region, more where a level edge was dropped at a peak or a plateau corner.
         for (const MeshPoint end : {line.points.front(), line.points.back()}) {
           int meeting = 0;
           for (const auto& [a, b] : drawn)
             meeting += Near(a, end) + Near(b, end);
-          EXPECT_TRUE(OnOpenEdge(env.model, end) || meeting % 2 == 1)
-              << end.x << "," << end.y << " meeting " << meeting;
+          EXPECT_TRUE(meeting % 2 == 1) << end.x << "," << end.y << " meeting " << meeting;
         }
       }
     }
@@ -127,30 +95,38 @@ TEST(LineJoining, RandomMeshesWithBlanksAndPlateausJoinEverySegmentOnce) {
   EXPECT_GT(open_lines, 20);
 }
 
-TEST(LineJoining, OneHillGivesOneRingPerLevelAndOpenLinesAtTheBorder) {
+// The lines themselves are checked above; the hooks hand on every level that has lines, its
+// index flag set on multiples of the label unit.
+TEST(LineJoining, HooksHandOnEachLevelsLinesFlaggingTheIndexLevels) {
   FakeEnvironment env;
-  testing::GridMesh(env, 9, 9, [](int i, int j) {
-    return 10.3 - std::hypot(i - 4.0, j - 4.0) * 2.0 + 0.001 * (j + 1);
-  });
+  testing::GridMesh(env, 9, 9,
+                    [](int i, int j) { return 10.3 - std::hypot(i - 4.0, j - 4.0) * 2; });
   std::vector<LevelLines> levels;
   SegmentTrace trace;
   CommandContext ctx = env.Context();
   ContourCalc(
       ctx, LineJoiningHooks(env.model, trace, [&](const LevelLines& l) { levels.push_back(l); }));
-  ASSERT_FALSE(levels.empty());
+  ASSERT_EQ(levels.size(), 12u);  // -1 to 10
   for (const LevelLines& l : levels) {
-    SCOPED_TRACE(l.level);
-    EXPECT_EQ(l.index, l.level % 5 == 0);
-    // Levels inside the hill's foot close; the lowest ones run into the border at the corners.
-    if (l.level > 2) {
-      ASSERT_EQ(l.lines.size(), 1u);
-      EXPECT_TRUE(l.lines[0].closed);
-    } else {
-      EXPECT_EQ(l.lines.size(), 4u);
-      for (const ContourPolyline& line : l.lines)
-        EXPECT_FALSE(line.closed);
-    }
+    EXPECT_EQ(l.index, l.level % 5 == 0) << l.level;
+    EXPECT_FALSE(l.lines.empty()) << l.level;
   }
+}
+
+// A ring closes on its first point bit for bit, even where the triangle that ends it computed
+// the shared crossing with another rounding.
+TEST(LineJoining, ARingEndsOnItsFirstPointExactly) {
+  const MeshPoint p{1, 1}, q{3, 1}, r{2, 3}, p_rounded{std::nextafter(1.0, 2.0), 1};
+  const EdgeKey e1 = MakeEdgeKey({0, 0}, {0, 2}), e2 = MakeEdgeKey({4, 0}, {4, 2}),
+                e3 = MakeEdgeKey({2, 4}, {2, 5});
+  const SegmentTrace trace = {
+      {{{p, e1}, {q, e2}}}, {{{q, e2}, {r, e3}}}, {{{r, e3}, {p_rounded, e1}}}};
+  const GrowableList<SegmentRecord> segments =
+      testing::ListOf("Segments", std::vector<SegmentRecord>(3, {.State = kSegmentDrawn}));
+  const std::vector<ContourPolyline> lines = JoinSegments(segments, trace);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_TRUE(lines[0].closed);
+  EXPECT_EQ(lines[0].points, (std::vector<MeshPoint>{p, q, r, p}));
 }
 
 }  // namespace

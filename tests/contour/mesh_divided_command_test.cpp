@@ -16,10 +16,7 @@
 namespace ombrix {
 namespace {
 
-using testing::FakeEnvironment;
-
-// A 3 x 2 mesh (two cells, 8 triangles) with its frame fitted, drawn once by the contour
-// command as the user would before dividing.
+// A 3 x 2 mesh (8 triangles) drawn once by the contour command, as before any division.
 class MeshDivided : public ::testing::Test {
  protected:
   void LoadAndDraw() {
@@ -43,12 +40,18 @@ class MeshDivided : public ::testing::Test {
   }
   std::vector<TriangleRecord> List() const { return testing::Listed(env.model); }
 
-  FakeEnvironment env;
+  testing::FakeEnvironment env;
   testing::RecordingSurface legend;
 };
 
-TEST_F(MeshDivided, AsksForTheCountThenDividesMarksAndRedraws) {
+TEST_F(MeshDivided, AsksForTheCountThenDividesMarksAndRedrawsWithTheLegend) {
+  env.panel.Option1 = false;  // Normal mode, which shows the legend as the contour command does
+  env.panel.Option3 = true;
   LoadAndDraw();
+  const std::vector<std::string> legend_after_contour = legend.calls;
+  ASSERT_FALSE(legend_after_contour.empty());
+  legend.calls.clear();
+  env.windows.visible.clear();
   Divide("3");
   EXPECT_EQ(env.dialogs.input_boxes,
             (std::vector<std::string>{"メッシュ分割回数|メッシュの分割回数を入力して下さい。|2"}));
@@ -56,24 +59,8 @@ TEST_F(MeshDivided, AsksForTheCountThenDividesMarksAndRedraws) {
   EXPECT_EQ(env.model.TriangleCount, 128);
   EXPECT_EQ(env.window.DividedMesh, 1);
   // Redrawn from a cleared area, under the busy pointer that is then put back.
-  EXPECT_NE(std::find(env.picture.calls.begin(), env.picture.calls.end(), "Cls"),
-            env.picture.calls.end());
+  EXPECT_NE(std::ranges::find(env.picture.calls, "Cls"), env.picture.calls.end());
   EXPECT_EQ(env.windows.pointer, MousePointer::Default);
-  // Nothing mode: the legend window is left alone.
-  EXPECT_TRUE(legend.calls.empty());
-  EXPECT_EQ(env.windows.visible.count(WindowId::Legend), 0u);
-}
-
-TEST_F(MeshDivided, NormalModeShowsTheLegendAsTheContourCommandDoes) {
-  env.panel.Option1 = false;
-  env.panel.Option3 = true;
-  LoadAndDraw();
-  const std::vector<std::string> legend_after_contour = legend.calls;
-  ASSERT_FALSE(legend_after_contour.empty());
-  legend.calls.clear();
-  env.windows.visible.clear();
-  Divide("2");
-  EXPECT_EQ(env.model.TriangleCount, 32);
   EXPECT_EQ(legend.calls, legend_after_contour);
   EXPECT_TRUE(env.windows.visible[WindowId::Legend]);
   EXPECT_TRUE(env.windows.on_top[WindowId::Legend]);
@@ -126,6 +113,7 @@ TEST_F(MeshDivided, EscWhileTheDividedListIsDrawnPutsTheListBack) {
   env.events.on_process = nullptr;
   Divide("2");  // and the next division goes through
   EXPECT_EQ(env.model.TriangleCount, 32);
+  EXPECT_TRUE(legend.calls.empty());  // Nothing mode leaves the legend window alone
 }
 
 TEST_F(MeshDivided, AFailedRedrawEndsInTheDrawingsReportAndTheProgramGoesOn) {

@@ -4,14 +4,10 @@
 
 #include "fakes/error_capture.h"
 
-#include <array>
-#include <limits>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "contour/level_buckets.h"
-#include "contour/triangle_list.h"
 #include "contour_fixture.h"
 
 namespace ombrix {
@@ -58,16 +54,6 @@ TEST(DivideTriangles, EachPassCutsEveryTriangleIntoFourLeavingTwoSpareEntries) {
   DivideTriangles(twice, 2);
   DivideTriangles(three, 3);
   EXPECT_EQ(Listed(twice), Listed(three));
-}
-
-TEST(DivideTriangles, MidpointsAreTheHalvedSumEvenWhereTheSumOverflows) {
-  const double big = std::numeric_limits<double>::max();
-  MeshModel m;
-  Fill(m, {{.Y = {0, big, big, 0}, .X = {0, 0.1, 0.2, 0}, .Z = {0, 0.3, 0.6, 0}}});
-  DivideTriangles(m, 2);
-  EXPECT_EQ(m.Triangles(1).Y[2], std::numeric_limits<double>::infinity());
-  EXPECT_EQ(m.Triangles(1).X[2], (0.1 + 0.2) / 2);
-  EXPECT_EQ(m.Triangles(1).Z[2], (0.3 + 0.6) / 2);
 }
 
 TEST(DivideTriangles, BadCountsAndOversizedListsLeaveTheListAlone) {

@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -28,8 +26,7 @@ using testing::Split;
 using testing::Starting;
 using Calls = std::vector<std::string>;
 
-// A 2 x 2 mesh, 4.5 on the left and 6.5 on the right: levels 5 (labelled, red) and 6, to be
-// drawn in `mode`, with the outline and for the printer if asked.
+// A 2 x 2 mesh with levels 5 (labelled, red) and 6, to be drawn in `mode` as asked.
 void Prepare(FakeEnvironment& env, double width, double height, std::int32_t mode,
              bool outline = false, bool print = true) {
   testing::MakeMesh(env, {0, width}, {height, 0}, {{4.5, 6.5}, {4.5, 6.5}});
@@ -127,7 +124,6 @@ TEST(PrinterCopy, EasyModePrintsShadesOutlineSidesAndLightLines) {
   // The green shading: every quarter on both, same corners and colours; the label magenta.
   EXPECT_EQ(Starting(printed, "FilledBox"), Starting(env.picture.calls, "FilledBox"));
   EXPECT_EQ(Starting(printed, "ForeColor"), Calls{"ForeColor #ff00ff"});
-  EXPECT_EQ(printed.back(), "EndDoc");
   EXPECT_EQ(env.picture.calls, ScreenWithoutPrinting(10, 10, kColorEasy, true));
 }
 
@@ -175,7 +171,6 @@ TEST(PrinterCopy, NormalModeScalesByTwipsPerPixelIntoPrinterPixels) {
   }
   ASSERT_EQ(screen_segments.size(), 6u);
   EXPECT_EQ(Starting(printed, "Line"), screen_segments);
-  EXPECT_EQ(printed.back(), "EndDoc");
 }
 
 TEST(PrinterCopy, WithoutAPrinterTheTickedBoxOnlyDrawsTheScreen) {
