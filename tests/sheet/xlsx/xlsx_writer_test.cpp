@@ -82,7 +82,6 @@ std::vector<std::uint8_t> EditAndCheck(const std::vector<std::uint8_t>& original
   std::vector<std::uint8_t> result = EditXlsxBytes(original, "book.xlsx", edits);
   const auto before = ReadXlsxBytes(original, "before.xlsx");
   const auto after = ReadXlsxBytes(result, "after.xlsx");
-  EXPECT_EQ(after->ActiveSheetName(), before->ActiveSheetName());
   std::map<std::pair<int, int>, double> written;
   for (const CellEdit& e : edits) {
     if (e.value) {
