@@ -26,11 +26,8 @@ namespace sheet::xlsx::testing {
 
 // The cell named `ref` ("H7") of `book`.
 inline CellValue At(const Workbook& book, const std::string& ref) {
-  const std::optional<CellRef> r = ParseCellRef(ref);
-  if (!r) {
-    throw std::invalid_argument("bad cell name in test: " + ref);
-  }
-  return book.Cell(r->row, r->col);
+  const CellRef r = ParseCellRef(ref).value();
+  return book.Cell(r.row, r.col);
 }
 
 // The cells named `refs` of `book`, in order: one comparison shows every cell that differs.

@@ -4,24 +4,23 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace ombrix::sheet::xlsx {
 namespace {
 
-void ExpectRef(std::string_view text, std::int32_t row, std::int32_t col) {
-  const auto ref = ParseCellRef(text);
-  ASSERT_TRUE(ref.has_value()) << text;
-  EXPECT_EQ(ref->row, row) << text;
-  EXPECT_EQ(ref->col, col) << text;
-}
-
 TEST(ParseCellRef, ColumnsAndRows) {
-  ExpectRef("A1", 1, 1);
-  ExpectRef("H7", 7, 8);
-  ExpectRef("Z9", 9, 26);
-  ExpectRef("AA10", 10, 27);
-  ExpectRef("AT35", 35, 46);
-  ExpectRef("XFD1048576", 1048576, 16384);
-  ExpectRef("h7", 7, 8);
+  const struct {
+    const char* text;
+    std::int32_t row, col;
+  } cases[] = {{"A1", 1, 1},     {"H7", 7, 8},     {"Z9", 9, 26},
+               {"AA10", 10, 27}, {"AT35", 35, 46}, {"XFD1048576", 1048576, 16384},
+               {"h7", 7, 8}};
+  for (const auto& c : cases) {
+    const auto ref = ParseCellRef(c.text);
+    ASSERT_TRUE(ref.has_value()) << c.text;
+    EXPECT_EQ(std::pair(ref->row, ref->col), std::pair(c.row, c.col)) << c.text;
+  }
 }
 
 TEST(ParseCellRef, OutsideTheSheetOrMalformed) {

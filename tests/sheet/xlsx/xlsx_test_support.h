@@ -14,7 +14,6 @@
 
 namespace ombrix::sheet::xlsx::testing {
 
-// The values a sheet read from the fixtures or from crafted parts is compared with.
 inline CellValue N(double v) {
   return CellValue::Number(v);
 }
@@ -29,8 +28,7 @@ inline CellEdit Value(const std::string& ref, double value) {
   return {r.row, r.col, value, false};
 }
 
-// `text` parsed, failing the test when it is not well-formed: written parts are looked into
-// with XPath.
+// `text` parsed, failing the test when it is not well-formed.
 inline std::unique_ptr<pugi::xml_document> Xml(const std::string& text) {
   auto doc = std::make_unique<pugi::xml_document>();
   const pugi::xml_parse_result result = doc->load_string(text.c_str());
