@@ -67,8 +67,7 @@ TEST(BiffRecordReader, TruncatedRecordsThrow) {
   body.pop_back();
   const std::string why = BrokenError([&] { BiffRecordReader(body, 0).Next(r); });
   EXPECT_NE(why.find("0x0203"), std::string::npos) << why;
-  const ByteVec eof = Record(0x000A, {});
-  EXPECT_THROW(BiffRecordReader(eof, 5), XlsFormatError);
+  EXPECT_THROW(BiffRecordReader(Record(0x000A, {}), 5), XlsFormatError);
 }
 
 TEST(SegmentCursor, PlainReadsCrossBoundaries) {
@@ -79,8 +78,7 @@ TEST(SegmentCursor, PlainReadsCrossBoundaries) {
   EXPECT_EQ(c.ReadU8(), 0x05);
   EXPECT_TRUE(c.AtEnd());
   EXPECT_THROW(c.ReadU8(), XlsFormatError);
-  SegmentCursor skip(segs, "TEST");
-  EXPECT_THROW(skip.Skip(6), XlsFormatError);
+  EXPECT_THROW(SegmentCursor(segs, "TEST").Skip(6), XlsFormatError);
 }
 
 std::string String(const std::vector<ByteVec>& pieces, CountSize count = CountSize::k16Bit,

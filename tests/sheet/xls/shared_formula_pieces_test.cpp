@@ -44,8 +44,7 @@ TEST(SharedPieces, CutsAroundTheRemovedCells) {
 }
 
 TEST(SharedPieces, CoverEveryCellOnceWithNoHole) {
-  // A scattered pattern: every cell of every piece is in the input, and every input cell in
-  // exactly one piece; each piece's top-left cell is one of the cells.
+  // A scattered pattern: each input cell in exactly one piece, no other cell; pieces in order.
   CellList cells;
   for (int r = 1; r <= 12; ++r)
     for (int c = 1; c <= 9; ++c)

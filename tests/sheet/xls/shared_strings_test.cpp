@@ -39,9 +39,8 @@ TEST(SharedStrings, StringsSplitAcrossContinues) {
       // A string starting a CONTINUE has no extra option byte.
       {{Le().u32(2).u32(2).u16(1).u8(0).latin1("a").b, Le().u16(1).u8(0).latin1("b").b},
        {"a", "b"}},
-      // "Hello" with 2 rich-text runs and 10 bytes of phonetic data: the runs end in the second
-      // piece, the phonetic data starts there and ends in the third; none of that carries an
-      // option byte. Then "next".
+      // "Hello" with 2 rich-text runs ending in the second piece and 10 bytes of phonetic data
+      // ending in the third, none with an option byte; then "next".
       {{Le().u32(2).u32(2).u16(5).u8(0x0C).u16(2).u32(10).latin1("Hel").b,
         Le().u8(0).latin1("lo").u16(1).u16(2).u16(3).u16(4).u32(0x09090909).b,
         Le().u32(0x09090909).u16(0x0909).u16(4).u8(0).latin1("next").b},

@@ -1,7 +1,5 @@
-// Every input a fuzzer once tripped over goes through its round again without crash, hang or
-// leak: the reader's (tests/fixtures/fuzz/xls) reads or fails with a RunError 321; the writer's
-// (tests/fixtures/fuzz/xls_writer) is refused with a reason, or written and read back holding
-// exactly what was written.
+// Inputs a fuzzer once tripped over, run again without crash, hang or leak: read or refused
+// with error 321; written back faithfully or refused with a reason.
 
 #include <gtest/gtest.h>
 

@@ -34,8 +34,7 @@ TEST(XlsMarkFill, OnlyASolidPatternInColour23WithoutXfExtMarks) {
   EXPECT_FALSE(IsMarkXf(Xf(0, 23)));
   EXPECT_FALSE(IsMarkXf(Xf(2, 23)));
   EXPECT_FALSE(IsMarkXf(Xf(1, 23, true)));
-  const ByteVec whole = Xf(1, 23);
-  EXPECT_FALSE(IsMarkXf(Bytes(whole).first(19)));
+  EXPECT_FALSE(IsMarkXf(Bytes(Xf(1, 23)).first(19)));
 }
 
 TEST(XlsMarkFill, CountsTheXfRecordsOfTheGlobalsInOrder) {

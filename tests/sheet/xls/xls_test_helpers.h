@@ -1,7 +1,5 @@
 #pragma once
-// Helpers of the .xls tests: BIFF8 record streams built byte by byte and read back, compound
-// files written around them with libgsf's writer (GsfOutfileMSOle, through WriteCompoundFile,
-// so the tests need no libgsf header), and fixture access.
+// Helpers of the .xls tests: BIFF8 records built byte by byte, compound files, fixtures.
 
 #include <freexl.h>
 #include <gtest/gtest.h>
@@ -49,9 +47,8 @@ inline std::vector<std::string> XlsFixtures() {
 
 inline ByteVec ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  if (!in)
     throw std::runtime_error("cannot read " + path);
-  }
   return ByteVec(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
@@ -61,9 +58,8 @@ inline void WriteFile(const std::string& path, const ByteVec& bytes) {
              static_cast<std::streamsize>(bytes.size()));
 }
 
-// A workbook as FreeXL, an independent reader, sees it, opened from a file or from bytes
-// (through a file of its own); `h` stays null when FreeXL cannot open it. FreeXL 1.0.6 answers
-// OK with a null handle for some files it refuses.
+// A workbook as FreeXL, an independent reader, sees it; `h` stays null when FreeXL cannot open
+// it (1.0.6 answers OK with a null handle for some files it refuses).
 class FreeXlBook {
  public:
   explicit FreeXlBook(const std::string& path) { Open(path); }
@@ -98,8 +94,7 @@ class FreeXlBook {
   ombrix::testing::TempFolder folder_;
 };
 
-// The cells named in `refs` ("A1 B2"), each printed whole (numbers to the last bit), one
-// space apart: a sheet's expected cells in one comparison.
+// The cells named in `refs` ("A1 B2") printed whole, one space apart, for one comparison.
 inline std::string Cells(const Workbook& book, const std::string& refs) {
   std::istringstream in(refs);
   std::string out;
@@ -150,8 +145,7 @@ struct Le {
   }
 };
 
-// Little-endian fields of a stream or a record body, read back: the writer's tests find
-// positions with them and the XFCRC tests the stored checksum.
+// Little-endian fields of a stream or a record body, read back.
 template <typename B>
 std::uint16_t G16(const B& b, std::size_t at) {
   return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
@@ -161,8 +155,7 @@ std::uint32_t G32(const B& b, std::size_t at) {
   return G16(b, at) | (static_cast<std::uint32_t>(G16(b, at + 2)) << 16);
 }
 
-// A record and its CONTINUE pieces as the record layer hands them over: the string reader
-// and the shared-string table are both fed this way.
+// A record and its CONTINUE pieces as the record layer hands them over.
 inline std::vector<BiffSegment> Segments(const std::vector<ByteVec>& pieces) {
   std::vector<BiffSegment> out;
   for (const ByteVec& p : pieces)
@@ -172,15 +165,11 @@ inline std::vector<BiffSegment> Segments(const std::vector<ByteVec>& pieces) {
 
 // A record: header (type, length) + body.
 inline ByteVec Record(std::uint16_t type, const ByteVec& body) {
-  Le r;
-  r.u16(type).u16(static_cast<std::uint32_t>(body.size())).bytes(body);
-  return r.b;
+  return Le().u16(type).u16(static_cast<std::uint32_t>(body.size())).bytes(body).b;
 }
 
 inline ByteVec Bof(std::uint16_t substream, std::uint16_t version = 0x0600) {
-  Le b;
-  b.u16(version).u16(substream).u16(0x0DBB).u16(0x07CC).u32(0).u32(0x0006);
-  return Record(0x0809, b.b);
+  return Record(0x0809, Le().u16(version).u16(substream).u16(0x0DBB).u16(0x07CC).u32(0).u32(6).b);
 }
 inline ByteVec Eof() {
   return Record(0x000A, {});
@@ -245,8 +234,7 @@ inline ByteVec XfTable() {
   return t.b;
 }
 
-// A whole workbook stream: globals (BOF, `globals_extra`, BOUNDSHEETs, EOF) then each sheet's
-// records between its BOF and EOF. The BOUNDSHEET positions are computed.
+// Globals (BOF, `globals_extra`, BOUNDSHEETs at computed positions, EOF), then each sheet.
 struct SheetSpec {
   std::string name;
   ByteVec records;             // between BOF and EOF
@@ -262,9 +250,8 @@ inline ByteVec WorkbookStream(const ByteVec& globals_extra, const std::vector<Sh
     return Record(0x0085, b.u8(s.wide_name.size()).u8(1).utf16(s.wide_name).b);
   };
   std::size_t globals_size = Bof(0x0005).size() + globals_extra.size() + Eof().size();
-  for (const SheetSpec& s : sheets) {
+  for (const SheetSpec& s : sheets)
     globals_size += boundsheet(0, s).size();
-  }
   Le out;
   out.bytes(Bof(0x0005)).bytes(globals_extra);
   std::size_t pos = globals_size;
@@ -273,9 +260,8 @@ inline ByteVec WorkbookStream(const ByteVec& globals_extra, const std::vector<Sh
     pos += Bof(0x0010).size() + s.records.size() + Eof().size();
   }
   out.bytes(Eof());
-  for (const SheetSpec& s : sheets) {
+  for (const SheetSpec& s : sheets)
     out.bytes(Bof(s.type == 2 ? 0x0020 : 0x0010)).bytes(s.records).bytes(Eof());
-  }
   return out.b;
 }
 
@@ -284,8 +270,7 @@ inline ByteVec CompoundFile(const ByteVec& stream, const char* name = "Workbook"
   return WriteCompoundFile({{name, stream}});
 }
 
-// Compound-file surgery for the FAT tests: the sector size, the FAT entry `index` and the
-// start sector of the directory entry named `name` (ASCII).
+// Compound-file surgery: sectors, FAT entries and directory entries found by (ASCII) name.
 struct OleView {
   ByteVec& file;
   std::uint32_t u32(std::size_t off) const { return G32(file, off); }

@@ -1,7 +1,5 @@
-// Writing numbers and grey fills into .xls workbooks: every kind of existing cell, new cells,
-// read back by our reader (FreeXL's reading is the write-back corpus test's); positions
-// (BOUNDSHEET, INDEX, DBCELL, EXTSST) walked; storages beside the Workbook stream copied unchanged;
-// shared formulas moved on from an overwritten anchor, arrays and data tables refused in part.
+// Writing numbers and grey fills into .xls workbooks, read back by our reader (FreeXL's reading
+// is the write-back corpus test's), with positions, storages and shared formulas kept whole.
 
 #include "sheet/xls/xls_writer.h"
 
@@ -87,8 +85,7 @@ const xls::CellLocation* Find(const Parsed& p, int row, int col) {
   return nullptr;
 }
 
-// Each written cell holds its number and each cell only marked its value; every other cell of
-// either file holds the same value and format in both.
+// Written cells hold their number, marked-only ones their value; all others are unchanged.
 void ExpectOnlyEditsChanged(const Parsed& before, const Parsed& after,
                             const std::vector<CellEdit>& edits) {
   std::set<Cell> edited;
@@ -111,8 +108,7 @@ void ExpectOnlyEditsChanged(const Parsed& before, const Parsed& after,
   }
 }
 
-// The cells to edit in a fixture: one of each record kind (FORMULA by result kind), the
-// first, middle and last of a multi-cell record, a mark-only existing cell, and new cells.
+// One edit per record kind (FORMULA by result), multi-cell record ends, mark-only, new cells.
 std::vector<CellEdit> ChooseEdits(const Parsed& p, std::set<std::string>& kinds) {
   std::vector<CellEdit> edits;
   std::set<std::pair<int, int>> used;
@@ -198,8 +194,7 @@ void ExpectMarkedXf(const Parsed& p, std::uint16_t xf, const std::string& where)
   EXPECT_NE(p.stream[xfs[parent] + 4 + 4] & 0x04, 0) << where << ": parent is not a style";
 }
 
-// INDEX after the BOF: its DEFCOLWIDTH and DBCELL positions; each DBCELL's offsets back to
-// the block's first ROW and on to the first cell of each row. Returns the rows checked.
+// Follows INDEX to DEFCOLWIDTH and each DBCELL, and DBCELL to its ROWs and their first cells.
 int WalkIndex(const Parsed& p) {
   const xls::BiffRecord r = Records(p, true).at(1);
   if (r.type != 0x020B)
@@ -291,9 +286,8 @@ TEST(XlsWriter, EditsEveryKindOfCellInEveryFixture) {
   EXPECT_GT(extsst_buckets, 100);
 }
 
-// A hand-built sheet: a three-cell MULRK split in the middle, a two-cell MULBLANK at its
-// first cell, a FORMULA with its STRING replaced; its stored used range (rows 4-5, columns
-// C-D) lies below and right of the written cells.
+// A MULRK split in the middle, a MULBLANK at its first cell, a FORMULA losing its STRING; the
+// stored used range (rows 4-5, columns C-D) lies below and right of the written cells.
 TEST(XlsWriter, SplitsMultiCellRecordsAndDropsTheFormulasString) {
   Le mulrk;
   mulrk.u16(0).u16(0);
@@ -331,7 +325,6 @@ TEST(XlsWriter, SplitsMultiCellRecordsAndDropsTheFormulasString) {
   ExpectMarkedXf(after, Find(after, 5, 1)->xf, "A5");
   for (const auto& r : Records(after, true))
     EXPECT_NE(r.type, xls::rec::kString);
-  // Zero-based first row and column, one-past-last row and column.
   EXPECT_EQ(Dimensions(after), (std::vector<std::array<std::uint32_t, 4>>{{0, 6, 0, 4}}));
 }
 
@@ -347,8 +340,7 @@ TEST(XlsWriter, AddsARowRecordForANewRow) {
   EXPECT_EQ(Dimensions(after), (std::vector<std::array<std::uint32_t, 4>>{{0, 402, 0, 60}}));
 }
 
-// Values a cell cannot hold, a cell beyond the sheet, a broken file, and a workbook whose
-// active tab is a chart sheet (the reader's reason): each refused in one line naming the file.
+// Each refused in one line naming the file.
 TEST(XlsWriter, RefusesWhatCannotBeStored) {
   const ByteVec mesh = ReadFile(Fixture("mesh_small.lo.xls"));
   const std::vector<CellEdit> outside = {{65537, 1, 1.0, false}};
@@ -369,12 +361,9 @@ TEST(XlsWriter, RefusesWhatCannotBeStored) {
   };
   for (const auto& c : cases) {
     const std::string why = Error321([&] { EditXlsBytes(c.file, "out.xls", c.edits); });
-    EXPECT_TRUE(Contains(why, "\"out.xls" + std::string(c.says))) << why;
-    EXPECT_FALSE(Contains(why, "\n")) << why;
+    EXPECT_TRUE(Contains(why, "\"out.xls" + std::string(c.says)) && !Contains(why, "\n")) << why;
   }
 }
-
-// ---- Storages beside the Workbook stream ---------------------------------------------------
 
 // The tree without the Workbook stream's bytes, which the write-back changes.
 xls::OleEntry Unpatched(xls::OleEntry tree) {
@@ -382,8 +371,7 @@ xls::OleEntry Unpatched(xls::OleEntry tree) {
   return tree;
 }
 
-// Real workbooks with VBA projects, embedded objects or custom XML: the cell lands, and every
-// other stream and storage comes back unchanged with its class ID, the root's class ID too.
+// Real workbooks with VBA projects, embedded objects or custom XML keep every other stream.
 TEST(XlsWriterStorages, RealWorkbooksKeepTheirMacrosAndObjects) {
   int written = 0;
   for (const auto& entry : std::filesystem::directory_iterator(Fixture("storages"))) {
@@ -400,9 +388,8 @@ TEST(XlsWriterStorages, RealWorkbooksKeepTheirMacrosAndObjects) {
                                    Unpatched(xls::ReadCompoundTree(out))),
               std::nullopt);
 
-    // Read straight from the bytes, not through libgsf: the root entry (the first directory
-    // entry) carries Excel's class ID at 0x50, and the Workbook's data starts the file's
-    // sectors (some readers misread a workbook stream that does not come first).
+    // Read from the bytes, not through libgsf: Excel's class ID on the root, and the Workbook
+    // first in the file's sectors (some readers misread a workbook stream that is not first).
     OleView ole{out};
     const std::size_t root = ole.sector_offset(ole.u32(0x30));
     EXPECT_EQ(ole.u32(root + 0x50), 0x00020820u);
@@ -433,13 +420,6 @@ TEST(XlsWriterStorages, WhatDoesNotReadBackTheSameIsRefused) {
   EXPECT_TRUE(Contains(d, "\"_VBA_PROJECT_CUR/VBA/dir\" が元と一致しません")) << d;
   EXPECT_TRUE(Contains(d, "元のファイルはそのままです")) << d;
 }
-
-// ---- Formulas that span cells ---------------------------------------------------------------
-
-// A shared formula whose anchor is overwritten moves on to the cells that remain (each keeps the
-// formula it had); cells of a multi-cell array formula or data table are refused. Formulas are
-// compared through a dump that resolves every PtgExp the way other readers do: by the SHRFMLA or
-// ARRAY record whose range starts at the cell the PtgExp names.
 
 // A FORMULA whose tokens are one PtgExp (or PtgTbl) naming (to_row, to_col), all from 0.
 ByteVec Pointer(int row, int col, int to_row, int to_col, bool table = false) {
@@ -492,7 +472,8 @@ struct Dump {
   std::vector<Block> blocks;
 };
 
-// Every formula of the first sheet, PtgExp resolved; blocks in record order.
+// Every formula of the first sheet, each PtgExp resolved as other readers do: by the block
+// whose range starts at the cell it names. Blocks in record order.
 Dump Formulas(const ByteVec& file) {
   const ByteVec stream = xls::ReadWorkbookStream(file);
   const xls::WorkbookGlobals globals = xls::ParseGlobals(stream);
@@ -544,8 +525,7 @@ std::vector<std::string> Ranges(const Dump& d, std::uint16_t type) {
   return out;
 }
 
-// Writes `edits`; every cell not written keeps its formula and value, every block sits right
-// after its anchor's FORMULA. Returns the dump after the write.
+// Writes `edits`: cells not written keep formula and value, each block follows its anchor.
 Dump WriteAndCompare(const std::vector<CellEdit>& edits, const ByteVec& before_file = Workbook()) {
   const ByteVec after_file = EditXlsBytes(before_file, "shared.xls", edits);
   ExpectOnlyEditsChanged(Parse(before_file), Parse(after_file), edits);
@@ -570,8 +550,6 @@ Dump WriteAndCompare(const std::vector<CellEdit>& edits, const ByteVec& before_f
 }
 
 TEST(XlsWriterFormulas, OverwrittenAnchorMovesTheSharedFormulaOn) {
-  const Dump before = Formulas(Workbook());
-  EXPECT_EQ(Ranges(before, 0x04BC), std::vector<std::string>{"B2:D4"});
   // The anchor alone: the rest of its row, and the rows below.
   Dump after = WriteAndCompare({{2, 2, 7.0, false}});
   EXPECT_EQ(Ranges(after, 0x04BC), (std::vector<std::string>{"C2:D2", "B3:D4"}));
@@ -608,9 +586,8 @@ TEST(XlsWriterFormulas, RefusesPartOfAnArrayOrADataTable) {
   EXPECT_EQ(Ranges(after, 0x0236), std::vector<std::string>{"G2:G3"});
 }
 
-// Workbooks saved by Excel, their Workbook stream alone in a new compound file and the first
-// sheet made the active tab: every anchor of a shared formula overwritten at once, and one
-// at a time with a grey mark.
+// Excel's workbooks (first sheet made active): every shared-formula anchor overwritten at
+// once, and one at a time with a grey mark.
 TEST(XlsWriterFormulas, ExcelsSharedFormulasMoveOn) {
   for (const char* name :
        {"realworld/phpspreadsheet__chartsheet.xls", "realworld/phpspreadsheet__pr607.sum_data.xls",
