@@ -9,14 +9,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <regex>
 #include <set>
-#include <string>
 #include <tuple>
 
 #include "cli/contour_commands.h"
-#include "cli/run_guard.h"
 
 namespace ombrix::cli {
 namespace {
