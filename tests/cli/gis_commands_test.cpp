@@ -6,7 +6,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <map>
 
 #include "cli/arguments.h"
 #include "cli/import_commands.h"

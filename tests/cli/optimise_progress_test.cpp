@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <thread>
 
 #include "cli_files.h"
@@ -22,10 +21,9 @@ TEST(OptimiseProgress, ReportsAtMostOncePerIntervalAndClearsItsLine) {
     OptimiseProgress progress(out, true, 40ms);
     const OptimizeObservers observers = progress.Observers();
     ASSERT_TRUE(observers.on_sweep && observers.on_iteration);
-    for (int sweep = 1; sweep <= 1000; ++sweep) {
+    for (int sweep = 1; sweep <= 1000; ++sweep)
       observers.on_sweep(sweep, 0.5 / sweep);  // far faster than the interval
-    }
-    EXPECT_EQ(out.str(), "");  // nothing before the first interval is over
+    EXPECT_EQ(out.str(), "");                  // nothing before the first interval is over
     std::this_thread::sleep_for(50ms);
     observers.on_sweep(1001, 1.234567e-7);
     observers.on_sweep(1002, 1e-7);  // too soon after

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
-#include <filesystem>
 
 #include "cli/contour_commands.h"
 #include "cli_files.h"

@@ -9,14 +9,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <regex>
 #include <set>
-#include <string>
 #include <tuple>
 
 #include "cli/contour_commands.h"
-#include "cli/run_guard.h"
 
 namespace ombrix::cli {
 namespace {
@@ -143,11 +140,10 @@ TEST_F(PrintPdfTest, NormalModePrintsOnlyTheLastDividedDrawingsBandPolygons) {
 
 TEST_F(PrintPdfTest, AnUnreachablePrinterIsAnErrorAndWritesNothing) {
   const fs::path pdf = dir_ / "missing" / "map.pdf";
-  const ombrix::testing::Printed out =
-      ombrix::testing::Call(RenderMap, {Fixture("mesh_small.lo.xlsx"), "-o",
-                                        (dir_ / "map.png").string(), "--print-pdf", pdf.string()});
   ombrix::testing::ExpectErrorLine(
-      out, "error,PDF ファイル \"" + pdf.string() + "\" に出力できません: ");
+      ombrix::testing::Call(RenderMap, {Fixture("mesh_small.lo.xlsx"), "-o",
+                                        (dir_ / "map.png").string(), "--print-pdf", pdf.string()}),
+      "error,PDF ファイル \"" + pdf.string() + "\" に出力できません: ");
   EXPECT_EQ(fs::directory_iterator(dir_), fs::directory_iterator());  // no image, no PDF
 }
 

@@ -5,7 +5,6 @@
 
 #include <QImage>
 #include <algorithm>
-#include <filesystem>
 
 #include "cli/arguments.h"
 #include "cli/contour_commands.h"
@@ -34,10 +33,10 @@ int DifferingPixels(const QImage& a, const QImage& b, int frame_left, int frame_
 
 class RenderTest : public ::testing::Test {
  protected:
-  QImage Render(std::vector<std::string> args) {
+  QImage Render(std::vector<std::string> args, decltype(&RenderMap) command = RenderMap) {
     const std::string out = dir_ / "render.png";
     args.insert(args.end(), {"-o", out});
-    const Printed run = Call(RenderMap, args);
+    const Printed run = Call(command, args);
     EXPECT_EQ(run.status, kExitOk) << run.text;
     return QImage(QString::fromStdString(out));
   }
@@ -110,10 +109,7 @@ TEST_F(RenderTest, AMapPictureIsPaintedUnderThePlotFromTheFrameCorner) {
 }
 
 TEST_F(RenderTest, LegendIsTheLegendWindowsPicture) {
-  const std::string out = dir_ / "legend.png";
-  const Printed run = Call(RenderLegend, {Fixture("mesh_smooth_40x30.lo.xlsx"), "-o", out});
-  ASSERT_EQ(run.status, kExitOk) << run.text;
-  const QImage legend(QString::fromStdString(out));
+  const QImage legend = Render({Fixture("mesh_smooth_40x30.lo.xlsx")}, RenderLegend);
   EXPECT_EQ(legend.size(), QSize(116, 471));  // 1740 x 7068 twips at 15 twips a pixel
   // The top swatch is colour 0 (magenta), the bottom one colour 17 (dark blue).
   EXPECT_EQ(legend.pixel(38, 20) & 0xFFFFFF, 0xE01FE0u);

@@ -8,9 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <filesystem>
 #include <iostream>
-#include <iterator>
 #include <utility>
 
 #include "cli_files.h"

@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <map>
 
 #include "cli_files.h"
 
@@ -101,7 +98,6 @@ TEST(SetCells, WorkbooksWeDoNotReadGetTheImportsErrorLine) {
        {"unreadable/calamine__pass_protected.xlsx", "unreadable/xlrd__sample.xlsb",
         "unreadable/calamine__misc_biff5_parsing.xls"}) {
     SCOPED_TRACE(name);
-    // A copy, so that a write that should not happen cannot touch the fixture.
     ombrix::testing::TempFolder dir;
     const std::string path = dir / "refused";
     PlaceFixture(name, path);

@@ -3,16 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdint>
-#include <random>
-#include <vector>
+#include <tuple>
 
-#include "fakes/fake_window_ops.h"
 #include "model/modes.h"
-#include "model/run_error.h"
 #include "optimise/exact_solver.h"
-#include "optimise/optimizing_calc.h"
 #include "optimise_fixture.h"
 
 namespace ombrix {
@@ -34,18 +28,14 @@ double RelativeResidual(const SparseMatrix& a, const std::vector<double>& b,
 }
 
 TEST(ExactSolver, ReachesTheToleranceInFewIterations) {
-  struct Shape {
-    std::int32_t nx, ny;
-    int points;
-  };
   // Lines, squares, and meshes large enough for several multigrid levels.
-  const Shape shapes[] = {{1, 9, 0},      {9, 1, 0},    {2, 2, 3},   {3, 7, 5},
-                          {12, 12, 40},   {11, 5, 4},   {5, 12, 60}, {26, 17, 60},
-                          {130, 97, 320}, {3, 400, 35}, {257, 6, 43}};
+  const std::tuple<std::int32_t, std::int32_t, int> shapes[] = {
+      {1, 9, 0},   {9, 1, 0},    {2, 2, 3},      {3, 7, 5},    {12, 12, 40}, {11, 5, 4},
+      {5, 12, 60}, {26, 17, 60}, {130, 97, 320}, {3, 400, 35}, {257, 6, 43}};
   std::mt19937 rng(3);
-  for (const Shape& s : shapes) {
-    SCOPED_TRACE(::testing::Message() << s.nx << " x " << s.ny);
-    const testing::FitSystem fit = testing::RandomSystem(rng, s.nx, s.ny, s.points);
+  for (const auto& [nx, ny, points] : shapes) {
+    SCOPED_TRACE(::testing::Message() << nx << " x " << ny);
+    const testing::FitSystem fit = testing::RandomSystem(rng, nx, ny, points);
     std::vector<double> got(fit.right_side.size(), 1.0);
     testing::FakeEventPump events;
     std::int32_t reported = 0;
@@ -84,11 +74,8 @@ TEST(ExactSolver, CancelledFailedAndUnsolvableRunsLeaveTheMeshUnchanged) {
   std::mt19937 rng(4);
   MeshModel m = testing::RandomModel(rng, 20, 20, 50);
   m.OptimizeSolver = kSolverExact;
-  struct CancelAtFirst : EventPump {
-    void ProcessPendingEvents() override {}
-    bool CancelRequested() const override { return true; }
-    void ResetCancel() override {}
-  } cancel;
+  testing::FakeEventPump cancel;
+  cancel.on_process = [&] { cancel.cancel = true; };
   EXPECT_EQ(OptimizingCalc(m, cancel).outcome, OptimizeOutcome::Cancelled);
   EXPECT_TRUE(testing::Untouched(m));
   MeshModel bad = m;  // the last point lies inside the mesh

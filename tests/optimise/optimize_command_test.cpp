@@ -5,7 +5,6 @@
 #include <deque>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "fakes/fake_context.h"
 #include "fakes/recording_result_window.h"
@@ -63,7 +62,7 @@ TEST_F(OptimizeCommand, NoToTheFirstQuestionOrEscLeavesTheMeshAsItWas) {
   EXPECT_TRUE(writer.saves.empty());
 }
 
-TEST_F(OptimizeCommand, TheFitStaysInTheModelAndIsSavedOnYesOnly) {
+TEST_F(OptimizeCommand, TheFitStaysInTheModelIsSavedOnYesOnlyAndListedInMode1) {
   Run({true, false});
   EXPECT_EQ(env.dialogs.questions, (std::vector<std::string>{kAskFit, kAskWrite}));
   ASSERT_EQ(env.dialogs.messages.size(), 1u);
@@ -80,17 +79,14 @@ TEST_F(OptimizeCommand, TheFitStaysInTheModelAndIsSavedOnYesOnly) {
   // Which cells are written, and marked, is the write-back's own test.
   ASSERT_EQ(writer.saves[0].edits.size(), 12u);
   EXPECT_EQ(writer.saves[0].edits[11].value, env.model.NodeValue(3, 4));
-}
-
-TEST_F(OptimizeCommand, AllInformationListsFourTimesAndWaitsEachTime) {
+  // Mode 1 lists four times, the last the solution now in the mesh; each listing waits
+  // (result_listings_test), then the end is told.
   env.model.InfoDisplayMode = 1;
   Run({true, false});
   ASSERT_EQ(result.listings.size(), 4u);
-  // The last listing is the solution now in the mesh.
   EXPECT_EQ(result.listings[3][11], NumberText(env.model.NodeValue(3, 4)));
-  // Each listing waits (result_listings_test), then the end is told.
-  ASSERT_EQ(env.dialogs.messages.size(), 5u);
-  EXPECT_EQ(env.dialogs.messages[4].text, "メッシュ最適化計算終了");
+  ASSERT_EQ(env.dialogs.messages.size(), 2 + 5u);
+  EXPECT_EQ(env.dialogs.messages[6].text, "メッシュ最適化計算終了");
 }
 
 TEST_F(OptimizeCommand, ResidualInformationShowsProgressAndCaptionsButNoListing) {
@@ -158,10 +154,9 @@ TEST_F(OptimizeCommand, EscDuringTheSaveLeavesTheFileAndSaysSo) {
   writer.wait_for_stop = true;
   // Esc only once the save is under way: the fit before it runs to the end.
   env.events.on_process = [&] {
-    if (!env.windows.log.empty() &&
-        env.windows.log.back().starts_with("Status メッシュに書き込み中")) {
-      env.events.cancel = true;
-    }
+    env.events.cancel =
+        env.events.cancel || (!env.windows.log.empty() &&
+                              env.windows.log.back().starts_with("Status メッシュに書き込み中"));
   };
   Run({true, true});
   EXPECT_TRUE(writer.saves.empty());

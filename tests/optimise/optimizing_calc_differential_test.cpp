@@ -4,13 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
-#include <cstdint>
-#include <random>
-#include <vector>
 
-#include "fakes/fake_window_ops.h"
-#include "optimise/optimizing_calc.h"
 #include "optimise_fixture.h"
 
 namespace ombrix {
@@ -89,7 +83,6 @@ DenseRun DenseReference(const MeshModel& m) {
       sol[(i - 1) * nx + j] = m.InitialValueMode == 1 ? sum / m.PointCount : ns[i][j];
     }
   }
-  // Relaxation.
   for (run.sweeps = 1;; ++run.sweeps) {
     double max_change = 0;
     for (std::int32_t k = 1; k <= n; ++k) {

@@ -2,15 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
-#include "fakes/fake_window_ops.h"
-#include "model/run_error.h"
 #include "optimise/initial_values.h"
-#include "optimise/optimizing_calc.h"
-#include "optimise/point_cells.h"
 #include "optimise_fixture.h"
 
 namespace ombrix {

@@ -38,9 +38,8 @@ TEST(MatrixRowText, ACutRowIsThePrefixOfTheWholeRow) {
   SparseMatrix system(7, 5);
   FillMembraneCurvature(system, 1.25, 0.75);
   std::vector<double> right(35);
-  for (std::size_t k = 0; k < right.size(); ++k) {
+  for (std::size_t k = 0; k < right.size(); ++k)
     right[k] = static_cast<double>(k) * -0.125;
-  }
   for (const std::int32_t k : {1, 9, 18, 35}) {
     const std::string whole = MatrixRowText(system, &right, k);
     for (std::size_t limit = 0; limit <= whole.size() + 2; ++limit) {

@@ -4,10 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
-#include <cstdint>
 #include <utility>
 
-#include "optimise/sparse_system.h"
 #include "optimise/system_terms.h"
 #include "optimise_fixture.h"
 

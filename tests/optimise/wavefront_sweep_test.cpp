@@ -3,15 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
-#include <cstdint>
-#include <random>
 #include <string>
-#include <vector>
+#include <tuple>
 
-#include "model/run_error.h"
 #include "optimise/relaxation.h"
-#include "optimise/sparse_system.h"
 #include "optimise/wavefront_sweep.h"
 #include "optimise_fixture.h"
 
@@ -60,16 +55,13 @@ void ExpectSameSweeps(std::int32_t nx, std::int32_t ny, int points, unsigned see
 TEST(WavefrontSweep, SameValuesAndChangesAsTheRowByRowSweep) {
   // Widths around the lane count and the stencil reach, lines, tall and wide meshes, meshes
   // with few points (mostly the shared stencil), points in every cell, and blocks for threads.
-  struct Shape {
-    std::int32_t nx, ny;
-    int points;
-  };
-  const Shape shapes[] = {{1, 9, 0},  {11, 1, 0},   {2, 2, 3},     {3, 5, 4},      {5, 3, -1},
-                          {7, 13, 6}, {13, 7, -1},  {9, 30, 12},   {37, 21, 40},   {4, 41, -1},
-                          {64, 9, 5}, {23, 150, 9}, {150, 23, -1}, {71, 133, 300}, {40, 270, 60}};
+  const std::tuple<std::int32_t, std::int32_t, int> shapes[] = {
+      {1, 9, 0},  {11, 1, 0},   {2, 2, 3},     {3, 5, 4},      {5, 3, -1},
+      {7, 13, 6}, {13, 7, -1},  {9, 30, 12},   {37, 21, 40},   {4, 41, -1},
+      {64, 9, 5}, {23, 150, 9}, {150, 23, -1}, {71, 133, 300}, {40, 270, 60}};
   unsigned seed = 11;
-  for (const Shape& s : shapes)
-    ExpectSameSweeps(s.nx, s.ny, s.points, ++seed);
+  for (const auto& [nx, ny, points] : shapes)
+    ExpectSameSweeps(nx, ny, points, ++seed);
 }
 
 TEST(WavefrontSweep, OverflowNamesTheFirstNodeInNodeOrderAZeroDiagonalIsRefused) {

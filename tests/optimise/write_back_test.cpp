@@ -17,9 +17,8 @@ using Cell = std::pair<std::int32_t, std::int32_t>;
 std::set<Cell> Marked(const std::vector<CellEdit>& edits) {
   std::set<Cell> marked;
   for (const CellEdit& e : edits) {
-    if (e.mark) {
+    if (e.mark)
       marked.insert({e.row - kNodeRowOffset, e.col - kNodeColumnOffset});
-    }
   }
   return marked;
 }
