@@ -120,7 +120,6 @@ TEST_F(AtomicSave, ASymbolicLinkIsSavedThroughAndStaysALink) {
   EXPECT_EQ(Content(folder_ / "sub" / "real.xls"), "through the links");
   EXPECT_EQ(fs::status(folder_ / "sub" / "real.xls").permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  EXPECT_EQ(ResolveSaveTarget(file_.string()), fs::canonical(folder_ / "sub" / "real.xls"));
   // The temporary file went to the target's folder and is gone; nothing else appeared.
   EXPECT_EQ(std::distance(fs::directory_iterator(folder_ / "sub"), fs::directory_iterator()), 1);
   EXPECT_EQ(Leftovers(), 2);  // "sub" and "chain"
@@ -157,7 +156,6 @@ TEST_F(AtomicSave, WhatASaveMayNotReplaceIsRefusedAndLeftAsItWas) {
   EXPECT_EQ(Content(file_), "original content");
   EXPECT_TRUE(fs::equivalent(file_, other));
   fs::remove(other);
-  RequireReplaceable(file_.string());  // one name again: no refusal
   EXPECT_EQ(Leftovers(), 0);
 }
 

@@ -35,9 +35,7 @@ std::string Refusal(const ByteVec& head) {
 }
 
 TEST(WorkbookFormat, KnowsTheContainersAndBareOldBiff) {
-  EXPECT_EQ(RecognizeWorkbook(ByteVec{0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1}, "a"),
-            WorkbookFormat::kXls);
-  EXPECT_EQ(RecognizeWorkbook(ByteVec{'P', 'K', 3, 4, 20, 0, 0, 0}, "a"), WorkbookFormat::kXlsx);
+  // An empty archive is a zip too (every fixture pins the other signatures).
   EXPECT_EQ(RecognizeWorkbook(ByteVec{'P', 'K', 5, 6, 0, 0, 0, 0}, "a"), WorkbookFormat::kXlsx);
 
   // BOF records as Excel 2, 3, 4 and 5 wrote them at the start of a bare file.
