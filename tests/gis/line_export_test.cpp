@@ -26,8 +26,6 @@ std::vector<LevelLines> SampleLevels() {
   return {index, plain};
 }
 
-// Every format read back through GDAL: one feature a line, in order, with the level and the
-// index flag as fields (DXF: as the layer) and every vertex.
 TEST(LineExport, EveryFormatReadsBackWithItsFieldsAndExactGeometry) {
   TempFolder folder;
   const std::vector<LevelLines> levels = SampleLevels();

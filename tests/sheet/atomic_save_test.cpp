@@ -51,9 +51,8 @@ class AtomicSave : public ::testing::Test {
   const fs::path file_ = folder_ / "mesh.xls";
 };
 
-// Steps that trip at step `at` (1 create, 2 write, 3 mode, 4 flush, 5 close, 6 rename): with a
-// `signal`, the process is sent it before the step's system call; otherwise the step fails with
-// `error`. Writes are short, so the loop has to come back for the rest.
+// Step `at` (1 create, 2 write, 3 mode, 4 flush, 5 close, 6 rename) fails with `error`, or first
+// sends the process `signal`. Writes are short, so the loop has to come back for the rest.
 class TrippedSteps : public SaveSteps {
  public:
   TrippedSteps(int at, int error, int signal = 0) : at_(at), error_(error), signal_(signal) {}

@@ -60,7 +60,7 @@ TEST(WorkbookFormat, KnowsTheContainersAndBareOldBiff) {
   EXPECT_TRUE(Contains(Refusal({}), "空"));
 }
 
-// The workbooks to be refused, each with the words its refusal must hold.
+// Each workbook with the words its refusal must hold.
 std::vector<std::pair<fs::path, const char*>> Unreadable(const fs::path& dir) {
   std::vector<std::pair<fs::path, const char*>> files = {
       {Fixture("unreadable/calamine__pass_protected.xlsx"), kPassword},

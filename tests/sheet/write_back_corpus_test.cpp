@@ -104,9 +104,8 @@ std::vector<std::string> Differences(const WorkbookDump& before, const WorkbookD
   return out;
 }
 
-// A workbook FreeXL cannot open once a row is added, through no fault of the write: its used
-// range spans 63,741 columns and FreeXL allocates rows x columns cells up front (300 rows: 19 M,
-// refused as out of memory). Our reader reads the result right; the runs are counted.
+// FreeXL cannot open this one once a row is added: its used range spans 63,741 columns and FreeXL
+// allocates rows x columns cells up front (300 rows: 19 M, refused as out of memory).
 constexpr const char* kFreeXlCannotAllocate = "e_mulrk_after_far_cell.xls";
 
 void WriteOnce(const fs::path& source, const std::vector<CellEdit>& edits, const std::string& what,
