@@ -45,7 +45,7 @@ TEST(LineExport, EveryFormatReadsBackWithItsFieldsAndExactGeometry) {
     ASSERT_TRUE(ds);
     OGRLayerH layer = GDALDatasetGetLayer(ds.get(), 0);
     ASSERT_EQ(OGR_L_GetFeatureCount(layer, TRUE), 3);
-    for (const LevelLines& l : levels) {
+    for (const LevelLines& l : levels)
       for (const ContourPolyline& line : l.lines) {
         const Feature f(OGR_L_GetNextFeature(layer));
         const auto field = [&](const char* n) { return OGR_F_GetFieldIndex(f.get(), n); };
@@ -65,7 +65,6 @@ TEST(LineExport, EveryFormatReadsBackWithItsFieldsAndExactGeometry) {
           EXPECT_EQ(OGR_G_GetZ(g, p), dxf ? l.level : 0);  // DXF: the elevation
         }
       }
-    }
     // Only the target's files remain: the staging folder is gone.
     for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
       EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
