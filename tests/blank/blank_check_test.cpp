@@ -28,9 +28,6 @@ class BlankCheck : public ::testing::Test {
     ResetTriangles(m);
   }
 
-  // The flag alone: the import stores 0 as well, but a stored value still counts in the centre.
-  void Blank(int r, int c) { m.NodeBlank(r, c) = 1; }
-
   // The triangle on `side` of cell (i, j), built from the node arrays here: its centre holds the
   // sum of all four stored values, in corner order, over `divisor`.
   TriangleRecord Expected(int i, int j, int side, int divisor) const {
@@ -86,8 +83,8 @@ TEST_F(BlankCheck, TheSidesBetweenValuedCornersAreAppendedWithTheirCentre) {
   };
   for (const auto& [blank, result, sides] : cases) {
     SetUp();
-    for (const auto& [r, c] : blank)
-      Blank(2 + r, 1 + c);
+    for (const auto& [r, c] : blank)  // the flag alone: a stored value still counts in the centre
+      m.NodeBlank(2 + r, 1 + c) = 1;
     EXPECT_EQ(BlankdataCheck(m, 2, 1), result) << ::testing::PrintToString(blank);
     std::vector<TriangleRecord> want;
     for (int side : sides)
@@ -96,8 +93,7 @@ TEST_F(BlankCheck, TheSidesBetweenValuedCornersAreAppendedWithTheirCentre) {
   }
   // Further cells append after what the list already holds.
   SetUp();
-  Blank(1, 1);
-  Blank(3, 3);
+  m.NodeBlank(1, 1) = m.NodeBlank(3, 3) = 1;
   ASSERT_EQ(BlankdataCheck(m, 1, 1), -2);
   ASSERT_EQ(BlankdataCheck(m, 1, 2), 1);
   ASSERT_EQ(BlankdataCheck(m, 2, 2), -2);
@@ -109,7 +105,7 @@ TEST_F(BlankCheck, TheSidesBetweenValuedCornersAreAppendedWithTheirCentre) {
 TEST_F(BlankCheck, AFullListIsError9AndKeepsItsCount) {
   const std::int32_t upper = m.Triangles.upper();
   m.TriangleCount = upper;
-  Blank(1, 1);
+  m.NodeBlank(1, 1) = 1;
   EXPECT_EQ(ErrorNumberOf([&] { BlankdataCheck(m, 1, 1); }), err::kSubscriptOutOfRange);
   EXPECT_EQ(m.TriangleCount, upper);
 }

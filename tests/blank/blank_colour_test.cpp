@@ -20,13 +20,12 @@ MeshModel Cell(double z00, double z01, double z10, double z11, double min = 0, d
   MeshModel m;
   AllocateMesh(m, 2, 2);
   const double z[2][2] = {{z00, z01}, {z10, z11}};
-  for (int r = 0; r < 2; ++r) {
+  for (int r = 0; r < 2; ++r)
     for (int c = 0; c < 2; ++c) {
       const bool blank = std::isnan(z[r][c]);
       m.NodeBlank(r + 1, c + 1) = blank ? 1 : 0;
       m.NodeValue(r + 1, c + 1) = blank ? 0 : z[r][c];
     }
-  }
   m.DataMin = min;
   m.DataMax = max;
   return m;

@@ -1,5 +1,3 @@
-// Grids out and rasters in: a mesh written as a grid reads back as the same mesh.
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -61,7 +59,6 @@ TEST(RasterGrid, BothFormatsReadBackAsTheSameMesh) {
   }
 }
 
-// A GeoTIFF with the given geotransform and size, values left unwritten.
 void MakeRaster(const std::string& path, int nx, int ny, std::array<double, 6> gt) {
   EnsureGdal();
   const char* const options[] = {"SPARSE_OK=TRUE", nullptr};

@@ -15,9 +15,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::size_t Entries(const fs::path& folder) {
-  return static_cast<std::size_t>(
-      std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+long Entries(const fs::path& folder) {
+  return std::distance(fs::directory_iterator(folder), fs::directory_iterator());
 }
 
 TEST(StagingFolder, AnInterruptTakesTheFolderAndItsFilesAndAKilledOneGoesWithTheNext) {
@@ -34,18 +33,18 @@ TEST(StagingFolder, AnInterruptTakesTheFolderAndItsFilesAndAKilledOneGoesWithThe
         },
         ::testing::KilledBySignal(signal), "");
     // Nothing can clean up after SIGKILL itself.
-    EXPECT_EQ(Entries(dir.path()), signal == SIGKILL ? 1u : 0u) << signal;
+    EXPECT_EQ(Entries(dir.path()), signal == SIGKILL ? 1 : 0) << signal;
   }
   {
     StagingFolder staging(target);
     // The old one is gone; the new one is locked, so a sweep leaves it.
-    EXPECT_EQ(Entries(dir.path()), 1u);
+    EXPECT_EQ(Entries(dir.path()), 1);
     EXPECT_TRUE(sheet::IsTemporaryName(fs::path(staging.staged()).parent_path().filename()));
     EXPECT_EQ(sheet::RemoveStaleTemporaries(dir.path()), 0);
     std::ofstream(staging.staged()) << "whole";
     staging.MoveIntoPlace();
   }
-  EXPECT_EQ(Entries(dir.path()), 1u);
+  EXPECT_EQ(Entries(dir.path()), 1);
   std::ifstream in(target);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "whole");
 }

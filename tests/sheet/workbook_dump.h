@@ -7,7 +7,7 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 #include <map>
 #include <sstream>
 #include <string>
@@ -71,10 +71,9 @@ inline std::string Attr(pugi::xml_node node, std::string_view local) {
   return {};
 }
 
-inline std::string Num(double v) {
-  char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "n:%.17g", v);
-  return buffer;
+inline std::string Num(double v) {  // the shortest text that reads back as the same double
+  char buffer[32];
+  return "n:" + std::string(buffer, std::to_chars(buffer, std::end(buffer), v).ptr);
 }
 
 // The cell formats of a style sheet, each as everything but its fill, and its fill.
@@ -109,9 +108,8 @@ inline XlsxFormats ReadXlsxFormats(const std::string& xml) {
   return out;
 }
 
-// Each cell of a worksheet part into `dump`, and the part without its cells (and without the
-// dimension, which grows with them) as one of its others. False, with nothing dumped, for
-// another kind of sheet (a chart or dialog sheet) or a part that does not parse.
+// The cells into `dump`, the rest of the part (less the dimension, which grows with them) as one
+// of its others; false for a chart or dialog sheet or a part that does not parse.
 inline bool DumpXlsxSheet(const std::string& xml, const std::string& name,
                           const std::vector<std::string>& strings, const XlsxFormats& formats,
                           WorkbookDump& dump) {
@@ -120,7 +118,7 @@ inline bool DumpXlsxSheet(const std::string& xml, const std::string& name,
     return false;
   std::map<std::string, std::pair<std::string, xlsx::CellRef>> shared;  // si: text, first cell
   pugi::xml_node root = doc.document_element();
-  for (pugi::xml_node row : Children(Child(root, "sheetData"), "row")) {
+  for (pugi::xml_node row : Children(Child(root, "sheetData"), "row"))
     for (pugi::xml_node c : Children(row, "c")) {
       const std::string key = name + "!" + Attr(c, "r");
       const std::optional<xlsx::CellRef> at = xlsx::ParseCellRef(Attr(c, "r"));
@@ -168,7 +166,6 @@ inline bool DumpXlsxSheet(const std::string& xml, const std::string& name,
       cell.format = style < formats.size() ? formats[style].first : "(format " + s + ")";
       cell.fill = style < formats.size() ? formats[style].second : "";
     }
-  }
   for (const char* local : {"sheetData", "dimension"})
     root.remove_child(Child(root, local));
   dump.others["sheet " + name] = NodeText(root);
@@ -191,8 +188,6 @@ inline WorkbookDump DumpXlsx(const std::vector<std::uint8_t>& bytes) {
   std::map<std::string, std::string> targets;
   for (const xlsx::Relationship& r : xlsx::ReadRelationships(archive, parts.workbook)
                                          .value_or(std::vector<xlsx::Relationship>{})) {
-    if (r.external)
-      continue;
     targets[r.id] = xlsx::ResolveTarget(parts.workbook, r.target).value_or("");
     if (!xlsx::IsOfKind(r, "styles") && !xlsx::IsOfKind(r, "calcChain"))
       dump.others["relationship " + r.id] = r.type + " " + r.target;
@@ -245,7 +240,7 @@ inline WorkbookDump DumpXls(const std::vector<std::uint8_t>& bytes) {
       dump.others["freexl sheet " + std::to_string(s)] = "unreadable";
       continue;
     }
-    for (int r = 1; r <= static_cast<int>(rows); ++r) {
+    for (int r = 1; r <= static_cast<int>(rows); ++r)
       for (int c = 1; c <= cols; ++c) {
         FreeXL_CellValue v;
         if (!book.Get(r, c, v) || v.type == FREEXL_CELL_NULL)
@@ -256,7 +251,6 @@ inline WorkbookDump DumpXls(const std::vector<std::uint8_t>& bytes) {
                 ? Num(whole ? v.value.int_value : v.value.double_value)
                 : std::string("t:") + (v.value.text_value ? v.value.text_value : "");
       }
-    }
   }
 
   // The records of each worksheet substream; the active tab from WINDOW1 and the sheet list, as

@@ -16,7 +16,6 @@ using xlsx::testing::Error321;
 
 using Cells = std::vector<std::tuple<int, int, CellValue>>;
 
-// A store of `cells` with `changes` laid over them.
 CellStore Store(const Cells& cells, const Cells& changes = {}) {
   CellStore store;
   for (const Cells* list : {&cells, &changes})
