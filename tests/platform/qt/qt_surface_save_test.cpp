@@ -1,20 +1,14 @@
-// Saving the drawing area as a bitmap file.
-
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
-#include <fstream>
-
-#if defined(__unix__)
-#include <sys/resource.h>
-
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#endif
+#include <fstream>
 
 #include "fakes/error_capture.h"
 #include "platform/qt/qt_surface.h"
@@ -109,7 +103,6 @@ TEST(QtSurfaceSave, AFailedSaveIsError75AndLeavesNothingBehind) {
   }
 }
 
-#if defined(__unix__)
 // The disk fills up mid-way: a file-size limit makes the system refuse bytes as a full disk does.
 TEST(QtSurfaceSave, RunningOutOfSpaceMidWayLeavesNoPartialFile) {
   QTemporaryDir dir;
@@ -133,7 +126,6 @@ TEST(QtSurfaceSave, RunningOutOfSpaceMidWayLeavesNoPartialFile) {
       << error.description();
   EXPECT_TRUE(Entries(dir).isEmpty()) << Entries(dir).join(QStringLiteral(", ")).toStdString();
 }
-#endif
 
 }  // namespace
 }  // namespace ombrix::qt
