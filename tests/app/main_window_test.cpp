@@ -73,7 +73,6 @@ TEST_F(MainWindowTest, StartsWithItsCaptionsMenusDefaultsAndOneCheckMarkPerGroup
   EXPECT_EQ(window.windowTitle(), QStringLiteral("Ombrix  ver.4.23"));
   EXPECT_EQ(window.objectName(), QStringLiteral("Form1"));
   EXPECT_FALSE(window.model().NodeX.allocated());
-  EXPECT_EQ(window.ReadPanel().Text3, "2/3");
   const std::pair<const char*, const char*> items[] = {
       {"MeshDataLoad", "メッシュ数値データ"},    {"Sprite", "スプライト処理"},
       {"WeightedFivePoint", "重み付５点平均値"}, {"InfomationDisp2", "残差情報"},
@@ -130,7 +129,6 @@ TEST_F(MainWindowTest, StartsWithItsCaptionsMenusDefaultsAndOneCheckMarkPerGroup
 TEST_F(MainWindowTest, MeshMapShiftArrowsShrinkButtonPrinterCopyAndImageSaveWorkFromTheWindow) {
   testing::TempFolder folder;
   LoadMesh(FillTallMesh, folder / "mesh.xls");
-  EXPECT_EQ(window.state().MeshFileName, folder / "mesh.xls");
   EXPECT_EQ(window.drawing_area().size(), QSize(470, 650));
   EXPECT_EQ(window.surface().image().pixel(430, 620), qRgb(240, 240, 0));  // the frame
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
@@ -141,7 +139,6 @@ TEST_F(MainWindowTest, MeshMapShiftArrowsShrinkButtonPrinterCopyAndImageSaveWork
   dialogs.file_answers.push_back(picture);
   Click("LoadMap");
   ASSERT_TRUE(dialogs.messages.empty()) << dialogs.messages[0].text;
-  EXPECT_EQ(window.model().MapTop, 20);
   EXPECT_EQ(window.surface().image().pixel(31, 21) & 0xFFFFFF, 0x0AC81Eu);  // at the frame
 
   // The key goes to whatever control has the focus; the window still sees it.
@@ -155,13 +152,11 @@ TEST_F(MainWindowTest, MeshMapShiftArrowsShrinkButtonPrinterCopyAndImageSaveWork
   Click("ContourLine");
   window.panel().Command1->click();  // "2/3" as the panel starts
   EXPECT_EQ(window.model().FrameWidth, 267);
-  EXPECT_TRUE(dialogs.messages.empty());
 
   // With "Printer" ticked and no printer here, the copy goes to a PDF beside the workbook.
   window.panel().Check4->setChecked(true);
   Click("ContourLine");
   window.panel().Check4->setChecked(false);
-  EXPECT_TRUE(dialogs.messages.empty());
   if (QPrinterInfo::defaultPrinterName().isEmpty()) {
     EXPECT_GT(std::filesystem::file_size(folder / "mesh.pdf"), 0u);
     EXPECT_TRUE(window.statusBar()->currentMessage().contains(QStringLiteral("mesh.pdf")));
@@ -170,7 +165,7 @@ TEST_F(MainWindowTest, MeshMapShiftArrowsShrinkButtonPrinterCopyAndImageSaveWork
   // A name that is not UTF-8 is saved under its own bytes.
   dialogs.input_answers.push_back("map\xff");
   Click("SaveContour");
-  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_TRUE(dialogs.messages.empty());  // none from any step of this case
   const std::string saved_path = folder / "map\xff.BMP";
   EXPECT_TRUE(window.statusBar()->currentMessage().endsWith(QString::fromStdString(saved_path)));
   EXPECT_GT(std::filesystem::file_size(saved_path), 0u);  // the bitmap: the surface save tests
@@ -227,8 +222,6 @@ TEST_F(MainWindowTest, ContourAndDivisionCommandsDrawTheMapAndInTheNormalModeThe
   window.UseDialogs(dialogs);
 
   qt::QtWindowOps& ops = window.window_ops();
-  EXPECT_TRUE(ops.Existing(WindowId::Legend) == nullptr ||
-              !ops.Existing(WindowId::Legend)->isVisible());
   window.panel().Option3->setChecked(true);
   const WindowRect main = ops.Geometry(WindowId::Main);
   Click("ContourLine");
@@ -276,7 +269,6 @@ TEST_F(MainWindowTest, LinesOfTheDrawnMapAreSavedAndAPointsWorkbookIsNoMeshFromT
   dialogs.file_answers.push_back(path);
   Click("SaveContourLines");
   EXPECT_EQ(dialogs.messages.size(), 2u);
-  EXPECT_TRUE(window.menuBar()->isEnabled());
   for (int t = 1; t <= window.model().TriangleCount; ++t)  // a later division reads them
     EXPECT_EQ(window.model().Triangles(t).Flags, flags[static_cast<std::size_t>(t - 1)]);
   gis::EnsureGdal();
@@ -330,9 +322,7 @@ TEST_F(MainWindowTest, ExactOptimisationIsListedAndItsWriteBackRefusedWhileLibre
   window.model() = testing::MakeModel({0, 1, 2}, {1, 0}, {{0.5, 0.5, 2}, {1.5, 0.25, 4}}, 1, 1, 10,
                                       1.5, 1e-6, 0);
   window.state().MeshFileName = book;
-  Click("ExactSolver");
-  EXPECT_TRUE(Checked("ExactSolver"));
-  EXPECT_EQ(window.model().OptimizeSolver, 1);
+  Click("ExactSolver");  // a relaxation would leave a residual far above the one checked below
   Click("InfomationDisp1");
   dialogs.yes_no_answers = {true, true};
   Click("MeshOptimizing");
@@ -358,7 +348,6 @@ TEST_F(MainWindowTest, ExactOptimisationIsListedAndItsWriteBackRefusedWhileLibre
   EXPECT_GE(form->findChild<QLineEdit*>(QStringLiteral("Text1"))->text().toInt(), 1);
   EXPECT_LE(form->findChild<QLineEdit*>(QStringLiteral("Text2"))->text().toDouble(), 1e-12);
   EXPECT_EQ(window.model().NodeBlank(1, 1), 0);
-  EXPECT_TRUE(window.menuBar()->isEnabled());
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
@@ -374,7 +363,6 @@ TEST_F(MainWindowTest, ControlsSitAtTheirPlacesWithEveryCaptionWholeAndNoneCover
   expect_at(window.panel().Text3, 3840, 660, 492, 264);
   expect_at(window.panel().Check2, 3600, 240, 732, 252);
   expect_at(window.findChild<QWidget*>(QStringLiteral("Picture1")), 360, 1080, 9372, 5412);
-  EXPECT_EQ(window.panel().Option1->parentWidget(), window.panel().Frame1);
 
   window.show();
   const SettingsPanel& p = window.panel();

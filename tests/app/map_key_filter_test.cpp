@@ -12,7 +12,7 @@
 namespace ombrix::app {
 namespace {
 
-// A main window holding a text box, with the filter installed on the application.
+// A main window holding a text box; the filter sits on the application until it is destroyed.
 class MapKeyFilterTest : public ::testing::Test {
  protected:
   MapKeyFilterTest()
@@ -23,7 +23,6 @@ class MapKeyFilterTest : public ::testing::Test {
     edit.setCursorPosition(3);
     qApp->installEventFilter(&filter);
   }
-  ~MapKeyFilterTest() override { qApp->removeEventFilter(&filter); }
 
   static void Send(QWidget* to, int key, Qt::KeyboardModifiers modifiers,
                    const QString& text = {}) {

@@ -1,5 +1,5 @@
 #pragma once
-// Picture files served from memory by path; every path asked for is logged. A path in
+// Picture files served from memory by path. A path in
 // `not_pictures` fails as a file that is no picture, any other unknown path as a missing file.
 
 #include <map>
@@ -16,10 +16,8 @@ class FakePictureLoader : public PictureLoader {
  public:
   std::map<std::string, Picture> files;
   std::set<std::string> not_pictures;
-  std::vector<std::string> loaded;
 
   Picture LoadPicture(const std::string& path) override {
-    loaded.push_back(path);
     if (not_pictures.count(path) != 0) {
       throw RunError(err::kInvalidPicture, "画像ファイル \"" + path + "\" を画像として読めません");
     }

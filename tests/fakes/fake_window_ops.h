@@ -18,8 +18,6 @@ class FakeWindowOps : public WindowOps {
   std::map<WindowId, WindowRect> geometry;
   std::map<WindowId, bool> visible;
   std::map<WindowId, bool> on_top;
-  std::int32_t area_width = 0;
-  std::int32_t area_height = 0;
   MousePointer pointer = MousePointer::Default;
   std::vector<std::string> log;
 
@@ -46,8 +44,6 @@ class FakeWindowOps : public WindowOps {
   }
   void FocusMain() override { log.push_back("FocusMain"); }
   void SetDrawingAreaSize(std::int32_t width, std::int32_t height) override {
-    area_width = width;
-    area_height = height;
     log.push_back("DrawingArea " + std::to_string(width) + "x" + std::to_string(height));
   }
   void SetMousePointer(MousePointer p) override {

@@ -125,17 +125,10 @@ TEST_F(QtPictureLoaderTest, FailuresNameTheFile) {
         << error.description();
   }
 
-  // A header asking for 16000 x 16000 pixels (1 GB decoded): out of memory, with the size.
-  QByteArray huge("BM");
-  const auto le32 = [&huge](std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-      huge.append(static_cast<char>(v >> (8 * i)));
-  };
-  le32(54 + 64), le32(0), le32(54), le32(40), le32(16000), le32(16000);
-  huge.append("\x01\x00\x18\x00", 4);  // one plane, 24 bits a pixel
-  for (int i = 0; i < 6 + 16; ++i)
-    le32(0);
-  Write("huge.bmp", huge);
+  // A header for 16000 x 16000 pixels at 24 bits (1 GB decoded): out of memory, with the size.
+  Write("huge.bmp", QByteArray::fromHex("424d76000000000000003600000028000000803e0000803e0000"
+                                        "01001800") +
+                        QByteArray(88, '\0'));
   const RunError big = ErrorOf([&] { loader.LoadPicture(Path("huge.bmp")); });
   EXPECT_EQ(big.number(), err::kOutOfMemory);
   EXPECT_EQ(big.description().rfind("メモリが足りません: 画像ファイル \"" + Path("huge.bmp") +

@@ -14,14 +14,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class QtPrinterTest : public ::testing::Test {
- protected:
-  testing::TempFolder folder_;
-  const fs::path& dir_ = folder_.path();
-};
-
-TEST_F(QtPrinterTest, PrinterPixelsAreDevicePixelsAndScaleModesConvertThroughThem) {
-  const auto printer = QtPrinter::PdfFile((dir_ / "a.pdf").string(), true);
+TEST(QtPrinter, PrinterPixelsAreDevicePixelsAndScaleModesConvertThroughThem) {
+  const testing::TempFolder folder;
+  const auto printer = QtPrinter::PdfFile(folder / "a.pdf", true);
   EXPECT_EQ(printer->TwipsPerPixelX(), 2.4);
   EXPECT_EQ(printer->ScaleWidth(), 7017);  // 842 points at 600 dpi
   EXPECT_EQ(printer->ScaleX(1440, ScaleMode::Twips, ScaleMode::Pixels), 600);
@@ -38,8 +33,9 @@ TEST_F(QtPrinterTest, PrinterPixelsAreDevicePixelsAndScaleModesConvertThroughThe
   EXPECT_LT(printer->CurrentY(), 5 + 50 * 0.1);  // a 16-point line is far less than 3 inches
 }
 
-TEST_F(QtPrinterTest, TheJobBeginsWithTheFirstOutputEndsOnceAndLeavesNoFileWhenWithdrawn) {
-  const fs::path pdf = dir_ / "job.pdf";
+TEST(QtPrinter, TheJobBeginsWithTheFirstOutputEndsOnceAndLeavesNoFileWhenWithdrawn) {
+  const testing::TempFolder folder;
+  const fs::path pdf = folder / "job.pdf";
   const auto printer = QtPrinter::PdfFile(pdf.string(), false);
   printer->SetDrawWidth(3);
   printer->SetFontSize(16);
@@ -53,7 +49,7 @@ TEST_F(QtPrinterTest, TheJobBeginsWithTheFirstOutputEndsOnceAndLeavesNoFileWhenW
   EXPECT_EQ(printer->pages_printed(), 1);
   EXPECT_GT(fs::file_size(pdf), 0u);
 
-  const fs::path killed = dir_ / "killed.pdf";
+  const fs::path killed = folder / "killed.pdf";
   {
     const auto withdrawn = QtPrinter::PdfFile(killed.string(), false);
     withdrawn->Box(10, 10, 200, 200, RGB(0, 0, 255));
@@ -69,8 +65,9 @@ TEST_F(QtPrinterTest, TheJobBeginsWithTheFirstOutputEndsOnceAndLeavesNoFileWhenW
   EXPECT_FALSE(fs::exists(killed));
 }
 
-TEST_F(QtPrinterTest, AnUnreachablePrinterFailsWithError482AndTheSystemsReason) {
-  const fs::path pdf = dir_ / "no such folder" / "map.pdf";
+TEST(QtPrinter, AnUnreachablePrinterFailsWithError482AndTheSystemsReason) {
+  const testing::TempFolder folder;
+  const fs::path pdf = folder.path() / "no such folder" / "map.pdf";
   const auto printer = QtPrinter::PdfFile(pdf.string(), true);
   const RunError error = ErrorOf([&] { printer->Line(0, 0, 10, 10, RGB(0, 0, 0)); });
   EXPECT_EQ(error.number(), 482);

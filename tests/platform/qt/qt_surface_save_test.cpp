@@ -1,20 +1,14 @@
-// Saving the drawing area as a bitmap file.
-
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
-#include <fstream>
-
-#if defined(__unix__)
-#include <sys/resource.h>
-
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#endif
+#include <fstream>
 
 #include "fakes/error_capture.h"
 #include "platform/qt/qt_surface.h"
@@ -37,9 +31,9 @@ std::string Path(const QTemporaryDir& dir, const char* name) {
   return ToStdString(dir.filePath(QString::fromUtf8(name)));
 }
 
-// The pixels of an image, whatever its format, as 0xffRRGGBB.
-QImage Rgb32(const QImage& image) {
-  return image.convertToFormat(QImage::Format_RGB32);
+// The pixels of a saved file, whatever its format, as 0xffRRGGBB like the surface's.
+QImage ReadRgb32(const std::string& path) {
+  return QImage(ToQString(path)).convertToFormat(QImage::Format_RGB32);
 }
 
 QStringList Entries(const QTemporaryDir& dir) {
@@ -62,7 +56,7 @@ TEST(QtSurfaceSave,
   ASSERT_GE(written.size(), 18);
   EXPECT_EQ(written.left(2), QByteArray("BM"));
   EXPECT_EQ(static_cast<unsigned char>(written[14]), 40);  // BITMAPINFOHEADER, read everywhere
-  EXPECT_EQ(Rgb32(QImage(ToQString(path))), Rgb32(s.image()));
+  EXPECT_EQ(ReadRgb32(path), s.image());
 
   // A file saver gets the same bytes, and the path as it is.
   std::string seen_path;
@@ -79,7 +73,7 @@ TEST(QtSurfaceSave,
   QtSurface second(30, 20);
   second.Line(0, 0, 29, 19, RGB(0, 0, 255));
   second.SavePicture(path);
-  EXPECT_EQ(Rgb32(QImage(ToQString(path))), Rgb32(second.image()));
+  EXPECT_EQ(ReadRgb32(path), second.image());
   EXPECT_EQ(Entries(dir), QStringList{QStringLiteral("ContourMap.BMP")});
 }
 
@@ -109,7 +103,6 @@ TEST(QtSurfaceSave, AFailedSaveIsError75AndLeavesNothingBehind) {
   }
 }
 
-#if defined(__unix__)
 // The disk fills up mid-way: a file-size limit makes the system refuse bytes as a full disk does.
 TEST(QtSurfaceSave, RunningOutOfSpaceMidWayLeavesNoPartialFile) {
   QTemporaryDir dir;
@@ -133,7 +126,6 @@ TEST(QtSurfaceSave, RunningOutOfSpaceMidWayLeavesNoPartialFile) {
       << error.description();
   EXPECT_TRUE(Entries(dir).isEmpty()) << Entries(dir).join(QStringLiteral(", ")).toStdString();
 }
-#endif
 
 }  // namespace
 }  // namespace ombrix::qt
