@@ -113,8 +113,7 @@ TEST_F(MeshImportTest, AFailedOrStoppedImportChangesNothing) {
   EXPECT_EQ(env.dialogs.messages.size(), 2u);
   assert_unchanged();
 
-  // Esc while reading drops what was read. Serving the window and the status line while a
-  // read runs are RunBeside's, tested there.
+  // Esc while reading drops what was read (serving the window meanwhile is RunBeside's).
   std::atomic<int> seen{0};
   env.events.on_process = [&] {
     ++seen;
@@ -160,8 +159,7 @@ TEST_F(MeshImportTest, NonFiniteValuesCoordinatesOutOfOrderAndOverflowingSpansNa
   }
 }
 
-// One count too small or too large is refused by its own cell, a product too large names both,
-// counts the coordinates do not bear out stop before the node block: none reserves gigabytes.
+// Counts out of range name their cell, or both; none reserves gigabytes or reads a node.
 TEST_F(MeshImportTest, CountsAreCheckedBeforeAnythingIsAllocated) {
   const struct {
     std::optional<double> f3;
@@ -188,8 +186,7 @@ TEST_F(MeshImportTest, CountsAreCheckedBeforeAnythingIsAllocated) {
   }
 }
 
-// A 7 x 9 mesh with blanks and texts of numbers, read in one pass and in two halves of rows:
-// the same arrays, and a refusal naming the first bad cell in the sheet's order.
+// A 7 x 9 mesh with blanks and texts of numbers: two halves of rows read what one pass reads.
 TEST(MeshImportHalves, RowHalvesReadWhatOnePassReads) {
   MemoryWorkbook book;
   book.Set("F3", 7).Set("D5", 9);

@@ -14,9 +14,8 @@
 namespace ombrix {
 namespace {
 
-// Both round half to even, as nearbyint does, and overflow outside their range. Random values
-// across the 32-bit range, and the edges: a half that rounds out of range, one whose even
-// neighbour is in range, NaN and the infinities.
+// The edges (halves rounding out of range or to an even neighbour in it, NaN, infinities), then
+// random values across the 32-bit range.
 TEST(ToLongAndToInteger16, AgreeWithNearbyintAndOverflowOutsideTheirRange) {
   const auto check = [](double v) {
     const double expected = std::nearbyint(v);
@@ -63,8 +62,6 @@ TEST(TextToNumber, AcceptsOnlyAWholeNumber) {
     EXPECT_EQ(ErrorNumberOf([bad] { TextToNumber(bad); }), err::kTypeMismatch) << bad;
 }
 
-// A leading blank for values that are not negative; the ordinary decimal form from a
-// ten-thousandth up to below 1e15, the exponent form outside it.
 TEST(NumberText, LeadingBlankAndDecimalFormFromTenThousandthUpToBelow1e15) {
   EXPECT_EQ(NumberText(-0.0), " 0");
   // Each text is read by TextToNumber, whose own cases pin it, and must come back unchanged.
@@ -89,8 +86,7 @@ TEST(NumberText, ReadsBackAsTheSameDouble) {
   }
 }
 
-// IntegerPart's rounding down shows in the level series and colour scale tests, the plain
-// twelve-decimal texts in the optimisation's progress texts.
+// The plain twelve-decimal texts are pinned by the optimisation's progress texts.
 TEST(FormatFixed12, TwelveDecimalsForNegativeTinyAndLargeValues) {
   EXPECT_EQ(FormatFixed12(-0.25), "-0.250000000000");
   EXPECT_EQ(FormatFixed12(0.0000000000015), "0.000000000002");
