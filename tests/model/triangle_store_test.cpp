@@ -199,10 +199,6 @@ TEST(TriangleStore, ForEachWantedSkipsOnlyPartsWithNoValueInTheRange) {
 TEST(TriangleStore, HoldsAtMostEightBytesATriangleUndividedAndNothingMoreDivided) {
   MeshModel m;
   AllocateMesh(m, 200, 150);
-  for (int j = 1; j <= 200; ++j)
-    m.NodeX(j) = j;
-  for (int i = 1; i <= 150; ++i)
-    m.NodeY(i) = 150 - i;
   BuildTriangleList(m);
   const std::size_t undivided = m.Triangles.MemoryBytes();
   EXPECT_LE(undivided,
