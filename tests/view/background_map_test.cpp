@@ -27,15 +27,13 @@ class BackgroundMap : public ::testing::Test {
     CommandContext ctx = env.Context();
     command(ctx);
   }
-  void LoadMapFrom(const std::string& path) { Run(LoadMap_Click, path); }
-  void SpriteFrom(const std::string& path) { Run(Sprite_Click, path); }
 
   testing::FakeEnvironment env;
 };
 
 TEST_F(BackgroundMap, PlacesTheMapAtTheFrameCornerAtItsOwnPixelSizeUnlessCancelled) {
   env.windows.screen.twips_per_pixel_x = 9;  // the screen's resolution does not scale it
-  LoadMapFrom("/maps/site.gif");
+  Run(LoadMap_Click, "/maps/site.gif");
   EXPECT_EQ(env.dialogs.file_filters,
             std::vector<std::string>{"画像 ファイル (*.gif,*.jpg,*.jpeg)|*.jpeg;*.jpg;*.gif"});
   EXPECT_EQ(env.model.MapLoaded, 1);
@@ -53,12 +51,12 @@ TEST_F(BackgroundMap, PlacesTheMapAtTheFrameCornerAtItsOwnPixelSizeUnlessCancell
 }
 
 TEST_F(BackgroundMap, ReloadingReplacesThePictureUndoesTheMovesAndLeavesNothingOfTheOld) {
-  LoadMapFrom("/maps/site.gif");
+  Run(LoadMap_Click, "/maps/site.gif");
   env.model.MapLeft = -15;
   env.model.MapTop = 95;
   env.model.MapWidth = 150;
   env.picture.calls.clear();
-  LoadMapFrom("/maps/other.jpg");
+  Run(LoadMap_Click, "/maps/other.jpg");
   // The larger old map is wiped first: the new one is at the frame corner and its own size.
   EXPECT_EQ(env.picture.calls,
             (std::vector<std::string>{"ScaleMode 3", "Cls",
@@ -69,10 +67,10 @@ TEST_F(BackgroundMap, ReloadingReplacesThePictureUndoesTheMovesAndLeavesNothingO
 TEST_F(BackgroundMap, AFailedMapOrSpriteLoadIsReportedAndLeavesNoMap) {
   for (const std::string path : {"/maps/notes.txt", "/maps/missing.gif"}) {
     SCOPED_TRACE(path);
-    LoadMapFrom("/maps/site.gif");
+    Run(LoadMap_Click, "/maps/site.gif");
     env.dialogs.messages.clear();
     env.picture.calls.clear();
-    LoadMapFrom(path);
+    Run(LoadMap_Click, path);
     ASSERT_EQ(env.dialogs.messages.size(), 1u);
     const testing::ShownMessage& report = env.dialogs.messages.front();
     EXPECT_NE(report.text.find(path), std::string::npos) << report.text;
@@ -83,10 +81,10 @@ TEST_F(BackgroundMap, AFailedMapOrSpriteLoadIsReportedAndLeavesNoMap) {
   }
   EXPECT_NE(env.dialogs.messages.front().text.find("エラー番号： 53"), std::string::npos);
   // A sprite without a map, or one that does not load, is reported and paints nothing.
-  SpriteFrom("/maps/sprite.bmp");
-  LoadMapFrom("/maps/site.gif");
+  Run(Sprite_Click, "/maps/sprite.bmp");
+  Run(LoadMap_Click, "/maps/site.gif");
   env.picture.calls.clear();
-  SpriteFrom("/maps/notes.txt");
+  Run(Sprite_Click, "/maps/notes.txt");
   ASSERT_EQ(env.dialogs.messages.size(), 3u);
   EXPECT_TRUE(env.dialogs.messages[1].text.starts_with("エラー番号： 481　"));
   for (const testing::ShownMessage& report : env.dialogs.messages)
@@ -96,13 +94,13 @@ TEST_F(BackgroundMap, AFailedMapOrSpriteLoadIsReportedAndLeavesNoMap) {
 }
 
 TEST_F(BackgroundMap, SpriteOrsTheMapThenAndsTheSpriteOverTheMapsRectangle) {
-  LoadMapFrom("/maps/site.gif");
+  Run(LoadMap_Click, "/maps/site.gif");
   env.model.MapLeft = 35;  // moved and narrowed with the keys
   env.model.MapWidth = 80;
   env.picture.calls.clear();
   // A sprite larger than the map is read over the map's size only.
   env.pictures.files["/maps/big.bmp"] = SolidPicture(300, 200, 0xFFFFFF);
-  SpriteFrom("/maps/big.bmp");
+  Run(Sprite_Click, "/maps/big.bmp");
   EXPECT_EQ(env.dialogs.file_filters.back(),
             "画像 ファイル (*.bmp,*.gif,*.jpg,*.jpeg)|*.bmp;*.jpeg;*.jpg;*.gif");
   EXPECT_EQ(env.picture.calls, (std::vector<std::string>{

@@ -24,7 +24,6 @@ class SaveContour : public ::testing::Test {
     env.dialogs.input_answers.push_back(answer);
     CommandContext ctx = env.Context();
     SaveContour_Click(ctx);
-    EXPECT_TRUE(env.dialogs.input_answers.empty()) << "the name was not asked for";
   }
 
   testing::FakeEnvironment env;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <limits>
 
 #include "fakes/fake_context.h"
@@ -32,10 +33,7 @@ class MapKeys : public ::testing::Test {
     }
     return taken;
   }
-  struct Placement {
-    std::int32_t left, top, width, height;
-    bool operator==(const Placement&) const = default;
-  };
+  using Placement = std::array<std::int32_t, 4>;  // left, top, width, height
   Placement Now() const {
     return {env.model.MapLeft, env.model.MapTop, env.model.MapWidth, env.model.MapHeight};
   }
