@@ -193,11 +193,9 @@ TEST(MeshImportHalves, RowHalvesReadWhatOnePassReads) {
   for (int i = 1; i <= 9; ++i) {
     book.Set(CellName(i + 5, 5), 100.0 - i);
     for (int j = 1; j <= 7; ++j) {
-      if ((i * 7 + j) % 5 == 0) {
-        continue;  // a blank node
-      }
-      book.Set(CellName(i + 5, j + 6), j % 3 == 0 ? CellValue::Text(std::to_string(i * 0.5 + j))
-                                                  : CellValue::Number(i * 1.25 - j));
+      if ((i * 7 + j) % 5 != 0)  // else a blank node
+        book.Set(CellName(i + 5, j + 6), j % 3 == 0 ? CellValue::Text(std::to_string(i * 0.5 + j))
+                                                    : CellValue::Number(i * 1.25 - j));
     }
   }
   const MeshData one = ReadMeshWorkbook(book, std::numeric_limits<std::int64_t>::max());

@@ -70,9 +70,8 @@ TEST_F(PointImportTest, ReplacesThePointsAndFailuresOrEscLeaveTheOnesItHad) {
   };
   env.workbooks.on_open = [&] {
     const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!esc.load() && std::chrono::steady_clock::now() < give_up) {
+    while (!esc.load() && std::chrono::steady_clock::now() < give_up)
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
   };
   Import(TwoPoints().Set("A3", 3).Set("C5", 5).Set("D5", 6).Set("E5", 30), "/data/three.xls");
   EXPECT_EQ(env.dialogs.messages.size(), 2u);

@@ -99,10 +99,8 @@ void RandomMesh(MeshModel& m, std::mt19937& rng) {
   std::bernoulli_distribution blank(0.15), huge(0.05);
   for (int i = 1; i <= ny; ++i) {
     for (int j = 1; j <= nx; ++j) {
-      if (blank(rng))
-        m.NodeBlank(i, j) = 1;
-      else
-        m.NodeValue(i, j) = huge(rng) ? 1e16 * value(rng) : value(rng);
+      m.NodeBlank(i, j) = blank(rng);
+      m.NodeValue(i, j) = m.NodeBlank(i, j) ? 0 : huge(rng) ? 1e16 * value(rng) : value(rng);
     }
   }
 }

@@ -28,9 +28,8 @@ class MapKeys : public ::testing::Test {
   bool Press(std::int16_t key, std::int16_t shift, int times = 1) {
     CommandContext ctx = env.Context();
     bool taken = false;
-    for (int i = 0; i < times; ++i) {
+    for (int i = 0; i < times; ++i)
       taken = Form_KeyDown(ctx, key, shift);
-    }
     return taken;
   }
   using Placement = std::array<std::int32_t, 4>;  // left, top, width, height
