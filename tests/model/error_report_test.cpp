@@ -8,8 +8,7 @@
 namespace ombrix {
 namespace {
 
-// The reports of loading and writing are pinned whole by the import and image-save tests; here
-// the third closing line, shown with only OK under its title.
+// The loading and writing closings are pinned by the import and image-save tests.
 TEST(ErrorReport, IsShownWithOnlyOkUnderItsTitle) {
   testing::ScriptedDialogs dialogs;
   ShowErrorReport(dialogs, RunError(482, "x"), Aborted::Command);
