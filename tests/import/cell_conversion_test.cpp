@@ -9,8 +9,7 @@
 namespace ombrix {
 namespace {
 
-// What each kind of cell becomes, and blank cells, are checked through the mesh import; here
-// the refusals and the cell each one names, a text quoted on one line.
+// What each kind of cell becomes is checked through the mesh import; here only refusals.
 TEST(CellConversion, RefusalsNameTheCell) {
   const RunError e = ErrorOf([] { CellToDouble(CellValue::Text("12\n34 \xff"), 6, 7); });
   EXPECT_EQ(e.number(), err::kTypeMismatch);

@@ -61,8 +61,6 @@ TEST(BoundedArray2, ChecksRowsAndColumnsSeparately) {
   EXPECT_NE(e.description().find("(-1..4, -1..5)"), std::string::npos);
   EXPECT_EQ(ErrorOf([&] { (void)v(0, 6); }).number(), err::kSubscriptOutOfRange);
   EXPECT_EQ(ErrorOf([&] { (void)v(0, -2); }).number(), err::kSubscriptOutOfRange);
-  EXPECT_EQ(ErrorOf([&] { v.Allocate(0, INT32_MAX, 0, INT32_MAX); }).number(), err::kOutOfMemory);
-  EXPECT_EQ(v(4, 5), 2.0);
 }
 
 }  // namespace

@@ -14,9 +14,8 @@
 namespace ombrix {
 namespace {
 
-// Both round half to even, as nearbyint does, and overflow outside their range. Random values
-// across the 32-bit range, and the edges: a half that rounds out of range, one whose even
-// neighbour is in range, NaN and the infinities.
+// The edges (halves rounding out of range or to an even neighbour in it, NaN, infinities), then
+// random values across the 32-bit range.
 TEST(ToLongAndToInteger16, AgreeWithNearbyintAndOverflowOutsideTheirRange) {
   const auto check = [](double v) {
     const double expected = std::nearbyint(v);
@@ -63,18 +62,14 @@ TEST(TextToNumber, AcceptsOnlyAWholeNumber) {
     EXPECT_EQ(ErrorNumberOf([bad] { TextToNumber(bad); }), err::kTypeMismatch) << bad;
 }
 
-// A leading blank for values that are not negative; the ordinary decimal form from a
-// ten-thousandth up to below 1e15, the exponent form outside it.
-TEST(NumberText, LeadingBlankAndDecimalFormFromTenThousandthUpToBelow1e15) {
+TEST(NumberText, DecimalFormFromTenThousandthToBelow1e15AndReadsBackAsTheSameDouble) {
   EXPECT_EQ(NumberText(-0.0), " 0");
   // Each text is read by TextToNumber, whose own cases pin it, and must come back unchanged.
   for (const char* text : {" 1.5", "-1.5", " 123456789", " 1e+20", "-2147483648", " 100000",
                            " 200000", " 123456.789", " 100000000000000", " 999999999999999.9",
                            " 0.1", " 0.0001", "-0.00012", " 1e+15", " 9e-05", "-3e-300"})
     EXPECT_EQ(NumberText(TextToNumber(text)), text);
-}
-
-TEST(NumberText, ReadsBackAsTheSameDouble) {
+  // Any finite double reads back as itself.
   std::mt19937_64 random(12345);
   std::uniform_int_distribution<std::uint64_t> bits;
   for (int i = 0; i < 20000; ++i) {
@@ -89,8 +84,7 @@ TEST(NumberText, ReadsBackAsTheSameDouble) {
   }
 }
 
-// IntegerPart's rounding down shows in the level series and colour scale tests, the plain
-// twelve-decimal texts in the optimisation's progress texts.
+// The plain twelve-decimal texts are pinned by the optimisation's progress texts.
 TEST(FormatFixed12, TwelveDecimalsForNegativeTinyAndLargeValues) {
   EXPECT_EQ(FormatFixed12(-0.25), "-0.250000000000");
   EXPECT_EQ(FormatFixed12(0.0000000000015), "0.000000000002");

@@ -9,8 +9,7 @@
 namespace ombrix {
 namespace {
 
-// The smallest window width FormLoad sets shows in the shrink tests' raised widths. Picking
-// items, one check mark a group, is driven through the main window's menu tests.
+// FormLoad's minimum width shows in the shrink tests; picking items, in the main window's.
 TEST(OptionGroups, FormLoadChecksTheFirstItemOfEveryGroup) {
   MeshModel model;
   MainWindowState window;

